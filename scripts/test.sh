@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Installs what Corvane needs, builds it with its tests and runs every test
+# headless against a private PulseAudio server with a null sink.
+source "$(dirname "$0")/common.sh"
+install_packages
+build -DCORVANE_TESTS=ON -DCORVANE_BENCH=ON
+
+export QT_QPA_PLATFORM=offscreen
+export CORVANE_NO_POWEROFF=1
+export XDG_RUNTIME_DIR="$(mktemp -d)"
+chmod 700 "$XDG_RUNTIME_DIR"
+pulse_pid_file="$XDG_RUNTIME_DIR/pulse/pid"
+stop_pulse() {
+    if [ -f "$pulse_pid_file" ]; then kill "$(cat "$pulse_pid_file")" 2>/dev/null || true; fi
+    rm -rf "$XDG_RUNTIME_DIR"
+}
+trap stop_pulse EXIT
+if command -v pulseaudio >/dev/null; then
+    pulseaudio -n --daemonize=yes --exit-idle-time=-1 --disallow-exit --use-pid-file=yes \
+        --load=module-native-protocol-unix \
+        --load="module-null-sink sink_name=ci_null" \
+        --load="module-remap-source source_name=ci_mic master=ci_null.monitor" \
+        --load=module-always-sink || echo "warning: PulseAudio did not start; audio tests will see no device"
+    export PULSE_SERVER="unix:$XDG_RUNTIME_DIR/pulse/native"
+    pactl set-default-source ci_mic 2>/dev/null || true
+fi
+
+cd "$BUILD"
+ctest --output-on-failure --parallel "$(nproc)" --timeout 600

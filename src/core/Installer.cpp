@@ -1,0 +1,4 @@
+#include "core/Installer.h"
+namespace core {
+bool InstallFromSeed() { return false; }
+} // namespace core

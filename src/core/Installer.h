@@ -1,0 +1,14 @@
+// Plays the installer's part at start: the settings keys listed in the
+// installation folder's seed are created when missing (existing values are
+// never touched) and missing assets are copied into the program folder.
+#pragma once
+
+#include <QString>
+
+namespace core {
+
+// False when the installation folder holds no seed (a broken installation);
+// the start-up check then finds no settings key and refuses to run.
+bool InstallFromSeed();
+
+} // namespace core

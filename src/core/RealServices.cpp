@@ -1,0 +1,156 @@
+#include "core/RealServices.h"
+
+#include <QApplication>
+#include <QColorDialog>
+#include <QDBusConnection>
+#include <QDBusInterface>
+#include <QDBusReply>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QProcess>
+#include <QSoundEffect>
+#include <QDebug>
+
+namespace core {
+
+struct RealServices::Sound {
+    QSoundEffect effect;
+};
+
+RealServices::RealServices() = default;
+RealServices::~RealServices() = default;
+
+int RealServices::msgBox(QWidget* owner, const QString& prompt, int style, const QString& title) {
+    QMessageBox box(owner ? owner : QApplication::activeWindow());
+    box.setWindowTitle(title);
+    box.setText(prompt);
+    switch (style & 0x70) {
+    case vbCritical:
+        box.setIcon(QMessageBox::Critical);
+        break;
+    case vbQuestion:
+        box.setIcon(QMessageBox::Question);
+        break;
+    case vbExclamation:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case vbInformation:
+        box.setIcon(QMessageBox::Information);
+        break;
+    default:
+        box.setIcon(QMessageBox::NoIcon);
+    }
+    struct B {
+        QMessageBox::StandardButton qt;
+        int answer;
+    };
+    QList<B> buttons;
+    switch (style & 7) {
+    case vbOKCancel:
+        buttons = {{QMessageBox::Ok, vbOK}, {QMessageBox::Cancel, vbCancel}};
+        break;
+    case vbAbortRetryIgnore:
+        buttons = {{QMessageBox::Abort, vbAbort}, {QMessageBox::Retry, vbRetry}, {QMessageBox::Ignore, vbIgnore}};
+        break;
+    case vbYesNoCancel:
+        buttons = {{QMessageBox::Yes, vbYes}, {QMessageBox::No, vbNo}, {QMessageBox::Cancel, vbCancel}};
+        break;
+    case vbYesNo:
+        buttons = {{QMessageBox::Yes, vbYes}, {QMessageBox::No, vbNo}};
+        break;
+    case vbRetryCancel:
+        buttons = {{QMessageBox::Retry, vbRetry}, {QMessageBox::Cancel, vbCancel}};
+        break;
+    default:
+        buttons = {{QMessageBox::Ok, vbOK}};
+    }
+    QMessageBox::StandardButtons set;
+    for (const B& b : buttons) set |= b.qt;
+    box.setStandardButtons(set);
+    int def = (style & vbDefaultButton3) ? 2 : (style & vbDefaultButton2) ? 1 : 0;
+    if (def < buttons.size()) box.setDefaultButton(buttons[def].qt);
+    const auto chosen = static_cast<QMessageBox::StandardButton>(box.exec());
+    for (const B& b : buttons)
+        if (b.qt == chosen) return b.answer;
+    // Closed with Escape or the window's close box.
+    return set.testFlag(QMessageBox::Cancel) ? vbCancel : buttons.size() == 1 ? vbOK : buttons.last().answer;
+}
+
+std::optional<QString> RealServices::inputBox(QWidget* owner, const QString& prompt, const QString& title,
+                                              const QString& defaultText) {
+    bool ok = false;
+    QString text = QInputDialog::getText(owner, title, prompt, QLineEdit::Normal, defaultText, &ok);
+    if (!ok) return std::nullopt;
+    return text;
+}
+
+QStringList RealServices::openFiles(const FileDialogRequest& r) {
+    QString start = r.initialDir;
+    if (!r.defaultName.isEmpty()) start = r.initialDir.isEmpty() ? r.defaultName : r.initialDir + "/" + r.defaultName;
+    if (r.multiSelect) return QFileDialog::getOpenFileNames(r.owner, r.title, start, r.filter);
+    QString one = QFileDialog::getOpenFileName(r.owner, r.title, start, r.filter);
+    return one.isEmpty() ? QStringList{} : QStringList{one};
+}
+
+QString RealServices::saveFile(const FileDialogRequest& r) {
+    QFileDialog dialog(r.owner, r.title, r.initialDir, r.filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    if (!r.defaultExt.isEmpty()) dialog.setDefaultSuffix(r.defaultExt);
+    if (!r.defaultName.isEmpty()) dialog.selectFile(r.defaultName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+QString RealServices::browseForFolder(QWidget* owner, const QString& title, const QString& startDir) {
+    return QFileDialog::getExistingDirectory(owner, title, startDir);
+}
+
+std::optional<QColor> RealServices::chooseColor(QWidget* owner, const QColor& initial) {
+    QColor c = QColorDialog::getColor(initial, owner);
+    if (!c.isValid()) return std::nullopt;
+    return c;
+}
+
+bool RealServices::openUrl(const QUrl& url) { return QDesktopServices::openUrl(url); }
+
+bool RealServices::startProgram(const QString& program, const QStringList& arguments) {
+    return QProcess::startDetached(program, arguments);
+}
+
+bool RealServices::playSound(const QString& wavFile) {
+    if (!m_sound) m_sound = std::make_unique<Sound>();
+    m_sound->effect.stop();
+    m_sound->effect.setSource(QUrl::fromLocalFile(wavFile));
+    m_sound->effect.play();
+    return true;
+}
+
+void RealServices::stopSound() {
+    if (m_sound) m_sound->effect.stop();
+}
+
+bool RealServices::powerOff(QString* error) {
+    if (qEnvironmentVariableIsSet("CORVANE_NO_POWEROFF")) {
+        qInfo("Power-off requested (CORVANE_NO_POWEROFF is set: the machine stays on).");
+        return true;
+    }
+    QDBusInterface logind(QStringLiteral("org.freedesktop.login1"), QStringLiteral("/org/freedesktop/login1"),
+                          QStringLiteral("org.freedesktop.login1.Manager"), QDBusConnection::systemBus());
+    if (!logind.isValid()) {
+        if (error) *error = logind.lastError().message();
+        return false;
+    }
+    QDBusMessage reply = logind.call(QStringLiteral("PowerOff"), false);
+    if (reply.type() == QDBusMessage::ErrorMessage) {
+        if (error) *error = reply.errorMessage();
+        return false;
+    }
+    return true;
+}
+
+QDateTime RealServices::now() { return QDateTime::currentDateTime(); }
+QLocale RealServices::locale() { return QLocale::system(); }
+
+} // namespace core

@@ -1,0 +1,34 @@
+// The services the running program uses: real dialogs, the desktop, the
+// audio server and logind.
+#pragma once
+
+#include "core/Services.h"
+
+namespace core {
+
+class RealServices final : public Services {
+public:
+    RealServices();
+    ~RealServices() override;
+
+    int msgBox(QWidget* owner, const QString& prompt, int style, const QString& title) override;
+    std::optional<QString> inputBox(QWidget* owner, const QString& prompt, const QString& title,
+                                    const QString& defaultText) override;
+    QStringList openFiles(const FileDialogRequest& request) override;
+    QString saveFile(const FileDialogRequest& request) override;
+    QString browseForFolder(QWidget* owner, const QString& title, const QString& startDir) override;
+    std::optional<QColor> chooseColor(QWidget* owner, const QColor& initial) override;
+    bool openUrl(const QUrl& url) override;
+    bool startProgram(const QString& program, const QStringList& arguments) override;
+    bool playSound(const QString& wavFile) override;
+    void stopSound() override;
+    bool powerOff(QString* error) override;
+    QDateTime now() override;
+    QLocale locale() override;
+
+private:
+    struct Sound;
+    std::unique_ptr<Sound> m_sound;
+};
+
+} // namespace core

@@ -1,0 +1,7 @@
+#include "settings/SettingsVariables.h"
+
+namespace settings {
+
+bool g_bAppExiting = false;
+
+} // namespace settings

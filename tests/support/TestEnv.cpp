@@ -1,0 +1,46 @@
+#include "TestEnv.h"
+
+#include "core/Installer.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace testsupport {
+
+TestEnv::TestEnv(bool seedRegistry) {
+    m_dir.setAutoRemove(true);
+    QDir(root()).mkpath("home");
+    QDir(root()).mkpath("config");
+    QDir(root()).mkpath("data");
+    QDir(root()).mkpath("drives");
+    qputenv("CORVANE_HOME", home().toUtf8());
+    qputenv("CORVANE_REGISTRY", registry().toUtf8());
+    qputenv("XDG_CONFIG_HOME", (root() + "/config").toUtf8());
+    qputenv("XDG_DATA_HOME", (root() + "/data").toUtf8());
+    qputenv("CORVANE_VIRTUAL_DRIVES", QByteArray());
+    qputenv("CORVANE_NO_POWEROFF", "1");
+    m_services = &installScriptedServices();
+    if (seedRegistry) core::InstallFromSeed();
+}
+
+TestEnv::~TestEnv() { core::setServices(nullptr); }
+
+QString TestEnv::home() const { return root() + "/home"; }
+QString TestEnv::registry() const { return root() + "/config/registry.db"; }
+QString TestEnv::drivesRoot() const { return root() + "/drives"; }
+
+QString TestEnv::addVirtualDrive(const QString& name) {
+    QString folder = drivesRoot() + "/" + name;
+    QDir().mkpath(folder);
+    m_drives.append(folder);
+    qputenv("CORVANE_VIRTUAL_DRIVES", m_drives.join(':').toUtf8());
+    return folder;
+}
+
+QString TestEnv::path(const QString& relative) const {
+    QString p = root() + "/" + relative;
+    QDir().mkpath(QFileInfo(p).path());
+    return p;
+}
+
+} // namespace testsupport
