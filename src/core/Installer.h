@@ -7,8 +7,10 @@
 
 namespace core {
 
-// False when the installation folder holds no seed (a broken installation);
-// the start-up check then finds no settings key and refuses to run.
+// False when the installation folder holds no seed (a broken installation;
+// nothing is created or copied then), or when a key of the seed could not be
+// created (for example because the settings store is unusable). The start-up
+// check then finds no settings key and refuses to run.
 bool InstallFromSeed();
 
 } // namespace core

@@ -53,7 +53,8 @@ public:
     QVariant ReadRemoteRegistryValue(const QString& machine, quint32 root, const QString& valueName,
                                      const QString& keyPath = QString()) const;
     bool WriteRemoteRegistryValue(const QString& machine, quint32 root, const QString& valueName,
-                                  const QVariant& value, int typeCode, const QString& keyPath = QString()) const;
+                                  const QVariant& value, int typeCode,
+                                  const QString& keyPath = QString()) const;
     static QString TrimNull(QString& text);
 
     // The working key: KeyRoot, a backslash, Subkey.
@@ -64,5 +65,12 @@ private:
     QString m_keyRoot;
     QString m_subkey;
 };
+
+// Whether the settings store at RegistryFile() can be used. A missing file is
+// usable (it is created on first use). An existing file that is not a
+// readable settings store gives False and, in `message`, a text for the user;
+// such a file is never written, replaced or recreated: every member then
+// simply fails.
+bool RegistryStoreUsable(QString* message = nullptr);
 
 } // namespace core

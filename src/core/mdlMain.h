@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 
 namespace core {
 
@@ -14,5 +15,15 @@ extern bool g_bSplashVisible;
 bool StartApplication(const QString& commandLine);
 void SetSplashStatus(const QString& text);
 void SetNoFaultErrorMode();
+
+// The command line StartApplication was given (empty before it ran).
+QString Command();
+
+// Follows the start-up steps: called with ("status", text) after each status
+// text and with ("loaded", window name) after each window's load handler
+// ("frmOptions", "g_frmAudioProp", "frmMain"). Tests record the order with it;
+// an empty function removes the observer.
+using StartupObserver = std::function<void(const QString& step, const QString& detail)>;
+void SetStartupObserver(StartupObserver observer);
 
 } // namespace core

@@ -18,6 +18,7 @@ TestEnv::TestEnv(bool seedRegistry) {
     qputenv("XDG_CONFIG_HOME", (root() + "/config").toUtf8());
     qputenv("XDG_DATA_HOME", (root() + "/data").toUtf8());
     qputenv("CORVANE_VIRTUAL_DRIVES", QByteArray());
+    qputenv("CORVANE_NO_REAL_DRIVES", "1");
     qputenv("CORVANE_NO_POWEROFF", "1");
     m_services = &installScriptedServices();
     if (seedRegistry) core::InstallFromSeed();

@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Builds the benchmarks when needed and runs every one of them.
+set -euo pipefail
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+BUILD="${CORVANE_BUILD_DIR:-$ROOT/build}"
+
+if [ ! -f "$BUILD/build.ninja" ]; then
+    cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCORVANE_BENCH=ON
+else
+    cmake -S "$ROOT" -B "$BUILD" -DCORVANE_BENCH=ON >/dev/null
+fi
+cmake --build "$BUILD" --target benchmarks --parallel "$(nproc)"
+
+status=0
+for b in "$BUILD"/bin/bench_*; do
+    [ -x "$b" ] || continue
+    echo "== $(basename "$b")"
+    "$b" || status=1
+done
+exit $status

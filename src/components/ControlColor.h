@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QColor>
+#include <QtGlobal>
+
+class QWidget;
+
+namespace components {
+
+// A colour number as the settings keep it: 0x00BBGGRR, or 0x800000NN for system colour NN
+// (taken from the application palette). Accepts the number whether it was read signed or not.
+QColor ColorFromLong(qint64 colour);
+
+// Fills the widget's background with the colour.
+void ApplyBackColor(QWidget* widget, qint64 colour);
+
+} // namespace components

@@ -1,0 +1,58 @@
+#pragma once
+
+// Owning handles for the FFmpeg objects the components use, so that every
+// handle is released on every path (early returns and exceptions included).
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/frame.h>
+}
+
+#include <QString>
+
+#include <memory>
+
+namespace components::ffmpeg {
+
+struct InputContextDeleter {
+    void operator()(AVFormatContext* p) const { avformat_close_input(&p); }
+};
+struct OutputContextDeleter {
+    void operator()(AVFormatContext* p) const {
+        if (p && p->pb && !(p->oformat->flags & AVFMT_NOFILE)) avio_closep(&p->pb);
+        avformat_free_context(p);
+    }
+};
+struct CodecContextDeleter {
+    void operator()(AVCodecContext* p) const { avcodec_free_context(&p); }
+};
+struct PacketDeleter {
+    void operator()(AVPacket* p) const { av_packet_free(&p); }
+};
+struct FrameDeleter {
+    void operator()(AVFrame* p) const { av_frame_free(&p); }
+};
+struct DictionaryDeleter {
+    void operator()(AVDictionary* p) const { av_dict_free(&p); }
+};
+
+using InputContext = std::unique_ptr<AVFormatContext, InputContextDeleter>;
+using OutputContext = std::unique_ptr<AVFormatContext, OutputContextDeleter>;
+using CodecContext = std::unique_ptr<AVCodecContext, CodecContextDeleter>;
+using Packet = std::unique_ptr<AVPacket, PacketDeleter>;
+using Frame = std::unique_ptr<AVFrame, FrameDeleter>;
+using Dictionary = std::unique_ptr<AVDictionary, DictionaryDeleter>;
+
+// The name FFmpeg opens for a local path. The explicit "file:" keeps a path
+// that contains a colon from being taken for a network protocol.
+QByteArray LocalUrl(const QString& path);
+
+// Opens a local file for reading; null on failure, with FFmpeg's error code in
+// *error. With `format` the file is not probed but read as that format.
+InputContext OpenInput(const QString& path, int* error = nullptr, const AVInputFormat* format = nullptr);
+
+// Keeps FFmpeg's own console chatter (warnings about damaged input) quiet; safe to call often.
+void QuietLogging();
+
+} // namespace components::ffmpeg

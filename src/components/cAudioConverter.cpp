@@ -1,0 +1,316 @@
+#include "components/cAudioConverter.h"
+
+#include "components/ConverterCodecs.h"
+#include "components/FFmpegHandles.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QStringDecoder>
+
+#include <algorithm>
+#include <initializer_list>
+
+extern "C" {
+#include <libavutil/dict.h>
+#include <libavutil/mathematics.h>
+}
+
+namespace components {
+
+struct cAudioConverter::Source {
+    ffmpeg::InputContext input;
+    QString path;
+    qint32 durationMs = 0;
+    qint32 sampleRate = 0;
+    qint16 channels = 0;
+    qint32 bitsPerSample = 0;
+};
+
+namespace {
+
+int FirstAudioStream(const AVFormatContext* fc) {
+    for (unsigned i = 0; i < fc->nb_streams; ++i) {
+        const AVStream* st = fc->streams[i];
+        if (st->codecpar->codec_type == AVMEDIA_TYPE_AUDIO &&
+            !(st->disposition & AV_DISPOSITION_ATTACHED_PIC))
+            return int(i);
+    }
+    return -1;
+}
+
+bool NeedsStreamInfo(const AVFormatContext* fc, const AVStream* st) {
+    return st->codecpar->sample_rate <= 0 || st->codecpar->ch_layout.nb_channels <= 0 ||
+           (st->duration == AV_NOPTS_VALUE && fc->duration == AV_NOPTS_VALUE);
+}
+
+// The length in milliseconds as the stream states it, else as the container
+// states it (the latter is what FFmpeg estimates from the bit rate when a file
+// carries no length of its own, as an MP3 without a VBR header).
+qint32 DurationMs(const AVFormatContext* fc, const AVStream* st) {
+    qint64 ms = 0;
+    if (st->duration != AV_NOPTS_VALUE && st->duration > 0)
+        ms = av_rescale_q(st->duration, st->time_base, AVRational{1, 1000});
+    else if (fc->duration != AV_NOPTS_VALUE && fc->duration > 0)
+        ms = av_rescale(fc->duration, 1000, AV_TIME_BASE);
+    return qint32(std::clamp<qint64>(ms, 0, INT32_MAX));
+}
+
+// The width of one sample as the file stores it for PCM and lossless codecs;
+// lossy codecs have no stored width and decode to (at least) 16 bits.
+qint32 SampleBits(const AVCodecParameters* par) {
+    const AVCodecID id = par->codec_id;
+    if (id >= AV_CODEC_ID_FIRST_AUDIO && id < AV_CODEC_ID_ADPCM_IMA_QT) {
+        const int bits = av_get_bits_per_sample(id);
+        if (bits > 0) return bits;
+    }
+    if (par->bits_per_raw_sample > 0) return par->bits_per_raw_sample;
+    const AVCodecDescriptor* desc = avcodec_descriptor_get(id);
+    if (desc && (desc->props & AV_CODEC_PROP_LOSSLESS) && par->bits_per_coded_sample > 0)
+        return par->bits_per_coded_sample;
+    return 16;
+}
+
+// FFmpeg hands ID3v1 and some ID3v2 text over in the file's own 8-bit code
+// page; text that is not valid UTF-8 is read as Latin-1, as ID3 defines it.
+QString TagText(const char* value) {
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString s = utf8(QByteArrayView(value));
+    if (utf8.hasError()) s = QString::fromLatin1(value);
+    return s.trimmed();
+}
+
+QString Lookup(const AVDictionary* first, const AVDictionary* second,
+               std::initializer_list<const char*> keys) {
+    for (const char* key : keys) {
+        for (const AVDictionary* d : {first, second}) {
+            if (!d) continue;
+            const AVDictionaryEntry* e = av_dict_get(d, key, nullptr, 0); // keys compare case-insensitively
+            if (e && e->value && *e->value) return TagText(e->value);
+        }
+    }
+    return QString();
+}
+
+// A full date ("2001-03-14", "2001-03-14T10:00") stands for its year.
+QString YearOf(const QString& date) {
+    if (date.size() > 4 && date.at(4) != QLatin1Char('/')) {
+        bool ok = false;
+        date.left(4).toInt(&ok);
+        if (ok && !date.at(4).isDigit()) return date.left(4);
+    }
+    return date;
+}
+
+// The rate and channels of an MPEG audio frame header, which is the only place
+// an MP3 file states them.
+bool ParseMpegAudioHeader(const uint8_t* p, int size, int* rate, int* channels) {
+    if (size < 4 || p[0] != 0xFF || (p[1] & 0xE0) != 0xE0) return false;
+    const int version = (p[1] >> 3) & 3; // 3 MPEG-1, 2 MPEG-2, 0 MPEG-2.5
+    const int layer = (p[1] >> 1) & 3;
+    const int bitrateIndex = p[2] >> 4;
+    const int rateIndex = (p[2] >> 2) & 3;
+    if (version == 1 || layer == 0 || bitrateIndex == 15 || rateIndex == 3) return false;
+    static const int rates[3] = {44100, 48000, 32000};
+    *rate = rates[rateIndex] >> (version == 3 ? 0 : version == 2 ? 1 : 2);
+    *channels = (p[3] >> 6) == 3 ? 1 : 2;
+    return true;
+}
+
+bool StartsLikeMpegAudio(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) return false;
+    const QByteArray head = f.read(4);
+    if (head.startsWith("ID3")) return true;
+    return head.size() >= 2 && uchar(head[0]) == 0xFF && (uchar(head[1]) & 0xE0) == 0xE0;
+}
+
+bool IsMpegAudio(AVCodecID id) {
+    return id == AV_CODEC_ID_MP3 || id == AV_CODEC_ID_MP2 || id == AV_CODEC_ID_MP1;
+}
+
+// Reads the first frame of the stream for its rate and channels.
+bool ReadMpegFormat(AVFormatContext* fc, int index, int* rate, int* channels) {
+    ffmpeg::Packet pkt(av_packet_alloc());
+    if (!pkt) return false;
+    for (int tries = 0; tries < 16; ++tries) {
+        if (av_read_frame(fc, pkt.get()) < 0) return false;
+        const bool ours = pkt->stream_index == index;
+        const bool ok = ours && ParseMpegAudioHeader(pkt->data, pkt->size, rate, channels);
+        av_packet_unref(pkt.get());
+        if (ours) return ok;
+    }
+    return false;
+}
+
+} // namespace
+
+qint32 cAudioConverter::Examine(Source& src) {
+    AVFormatContext* fc = src.input.get();
+    int index = FirstAudioStream(fc);
+    int rate = 0, channels = 0;
+    if (index >= 0 && IsMpegAudio(fc->streams[index]->codecpar->codec_id) &&
+        fc->streams[index]->duration != AV_NOPTS_VALUE && fc->streams[index]->codecpar->sample_rate <= 0) {
+        // An MP3 with a VBR header: its length is known, the first frame gives the rest.
+        if (!ReadMpegFormat(fc, index, &rate, &channels)) return OpenNoAudio;
+    } else if (index < 0 || NeedsStreamInfo(fc, fc->streams[index])) {
+        // Reading packets costs time, so only when the header left something
+        // unknown (the length of an MP3 without a VBR header, for one).
+        if (avformat_find_stream_info(fc, nullptr) < 0) return OpenNotMedia;
+        index = FirstAudioStream(fc);
+        if (index >= 0 && NeedsStreamInfo(fc, fc->streams[index])) return OpenNoAudio;
+    }
+    if (index < 0) return OpenNoAudio;
+    const AVStream* st = fc->streams[index];
+    const AVCodecParameters* par = st->codecpar;
+    if (rate <= 0) {
+        rate = par->sample_rate;
+        channels = par->ch_layout.nb_channels;
+    }
+    if (rate <= 0 || channels <= 0) return OpenNoAudio;
+    if (!avcodec_find_decoder(par->codec_id)) return OpenNoDecoder;
+
+    src.durationMs = DurationMs(fc, st);
+    src.sampleRate = rate;
+    src.channels = qint16(channels);
+    src.bitsPerSample = SampleBits(par);
+    return OpenOk;
+}
+
+cAudioConverter::cAudioConverter(QObject* parent) : QObject(parent) {}
+
+cAudioConverter::~cAudioConverter() = default;
+
+qint32 cAudioConverter::OpenSource(const QString& path) {
+    CloseSource();
+    const QFileInfo fi(path);
+    if (path.isEmpty() || !fi.isFile() || !fi.isReadable()) return OpenNoFile;
+    if (fi.size() == 0) return OpenNotMedia;
+
+    auto src = std::make_unique<Source>();
+    src->path = path;
+    qint32 rc = OpenNotMedia;
+    // Probing every container format costs more than reading an MP3's header;
+    // a file that looks like one is read as one, and probed only if that fails.
+    if (fi.suffix().compare(QLatin1String("mp3"), Qt::CaseInsensitive) == 0 && StartsLikeMpegAudio(path)) {
+        src->input = ffmpeg::OpenInput(path, nullptr, av_find_input_format("mp3"));
+        if (src->input) rc = Examine(*src);
+    }
+    if (rc != OpenOk) {
+        src->input = ffmpeg::OpenInput(path);
+        if (!src->input) return OpenNotMedia;
+        rc = Examine(*src);
+    }
+    if (rc == OpenOk) m_source = std::move(src);
+    return rc;
+}
+
+qint32 cAudioConverter::Duration() const {
+    return m_source ? m_source->durationMs : 0;
+}
+qint32 cAudioConverter::SampleRate() const {
+    return m_source ? m_source->sampleRate : 0;
+}
+qint16 cAudioConverter::Channels() const {
+    return m_source ? m_source->channels : 0;
+}
+qint32 cAudioConverter::BitsPerSample() const {
+    return m_source ? m_source->bitsPerSample : 0;
+}
+
+void cAudioConverter::CloseSource() {
+    m_source.reset();
+}
+
+void cAudioConverter::Close() {
+    CloseSource();
+    ClearTags();
+}
+
+void cAudioConverter::ClearTags() {
+    m_sTagTitle.clear();
+    m_sTagArtist.clear();
+    m_sTagAlbum.clear();
+    m_sTagYear.clear();
+    m_sTagTrack.clear();
+    m_sTagGenre.clear();
+    m_sTagComment.clear();
+}
+
+bool cAudioConverter::ReadTags(const QString& path) {
+    ClearTags();
+    // The examined file usually is the one asked for: its tags were read with it.
+    ffmpeg::InputContext own;
+    const AVFormatContext* fc = nullptr;
+    if (m_source && m_source->path == path) {
+        fc = m_source->input.get();
+    } else {
+        const QFileInfo fi(path);
+        if (path.isEmpty() || !fi.isFile() || fi.size() == 0) return false;
+        own = ffmpeg::OpenInput(path);
+        if (!own) return false;
+        fc = own.get();
+    }
+    const int index = FirstAudioStream(fc);
+    if (index < 0) return false; // not audio: whatever it holds is no tag
+    // Ogg files keep their comments with the stream, the other formats with the file.
+    const AVDictionary* fileTags = fc->metadata;
+    const AVDictionary* streamTags = fc->streams[index]->metadata;
+
+    m_sTagTitle = Lookup(fileTags, streamTags, {"title"});
+    m_sTagArtist = Lookup(fileTags, streamTags, {"artist", "author"});
+    m_sTagAlbum = Lookup(fileTags, streamTags, {"album"});
+    m_sTagYear = YearOf(Lookup(fileTags, streamTags, {"date", "year", "TYER", "TDRC", "WM/Year"}));
+    m_sTagTrack = Lookup(fileTags, streamTags, {"track", "tracknumber", "WM/TrackNumber"});
+    m_sTagGenre = Lookup(fileTags, streamTags, {"genre", "WM/Genre"});
+    m_sTagComment = Lookup(fileTags, streamTags, {"comment", "description", "WM/Comments"});
+    return true;
+}
+
+QTime cAudioConverter::SecondsToTime(qint32 seconds) {
+    return QTime(0, 0).addSecs(seconds);
+}
+
+void cAudioConverter::EnumACMTags(qint32 formatTag, qint32 samplesPerSec, qint32 channels,
+                                  qint32 bitsPerSample, qint32 flags) {
+    Q_UNUSED(bitsPerSample);
+    // Every codec here takes PCM as its source; other source tags list nothing.
+    if (formatTag != 1) return;
+    const bool convertOnly = (flags & ACM_FORMATENUMF_CONVERT) != 0;
+    for (const codecs::AcmTag& tag : codecs::AcmTags()) {
+        bool listed = !convertOnly;
+        for (const codecs::AcmFormat& f : tag.formats)
+            if (!listed && f.sampleRate == samplesPerSec && f.channels == channels) listed = true;
+        if (listed) emit ACMTagItem(tag.name);
+    }
+}
+
+void cAudioConverter::EnumACMFormats(const QString& tagName) {
+    for (const codecs::AcmTag& tag : codecs::AcmTags()) {
+        if (tag.name != tagName) continue;
+        for (const codecs::AcmFormat& f : tag.formats)
+            emit ACMFormatItem(codecs::AcmFormatName(tag, f));
+    }
+}
+
+qint32 cAudioConverter::WMACodecCount() const {
+    return qint32(codecs::WmaCodecs().size());
+}
+
+QString cAudioConverter::WMACodecName(qint32 index) const {
+    const auto& list = codecs::WmaCodecs();
+    return index >= 0 && index < qint32(list.size()) ? list[size_t(index)].name : QString();
+}
+
+qint32 cAudioConverter::WMAFormatCount(qint32 codecIndex) const {
+    const auto& list = codecs::WmaCodecs();
+    return codecIndex >= 0 && codecIndex < qint32(list.size())
+               ? qint32(list[size_t(codecIndex)].formats.size())
+               : 0;
+}
+
+QString cAudioConverter::WMAFormatName(qint32 codecIndex, qint32 formatIndex) const {
+    if (formatIndex < 0 || formatIndex >= WMAFormatCount(codecIndex)) return QString();
+    return codecs::WmaFormatName(codecs::WmaCodecs()[size_t(codecIndex)].formats[size_t(formatIndex)]);
+}
+
+} // namespace components

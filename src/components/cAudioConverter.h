@@ -1,0 +1,115 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QTime>
+
+#include <memory>
+
+namespace components {
+
+// The audio converter. This half examines files (length, format, tags) and
+// lists the codecs the encoders offer; every examining call is synchronous and
+// runs on the caller's thread. The enumeration signals are emitted before the
+// enumerating call returns.
+class cAudioConverter : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(QString TagTitle READ TagTitle WRITE setTagTitle)
+    Q_PROPERTY(QString TagArtist READ TagArtist WRITE setTagArtist)
+    Q_PROPERTY(QString TagAlbum READ TagAlbum WRITE setTagAlbum)
+    Q_PROPERTY(QString TagYear READ TagYear WRITE setTagYear)
+    Q_PROPERTY(QString TagTrack READ TagTrack WRITE setTagTrack)
+    Q_PROPERTY(QString TagGenre READ TagGenre WRITE setTagGenre)
+    Q_PROPERTY(QString TagComment READ TagComment WRITE setTagComment)
+
+public:
+    // Results of OpenSource.
+    enum OpenResult : qint32 {
+        OpenOk = 0,
+        OpenNoFile = 1,    // missing, unreadable or empty path
+        OpenNotMedia = 2,  // no container format recognised
+        OpenNoAudio = 3,   // no audio stream
+        OpenNoDecoder = 4, // audio stream with no usable decoder
+    };
+
+    // Flag of EnumACMTags: list only the tags a source of the given format can be converted to.
+    static constexpr qint32 ACM_FORMATENUMF_CONVERT = 0x100000;
+
+    explicit cAudioConverter(QObject* parent = nullptr);
+    ~cAudioConverter() override;
+
+    // Examines the file and keeps it open; 0 (OpenOk) = readable. On any other
+    // result nothing stays open and Duration/SampleRate/Channels/BitsPerSample are 0.
+    qint32 OpenSource(const QString& path);
+    // Of the open file: length in milliseconds, rate in Hz, channels (1 = mono),
+    // bits per sample (the decoded sample width; 16 for compressed formats that
+    // decode to floating point).
+    qint32 Duration() const;
+    qint32 SampleRate() const;
+    qint16 Channels() const;
+    qint32 BitsPerSample() const;
+    void CloseSource();
+    // Releases everything the instance holds; OpenSource works again afterwards.
+    void Close();
+
+    // Loads the file's tags into the seven tag properties. Each call starts from
+    // empty tags, so a file that cannot be read leaves all seven empty. True when
+    // the file could be read (tags or not).
+    bool ReadTags(const QString& path);
+
+    QString TagTitle() const { return m_sTagTitle; }
+    QString TagArtist() const { return m_sTagArtist; }
+    QString TagAlbum() const { return m_sTagAlbum; }
+    QString TagYear() const { return m_sTagYear; }
+    QString TagTrack() const { return m_sTagTrack; }
+    QString TagGenre() const { return m_sTagGenre; }
+    QString TagComment() const { return m_sTagComment; }
+    void setTagTitle(const QString& s) { m_sTagTitle = s; }
+    void setTagArtist(const QString& s) { m_sTagArtist = s; }
+    void setTagAlbum(const QString& s) { m_sTagAlbum = s; }
+    void setTagYear(const QString& s) { m_sTagYear = s; }
+    void setTagTrack(const QString& s) { m_sTagTrack = s; }
+    void setTagGenre(const QString& s) { m_sTagGenre = s; }
+    void setTagComment(const QString& s) { m_sTagComment = s; }
+
+    // A time of day whose "HH:mm:ss" text shows the count as two-digit fields
+    // (counts of a day or more wrap, as a time of day does).
+    static QTime SecondsToTime(qint32 seconds);
+
+    // Emits ACMTagItem once per codec of the WAV container, before returning.
+    // With ACM_FORMATENUMF_CONVERT only the codecs that can encode a source of the
+    // given rate/channels/bits are listed; with 0 every codec is.
+    void EnumACMTags(qint32 formatTag, qint32 samplesPerSec, qint32 channels, qint32 bitsPerSample,
+                     qint32 flags);
+    // Emits ACMFormatItem once per format of the named codec, before returning.
+    // An unknown name lists nothing.
+    void EnumACMFormats(const QString& tagName);
+
+    // The WMA encoders and their formats, 0-based, in a fixed order. Indexes out
+    // of range give 0 / an empty name.
+    qint32 WMACodecCount() const;
+    QString WMACodecName(qint32 index) const;
+    qint32 WMAFormatCount(qint32 codecIndex) const;
+    QString WMAFormatName(qint32 codecIndex, qint32 formatIndex) const;
+
+signals:
+    void ACMTagItem(const QString& name);
+    void ACMFormatItem(const QString& name);
+
+private:
+    void ClearTags();
+
+    struct Source;
+    qint32 Examine(Source& src);
+    std::unique_ptr<Source> m_source; // the examined file, null when none is open
+
+    QString m_sTagTitle;
+    QString m_sTagArtist;
+    QString m_sTagAlbum;
+    QString m_sTagYear;
+    QString m_sTagTrack;
+    QString m_sTagGenre;
+    QString m_sTagComment;
+};
+
+} // namespace components

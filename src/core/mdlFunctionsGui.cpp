@@ -1,0 +1,89 @@
+// The helpers of mdlFunctions that work on widgets.
+#include "core/mdlFunctions.h"
+
+#include <QComboBox>
+#include <QEvent>
+#include <QKeyEvent>
+#include <QPlainTextEdit>
+#include <QTextCursor>
+#include <QTextEdit>
+#include <QToolTip>
+
+namespace core {
+
+void ShowBalloonTip(QWidget* control, int /*icon*/, const QString& text) {
+    if (!control) return;
+    QString shown = text;
+    shown.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    const QPoint at = control->mapToGlobal(QPoint(control->width() / 2, control->height()));
+    QToolTip::showText(at, shown, control);
+}
+
+void FilterNameKeyPress(QWidget* textBox, int& keyAscii) {
+    if (keyAscii <= 0 || keyAscii > 0xFFFF || !IsIllegalNameChar(QChar(char16_t(keyAscii)))) return;
+    ShowBalloonTip(textBox, 1, kIllegalNameBalloonText);
+    keyAscii = 0;
+}
+
+namespace {
+class NameKeyFilter final : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::KeyPress) return false;
+        const QString text = static_cast<QKeyEvent*>(event)->text();
+        if (text.size() != 1) return false;
+        int key = text.at(0).unicode();
+        FilterNameKeyPress(qobject_cast<QWidget*>(watched), key);
+        return key == 0;
+    }
+};
+} // namespace
+
+void InstallNameKeyFilter(QWidget* textBox) {
+    if (!textBox) return;
+    textBox->installEventFilter(new NameKeyFilter(textBox)); // owned by the text box
+}
+
+void LoadListFileToCombo(const QString& file, QComboBox* combo) {
+    if (!combo) return;
+    const QStringList lines = ReadTextFile(file).split(QLatin1String("\r\n"));
+    combo->clear();
+    for (const QString& line : lines)
+        if (!line.isEmpty()) combo->addItem(line);
+}
+
+void SavePathHistory(QComboBox* combo) {
+    if (combo) AddToPathHistory(combo->currentText());
+}
+
+void LoadPathHistory(QComboBox* combo) {
+    if (!combo) return;
+    combo->clear();
+    const QStringList lines = ReadPathHistory();
+    for (const QString& line : lines)
+        combo->addItem(line);
+    if (combo->count() > 0) combo->setCurrentIndex(0);
+}
+
+void AddLogLine(const QString& message, QPlainTextEdit* log) {
+    if (!log) return;
+    QTextCursor cursor(log->document());
+    cursor.movePosition(QTextCursor::End);
+    cursor.insertText(FormatLogLine(message));
+    log->moveCursor(QTextCursor::End);
+    log->ensureCursorVisible();
+}
+
+void AddLogLine(const QString& message, QTextEdit* log) {
+    if (!log) return;
+    QTextCursor cursor(log->document());
+    cursor.movePosition(QTextCursor::End);
+    cursor.insertText(FormatLogLine(message));
+    log->moveCursor(QTextCursor::End);
+    log->ensureCursorVisible();
+}
+
+} // namespace core

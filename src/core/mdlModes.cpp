@@ -1,0 +1,94 @@
+#include "core/mdlModes.h"
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+
+namespace core {
+
+namespace {
+// This build's values. The variables start out with them too, so code that
+// runs before InitModes (or a test that changed a switch and calls InitModes
+// again) sees the same table.
+constexpr char kCompany[] = "Pellory";
+constexpr char kProductName[] = "Corvane";
+constexpr char kProductVersion[] = "1.2";
+constexpr char kInsideVersion[] = "1.2.1";
+constexpr char kProductDescription[] = "Burn and rip WMA files from the Stereo Audio CD.";
+constexpr char kSiteURL[] = "https://corvane.example.org";
+constexpr char kViewBackColor[] = "-2147483633"; // &H8000000F, the button-face system colour
+constexpr char kAppMainTool[] = "lAppIncAudioBurner";
+} // namespace
+
+QString g_sCompany = kCompany;
+QString g_sProductName = kProductName;
+QString g_sProductVersion = kProductVersion;
+QString g_sInsideVersion = kInsideVersion;
+QString g_sProductDescription = kProductDescription;
+QString g_sSiteURL = kSiteURL;
+QString g_sHomePageURL = QString(kSiteURL) + "/";
+QString g_sSupportURL = QString(kSiteURL) + "/support.html";
+
+QString g_sViewBackColor = kViewBackColor;
+QString g_sViewBackPicture;
+QString g_sViewToolbarPicture;
+QString g_sViewTitlePicture;
+
+qint32 g_lAppIncConverter = 0;
+qint32 g_lAppIncJoin = 0;
+qint32 g_lAppIncSplit = 0;
+qint32 g_lAppIncMicRec = 0;
+qint32 g_lAppIncEditor = 1;
+qint32 g_lAppIncAudioBurner = 1;
+qint32 g_lAppIncCDRipper = 1;
+qint32 g_lAppIncTagsEditor = 1;
+qint32 g_lAppIncMP3Burner = 1;
+qint32 g_lAppIncWMABurner = 0;
+qint32 g_lAppIncACMConverter = 0;
+qint32 g_lAppIncTTS = 1;
+qint32 g_lAppIncDuplicator = 0;
+qint32 g_lAppIncItemsLists = 1;
+
+qint32 g_lAppShowTree = 1;
+QString g_sAppMainTool = kAppMainTool;
+
+void InitModes() {
+    g_sCompany = kCompany;
+    g_sProductName = kProductName;
+    g_sProductVersion = kProductVersion;
+    g_sInsideVersion = kInsideVersion;
+    g_sProductDescription = kProductDescription;
+    g_sSiteURL = kSiteURL;
+    g_sHomePageURL = g_sSiteURL + "/";
+    g_sSupportURL = g_sHomePageURL + "support.html";
+
+    g_sViewBackColor = kViewBackColor;
+    g_sViewBackPicture.clear();
+    g_sViewToolbarPicture.clear();
+    g_sViewTitlePicture.clear();
+
+    g_lAppIncConverter = 0;
+    g_lAppIncJoin = 0;
+    g_lAppIncSplit = 0;
+    g_lAppIncMicRec = 0;
+    g_lAppIncEditor = 1;
+    g_lAppIncAudioBurner = 1;
+    g_lAppIncCDRipper = 1;
+    g_lAppIncTagsEditor = 1;
+    g_lAppIncMP3Burner = 1;
+    g_lAppIncWMABurner = 0;
+    g_lAppIncACMConverter = 0;
+    g_lAppIncTTS = 1;
+    g_lAppIncDuplicator = 0;
+    g_lAppIncItemsLists = 1;
+
+    g_lAppShowTree = 1;
+    g_sAppMainTool = kAppMainTool;
+
+    // The application title: what the desktop shows for the process and
+    // what a message box given no title of its own shows.
+    QCoreApplication::setApplicationName(g_sProductName);
+    QCoreApplication::setApplicationVersion(g_sInsideVersion);
+    QGuiApplication::setApplicationDisplayName(g_sProductName + " " + g_sProductVersion);
+}
+
+} // namespace core

@@ -1,0 +1,54 @@
+// The mode table: which product this build is and which tools it offers.
+// InitModes runs first at start-up; every window reads these values and
+// nothing writes them afterwards. They are not settings: nothing stores them.
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+namespace core {
+
+// Identity
+extern QString g_sCompany;            // maker: the company part of the settings key path
+extern QString g_sProductName;        // display name: captions, message-box titles, tray tool tip
+extern QString g_sProductVersion;     // short version shown after the name
+extern QString g_sInsideVersion;      // long version (splash, About window)
+extern QString g_sProductDescription; // one line in the About window
+extern QString g_sSiteURL;            // the maker's site, no trailing "/"
+extern QString g_sHomePageURL;        // g_sSiteURL & "/"
+extern QString g_sSupportURL;         // g_sHomePageURL & "support.html"
+
+// Theme. g_sViewBackColor is a decimal colour number (0x800000NN = a system
+// colour); empty keeps the design colours. The pictures are file names in
+// the program folder's "View" folder; empty means no picture.
+extern QString g_sViewBackColor;
+extern QString g_sViewBackPicture;
+extern QString g_sViewToolbarPicture;
+extern QString g_sViewTitlePicture;
+
+// Edition switches: exactly 1 offers the tool, any other value does not.
+extern qint32 g_lAppIncConverter;
+extern qint32 g_lAppIncJoin;
+extern qint32 g_lAppIncSplit;
+extern qint32 g_lAppIncMicRec;
+extern qint32 g_lAppIncEditor;
+extern qint32 g_lAppIncAudioBurner;
+extern qint32 g_lAppIncCDRipper;
+extern qint32 g_lAppIncTagsEditor;
+extern qint32 g_lAppIncMP3Burner;
+extern qint32 g_lAppIncWMABurner;
+extern qint32 g_lAppIncACMConverter;
+extern qint32 g_lAppIncTTS;
+extern qint32 g_lAppIncDuplicator;
+extern qint32 g_lAppIncItemsLists;
+
+// Layout: 1 shows the tree of items lists and its splitter, 0 collapses them.
+extern qint32 g_lAppShowTree;
+// The headline tool's id ("lAppIncAudioBurner", ...; the duplicator's is "lAppIncFreq").
+extern QString g_sAppMainTool;
+
+// Assigns every value above (the variables also start out with them) and
+// sets the application title to g_sProductName & " " & g_sProductVersion.
+void InitModes();
+
+} // namespace core

@@ -1,0 +1,12 @@
+// The pointer position.
+#pragma once
+
+#include <QtGlobal>
+
+namespace core {
+
+// The pointer position in screen pixels; x and y stay as they were when it
+// cannot be read.
+void GetMousePos(qint32& x, qint32& y);
+
+} // namespace core

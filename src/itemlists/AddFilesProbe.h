@@ -1,0 +1,53 @@
+// What adding a file to an items list decides about one path, without any
+// window: whether it is taken at all, and the item row it becomes. The Add
+// Files window (frmStat.h) runs this on a worker thread.
+#pragma once
+
+#include "itemlists/ItemRows.h"
+
+#include <QString>
+
+namespace components {
+class cAudioConverter;
+}
+
+namespace itemlists {
+
+// The extension of the path (text after the last "." of its last element),
+// lower-cased, occurs somewhere in the lower-cased supported-files filter.
+// A part of the filter text passes, not only a listed pattern: "mp3", "MP3",
+// "wave", "mp" and an empty extension pass; "ape", "flac" and "mid" do not.
+bool SupportAudioFile(const QString& sFileName);
+
+// Removes the first occurrence, and only the first, of each of : ? < > \ / * |
+// in this order.
+QString getLegaName(const QString& sPath);
+
+// The default tag texts an added row gets when the tags are not copied from
+// the file, taken from the settings once per add (the settings belong to the
+// GUI thread).
+struct AddTagDefaults {
+    bool copyFromSource = false;
+    QString album, artist, comment, genre, year, title, track;
+    static AddTagDefaults FromSettings();
+};
+
+// The fate of one path.
+struct AddFileResult {
+    enum Kind {
+        Skipped, // a folder, an empty file or an unsupported extension: no row, no message
+        Refused, // the converter cannot open it: "Cannot add " + path
+        Added,   // `row` is the new item row
+    };
+    Kind kind = Skipped;
+    ItemRow row;
+};
+
+// Tests and probes one path with the converter (OpenSource; the file stays
+// open until the next OpenSource or Close) and builds its row: marked, audio
+// icon, the cleaned file name, the length rounded to whole seconds (halves to
+// even), size, creation time, whole range and the tags.
+AddFileResult ProbeFileForList(const QString& path, components::cAudioConverter& converter,
+                               const AddTagDefaults& tags);
+
+} // namespace itemlists

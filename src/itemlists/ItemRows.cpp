@@ -1,0 +1,103 @@
+#include "itemlists/ItemRows.h"
+
+#include "core/Services.h"
+
+#include <QtNumeric>
+
+#include <cmath>
+#include <limits>
+
+namespace itemlists {
+
+QList<ItemColumn> ItemColumns(GridVariant variant) {
+    const bool main = variant == GridVariant::Main;
+    QList<ItemColumn> cols{
+        {COL_INC, main ? COL_INC : QString(), main ? 26 : 20, true},
+        {COL_TYPE, COL_TYPE, 40, true},
+        {COL_ITEM_NAME, COL_ITEM_NAME, main ? 120 : 160, true},
+        {COL_SIZE, COL_SIZE, 80, true},
+        {COL_TIME, QStringLiteral("Time-Length"), 80, true},
+        {COL_CREATED, COL_CREATED, 140, !main},
+        {COL_RANGE, COL_RANGE, 120, true},
+    };
+    for (const QString& key :
+         {COL_FILE, COL_RANGE_ALL, COL_RANGE_START_TIME, COL_RANGE_LENGTH_TIME, COL_BYTES_SIZE, COL_TAG_ALBUM,
+          COL_TAG_ARTIST, COL_TAG_COMMENT, COL_TAG_GEN, COL_TAG_YEAR, COL_TAG_TITLE, COL_TAG_TRACK})
+        cols.append({key, key, -1, false});
+    return cols;
+}
+
+qint32 GetTypeIcon(const QString& typeText) {
+    if (typeText == QLatin1String("Audio")) return ICON_AUDIO;
+    if (typeText == QLatin1String("Data")) return ICON_DATA;
+    return 0;
+}
+
+QString FormatTwoDigitTime(qint64 seconds) {
+    const bool negative = seconds < 0;
+    const qint64 s = negative ? -seconds : seconds;
+    const QString text = QStringLiteral("%1:%2:%3")
+                             .arg(s / 3600, 2, 10, QLatin1Char('0'))
+                             .arg((s / 60) % 60, 2, 10, QLatin1Char('0'))
+                             .arg(s % 60, 2, 10, QLatin1Char('0'));
+    return negative ? QLatin1Char('-') + text : text;
+}
+
+QString FormatRangeText(qint64 startSeconds, qint64 lengthSeconds) {
+    return FormatTwoDigitTime(startSeconds) + QLatin1String(" - ") +
+           FormatTwoDigitTime(startSeconds + lengthSeconds);
+}
+
+bool CellNumber(const QString& text, double* value) {
+    const QString t = text.trimmed();
+    if (t.isEmpty()) return false;
+    bool ok = false;
+    double v = t.toDouble(&ok);
+    if (!ok) v = core::services().locale().toDouble(t, &ok);
+    if (!ok || !std::isfinite(v)) return false;
+    if (value) *value = v;
+    return true;
+}
+
+qint64 RoundHalfEven(double value) {
+    const double r = std::nearbyint(value); // the default rounding mode: halves to even
+    if (r >= 9.2233720368547758e18) return std::numeric_limits<qint64>::max();
+    if (r <= -9.2233720368547758e18) return std::numeric_limits<qint64>::min();
+    return static_cast<qint64>(r);
+}
+
+bool AddToTotal(qint64& total, double value) {
+    const double sum = static_cast<double>(total) + value;
+    if (!std::isfinite(sum) || sum >= 9.2233720368547758e18 || sum <= -9.2233720368547758e18) return false;
+    // Whole numbers add exactly (a double would lose bytes above 2^53).
+    const double whole = std::floor(value);
+    if (whole == value && std::fabs(value) < 9.2e18) {
+        qint64 result = 0;
+        if (qAddOverflow(total, static_cast<qint64>(value), &result)) return false;
+        total = result;
+        return true;
+    }
+    total = RoundHalfEven(sum);
+    return true;
+}
+
+void ItemRow::setRange(const QString& rangeAllText, const QString& startText, const QString& lengthText) {
+    if (rangeAllText == QLatin1String("0")) {
+        rangeAll = QStringLiteral("0");
+        rangeStart = startText;
+        rangeLength = lengthText;
+        double start = 0, length = 0;
+        if (!CellNumber(startText, &start)) start = 0;
+        if (!CellNumber(lengthText, &length)) length = 0;
+        const qint64 s = RoundHalfEven(start);
+        const qint64 e = RoundHalfEven(start + length);
+        range = FormatTwoDigitTime(s) + QLatin1String(" - ") + FormatTwoDigitTime(e);
+    } else {
+        rangeAll = QStringLiteral("1");
+        rangeStart.clear();
+        rangeLength.clear();
+        range = kRangeAllText;
+    }
+}
+
+} // namespace itemlists

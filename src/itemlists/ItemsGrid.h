@@ -1,0 +1,55 @@
+// Item rows in a grid: the columns every item grid carries, writing and
+// reading whole rows, saving a grid to its items-list file and reading a
+// list file into a grid.
+#pragma once
+
+#include "itemlists/ItemRows.h"
+#include "itemlists/ItemsListFile.h"
+
+#include <QString>
+
+class cGrid;
+class cImageList;
+
+namespace components {
+class cAudioConverter;
+}
+
+namespace itemlists {
+
+// Prepares an empty grid for item rows: row height 24, the image list, the
+// nineteen columns of the variant in their order, and the grid options. A
+// step that fails is skipped.
+void InitGridColumns(cGrid& grid, cImageList* imageList, GridVariant variant = GridVariant::Main);
+
+// Writes a whole row (row Rows() + 1 appends it): "Inc" and "Type" as icons
+// with the icon format, every other cell as text; "Created" as a date.
+void WriteItemRow(cGrid& grid, qint32 row, const ItemRow& item);
+// The record that the list file stores for a grid row: "Inc" from the icon
+// number, "Type" always "Audio", the other fields from the cell texts.
+ListRecord RecordOfGridRow(cGrid& grid, qint32 row);
+
+// True for tree keys that name no list file: the roots ("##MAIN...") and the
+// CD drives ("##CD...").
+bool IsListNodeKey(const QString& nodeKey);
+
+// Writes every row of the grid to the list file named by the node key,
+// replacing the file (the kept records of `holder` are written back at their
+// places when it holds that list). Nothing is written for a root or CD key.
+// False when the file could not be written; nothing is shown.
+bool SaveGridToFile(cGrid& grid, const QString& nodeKey, const ItemsListHolder* holder = nullptr);
+
+// Reads the list file into the grid, as the list branch of the tree's node
+// click does: clears the grid, sets the image list, writes one row per record
+// whose source file the converter can open, keeps the others in `holder`
+// (reset to this list first), and selects the last row when
+// settings::g_bSelectTheLastItem is set, else the first. Tags come from the
+// source files when settings::g_bCopyID3FromSource is set. The grid's drawing
+// is on afterwards when it has rows and stays off when it has none (the grid
+// asks for it with RedrawNeeded). Progress is reported through `progress`;
+// the wait pointer, the progress bar and the empty-list panel are the
+// caller's. Returns the number of rows.
+qint32 LoadItemsListToGrid(cGrid& grid, const QString& listPath, components::cAudioConverter& converter,
+                           ItemsListHolder& holder, cImageList* imageList, const ListProgress& progress = {});
+
+} // namespace itemlists

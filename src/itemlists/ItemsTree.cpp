@@ -1,0 +1,433 @@
+#include "itemlists/ItemsTree.h"
+
+#include "components/cAudioCDRipper.h"
+#include "components/cAudioConverter.h"
+#include "components/cGrid.h"
+#include "core/Services.h"
+#include "core/mdlCommDialog.h"
+#include "core/mdlFileSystem.h"
+#include "core/mdlFunctions.h"
+#include "core/mdlModes.h"
+#include "core/mdlOnTop.h"
+#include "core/mdlSupportedFormats.h"
+#include "itemlists/HandOver.h"
+#include "itemlists/ItemsGrid.h"
+#include "itemlists/frmStat.h"
+#include "settings/SettingsVariables.h"
+
+#include <QEvent>
+#include <QFile>
+#include <QFileInfo>
+#include <QLineEdit>
+
+namespace itemlists {
+
+cTreeViewNode g_cItemsListsNode;
+cTreeViewNode g_cAudioCDsNode;
+
+namespace {
+
+const QString kEmptyListHint = QStringLiteral("Add or Drag and Drop audio items to here.");
+
+int ShowMessage(QWidget* owner, const QString& prompt, int style) {
+    return core::services().msgBox(owner, prompt, style, core::g_sProductName);
+}
+
+// The items-lists folder with its closing "/", as the list keys begin.
+QString ListsFolder() {
+    const QString dir = settings::g_sItemsListDir;
+    return dir.isEmpty() || dir.endsWith('/') ? dir : dir + '/';
+}
+
+// Puts the name filter on the label editors of a tree: they are created as
+// children of its viewport and polished before they show.
+class TreeEditorFilter final : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::ChildPolished) {
+            auto* child = static_cast<QChildEvent*>(event)->child();
+            auto* edit = qobject_cast<QLineEdit*>(child);
+            if (edit && !edit->property(kFiltered).toBool()) {
+                edit->setProperty(kFiltered, true);
+                core::InstallNameKeyFilter(edit);
+            }
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    static constexpr const char* kFiltered = "corvaneNameFilter";
+};
+
+} // namespace
+
+void InstallTreeNameFilter(cTreeView& tree) {
+    tree.viewport()->installEventFilter(new TreeEditorFilter(tree.viewport())); // owned by the viewport
+}
+
+ItemsTree::ItemsTree(cTreeView& cTreeView1, cGrid& cGrid1, QWidget* owner, QObject* parent)
+    : QObject(parent), m_tree(cTreeView1), m_grid(cGrid1), m_owner(owner) {
+    InstallTreeNameFilter(m_tree);
+}
+
+ItemsTree::~ItemsTree() = default;
+
+void ItemsTree::setImageLists(cImageList* imgMenu, cImageList* imgGrid) {
+    m_imgMenu = imgMenu;
+    m_imgGrid = imgGrid;
+}
+
+void ItemsTree::setConverter(components::cAudioConverter* cAudioConverter1) {
+    m_converter = cAudioConverter1;
+}
+
+void ItemsTree::setRipper(components::cAudioCDRipper* cAudioCDRipper1) {
+    m_ripper = cAudioCDRipper1;
+}
+
+components::cAudioConverter& ItemsTree::converter() {
+    if (m_converter) return *m_converter;
+    if (!m_ownConverter) m_ownConverter = std::make_unique<components::cAudioConverter>();
+    return *m_ownConverter;
+}
+
+components::cAudioCDRipper& ItemsTree::ripper() {
+    if (m_ripper) return *m_ripper;
+    if (!m_ownRipper) m_ownRipper = std::make_unique<components::cAudioCDRipper>();
+    return *m_ownRipper;
+}
+
+QString ItemsTree::SelectedKey() const {
+    return m_tree.SelectedItem().Key();
+}
+
+bool ItemsTree::IsListSelected() const {
+    return IsListNodeKey(SelectedKey());
+}
+
+cTreeViewNode ItemsTree::FirstItemsListNode() const {
+    return g_cItemsListsNode.isNull() ? cTreeViewNode() : g_cItemsListsNode.Children().Item(1);
+}
+
+// ------------------------------------------------------------------ the tree
+
+void ItemsTree::setTree() {
+    m_tree.Nodes().Clear();
+    g_cItemsListsNode = cTreeViewNode();
+    g_cAudioCDsNode = cTreeViewNode();
+
+    const QString dir = settings::g_sItemsListDir;
+    bool ok = true;
+    EnsureFirstItemsList(dir, &ok);
+    if (!ok)
+        ShowMessage(m_owner, QStringLiteral("The Items List cannot be created in the folder ") + dir + ".",
+                    core::vbInformation);
+
+    m_tree.setImageList(m_imgMenu);
+
+    if (core::g_lAppIncItemsLists == 1) {
+        g_cItemsListsNode = m_tree.Nodes().Add(cTreeViewNodes::tvwFirst, kItemsListsRootPrefix + dir,
+                                               kItemsListsRootText, kImageItemsListsRoot, kImageItemsListsRoot);
+        const QString base = ListsFolder();
+        for (const QString& name : ItemsListFileNames(dir))
+            m_tree.Nodes().Add(g_cItemsListsNode, cTreeViewNodes::tvwChild, base + name, core::GetBaseName(name),
+                               kImageList, kImageListSelected);
+        if (g_cItemsListsNode.Children().Count() > 0) {
+            g_cItemsListsNode.setChildrenOption(true);
+            g_cItemsListsNode.setExpanded(true);
+        } else {
+            m_tree.setLabelEdit(true);
+        }
+    }
+
+    if (core::g_lAppIncCDRipper == 1) {
+        g_cAudioCDsNode = m_tree.Nodes().Add(cTreeViewNodes::tvwNext, kAudioCDsRootKey, kAudioCDsRootText,
+                                             kImageAudioCDsRoot, kImageAudioCDsRoot);
+        components::cAudioCDRipper& r = ripper();
+        const qint32 drives = r.DeviceCount();
+        for (qint32 i = 0; i < drives; ++i) {
+            const QString name = r.DeviceName(i);
+            m_tree.Nodes().Add(g_cAudioCDsNode, cTreeViewNodes::tvwChild, kCDNodePrefix + name, name.left(2),
+                               kImageCDDrive, kImageCDDrive);
+        }
+        g_cAudioCDsNode.setExpanded(true);
+    }
+}
+
+void ItemsTree::cTreeView1_NodeClick(cTreeViewNode node) {
+    // A list or disc is being read, or files are being added to the grid.
+    if (m_bLoading) return;
+    if (m_link.IsProgressVisible && m_link.IsProgressVisible()) return;
+    if (g_frmStat && g_frmStat->IsAdding()) return;
+
+    const QString key = node.Key();
+    if (IsMainNode(key)) {
+        m_grid.Clear();
+        return;
+    }
+    if (m_link.IsPlaying && m_link.StopPlay && m_link.IsPlaying()) m_link.StopPlay();
+    if (node.isNull()) return;
+
+    node.setSelected(true);
+    if (m_link.SetListName) m_link.SetListName(node.Text());
+    if (m_link.SetCDPolling) m_link.SetCDPolling(false);
+
+    if (IsCDNode(key)) {
+        if (m_link.SetCDPolling) m_link.SetCDPolling(true);
+        if (m_link.LoadAudioCD) {
+            m_link.LoadAudioCD(GetCDNameNode(key));
+        } else {
+            // No disc loader yet: the list shown before must not stay under a drive.
+            m_grid.Clear();
+            m_holder.Reset(QString());
+        }
+        return;
+    }
+    LoadItemsListNode(node);
+}
+
+void ItemsTree::LoadItemsListNode(const cTreeViewNode& node) {
+    m_bLoading = true;
+    if (m_link.BusyPointer) m_link.BusyPointer(true);
+    if (m_link.ShowProgress) m_link.ShowProgress(true);
+    if (m_link.SetProgress) m_link.SetProgress(0, 0);
+
+    ListProgress progress;
+    if (m_link.SetProgress) progress = [this](qint32 value, qint32 maximum) { m_link.SetProgress(value, maximum); };
+    const qint32 rows = LoadItemsListToGrid(m_grid, node.Key(), converter(), m_holder, m_imgGrid, progress);
+
+    if (rows > 0) {
+        if (m_link.EmptyPanel) m_link.EmptyPanel(false, kEmptyListHint);
+        if (m_link.PanelText) m_link.PanelText(QStringLiteral("Main"), QStringLiteral("Ready."));
+    } else if (m_link.EmptyPanel) {
+        m_link.EmptyPanel(true, kEmptyListHint);
+    }
+    DisplayGridInfoStatusBar();
+    if (m_link.ShowProgress) m_link.ShowProgress(false);
+    if (m_link.BusyPointer) m_link.BusyPointer(false);
+    m_bLoading = false;
+}
+
+void ItemsTree::RestartLabelEdit(const cTreeViewNode& node, bool* cancel) {
+    cTreeViewNode(node).StartLabelEdit();
+    *cancel = true;
+}
+
+void ItemsTree::cTreeView1_AfterLabelEdit(cTreeViewNode node, const QString& newText, bool* cancel) {
+    bool ignored = false;
+    if (!cancel) cancel = &ignored;
+    const QString key = node.Key();
+
+    // A CD node keeps the text it was given (the title lookup names discs so).
+    if (IsCDNode(key)) return;
+    // The roots name no file.
+    if (node.isNull() || IsMainNode(key)) {
+        *cancel = true;
+        return;
+    }
+    if (newText.isEmpty()) {
+        RestartLabelEdit(node, cancel);
+        return;
+    }
+    if (newText == node.Text()) return;
+    if (!core::IsLegalFileName(newText)) {
+        core::ShowBalloonTip(&m_tree, 1, core::kIllegalNameBalloonText);
+        RestartLabelEdit(node, cancel);
+        return;
+    }
+
+    const QString newPath = core::GetFolderPath(key) + newText + kItemsListExt;
+    if (PathExistsIgnoringCase(newPath)) {
+        ShowMessage(m_owner,
+                    QStringLiteral("The Items List '") + newText +
+                        QStringLiteral("' already exists. Please select a different name."),
+                    core::vbInformation);
+        RestartLabelEdit(node, cancel);
+        return;
+    }
+
+    QFile file(key);
+    if (!file.rename(newPath)) {
+        ShowMessage(m_owner,
+                    file.errorString() + QStringLiteral(" (") + QString::number(file.error()) +
+                        QStringLiteral(").") + QString(28, QLatin1Char(' ')),
+                    core::vbInformation);
+        *cancel = true;
+        return;
+    }
+    if (m_link.SetListName) m_link.SetListName(newText);
+    node.setKey(newPath);
+    node.setText(newText);
+    cTreeView1_NodeClick(node);
+}
+
+void ItemsTree::DisplayGridInfoStatusBar() {
+    const QString text =
+        ItemsListStatusText(m_grid.Rows(), TotalBytes(m_grid, false), TotalSeconds(m_grid, false));
+    if (m_link.PanelText) m_link.PanelText(QStringLiteral("Items List Properties"), text);
+}
+
+void ItemsTree::OpenDestFolder(const QString& path) {
+    QString folder = path;
+    // The commands pass the selected node's key: a root or a list stands for
+    // the lists folder, a CD node for its drive.
+    if (folder.startsWith(kItemsListsRootPrefix)) {
+        folder = folder.mid(kItemsListsRootPrefix.size());
+    } else if (IsCDNode(folder)) {
+        core::ShellOpen(m_owner, GetCDNameNode(folder) + '/');
+        return;
+    } else if (IsMainNode(folder) || folder.isEmpty()) {
+        return;
+    }
+    const QFileInfo info(folder);
+    if (info.isFile()) folder = info.absolutePath(); // a list's key names its file
+
+    if (!folder.endsWith('/')) folder += '/';
+    if (!core::IsFolder(folder)) {
+        const QString prompt = QStringLiteral("The folder ") + folder + QStringLiteral(" does not exist.") +
+                               QString(44, QLatin1Char(' ')) + QStringLiteral("\r\n\r\n") +
+                               QStringLiteral("Would you like to create it?");
+        if (ShowMessage(m_owner, prompt, core::vbYesNo | core::vbInformation) != core::vbYes) return;
+        if (core::CreateFolderTree(folder) != 0)
+            ShowMessage(m_owner, QStringLiteral("The path: ") + folder + QStringLiteral(" cannot be created."),
+                        core::vbOKOnly);
+    }
+    core::ShellOpen(m_owner, folder);
+}
+
+void ItemsTree::RemoveItemsList() {
+    // The last list stays.
+    if (g_cItemsListsNode.isNull() || g_cItemsListsNode.Children().Count() <= 1) return;
+    cTreeViewNode sel = m_tree.SelectedItem();
+    if (sel.isNull() || sel.Parent() != g_cItemsListsNode) return;
+
+    const QString path = sel.Key();
+    if (core::ReadTextFile(path).contains(QLatin1String("<ITEM>"))) {
+        const QString prompt = QStringLiteral("This operation will erase all the items under the '") +
+                               QFileInfo(path).fileName() + QStringLiteral("', are you sure?");
+        if (ShowMessage(m_owner, prompt, core::vbYesNo | core::vbInformation) != core::vbYes) return;
+    }
+    // A file that cannot be deleted shows again at the next rebuild.
+    core::KillFile(path);
+    sel.Delete();
+    if (m_holder.Holds(path)) m_holder.Reset(QString());
+
+    const cTreeViewNodes lists = g_cItemsListsNode.Children();
+    cTreeView1_NodeClick(lists.Count() > 0 ? lists.Item(lists.Count()) : m_tree.SelectedItem());
+}
+
+void ItemsTree::SaveGridToFile() {
+    itemlists::SaveGridToFile(m_grid, SelectedKey(), &m_holder);
+}
+
+void ItemsTree::lblListName_Click() {
+    const cTreeViewNode sel = m_tree.SelectedItem();
+    if (sel.isNull() || IsMainNode(sel.Key())) return;
+    if (m_link.ShowItemsListProperties) m_link.ShowItemsListProperties();
+}
+
+// ------------------------------------------------------------ adding files
+
+void ItemsTree::AddPathsToList(QStringList& paths) {
+    frmStat* window = frmStat::Load(m_owner);
+    window->AddFilesToList(paths, m_grid, m_owner, false, m_link);
+    frmStat::Unload();
+    SaveGridToFile();
+    DisplayGridInfoStatusBar();
+}
+
+void ItemsTree::AddFiles() {
+    // The rows are saved to the selected list; without one there is nowhere to add.
+    if (!IsListSelected()) return;
+    if (m_owner && m_owner->isVisible()) core::SetWindowOnTop(m_owner, false);
+
+    core::g_tOpenFileName.lpstrFilter = core::GetSupportedFilesFilter();
+    core::g_tOpenFileName.lpstrTitle = QStringLiteral("Add audio files");
+    const core::tFileDialogResult result = core::ShowOpenDialog(m_owner, core::kCentreOnOwner);
+    if (result.bCancelled) return;
+
+    // Every chosen file, however many.
+    QStringList paths;
+    const QString dir = result.sDirectory;
+    const QString base = dir.endsWith('/') ? dir : dir + '/';
+    for (qint32 i = 1; i <= result.iCount && i < result.sFiles.size(); ++i) {
+        const QString path = base + result.sFiles[i];
+        const QFileInfo fi(path);
+        if (fi.isFile() && !fi.isHidden()) paths << path;
+    }
+    AddPathsToList(paths);
+}
+
+void ItemsTree::cGrid1_OLEDragDrop(const QStringList& Data) {
+    // Dropped on a root or an audio CD (or with nothing selected): no list to add to.
+    if (!IsListSelected()) return;
+    QStringList paths;
+    for (const QString& path : Data) {
+        const QFileInfo fi(path);
+        if (fi.exists() && !fi.isHidden() && fi.size() >= 1) paths << path;
+    }
+    AddPathsToList(paths);
+}
+
+// ------------------------------------------------------------ the commands
+
+void ItemsTree::NewItemsListCommand() {
+    const QString key = SelectedKey();
+    if (IsMainNode(key) || IsCDNode(key)) return;
+    if (g_cItemsListsNode.isNull()) return;
+
+    const QString dir = ListsFolder();
+    if (!core::IsFolder(dir)) core::CreateFolderTree(dir);
+    const QString name = GetNewItemsListName(dir);
+    if (!CreateEmptyFile(dir + name)) {
+        ShowMessage(m_owner, QStringLiteral("The Items List '") + core::GetBaseName(name) +
+                                 QStringLiteral("' cannot be created in the folder ") + dir + ".",
+                    core::vbInformation);
+        return;
+    }
+    cTreeViewNode node = m_tree.Nodes().Add(g_cItemsListsNode, cTreeViewNodes::tvwChild, dir + name,
+                                            core::GetBaseName(name), kImageList, kImageListSelected);
+    if (node.isNull()) return;
+    g_cItemsListsNode.setChildrenOption(true);
+    g_cItemsListsNode.setExpanded(true);
+    node.setSelected(true);
+    cTreeView1_NodeClick(node);
+    m_tree.setLabelEdit(true);
+    node.StartLabelEdit();
+}
+
+void ItemsTree::RenameItemsListCommand() {
+    cTreeViewNode sel = m_tree.SelectedItem();
+    if (sel.isNull() || IsMainNode(sel.Key()) || sel.Text() == kItemsListsRootText) return;
+    if (m_link.ShowItemsListProperties) {
+        m_link.ShowItemsListProperties();
+        return;
+    }
+    if (IsCDNode(sel.Key())) return;
+    m_tree.setLabelEdit(true);
+    sel.StartLabelEdit();
+}
+
+void ItemsTree::RemoveItemsListCommand() {
+    const QString key = SelectedKey();
+    if (key.isEmpty() || IsMainNode(key) || IsCDNode(key)) return;
+    RemoveItemsList();
+}
+
+void ItemsTree::AddFilesCommand() {
+    const QString key = SelectedKey();
+    if (IsCDNode(key)) {
+        ShowMessage(m_owner,
+                    QStringLiteral("Adding new items to the Audio CD List is not possible.") +
+                        QString(20, QLatin1Char(' ')),
+                    core::vbInformation);
+        return;
+    }
+    if (IsMainNode(key)) return;
+    AddFiles();
+}
+
+} // namespace itemlists

@@ -1,0 +1,1231 @@
+#include "mainwindow/frmMain.h"
+
+#include "components/ControlColor.h"
+#include "components/DriveRegistry.h"
+#include "components/cAudioCDRipper.h"
+#include "components/cAudioConverter.h"
+#include "components/cGrid.h"
+#include "components/cImageList.h"
+#include "components/cPopupMenu.h"
+#include "components/cProgressBar.h"
+#include "components/cReBar.h"
+#include "components/cSlider.h"
+#include "components/cStatusBar.h"
+#include "components/cSysTray.h"
+#include "components/cToolbar.h"
+#include "components/cToolbarHost.h"
+#include "core/AppPaths.h"
+#include "core/PlatformCalls.h"
+#include "core/RegistryRoutines.h"
+#include "core/Services.h"
+#include "core/mdlFunctions.h"
+#include "core/mdlMain.h"
+#include "core/mdlModes.h"
+#include "core/mdlOnTop.h"
+#include "core/mdlSetFormIcon32.h"
+#include "itemlists/HandOver.h"
+#include "itemlists/ItemsGrid.h"
+#include "mainwindow/mdlMenus.h"
+#include "settings/SettingsVariables.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QCursor>
+#include <QFile>
+#include <QFileInfo>
+#include <QFrame>
+#include <QHeaderView>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPixmap>
+#include <QPointer>
+#include <QPushButton>
+#include <QSplitter>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <cmath>
+#include <limits>
+#ifndef QT_NO_SESSIONMANAGER
+#include <QSessionManager>
+#endif
+
+namespace {
+
+frmMain* s_instance = nullptr;
+
+// Window size defaults and limits, in twips.
+constexpr int kDefaultWidth = 13140;
+constexpr int kDefaultHeight = 7440;
+constexpr int kMinWidth = 3000;
+constexpr int kMinHeight = 1000;
+constexpr int kSmallWidthReplacement = 13740;
+
+// Design sizes, in twips.
+constexpr int kTreeWidth = 2535;
+constexpr int kToolColumnWidth = 2535;
+constexpr int kTitleHeight = 375;
+constexpr int kCaptionStripHeight = 255;
+constexpr int kPlayerHeight = 855;
+constexpr int kTopHostHeight = 740;
+constexpr int kRecorderHostHeight = 500;
+constexpr int kListStripHeight = 400;
+
+// The tool-button template's design place, in twips.
+constexpr int kToolLeft = 120;
+constexpr int kToolTop = 120;
+constexpr int kToolWidth = 1815;
+constexpr int kToolIconLeft = 1920;
+constexpr int kToolIconWidth = 435;
+constexpr int kToolHeight = 375;
+constexpr int kToolGap = 20;
+
+int px(int twips) {
+    return core::TwipsToPixels(twips);
+}
+
+QString AppTitle() {
+    return core::g_sProductName + " " + core::g_sProductVersion;
+}
+
+// A stored size as a whole number; text that is no number counts as 0.
+qint32 WholeNumber(const QVariant& value) {
+    bool ok = false;
+    const double number = value.toString().trimmed().toDouble(&ok);
+    if (!ok || !std::isfinite(number) || number > std::numeric_limits<qint32>::max() ||
+        number < std::numeric_limits<qint32>::min())
+        return 0;
+    return static_cast<qint32>(std::lround(number));
+}
+
+bool on(qint32 edition) {
+    return edition == 1;
+}
+
+bool IsMainNode(const QString& key) {
+    return key.startsWith(QLatin1String("##MAIN"));
+}
+
+bool IsCDNode(const QString& key) {
+    return key.left(4) == QLatin1String("##CD");
+}
+
+// The tools of the tool-button column, in their order: caption (= command
+// key), icon and edition switch.
+struct ToolButton {
+    const char* caption;
+    qint32 icon;
+    const qint32* edition;
+};
+const ToolButton kToolButtons[] = {
+    {"Audio CD Duplicator", 83, &core::g_lAppIncDuplicator},
+    {"Audio Converter", 60, &core::g_lAppIncConverter},
+    {"ACM Converter", 61, &core::g_lAppIncACMConverter},
+    {"Audio Joiner", 64, &core::g_lAppIncJoin},
+    {"Audio Splitter", 63, &core::g_lAppIncSplit},
+    {"Audio Analyser", 62, &core::g_lAppIncEditor},
+    {"Audio Recorder", 70, &core::g_lAppIncMicRec},
+    {"Audio CD Ripper", 25, &core::g_lAppIncCDRipper},
+    {"Audio CD Maker", 73, &core::g_lAppIncAudioBurner},
+    {"MP3 CD Maker", 72, &core::g_lAppIncMP3Burner},
+    {"WMA CD Maker", 72, &core::g_lAppIncWMABurner},
+    {"MP3 Tags Editor", 6, &core::g_lAppIncTagsEditor},
+    {"Text To Speech", 82, &core::g_lAppIncTTS},
+};
+
+// The headline button of the top toolbar for each headline id.
+struct Headline {
+    const char* id;
+    const char* key;
+    const char* caption;
+    qint32 icon;
+};
+const Headline kHeadlines[] = {
+    {"lAppIncConverter", "Audio Converter", "Convert", 7},
+    {"lAppIncJoin", "Audio Joiner", "Join", 64},
+    {"lAppIncSplit", "Audio Splitter", "Splitter", 63},
+    {"lAppIncEditor", "Audio Analyser", "Analyser", 62},
+    {"lAppIncMicRec", "Audio Recorder", "Recorder", 70},
+    {"lAppIncAudioBurner", "Audio CD Maker", "Burn", 73},
+    {"lAppIncCDRipper", "Audio CD Ripper", "CD Ripper", 25},
+    {"lAppIncFreq", "Audio CD Duplicator", "CD Duplicator", 83},
+    {"lAppIncACMConverter", "ACM Converter", "Converter", 61},
+    {"lAppIncMP3Burner", "MP3 CD Maker", "Burn MP3", 72},
+    {"lAppIncWMABurner", "WMA CD Maker", "Burn WMA", 72},
+    {"lAppIncTTS", "Text To Speech", "TTS", 82},
+};
+
+QFrame* NewFrame(QWidget* parent, const char* name) {
+    auto* frame = new QFrame(parent);
+    frame->setObjectName(name);
+    return frame;
+}
+
+QLabel* NewLabel(QWidget* parent, const char* name, const QString& text = QString()) {
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(name);
+    return label;
+}
+
+void SetBackColor(QWidget* widget, qint64 colour) {
+    if (widget) components::ApplyBackColor(widget, colour);
+}
+
+void SetTextColor(QLabel* label, qint64 colour) {
+    if (!label) return;
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, components::ColorFromLong(colour));
+    label->setPalette(palette);
+}
+
+// Draws a picture file behind a widget; a missing or unreadable file changes nothing.
+void SetBackPicture(QWidget* widget, const QString& file) {
+    const QPixmap picture(file);
+    if (!widget || picture.isNull()) return;
+    QPalette palette = widget->palette();
+    palette.setBrush(widget->backgroundRole(), QBrush(picture));
+    widget->setPalette(palette);
+    widget->setAutoFillBackground(true);
+}
+
+} // namespace
+
+frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
+    setObjectName("frmMain");
+    // Closing the main window unloads it; the program ends with it.
+    setAttribute(Qt::WA_DeleteOnClose);
+    s_instance = this;
+
+    imgMenu = new cImageList(this);
+    imgMenu->setObjectName("imgMenu");
+    imgMenu->LoadStandardSet();
+    imgGeneral = new cImageList(this);
+    imgGeneral->setObjectName("imgGeneral");
+    imgGeneral->LoadStandardSet();
+    imgGeneral->setIconSize(QSize(26, 26));
+    imgGrid = new cImageList(this);
+    imgGrid->setObjectName("imgGrid");
+    imgGrid->LoadStandardSet();
+
+    BuildControls();
+
+    cSysTray1 = new cSysTray(this);
+    cSysTray1->setObjectName("cSysTray1");
+    connect(cSysTray1, &cSysTray::TrayClick, this, &frmMain::cSysTray1_TrayClick);
+
+    cAudioConverter1 = new components::cAudioConverter(this);
+    cAudioConverter1->setObjectName("cAudioConverter1");
+    cAudioCDRipper1 = new components::cAudioCDRipper(this);
+    cAudioCDRipper1->setObjectName("cAudioCDRipper1");
+
+    tmrCDs = new QTimer(this);
+    tmrCDs->setObjectName("tmrCDs");
+    tmrCDs->setInterval(5000);
+    connect(tmrCDs, &QTimer::timeout, this, &frmMain::tmrCDs_Timer);
+    tmrRemove = new QTimer(this);
+    tmrRemove->setObjectName("tmrRemove");
+    tmrRemove->setInterval(50);
+    connect(tmrRemove, &QTimer::timeout, this, &frmMain::tmrRemove_Timer);
+
+#ifndef QT_NO_SESSIONMANAGER
+    connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager&) { SessionEnding(); });
+#endif
+    connect(qApp, &QCoreApplication::aboutToQuit, this, [this] {
+        if (m_bUnloaded) return;
+        m_bSessionEnding = true;
+        bool cancel = false;
+        Form_Unload(cancel);
+    });
+}
+
+frmMain::~frmMain() {
+    Form_Terminate();
+    if (s_instance == this) s_instance = nullptr;
+}
+
+frmMain* frmMain::instance() {
+    return s_instance;
+}
+
+// ---------------------------------------------------------------------------
+// Controls
+
+void frmMain::BuildControls() {
+    auto* central = new QWidget(this);
+    central->setObjectName("centralWidget");
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(px(100), px(40), px(100), 0);
+    layout->setSpacing(px(40));
+
+    picTitle = NewFrame(central, "picTitle");
+    picTitle->setAutoFillBackground(true);
+    picTitle->setFixedHeight(px(kTitleHeight));
+    auto* titleLayout = new QHBoxLayout(picTitle);
+    titleLayout->setContentsMargins(8, 0, 8, 0);
+    lblTitle = NewLabel(picTitle, "lblTitle");
+    QFont titleFont = lblTitle->font();
+    titleFont.setBold(true);
+    lblTitle->setFont(titleFont);
+    titleLayout->addWidget(lblTitle);
+    layout->addWidget(picTitle);
+
+    cToolbarHost1 = new cToolbarHost(central);
+    cToolbarHost1->setObjectName("cToolbarHost1");
+    picToolBarJPGPicHolder = NewLabel(cToolbarHost1, "picToolBarJPGPicHolder");
+    picToolBarJPGPicHolder->hide();
+    layout->addWidget(cToolbarHost1);
+
+    splMain = new QSplitter(Qt::Horizontal, central);
+    splMain->setObjectName("splMain");
+    splMain->setChildrenCollapsible(false);
+    splMain->setHandleWidth(px(100));
+    splMain->addWidget(BuildTreePane());
+    splMain->addWidget(BuildListPane());
+    splMain->setStretchFactor(0, 0);
+    splMain->setStretchFactor(1, 1);
+    splMain->setSizes({px(kTreeWidth), px(15750 - kTreeWidth)});
+    // The bar between tree and grid.
+    splMain->handle(1)->setObjectName("picResizer");
+    splMain->handle(1)->setCursor(Qt::SizeHorCursor);
+    layout->addWidget(splMain, 1);
+
+    setCentralWidget(central);
+
+    // The status bar and its progress bar exist with the window; the load adds the panels.
+    cStatusBar1 = new cStatusBar(this);
+    cStatusBar1->setObjectName("cStatusBar1");
+    connect(cStatusBar1, &cStatusBar::PanelClick, this, &frmMain::cStatusBar1_PanelClick);
+    setStatusBar(cStatusBar1);
+    prgStatus = new Glimmet(cStatusBar1);
+    prgStatus->setObjectName("prgStatus");
+    prgStatus->setMaximumWidth(px(2400));
+    cStatusBar1->addPermanentWidget(prgStatus);
+    prgStatus->hide();
+}
+
+QWidget* frmMain::BuildTreePane() {
+    auto* pane = new QWidget(this);
+    pane->setObjectName("paneTree");
+    auto* layout = new QVBoxLayout(pane);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(1);
+
+    picTitleProject = NewFrame(pane, "picTitleProject");
+    picTitleProject->setAutoFillBackground(true);
+    picTitleProject->setFixedHeight(px(kCaptionStripHeight) + 2);
+    auto* captionLayout = new QHBoxLayout(picTitleProject);
+    captionLayout->setContentsMargins(4, 0, 4, 0);
+    lblProjects = NewLabel(picTitleProject, "lblProjects", "Items Lists");
+    captionLayout->addWidget(lblProjects);
+    layout->addWidget(picTitleProject);
+
+    cTreeView1 = new cTreeView(pane);
+    cTreeView1->setObjectName("cTreeView1");
+    cTreeView1->setImageList(imgGrid);
+    connect(cTreeView1, &cTreeView::NodeClick, this, &frmMain::cTreeView1_NodeClick);
+    connect(cTreeView1, &cTreeView::AfterLabelEdit, this, &frmMain::cTreeView1_AfterLabelEdit,
+            Qt::DirectConnection);
+    layout->addWidget(cTreeView1, 1);
+
+    froTreeControl = NewFrame(pane, "froTreeControl");
+    auto* frameLayout = new QHBoxLayout(froTreeControl);
+    frameLayout->setContentsMargins(0, 0, 0, 0);
+    tlbrProjectsHost = new cToolbarHost(froTreeControl);
+    tlbrProjectsHost->setObjectName("tlbrProjectsHost");
+    frameLayout->addWidget(tlbrProjectsHost);
+    layout->addWidget(froTreeControl);
+    return pane;
+}
+
+QWidget* frmMain::BuildListPane() {
+    auto* pane = new QWidget(this);
+    pane->setObjectName("paneList");
+    auto* layout = new QVBoxLayout(pane);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(1);
+
+    // Caption strip above the grid and the tool-button column: the list's
+    // name, then the places of the two graphs, the frequency graph flush right.
+    picTitleList = NewFrame(pane, "picTitleList");
+    picTitleList->setAutoFillBackground(true);
+    picTitleList->setFixedHeight(px(kCaptionStripHeight) + 2);
+    auto* captionLayout = new QHBoxLayout(picTitleList);
+    captionLayout->setContentsMargins(4, 0, 0, 0);
+    captionLayout->setSpacing(px(120));
+    lblListName = NewLabel(picTitleList, "lblListName", "New Items List");
+    captionLayout->addWidget(lblListName, 1);
+    cAudioGraphAmp = NewFrame(picTitleList, "cAudioGraphAmp");
+    cAudioGraphAmp->setFixedWidth(px(2055));
+    captionLayout->addWidget(cAudioGraphAmp);
+    cAudioGraphFreq = NewFrame(picTitleList, "cAudioGraphFreq");
+    cAudioGraphFreq->setFixedWidth(px(2175));
+    captionLayout->addWidget(cAudioGraphFreq);
+    layout->addWidget(picTitleList);
+
+    auto* body = new QWidget(pane);
+    body->setObjectName("paneListBody");
+    auto* bodyLayout = new QHBoxLayout(body);
+    bodyLayout->setContentsMargins(0, 0, 0, 0);
+    bodyLayout->setSpacing(0);
+
+    auto* gridColumn = new QWidget(body);
+    gridColumn->setObjectName("paneGrid");
+    auto* gridLayout = new QVBoxLayout(gridColumn);
+    gridLayout->setContentsMargins(0, 0, 0, 0);
+    gridLayout->setSpacing(0);
+
+    cGrid1 = new cGrid(gridColumn);
+    cGrid1->setObjectName("cGrid1");
+    connect(cGrid1, &cGrid::OLEDragDrop, this, &frmMain::cGrid1_OLEDragDrop);
+    gridLayout->addWidget(cGrid1, 1);
+
+    // The empty-list panel lies on the grid's viewport, so files dropped on
+    // it reach the grid's own drop handling.
+    picEmptyMsg = NewFrame(cGrid1->viewport(), "picEmptyMsg");
+    picEmptyMsg->setFixedSize(px(3615), px(735));
+    picEmptyMsg->setAttribute(Qt::WA_TransparentForMouseEvents);
+    auto* emptyLayout = new QVBoxLayout(picEmptyMsg);
+    emptyLayout->setContentsMargins(4, 4, 4, 4);
+    lblAddorDrag = NewLabel(picEmptyMsg, "lblAddorDrag", "Add or Drag and Drop audio files to here.");
+    lblAddorDrag->setAlignment(Qt::AlignCenter);
+    lblEmptylist = NewLabel(picEmptyMsg, "lblEmptylist", "Empty list.");
+    lblEmptylist->setAlignment(Qt::AlignCenter);
+    QFont emptyFont = lblEmptylist->font();
+    emptyFont.setBold(true);
+    lblEmptylist->setFont(emptyFont);
+    emptyLayout->addWidget(lblEmptylist);
+    emptyLayout->addWidget(lblAddorDrag);
+    cGrid1->viewport()->installEventFilter(this);
+
+    picList = NewFrame(gridColumn, "picList");
+    picList->setFixedHeight(px(kListStripHeight) + 4);
+    rbrList = new cReBar(picList);
+    rbrList->setObjectName("rbrList");
+    gridLayout->addWidget(picList);
+
+    froControl = NewFrame(gridColumn, "froControl");
+    froControl->setFrameShape(QFrame::StyledPanel);
+    froControl->setFixedHeight(px(kPlayerHeight));
+    auto* playerLayout = new QHBoxLayout(froControl);
+    playerLayout->setContentsMargins(px(120), 0, px(100), 0);
+    playerLayout->setSpacing(px(200));
+    cToolbarHostRecorder = new cToolbarHost(froControl);
+    cToolbarHostRecorder->setObjectName("cToolbarHostRecorder");
+    cToolbarHostRecorder->setFixedWidth(px(2175));
+    playerLayout->addWidget(cToolbarHostRecorder);
+    cSlider1 = new cSlider(froControl);
+    cSlider1->setObjectName("cSlider1");
+    playerLayout->addWidget(cSlider1, 1);
+    picPlayTime = NewFrame(froControl, "picPlayTime");
+    auto* timeLayout = new QHBoxLayout(picPlayTime);
+    timeLayout->setContentsMargins(0, 0, 0, 0);
+    lblPosition = NewLabel(picPlayTime, "lblPosition", "0:00:00");
+    lblLength = NewLabel(picPlayTime, "lblLength", "0:00:00");
+    timeLayout->addWidget(lblPosition);
+    timeLayout->addWidget(NewLabel(picPlayTime, "lblTimeSeparator", "/"));
+    timeLayout->addWidget(lblLength);
+    playerLayout->addWidget(picPlayTime);
+    gridLayout->addWidget(froControl);
+
+    bodyLayout->addWidget(gridColumn, 1);
+
+    picControl = NewFrame(body, "picControl");
+    picControl->setFixedWidth(px(kToolColumnWidth));
+    bodyLayout->addWidget(picControl);
+
+    // Element 1 of each button array is the template made at design time.
+    cmdTools = {nullptr};
+    cmdToolsIcon = {nullptr};
+    auto* toolTemplate = new QPushButton(picControl);
+    toolTemplate->setObjectName("cmdTools_1");
+    toolTemplate->setGeometry(px(kToolLeft), px(kToolTop), px(kToolWidth), px(kToolHeight));
+    toolTemplate->hide();
+    cmdTools.append(toolTemplate);
+    auto* iconTemplate = new QPushButton(picControl);
+    iconTemplate->setObjectName("cmdToolsIcon_1");
+    iconTemplate->setGeometry(px(kToolIconLeft), px(kToolTop), px(kToolIconWidth), px(kToolHeight));
+    iconTemplate->hide();
+    cmdToolsIcon.append(iconTemplate);
+
+    layout->addWidget(body, 1);
+    return pane;
+}
+
+// ---------------------------------------------------------------------------
+// Load
+
+void frmMain::Form_Load() {
+    // 1. Registry object: the settings key of the product.
+    m_reg = std::make_unique<core::RegistryRoutines>();
+    m_reg->setHkey(core::HKEY_LOCAL_MACHINE);
+    m_reg->setKeyRoot("SOFTWARE\\" + core::g_sCompany + "\\" + core::g_sProductName);
+
+    // 2. Tray icon, in the tray from here until the exit.
+    cSysTray1->CreateIcon();
+    cSysTray1->setToolTipText(AppTitle());
+    cSysTray1->setIconFile(core::ProgramFolder() + "/SysIcon/systrayicon.png");
+
+    // 3. Window icons.
+    core::SetFormIcon(this, "AAA", true);
+
+    // 4. Grid columns.
+    itemlists::InitGridColumns(*cGrid1, imgGrid);
+
+    // 5. Status bar.
+    BuildStatusBar();
+
+    // 6. Menus: from here on every command key exists.
+    CreateMenus();
+
+    // 7. View: before the toolbars, whose hosts take its toolbar picture.
+    SetAppView();
+
+    // 8. Player toolbar.
+    BuildRecorderToolbar();
+    // 9. Tool-button column.
+    BuildToolButtons();
+    // 10. Player toolbar host.
+    cToolbarHostRecorder->AttachToolbar(tlbrRecorder);
+    cToolbarHostRecorder->setFixedHeight(px(kRecorderHostHeight));
+    // 11, 12. Top toolbar and its host.
+    BuildTopToolbar();
+    AttachWithBackground(cToolbarHost1, tlbrTop);
+    cToolbarHost1->setFixedHeight(px(kTopHostHeight));
+    // 13. Items-lists toolbar and its host.
+    BuildProjectsToolbar();
+    AttachWithBackground(tlbrProjectsHost, tlbrProjects);
+    // 14. Items toolbar in the rebar.
+    BuildListToolbar();
+
+    // 15. Caption.
+    setWindowTitle(AppTitle());
+    lblTitle->setText(AppTitle());
+
+    // 16. Tree: the items-lists root with its lists and the CD root with its drives.
+    // 17. First selection.
+    SelectFirstNode();
+
+    // 18. Window size.
+    m_reg->setSubkey("General");
+    RestoreWindowSize();
+    Form_Resize();
+    m_bLoaded = true;
+
+    // The switches run once the event loop runs: after start-up has shown
+    // the window or left it in the tray.
+    QTimer::singleShot(0, this, &frmMain::RunCommandLineSwitches);
+
+    // A picture of the window on request, for checking its look without a screen.
+    const QString shot = qEnvironmentVariable("CORVANE_SCREENSHOT");
+    if (!shot.isEmpty()) {
+        QTimer::singleShot(1500, this, [this, shot] {
+            grab().save(shot, "PNG");
+            settings::g_bDisplayMSGWhenExit = false;
+            close();
+        });
+    }
+}
+
+void frmMain::BuildStatusBar() {
+    // The panels, in their order; "Main" reads "Ready.".
+    cStatusBar1->setImageList(imgMenu);
+    cStatusBar1->AddPanel(0, QString(), QString(), 47, 120, false, false, 0, "Main");
+    cStatusBar1->AddPanel(0, QString(), QString(), -1, 180, false, false, 0, "Items List Properties");
+    cStatusBar1->AddPanel(0, GetNotesToStatus(), "Notes", 8, 250, false, false, 0, "Notes");
+    cStatusBar1->AddPanel(0, "Master Volume", QString(), 79, 64, false, false, 0, "Master Volume");
+    cStatusBar1->setPanelText("Main", "Ready.");
+}
+
+void frmMain::CreateMenus() {
+    m_cMenu = new cPopupMenu(this);
+    m_cMenu->setObjectName("m_cMenu");
+    mainwin::CreateMenus(*m_cMenu, this, imgMenu);
+    connect(m_cMenu, &cPopupMenu::Click, this, &frmMain::m_cMenu_Click);
+}
+
+void frmMain::BuildRecorderToolbar() {
+    tlbrRecorder = new cToolbar(this);
+    tlbrRecorder->setObjectName("tlbrRecorder");
+    tlbrRecorder->setStyle(2);
+    tlbrRecorder->SetImageList(imgGeneral);
+    tlbrRecorder->CreateToolbar(26, false, true, true);
+    tlbrRecorder->AddButton("Play", 13, 0, 0, QString(), cToolbar::StyleDropDown, "Play");
+    tlbrRecorder->AddButton("", -1, 0, 0, QString(), cToolbar::StyleSeparator);
+    tlbrRecorder->AddButton("Pause", 16, 0, 0, QString(), cToolbar::StyleCheck, "Pause");
+    tlbrRecorder->AddButton("", -1, 0, 0, QString(), cToolbar::StyleSeparator);
+    tlbrRecorder->AddButton("Stop", 14, 0, 0, QString(), cToolbar::StyleNormal, "Stop");
+    tlbrRecorder->AddButton("", -1, 0, 0, QString(), cToolbar::StyleSeparator);
+    connect(tlbrRecorder, &cToolbar::ButtonClick, this, &frmMain::tlbrRecorder_ButtonClick);
+    connect(tlbrRecorder, &cToolbar::ButtonDropDown, this, &frmMain::tlbrRecorder_ButtonDropDown);
+}
+
+void frmMain::BuildToolButtons() {
+    // The templates move out of sight; the loaded buttons start above their design place.
+    for (QPushButton* button : {cmdTools.value(1), cmdToolsIcon.value(1)}) {
+        if (!button) continue;
+        button->move(button->x(), -(button->y() + px(200)));
+    }
+    for (const ToolButton& tool : kToolButtons)
+        if (on(*tool.edition)) AddToolButton(QString::fromLatin1(tool.caption), tool.icon);
+}
+
+void frmMain::AddToolButton(const QString& caption, qint32 icon) {
+    const qint32 n = static_cast<qint32>(cmdTools.size());
+    QPushButton* previous = cmdTools.value(n - 1);
+    QPushButton* previousIcon = cmdToolsIcon.value(n - 1);
+    if (!previous || !previousIcon) return;
+
+    auto* button = new QPushButton(caption, picControl);
+    button->setObjectName(QStringLiteral("cmdTools_%1").arg(n));
+    button->setToolTip(caption);
+    button->setGeometry(previous->x(), previous->y() + previous->height() + px(kToolGap), previous->width(),
+                        previous->height());
+    connect(button, &QPushButton::clicked, this, [this, n] { cmdTools_Click(n); });
+    button->show();
+    cmdTools.append(button);
+
+    auto* iconButton = new QPushButton(picControl);
+    iconButton->setObjectName(QStringLiteral("cmdToolsIcon_%1").arg(n));
+    iconButton->setIcon(imgMenu->ItemPicture(icon + 1));
+    iconButton->setGeometry(previousIcon->x(), previousIcon->y() + previousIcon->height() + px(kToolGap),
+                            previousIcon->width(), previousIcon->height());
+    if (const auto colour = core::g_sViewBackColor.trimmed(); !colour.isEmpty()) {
+        bool ok = false;
+        const qint64 number = colour.toLongLong(&ok);
+        if (ok) SetBackColor(iconButton, number);
+    }
+    iconButton->show();
+    cmdToolsIcon.append(iconButton);
+}
+
+void frmMain::BuildTopToolbar() {
+    tlbrTop = new cToolbar(this);
+    tlbrTop->setObjectName("tlbrTop");
+    tlbrTop->setStyle(2);
+    tlbrTop->setSetting3(0);
+    tlbrTop->setSetting1(true);
+    tlbrTop->SetImageList(imgMenu);
+    tlbrTop->CreateToolbar(16, false, true, true);
+    tlbrTop->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    if (on(core::g_lAppIncItemsLists)) {
+        tlbrTop->AddButton("Add Files(s) to The Items List", 2, 0, 0, "  Add File(s)  ", cToolbar::StyleNormal,
+                           "Add");
+        tlbrTop->AddButton("", -1, 0, 0, QString(), cToolbar::StyleSeparator);
+    }
+    tlbrTop->AddButton("Items List", 39, 0, 0, "Items List", cToolbar::StyleDropDown, "Items List");
+    tlbrTop->AddButton("", -1, 0, 0, QString(), cToolbar::StyleSeparator);
+    for (const Headline& headline : kHeadlines) {
+        if (core::g_sAppMainTool != QLatin1String(headline.id)) continue;
+        tlbrTop->AddButton(headline.key, headline.icon, 0, 0, headline.caption, cToolbar::StyleNormal,
+                           headline.key);
+        break;
+    }
+    tlbrTop->AddButton("Tools", 19, 0, 0, "Tools", cToolbar::StyleDropDown, "Tools");
+    tlbrTop->AddButton("", -1, 0, 0, QString(), cToolbar::StyleSeparator);
+    tlbrTop->AddButton("Options", 9, 0, 0, "Options", cToolbar::StyleDropDown, "Options");
+    tlbrTop->AddButton("", -1, 0, 0, QString(), cToolbar::StyleSeparator);
+    tlbrTop->AddButton("Modes", 45, 0, 0, "Mode", cToolbar::StyleDropDown, "Mode");
+    tlbrTop->AddButton("Help", 12, 0, 0, "Help", cToolbar::StyleDropDown, "Help");
+    tlbrTop->setSetting4(0, true);
+    connect(tlbrTop, &cToolbar::ButtonClick, this, &frmMain::tlbrTop_ButtonClick);
+    connect(tlbrTop, &cToolbar::ButtonDropDown, this, &frmMain::tlbrTop_ButtonDropDown);
+}
+
+void frmMain::BuildProjectsToolbar() {
+    tlbrProjects = new cToolbar(this);
+    tlbrProjects->setObjectName("tlbrProjects");
+    tlbrProjects->setStyle(2);
+    tlbrProjects->setSetting3(0);
+    tlbrProjects->setSetting1(true);
+    tlbrProjects->SetImageList(imgMenu);
+    tlbrProjects->CreateToolbar(16, false, true, true);
+    tlbrProjects->AddButton("New Items List", 48, 0, 0, QString(), cToolbar::StyleNormal, "New Items List");
+    tlbrProjects->AddButton("Rename Items List", 49, 0, 0, QString(), cToolbar::StyleNormal, "Rename Items List");
+    tlbrProjects->AddButton("Remove Items List", 50, 0, 0, QString(), cToolbar::StyleNormal, "Remove Items List");
+    tlbrProjects->AddButton("", -1, 0, 0, QString(), cToolbar::StyleSeparator);
+    tlbrProjects->AddButton("Items List Properties", 51, 0, 0, QString(), cToolbar::StyleNormal,
+                            "Items List Properties");
+    tlbrProjects->setSetting4(0, true);
+    connect(tlbrProjects, &cToolbar::ButtonClick, this, &frmMain::tlbrProjects_ButtonClick);
+}
+
+void frmMain::BuildListToolbar() {
+    tlbrList = new cToolbar(this);
+    tlbrList->setObjectName("tlbrList");
+    tlbrList->setStyle(2);
+    tlbrList->setSetting3(0);
+    tlbrList->setSetting1(true);
+    tlbrList->SetImageList(imgMenu);
+    tlbrList->CreateToolbar(16, false, true, true);
+    const auto button = [this](const QString& tooltip, qint32 icon, const QString& key) {
+        tlbrList->AddButton(tooltip, icon, 0, 0, QString(), cToolbar::StyleNormal, key);
+    };
+    const auto separator = [this] { tlbrList->AddButton("", -1, 0, 0, QString(), cToolbar::StyleSeparator); };
+    if (on(core::g_lAppIncItemsLists)) {
+        button("Add File(s)", 2, "Add Files");
+        separator();
+    }
+    button("Mark/Unmark All", 74, "MarkUnmark All");
+    separator();
+    button("Move Item Up", 0, "Move Up");
+    button("Move Item Down", 1, "Move Down");
+    separator();
+    button("Move Item To First", 80, "Move To First");
+    button("Move Item To Last", 81, "Move To Last");
+    separator();
+    button("Edit Item", 32, "Rename Item");
+    separator();
+    button("Save Item As", 5, "Save As");
+    separator();
+    button("Remove Item", 3, "Remove Item");
+    button("Remove All", 27, "Clear the List");
+    if (on(core::g_lAppIncCDRipper)) {
+        separator();
+        button("Get FreeDB Information About CD", 22, "FreeDB");
+    }
+    tlbrList->setSetting2(true);
+    tlbrList->setSetting4(0, true);
+    connect(tlbrList, &cToolbar::ButtonClick, this, &frmMain::tlbrList_ButtonClick);
+
+    rbrList->setSetting1(1);
+    rbrList->CreateRebar(picList);
+    rbrList->AddBandByHwnd(tlbrList->hWnd(), QString(), false, false, "Toolbar1");
+    rbrList->ApplyBand(0);
+}
+
+void frmMain::AttachWithBackground(cToolbarHost* host, cToolbar* toolbar) {
+    // The theme's toolbar picture, when it has one, goes behind the toolbar.
+    const QPixmap picture = picToolBarJPGPicHolder->pixmap();
+    if (!picture.isNull() && picture.height() >= 1) {
+        const QString file = core::ProgramFolder() + "/tbbg.bmp";
+        if (picture.save(file, "BMP")) host->setBackgroundPicture(file);
+    }
+    host->AttachToolbar(toolbar);
+}
+
+void frmMain::SelectFirstNode() {
+    // The tree's roots are found by their keys.
+    cTreeViewNodes nodes = cTreeView1->Nodes();
+    cTreeViewNode listsRoot;
+    cTreeViewNode cdsRoot;
+    for (qint32 i = 1; i <= nodes.Count(); ++i) {
+        const cTreeViewNode node = nodes.Item(i);
+        if (node.Parent()) continue;
+        if (node.Key().startsWith(QLatin1String("##MAINITEMS")) && !listsRoot) listsRoot = node;
+        if (node.Key() == QLatin1String("##MAINCDS") && !cdsRoot) cdsRoot = node;
+    }
+    if (on(core::g_lAppIncItemsLists)) {
+        const cTreeViewNode first = listsRoot ? listsRoot.Children().Item(1) : cTreeViewNode();
+        if (!first) {
+            // No list: the command creates none while no list is selected,
+            // so the grid stays empty.
+            RunCommand("New Items List");
+        } else {
+            cTreeView1_NodeClick(first);
+        }
+    } else if (cdsRoot && cdsRoot.Children().Count() >= 1) {
+        cTreeView1_NodeClick(cdsRoot.Children().Item(1));
+    }
+    PlaceEmptyMessage();
+}
+
+void frmMain::RestoreWindowSize() {
+    if (!m_reg) return;
+    const qint32 storedWidth = WholeNumber(m_reg->GetRegistryValue("lWidth", kDefaultWidth));
+    const qint32 storedHeight = WholeNumber(m_reg->GetRegistryValue("lHeight", kDefaultHeight));
+    const int width = storedWidth < kMinWidth ? kSmallWidthReplacement : storedWidth;
+    const int height = storedHeight < kMinHeight ? kDefaultHeight : storedHeight;
+    SetOuterSize(QSize(core::TwipsToPixels(width), core::TwipsToPixels(height)));
+}
+
+void frmMain::SetOuterSize(const QSize& outer) {
+    // Before the window manager has framed the window its frame is unknown;
+    // the size is corrected once it is, so the stored outer size does not
+    // grow by a frame at every start. The layout's minimum must not hold the
+    // window bigger than asked.
+    if (QWidget* central = centralWidget()) central->setMinimumSize(0, 0);
+    setMinimumSize(0, 0);
+    const QSize frame = frameGeometry().size() - size();
+    m_pendingOuterSize = outer;
+    resize(outer - frame);
+    ApplyPendingOuterSize();
+}
+
+void frmMain::ApplyPendingOuterSize() {
+    if (!m_pendingOuterSize.isValid() || !isVisible()) return;
+    const QSize frame = frameGeometry().size() - size();
+    if (frame.width() <= 0 && frame.height() <= 0) return;
+    const QSize target = m_pendingOuterSize - frame;
+    m_pendingOuterSize = QSize();
+    if (!(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen))) resize(target);
+}
+
+bool frmMain::event(QEvent* event) {
+    const bool result = QMainWindow::event(event);
+    switch (event->type()) {
+    case QEvent::Show:
+    case QEvent::Move:
+        ApplyPendingOuterSize();
+        break;
+    case QEvent::Resize:
+        ApplyPendingOuterSize();
+        if (m_bLoaded) Form_Resize();
+        break;
+    default:
+        break;
+    }
+    return result;
+}
+
+bool frmMain::eventFilter(QObject* watched, QEvent* event) {
+    if (cGrid1 && watched == cGrid1->viewport() && event->type() == QEvent::Resize) PlaceEmptyMessage();
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void frmMain::RunCommandLineSwitches() {
+    // The whole argument text, lower-cased: no trimming, no further arguments.
+    const QString commandLine = core::Command().toLower();
+    if (commandLine == QLatin1String("-addfiles"))
+        RunCommand("Add Files");
+    else if (commandLine == QLatin1String("-addaudiocd"))
+        SelectFirstAudioCD();
+}
+
+// ---------------------------------------------------------------------------
+// Layout and view
+
+void frmMain::Form_Resize() {
+    if (isMinimized()) return;
+
+    // Tree switch: a shown tree keeps the width the user gave it.
+    QWidget* treePane = splMain->widget(0);
+    if (treePane->isVisibleTo(this) && core::g_lAppShowTree == 0) {
+        treePane->hide();
+        splMain->handle(1)->hide();
+    } else if (!treePane->isVisibleTo(this) && core::g_lAppShowTree == 1) {
+        treePane->show();
+        splMain->handle(1)->show();
+        QList<int> sizes = splMain->sizes();
+        if (sizes.size() == 2) {
+            sizes[1] = qMax(0, sizes[0] + sizes[1] - px(kTreeWidth));
+            sizes[0] = px(kTreeWidth);
+            splMain->setSizes(sizes);
+        }
+    }
+
+    if (m_cMenu) m_cMenu->setXPStyle(settings::g_bMenuXPStyle);
+    picTitle->setVisible(settings::g_bDisplayTitle);
+    froControl->setVisible(settings::g_bDisplayPlayer);
+    PlaceEmptyMessage();
+}
+
+void frmMain::PlaceEmptyMessage() {
+    if (!picEmptyMsg || !cGrid1) return;
+    // Centred across the grid; its height from the top stays at the design place.
+    const QWidget* viewport = cGrid1->viewport();
+    const int top = qMax(0, px(2400 - 1485) - cGrid1->horizontalHeader()->height());
+    picEmptyMsg->move(qMax(0, (viewport->width() - picEmptyMsg->width()) / 2), top);
+    picEmptyMsg->setVisible(cGrid1->Rows() == 0);
+    picEmptyMsg->raise();
+}
+
+void frmMain::SetAppView() {
+    // Title strips and their texts in the user's colours.
+    for (QWidget* strip : {static_cast<QWidget*>(picTitle), static_cast<QWidget*>(picTitleList),
+                           static_cast<QWidget*>(picTitleProject)})
+        SetBackColor(strip, settings::g_lAppColor);
+    for (QLabel* label : {lblTitle, lblListName, lblProjects})
+        SetTextColor(label, settings::g_lTextColor);
+    // The graphs' places take the same colours as the graphs will.
+    SetBackColor(cAudioGraphAmp, settings::g_lAppColor);
+    SetBackColor(cAudioGraphFreq, settings::g_lAppColor);
+    if (prgStatus) prgStatus->setBarColor(settings::g_lAppColor);
+
+    const QString backColor = core::g_sViewBackColor.trimmed();
+    if (!backColor.isEmpty()) {
+        bool ok = false;
+        const qint64 colour = backColor.toLongLong(&ok);
+        if (ok) {
+            SetBackColor(this, colour);
+            cSlider1->setBackColor(colour);
+            SetBackColor(froControl, colour);
+            cToolbarHostRecorder->setBackColor(colour);
+            cToolbarHost1->setBackColor(colour);
+            tlbrProjectsHost->setBackColor(colour);
+            SetBackColor(splMain->handle(1), colour);
+            SetBackColor(froTreeControl, colour);
+            cStatusBar1->setBackColor(colour);
+            SetBackColor(picControl, colour);
+        }
+    }
+
+    const QString viewFolder = core::ProgramFolder() + "/View/";
+    if (!core::g_sViewBackPicture.isEmpty()) {
+        const QString file = viewFolder + core::g_sViewBackPicture;
+        SetBackPicture(this, file);
+        SetBackPicture(splMain->handle(1), file);
+        SetBackPicture(picControl, file);
+    }
+    if (!core::g_sViewTitlePicture.isEmpty()) SetBackPicture(picTitle, viewFolder + core::g_sViewTitlePicture);
+    if (!core::g_sViewToolbarPicture.isEmpty()) {
+        const QPixmap picture(viewFolder + core::g_sViewToolbarPicture);
+        if (!picture.isNull()) picToolBarJPGPicHolder->setPixmap(picture);
+    }
+}
+
+QString frmMain::GetNotesToStatus() const {
+    const QString empty = QStringLiteral("Notes [ Empty ]");
+    const QString file = core::ProgramFolder() + "/Notes";
+    if (!QFileInfo::exists(file)) return empty;
+    QString text = core::ReadTextFile(file);
+    if (text.isEmpty() || text == QLatin1String("\r\n")) return empty;
+    text.replace(QLatin1String("\r\n"), QLatin1String(" "));
+    if (text.size() <= 36) return "Notes [ " + text + " ]";
+    return "Notes [ " + text.left(35) + "..." + " ]";
+}
+
+// ---------------------------------------------------------------------------
+// Commands
+
+void frmMain::RunCommand(const QString& key) {
+    if (m_cMenu) m_cMenu_Click(m_cMenu->IndexForKey(key));
+}
+
+QString frmMain::SelectedKey() const {
+    return cTreeView1 ? cTreeView1->SelectedItem().Key() : QString();
+}
+
+void frmMain::LeaveOnTop() {
+    // A window that is not on top is left alone: taking it out would show it again.
+    if (windowFlags().testFlag(Qt::WindowStaysOnTopHint)) core::SetWindowOnTop(this, false);
+}
+
+void frmMain::m_cMenu_Click(int index) {
+    if (index == 0 || !m_cMenu) return;
+    const QString key = m_cMenu->ItemKey(index);
+    if (key.isEmpty()) return;
+
+    if (key == QLatin1String("Add Files")) {
+        CmdAddFiles();
+    } else if (key == QLatin1String("New Items List")) {
+        CmdNewItemsList();
+    } else if (key == QLatin1String("Rename Items List")) {
+        const QString selected = SelectedKey();
+        if (IsMainNode(selected) || cTreeView1->SelectedItem().Text() == QLatin1String("Items Lists")) return;
+        RunCommand("Items List Properties");
+    } else if (key == QLatin1String("Remove Items List")) {
+        CmdRemoveItemsList();
+    } else if (key == QLatin1String("Items List Properties")) {
+        CmdItemsListProperties();
+    } else if (key == QLatin1String("Open Destination Folder")) {
+        CmdOpenDestinationFolder();
+    } else if (key == QLatin1String("MarkUnmark All")) {
+        CmdMarkUnmarkAll();
+    } else if (key == QLatin1String("Exit") || key == QLatin1String("RC Exit")) {
+        // The exit may ask and be cancelled.
+        close();
+    } else if (key == QLatin1String("Support")) {
+        core::ShellOpen(this, core::g_sSupportURL);
+    } else if (key == QLatin1String("RC Open")) {
+        cSysTray1_TrayClick(1);
+    }
+    // Every other key runs nothing.
+}
+
+void frmMain::CmdAddFiles() {
+    const QString selected = SelectedKey();
+    if (IsCDNode(selected)) {
+        core::services().msgBox(this, "Adding new items to the Audio CD List is not possible." + QString(20, ' '),
+                                core::vbInformation, core::g_sProductName);
+        return;
+    }
+    if (IsMainNode(selected)) return;
+    // Adding the files themselves belongs to the items-list side.
+    activateWindow();
+}
+
+void frmMain::CmdNewItemsList() {
+    const QString selected = SelectedKey();
+    if (selected.isEmpty() || IsMainNode(selected) || IsCDNode(selected)) return;
+}
+
+void frmMain::CmdRemoveItemsList() {
+    const QString selected = SelectedKey();
+    if (selected.isEmpty() || IsMainNode(selected) || IsCDNode(selected)) return;
+}
+
+void frmMain::CmdItemsListProperties() {
+    const QString selected = SelectedKey();
+    if (selected.isEmpty() || IsMainNode(selected)) return;
+}
+
+void frmMain::CmdOpenDestinationFolder() {
+    const QString selected = SelectedKey();
+    if (selected.isEmpty()) return;
+}
+
+void frmMain::CmdMarkUnmarkAll() {
+}
+
+// ---------------------------------------------------------------------------
+// Toolbars, tool buttons, panels
+
+void frmMain::ShowPopupUnder(cToolbar* toolbar, int buttonIndex, const QString& itemKey) {
+    qint32 x = 0;
+    qint32 y = 0;
+    toolbar->GetDropDownPosition(buttonIndex, x, y);
+    qint32 result = 0;
+    m_cMenu->ShowPopupMenuEx(x, y, 0, 0, 0, 0, -1, m_cMenu->IndexForKey(itemKey), result);
+}
+
+namespace {
+// The popup that a drop-down button of the top toolbar opens, by the item
+// named for it; empty for the other buttons.
+QString TopPopupItem(const QString& key) {
+    if (key == QLatin1String("Items List")) return QStringLiteral("Save As");
+    if (key == QLatin1String("Tools")) return QStringLiteral("Notes");
+    if (key == QLatin1String("Mode")) return QStringLiteral("Transparent");
+    if (key == QLatin1String("Options")) return QStringLiteral("ID3 Tags");
+    if (key == QLatin1String("Help")) return QStringLiteral("About");
+    return QString();
+}
+} // namespace
+
+void frmMain::tlbrTop_ButtonClick(int index) {
+    const QString key = tlbrTop->ButtonKey(index);
+    for (const Headline& headline : kHeadlines)
+        if (key == QLatin1String(headline.key)) {
+            RunCommand(key);
+            return;
+        }
+    if (key == QLatin1String("Add")) {
+        RunCommand("Add Files");
+        return;
+    }
+    const QString item = TopPopupItem(key);
+    if (!item.isEmpty()) ShowPopupUnder(tlbrTop, index, item);
+}
+
+void frmMain::tlbrTop_ButtonDropDown(int index) {
+    const QString item = TopPopupItem(tlbrTop->ButtonKey(index));
+    if (!item.isEmpty()) ShowPopupUnder(tlbrTop, index, item);
+}
+
+void frmMain::tlbrProjects_ButtonClick(int index) {
+    LeaveOnTop();
+    RunCommand(tlbrProjects->ButtonKey(index));
+}
+
+void frmMain::tlbrList_ButtonClick(int index) {
+    LeaveOnTop();
+    RunCommand(tlbrList->ButtonKey(index));
+}
+
+void frmMain::tlbrRecorder_ButtonClick(int index) {
+    const QString key = tlbrRecorder->ButtonKey(index);
+    // The preview player joins this window later; until then nothing plays,
+    // so "Play" and "Stop" have nothing to act on.
+    if (key == QLatin1String("Pause")) {
+        // Nothing plays: the button does not stay down.
+        tlbrRecorder->setButtonChecked("Pause", false);
+    }
+}
+
+void frmMain::tlbrRecorder_ButtonDropDown(int index) {
+    if (tlbrRecorder->ButtonKey(index) == QLatin1String("Play"))
+        ShowPopupUnder(tlbrRecorder, index, "Open Default Player");
+}
+
+void frmMain::cmdTools_Click(int index) {
+    const QPushButton* button = cmdTools.value(index);
+    if (!button) return;
+    const QString caption = button->text();
+    for (const ToolButton& tool : kToolButtons)
+        if (caption == QLatin1String(tool.caption)) {
+            RunCommand(caption);
+            return;
+        }
+}
+
+void frmMain::cStatusBar1_PanelClick(int index) {
+    const QString key = cStatusBar1->PanelKey(index);
+    if (key.isEmpty()) return;
+    RunCommand(key);
+}
+
+// ---------------------------------------------------------------------------
+// Tree, grid, timers
+
+void frmMain::cTreeView1_NodeClick(cTreeViewNode node) {
+    if (!node) return;
+    node.setSelected(true);
+}
+
+void frmMain::cTreeView1_AfterLabelEdit(cTreeViewNode node, const QString& newText, bool* cancel) {
+    Q_UNUSED(node);
+    Q_UNUSED(newText);
+    Q_UNUSED(cancel);
+}
+
+void frmMain::cGrid1_OLEDragDrop(const QStringList& files, qint32 effect, qint32 button, qint32 shift, double x,
+                                 double y) {
+    Q_UNUSED(files);
+    Q_UNUSED(effect);
+    Q_UNUSED(button);
+    Q_UNUSED(shift);
+    Q_UNUSED(x);
+    Q_UNUSED(y);
+}
+
+void frmMain::tmrCDs_Timer() {
+}
+
+void frmMain::tmrRemove_Timer() {
+    tmrRemove->stop();
+}
+
+void frmMain::SelectFirstAudioCD() {
+    cTreeViewNode cdsRoot = cTreeView1->Nodes().Item(QStringLiteral("##MAINCDS"));
+    if (!cdsRoot) return;
+    const cTreeViewNodes drives = cdsRoot.Children();
+    for (qint32 n = 1; n <= drives.Count(); ++n) {
+        const cTreeViewNode node = drives.Item(n);
+        // The node's drive by its letter; by its place when the letter is unknown.
+        qint32 drive = components::DriveRegistry::instance().indexOf(node.Key().mid(4, 2));
+        if (drive < 0) drive = n - 1;
+        if (!cAudioCDRipper1->SelectDevice(drive)) continue;
+        if (cAudioCDRipper1->IsAudioCD() && cAudioCDRipper1->TrackCount() >= 1) {
+            cTreeView1_NodeClick(node);
+            return;
+        }
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Tray
+
+void frmMain::SetTrayOpenCaption(const QString& caption) {
+    if (m_cMenu) m_cMenu->setCaption(m_cMenu->IndexForKey("RC Open"), caption);
+}
+
+void frmMain::cSysTray1_TrayClick(qint32 lButton) {
+    if (lButton == 1) {
+        const Qt::WindowStates state = windowState();
+        if (state.testFlag(Qt::WindowMinimized) && m_bInTray) {
+            // Back from the tray, always in the normal state.
+            setWindowState(Qt::WindowNoState);
+            show();
+            raise();
+            activateWindow();
+            SetTrayOpenCaption("Hide");
+            m_bInTray = false;
+        } else if (!state.testFlag(Qt::WindowMinimized) && !state.testFlag(Qt::WindowMaximized) &&
+                   !state.testFlag(Qt::WindowFullScreen)) {
+            setWindowState(Qt::WindowMinimized);
+            hide();
+            SetTrayOpenCaption("Show");
+            m_bInTray = true;
+        } else if (state.testFlag(Qt::WindowMinimized)) {
+            // Minimised to the taskbar: into the tray without showing it first.
+            hide();
+            setWindowState(Qt::WindowMinimized);
+            SetTrayOpenCaption("Show");
+            m_bInTray = true;
+        }
+        // Maximised: nothing happens.
+    } else if (lButton == 2) {
+        if (isVisible()) activateWindow();
+        const QPoint pos = QCursor::pos();
+        qint32 result = 0;
+        if (m_cMenu) m_cMenu->ShowPopupMenu(pos.x(), pos.y(), m_cMenu->IndexForKey("RC Open"), -1, result);
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Exit
+
+void frmMain::closeEvent(QCloseEvent* event) {
+    if (m_bUnloaded) {
+        event->accept();
+        return;
+    }
+    bool cancel = false;
+    Form_Unload(cancel);
+    if (cancel) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+}
+
+void frmMain::SessionEnding() {
+    if (m_bUnloaded) return;
+    m_bSessionEnding = true;
+    close();
+}
+
+void frmMain::Form_Unload(bool& cancel) {
+    settings::g_bAppExiting = true;
+
+    if (settings::g_bDisplayMSGWhenExit && !m_bSessionEnding) {
+        const int answer =
+            core::services().msgBox(this, "Are you sure you want to exit '" + AppTitle() + "' ?",
+                                    core::vbYesNo | core::vbInformation, AppTitle());
+        if (answer != core::vbYes) {
+            cancel = true;
+            settings::g_bAppExiting = false;
+            return;
+        }
+    }
+
+    LeaveOnTop();
+
+    // Playback stops.
+    if (tlbrRecorder) tlbrRecorder_ButtonClick(tlbrRecorder->ButtonIndex("Stop"));
+
+    // The selected list is emptied when the option asks for it; roots and CD
+    // drives name no list file and are never touched.
+    if (settings::g_bClearOnExit && cTreeView1) {
+        const QString selected = SelectedKey();
+        if (!selected.isEmpty() && !IsMainNode(selected) && !IsCDNode(selected)) {
+        }
+    }
+
+    // Every other window unloads; the settings dialogs close for real now
+    // that the exit flag is set.
+    QList<QPointer<QWidget>> others;
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (widget == this || !widget->isWindow()) continue;
+        const Qt::WindowType type = widget->windowType();
+        if (type == Qt::Popup || type == Qt::ToolTip || type == Qt::Desktop) continue;
+        others.append(widget);
+    }
+    for (const QPointer<QWidget>& widget : others)
+        if (widget) widget->close();
+
+    // The temporary WAVs of the analyser and the speech tool; missing ones are fine.
+    const QString folder = core::ProgramFolder();
+    QFile::remove(folder + "/tmpeditor.wav");
+    QFile::remove(folder + "/tmptts.wav");
+
+    // The components let go of what they hold.
+    tmrCDs->stop();
+    tmrRemove->stop();
+    cAudioConverter1->Close();
+
+    // The outer size, whatever the window state.
+    if (m_reg) {
+        const QSize outer = frameGeometry().size();
+        m_reg->setSubkey("General");
+        m_reg->SetRegistryValue("lHeight", QString::number(core::PixelsToTwips(outer.height())),
+                                core::REG_SZ);
+        m_reg->SetRegistryValue("lWidth", QString::number(core::PixelsToTwips(outer.width())), core::REG_SZ);
+    }
+    m_reg.reset();
+
+    cSysTray1->RemoveIcon();
+    m_bUnloaded = true;
+}
+
+void frmMain::Form_Terminate() {
+    core::SetNoFaultErrorMode();
+}

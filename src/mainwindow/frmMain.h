@@ -1,0 +1,228 @@
+// The main window: the shell that start-up loads hidden and then shows (or
+// keeps in the tray). Its load builds everything in a fixed order; every
+// command runs through the one dispatcher m_cMenu_Click; closing it ends the
+// program.
+#pragma once
+
+#include "components/cTreeView.h"
+#include "itemlists/ItemsListFile.h"
+
+#include <QMainWindow>
+#include <QSize>
+#include <QString>
+#include <QStringList>
+#include <QVector>
+#include <memory>
+
+class QCloseEvent;
+class QFrame;
+class QLabel;
+class QPushButton;
+class QSplitter;
+class QTimer;
+class cGrid;
+class cImageList;
+class cPopupMenu;
+class cReBar;
+class cSlider;
+class cStatusBar;
+class cSysTray;
+class cToolbar;
+class cToolbarHost;
+class Glimmet;
+
+namespace components {
+class cAudioCDRipper;
+class cAudioConverter;
+} // namespace components
+
+namespace core {
+class RegistryRoutines;
+}
+
+class frmMain : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit frmMain(QWidget* parent = nullptr);
+    ~frmMain() override;
+
+    // The loaded main window, or nullptr.
+    static frmMain* instance();
+
+    // The load handler, run once by start-up: builds every control in its
+    // fixed order, selects the first tree node and restores the window size.
+    // Does not show the window.
+    void Form_Load();
+    // The exit, whatever closes the window. `cancel` set to true keeps the
+    // window and the program running (the user answered No).
+    void Form_Unload(bool& cancel);
+    // Runs when the window object goes away at the end of the process.
+    void Form_Terminate();
+
+    // The layout pass: tree, title strip and player frame follow their
+    // switches, the menus their drawing style. Also called by the Options
+    // dialog after OK.
+    void Form_Resize();
+    // Applies the view: the user's colours, the theme's back colour and pictures.
+    void SetAppView();
+    // One-line summary of the notes file for the status bar.
+    QString GetNotesToStatus() const;
+
+    // Selects the first CD drive node whose disc holds at least one audio
+    // track ("-addaudiocd"); nothing changes when no drive qualifies.
+    void SelectFirstAudioCD();
+
+    // Runs a command by its key (toolbars, panels, tool buttons, start-up).
+    void RunCommand(const QString& key);
+
+    // True while the window is hidden in the tray.
+    bool m_bInTray = false;
+    // The removal tmrRemove is to run: "Item" or "All".
+    QString m_sPendingRemove;
+    // Set by the temporary-WAV window when the user aborts the analyser's conversion.
+    bool g_bAbortedAudioEditor = false;
+
+    // --- Controls
+    cSysTray* cSysTray1 = nullptr;
+    // Image lists: the menus' (also toolbars, panels, tool buttons and the
+    // tool windows' tabs), the player toolbar's (element 0 of imgGeneral) and
+    // the grid's and tree's.
+    cImageList* imgMenu = nullptr;
+    cImageList* imgGeneral = nullptr;
+    cImageList* imgGrid = nullptr;
+
+    QFrame* picTitle = nullptr;
+    QLabel* lblTitle = nullptr;
+    cToolbarHost* cToolbarHost1 = nullptr;
+    cToolbar* tlbrTop = nullptr;
+    // Hidden holder of the theme's toolbar picture, from which the toolbar hosts take their background.
+    QLabel* picToolBarJPGPicHolder = nullptr;
+
+    // The central area: the tree of items lists goes left, the items grid
+    // right; the splitter's handle is the bar the user drags (picResizer).
+    QSplitter* splMain = nullptr;
+    QFrame* picTitleProject = nullptr;
+    QLabel* lblProjects = nullptr;
+    cTreeView* cTreeView1 = nullptr;
+    QFrame* froTreeControl = nullptr;
+    cToolbarHost* tlbrProjectsHost = nullptr;
+    cToolbar* tlbrProjects = nullptr;
+
+    QFrame* picTitleList = nullptr;
+    QLabel* lblListName = nullptr;
+    // Places of the level and frequency graphs of the preview player.
+    QFrame* cAudioGraphAmp = nullptr;
+    QFrame* cAudioGraphFreq = nullptr;
+    cGrid* cGrid1 = nullptr;
+    // The empty-list panel laid over the grid.
+    QFrame* picEmptyMsg = nullptr;
+    QLabel* lblAddorDrag = nullptr;
+    QLabel* lblEmptylist = nullptr;
+    QFrame* picList = nullptr;
+    cReBar* rbrList = nullptr;
+    cToolbar* tlbrList = nullptr;
+
+    // The player frame: player toolbar, position slider and time box.
+    QFrame* froControl = nullptr;
+    cToolbarHost* cToolbarHostRecorder = nullptr;
+    cToolbar* tlbrRecorder = nullptr;
+    cSlider* cSlider1 = nullptr;
+    QFrame* picPlayTime = nullptr;
+    QLabel* lblPosition = nullptr;
+    QLabel* lblLength = nullptr;
+
+    // The tool-button column; element 1 of each array is the hidden template,
+    // the loaded buttons follow from 2 on (element 0 is unused).
+    QFrame* picControl = nullptr;
+    QVector<QPushButton*> cmdTools;
+    QVector<QPushButton*> cmdToolsIcon;
+
+    cStatusBar* cStatusBar1 = nullptr;
+    // Shown only while a list or disc loads.
+    Glimmet* prgStatus = nullptr;
+
+    // CD polling (5000 ms) and the deferred removal (50 ms); both off at creation.
+    QTimer* tmrCDs = nullptr;
+    QTimer* tmrRemove = nullptr;
+
+    // Components.
+    components::cAudioConverter* cAudioConverter1 = nullptr;
+    components::cAudioCDRipper* cAudioCDRipper1 = nullptr;
+    // The records of the loaded list that the grid does not show.
+    itemlists::ItemsListHolder m_ListHolder;
+
+    // The command menus; every command is the key of one of its items.
+    cPopupMenu* m_cMenu = nullptr;
+
+public slots:
+    // The command dispatcher: runs the action of the item's key.
+    void m_cMenu_Click(int index);
+    // A click on the tray icon: 1 = left button, 2 = right button.
+    void cSysTray1_TrayClick(qint32 lButton);
+    // The desktop session ends: the exit runs without the question and the window closes.
+    void SessionEnding();
+
+    // Toolbars, tool buttons and status panels.
+    void tlbrTop_ButtonClick(int index);
+    void tlbrTop_ButtonDropDown(int index);
+    void tlbrProjects_ButtonClick(int index);
+    void tlbrList_ButtonClick(int index);
+    void tlbrRecorder_ButtonClick(int index);
+    void tlbrRecorder_ButtonDropDown(int index);
+    void cmdTools_Click(int index);
+    void cStatusBar1_PanelClick(int index);
+
+    // Tree, grid and timers.
+    void cTreeView1_NodeClick(cTreeViewNode node);
+    void cTreeView1_AfterLabelEdit(cTreeViewNode node, const QString& newText, bool* cancel);
+    void cGrid1_OLEDragDrop(const QStringList& files, qint32 effect, qint32 button, qint32 shift, double x,
+                            double y);
+    void tmrCDs_Timer();
+    void tmrRemove_Timer();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void BuildControls();
+    QWidget* BuildTreePane();
+    QWidget* BuildListPane();
+    void BuildStatusBar();
+    void CreateMenus();
+    void BuildRecorderToolbar();
+    void BuildToolButtons();
+    void AddToolButton(const QString& caption, qint32 icon);
+    void BuildTopToolbar();
+    void BuildProjectsToolbar();
+    void BuildListToolbar();
+    void AttachWithBackground(cToolbarHost* host, cToolbar* toolbar);
+    void SelectFirstNode();
+    void RestoreWindowSize();
+    void RunCommandLineSwitches();
+    void ShowPopupUnder(cToolbar* toolbar, int buttonIndex, const QString& itemKey);
+    void PlaceEmptyMessage();
+    // Sizes the window so that its outer size (frame included) is `outer` pixels.
+    void SetOuterSize(const QSize& outer);
+    void ApplyPendingOuterSize();
+    void SetTrayOpenCaption(const QString& caption);
+    // The selected node's key; empty when nothing is selected.
+    QString SelectedKey() const;
+    void LeaveOnTop();
+
+    // Commands whose work lives in the items-list side.
+    void CmdAddFiles();
+    void CmdNewItemsList();
+    void CmdRemoveItemsList();
+    void CmdItemsListProperties();
+    void CmdOpenDestinationFolder();
+    void CmdMarkUnmarkAll();
+
+    std::unique_ptr<core::RegistryRoutines> m_reg;
+    // The outer size asked for before the window manager told the frame's size.
+    QSize m_pendingOuterSize;
+    bool m_bSessionEnding = false;
+    bool m_bUnloaded = false;
+    bool m_bLoaded = false;
+};

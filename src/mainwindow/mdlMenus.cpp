@@ -1,0 +1,173 @@
+#include "mainwindow/mdlMenus.h"
+
+#include "components/cImageList.h"
+#include "components/cPopupMenu.h"
+#include "core/mdlModes.h"
+#include "settings/SettingsVariables.h"
+
+#include <QFont>
+#include <QString>
+
+namespace mainwin {
+
+namespace {
+
+// Edition switches count only when they hold exactly 1.
+bool on(qint32 edition) {
+    return edition == 1;
+}
+
+} // namespace
+
+void CreateMenus(cPopupMenu& m_cMenu, QWidget* owner, cImageList* imgMenu) {
+    using namespace core;
+
+    QFont font;
+    font.setFamily(QStringLiteral("Tahoma"));
+
+    m_cMenu.setHWndOwner(owner);
+    m_cMenu.setXPStyle(false);
+    m_cMenu.setFont(font);
+    m_cMenu.setXPStyle(settings::g_bMenuXPStyle);
+    m_cMenu.setImageList(imgMenu);
+
+    const auto add = [&m_cMenu](const QString& caption, qint32 parent, qint32 icon, const QString& key) {
+        return m_cMenu.AddItem(caption, QString(), 0, parent, icon, 0, -1, key);
+    };
+    // Popup-only heads leave the (unused) bar but still open through their items.
+    const auto hideHead = [&m_cMenu](const QString& key) {
+        m_cMenu.setVisible(m_cMenu.IndexForKey(key), false);
+    };
+    const QString sep = QStringLiteral("-");
+
+    // File
+    qint32 head = add("File", 0, -1, "mnuFileTop");
+    add("Remove", head, 4, "Remove");
+    add(sep, head, -1, "mnuFile(4)");
+    add("Exit", head, -1, "Exit");
+
+    // Edit: a head without items.
+    add("Edit", 0, -1, "mnuEditTop");
+
+    // Tools. The separators are gated by their group's switches, not by every
+    // tool of the group: the duplicator can follow the previous group directly.
+    head = add("Tools", 0, -1, "Tools");
+    if (on(g_lAppIncConverter) || on(g_lAppIncACMConverter)) add(sep, head, -1, "mnuFile(4)");
+    if (on(g_lAppIncConverter)) add("Audio Converter", head, 60, "Audio Converter");
+    if (on(g_lAppIncACMConverter)) add("ACM Converter", head, 61, "ACM Converter");
+    if (on(g_lAppIncJoin) || on(g_lAppIncSplit)) add(sep, head, -1, "mnuFile(4)");
+    if (on(g_lAppIncJoin)) add("Audio Joiner", head, 64, "Audio Joiner");
+    if (on(g_lAppIncSplit)) add("Audio Splitter", head, 63, "Audio Splitter");
+    if (on(g_lAppIncEditor) || on(g_lAppIncMicRec)) add(sep, head, -1, "mnuFile(4)");
+    if (on(g_lAppIncEditor)) add("Audio Analyser", head, 62, "Audio Analyser");
+    if (on(g_lAppIncMicRec)) add("Audio Recorder", head, 70, "Audio Recorder");
+    if (on(g_lAppIncAudioBurner) || on(g_lAppIncCDRipper)) add(sep, head, -1, "mnuFile(4)");
+    if (on(g_lAppIncDuplicator)) add("Audio CD Duplicator", head, 83, "Audio CD Duplicator");
+    if (on(g_lAppIncAudioBurner)) add("Audio CD Maker", head, 73, "Audio CD Maker");
+    if (on(g_lAppIncCDRipper)) add("Audio CD Ripper", head, 25, "Audio CD Ripper");
+    if (on(g_lAppIncMP3Burner) || on(g_lAppIncWMABurner)) add(sep, head, -1, "mnuFile(4)");
+    if (on(g_lAppIncMP3Burner)) add("MP3 CD Maker", head, 72, "MP3 CD Maker");
+    if (on(g_lAppIncWMABurner)) add("WMA CD Maker", head, 72, "WMA CD Maker");
+    add(sep, head, -1, "mnuFile(4)");
+    if (on(g_lAppIncTagsEditor)) add("MP3 Tags Editor", head, 6, "MP3 Tags Editor");
+    add(sep, head, -1, "mnuFile(4)");
+    if (on(g_lAppIncTTS)) {
+        add("Text To Speech", head, 82, "Text To Speech");
+        add(sep, head, -1, "mnuFile(4)");
+    }
+    add("Master Volume", head, 79, "Master Volume");
+    add(sep, head, -1, "mnuFile(4)");
+    add("Notes", head, 8, "Notes");
+
+    // The first "Options": a head without items.
+    add("Options", 0, -1, "mnuOptionsTop");
+
+    // Mode. The two modes carry check marks that follow the window's state.
+    head = add("Mode", 0, -1, "Mode");
+    m_cMenu.setChecked(add("Transparent", head, 11, "Transparent"), false);
+    m_cMenu.setChecked(add("On Top", head, 53, "On Top"), false);
+    add(sep, head, -1, "mnuFile(4)");
+    add("Minimize", head, 76, "Minimize");
+    add("Go to SysTray", head, 77, "GoSysTray");
+    add(sep, head, -1, "mnuFile(4)");
+    add("Exit", head, 78, "Exit");
+
+    // Options (popup of the toolbar button). The trailing blanks widen the menu.
+    head = add("Options", 0, -1, "Options");
+    add("General" + QString(21, QLatin1Char(' ')), head, 9, "General");
+    add(sep, head, -1, "Options Line1");
+    add("Events", head, 10, "Events");
+    add("View", head, 11, "View");
+    add(sep, head, -1, "Options Line2");
+    add("ID3 Tags", head, 18, "ID3 Tags");
+    add(sep, head, -1, "Options Line2");
+    add("Advanced", head, 59, "Advanced");
+    hideHead("Options");
+
+    // Help
+    head = add("Help", 0, -1, "Help");
+    add("Help Topics" + QString(5, QLatin1Char(' ')), head, 12, "HelpTopic");
+    add("Support", head, -1, "Support");
+    add(sep, head, -1, "mnuFile(4)");
+    add("About", head, 22, "About");
+    hideHead("Help");
+
+    // Tray menu; "RC Open" switches between "Hide" and "Show" at run time.
+    head = add("mnuSysTry", 0, -1, "mnuSysTry");
+    add("Exit" + QString(22, QLatin1Char(' ')), head, 27, "RC Exit");
+    add(sep, head, -1, "st1");
+    add("Hide", head, -1, "RC Open");
+    hideHead("mnuSysTry");
+
+    // Player
+    head = add("Player", 0, -1, "Player");
+    add("System Player", head, 38, "Open Default Player");
+    hideHead("Player");
+
+    // Items lists
+    head = add("mnuProjects", 0, -1, "mnuProjects");
+    add("New Items List", head, 48, "New Items List");
+    add("Rename Items List", head, 49, "Rename Items List");
+    add("Remove Items List", head, 50, "Remove Items List");
+    add(sep, head, -1, "st4");
+    add("Items List Properties", head, 51, "Items List Properties");
+    add("Open Destination Folder", head, 4, "Open Destination Folder");
+    hideHead("mnuProjects");
+
+    // Items of the grid
+    head = add("mnuFilesList", 0, -1, "mnuFilesList");
+    add("Mark/Unmark All", head, 74, "MarkUnmark All");
+    add(sep, head, -1, "st1");
+    add("Move Up", head, 0, "Move Up");
+    add("Move Down", head, 1, "Move Down");
+    add(sep, head, -1, "st1");
+    add("Move To First", head, 80, "Move To First");
+    add("Move To Last", head, 81, "Move To Last");
+    add(sep, head, -1, "st1");
+    add("Edit", head, 32, "Rename Item");
+    add("Save As...", head, 5, "Save As");
+    add(sep, head, -1, "st1");
+    if (on(g_lAppIncEditor)) {
+        add("Audio Analyser", head, 62, "Audio Analyser");
+        add(sep, head, -1, "st1");
+    }
+    add("Remove Item", head, 3, "Remove Item");
+    add(sep, head, -1, "ClearLine");
+    add("Remove All", head, 27, "Clear the List");
+    if (on(g_lAppIncCDRipper)) {
+        add(sep, head, -1, "st1");
+        add("FreeDB", head, 22, "FreeDB");
+    }
+    hideHead("mnuFilesList");
+
+    // Adding files
+    head = add("mnuAdd", 0, -1, "mnuAdd");
+    add("Add Files", head, 39, "Add Files");
+    add(sep, head, -1, "st1");
+    add("Add Directories", head, 4, "Add Directories");
+    hideHead("mnuAdd");
+
+    m_cMenu.setMenuReady(true);
+}
+
+} // namespace mainwin

@@ -1,0 +1,162 @@
+#include "TestEnv.h"
+
+#include "core/AppPaths.h"
+#include "core/Installer.h"
+#include "core/RegistryRoutines.h"
+
+#include <QDirIterator>
+#include <QtTest>
+
+#include <memory>
+
+using namespace core;
+
+namespace {
+
+const QString kRoot = QStringLiteral("SOFTWARE\\Pellory\\Corvane");
+const QStringList kSeedKeys = {"General",      "Events",       "ID3 Tags",     "Formats\\WAV", "Formats\\ACM",
+                               "Formats\\MP3", "Formats\\WMA", "Formats\\OGG", "Formats\\APE"};
+
+RegistryRoutines reg(const QString& subkey, quint32 hive = HKEY_LOCAL_MACHINE, const QString& root = kRoot) {
+    RegistryRoutines r;
+    r.setHkey(hive);
+    r.setKeyRoot(root);
+    r.setSubkey(subkey);
+    return r;
+}
+
+QByteArray fileBytes(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+// Every key and value below a key, as text, to see that nothing changed.
+QStringList dump(quint32 hive, const QString& path) {
+    RegistryRoutines r;
+    QStringList lines;
+    for (const auto& [name, value] : r.EnumRegistryValues(hive, path))
+        lines << path + " : " + name + " = " + value.toString();
+    for (const QString& key : r.EnumRegistryKeys(hive, path)) {
+        lines << path + "\\" + key;
+        lines << dump(hive, path + "\\" + key);
+    }
+    return lines;
+}
+
+// Relative paths of the files in a folder.
+QStringList filesIn(const QString& folder) {
+    QStringList files;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        files << QDir(folder).relativeFilePath(it.next());
+    files.sort();
+    return files;
+}
+
+} // namespace
+
+class tst_installer : public QObject {
+    Q_OBJECT
+private:
+    std::unique_ptr<testsupport::TestEnv> m_env;
+
+private slots:
+    void init() { m_env = std::make_unique<testsupport::TestEnv>(false); }
+    void cleanup() {
+        qunsetenv("CORVANE_INSTALL_DIR");
+        m_env.reset();
+    }
+
+    void freshInstallCreatesKeysAndCopiesAssets() {
+        QVERIFY(!QFileInfo::exists(RegistryFile()));
+        QVERIFY(filesIn(ProgramFolder()).isEmpty());
+        QVERIFY(InstallFromSeed());
+
+        for (const QString& key : kSeedKeys)
+            QVERIFY2(reg(key).KeyExists(), qPrintable(key));
+        RegistryRoutines r;
+        QCOMPARE(r.EnumRegistryKeys(HKEY_LOCAL_MACHINE, kRoot),
+                 (QStringList{"Events", "Formats", "General", "ID3 Tags"}));
+        QCOMPARE(r.EnumRegistryKeys(HKEY_LOCAL_MACHINE, kRoot + "\\Formats"),
+                 (QStringList{"ACM", "APE", "MP3", "OGG", "WAV", "WMA"}));
+        QVERIFY(r.EnumRegistryValues(HKEY_LOCAL_MACHINE, kRoot + "\\General").isEmpty());
+
+        QStringList assets = filesIn(InstallFolder());
+        QVERIFY(assets.removeAll("registry.seed") == 1);
+        QVERIFY(assets.contains("sound/notify.wav"));
+        QVERIFY(assets.contains("SysIcon/systrayicon.png"));
+        QCOMPARE(filesIn(ProgramFolder()), assets);
+        for (const QString& asset : assets)
+            QVERIFY2(fileBytes(ProgramFolder() + "/" + asset) == fileBytes(InstallFolder() + "/" + asset),
+                     qPrintable(asset));
+    }
+
+    void secondRunTouchesNothing() {
+        QVERIFY(InstallFromSeed());
+        QVERIFY(reg("General").SetRegistryValue("chkClearOnExit", "1", REG_SZ));
+        QVERIFY(reg("Formats\\MP3").SetRegistryValue("cboMP3Bitrate", "192", REG_SZ));
+        const QString sound = ProgramFolder() + "/sound/notify.wav";
+        writeFile(sound, "the user's own sound");
+        const QStringList keysBefore = dump(HKEY_LOCAL_MACHINE, "SOFTWARE");
+        const QStringList filesBefore = filesIn(ProgramFolder());
+
+        QVERIFY(InstallFromSeed());
+        QCOMPARE(dump(HKEY_LOCAL_MACHINE, "SOFTWARE"), keysBefore);
+        QCOMPARE(filesIn(ProgramFolder()), filesBefore);
+        QCOMPARE(fileBytes(sound), QByteArray("the user's own sound"));
+        QCOMPARE(reg("General").GetRegistryValue("chkClearOnExit"), QVariant("1"));
+    }
+
+    void missingPartsAreRestored() {
+        QVERIFY(InstallFromSeed());
+        QVERIFY(reg("Formats\\MP3").SetRegistryValue("cboMP3Bitrate", "192", REG_SZ));
+        QCOMPARE(reg("").DeleteKey("Formats\\APE"), 0);
+        const QString icon = ProgramFolder() + "/SysIcon/systrayicon.png";
+        QVERIFY(QFile::remove(icon));
+
+        QVERIFY(InstallFromSeed());
+        QVERIFY(reg("Formats\\APE").KeyExists());
+        QCOMPARE(reg("Formats\\MP3").GetRegistryValue("cboMP3Bitrate"), QVariant("192"));
+        QCOMPARE(fileBytes(icon), fileBytes(InstallFolder() + "/SysIcon/systrayicon.png"));
+    }
+
+    void withoutSeedNothingHappens() {
+        const QString install = m_env->path("install");
+        writeFile(install + "/sound/notify.wav", "sound");
+        qputenv("CORVANE_INSTALL_DIR", install.toUtf8());
+
+        QVERIFY(!InstallFromSeed());
+        QVERIFY(!reg("General").KeyExists());
+        QVERIFY(RegistryRoutines().EnumRegistryKeys(HKEY_LOCAL_MACHINE, "").isEmpty());
+        QVERIFY(filesIn(ProgramFolder()).isEmpty());
+    }
+
+    void seedOfOwnWriting() {
+        const QString install = m_env->path("install");
+        writeFile(install + "/registry.seed", "# a comment\r\n\r\n"
+                                              "  HKEY_CURRENT_USER\\Software\\Test\\A  \r\n"
+                                              "HKEY_LOCAL_MACHINE\\SOFTWARE\\Test\\B\\C\n"
+                                              "HKEY_CURRENT_USER\\Software\\Test\\A\n");
+        qputenv("CORVANE_INSTALL_DIR", install.toUtf8());
+        QVERIFY(InstallFromSeed());
+        QVERIFY(reg("A", HKEY_CURRENT_USER, "Software\\Test").KeyExists());
+        QVERIFY(reg("B\\C", HKEY_LOCAL_MACHINE, "SOFTWARE\\Test").KeyExists());
+        QCOMPARE(RegistryRoutines().EnumRegistryKeys(HKEY_CURRENT_USER, "Software\\Test"), QStringList{"A"});
+        QVERIFY(filesIn(ProgramFolder()).isEmpty()); // the seed is no asset
+
+        // A line for a hive the store does not keep is reported, the rest still done.
+        writeFile(install + "/registry.seed", "HKEY_USERS\\X\nHKEY_CURRENT_USER\\Software\\Test\\D\n");
+        QVERIFY(!InstallFromSeed());
+        QVERIFY(reg("D", HKEY_CURRENT_USER, "Software\\Test").KeyExists());
+    }
+};
+
+QTEST_MAIN(tst_installer)
+#include "tst_installer.moc"

@@ -1,0 +1,225 @@
+#include "TestEnv.h"
+
+#include "components/cPopupMenu.h"
+#include "components/cSysTray.h"
+#include "core/frmSplash.h"
+#include "core/mdlMain.h"
+#include "core/mdlModes.h"
+#include "mainwindow/frmMain.h"
+#include "settings/SettingsVariables.h"
+#include "settings/frmAudioProp.h"
+#include "settings/frmOptions.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QtTest>
+
+namespace {
+
+const QString kNotInstalled =
+    "This program cannot run, please reinstall the software or connect to the sofrware "
+    "aurhor.\r\n\r\nThe main reistry key doesn't existed.";
+
+// Unloads whatever a start left behind while the test's world still exists.
+void unloadAll() {
+    settings::g_bDisplayMSGWhenExit = false;
+    if (frmMain* main = frmMain::instance()) main->close();
+    settings::g_bAppExiting = true;
+    if (frmOptions* options = frmOptions::instance()) options->close();
+    if (settings::g_frmAudioProp) settings::g_frmAudioProp->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    settings::g_bAppExiting = false;
+}
+
+struct Session {
+    explicit Session(bool seed = true) : env(seed) {}
+    ~Session() {
+        unloadAll();
+        core::SetStartupObserver({});
+        cSysTray::OverrideAvailable(std::nullopt);
+        qunsetenv("CORVANE_INSTALL_DIR");
+    }
+    testsupport::TestEnv env;
+};
+
+bool noWindowLoaded() {
+    return !frmMain::instance() && !frmOptions::instance() && !settings::g_frmAudioProp && !core::g_frmSplash;
+}
+
+} // namespace
+
+class tst_startup : public QObject {
+    Q_OBJECT
+private slots:
+    void missingInstallationRefusesToStart() {
+        Session s(false);
+        QTemporaryDir emptyInstall;
+        qputenv("CORVANE_INSTALL_DIR", emptyInstall.path().toUtf8());
+        QStringList steps;
+        core::SetStartupObserver(
+            [&](const QString& step, const QString& detail) { steps << step + ":" + detail; });
+
+        QVERIFY(!core::StartApplication(QString()));
+
+        QCOMPARE(s.env.services().messages.size(), 1);
+        const auto& shown = s.env.services().messages.first();
+        QCOMPARE(shown.prompt, kNotInstalled);
+        QCOMPARE(shown.style, int(core::vbInformation));
+        QCOMPARE(shown.title, QString("Corvane"));
+        QVERIFY(steps.isEmpty());
+        QVERIFY(noWindowLoaded());
+        QVERIFY(!QFile::exists(s.env.home() + "/SysIcon"));
+    }
+
+    void unreadableSettingsStoreRefusesToStart() {
+        Session s(false);
+        const QByteArray garbage = "this is not a settings store, and must stay as it is\n";
+        {
+            QFile file(s.env.registry());
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(garbage);
+        }
+
+        QVERIFY(!core::StartApplication(QString()));
+
+        QCOMPARE(s.env.services().messages.size(), 1);
+        const auto& shown = s.env.services().messages.first();
+        QVERIFY(!shown.prompt.isEmpty());
+        QVERIFY(shown.prompt != kNotInstalled);
+        QCOMPARE(shown.style, int(core::vbCritical));
+        QCOMPARE(shown.title, QString("Corvane"));
+        QVERIFY(noWindowLoaded());
+        QFile file(s.env.registry());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), garbage);
+    }
+
+    void startLoadsInOrderBehindTheSplash() {
+        Session s;
+        QStringList steps;
+        QStringList statusAtLoad;
+        QList<int> fade;
+        QStringList splashTexts;
+        bool splashShownWhileLoading = true;
+        bool dialogsHidden = true;
+        core::SetStartupObserver([&](const QString& step, const QString& detail) {
+            steps << step + ":" + detail;
+            QVERIFY(core::g_frmSplash);
+            splashShownWhileLoading &=
+                core::g_frmSplash->isVisible() && core::g_frmSplash->windowOpacity() == 1.0;
+            if (step == "loaded") statusAtLoad << core::g_frmSplash->lblStat->text();
+            if (steps.size() == 1) {
+                fade = core::g_frmSplash->FadeSteps();
+                splashTexts << core::g_frmSplash->windowTitle() << core::g_frmSplash->lblAppTitle->text()
+                            << core::g_frmSplash->lblVersion->text();
+            }
+            if (frmOptions::instance()) dialogsHidden &= !frmOptions::instance()->isVisible();
+            if (settings::g_frmAudioProp) dialogsHidden &= !settings::g_frmAudioProp->isVisible();
+        });
+
+        QVERIFY(core::StartApplication(QString()));
+
+        QCOMPARE(steps, QStringList({"status:Loading options...", "loaded:frmOptions",
+                                     "status:Loading audio properties...", "loaded:g_frmAudioProp",
+                                     "status:Loading GUI...", "loaded:frmMain"}));
+        QCOMPARE(statusAtLoad,
+                 QStringList({"Loading options...", "Loading audio properties...", "Loading GUI..."}));
+        QVERIFY(splashShownWhileLoading);
+        QVERIFY(dialogsHidden);
+        QCOMPARE(splashTexts, QStringList({"Corvane 1.2", "Corvane 1.2", "Version 1.2.1"}));
+
+        QList<int> expectedFade;
+        for (int opacity = 0; opacity <= 250; opacity += 10)
+            expectedFade << opacity;
+        expectedFade << 255;
+        QCOMPARE(fade, expectedFade);
+
+        QVERIFY(!core::g_frmSplash);
+        QVERIFY(core::g_bSplashVisible);
+        frmMain* main = frmMain::instance();
+        QVERIFY(main);
+        QCOMPARE(main->windowTitle(), QString("Corvane 1.2"));
+        QCOMPARE(main->objectName(), QString("frmMain"));
+        QVERIFY(main->isVisible());
+        QVERIFY(frmOptions::instance() && !frmOptions::instance()->isVisible());
+        QVERIFY(settings::g_frmAudioProp && !settings::g_frmAudioProp->isVisible());
+        QCOMPARE(QGuiApplication::applicationDisplayName(), QString("Corvane 1.2"));
+        QVERIFY(s.env.services().messages.isEmpty());
+    }
+
+    void trayStartSwitch_data() {
+        QTest::addColumn<QString>("commandLine");
+        QTest::addColumn<bool>("trayAvailable");
+        QTest::addColumn<bool>("visible");
+        QTest::addColumn<bool>("minimized");
+        QTest::addColumn<bool>("inTray");
+        QTest::addColumn<QString>("openCaption");
+        QTest::newRow("no switch") << "" << true << true << false << false << "Hide";
+        QTest::newRow("-st") << "-st" << true << false << true << true << "Show";
+        QTest::newRow("capitals") << "-ST" << true << true << false << false << "Hide";
+        QTest::newRow("further argument") << "-st x" << true << true << false << false << "Hide";
+        QTest::newRow("leading blank") << " -st" << true << true << false << false << "Hide";
+        QTest::newRow("-st without a tray") << "-st" << false << true << true << false << "Hide";
+    }
+    void trayStartSwitch() {
+        QFETCH(QString, commandLine);
+        QFETCH(bool, trayAvailable);
+        QFETCH(bool, visible);
+        QFETCH(bool, minimized);
+        QFETCH(bool, inTray);
+        QFETCH(QString, openCaption);
+        Session s;
+        cSysTray::OverrideAvailable(trayAvailable);
+
+        QVERIFY(core::StartApplication(commandLine));
+
+        frmMain* main = frmMain::instance();
+        QVERIFY(main);
+        QCOMPARE(main->isVisible(), visible);
+        QCOMPARE(main->isMinimized(), minimized);
+        QCOMPARE(main->m_bInTray, inTray);
+        const qint32 open = main->m_cMenu->IndexForKey("RC Open");
+        QCOMPARE(main->m_cMenu->Caption(open), openCaption);
+        QCOMPARE(core::Command(), commandLine);
+
+        if (inTray) {
+            // The tray menu's "Show" brings the window back in the normal state.
+            main->m_cMenu_Click(open);
+            QVERIFY(main->isVisible());
+            QVERIFY(!main->isMinimized());
+            QVERIFY(!main->m_bInTray);
+            QCOMPARE(main->m_cMenu->Caption(open), QString("Hide"));
+        }
+    }
+
+    void splashDoubleClickClosesForGood() {
+        Session s;
+        core::InitModes();
+        const bool wasVisible = core::g_bSplashVisible;
+        core::g_bSplashVisible = true;
+        {
+            frmSplash splash;
+            QCOMPARE(splash.lblStat->text(), QString("Loading..."));
+            splash.Form_Load();
+            QCOMPARE(splash.windowOpacity(), 0.0);
+            QVERIFY(splash.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+            QCOMPARE(splash.size(), QSize(268, 83));
+            splash.show();
+
+            QTest::mouseDClick(&splash, Qt::LeftButton, Qt::NoModifier, QPoint(4, 78));
+            QVERIFY(!splash.isVisible());
+            QVERIFY(splash.ClosedByUser());
+
+            // Loading goes on: the status still arrives, the splash stays closed.
+            core::SetSplashStatus("Loading GUI...");
+            QCOMPARE(splash.lblStat->text(), QString("Loading GUI..."));
+            QVERIFY(!splash.isVisible());
+        }
+        QVERIFY(!core::g_frmSplash);
+        core::SetSplashStatus("nothing to write to");
+        core::g_bSplashVisible = wasVisible;
+    }
+};
+
+QTEST_MAIN(tst_startup)
+#include "tst_startup.moc"
