@@ -6,6 +6,7 @@
 #include <QLoggingCategory>
 #include <QMutexLocker>
 #include <QRegularExpression>
+#include <QStorageInfo>
 
 #include <cdio/logging.h>
 
@@ -296,6 +297,26 @@ bool DriveRegistry::parseTrackPath(const QString& path, QString* letter, qint32*
     if (letter) *letter = m.captured(1).toUpper() + ':';
     if (track) *track = n;
     return true;
+}
+
+QString DriveRegistry::localPath(const QString& drivePath) {
+    if (drivePath.size() < 2 || drivePath.at(1) != QLatin1Char(':')) return drivePath;
+    DriveRegistry& registry = instance();
+    const qint32 index = registry.indexOf(drivePath.left(2));
+    if (index < 0) return drivePath;
+    const std::optional<DriveInfo> info = registry.drive(index);
+    if (!info) return drivePath;
+    QString root;
+    if (info->isVirtual) {
+        root = info->device;
+    } else {
+        for (const QStorageInfo& volume : QStorageInfo::mountedVolumes())
+            if (QString::fromLocal8Bit(volume.device()) == info->device) root = volume.rootPath();
+    }
+    if (root.isEmpty()) return drivePath;
+    QString rest = drivePath.mid(2);
+    while (rest.startsWith(QLatin1Char('/')) || rest.startsWith(QLatin1Char('\\'))) rest.remove(0, 1);
+    return rest.isEmpty() ? root : QDir(root).filePath(rest);
 }
 
 } // namespace components

@@ -108,6 +108,10 @@ public:
 
     // "E:/Track01.cda" for letter "E:" (or "E") and track 1.
     static QString trackPath(const QString& letter, qint32 track);
+    // The local path behind a drive path such as "E:/" or "E:/folder": a virtual
+    // drive's folder, or a real drive's mount point. Unchanged when the drive
+    // is unknown or its disc is not mounted.
+    static QString localPath(const QString& drivePath);
     // The letter ("E:") and track number of a track path; false when it is none.
     static bool parseTrackPath(const QString& path, QString* letter, qint32* track);
 

@@ -230,6 +230,9 @@ Db openStore(QString* reasonOut = nullptr) {
         return nullptr;
     }
     sqlite3_busy_timeout(db.get(), kBusyTimeoutMs);
+    // Closing must not fold the log into a file that may not be ours or may be
+    // damaged; a connection that found the store sound switches this back.
+    sqlite3_db_config(db.get(), SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
 
     const auto version = pragmaInt(db.get(), "PRAGMA user_version");
     if (!version) {
@@ -254,50 +257,7 @@ Db openStore(QString* reasonOut = nullptr) {
     return db;
 }
 
-struct FileIdentity {
-    dev_t device = 0;
-    ino_t inode = 0;
-    off_t size = -1;
-    qint64 mtimeNs = 0;
-    bool operator==(const FileIdentity&) const = default;
-};
-
-std::optional<FileIdentity> identityOf(const QString& path) {
-    struct stat st {};
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0) return std::nullopt;
-    return FileIdentity{st.st_dev, st.st_ino, st.st_size, qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
-}
-
-// One connection per thread, kept between calls: opening the store for every
-// call would replay its log each time. It is opened again (and the file
-// checked again) whenever the store's path or file changes under it.
-struct SharedConnection {
-    QString path;
-    FileIdentity identity;
-    Db db;
-};
-thread_local SharedConnection t_connection;
-
-sqlite3* sharedStore() {
-    const QString path = RegistryFile();
-    const auto identity = identityOf(path);
-    if (t_connection.db && identity && t_connection.path == path && t_connection.identity == *identity)
-        return t_connection.db.get();
-    if (t_connection.db) {
-        // The file changed under this connection: its log must not be folded
-        // into whatever is there now.
-        sqlite3_db_config(t_connection.db.get(), SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
-        t_connection.db.reset();
-    }
-    Db db = openStore();
-    const auto opened = identityOf(path);
-    if (!db || !opened) return nullptr;
-    t_connection = SharedConnection{path, *opened, std::move(db)};
-    return t_connection.db.get();
-}
-
-// Before anything is written, the whole store must read back sound: a
-// damaged store is never written into.
+// Whether every page of the store reads back sound.
 bool storeIsSound(sqlite3* db, QString* reason = nullptr) {
     Statement st(db, "PRAGMA quick_check(1)");
     if (!st.next()) {
@@ -310,6 +270,58 @@ bool storeIsSound(sqlite3* db, QString* reason = nullptr) {
         return false;
     }
     return true;
+}
+
+struct FileIdentity {
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = -1;
+    qint64 mtimeNs = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+
+std::optional<FileIdentity> identityOf(const QString& path) {
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0) return std::nullopt;
+    return FileIdentity{st.st_dev, st.st_ino, st.st_size,
+                        qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
+}
+
+// One connection per thread, kept between calls: opening the store for every
+// call would replay its log each time. It is opened again, and the whole file
+// checked again, whenever the store's path or file changes under it.
+struct SharedConnection {
+    QString path;
+    FileIdentity identity;
+    Db db;
+
+    // At the end of the thread the log is folded into the store, so that the
+    // file alone holds every setting, unless the file changed under us.
+    ~SharedConnection() {
+        if (db && identityOf(path) == identity)
+            sqlite3_db_config(db.get(), SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 0, nullptr);
+    }
+};
+thread_local SharedConnection t_connection;
+
+sqlite3* sharedStore() {
+    const QString path = RegistryFile();
+    const auto identity = identityOf(path);
+    if (t_connection.db && identity && t_connection.path == path && t_connection.identity == *identity)
+        return t_connection.db.get();
+    t_connection.db.reset();
+    Db db = openStore();
+    const auto opened = identityOf(path);
+    if (!db || !opened) return nullptr;
+    {
+        // A damaged store is neither read nor written into.
+        Transaction tx(db.get(), false);
+        if (!tx.ok() || !storeIsSound(db.get())) return nullptr;
+    }
+    t_connection.path = path;
+    t_connection.identity = *opened;
+    t_connection.db = std::move(db);
+    return t_connection.db.get();
 }
 
 std::optional<qint64> hiveId(quint32 root) {
@@ -554,13 +566,12 @@ bool writeValue(quint32 root, const QString& keyPath, const QString& valueName, 
     sqlite3* const db = sharedStore();
     if (!db) return false;
     Transaction tx(db, true);
-    if (!tx.ok() || !storeIsSound(db)) return false;
+    if (!tx.ok()) return false;
     qint64 key = 0;
     if (findKey(db, *hive, *parts, &key) != Lookup::Found) return false;
     // The stored spelling of an existing name is kept.
-    Statement st(db,
-                 "INSERT INTO reg_values(key, name, fold, type, data) VALUES(?1, ?2, ?3, ?4, ?5)"
-                 " ON CONFLICT(key, fold) DO UPDATE SET type = excluded.type, data = excluded.data");
+    Statement st(db, "INSERT INTO reg_values(key, name, fold, type, data) VALUES(?1, ?2, ?3, ?4, ?5)"
+                     " ON CONFLICT(key, fold) DO UPDATE SET type = excluded.type, data = excluded.data");
     st.bind(1, key).bind(2, valueName).bind(3, fold(valueName)).bind(4, typeCode).bindBlob(5, *bytes);
     return st.exec() && tx.commit();
 }
@@ -592,7 +603,7 @@ QString RegistryRoutines::CreateKey(const QString& keyName) const {
     sqlite3* const db = sharedStore();
     if (!db) return QString();
     Transaction tx(db, true);
-    if (!tx.ok() || !storeIsSound(db)) return QString();
+    if (!tx.ok()) return QString();
     qint64 current = *hive;
     for (const QString& part : *parts) {
         const Lookup found = findChild(db, current, part, &current);
@@ -616,7 +627,7 @@ qint32 RegistryRoutines::DeleteKey(const QString& keyName) const {
     sqlite3* const db = sharedStore();
     if (!db) return kErrorBadDb;
     Transaction tx(db, true);
-    if (!tx.ok() || !storeIsSound(db)) return kErrorBadDb;
+    if (!tx.ok()) return kErrorBadDb;
     qint64 key = 0;
     const Lookup found = findKey(db, *hive, *parts, &key);
     if (found == Lookup::Missing) return kErrorFileNotFound;
@@ -642,7 +653,7 @@ qint32 RegistryRoutines::DeleteValue(const QString& valueName) const {
     sqlite3* const db = sharedStore();
     if (!db) return kErrorBadDb;
     Transaction tx(db, true);
-    if (!tx.ok() || !storeIsSound(db)) return kErrorBadDb;
+    if (!tx.ok()) return kErrorBadDb;
     qint64 key = 0;
     const Lookup found = findKey(db, *hive, *parts, &key);
     if (found == Lookup::Missing) return kErrorFileNotFound;

@@ -1,6 +1,8 @@
 // The helpers of mdlFunctions that work on widgets.
 #include "core/mdlFunctions.h"
 
+#include "components/cBalloonTip.h"
+
 #include <QComboBox>
 #include <QEvent>
 #include <QKeyEvent>
@@ -11,12 +13,13 @@
 
 namespace core {
 
-void ShowBalloonTip(QWidget* control, int /*icon*/, const QString& text) {
+void ShowBalloonTip(QWidget* control, int icon, const QString& text) {
     if (!control) return;
-    QString shown = text;
-    shown.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    const QPoint at = control->mapToGlobal(QPoint(control->width() / 2, control->height()));
-    QToolTip::showText(at, shown, control);
+    cBalloonTip balloon;
+    balloon.setIcon(icon);
+    balloon.setText(text);
+    balloon.Create(control);
+    balloon.Show(); // the balloon window outlives the object
 }
 
 void FilterNameKeyPress(QWidget* textBox, int& keyAscii) {

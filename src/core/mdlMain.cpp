@@ -1,11 +1,13 @@
 #include "core/mdlMain.h"
 
+#include "components/DriveRegistry.h"
 #include "components/cPopupMenu.h"
 #include "components/cSysTray.h"
 #include "core/Installer.h"
 #include "core/RegistryRoutines.h"
 #include "core/Services.h"
 #include "core/frmSplash.h"
+#include "core/mdlFunctions.h"
 #include "core/mdlModes.h"
 #include "mainwindow/frmMain.h"
 #include "settings/frmAudioProp.h"
@@ -38,15 +40,19 @@ void SetStartupObserver(StartupObserver observer) {
 bool StartApplication(const QString& commandLine) {
     s_commandLine = commandLine;
     InitModes();
+    // Drive paths such as "E:/" open the drive's folder or mount point.
+    SetShellDriveResolver(&components::DriveRegistry::localPath);
 
-    // The installer's part: missing settings keys and assets come from the
-    // installation folder's seed. Without a seed the check below fails.
-    InstallFromSeed();
+    // A damaged settings store is reported and left alone, before anything
+    // could write to it.
     QString storeMessage;
     if (!RegistryStoreUsable(&storeMessage)) {
         services().msgBox(nullptr, storeMessage, vbCritical, g_sProductName);
         return false;
     }
+    // The installer's part: missing settings keys and assets come from the
+    // installation folder's seed. Without a seed the check below fails.
+    InstallFromSeed();
 
     RegistryRoutines reg;
     reg.setHkey(HKEY_LOCAL_MACHINE);

@@ -1,6 +1,7 @@
 #include "core/mdlRunOnStart.h"
 
 #include "core/AppPaths.h"
+#include "core/mdlModes.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -82,10 +83,10 @@ void SetRunOnStart(bool enable) {
     if (!QDir().mkpath(QFileInfo(path).absolutePath())) return;
     const QString contents = QStringLiteral("[Desktop Entry]\n"
                                             "Type=Application\n"
-                                            "Name=Corvane\n"
-                                            "Exec=%1\n"
+                                            "Name=%1\n"
+                                            "Exec=%2\n"
                                             "Terminal=false\n")
-                                 .arg(currentCommand());
+                                 .arg(g_sProductName, currentCommand());
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) return;
     file.write(contents.toUtf8());

@@ -1,7 +1,6 @@
 #include "itemlists/AddFilesProbe.h"
 
 #include "components/cAudioConverter.h"
-#include "core/mdlFileSystem.h"
 #include "core/mdlFileTime.h"
 #include "core/mdlFunctions.h"
 #include "core/mdlSupportedFormats.h"
@@ -58,7 +57,6 @@ AddFileResult ProbeFileForList(const QString& path, components::cAudioConverter&
     row.typeIcon = ICON_AUDIO;
     row.itemName = getLegaName(core::GetFileName(path));
     row.time = FormatTwoDigitTime(RoundHalfEven(converter.Duration() / 1000.0));
-    row.size = core::FormatFileSize(bytes);
     row.file = path;
     row.created = core::GetFileCreatedDate(path);
     row.setRange(QStringLiteral("1"), QString(), QString());

@@ -46,7 +46,9 @@ struct AddFileResult {
 // Tests and probes one path with the converter (OpenSource; the file stays
 // open until the next OpenSource or Close) and builds its row: marked, audio
 // icon, the cleaned file name, the length rounded to whole seconds (halves to
-// even), size, creation time, whole range and the tags.
+// even), byte count, creation time, whole range and the tags. The size text
+// ("Size") is left empty: it follows the locale of the services, which
+// belong to the GUI thread, while this may run on a worker.
 AddFileResult ProbeFileForList(const QString& path, components::cAudioConverter& converter,
                                const AddTagDefaults& tags);
 

@@ -3,6 +3,7 @@
 #include "components/cAudioCDRipper.h"
 #include "components/cAudioConverter.h"
 #include "components/cGrid.h"
+#include "components/cImageList.h"
 #include "core/Services.h"
 #include "core/mdlCommDialog.h"
 #include "core/mdlFileSystem.h"
@@ -129,12 +130,13 @@ void ItemsTree::setTree() {
     m_tree.setImageList(m_imgMenu);
 
     if (core::g_lAppIncItemsLists == 1) {
-        g_cItemsListsNode = m_tree.Nodes().Add(cTreeViewNodes::tvwFirst, kItemsListsRootPrefix + dir,
-                                               kItemsListsRootText, kImageItemsListsRoot, kImageItemsListsRoot);
+        g_cItemsListsNode =
+            m_tree.Nodes().Add(cTreeViewNodes::tvwFirst, kItemsListsRootPrefix + dir, kItemsListsRootText,
+                               kImageItemsListsRoot, kImageItemsListsRoot);
         const QString base = ListsFolder();
         for (const QString& name : ItemsListFileNames(dir))
-            m_tree.Nodes().Add(g_cItemsListsNode, cTreeViewNodes::tvwChild, base + name, core::GetBaseName(name),
-                               kImageList, kImageListSelected);
+            m_tree.Nodes().Add(g_cItemsListsNode, cTreeViewNodes::tvwChild, base + name,
+                               core::GetBaseName(name), kImageList, kImageListSelected);
         if (g_cItemsListsNode.Children().Count() > 0) {
             g_cItemsListsNode.setChildrenOption(true);
             g_cItemsListsNode.setExpanded(true);
@@ -196,7 +198,8 @@ void ItemsTree::LoadItemsListNode(const cTreeViewNode& node) {
     if (m_link.SetProgress) m_link.SetProgress(0, 0);
 
     ListProgress progress;
-    if (m_link.SetProgress) progress = [this](qint32 value, qint32 maximum) { m_link.SetProgress(value, maximum); };
+    if (m_link.SetProgress)
+        progress = [this](qint32 value, qint32 maximum) { m_link.SetProgress(value, maximum); };
     const qint32 rows = LoadItemsListToGrid(m_grid, node.Key(), converter(), m_holder, m_imgGrid, progress);
 
     if (rows > 0) {
@@ -292,7 +295,8 @@ void ItemsTree::OpenDestFolder(const QString& path) {
                                QStringLiteral("Would you like to create it?");
         if (ShowMessage(m_owner, prompt, core::vbYesNo | core::vbInformation) != core::vbYes) return;
         if (core::CreateFolderTree(folder) != 0)
-            ShowMessage(m_owner, QStringLiteral("The path: ") + folder + QStringLiteral(" cannot be created."),
+            ShowMessage(m_owner,
+                        QStringLiteral("The path: ") + folder + QStringLiteral(" cannot be created."),
                         core::vbOKOnly);
     }
     core::ShellOpen(m_owner, folder);
@@ -383,8 +387,9 @@ void ItemsTree::NewItemsListCommand() {
     if (!core::IsFolder(dir)) core::CreateFolderTree(dir);
     const QString name = GetNewItemsListName(dir);
     if (!CreateEmptyFile(dir + name)) {
-        ShowMessage(m_owner, QStringLiteral("The Items List '") + core::GetBaseName(name) +
-                                 QStringLiteral("' cannot be created in the folder ") + dir + ".",
+        ShowMessage(m_owner,
+                    QStringLiteral("The Items List '") + core::GetBaseName(name) +
+                        QStringLiteral("' cannot be created in the folder ") + dir + ".",
                     core::vbInformation);
         return;
     }

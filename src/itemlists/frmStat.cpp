@@ -5,6 +5,7 @@
 #include "components/cGrid.h"
 #include "components/cProgressBar.h"
 #include "core/Services.h"
+#include "core/mdlFileSystem.h"
 #include "core/mdlModes.h"
 #include "core/mdlSetFormIcon32.h"
 #include "itemlists/ItemsGrid.h"
@@ -159,7 +160,9 @@ void frmStat::AddFilesToList(QStringList& Data, cGrid& cGrid1, QWidget* frm, boo
             }
             return Worker::Outcome::done();
         });
+        const QPointer<frmStat> alive(this);
         if (started) loop.exec();
+        if (!alive) return; // the window went with its owner while adding
         m_loop = nullptr;
         disconnect(c1);
         disconnect(c2);
@@ -222,8 +225,12 @@ void frmStat::Apply(const Pending& p) {
     case AddFileResult::Added:
         lblStat->setText(QStringLiteral("Adding ") + p.path);
         setWindowTitle(QStringLiteral("Adding ") + p.path);
-        // Appended after the last row.
-        if (m_grid) itemlists::WriteItemRow(*m_grid, m_grid->Rows() + 1, p.result.row);
+        if (m_grid) {
+            itemlists::ItemRow row = p.result.row;
+            row.size = core::FormatFileSize(row.bytesSize.toLongLong());
+            // Appended after the last row.
+            itemlists::WriteItemRow(*m_grid, m_grid->Rows() + 1, row);
+        }
         break;
     }
     cProgressBar1->setValue(p.index);

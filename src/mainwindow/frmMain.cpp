@@ -25,18 +25,22 @@
 #include "core/mdlSetFormIcon32.h"
 #include "itemlists/HandOver.h"
 #include "itemlists/ItemsGrid.h"
+#include "itemlists/ItemsTree.h"
+#include "itemlists/TreeKeys.h"
 #include "mainwindow/mdlMenus.h"
 #include "settings/SettingsVariables.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCursor>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFile>
 #include <QFileInfo>
 #include <QFrame>
-#include <QHeaderView>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMimeData>
 #include <QPixmap>
 #include <QPointer>
 #include <QPushButton>
@@ -101,13 +105,8 @@ bool on(qint32 edition) {
     return edition == 1;
 }
 
-bool IsMainNode(const QString& key) {
-    return key.startsWith(QLatin1String("##MAIN"));
-}
-
-bool IsCDNode(const QString& key) {
-    return key.left(4) == QLatin1String("##CD");
-}
+using itemlists::IsCDNode;
+using itemlists::IsMainNode;
 
 // The tools of the tool-button column, in their order: caption (= command
 // key), icon and edition switch.
@@ -194,6 +193,9 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
     // Closing the main window unloads it; the program ends with it.
     setAttribute(Qt::WA_DeleteOnClose);
     s_instance = this;
+    // Any size the user or the stored values give is taken; the controls
+    // squeeze rather than hold the window bigger.
+    setMinimumSize(1, 1);
 
     imgMenu = new cImageList(this);
     imgMenu->setObjectName("imgMenu");
@@ -225,6 +227,8 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
     tmrRemove->setObjectName("tmrRemove");
     tmrRemove->setInterval(50);
     connect(tmrRemove, &QTimer::timeout, this, &frmMain::tmrRemove_Timer);
+
+    LinkItemsTree();
 
 #ifndef QT_NO_SESSIONMANAGER
     connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager&) { SessionEnding(); });
@@ -376,13 +380,18 @@ QWidget* frmMain::BuildListPane() {
     cGrid1 = new cGrid(gridColumn);
     cGrid1->setObjectName("cGrid1");
     connect(cGrid1, &cGrid::OLEDragDrop, this, &frmMain::cGrid1_OLEDragDrop);
+    // A grid whose drawing was left off (an empty list) is drawn again once it shows.
+    connect(cGrid1, &cGrid::RedrawNeeded, this, [this] { cGrid1->setRedraw(true); });
     gridLayout->addWidget(cGrid1, 1);
 
-    // The empty-list panel lies on the grid's viewport, so files dropped on
-    // it reach the grid's own drop handling.
-    picEmptyMsg = NewFrame(cGrid1->viewport(), "picEmptyMsg");
-    picEmptyMsg->setFixedSize(px(3615), px(735));
-    picEmptyMsg->setAttribute(Qt::WA_TransparentForMouseEvents);
+    // The empty-list panel lies over the grid (outside the layout); files
+    // dropped on it go to the grid's drop handler.
+    picEmptyMsg = NewFrame(gridColumn, "picEmptyMsg");
+    picEmptyMsg->setFrameShape(QFrame::StyledPanel);
+    picEmptyMsg->setAutoFillBackground(true);
+    picEmptyMsg->setMinimumSize(px(3615), px(735));
+    picEmptyMsg->setAcceptDrops(true);
+    picEmptyMsg->installEventFilter(this);
     auto* emptyLayout = new QVBoxLayout(picEmptyMsg);
     emptyLayout->setContentsMargins(4, 4, 4, 4);
     lblAddorDrag = NewLabel(picEmptyMsg, "lblAddorDrag", "Add or Drag and Drop audio files to here.");
@@ -394,7 +403,7 @@ QWidget* frmMain::BuildListPane() {
     lblEmptylist->setFont(emptyFont);
     emptyLayout->addWidget(lblEmptylist);
     emptyLayout->addWidget(lblAddorDrag);
-    cGrid1->viewport()->installEventFilter(this);
+    cGrid1->installEventFilter(this);
 
     picList = NewFrame(gridColumn, "picList");
     picList->setFixedHeight(px(kListStripHeight) + 4);
@@ -450,6 +459,50 @@ QWidget* frmMain::BuildListPane() {
     return pane;
 }
 
+void frmMain::LinkItemsTree() {
+    m_cTree = new itemlists::ItemsTree(*cTreeView1, *cGrid1, this, this);
+    m_cTree->setObjectName("m_cTree");
+    m_cTree->setImageLists(imgMenu, imgGrid);
+    m_cTree->setConverter(cAudioConverter1);
+    m_cTree->setRipper(cAudioCDRipper1);
+
+    itemlists::MainWindowLink& link = m_cTree->link();
+    link.PanelText = [this](const QString& panelKey, const QString& text) {
+        cStatusBar1->setPanelText(panelKey, text);
+    };
+    link.SetListName = [this](const QString& text) { lblListName->setText(text); };
+    link.SetCDPolling = [this](bool on) {
+        if (on)
+            tmrCDs->start();
+        else
+            tmrCDs->stop();
+    };
+    // The preview player joins this window later: until then nothing plays.
+    link.IsPlaying = [] { return false; };
+    link.StopPlay = [this] {
+        tlbrRecorder_ButtonClick(tlbrRecorder ? tlbrRecorder->ButtonIndex("Stop") : 0);
+    };
+    link.ShowProgress = [this](bool visible) { prgStatus->setVisible(visible); };
+    link.SetProgress = [this](qint32 value, qint32 maximum) {
+        prgStatus->setMax(maximum);
+        prgStatus->setValue(value);
+    };
+    link.IsProgressVisible = [this] { return prgStatus->isVisibleTo(cStatusBar1); };
+    link.EmptyPanel = [this](bool show, const QString& text) {
+        if (!text.isEmpty()) lblAddorDrag->setText(text);
+        if (show) PlaceEmptyMessage();
+        picEmptyMsg->setVisible(show);
+    };
+    link.BusyPointer = [this](bool busy) {
+        if (busy)
+            setCursor(Qt::WaitCursor);
+        else
+            unsetCursor();
+    };
+    // The Items List Properties window and the audio-CD loader come later;
+    // while these stay empty the command and a CD node do nothing more.
+}
+
 // ---------------------------------------------------------------------------
 // Load
 
@@ -501,6 +554,7 @@ void frmMain::Form_Load() {
     lblTitle->setText(AppTitle());
 
     // 16. Tree: the items-lists root with its lists and the CD root with its drives.
+    m_cTree->setTree();
     // 17. First selection.
     SelectFirstNode();
 
@@ -607,8 +661,8 @@ void frmMain::BuildTopToolbar() {
     tlbrTop->CreateToolbar(16, false, true, true);
     tlbrTop->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     if (on(core::g_lAppIncItemsLists)) {
-        tlbrTop->AddButton("Add Files(s) to The Items List", 2, 0, 0, "  Add File(s)  ", cToolbar::StyleNormal,
-                           "Add");
+        tlbrTop->AddButton("Add Files(s) to The Items List", 2, 0, 0, "  Add File(s)  ",
+                           cToolbar::StyleNormal, "Add");
         tlbrTop->AddButton("", -1, 0, 0, QString(), cToolbar::StyleSeparator);
     }
     tlbrTop->AddButton("Items List", 39, 0, 0, "Items List", cToolbar::StyleDropDown, "Items List");
@@ -639,8 +693,10 @@ void frmMain::BuildProjectsToolbar() {
     tlbrProjects->SetImageList(imgMenu);
     tlbrProjects->CreateToolbar(16, false, true, true);
     tlbrProjects->AddButton("New Items List", 48, 0, 0, QString(), cToolbar::StyleNormal, "New Items List");
-    tlbrProjects->AddButton("Rename Items List", 49, 0, 0, QString(), cToolbar::StyleNormal, "Rename Items List");
-    tlbrProjects->AddButton("Remove Items List", 50, 0, 0, QString(), cToolbar::StyleNormal, "Remove Items List");
+    tlbrProjects->AddButton("Rename Items List", 49, 0, 0, QString(), cToolbar::StyleNormal,
+                            "Rename Items List");
+    tlbrProjects->AddButton("Remove Items List", 50, 0, 0, QString(), cToolbar::StyleNormal,
+                            "Remove Items List");
     tlbrProjects->AddButton("", -1, 0, 0, QString(), cToolbar::StyleSeparator);
     tlbrProjects->AddButton("Items List Properties", 51, 0, 0, QString(), cToolbar::StyleNormal,
                             "Items List Properties");
@@ -703,16 +759,8 @@ void frmMain::AttachWithBackground(cToolbarHost* host, cToolbar* toolbar) {
 }
 
 void frmMain::SelectFirstNode() {
-    // The tree's roots are found by their keys.
-    cTreeViewNodes nodes = cTreeView1->Nodes();
-    cTreeViewNode listsRoot;
-    cTreeViewNode cdsRoot;
-    for (qint32 i = 1; i <= nodes.Count(); ++i) {
-        const cTreeViewNode node = nodes.Item(i);
-        if (node.Parent()) continue;
-        if (node.Key().startsWith(QLatin1String("##MAINITEMS")) && !listsRoot) listsRoot = node;
-        if (node.Key() == QLatin1String("##MAINCDS") && !cdsRoot) cdsRoot = node;
-    }
+    const cTreeViewNode listsRoot = itemlists::g_cItemsListsNode;
+    const cTreeViewNode cdsRoot = itemlists::g_cAudioCDsNode;
     if (on(core::g_lAppIncItemsLists)) {
         const cTreeViewNode first = listsRoot ? listsRoot.Children().Item(1) : cTreeViewNode();
         if (!first) {
@@ -742,8 +790,6 @@ void frmMain::SetOuterSize(const QSize& outer) {
     // the size is corrected once it is, so the stored outer size does not
     // grow by a frame at every start. The layout's minimum must not hold the
     // window bigger than asked.
-    if (QWidget* central = centralWidget()) central->setMinimumSize(0, 0);
-    setMinimumSize(0, 0);
     const QSize frame = frameGeometry().size() - size();
     m_pendingOuterSize = outer;
     resize(outer - frame);
@@ -777,7 +823,24 @@ bool frmMain::event(QEvent* event) {
 }
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event) {
-    if (cGrid1 && watched == cGrid1->viewport() && event->type() == QEvent::Resize) PlaceEmptyMessage();
+    if (watched == cGrid1 && (event->type() == QEvent::Resize || event->type() == QEvent::Move)) {
+        PlaceEmptyMessage();
+    } else if (watched == picEmptyMsg) {
+        if (event->type() == QEvent::DragEnter) {
+            auto* drag = static_cast<QDragEnterEvent*>(event);
+            if (drag->mimeData()->hasUrls()) drag->acceptProposedAction();
+            return true;
+        }
+        if (event->type() == QEvent::Drop) {
+            auto* drop = static_cast<QDropEvent*>(event);
+            QStringList files;
+            for (const QUrl& url : drop->mimeData()->urls())
+                if (url.isLocalFile()) files << url.toLocalFile();
+            drop->acceptProposedAction();
+            if (!files.isEmpty()) cGrid1_OLEDragDrop(files, 1, 1, 0, 0, 0);
+            return true;
+        }
+    }
     return QMainWindow::eventFilter(watched, event);
 }
 
@@ -820,11 +883,11 @@ void frmMain::Form_Resize() {
 
 void frmMain::PlaceEmptyMessage() {
     if (!picEmptyMsg || !cGrid1) return;
-    // Centred across the grid; its height from the top stays at the design place.
-    const QWidget* viewport = cGrid1->viewport();
-    const int top = qMax(0, px(2400 - 1485) - cGrid1->horizontalHeader()->height());
-    picEmptyMsg->move(qMax(0, (viewport->width() - picEmptyMsg->width()) / 2), top);
-    picEmptyMsg->setVisible(cGrid1->Rows() == 0);
+    // Centred across the grid, as far below the grid's top as at design time.
+    picEmptyMsg->adjustSize();
+    const QRect grid = cGrid1->geometry();
+    picEmptyMsg->move(grid.left() + qMax(0, (grid.width() - picEmptyMsg->width()) / 2),
+                      grid.top() + qMin(px(2400 - 1485), qMax(0, grid.height() - picEmptyMsg->height())));
     picEmptyMsg->raise();
 }
 
@@ -865,7 +928,8 @@ void frmMain::SetAppView() {
         SetBackPicture(splMain->handle(1), file);
         SetBackPicture(picControl, file);
     }
-    if (!core::g_sViewTitlePicture.isEmpty()) SetBackPicture(picTitle, viewFolder + core::g_sViewTitlePicture);
+    if (!core::g_sViewTitlePicture.isEmpty())
+        SetBackPicture(picTitle, viewFolder + core::g_sViewTitlePicture);
     if (!core::g_sViewToolbarPicture.isEmpty()) {
         const QPixmap picture(viewFolder + core::g_sViewToolbarPicture);
         if (!picture.isNull()) picToolBarJPGPicHolder->setPixmap(picture);
@@ -891,7 +955,7 @@ void frmMain::RunCommand(const QString& key) {
 }
 
 QString frmMain::SelectedKey() const {
-    return cTreeView1 ? cTreeView1->SelectedItem().Key() : QString();
+    return m_cTree ? m_cTree->SelectedKey() : QString();
 }
 
 void frmMain::LeaveOnTop() {
@@ -909,9 +973,7 @@ void frmMain::m_cMenu_Click(int index) {
     } else if (key == QLatin1String("New Items List")) {
         CmdNewItemsList();
     } else if (key == QLatin1String("Rename Items List")) {
-        const QString selected = SelectedKey();
-        if (IsMainNode(selected) || cTreeView1->SelectedItem().Text() == QLatin1String("Items Lists")) return;
-        RunCommand("Items List Properties");
+        m_cTree->RenameItemsListCommand();
     } else if (key == QLatin1String("Remove Items List")) {
         CmdRemoveItemsList();
     } else if (key == QLatin1String("Items List Properties")) {
@@ -932,38 +994,41 @@ void frmMain::m_cMenu_Click(int index) {
 }
 
 void frmMain::CmdAddFiles() {
+    // Refused on a CD drive, nothing on a root; the window takes the focus after an add.
     const QString selected = SelectedKey();
-    if (IsCDNode(selected)) {
-        core::services().msgBox(this, "Adding new items to the Audio CD List is not possible." + QString(20, ' '),
-                                core::vbInformation, core::g_sProductName);
-        return;
-    }
-    if (IsMainNode(selected)) return;
-    // Adding the files themselves belongs to the items-list side.
-    activateWindow();
+    m_cTree->AddFilesCommand();
+    if (!IsCDNode(selected) && !IsMainNode(selected)) activateWindow();
 }
 
 void frmMain::CmdNewItemsList() {
-    const QString selected = SelectedKey();
-    if (selected.isEmpty() || IsMainNode(selected) || IsCDNode(selected)) return;
+    m_cTree->NewItemsListCommand();
 }
 
 void frmMain::CmdRemoveItemsList() {
-    const QString selected = SelectedKey();
-    if (selected.isEmpty() || IsMainNode(selected) || IsCDNode(selected)) return;
+    m_cTree->RemoveItemsListCommand();
 }
 
 void frmMain::CmdItemsListProperties() {
     const QString selected = SelectedKey();
     if (selected.isEmpty() || IsMainNode(selected)) return;
+    if (m_cTree->link().ShowItemsListProperties) m_cTree->link().ShowItemsListProperties();
 }
 
 void frmMain::CmdOpenDestinationFolder() {
+    // A list opens the folder its file lies in, the lists root the lists
+    // folder; a CD drive and the CD root have no folder of their own.
     const QString selected = SelectedKey();
-    if (selected.isEmpty()) return;
+    if (selected.isEmpty() || IsCDNode(selected)) return;
+    if (IsMainNode(selected)) {
+        if (selected.startsWith(itemlists::kItemsListsRootPrefix))
+            m_cTree->OpenDestFolder(settings::g_sItemsListDir);
+        return;
+    }
+    m_cTree->OpenDestFolder(core::GetFolderPath(selected));
 }
 
 void frmMain::CmdMarkUnmarkAll() {
+    // Marking every row belongs to the grid's item commands, which are not here yet.
 }
 
 // ---------------------------------------------------------------------------
@@ -1056,19 +1121,16 @@ void frmMain::cStatusBar1_PanelClick(int index) {
 // Tree, grid, timers
 
 void frmMain::cTreeView1_NodeClick(cTreeViewNode node) {
-    if (!node) return;
-    node.setSelected(true);
+    m_cTree->cTreeView1_NodeClick(node);
 }
 
 void frmMain::cTreeView1_AfterLabelEdit(cTreeViewNode node, const QString& newText, bool* cancel) {
-    Q_UNUSED(node);
-    Q_UNUSED(newText);
-    Q_UNUSED(cancel);
+    m_cTree->cTreeView1_AfterLabelEdit(node, newText, cancel);
 }
 
-void frmMain::cGrid1_OLEDragDrop(const QStringList& files, qint32 effect, qint32 button, qint32 shift, double x,
-                                 double y) {
-    Q_UNUSED(files);
+void frmMain::cGrid1_OLEDragDrop(const QStringList& files, qint32 effect, qint32 button, qint32 shift,
+                                 double x, double y) {
+    m_cTree->cGrid1_OLEDragDrop(files);
     Q_UNUSED(effect);
     Q_UNUSED(button);
     Q_UNUSED(shift);
@@ -1076,21 +1138,20 @@ void frmMain::cGrid1_OLEDragDrop(const QStringList& files, qint32 effect, qint32
     Q_UNUSED(y);
 }
 
-void frmMain::tmrCDs_Timer() {
-}
+void frmMain::tmrCDs_Timer() {}
 
 void frmMain::tmrRemove_Timer() {
     tmrRemove->stop();
 }
 
 void frmMain::SelectFirstAudioCD() {
-    cTreeViewNode cdsRoot = cTreeView1->Nodes().Item(QStringLiteral("##MAINCDS"));
+    const cTreeViewNode cdsRoot = itemlists::g_cAudioCDsNode;
     if (!cdsRoot) return;
     const cTreeViewNodes drives = cdsRoot.Children();
     for (qint32 n = 1; n <= drives.Count(); ++n) {
         const cTreeViewNode node = drives.Item(n);
         // The node's drive by its letter; by its place when the letter is unknown.
-        qint32 drive = components::DriveRegistry::instance().indexOf(node.Key().mid(4, 2));
+        qint32 drive = components::DriveRegistry::instance().indexOf(itemlists::GetCDNameNode(node.Key()));
         if (drive < 0) drive = n - 1;
         if (!cAudioCDRipper1->SelectDevice(drive)) continue;
         if (cAudioCDRipper1->IsAudioCD() && cAudioCDRipper1->TrackCount() >= 1) {
@@ -1186,8 +1247,7 @@ void frmMain::Form_Unload(bool& cancel) {
     // drives name no list file and are never touched.
     if (settings::g_bClearOnExit && cTreeView1) {
         const QString selected = SelectedKey();
-        if (!selected.isEmpty() && !IsMainNode(selected) && !IsCDNode(selected)) {
-        }
+        if (!selected.isEmpty() && !IsMainNode(selected) && !IsCDNode(selected)) DoClearTheList();
     }
 
     // Every other window unloads; the settings dialogs close for real now
@@ -1224,6 +1284,11 @@ void frmMain::Form_Unload(bool& cancel) {
 
     cSysTray1->RemoveIcon();
     m_bUnloaded = true;
+}
+
+void frmMain::DoClearTheList() {
+    // Emptying the selected list and its file comes with the grid's item
+    // commands (Remove Item, Clear the List); until then the list stays.
 }
 
 void frmMain::Form_Terminate() {

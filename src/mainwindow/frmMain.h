@@ -5,7 +5,6 @@
 #pragma once
 
 #include "components/cTreeView.h"
-#include "itemlists/ItemsListFile.h"
 
 #include <QMainWindow>
 #include <QSize>
@@ -38,6 +37,10 @@ class cAudioConverter;
 
 namespace core {
 class RegistryRoutines;
+}
+
+namespace itemlists {
+class ItemsTree;
 }
 
 class frmMain : public QMainWindow {
@@ -148,8 +151,9 @@ public:
     // Components.
     components::cAudioConverter* cAudioConverter1 = nullptr;
     components::cAudioCDRipper* cAudioCDRipper1 = nullptr;
-    // The records of the loaded list that the grid does not show.
-    itemlists::ItemsListHolder m_ListHolder;
+    // The tree of items lists and CD drives over cTreeView1 and cGrid1: the
+    // lists, their files and adding files to them.
+    itemlists::ItemsTree* m_cTree = nullptr;
 
     // The command menus; every command is the key of one of its items.
     cPopupMenu* m_cMenu = nullptr;
@@ -187,6 +191,7 @@ protected:
 
 private:
     void BuildControls();
+    void LinkItemsTree();
     QWidget* BuildTreePane();
     QWidget* BuildListPane();
     void BuildStatusBar();
@@ -218,6 +223,8 @@ private:
     void CmdItemsListProperties();
     void CmdOpenDestinationFolder();
     void CmdMarkUnmarkAll();
+    // Empties the selected list and its file (the exit's clear-on-exit step).
+    void DoClearTheList();
 
     std::unique_ptr<core::RegistryRoutines> m_reg;
     // The outer size asked for before the window manager told the frame's size.

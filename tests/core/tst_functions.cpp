@@ -2,10 +2,11 @@
 #include "TestEnv.h"
 
 #include "core/mdlFileSystem.h"
+#include "components/cBalloonTip.h"
 #include "core/mdlFunctions.h"
 
 #include <QLineEdit>
-#include <QToolTip>
+#include <QLabel>
 #include <QtTest>
 
 #include <functional>
@@ -16,6 +17,16 @@ namespace {
 QString resolveTestDrive(const QString& path) {
     if (path.startsWith(QLatin1String("E:"), Qt::CaseInsensitive)) return "/media/disc-e" + path.mid(2);
     return path;
+}
+} // namespace
+
+namespace {
+// The balloon a refused key left on a text box, if any.
+QWidget* balloonOf(QWidget* box) {
+    const auto shown = box->findChildren<QWidget*>(cBalloonTip::WindowName, Qt::FindDirectChildrenOnly);
+    for (QWidget* w : shown)
+        if (w->isVisible()) return w;
+    return nullptr;
 }
 } // namespace
 
@@ -102,15 +113,23 @@ private slots:
         int key = 'a';
         FilterNameKeyPress(&edit, key);
         QCOMPARE(key, int('a'));
-        QVERIFY(QToolTip::text().isEmpty());
+        QVERIFY(!balloonOf(&edit));
 
         for (QChar c : QString("/\\:?*<>|\"")) {
             key = c.unicode();
             FilterNameKeyPress(&edit, key);
             QCOMPARE(key, 0);
         }
-        QVERIFY(QToolTip::text().startsWith("Illegal name.\n\nThe chars:   /\\:?*<>\"|   are not legal."));
-        QToolTip::hideText();
+        QWidget* balloon = balloonOf(&edit);
+        QVERIFY(balloon);
+        auto* text = balloon->findChild<QLabel*>("text");
+        QVERIFY(text);
+        QCOMPARE(text->text(), QString("Illegal name.\r\n\r\nThe chars:   /\\:?*<>\"|   are not legal."));
+        // One balloon at a time, however many keys were refused.
+        int visible = 0;
+        for (QWidget* w : edit.findChildren<QWidget*>(cBalloonTip::WindowName, Qt::FindDirectChildrenOnly))
+            visible += w->isVisible() ? 1 : 0;
+        QCOMPARE(visible, 1);
     }
 
     void nameKeyFilterDropsIllegalKeys() {
@@ -119,7 +138,6 @@ private slots:
         InstallNameKeyFilter(&edit);
         QTest::keyClicks(&edit, "my?list*1");
         QCOMPARE(edit.text(), QString("mylist1"));
-        QToolTip::hideText();
     }
 
     void formatByteSize_data() {

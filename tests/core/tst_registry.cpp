@@ -7,6 +7,7 @@
 #include <QProcess>
 #include <QtTest>
 
+#include <cstdio>
 #include <memory>
 #include <sqlite3.h>
 
@@ -97,14 +98,17 @@ private:
     bool m_ok = false;
 };
 
-// Child mode: another running copy writing and reading the same store.
+// Child mode: another running copy writing and reading the same store. It
+// prints how many of the parent's values it saw while both were running.
 int childMain(int count) {
     const RegistryRoutines r = reg();
+    int seen = 0;
     for (int i = 0; i < count; ++i) {
         if (!r.SetRegistryValue(QStringLiteral("child%1").arg(i), i, REG_SZ)) return 2;
         if (r.GetRegistryValue(QStringLiteral("child%1").arg(i)).toString() != QString::number(i)) return 3;
-        r.GetRegistryValue(QStringLiteral("parent%1").arg(i)); // reads while the parent writes
+        if (r.GetRegistryValue(QStringLiteral("parent%1").arg(i)).isValid()) ++seen;
     }
+    printf("%d\n", seen);
     return 0;
 }
 
@@ -138,9 +142,11 @@ private slots:
             << REG_SZ << QVariant(QString("")) << QVariant(QString("")) << QByteArray("\0", 1);
         QTest::newRow("sz empty variant")
             << REG_SZ << QVariant() << QVariant(QString("")) << QByteArray("\0", 1);
-        QTest::newRow("sz non-ascii") << REG_SZ << QVariant(QString::fromUtf8("Grüße ♪"))
-                                      << QVariant(QString::fromUtf8("Grüße ♪"))
-                                      << QByteArray("Gr\xC3\xBC\xC3\x9F" "e \xE2\x99\xAA\0", 12);
+        QTest::newRow("sz non-ascii")
+            << REG_SZ << QVariant(QString::fromUtf8("Grüße ♪")) << QVariant(QString::fromUtf8("Grüße ♪"))
+            << QByteArray("Gr\xC3\xBC\xC3\x9F"
+                          "e \xE2\x99\xAA\0",
+                          12);
         QTest::newRow("sz longer than 1023") << REG_SZ << QVariant(longText) << QVariant(longText)
                                              << (longText.toUtf8() + QByteArray(1, '\0'));
         QTest::newRow("expand sz") << REG_EXPAND_SZ << QVariant("%CORVANE_TST_DIR%\\x %CORVANE_TST_NONE% 5%")
@@ -216,8 +222,8 @@ private slots:
         QTest::newRow("sz without NUL") << REG_SZ << QByteArray("abc") << QVariant("abc") << QVariant("abc");
         QTest::newRow("expand zero-length")
             << REG_EXPAND_SZ << QByteArray("") << def << QVariant(QString(""));
-        QTest::newRow("multi closing pair")
-            << REG_MULTI_SZ << QByteArray("a\0b\0\0", 5) << QVariant(QString::fromLatin1("a\0b", 3)) << QVariant("a,b");
+        QTest::newRow("multi closing pair") << REG_MULTI_SZ << QByteArray("a\0b\0\0", 5)
+                                            << QVariant(QString::fromLatin1("a\0b", 3)) << QVariant("a,b");
         QTest::newRow("multi first empty") << REG_MULTI_SZ << QByteArray("\0\0", 2) << def << QVariant();
         QTest::newRow("binary") << REG_BINARY << QByteArray("\x00\x0a\xff", 3)
                                 << QVariant(QByteArray("\x00\x0a\xff", 3)) << QVariant("00 0A FF");
@@ -401,24 +407,35 @@ private slots:
     }
 
     void twoProcessesShareTheStore() {
-        const int count = 150;
+        const int childCount = 500;
         QProcess child;
-        child.setProcessChannelMode(QProcess::ForwardedChannels);
-        child.start(QCoreApplication::applicationFilePath(), {"--registry-child", QString::number(count)});
+        child.setProcessChannelMode(QProcess::SeparateChannels);
+        child.start(QCoreApplication::applicationFilePath(),
+                    {"--registry-child", QString::number(childCount)});
         QVERIFY(child.waitForStarted());
+        // Write for as long as the other copy runs.
         const RegistryRoutines writer = reg();
-        for (int i = 0; i < count; ++i)
-            QVERIFY(writer.SetRegistryValue(QStringLiteral("parent%1").arg(i), i, REG_SZ));
-        QVERIFY(child.waitForFinished(120000));
+        int parentCount = 0;
+        while (parentCount < 200000) {
+            QVERIFY(
+                writer.SetRegistryValue(QStringLiteral("parent%1").arg(parentCount), parentCount, REG_SZ));
+            ++parentCount;
+            if (child.state() == QProcess::NotRunning || child.waitForFinished(0)) break;
+        }
+        if (child.state() != QProcess::NotRunning) QVERIFY(child.waitForFinished(120000));
         QCOMPARE(child.exitStatus(), QProcess::NormalExit);
         QCOMPARE(child.exitCode(), 0);
+        const int seen = child.readAllStandardOutput().trimmed().toInt();
+        QVERIFY(seen > 0); // they did overlap
+
         const RegistryRoutines reader = reg();
-        for (int i = 0; i < count; ++i) {
+        for (int i = 0; i < childCount; ++i)
             QCOMPARE(reader.GetRegistryValue(QStringLiteral("child%1").arg(i)), QVariant(QString::number(i)));
+        for (int i = 0; i < parentCount; ++i)
             QCOMPARE(reader.GetRegistryValue(QStringLiteral("parent%1").arg(i)),
                      QVariant(QString::number(i)));
-        }
-        QCOMPARE(reader.EnumRegistryValues(HKEY_LOCAL_MACHINE, kRoot + "\\General").size(), 2 * count);
+        QCOMPARE(reader.EnumRegistryValues(HKEY_LOCAL_MACHINE, kRoot + "\\General").size(),
+                 childCount + parentCount);
     }
 
     void missingStoreIsUsableAndCreated() {

@@ -73,7 +73,9 @@ class tst_addfiles : public QObject {
     }
     static QString hms(double seconds) {
         const qint64 s = RoundHalfEven(seconds);
-        return QString("%1:%2:%3").arg(s / 3600, 2, 10, QChar('0')).arg(s / 60 % 60, 2, 10, QChar('0'))
+        return QString("%1:%2:%3")
+            .arg(s / 3600, 2, 10, QChar('0'))
+            .arg(s / 60 % 60, 2, 10, QChar('0'))
             .arg(s % 60, 2, 10, QChar('0'));
     }
 
@@ -84,7 +86,10 @@ class tst_addfiles : public QObject {
         QStringList out;
         for (int r = 1; r <= g.Rows(); ++r)
             for (int c = 1; c <= g.Columns(); ++c)
-                out << QString("%1/%2:%3#%4").arg(r).arg(g.ColumnKey(c), g.CellText(r, c)).arg(g.CellIcon(r, c));
+                out << QString("%1/%2:%3#%4")
+                           .arg(r)
+                           .arg(g.ColumnKey(c), g.CellText(r, c))
+                           .arg(g.CellIcon(r, c));
         return out;
     }
 
@@ -96,13 +101,30 @@ private slots:
         m_mp3 = d + "/song.MP3";
         m_ogg = d + "/tagged.ogg";
         QVERIFY(ffmpeg(sine(3) + QStringList{"-ar", "44100", "-metadata", "title=Wav Title", m_wav}));
-        QVERIFY(ffmpeg(sine(5) + QStringList{"-metadata", "title=Mp3 Title", "-metadata", "artist=Mp3 Artist",
-                                             "-metadata", "album=Mp3 Album", "-metadata", "date=2001", "-metadata",
-                                             "track=7", "-metadata", "genre=Rock", "-metadata", "comment=Tone",
-                                             "-c:a", "libmp3lame", "-id3v2_version", "3", "-f", "mp3", m_mp3}));
+        QVERIFY(ffmpeg(sine(5) + QStringList{"-metadata",
+                                             "title=Mp3 Title",
+                                             "-metadata",
+                                             "artist=Mp3 Artist",
+                                             "-metadata",
+                                             "album=Mp3 Album",
+                                             "-metadata",
+                                             "date=2001",
+                                             "-metadata",
+                                             "track=7",
+                                             "-metadata",
+                                             "genre=Rock",
+                                             "-metadata",
+                                             "comment=Tone",
+                                             "-c:a",
+                                             "libmp3lame",
+                                             "-id3v2_version",
+                                             "3",
+                                             "-f",
+                                             "mp3",
+                                             m_mp3}));
         QVERIFY(ffmpeg(sine(2) + QStringList{"-metadata", "title=Ogg Title", "-metadata", "artist=Ogg Artist",
-                                             "-metadata", "album=Ogg Album", "-metadata", "tracknumber=2", "-c:a",
-                                             "libvorbis", m_ogg}));
+                                             "-metadata", "album=Ogg Album", "-metadata", "tracknumber=2",
+                                             "-c:a", "libvorbis", m_ogg}));
         m_textMp3 = d + "/notes.mp3";
         QVERIFY(writeAll(m_textMp3, "these are notes, not audio\n"));
         m_textNoExt = d + "/README";
@@ -139,6 +161,7 @@ private slots:
         m_list = settings::g_sItemsListDir + "New Items List 1.flst";
         selectList();
         m_emptyPanel.clear();
+        m_panels.clear();
     }
     void cleanup() {
         frmStat::Unload();
@@ -164,19 +187,24 @@ private slots:
     }
     void supportedExtensions() {
         QFETCH(QString, name);
-        QCOMPARE(frmStat::SupportAudioFile(name), QFETCH(bool, supported));
+        QFETCH(bool, supported);
+        QCOMPARE(frmStat::SupportAudioFile(name), supported);
     }
 
     void legalNameDropsFirstOccurrences_data() {
         QTest::addColumn<QString>("in");
         QTest::addColumn<QString>("out");
-        QTest::newRow("plain") << "My Song.mp3" << "My Song.mp3";
-        QTest::newRow("one of each") << "a:b?c<d>e\\f/g*h|i.mp3" << "abcdefghi.mp3";
-        QTest::newRow("only the first") << "a::b**c.mp3" << "a:b*c.mp3";
+        QTest::newRow("plain") << "My Song.mp3"
+                               << "My Song.mp3";
+        QTest::newRow("one of each") << "a:b?c<d>e\\f/g*h|i.mp3"
+                                     << "abcdefghi.mp3";
+        QTest::newRow("only the first") << "a::b**c.mp3"
+                                        << "a:b*c.mp3";
     }
     void legalNameDropsFirstOccurrences() {
         QFETCH(QString, in);
-        QCOMPARE(frmStat::getLegaName(in), QFETCH(QString, out));
+        QFETCH(QString, out);
+        QCOMPARE(frmStat::getLegaName(in), out);
     }
 
     void addFilesFromTheDialogAppendsMarkedRowsAndSaves() {
@@ -297,7 +325,8 @@ private slots:
     void droppedFilesAreAddedTheSameWay() {
         const QString folder = m_fixtures.path() + "/folder.mp3";
         QVERIFY(QDir().mkpath(folder));
-        m_lists->cGrid1_OLEDragDrop({m_ogg, folder, m_hidden, m_empty, m_ape, m_textTxt, m_wav, "/no/such.mp3"});
+        m_lists->cGrid1_OLEDragDrop(
+            {m_ogg, folder, m_hidden, m_empty, m_ape, m_textTxt, m_wav, "/no/such.mp3"});
         QCOMPARE(svc().messages.size(), 0);
         QCOMPARE(column(*m_grid, COL_FILE), (QStringList{m_ogg, m_wav}));
         QCOMPARE(m_grid->CellIcon(1, m_grid->ColumnIndex(COL_INC)), ICON_MARKED);
@@ -314,7 +343,7 @@ private slots:
     }
     void dropOnARootOrACDNodeIsIgnored() {
         QFETCH(bool, cdNode);
-        const cTreeViewNode n = cdNode ? g_cAudioCDsNode.Children().Item(1) : g_cItemsListsNode;
+        cTreeViewNode n = cdNode ? g_cAudioCDsNode.Children().Item(1) : g_cItemsListsNode;
         n.setSelected(true);
         m_lists->cTreeView1_NodeClick(n);
         m_lists->cGrid1_OLEDragDrop({m_mp3});

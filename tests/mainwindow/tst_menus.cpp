@@ -98,6 +98,8 @@ class tst_menus : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase();
+    void cleanupTestCase();
     void init();
     void cleanup();
 
@@ -122,8 +124,16 @@ private:
     bool m_savedXPStyle = false;
 };
 
+// Building menus reads no file and no registry value: one private world serves all.
+void tst_menus::initTestCase() {
+    m_env = std::make_unique<testsupport::TestEnv>(false);
+}
+
+void tst_menus::cleanupTestCase() {
+    m_env.reset();
+}
+
 void tst_menus::init() {
-    m_env = std::make_unique<testsupport::TestEnv>();
     m_savedSwitches.clear();
     for (const Switch& s : kSwitches)
         m_savedSwitches << *s.variable;
@@ -134,7 +144,6 @@ void tst_menus::cleanup() {
     for (int i = 0; i < m_savedSwitches.size(); ++i)
         *kSwitches[i].variable = m_savedSwitches[i];
     settings::g_bMenuXPStyle = m_savedXPStyle;
-    m_env.reset();
 }
 
 void tst_menus::heads() {
