@@ -3,6 +3,7 @@
 // counts the window's progress values it sees and the longest pause between
 // its ticks).
 // Usage: bench_addfiles [file count, default 1000]
+#include "BenchSupport.h"
 #include "components/cGrid.h"
 #include "components/cProgressBar.h"
 #include "itemlists/ItemsGrid.h"
@@ -13,26 +14,13 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QSet>
 #include <QTemporaryDir>
 #include <QTimer>
 
-#include <sys/resource.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-
-namespace {
-
-double MaxRssMb() {
-    rusage ru{};
-    getrusage(RUSAGE_SELF, &ru);
-    return double(ru.ru_maxrss) / 1024.0;
-}
-
-} // namespace
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -42,36 +30,11 @@ int main(int argc, char** argv) {
     QTemporaryDir dir;
     if (!dir.isValid()) return 1;
     const QString tone = dir.filePath("tone.mp3");
-    QProcess ff;
-    ff.start("ffmpeg", {"-v",
-                        "error",
-                        "-y",
-                        "-f",
-                        "lavfi",
-                        "-i",
-                        "sine=f=440:d=20",
-                        "-ac",
-                        "2",
-                        "-c:a",
-                        "libmp3lame",
-                        "-b:a",
-                        "128k",
-                        "-metadata",
-                        "title=Bench Title",
-                        "-metadata",
-                        "artist=Bench Artist",
-                        "-metadata",
-                        "album=Bench Album",
-                        "-metadata",
-                        "track=3",
-                        "-id3v2_version",
-                        "3",
-                        tone});
-    if (!ff.waitForFinished(120000) || ff.exitCode() != 0) {
-        std::fprintf(stderr, "bench_addfiles: ffmpeg could not make the tone: %s\n",
-                     ff.readAllStandardError().constData());
+    if (!bench::MakeMp3Tone("bench_addfiles", tone, 20,
+                            {"-metadata", "title=Bench Title", "-metadata", "artist=Bench Artist",
+                             "-metadata", "album=Bench Album", "-metadata", "track=3", "-id3v2_version",
+                             "3"}))
         return 1;
-    }
     QStringList paths;
     for (int i = 0; i < count; ++i) {
         const QString p = dir.filePath(QStringLiteral("item%1.mp3").arg(i, 4, 10, QLatin1Char('0')));
@@ -80,7 +43,7 @@ int main(int argc, char** argv) {
     }
     std::printf("bench_addfiles: %d tagged MP3 files (20 s, 128 kbps), %.1f KB each\n", count,
                 double(QFileInfo(tone).size()) / 1024.0);
-    std::printf("  peak memory before the add: %.1f MB\n", MaxRssMb());
+    std::printf("  peak memory before the add: %.1f MB\n", bench::MaxRssMb());
 
     settings::g_bCopyID3FromSource = true;
     QWidget owner;
@@ -130,7 +93,7 @@ int main(int argc, char** argv) {
     std::printf("  progress: %d value changes of the bar; a GUI timer ticked %d times during the add and saw "
                 "%d different values; longest pause between ticks %.1f ms\n",
                 valueChanges, ticks, int(seen.size()), double(longestGapNs) / 1e6);
-    std::printf("  peak memory (ru_maxrss) after the add: %.1f MB\n", MaxRssMb());
+    std::printf("  peak memory (ru_maxrss) after the add: %.1f MB\n", bench::MaxRssMb());
     const bool ok = rows == count && saved && seen.size() > 1;
     if (!ok) std::printf("bench_addfiles: FAILED\n");
     return ok ? 0 : 1;

@@ -1,20 +1,18 @@
 // How long examining one item takes, as the list reader and Add Files do it
 // (open, length, tags, close), against TagLib reading the same length and tags.
 // Usage: bench_probe [file count, default 1000]
+#include "BenchSupport.h"
 #include "components/cAudioConverter.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <taglib/audioproperties.h>
 #include <taglib/fileref.h>
 #include <taglib/tag.h>
-
-#include <sys/resource.h>
 
 #include <cstdio>
 #include <functional>
@@ -63,12 +61,6 @@ QByteArray Id3v1(int n) {
            char(n % 20 + 1) + char(17);
 }
 
-double MaxRssMb() {
-    rusage ru{};
-    getrusage(RUSAGE_SELF, &ru);
-    return double(ru.ru_maxrss) / 1024.0;
-}
-
 // Best of three passes over all files, in microseconds per file.
 double TimePerFile(const QStringList& files, const std::function<qint64(const QString&)>& probe,
                    qint64* checksum) {
@@ -89,32 +81,10 @@ double TimePerFile(const QStringList& files, const std::function<qint64(const QS
 bool RunSet(const QTemporaryDir& dir, int count, bool vbrHeader) {
     const QString tag = vbrHeader ? QStringLiteral("xing") : QStringLiteral("noxing");
     const QString tone = dir.filePath(tag + "_tone.mp3");
-    QProcess ff;
-    ff.start("ffmpeg", {"-v",
-                        "error",
-                        "-y",
-                        "-f",
-                        "lavfi",
-                        "-i",
-                        "sine=f=440:d=30",
-                        "-ac",
-                        "2",
-                        "-c:a",
-                        "libmp3lame",
-                        "-b:a",
-                        "128k",
-                        "-write_xing",
-                        vbrHeader ? "1" : "0",
-                        "-id3v2_version",
-                        "0",
-                        "-write_id3v1",
-                        "0",
-                        tone});
-    if (!ff.waitForFinished(120000) || ff.exitCode() != 0) {
-        std::fprintf(stderr, "bench_probe: ffmpeg could not make the tone: %s\n",
-                     ff.readAllStandardError().constData());
+    if (!bench::MakeMp3Tone(
+            "bench_probe", tone, 30,
+            {"-write_xing", vbrHeader ? "1" : "0", "-id3v2_version", "0", "-write_id3v1", "0"}))
         return false;
-    }
     QFile toneFile(tone);
     if (!toneFile.open(QIODevice::ReadOnly)) return false;
     const QByteArray audio = toneFile.readAll();
@@ -151,7 +121,7 @@ bool RunSet(const QTemporaryDir& dir, int count, bool vbrHeader) {
             return ms + len;
         },
         &ourSum);
-    const double oursRss = MaxRssMb();
+    const double oursRss = bench::MaxRssMb();
 
     qint64 tagLibSum = 0;
     const double tagLib = TimePerFile(
@@ -187,9 +157,9 @@ int main(int argc, char** argv) {
     const int count = argc > 1 ? std::max(1, atoi(argv[1])) : 1000;
     QTemporaryDir dir;
     if (!dir.isValid()) return 1;
-    std::printf("bench_probe: peak memory at start %.1f MB\n", MaxRssMb());
+    std::printf("bench_probe: peak memory at start %.1f MB\n", bench::MaxRssMb());
     bool ok = RunSet(dir, count, true);
     ok = RunSet(dir, count, false) && ok;
-    std::printf("bench_probe: peak memory at the end %.1f MB\n", MaxRssMb());
+    std::printf("bench_probe: peak memory at the end %.1f MB\n", bench::MaxRssMb());
     return ok ? 0 : 1;
 }

@@ -38,11 +38,11 @@ void cAudioCDRipper::refreshDisc() {
         return;
     }
     // The drive is polled every few seconds: tell about a bad image once, and
-    // again only after it was replaced.
-    const QString key =
-        m_disc.image + '|' + QString::number(QFileInfo(m_disc.image).lastModified().toMSecsSinceEpoch());
-    if (m_reportedImages.contains(key)) return;
-    m_reportedImages.insert(key);
+    // again only after it was replaced (or became readable in between).
+    const qint64 stamp = QFileInfo(m_disc.image).lastModified().toMSecsSinceEpoch();
+    const auto reported = m_reportedImages.constFind(m_disc.image);
+    if (reported != m_reportedImages.cend() && *reported == stamp) return;
+    m_reportedImages.insert(m_disc.image, stamp);
     QString where = m_disc.image.isEmpty() ? m_drive.name : m_disc.image;
     raiseError(ErrUnreadableDisc,
                "The disc in " + m_drive.letter + " cannot be read: " + m_disc.error + " (" + where + ")");

@@ -13,7 +13,7 @@
 #include "components/DriveRegistry.h"
 
 #include <QObject>
-#include <QSet>
+#include <QHash>
 #include <QString>
 
 namespace components {
@@ -72,7 +72,7 @@ private:
     qint32 m_device = -1;
     DriveInfo m_drive;
     DiscInfo m_disc;
-    QSet<QString> m_reportedImages; // unreadable images already reported once
+    QHash<QString, qint64> m_reportedImages; // unreadable image -> its time stamp when reported
 };
 
 } // namespace components

@@ -162,3 +162,56 @@ void cImageList::LoadStandardSet() {
         m_pictures.append(icon);
     }
 }
+
+namespace {
+
+// A check box, ticked or not: the mark of an item row.
+QIcon markPicture(bool marked) {
+    QPixmap pixmap(32, 32);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(90, 90, 90), 2));
+    p.setBrush(Qt::white);
+    p.drawRoundedRect(QRectF(5, 5, 22, 22), 4, 4);
+    if (marked) {
+        p.setPen(QPen(QColor(30, 140, 60), 4, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        QPainterPath tick;
+        tick.moveTo(9, 16);
+        tick.lineTo(14, 21);
+        tick.lineTo(23, 10);
+        p.setBrush(Qt::NoBrush);
+        p.drawPath(tick);
+    }
+    return QIcon(pixmap);
+}
+
+// A note for audio items.
+QIcon audioPicture() {
+    QPixmap pixmap(32, 32);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QColor ink(40, 80, 170);
+    p.setPen(Qt::NoPen);
+    p.setBrush(ink);
+    p.drawEllipse(QRectF(6, 20, 9, 7));
+    p.drawEllipse(QRectF(18, 17, 9, 7));
+    p.setPen(QPen(ink, 2.5));
+    p.drawLine(QPointF(14, 23), QPointF(14, 6));
+    p.drawLine(QPointF(26, 20), QPointF(26, 4));
+    p.setPen(QPen(ink, 4));
+    p.drawLine(QPointF(14, 7), QPointF(26, 5));
+    return QIcon(pixmap);
+}
+
+} // namespace
+
+void cImageList::LoadGridSet() {
+    LoadStandardSet();
+    m_pictures[0] = markPicture(false);
+    m_pictures[1] = markPicture(true);
+    m_pictures[3] = audioPicture();
+    if (QStyle* style = QApplication::style()) m_pictures[4] = style->standardIcon(QStyle::SP_FileIcon);
+}
+

@@ -34,6 +34,9 @@ public:
     // every icon number the windows use shows a picture.
     void LoadStandardSet();
     static constexpr qint32 StandardCount = 90;
+    // The built-in set of the items grid and tree: the standard set, with the
+    // grid's own cell pictures at 0 (not marked), 1 (marked), 3 (audio) and 4 (data).
+    void LoadGridSet();
 
 private:
     QVector<QIcon> m_pictures;

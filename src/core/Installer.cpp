@@ -9,6 +9,8 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <algorithm>
+
 namespace core {
 
 namespace {
@@ -16,20 +18,36 @@ namespace {
 const char kSeedName[] = "registry.seed";
 
 // The seed lists one key per line, with its hive: HKEY_LOCAL_MACHINE\SOFTWARE\...
-// Blank lines and lines starting with '#' are ignored.
-bool readSeed(const QString& path, QStringList* keys) {
+// A line "<key>|<name>=<text>" gives a string value that a newly created key
+// starts with. Blank lines and lines starting with '#' are ignored.
+struct SeedKey {
+    QString path;
+    QList<std::pair<QString, QString>> values;
+};
+
+bool readSeed(const QString& path, QList<SeedKey>* keys) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) return false;
     const QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
     for (const QString& raw : lines) {
         const QString line = raw.trimmed();
         if (line.isEmpty() || line.startsWith(QLatin1Char('#'))) continue;
-        keys->append(line);
+        const qsizetype bar = line.indexOf(QLatin1Char('|'));
+        const QString key = bar < 0 ? line : line.left(bar).trimmed();
+        auto it = std::find_if(keys->begin(), keys->end(),
+                               [&](const SeedKey& k) { return k.path.compare(key, Qt::CaseInsensitive) == 0; });
+        if (it == keys->end()) it = keys->insert(keys->end(), SeedKey{key, {}});
+        if (bar < 0) continue;
+        const QString assignment = line.mid(bar + 1);
+        const qsizetype equals = assignment.indexOf(QLatin1Char('='));
+        if (equals <= 0) continue;
+        it->values.append({assignment.left(equals).trimmed(), assignment.mid(equals + 1)});
     }
     return file.error() == QFile::NoError;
 }
 
-bool createSeedKey(const QString& line) {
+bool createSeedKey(const SeedKey& key, bool withValues) {
+    const QString& line = key.path;
     const qsizetype slash = line.indexOf(QLatin1Char('\\'));
     const QString hive = (slash < 0 ? line : line.left(slash)).toUpper();
     const QString path = slash < 0 ? QString() : line.mid(slash + 1);
@@ -43,7 +61,12 @@ bool createSeedKey(const QString& line) {
     reg.setKeyRoot(path);
     reg.setSubkey(QString());
     if (reg.KeyExists()) return true; // existing keys and their values stay as they are
-    return reg.CreateKey() == QLatin1String("0");
+    if (reg.CreateKey() != QLatin1String("0")) return false;
+    bool written = true;
+    if (!withValues) return true;
+    for (const auto& [name, text] : key.values)
+        written = reg.SetRegistryValue(name, text, REG_SZ) && written;
+    return written;
 }
 
 // Copies through a temporary file so that a half-copied asset never appears.
@@ -84,13 +107,13 @@ void copyMissingAssets(const QString& installFolder, const QString& programFolde
 
 } // namespace
 
-bool InstallFromSeed() {
+bool InstallFromSeed(bool withValues) {
     const QString installFolder = InstallFolder();
-    QStringList keys;
+    QList<SeedKey> keys;
     if (!readSeed(installFolder + QLatin1Char('/') + QLatin1String(kSeedName), &keys)) return false;
     bool allKeys = true;
-    for (const QString& key : keys)
-        allKeys = createSeedKey(key) && allKeys;
+    for (const SeedKey& key : keys)
+        allKeys = createSeedKey(key, withValues) && allKeys;
     copyMissingAssets(installFolder, ProgramFolder());
     return allKeys;
 }

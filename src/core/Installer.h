@@ -1,6 +1,7 @@
 // Plays the installer's part at start: the settings keys listed in the
-// installation folder's seed are created when missing (existing values are
-// never touched) and missing assets are copied into the program folder.
+// installation folder's seed are created when missing, with the initial
+// values the seed gives them (existing keys and values are never touched),
+// and missing assets are copied into the program folder.
 #pragma once
 
 #include <QString>
@@ -11,6 +12,7 @@ namespace core {
 // nothing is created or copied then), or when a key of the seed could not be
 // created (for example because the settings store is unusable). The start-up
 // check then finds no settings key and refuses to run.
-bool InstallFromSeed();
+// `withValues` false creates the keys empty (tests of the settings' own defaults).
+bool InstallFromSeed(bool withValues = true);
 
 } // namespace core

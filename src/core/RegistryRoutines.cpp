@@ -107,10 +107,12 @@ bool execSql(sqlite3* db, const char* sql) {
     return sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
 }
 
+void noteOwnWrite(sqlite3* db);
+
 // One transaction; rolled back unless committed.
 class Transaction {
 public:
-    Transaction(sqlite3* db, bool write) : m_db(db) {
+    Transaction(sqlite3* db, bool write) : m_db(db), m_write(write) {
         m_open = execSql(db, write ? "BEGIN IMMEDIATE" : "BEGIN");
     }
     ~Transaction() {
@@ -122,13 +124,17 @@ public:
     bool commit() {
         if (!m_open) return false;
         m_open = false;
-        if (execSql(m_db, "COMMIT")) return true;
+        if (execSql(m_db, "COMMIT")) {
+            if (m_write) noteOwnWrite(m_db);
+            return true;
+        }
         execSql(m_db, "ROLLBACK");
         return false;
     }
 
 private:
     sqlite3* m_db;
+    bool m_write;
     bool m_open = false;
 };
 
@@ -303,6 +309,16 @@ struct SharedConnection {
     }
 };
 thread_local SharedConnection t_connection;
+
+// A commit may fold the log into the store file (automatic checkpoint), which
+// changes the file's size and time. That change is our own: without taking
+// note of it, the next call would reopen and recheck the store, and each
+// reopen replays the whole log and folds it in again, so every later call
+// would pay for a full reopen and a sync.
+void noteOwnWrite(sqlite3* db) {
+    if (t_connection.db.get() != db) return;
+    if (const auto identity = identityOf(t_connection.path)) t_connection.identity = *identity;
+}
 
 sqlite3* sharedStore() {
     const QString path = RegistryFile();

@@ -1,7 +1,6 @@
 #include "itemlists/AddFilesProbe.h"
 
 #include "components/cAudioConverter.h"
-#include "core/mdlFileTime.h"
 #include "core/mdlFunctions.h"
 #include "core/mdlSupportedFormats.h"
 #include "settings/SettingsVariables.h"
@@ -52,25 +51,12 @@ AddFileResult ProbeFileForList(const QString& path, components::cAudioConverter&
     }
 
     ItemRow& row = out.row;
-    const qint64 bytes = fi.size(); // 64-bit: files of 2 GiB and more keep their true size
     row.incIcon = ICON_MARKED;
     row.typeIcon = ICON_AUDIO;
     row.itemName = getLegaName(core::GetFileName(path));
-    row.time = FormatTwoDigitTime(RoundHalfEven(converter.Duration() / 1000.0));
-    row.file = path;
-    row.created = core::GetFileCreatedDate(path);
     row.setRange(QStringLiteral("1"), QString(), QString());
-    row.bytesSize = QString::number(bytes);
-    if (tags.copyFromSource) {
-        converter.ReadTags(path);
-        row.album = converter.TagAlbum();
-        row.artist = converter.TagArtist();
-        row.comment = converter.TagComment();
-        row.genre = converter.TagGenre();
-        row.year = converter.TagYear();
-        row.title = converter.TagTitle();
-        row.track = converter.TagTrack();
-    } else {
+    row.setFromSource(path, converter, tags.copyFromSource);
+    if (!tags.copyFromSource) {
         row.album = tags.album;
         row.artist = tags.artist;
         row.comment = tags.comment;

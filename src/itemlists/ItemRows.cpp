@@ -1,7 +1,10 @@
 #include "itemlists/ItemRows.h"
 
+#include "components/cAudioConverter.h"
 #include "core/Services.h"
+#include "core/mdlFileTime.h"
 
+#include <QFileInfo>
 #include <QtNumeric>
 
 #include <cmath>
@@ -98,6 +101,26 @@ void ItemRow::setRange(const QString& rangeAllText, const QString& startText, co
         rangeLength.clear();
         range = kRangeAllText;
     }
+}
+
+qint64 ItemRow::setFromSource(const QString& path, components::cAudioConverter& converter,
+                              bool tagsFromSource) {
+    const qint64 bytes = QFileInfo(path).size(); // 64-bit: files of 2 GiB and more keep their true size
+    time = FormatTwoDigitTime(RoundHalfEven(converter.Duration() / 1000.0));
+    file = path;
+    created = core::GetFileCreatedDate(path);
+    bytesSize = QString::number(bytes);
+    if (tagsFromSource) {
+        converter.ReadTags(path);
+        album = converter.TagAlbum();
+        artist = converter.TagArtist();
+        comment = converter.TagComment();
+        genre = converter.TagGenre();
+        year = converter.TagYear();
+        title = converter.TagTitle();
+        track = converter.TagTrack();
+    }
+    return bytes;
 }
 
 } // namespace itemlists

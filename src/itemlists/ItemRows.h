@@ -7,6 +7,10 @@
 #include <QList>
 #include <QString>
 
+namespace components {
+class cAudioConverter;
+}
+
 namespace itemlists {
 
 // Column keys, in the order the columns are created.
@@ -98,6 +102,13 @@ struct ItemRow {
     // start and length are kept and "Range" derived from them), else whole
     // ("1", "All", range cells empty).
     void setRange(const QString& rangeAllText, const QString& startText, const QString& lengthText);
+
+    // The cells that come from the source file `path`, open in `converter`:
+    // "Time" (its length rounded to whole seconds, halves to even), COL_FILE,
+    // "Created", COL_BYTES_SIZE and, with tagsFromSource, the seven tags read
+    // from the file (empty when they cannot be read). "Size" is the caller's:
+    // its text follows the GUI's locale. Returns the byte count.
+    qint64 setFromSource(const QString& path, components::cAudioConverter& converter, bool tagsFromSource);
 };
 
 } // namespace itemlists

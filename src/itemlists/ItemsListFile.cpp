@@ -2,10 +2,10 @@
 
 #include "components/cAudioConverter.h"
 #include "core/mdlFileSystem.h"
-#include "core/mdlFileTime.h"
 #include "core/mdlFunctions.h"
 
-#include <QFileInfo>
+#include <cmath>
+
 
 namespace itemlists {
 
@@ -192,26 +192,14 @@ LoadedList LoadItemsList(const QString& path, components::cAudioConverter& conve
 
         ItemRow row;
         double inc = 0;
-        row.incIcon = CellNumber(rec.inc, &inc) ? static_cast<qint32>(RoundHalfEven(inc)) : ICON_UNMARKED;
+        // A mark that is no number, or none an icon can have, reads as unmarked.
+        const bool incOk = CellNumber(rec.inc, &inc) && std::fabs(inc) <= 2147483647.0;
+        row.incIcon = incOk ? static_cast<qint32>(RoundHalfEven(inc)) : ICON_UNMARKED;
         row.typeIcon = GetTypeIcon(rec.type);
         row.itemName = rec.itemName;
-        row.time = FormatTwoDigitTime(RoundHalfEven(converter.Duration() / 1000.0));
-        const qint64 bytes = QFileInfo(rec.file).size();
-        row.size = core::FormatFileSize(bytes);
-        row.file = rec.file;
-        row.created = core::GetFileCreatedDate(rec.file);
-        row.bytesSize = QString::number(bytes);
         row.setRange(rec.rangeAll, rec.rangeStart, rec.rangeLength);
-        if (copyTagsFromSource) {
-            converter.ReadTags(rec.file);
-            row.album = converter.TagAlbum();
-            row.artist = converter.TagArtist();
-            row.comment = converter.TagComment();
-            row.genre = converter.TagGenre();
-            row.year = converter.TagYear();
-            row.title = converter.TagTitle();
-            row.track = converter.TagTrack();
-        } else {
+        row.size = core::FormatFileSize(row.setFromSource(rec.file, converter, copyTagsFromSource));
+        if (!copyTagsFromSource) {
             row.album = rec.album;
             row.artist = rec.artist;
             row.comment = rec.comment;

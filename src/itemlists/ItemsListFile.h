@@ -89,8 +89,9 @@ public:
     const QList<KeptRecord>& KeptRecords() const { return m_kept; }
     void Keep(qint32 anchor, const QString& text) { m_kept.append({anchor, text}); }
     qint32 KeptCount() const { return static_cast<qint32>(m_kept.size()); }
-    // Drops the kept records: called when the user removes items from the list
-    // (Remove Item, Clear the List); the next save then writes the shown rows only.
+    // Drops the kept records: called when the user clears the whole list
+    // (Clear the List); the next save then writes the shown rows only.
+    // Removing single items keeps them: the user never saw them to remove.
     void DropKeptRecords() { m_kept.clear(); }
 
 private:

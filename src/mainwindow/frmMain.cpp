@@ -206,7 +206,7 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
     imgGeneral->setIconSize(QSize(26, 26));
     imgGrid = new cImageList(this);
     imgGrid->setObjectName("imgGrid");
-    imgGrid->LoadStandardSet();
+    imgGrid->LoadGridSet();
 
     BuildControls();
 
@@ -499,6 +499,7 @@ void frmMain::LinkItemsTree() {
         else
             unsetCursor();
     };
+    link.GetFileInfoToGridInfo = [this] { GetFileInfoToGridInfo(); };
     // The Items List Properties window and the audio-CD loader come later;
     // while these stay empty the command and a CD node do nothing more.
 }
@@ -507,58 +508,58 @@ void frmMain::LinkItemsTree() {
 // Load
 
 void frmMain::Form_Load() {
-    // 1. Registry object: the settings key of the product.
+    // Registry object: the settings key of the product.
     m_reg = std::make_unique<core::RegistryRoutines>();
     m_reg->setHkey(core::HKEY_LOCAL_MACHINE);
     m_reg->setKeyRoot("SOFTWARE\\" + core::g_sCompany + "\\" + core::g_sProductName);
 
-    // 2. Tray icon, in the tray from here until the exit.
+    // Tray icon, in the tray from here until the exit.
     cSysTray1->CreateIcon();
     cSysTray1->setToolTipText(AppTitle());
     cSysTray1->setIconFile(core::ProgramFolder() + "/SysIcon/systrayicon.png");
 
-    // 3. Window icons.
+    // Window icons.
     core::SetFormIcon(this, "AAA", true);
 
-    // 4. Grid columns.
+    // Grid columns.
     itemlists::InitGridColumns(*cGrid1, imgGrid);
 
-    // 5. Status bar.
+    // Status bar.
     BuildStatusBar();
 
-    // 6. Menus: from here on every command key exists.
+    // Menus: from here on every command key exists.
     CreateMenus();
 
-    // 7. View: before the toolbars, whose hosts take its toolbar picture.
+    // View: before the toolbars, whose hosts take its toolbar picture.
     SetAppView();
 
-    // 8. Player toolbar.
+    // Player toolbar.
     BuildRecorderToolbar();
-    // 9. Tool-button column.
+    // Tool-button column.
     BuildToolButtons();
-    // 10. Player toolbar host.
+    // Player toolbar host.
     cToolbarHostRecorder->AttachToolbar(tlbrRecorder);
     cToolbarHostRecorder->setFixedHeight(px(kRecorderHostHeight));
-    // 11, 12. Top toolbar and its host.
+    // Top toolbar and its host.
     BuildTopToolbar();
     AttachWithBackground(cToolbarHost1, tlbrTop);
     cToolbarHost1->setFixedHeight(px(kTopHostHeight));
-    // 13. Items-lists toolbar and its host.
+    // Items-lists toolbar and its host.
     BuildProjectsToolbar();
     AttachWithBackground(tlbrProjectsHost, tlbrProjects);
-    // 14. Items toolbar in the rebar.
+    // Items toolbar in the rebar.
     BuildListToolbar();
 
-    // 15. Caption.
+    // Caption.
     setWindowTitle(AppTitle());
     lblTitle->setText(AppTitle());
 
-    // 16. Tree: the items-lists root with its lists and the CD root with its drives.
+    // Tree: the items-lists root with its lists and the CD root with its drives.
     m_cTree->setTree();
-    // 17. First selection.
+    // First selection.
     SelectFirstNode();
 
-    // 18. Window size.
+    // Window size.
     m_reg->setSubkey("General");
     RestoreWindowSize();
     Form_Resize();

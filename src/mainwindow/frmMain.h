@@ -75,6 +75,9 @@ public:
     // track ("-addaudiocd"); nothing changes when no drive qualifies.
     void SelectFirstAudioCD();
 
+    // Called after files were added to the grid; has nothing to do.
+    void GetFileInfoToGridInfo() {}
+
     // Runs a command by its key (toolbars, panels, tool buttons, start-up).
     void RunCommand(const QString& key);
 

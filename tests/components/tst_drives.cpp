@@ -254,6 +254,29 @@ private slots:
         QCOMPARE(c.size(), qint64(cue.size())); // left as it was
     }
 
+    // A bad image that was mended and then broke again is reported again,
+    // even when the CUE itself never changed.
+    void unreadableAgainAfterMended() {
+        const QString folder = m_env->addVirtualDrive("cd");
+        QVERIFY(!testsupport::writeAudioCueBin(folder, {1}).isEmpty());
+        const QString bin = folder + "/disc.bin";
+        const QString kept = m_env->path("disc.bin.kept");
+        QVERIFY(QFile::rename(bin, kept));
+
+        cAudioCDRipper ripper;
+        QSignalSpy errors(&ripper, &cAudioCDRipper::Error);
+        QVERIFY(ripper.SelectDevice(0));
+        QCOMPARE(ripper.TrackCount(), 0);
+        QVERIFY(QFile::copy(kept, bin));
+        QVERIFY(ripper.SelectDevice(0));
+        QCOMPARE(ripper.TrackCount(), 1);
+        QVERIFY(QFile::remove(bin));
+        QVERIFY(ripper.SelectDevice(0));
+        QCOMPARE(ripper.TrackCount(), 0);
+        QCoreApplication::processEvents();
+        QCOMPARE(errors.count(), 2);
+    }
+
     void trackPaths_data() {
         QTest::addColumn<QString>("path");
         QTest::addColumn<bool>("valid");

@@ -86,7 +86,13 @@ private slots:
                  (QStringList{"Events", "Formats", "General", "ID3 Tags"}));
         QCOMPARE(r.EnumRegistryKeys(HKEY_LOCAL_MACHINE, kRoot + "\\Formats"),
                  (QStringList{"ACM", "APE", "MP3", "OGG", "WAV", "WMA"}));
-        QVERIFY(r.EnumRegistryValues(HKEY_LOCAL_MACHINE, kRoot + "\\General").isEmpty());
+        // A new key starts with the seed's values: readable title strips.
+        const auto general = r.EnumRegistryValues(HKEY_LOCAL_MACHINE, kRoot + "\\General");
+        QCOMPARE(general.size(), 2);
+        RegistryRoutines g = reg("General");
+        QCOMPARE(g.GetRegistryValue("picColor").toString(), QString("8405024"));
+        QCOMPARE(g.GetRegistryValue("picTextColor").toString(), QString("16777215"));
+        QVERIFY(r.EnumRegistryValues(HKEY_LOCAL_MACHINE, kRoot + "\\Events").isEmpty());
 
         QStringList assets = filesIn(InstallFolder());
         QVERIFY(assets.removeAll("registry.seed") == 1);

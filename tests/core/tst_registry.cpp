@@ -438,6 +438,22 @@ private slots:
                  childCount + parentCount);
     }
 
+    // A settings dialog writes about a hundred values per OK, for the life of
+    // the program. The log must be folded into the store and started again,
+    // not replayed by a reopened connection on every call after the first
+    // fold (which grows the log without end and syncs on every write).
+    void manyWritesKeepTheLogBounded() {
+        const RegistryRoutines r = reg();
+        const int writes = 2500;
+        for (int i = 0; i < writes; ++i)
+            QVERIFY(r.SetRegistryValue(QStringLiteral("v%1").arg(i % 100), i, REG_SZ));
+        for (int i = writes - 100; i < writes; ++i)
+            QCOMPARE(r.GetRegistryValue(QStringLiteral("v%1").arg(i % 100)), QVariant(QString::number(i)));
+        // One frame is a 4 KB page; the store folds its log at 1,000 frames.
+        const qint64 logSize = QFileInfo(RegistryFile() + "-wal").size();
+        QVERIFY2(logSize < 1500 * 4120, qPrintable(QString::number(logSize)));
+    }
+
     void missingStoreIsUsableAndCreated() {
         QFile::remove(RegistryFile());
         QFile::remove(RegistryFile() + "-wal");

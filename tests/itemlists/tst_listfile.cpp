@@ -278,6 +278,9 @@ private slots:
         QTest::newRow("mark that is no number")
             << oldRecord("x", "audio", "N", "%WAV%") << QStringList{"N"} << QList<int>{0} << QList<int>{0}
             << QStringList{"All"} << QStringList{"1"};
+        QTest::newRow("mark beyond any icon")
+            << oldRecord("4294967297", "Audio", "M", "%WAV%") << QStringList{"M"} << QList<int>{0}
+            << QList<int>{3} << QStringList{"All"} << QStringList{"1"};
         QTest::newRow("LF line ends between records")
             << a + "\n" + b + "\n"
             << QStringList{"A", "B"} << QList<int>{1, 0} << QList<int>{3, 3} << QStringList{"All", "All"}
@@ -452,12 +455,15 @@ private slots:
         QCOMPARE(m_holder.KeptCount(), 1);
         QVERIFY(QFile::remove(gone));
 
-        // Removing items drops what is kept.
+        // Removing a shown item keeps the hidden one; clearing the list drops it.
         again.RemoveRow(4);
+        QVERIFY(SaveGridToFile(again, listPath(), &m_holder));
+        QCOMPARE(readAll(listPath()).count("<ITEM>"), 4);
+        QVERIFY(readAll(listPath()).contains("Broken"));
+        again.Clear();
         m_holder.DropKeptRecords();
         QVERIFY(SaveGridToFile(again, listPath(), &m_holder));
-        QCOMPARE(readAll(listPath()).count("<ITEM>"), 3);
-        QVERIFY(!readAll(listPath()).contains("Broken"));
+        QCOMPARE(readAll(listPath()), QByteArray("\r\n"));
     }
 
     void damagedFilesNeverCrash_data() {

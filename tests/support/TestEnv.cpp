@@ -21,7 +21,8 @@ TestEnv::TestEnv(bool seedRegistry) {
     qputenv("CORVANE_NO_REAL_DRIVES", "1");
     qputenv("CORVANE_NO_POWEROFF", "1");
     m_services = &installScriptedServices();
-    if (seedRegistry) core::InstallFromSeed();
+    // The keys only: tests see the settings' own defaults for missing values.
+    if (seedRegistry) core::InstallFromSeed(false);
 }
 
 TestEnv::~TestEnv() { core::setServices(nullptr); }

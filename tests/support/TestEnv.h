@@ -11,7 +11,8 @@ namespace testsupport {
 
 class TestEnv {
 public:
-    // `seedRegistry` plays the installer's part (the settings keys and the assets).
+    // `seedRegistry` plays the installer's part: the settings keys (without the
+    // seed's initial values) and the assets.
     explicit TestEnv(bool seedRegistry = true);
     ~TestEnv();
 
