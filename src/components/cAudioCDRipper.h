@@ -12,8 +12,8 @@
 
 #include "components/DriveRegistry.h"
 
-#include <QObject>
 #include <QHash>
+#include <QObject>
 #include <QString>
 
 namespace components {

@@ -556,40 +556,70 @@ std::optional<QByteArray> encodeValue(const QVariant& value, int typeCode) {
     }
 }
 
+// One call's access to a key: the shared connection, the call's transaction
+// (rolled back unless committed) and the key's row when it exists.
+class KeyAccess {
+public:
+    KeyAccess(quint32 root, const QString& keyPath, bool write) {
+        const auto hive = hiveId(root);
+        if (!hive) {
+            m_error = kErrorInvalidHandle;
+            return;
+        }
+        const auto parts = splitPath(keyPath);
+        if (!parts) {
+            m_error = kErrorBadPathname;
+            return;
+        }
+        m_isHive = parts->isEmpty();
+        m_db = sharedStore();
+        if (!m_db) return;
+        m_tx.emplace(m_db, write);
+        if (!m_tx->ok()) return;
+        const Lookup found = findKey(m_db, *hive, *parts, &m_key);
+        m_error = found == Lookup::Found     ? kErrorSuccess
+                  : found == Lookup::Missing ? kErrorFileNotFound
+                                             : kErrorBadDb;
+    }
+
+    bool found() const { return m_error == kErrorSuccess; }
+    // The store's code for why the key is not at hand (0 when it is).
+    qint32 error() const { return m_error; }
+    bool isHive() const { return m_isHive; }
+    sqlite3* db() const { return m_db; }
+    qint64 key() const { return m_key; }
+    bool commit() { return m_tx && m_tx->commit(); }
+
+private:
+    qint32 m_error = kErrorBadDb;
+    bool m_isHive = false;
+    sqlite3* m_db = nullptr;
+    std::optional<Transaction> m_tx;
+    qint64 m_key = 0;
+};
+
 // Reads one value below a hive; nullopt when the key or value is missing or
 // the store fails.
 std::optional<StoredValue> readValue(quint32 root, const QString& keyPath, const QString& valueName) {
-    const auto hive = hiveId(root);
-    const auto parts = splitPath(keyPath);
-    if (!hive || !parts) return std::nullopt;
-    sqlite3* const db = sharedStore();
-    if (!db) return std::nullopt;
-    Transaction tx(db, false);
-    if (!tx.ok()) return std::nullopt;
-    qint64 key = 0;
-    if (findKey(db, *hive, *parts, &key) != Lookup::Found) return std::nullopt;
+    const KeyAccess access(root, keyPath, false);
     StoredValue value;
-    if (findValue(db, key, valueName, &value) != Lookup::Found) return std::nullopt;
+    if (!access.found() || findValue(access.db(), access.key(), valueName, &value) != Lookup::Found)
+        return std::nullopt;
     return value;
 }
 
 bool writeValue(quint32 root, const QString& keyPath, const QString& valueName, const QVariant& value,
                 int typeCode) {
-    const auto hive = hiveId(root);
-    const auto parts = splitPath(keyPath);
     const auto bytes = encodeValue(value, typeCode);
-    if (!hive || !parts || !bytes) return false;
-    sqlite3* const db = sharedStore();
-    if (!db) return false;
-    Transaction tx(db, true);
-    if (!tx.ok()) return false;
-    qint64 key = 0;
-    if (findKey(db, *hive, *parts, &key) != Lookup::Found) return false;
+    if (!bytes) return false;
+    KeyAccess access(root, keyPath, true);
+    if (!access.found()) return false;
     // The stored spelling of an existing name is kept.
-    Statement st(db, "INSERT INTO reg_values(key, name, fold, type, data) VALUES(?1, ?2, ?3, ?4, ?5)"
-                     " ON CONFLICT(key, fold) DO UPDATE SET type = excluded.type, data = excluded.data");
-    st.bind(1, key).bind(2, valueName).bind(3, fold(valueName)).bind(4, typeCode).bindBlob(5, *bytes);
-    return st.exec() && tx.commit();
+    Statement st(access.db(),
+                 "INSERT INTO reg_values(key, name, fold, type, data) VALUES(?1, ?2, ?3, ?4, ?5)"
+                 " ON CONFLICT(key, fold) DO UPDATE SET type = excluded.type, data = excluded.data");
+    st.bind(1, access.key()).bind(2, valueName).bind(3, fold(valueName)).bind(4, typeCode).bindBlob(5, *bytes);
+    return st.exec() && access.commit();
 }
 
 } // namespace
@@ -601,14 +631,7 @@ QString RegistryRoutines::WorkingKey() const {
 }
 
 bool RegistryRoutines::KeyExists() const {
-    const auto hive = hiveId(m_hkey);
-    const auto parts = splitPath(WorkingKey());
-    if (!hive || !parts) return false;
-    sqlite3* const db = sharedStore();
-    if (!db) return false;
-    Transaction tx(db, false);
-    qint64 key = 0;
-    return tx.ok() && findKey(db, *hive, *parts, &key) == Lookup::Found;
+    return KeyAccess(m_hkey, WorkingKey(), false).found();
 }
 
 QString RegistryRoutines::CreateKey(const QString& keyName) const {
@@ -635,64 +658,39 @@ QString RegistryRoutines::CreateKey(const QString& keyName) const {
 }
 
 qint32 RegistryRoutines::DeleteKey(const QString& keyName) const {
-    const auto hive = hiveId(m_hkey);
-    if (!hive) return kErrorInvalidHandle;
-    const auto parts = splitPath(m_keyRoot + QLatin1Char('\\') + keyName);
-    if (!parts) return kErrorBadPathname;
-    if (parts->isEmpty()) return kErrorAccessDenied; // a hive itself is never deleted
-    sqlite3* const db = sharedStore();
-    if (!db) return kErrorBadDb;
-    Transaction tx(db, true);
-    if (!tx.ok()) return kErrorBadDb;
-    qint64 key = 0;
-    const Lookup found = findKey(db, *hive, *parts, &key);
-    if (found == Lookup::Missing) return kErrorFileNotFound;
-    if (found == Lookup::Failed) return kErrorBadDb;
+    KeyAccess access(m_hkey, m_keyRoot + QLatin1Char('\\') + keyName, true);
+    if (!access.found()) return access.error();
+    if (access.isHive()) return kErrorAccessDenied; // a hive itself is never deleted
+    sqlite3* const db = access.db();
     Statement children(db, "SELECT 1 FROM reg_keys WHERE parent = ?1 LIMIT 1");
-    children.bind(1, key);
+    children.bind(1, access.key());
     bool failed = false;
     if (children.next(&failed)) return kErrorAccessDenied;
     if (failed) return kErrorBadDb;
     Statement values(db, "DELETE FROM reg_values WHERE key = ?1");
     Statement self(db, "DELETE FROM reg_keys WHERE id = ?1");
-    values.bind(1, key);
-    self.bind(1, key);
-    if (!values.exec() || !self.exec() || !tx.commit()) return kErrorBadDb;
+    values.bind(1, access.key());
+    self.bind(1, access.key());
+    if (!values.exec() || !self.exec() || !access.commit()) return kErrorBadDb;
     return kErrorSuccess;
 }
 
 qint32 RegistryRoutines::DeleteValue(const QString& valueName) const {
-    const auto hive = hiveId(m_hkey);
-    if (!hive) return kErrorInvalidHandle;
-    const auto parts = splitPath(WorkingKey());
-    if (!parts) return kErrorBadPathname;
-    sqlite3* const db = sharedStore();
-    if (!db) return kErrorBadDb;
-    Transaction tx(db, true);
-    if (!tx.ok()) return kErrorBadDb;
-    qint64 key = 0;
-    const Lookup found = findKey(db, *hive, *parts, &key);
-    if (found == Lookup::Missing) return kErrorFileNotFound;
-    if (found == Lookup::Failed) return kErrorBadDb;
-    Statement st(db, "DELETE FROM reg_values WHERE key = ?1 AND fold = ?2");
-    st.bind(1, key).bind(2, fold(valueName));
+    KeyAccess access(m_hkey, WorkingKey(), true);
+    if (!access.found()) return access.error();
+    Statement st(access.db(), "DELETE FROM reg_values WHERE key = ?1 AND fold = ?2");
+    st.bind(1, access.key()).bind(2, fold(valueName));
     if (!st.exec()) return kErrorBadDb;
-    if (sqlite3_changes(db) == 0) return kErrorFileNotFound;
-    return tx.commit() ? kErrorSuccess : kErrorBadDb;
+    if (sqlite3_changes(access.db()) == 0) return kErrorFileNotFound;
+    return access.commit() ? kErrorSuccess : kErrorBadDb;
 }
 
 QStringList RegistryRoutines::EnumRegistryKeys(quint32 root, const QString& keyPath) const {
     QStringList names;
-    const auto hive = hiveId(root);
-    const auto parts = splitPath(keyPath);
-    if (!hive || !parts) return names;
-    sqlite3* const db = sharedStore();
-    if (!db) return names;
-    Transaction tx(db, false);
-    qint64 key = 0;
-    if (!tx.ok() || findKey(db, *hive, *parts, &key) != Lookup::Found) return names;
-    Statement st(db, "SELECT name FROM reg_keys WHERE parent = ?1 ORDER BY fold, id");
-    st.bind(1, key);
+    const KeyAccess access(root, keyPath, false);
+    if (!access.found()) return names;
+    Statement st(access.db(), "SELECT name FROM reg_keys WHERE parent = ?1 ORDER BY fold, id");
+    st.bind(1, access.key());
     while (st.next())
         names.append(st.text(0));
     return names;
@@ -701,17 +699,11 @@ QStringList RegistryRoutines::EnumRegistryKeys(quint32 root, const QString& keyP
 QList<std::pair<QString, QVariant>> RegistryRoutines::EnumRegistryValues(quint32 root,
                                                                          const QString& keyPath) const {
     QList<std::pair<QString, QVariant>> values;
-    const auto hive = hiveId(root);
-    const auto parts = splitPath(keyPath);
-    if (!hive || !parts) return values;
-    sqlite3* const db = sharedStore();
-    if (!db) return values;
-    Transaction tx(db, false);
-    qint64 key = 0;
-    if (!tx.ok() || findKey(db, *hive, *parts, &key) != Lookup::Found) return values;
+    const KeyAccess access(root, keyPath, false);
+    if (!access.found()) return values;
     // In the order the values were first written.
-    Statement st(db, "SELECT name, type, data FROM reg_values WHERE key = ?1 ORDER BY id");
-    st.bind(1, key);
+    Statement st(access.db(), "SELECT name, type, data FROM reg_values WHERE key = ?1 ORDER BY id");
+    st.bind(1, access.key());
     while (st.next()) {
         StoredValue value{int(st.integer(1)), st.blob(2)};
         values.append({st.text(0), convertData(value, QVariant(), true)});

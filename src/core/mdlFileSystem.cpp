@@ -11,23 +11,21 @@
 
 namespace core {
 
-namespace {
-QLocale numberLocale() {
+QLocale SizeNumberLocale() {
     QLocale locale = services().locale();
     locale.setNumberOptions(QLocale::OmitGroupSeparator);
     return locale;
 }
-} // namespace
 
 QString FormatSizeNumber(double value) {
-    const QLocale locale = numberLocale();
+    const QLocale locale = SizeNumberLocale();
     if (value >= 100.0) return locale.toString(std::nearbyint(value), 'f', 0);
     if (value >= 10.0) return locale.toString(value, 'f', 1);
     return locale.toString(value, 'f', 2);
 }
 
 QString FormatFileSize(qint64 size) {
-    if (size <= 999) return numberLocale().toString(size) + QLatin1String(" bytes");
+    if (size <= 999) return SizeNumberLocale().toString(size) + QLatin1String(" bytes");
     static const char* const units[] = {"", " KB", " MB", " GB", " TB", " PB", " EB", " ZB", " YB"};
     const double v = double(size);
     int k = 1;

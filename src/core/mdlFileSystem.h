@@ -1,9 +1,14 @@
 // File sizes as text, deleting and probing files, temporary file names.
 #pragma once
 
+#include <QLocale>
 #include <QString>
 
 namespace core {
+
+// The user's locale for the numbers of sizes: its decimal separator, no
+// group separators.
+QLocale SizeNumberLocale();
 
 // Single files and tracks: "999 bytes" up to 999, then " KB", " MB", " GB",
 // " TB", " PB", " EB", " ZB" or " YB" (a unit is taken from 1000 upwards,

@@ -1,6 +1,7 @@
 #include "core/mdlFunctions.h"
 
 #include "core/AppPaths.h"
+#include "core/mdlFileSystem.h"
 #include "core/Services.h"
 
 #include <QCoreApplication>
@@ -94,14 +95,6 @@ const QString kIllegalNameBalloonText =
 
 // --- Sizes and durations ----------------------------------------------------
 
-namespace {
-QLocale numberLocale() {
-    QLocale locale = services().locale();
-    locale.setNumberOptions(QLocale::OmitGroupSeparator);
-    return locale;
-}
-} // namespace
-
 QString FormatByteSize(qint64 size) {
     if (size < 0) return QString();
     if (size == 0) return QStringLiteral("0");
@@ -113,7 +106,7 @@ QString FormatByteSize(qint64 size) {
         ++k;
     }
     const int decimals = v < 10.0 ? 2 : v < 100.0 ? 1 : 0;
-    return numberLocale().toString(v, 'f', decimals) + QLatin1String(units[k]);
+    return SizeNumberLocale().toString(v, 'f', decimals) + QLatin1String(units[k]);
 }
 
 QString SecondsToTime(qint64 seconds) {

@@ -71,7 +71,9 @@ void LoadPathHistory(QComboBox* combo) {
     if (combo->count() > 0) combo->setCurrentIndex(0);
 }
 
-void AddLogLine(const QString& message, QPlainTextEdit* log) {
+namespace {
+// Both kinds of log box: append at the end, caret after the new line.
+template <class LogBox> void appendLogLine(const QString& message, LogBox* log) {
     if (!log) return;
     QTextCursor cursor(log->document());
     cursor.movePosition(QTextCursor::End);
@@ -79,14 +81,14 @@ void AddLogLine(const QString& message, QPlainTextEdit* log) {
     log->moveCursor(QTextCursor::End);
     log->ensureCursorVisible();
 }
+} // namespace
+
+void AddLogLine(const QString& message, QPlainTextEdit* log) {
+    appendLogLine(message, log);
+}
 
 void AddLogLine(const QString& message, QTextEdit* log) {
-    if (!log) return;
-    QTextCursor cursor(log->document());
-    cursor.movePosition(QTextCursor::End);
-    cursor.insertText(FormatLogLine(message));
-    log->moveCursor(QTextCursor::End);
-    log->ensureCursorVisible();
+    appendLogLine(message, log);
 }
 
 } // namespace core

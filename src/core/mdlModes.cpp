@@ -1,7 +1,6 @@
 #include "core/mdlModes.h"
 
 #include <QCoreApplication>
-#include <QGuiApplication>
 
 namespace core {
 
@@ -84,11 +83,12 @@ void InitModes() {
     g_lAppShowTree = 1;
     g_sAppMainTool = kAppMainTool;
 
-    // The application title: what the desktop shows for the process and
-    // what a message box given no title of its own shows.
+    // The application title: the name the desktop shows for the process,
+    // with its version. Not set as the display name: on X11 and Wayland Qt
+    // appends that to every window caption that does not already end with it
+    // ("Options — Corvane 1.2"), and captions are the windows' own texts.
     QCoreApplication::setApplicationName(g_sProductName);
-    QCoreApplication::setApplicationVersion(g_sInsideVersion);
-    QGuiApplication::setApplicationDisplayName(g_sProductName + " " + g_sProductVersion);
+    QCoreApplication::setApplicationVersion(g_sProductVersion);
 }
 
 } // namespace core

@@ -6,7 +6,6 @@
 
 #include <cmath>
 
-
 namespace itemlists {
 
 namespace {

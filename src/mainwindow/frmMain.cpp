@@ -29,6 +29,7 @@
 #include "itemlists/TreeKeys.h"
 #include "mainwindow/mdlMenus.h"
 #include "settings/SettingsVariables.h"
+#include "settings/frmOptions.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -564,6 +565,9 @@ void frmMain::Form_Load() {
     RestoreWindowSize();
     Form_Resize();
     m_bLoaded = true;
+
+    if (frmOptions* options = frmOptions::instance())
+        connect(options, &frmOptions::settingsApplied, this, &frmMain::OptionsApplied);
 
     // The switches run once the event loop runs: after start-up has shown
     // the window or left it in the tray.
@@ -1120,6 +1124,23 @@ void frmMain::cStatusBar1_PanelClick(int index) {
 
 // ---------------------------------------------------------------------------
 // Tree, grid, timers
+
+void frmMain::OptionsApplied(bool listsFolderChanged) {
+    if (listsFolderChanged) {
+        m_cTree->setTree();
+        // The first list of the new folder is selected and loaded: selecting it alone
+        // would leave the old list's rows in the grid, to be saved into the new list.
+        cTreeViewNode first = cTreeView1->Nodes().Item(2);
+        if (!first.isNull()) {
+            first.setSelected(true);
+            cTreeView1_NodeClick(first);
+        }
+    }
+    SetAppView();
+    Form_Resize();
+    cGrid1->setHotTrack(settings::g_bDisplayGridHotTrack);
+    cGrid1->setGridLines(settings::g_bDisplayGridLine);
+}
 
 void frmMain::cTreeView1_NodeClick(cTreeViewNode node) {
     m_cTree->cTreeView1_NodeClick(node);

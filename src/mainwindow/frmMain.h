@@ -168,6 +168,9 @@ public slots:
     void cSysTray1_TrayClick(qint32 lButton);
     // The desktop session ends: the exit runs without the question and the window closes.
     void SessionEnding();
+    // The Options dialog stored new settings: the view is applied again and, for a new
+    // lists folder, the tree is rebuilt and its first list loaded.
+    void OptionsApplied(bool listsFolderChanged);
 
     // Toolbars, tool buttons and status panels.
     void tlbrTop_ButtonClick(int index);

@@ -301,6 +301,17 @@ private slots:
         QCOMPARE(m_grid->SelectedRow(), 2);
     }
 
+    void tagsOfAFileDoNotCarryOverToTheNext() {
+        // The wav has a title only; what the mp3 before it held must not show through.
+        svc().openAnswers.enqueue({m_mp3, m_wav});
+        m_lists->AddFilesCommand();
+        QCOMPARE(m_grid->Rows(), 2);
+        QCOMPARE(column(*m_grid, COL_TAG_TITLE), (QStringList{"Mp3 Title", "Wav Title"}));
+        for (const QString& key :
+             {COL_TAG_ARTIST, COL_TAG_ALBUM, COL_TAG_YEAR, COL_TAG_TRACK, COL_TAG_GEN, COL_TAG_COMMENT})
+            QCOMPARE(m_grid->CellText(2, m_grid->ColumnIndex(key)), QString());
+    }
+
     void rowsAreAppendedAfterExistingOnesDuplicatesIncluded() {
         svc().openAnswers.enqueue({m_mp3});
         m_lists->AddFilesCommand();

@@ -27,6 +27,8 @@
 #include <QMimeData>
 #include <QPointer>
 #include <QPushButton>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QSplitter>
 #include <QTimer>
 #include <QtEndian>
@@ -409,6 +411,33 @@ private slots:
         QCOMPARE(main->lblListName->text(), QString("A list"));
         QVERIFY(!main->picEmptyMsg->isVisibleTo(main));
         QCOMPARE(w.listFiles(), QStringList({"A list.flst", "B list.flst"}));
+    }
+
+    void optionsOkWithANewListsFolderLoadsItsFirstList() {
+        World w;
+        const QString wav = w.env.path("audio/tone.wav");
+        writeWav(wav);
+        writeList(settings::g_sItemsListDir + "Old.flst", {wav, wav});
+        const QString newFolder = w.env.home() + "/Other/";
+        QVERIFY(QDir().mkpath(newFolder));
+        writeList(newFolder + "New.flst", {wav});
+
+        auto* options = new frmOptions;
+        options->Form_Load();
+        settings::g_sItemsListDir = w.env.home() + "/Main/";
+        frmMain* main = w.load();
+        QCOMPARE(main->cGrid1->Rows(), 2);
+
+        options->txtToPath->setEditText(newFolder);
+        options->chkDisplayGridLine->setChecked(true);
+        options->cmdOk_Click();
+
+        // The new folder's first list is selected and its own rows are shown, so a
+        // later save cannot write the old list's rows into it.
+        QCOMPARE(w.selectedKey(), newFolder + "New.flst");
+        QCOMPARE(main->cGrid1->Rows(), 1);
+        QVERIFY(main->cGrid1->GridLines());
+        QVERIFY(QFile::exists(settings::g_sItemsListDir + "New.flst"));
     }
 
     void dropOnTheEmptyListPanelAddsTheFiles() {
