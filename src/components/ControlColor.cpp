@@ -7,7 +7,9 @@
 
 namespace components {
 
-QColor ColorFromLong(qint64 colour) { return core::TranslateColor(colour); }
+QColor ColorFromLong(qint64 colour) {
+    return core::TranslateColor(colour);
+}
 
 void ApplyBackColor(QWidget* widget, qint64 colour) {
     if (!widget) return;

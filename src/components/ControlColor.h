@@ -7,8 +7,8 @@ class QWidget;
 
 namespace components {
 
-// A colour number as the settings keep it (see core::TranslateColor): 0x00BBGGRR, or 0x800000NN for system colour NN
-// (taken from the application palette). Accepts the number whether it was read signed or not.
+// A colour number as the settings keep it (see core::TranslateColor): 0x00BBGGRR, or 0x800000NN for system
+// colour NN (taken from the application palette). Accepts the number whether it was read signed or not.
 QColor ColorFromLong(qint64 colour);
 
 // Fills the widget's background with the colour.

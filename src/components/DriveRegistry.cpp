@@ -315,7 +315,8 @@ QString DriveRegistry::localPath(const QString& drivePath) {
     }
     if (root.isEmpty()) return drivePath;
     QString rest = drivePath.mid(2);
-    while (rest.startsWith(QLatin1Char('/')) || rest.startsWith(QLatin1Char('\\'))) rest.remove(0, 1);
+    while (rest.startsWith(QLatin1Char('/')) || rest.startsWith(QLatin1Char('\\')))
+        rest.remove(0, 1);
     return rest.isEmpty() ? root : QDir(root).filePath(rest);
 }
 

@@ -214,4 +214,3 @@ void cImageList::LoadGridSet() {
     m_pictures[3] = audioPicture();
     if (QStyle* style = QApplication::style()) m_pictures[4] = style->standardIcon(QStyle::SP_FileIcon);
 }
-

@@ -7,7 +7,9 @@
 namespace core {
 
 namespace {
-QString envPath(const char* name) { return QDir::cleanPath(qEnvironmentVariable(name)); }
+QString envPath(const char* name) {
+    return QDir::cleanPath(qEnvironmentVariable(name));
+}
 } // namespace
 
 QString ConfigHome() {

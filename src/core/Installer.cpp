@@ -34,8 +34,9 @@ bool readSeed(const QString& path, QList<SeedKey>* keys) {
         if (line.isEmpty() || line.startsWith(QLatin1Char('#'))) continue;
         const qsizetype bar = line.indexOf(QLatin1Char('|'));
         const QString key = bar < 0 ? line : line.left(bar).trimmed();
-        auto it = std::find_if(keys->begin(), keys->end(),
-                               [&](const SeedKey& k) { return k.path.compare(key, Qt::CaseInsensitive) == 0; });
+        auto it = std::find_if(keys->begin(), keys->end(), [&](const SeedKey& k) {
+            return k.path.compare(key, Qt::CaseInsensitive) == 0;
+        });
         if (it == keys->end()) it = keys->insert(keys->end(), SeedKey{key, {}});
         if (bar < 0) continue;
         const QString assignment = line.mid(bar + 1);

@@ -5,13 +5,13 @@
 #include <QDBusConnection>
 #include <QDBusInterface>
 #include <QDBusReply>
+#include <QDebug>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QProcess>
 #include <QSoundEffect>
-#include <QDebug>
 
 namespace core {
 
@@ -52,7 +52,8 @@ int RealServices::msgBox(QWidget* owner, const QString& prompt, int style, const
         buttons = {{QMessageBox::Ok, vbOK}, {QMessageBox::Cancel, vbCancel}};
         break;
     case vbAbortRetryIgnore:
-        buttons = {{QMessageBox::Abort, vbAbort}, {QMessageBox::Retry, vbRetry}, {QMessageBox::Ignore, vbIgnore}};
+        buttons = {
+            {QMessageBox::Abort, vbAbort}, {QMessageBox::Retry, vbRetry}, {QMessageBox::Ignore, vbIgnore}};
         break;
     case vbYesNoCancel:
         buttons = {{QMessageBox::Yes, vbYes}, {QMessageBox::No, vbNo}, {QMessageBox::Cancel, vbCancel}};
@@ -67,7 +68,8 @@ int RealServices::msgBox(QWidget* owner, const QString& prompt, int style, const
         buttons = {{QMessageBox::Ok, vbOK}};
     }
     QMessageBox::StandardButtons set;
-    for (const B& b : buttons) set |= b.qt;
+    for (const B& b : buttons)
+        set |= b.qt;
     box.setStandardButtons(set);
     int def = (style & vbDefaultButton3) ? 2 : (style & vbDefaultButton2) ? 1 : 0;
     if (def < buttons.size()) box.setDefaultButton(buttons[def].qt);
@@ -88,7 +90,8 @@ std::optional<QString> RealServices::inputBox(QWidget* owner, const QString& pro
 
 QStringList RealServices::openFiles(const FileDialogRequest& r) {
     QString start = r.initialDir;
-    if (!r.defaultName.isEmpty()) start = r.initialDir.isEmpty() ? r.defaultName : r.initialDir + "/" + r.defaultName;
+    if (!r.defaultName.isEmpty())
+        start = r.initialDir.isEmpty() ? r.defaultName : r.initialDir + "/" + r.defaultName;
     if (r.multiSelect) return QFileDialog::getOpenFileNames(r.owner, r.title, start, r.filter);
     QString one = QFileDialog::getOpenFileName(r.owner, r.title, start, r.filter);
     return one.isEmpty() ? QStringList{} : QStringList{one};
@@ -113,7 +116,9 @@ std::optional<QColor> RealServices::chooseColor(QWidget* owner, const QColor& in
     return c;
 }
 
-bool RealServices::openUrl(const QUrl& url) { return QDesktopServices::openUrl(url); }
+bool RealServices::openUrl(const QUrl& url) {
+    return QDesktopServices::openUrl(url);
+}
 
 bool RealServices::startProgram(const QString& program, const QStringList& arguments) {
     return QProcess::startDetached(program, arguments);
@@ -150,7 +155,11 @@ bool RealServices::powerOff(QString* error) {
     return true;
 }
 
-QDateTime RealServices::now() { return QDateTime::currentDateTime(); }
-QLocale RealServices::locale() { return QLocale::system(); }
+QDateTime RealServices::now() {
+    return QDateTime::currentDateTime();
+}
+QLocale RealServices::locale() {
+    return QLocale::system();
+}
 
 } // namespace core

@@ -618,7 +618,11 @@ bool writeValue(quint32 root, const QString& keyPath, const QString& valueName, 
     Statement st(access.db(),
                  "INSERT INTO reg_values(key, name, fold, type, data) VALUES(?1, ?2, ?3, ?4, ?5)"
                  " ON CONFLICT(key, fold) DO UPDATE SET type = excluded.type, data = excluded.data");
-    st.bind(1, access.key()).bind(2, valueName).bind(3, fold(valueName)).bind(4, typeCode).bindBlob(5, *bytes);
+    st.bind(1, access.key())
+        .bind(2, valueName)
+        .bind(3, fold(valueName))
+        .bind(4, typeCode)
+        .bindBlob(5, *bytes);
     return st.exec() && access.commit();
 }
 

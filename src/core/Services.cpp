@@ -47,7 +47,9 @@ std::unique_ptr<Services>& slot() {
 
 } // namespace
 
-Services& services() { return *slot(); }
+Services& services() {
+    return *slot();
+}
 
 std::unique_ptr<Services> setServices(std::unique_ptr<Services> impl) {
     if (!impl) impl = std::make_unique<PassiveServices>();

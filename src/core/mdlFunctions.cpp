@@ -1,8 +1,8 @@
 #include "core/mdlFunctions.h"
 
 #include "core/AppPaths.h"
-#include "core/mdlFileSystem.h"
 #include "core/Services.h"
+#include "core/mdlFileSystem.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -6,7 +6,7 @@ namespace core {
 
 namespace {
 
-const char* const kSettingsRoot = "Software\\VB and VBA Program Settings";
+const char* const kSettingsRoot = "Software\\Program Settings";
 
 RegistryRoutines sectionKey(const QString& appName, const QString& section) {
     RegistryRoutines reg;

@@ -8,7 +8,7 @@
 namespace core {
 
 // The key that holds a section's values:
-// "Software\VB and VBA Program Settings\<appName>\<section>" under HKEY_CURRENT_USER.
+// "Software\Program Settings\<appName>\<section>" under HKEY_CURRENT_USER.
 QString SettingKeyPath(const QString& appName, const QString& section);
 
 // The stored text, or `defaultValue` when the value (or its key) is missing.

@@ -155,7 +155,7 @@ private slots:
 
         RegistryRoutines reg;
         reg.setHkey(HKEY_CURRENT_USER);
-        reg.setKeyRoot("Software\\VB and VBA Program Settings\\Corvane");
+        reg.setKeyRoot("Software\\Program Settings\\Corvane");
         reg.setSubkey("path");
         QCOMPARE(reg.GetRegistryValue(kLastPathKey).toString(), file);
 

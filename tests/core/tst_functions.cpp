@@ -1,12 +1,12 @@
 // Paths, names, sizes, durations, folders and documents.
 #include "TestEnv.h"
 
-#include "core/mdlFileSystem.h"
 #include "components/cBalloonTip.h"
+#include "core/mdlFileSystem.h"
 #include "core/mdlFunctions.h"
 
-#include <QLineEdit>
 #include <QLabel>
+#include <QLineEdit>
 #include <QtTest>
 
 #include <functional>

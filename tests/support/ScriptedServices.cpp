@@ -47,7 +47,9 @@ bool ScriptedServices::playSound(const QString& wavFile) {
     return true;
 }
 
-void ScriptedServices::stopSound() { ++soundStops; }
+void ScriptedServices::stopSound() {
+    ++soundStops;
+}
 
 bool ScriptedServices::powerOff(QString* error) {
     ++powerOffs;
@@ -55,8 +57,12 @@ bool ScriptedServices::powerOff(QString* error) {
     return powerOffResult;
 }
 
-QDateTime ScriptedServices::now() { return fixedNow.isValid() ? fixedNow : QDateTime::currentDateTime(); }
-QLocale ScriptedServices::locale() { return fixedLocale; }
+QDateTime ScriptedServices::now() {
+    return fixedNow.isValid() ? fixedNow : QDateTime::currentDateTime();
+}
+QLocale ScriptedServices::locale() {
+    return fixedLocale;
+}
 
 ScriptedServices& installScriptedServices() {
     auto impl = std::make_unique<ScriptedServices>();

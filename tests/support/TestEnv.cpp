@@ -25,11 +25,19 @@ TestEnv::TestEnv(bool seedRegistry) {
     if (seedRegistry) core::InstallFromSeed(false);
 }
 
-TestEnv::~TestEnv() { core::setServices(nullptr); }
+TestEnv::~TestEnv() {
+    core::setServices(nullptr);
+}
 
-QString TestEnv::home() const { return root() + "/home"; }
-QString TestEnv::registry() const { return root() + "/config/registry.db"; }
-QString TestEnv::drivesRoot() const { return root() + "/drives"; }
+QString TestEnv::home() const {
+    return root() + "/home";
+}
+QString TestEnv::registry() const {
+    return root() + "/config/registry.db";
+}
+QString TestEnv::drivesRoot() const {
+    return root() + "/drives";
+}
 
 QString TestEnv::addVirtualDrive(const QString& name) {
     QString folder = drivesRoot() + "/" + name;
