@@ -1309,8 +1309,18 @@ void frmMain::Form_Unload(bool& cancel) {
 }
 
 void frmMain::DoClearTheList() {
-    // Emptying the selected list and its file comes with the grid's item
-    // commands (Remove Item, Clear the List); until then the list stays.
+    const cTreeViewNode node = cTreeView1->SelectedItem();
+    if (node.isNull()) return;
+    const QString key = node.Key();
+    if (!IsMainNode(key) && !IsCDNode(key)) {
+        // The emptied list holds one line break. The records kept for files
+        // that could not be found go with the rest.
+        m_cTree->holder().DropKeptRecords();
+        core::WriteTextFile(QString(), key);
+    }
+    cGrid1->Clear();
+    cGrid1->setRedraw(true);
+    cTreeView1_NodeClick(node);
 }
 
 void frmMain::Form_Terminate() {

@@ -671,6 +671,30 @@ private slots:
         QCOMPARE(snapshot(drive), disc);
         QVERIFY(!lists.isEmpty() && !disc.isEmpty());
     }
+
+    void exitWithClearOnExitEmptiesTheSelectedList() {
+        World w;
+        const QString wav = w.env.path("audio/tone.wav");
+        writeWav(wav);
+        const QString songs = settings::g_sItemsListDir + "Songs.flst";
+        // One playable item and one whose file is gone: clearing drops both.
+        writeList(songs, {wav, w.env.root() + "/gone.wav"});
+        writeList(settings::g_sItemsListDir + "Zother.flst", {wav});
+        frmMain* main = w.load();
+        QCOMPARE(w.selectedKey(), songs);
+        QCOMPARE(main->cGrid1->Rows(), 1);
+        settings::g_bClearOnExit = true;
+
+        QVERIFY(main->close());
+        processDeletes();
+
+        QVERIFY(!w.main);
+        QFile file(songs);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), QByteArray("\r\n"));
+        // Only the selected list is emptied.
+        QVERIFY(QFileInfo(settings::g_sItemsListDir + "Zother.flst").size() > 2);
+    }
 };
 
 QTEST_MAIN(tst_mainwindow_load)
