@@ -14,6 +14,7 @@
 #include "settings/frmOptions.h"
 
 #include <QLabel>
+#include <QMetaObject>
 #include <memory>
 
 namespace core {
@@ -116,6 +117,9 @@ bool StartApplication(const QString& commandLine) {
     } else {
         main->show();
     }
+    // The start switches run once, from the event loop: the window is shown
+    // (or in the tray) by then.
+    QMetaObject::invokeMethod(main, "RunCommandLineSwitches", Qt::QueuedConnection);
     return true;
 }
 

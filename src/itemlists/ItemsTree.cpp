@@ -242,29 +242,49 @@ void ItemsTree::cTreeView1_AfterLabelEdit(cTreeViewNode node, const QString& new
         return;
     }
 
-    const QString newPath = core::GetFolderPath(key) + newText + kItemsListExt;
-    if (PathExistsIgnoringCase(newPath)) {
+    QString error;
+    switch (RenameListFile(node, newText, &error)) {
+    case ListRename::Exists:
         ShowMessage(m_owner,
                     QStringLiteral("The Items List '") + newText +
                         QStringLiteral("' already exists. Please select a different name."),
                     core::vbInformation);
         RestartLabelEdit(node, cancel);
         return;
+    case ListRename::Failed:
+        ShowMessage(m_owner, error + QString(28, QLatin1Char(' ')), core::vbInformation);
+        *cancel = true;
+        return;
+    case ListRename::Renamed:
+        break;
     }
+    if (m_link.SetListName) m_link.SetListName(newText);
+    cTreeView1_NodeClick(node);
+}
+
+ItemsTree::ListRename ItemsTree::RenameListFile(cTreeViewNode node, const QString& newName, QString* error) {
+    const QString key = node.Key();
+    const QString newPath = core::GetFolderPath(key) + newName + kItemsListExt;
+    if (PathExistsIgnoringCase(newPath) || !m_tree.Nodes().Item(newPath).isNull()) return ListRename::Exists;
 
     QFile file(key);
     if (!file.rename(newPath)) {
-        ShowMessage(m_owner,
-                    file.errorString() + QStringLiteral(" (") + QString::number(file.error()) +
-                        QStringLiteral(").") + QString(28, QLatin1Char(' ')),
-                    core::vbInformation);
-        *cancel = true;
-        return;
+        if (error)
+            *error = file.errorString() + QStringLiteral(" (") + QString::number(file.error()) +
+                     QStringLiteral(").");
+        return ListRename::Failed;
     }
-    if (m_link.SetListName) m_link.SetListName(newText);
     node.setKey(newPath);
-    node.setText(newText);
-    cTreeView1_NodeClick(node);
+    node.setText(newName);
+    // The records the grid does not show belong to the renamed file now; the
+    // next save writes them back there.
+    if (m_holder.Holds(key)) {
+        const QList<KeptRecord> kept = m_holder.KeptRecords();
+        m_holder.Reset(newPath);
+        for (const KeptRecord& record : kept)
+            m_holder.Keep(record.anchor, record.text);
+    }
+    return ListRename::Renamed;
 }
 
 void ItemsTree::DisplayGridInfoStatusBar() {
@@ -273,14 +293,15 @@ void ItemsTree::DisplayGridInfoStatusBar() {
     if (m_link.PanelText) m_link.PanelText(QStringLiteral("Items List Properties"), text);
 }
 
-void ItemsTree::OpenDestFolder(const QString& path) {
+void ItemsTree::OpenDestFolder(const QString& path, QWidget* owner) {
+    QWidget* const parent = owner ? owner : m_owner.data();
     QString folder = path;
     // The commands pass the selected node's key: a root or a list stands for
     // the lists folder, a CD node for its drive.
     if (folder.startsWith(kItemsListsRootPrefix)) {
         folder = folder.mid(kItemsListsRootPrefix.size());
     } else if (IsCDNode(folder)) {
-        core::ShellOpen(m_owner, GetCDNameNode(folder) + '/');
+        core::ShellOpen(parent, GetCDNameNode(folder) + '/');
         return;
     } else if (IsMainNode(folder) || folder.isEmpty()) {
         return;
@@ -293,13 +314,12 @@ void ItemsTree::OpenDestFolder(const QString& path) {
         const QString prompt = QStringLiteral("The folder ") + folder + QStringLiteral(" does not exist.") +
                                QString(44, QLatin1Char(' ')) + QStringLiteral("\r\n\r\n") +
                                QStringLiteral("Would you like to create it?");
-        if (ShowMessage(m_owner, prompt, core::vbYesNo | core::vbInformation) != core::vbYes) return;
+        if (ShowMessage(parent, prompt, core::vbYesNo | core::vbInformation) != core::vbYes) return;
         if (core::CreateFolderTree(folder) != 0)
-            ShowMessage(m_owner,
-                        QStringLiteral("The path: ") + folder + QStringLiteral(" cannot be created."),
+            ShowMessage(parent, QStringLiteral("The path: ") + folder + QStringLiteral(" cannot be created."),
                         core::vbOKOnly);
     }
-    core::ShellOpen(m_owner, folder);
+    core::ShellOpen(parent, folder);
 }
 
 void ItemsTree::RemoveItemsList() {

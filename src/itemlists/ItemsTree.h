@@ -69,8 +69,19 @@ public:
     // The list summary in the status panel "Items List Properties".
     void DisplayGridInfoStatusBar();
     // Opens the folder in the desktop's file manager, offering to create it first.
-    // A path naming an existing file opens the file's folder.
-    void OpenDestFolder(const QString& path);
+    // A path naming an existing file opens the file's folder. `owner` owns the
+    // prompts (the main window when null).
+    void OpenDestFolder(const QString& path, QWidget* owner = nullptr);
+
+    // Outcome of RenameListFile.
+    enum class ListRename { Renamed, Exists, Failed };
+    // Gives the list of `node` the name `newName`: its file is renamed to
+    // newName + ".flst" in the same folder, the node takes the new key and text,
+    // and the records held back for that list follow it. Exists: a file or
+    // folder of that name is there already (letter case aside) or another node
+    // has that key; nothing changed. Failed: the rename failed, `error` gets its
+    // description; nothing changed. The name's own checks are the caller's.
+    ListRename RenameListFile(cTreeViewNode node, const QString& newName, QString* error = nullptr);
     // Removes the selected list and its file (asking first when it holds
     // items); the last list is never removed.
     void RemoveItemsList();

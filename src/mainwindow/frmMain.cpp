@@ -24,10 +24,19 @@
 #include "core/mdlOnTop.h"
 #include "core/mdlSetFormIcon32.h"
 #include "itemlists/HandOver.h"
+#include "itemlists/ItemRows.h"
 #include "itemlists/ItemsGrid.h"
+#include "itemlists/ItemsListFile.h"
 #include "itemlists/ItemsTree.h"
+#include "itemlists/RowOps.h"
 #include "itemlists/TreeKeys.h"
+#include "itemlists/frmItem.h"
 #include "mainwindow/mdlMenus.h"
+#include "itemlists/AudioCDSource.h"
+#include "core/frmAbout.h"
+#include "core/frmNotes.h"
+#include "core/frmFileCopy.h"
+#include "core/mdlCommDialog.h"
 #include "settings/SettingsVariables.h"
 #include "settings/frmOptions.h"
 
@@ -382,7 +391,9 @@ QWidget* frmMain::BuildListPane() {
     cGrid1->setObjectName("cGrid1");
     connect(cGrid1, &cGrid::OLEDragDrop, this, &frmMain::cGrid1_OLEDragDrop);
     // A grid whose drawing was left off (an empty list) is drawn again once it shows.
-    connect(cGrid1, &cGrid::RedrawNeeded, this, [this] { cGrid1->setRedraw(true); });
+    connect(cGrid1, &cGrid::RedrawNeeded, this, &frmMain::cGrid1_RedrawNeeded);
+    connect(cGrid1, &cGrid::MouseUp, this, &frmMain::cGrid1_MouseUp);
+    connect(cGrid1, &cGrid::DblClick, this, &frmMain::cGrid1_DblClick);
     gridLayout->addWidget(cGrid1, 1);
 
     // The empty-list panel lies over the grid (outside the layout); files
@@ -478,8 +489,7 @@ void frmMain::LinkItemsTree() {
         else
             tmrCDs->stop();
     };
-    // The preview player joins this window later: until then nothing plays.
-    link.IsPlaying = [] { return false; };
+    // IsPlaying stays empty (nothing plays) until the preview player joins this window.
     link.StopPlay = [this] {
         tlbrRecorder_ButtonClick(tlbrRecorder ? tlbrRecorder->ButtonIndex("Stop") : 0);
     };
@@ -501,8 +511,15 @@ void frmMain::LinkItemsTree() {
             unsetCursor();
     };
     link.GetFileInfoToGridInfo = [this] { GetFileInfoToGridInfo(); };
-    // The Items List Properties window and the audio-CD loader come later;
-    // while these stay empty the command and a CD node do nothing more.
+    // The Items List Properties window comes later; while it stays empty the
+    // command does nothing more.
+
+    m_cCDs = new itemlists::AudioCDSource(*m_cTree, *cTreeView1, *cGrid1, *cAudioCDRipper1, this, this);
+    m_cCDs->setObjectName("m_cCDs");
+    m_cCDs->RunFreeDB = [this] { RunCommand("FreeDB"); };
+    connect(cAudioCDRipper1, &components::cAudioCDRipper::Error, m_cCDs,
+            &itemlists::AudioCDSource::cAudioCDRipper1_RipError);
+    link.LoadAudioCD = [this](const QString& sDrive) { m_cCDs->LoadAudioCD(sDrive); };
 }
 
 // ---------------------------------------------------------------------------
@@ -568,10 +585,6 @@ void frmMain::Form_Load() {
 
     if (frmOptions* options = frmOptions::instance())
         connect(options, &frmOptions::settingsApplied, this, &frmMain::OptionsApplied);
-
-    // The switches run once the event loop runs: after start-up has shown
-    // the window or left it in the tray.
-    QTimer::singleShot(0, this, &frmMain::RunCommandLineSwitches);
 
     // A picture of the window on request, for checking its look without a screen.
     const QString shot = qEnvironmentVariable("CORVANE_SCREENSHOT");
@@ -987,9 +1000,26 @@ void frmMain::m_cMenu_Click(int index) {
         CmdOpenDestinationFolder();
     } else if (key == QLatin1String("MarkUnmark All")) {
         CmdMarkUnmarkAll();
+    } else if (key == QLatin1String("Move Up") || key == QLatin1String("Move Down") ||
+               key == QLatin1String("Move To First") || key == QLatin1String("Move To Last")) {
+        CmdMove(key);
+    } else if (key == QLatin1String("Rename Item")) {
+        CmdRenameItem();
+    } else if (key == QLatin1String("Remove Item")) {
+        CmdRemove(QStringLiteral("Item"));
+    } else if (key == QLatin1String("Clear the List")) {
+        CmdRemove(QStringLiteral("All"));
     } else if (key == QLatin1String("Exit") || key == QLatin1String("RC Exit")) {
         // The exit may ask and be cancelled.
         close();
+    } else if (key == QLatin1String("About")) {
+        core::SetWindowOnTop(this, false);
+        core::ShowAbout(this);
+    } else if (key == QLatin1String("Notes")) {
+        core::SetWindowOnTop(this, false);
+        core::ShowNotes();
+    } else if (key == QLatin1String("Save As")) {
+        CmdSaveAs();
     } else if (key == QLatin1String("Support")) {
         core::ShellOpen(this, core::g_sSupportURL);
     } else if (key == QLatin1String("RC Open")) {
@@ -1003,6 +1033,25 @@ void frmMain::CmdAddFiles() {
     const QString selected = SelectedKey();
     m_cTree->AddFilesCommand();
     if (!IsCDNode(selected) && !IsMainNode(selected)) activateWindow();
+}
+
+void frmMain::CmdSaveAs() {
+    if (IsCDNode(SelectedKey())) {
+        core::services().msgBox(this, QStringLiteral("Nothing to save.") + QString(20, QLatin1Char(' ')),
+                                core::vbInformation, core::g_sProductName);
+        return;
+    }
+    const qint32 row = cGrid1->SelectedRow();
+    if (cGrid1->Rows() < 1 || row < 1) return;
+    const QString ext = core::GetExtension(cGrid1->CellText(row, cGrid1->ColumnIndex("Item Name")));
+    core::g_tOpenFileName.lpstrFilter = "Audio Files (*." + ext + ")" + QChar(0) + "*." + ext;
+    core::g_tOpenFileName.lpstrTitle = "Save As";
+    core::g_tOpenFileName.lpstrDefExt = ext;
+    const core::tFileDialogResult result = core::ShowSaveDialog(this, QString(), -1);
+    if (result.bCancelled || result.sFiles.size() < 2) return;
+    // The item's own file is the source (the list's key joined with the item's
+    // name names no file).
+    core::ShowFileCopy(this, cGrid1->CellText(row, cGrid1->ColumnIndex("COL_FILE")), result.sFiles[1]);
 }
 
 void frmMain::CmdNewItemsList() {
@@ -1033,7 +1082,184 @@ void frmMain::CmdOpenDestinationFolder() {
 }
 
 void frmMain::CmdMarkUnmarkAll() {
-    // Marking every row belongs to the grid's item commands, which are not here yet.
+    MarkAllItems(!itemlists::IsAnyItemMarked(*cGrid1));
+}
+
+void frmMain::CmdMove(const QString& key) {
+    // The edges (first row up, last row down) and an empty grid move nothing.
+    const qint32 lMove = itemlists::MoveOffset(key, cGrid1->SelectedRow(), cGrid1->Rows());
+    if (lMove == 0) return;
+    ReplaceRow(lMove);
+    m_cTree->SaveGridToFile();
+}
+
+void frmMain::CmdRenameItem() {
+    if (cGrid1->Rows() < 1) return;
+    LeaveOnTop();
+    cGrid1_DblClick(cGrid1->SelectedRow(), cGrid1->SelectedCol());
+}
+
+void frmMain::CmdRemove(const QString& pending) {
+    // The removal runs from the timer, after the menu's click has returned.
+    if (pending == QLatin1String("Item") && IsCDNode(SelectedKey())) {
+        core::services().msgBox(this, QStringLiteral("Cannot remove items from Audio CD.") + QString(20, ' '),
+                                core::vbInformation, core::g_sProductName);
+        return;
+    }
+    if (cGrid1->Rows() < 1) return;
+    m_sPendingRemove = pending;
+    tmrRemove->start();
+}
+
+// ---------------------------------------------------------------------------
+// Row operations
+
+bool frmMain::IsPlaying() const {
+    const itemlists::MainWindowLink& link = m_cTree->link();
+    return link.IsPlaying && link.IsPlaying();
+}
+
+void frmMain::PressStop() {
+    tlbrRecorder_ButtonClick(tlbrRecorder->ButtonIndex("Stop"));
+}
+
+void frmMain::cGrid1_MouseUp(qint32 Button, qint32 Shift, double X, double Y) {
+    Q_UNUSED(Shift);
+    if (Button == 2 && cGrid1->Rows() >= 1) {
+        const qint32 x = static_cast<qint32>(std::lround(X));
+        const qint32 y = static_cast<qint32>(std::lround(Y));
+        const QPoint origin = cGrid1->mapTo(this, QPoint(0, 0));
+        qint32 result = 0;
+        m_cMenu->ShowPopupMenuEx(origin.x() + x, origin.y() + y, x, y, 0, 0, -1,
+                                 m_cMenu->IndexForKey("MarkUnmark All"), result);
+        return;
+    }
+    if (X > 300) return;
+    // The preview player takes the selected row; it joins this window later.
+    const qint32 row = cGrid1->SelectedRow();
+    if (row < 1 || row > cGrid1->Rows()) return;
+    const qint32 typeCol = cGrid1->ColumnIndex(itemlists::COL_TYPE);
+    // A data track is neither marked nor unmarked by a click.
+    if (cGrid1->CellIcon(row, typeCol) == itemlists::GetTypeIcon("Data")) return;
+    if (cGrid1->SelectedCol() == 1) {
+        const qint32 mark = cGrid1->CellIcon(row, 1) == itemlists::ICON_MARKED ? itemlists::ICON_UNMARKED
+                                                                               : itemlists::ICON_MARKED;
+        cGrid1->setCellIcon(row, 1, mark);
+        m_cTree->SaveGridToFile();
+    }
+}
+
+void frmMain::cGrid1_DblClick(qint32 lRow, qint32 lCol) {
+    Q_UNUSED(lCol);
+    itemlists::cGrid1_DblClick(*cGrid1, lRow, *m_cTree, imgMenu, this);
+}
+
+void frmMain::cGrid1_RedrawNeeded() {
+    cGrid1->setRedraw(true);
+}
+
+void frmMain::MarkAllItems(bool bMark) {
+    // Every row, data tracks included.
+    const qint32 value = bMark ? itemlists::ICON_MARKED : itemlists::ICON_UNMARKED;
+    const qint32 incCol = cGrid1->ColumnIndex(itemlists::COL_INC);
+    cGrid1->setRedraw(false);
+    for (qint32 row = 1; row <= cGrid1->Rows(); ++row)
+        cGrid1->setCellIcon(row, incCol, value);
+    cGrid1->setRedraw(true);
+    m_cTree->SaveGridToFile();
+}
+
+void frmMain::ReplaceRow(qint32 lMove) {
+    const qint32 s = cGrid1->SelectedRow();
+    const qint32 t = s + lMove;
+    cGrid1->setRedraw(false);
+    // Only texts and the mark move; the type icon and the fonts stay in place.
+    for (qint32 j = 2; j <= cGrid1->Columns(); ++j) {
+        const QString kept = cGrid1->CellText(t, j);
+        cGrid1->setCellText(t, j, cGrid1->CellText(s, j));
+        cGrid1->setCellText(s, j, kept);
+    }
+    const qint32 keptMark = cGrid1->CellIcon(t, 1);
+    cGrid1->setCellIcon(t, 1, cGrid1->CellIcon(s, 1));
+    cGrid1->setCellIcon(s, 1, keptMark);
+    cGrid1->setSelectedRow(t);
+    cGrid1->setRedraw(true);
+}
+
+void frmMain::RemoveSelectedItems() {
+    if (IsPlaying()) {
+        PressStop();
+        SetRowUnBold();
+    }
+    if (settings::g_bDisplayMSGWhenErase) {
+        const qint32 row = cGrid1->SelectedRow();
+        const QString name = cGrid1->CellText(row, cGrid1->ColumnIndex(itemlists::COL_ITEM_NAME));
+        const QString prompt = "This operation will erase the " + name + " under the '" +
+                               cTreeView1->SelectedItem().Text() + "'.\n\nContinue?";
+        if (core::services().msgBox(this, prompt, core::vbInformation | core::vbYesNo,
+                                    core::g_sProductName) != core::vbYes)
+            return;
+    }
+    cGrid1->setRedraw(false);
+    if (cGrid1->Rows() > 0) {
+        // The selection is read before any row goes: the grid moves its
+        // selection onto a neighbour when a selected row is removed, and that
+        // row must not be taken for one the user chose.
+        const qint32 count = cGrid1->Rows();
+        QList<qint32> removed;
+        for (qint32 i = 1; i <= count; ++i)
+            if (cGrid1->Cell(i, 1).Selected()) removed.append(i);
+        for (qint32 r = 0; r < removed.size(); ++r)
+            cGrid1->RemoveRow(removed[r] - r);
+        // The records held back for missing files stay, at their places
+        // among the rows that remain.
+        itemlists::KeepRecordsAfterRemoval(m_cTree->holder(), removed);
+        // The selection shows on a row that still exists; rows that remain
+        // are never cleared away for want of a selection.
+        const qint32 rows = cGrid1->Rows();
+        if (rows < 1) {
+            cGrid1->Clear();
+        } else {
+            qint32 selected = cGrid1->SelectedRow();
+            if (selected < 1) selected = removed.isEmpty() ? 1 : removed.first();
+            cGrid1->setSelectedRow(qBound(1, selected, rows));
+        }
+    }
+    m_cTree->SaveGridToFile();
+    m_cTree->DisplayGridInfoStatusBar();
+    cGrid1->setRedraw(true);
+    if (m_cTree->link().EmptyPanel) m_cTree->link().EmptyPanel(cGrid1->Rows() < 1, QString());
+}
+
+void frmMain::ClearTheList() {
+    if (cGrid1->Rows() < 1) return;
+    if (IsPlaying()) {
+        PressStop();
+        SetRowUnBold();
+        // A player that does not stop keeps the list.
+        if (IsPlaying()) return;
+    }
+    const QString prompt = "This operation will erase all the items under the '" +
+                           cTreeView1->SelectedItem().Text() + "' list.\n\nAre you sure?";
+    if (core::services().msgBox(this, prompt, core::vbExclamation | core::vbYesNo, core::g_sProductName) ==
+        core::vbYes)
+        DoClearTheList();
+}
+
+void frmMain::SetRowBold(qint32 lRow, bool bBold) {
+    QFont font("Tahoma", 8);
+    font.setBold(bBold);
+    for (qint32 col = 1; col <= cGrid1->Columns(); ++col)
+        cGrid1->setCellFont(lRow, col, font);
+}
+
+void frmMain::SetRowUnBold() {
+    const QFont font("Tahoma", 8);
+    cGrid1->setRedraw(false);
+    for (qint32 row = 1; row <= cGrid1->Rows(); ++row)
+        for (qint32 col = 1; col <= cGrid1->Columns(); ++col)
+            cGrid1->setCellFont(row, col, font);
+    cGrid1->setRedraw(true);
 }
 
 // ---------------------------------------------------------------------------
@@ -1160,27 +1386,20 @@ void frmMain::cGrid1_OLEDragDrop(const QStringList& files, qint32 effect, qint32
     Q_UNUSED(y);
 }
 
-void frmMain::tmrCDs_Timer() {}
+void frmMain::tmrCDs_Timer() {
+    m_cCDs->tmrCDs_Timer();
+}
 
 void frmMain::tmrRemove_Timer() {
     tmrRemove->stop();
+    if (m_sPendingRemove == QLatin1String("All"))
+        ClearTheList();
+    else if (m_sPendingRemove == QLatin1String("Item"))
+        RemoveSelectedItems();
 }
 
 void frmMain::SelectFirstAudioCD() {
-    const cTreeViewNode cdsRoot = itemlists::g_cAudioCDsNode;
-    if (!cdsRoot) return;
-    const cTreeViewNodes drives = cdsRoot.Children();
-    for (qint32 n = 1; n <= drives.Count(); ++n) {
-        const cTreeViewNode node = drives.Item(n);
-        // The node's drive by its letter; by its place when the letter is unknown.
-        qint32 drive = components::DriveRegistry::instance().indexOf(itemlists::GetCDNameNode(node.Key()));
-        if (drive < 0) drive = n - 1;
-        if (!cAudioCDRipper1->SelectDevice(drive)) continue;
-        if (cAudioCDRipper1->IsAudioCD() && cAudioCDRipper1->TrackCount() >= 1) {
-            cTreeView1_NodeClick(node);
-            return;
-        }
-    }
+    m_cCDs->SelectFirstAudioCD();
 }
 
 // ---------------------------------------------------------------------------

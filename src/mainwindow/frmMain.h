@@ -40,6 +40,7 @@ class RegistryRoutines;
 }
 
 namespace itemlists {
+class AudioCDSource;
 class ItemsTree;
 }
 
@@ -80,6 +81,16 @@ public:
 
     // Runs a command by its key (toolbars, panels, tool buttons, start-up).
     void RunCommand(const QString& key);
+
+    // Swaps the texts and marks of the selected row with the row lMove rows
+    // away and selects that row. Checks no bounds and saves nothing.
+    void ReplaceRow(qint32 lMove);
+    // Empties the selected list and its file without asking (the records held
+    // back for missing files go too), then loads the node again.
+    void DoClearTheList();
+    // The playing row in bold (or not); SetRowUnBold takes the bold off every row.
+    void SetRowBold(qint32 lRow, bool bBold);
+    void SetRowUnBold();
 
     // True while the window is hidden in the tray.
     bool m_bInTray = false;
@@ -157,6 +168,8 @@ public:
     // The tree of items lists and CD drives over cTreeView1 and cGrid1: the
     // lists, their files and adding files to them.
     itemlists::ItemsTree* m_cTree = nullptr;
+    // The audio CDs as item sources: track rows and the CD poll.
+    itemlists::AudioCDSource* m_cCDs = nullptr;
 
     // The command menus; every command is the key of one of its items.
     cPopupMenu* m_cMenu = nullptr;
@@ -189,11 +202,21 @@ public slots:
                             double y);
     void tmrCDs_Timer();
     void tmrRemove_Timer();
+    // Right button: the items context menu; a click in the mark column flips the mark.
+    void cGrid1_MouseUp(qint32 Button, qint32 Shift, double X, double Y);
+    // Opens the Item Properties window on the selected row (refused for a data track).
+    void cGrid1_DblClick(qint32 lRow, qint32 lCol);
+    void cGrid1_RedrawNeeded();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+
+private slots:
+    // The start switches "-addfiles" and "-addaudiocd". Start-up queues it once,
+    // after it has shown the window or left it in the tray.
+    void RunCommandLineSwitches();
 
 private:
     void BuildControls();
@@ -211,7 +234,6 @@ private:
     void AttachWithBackground(cToolbarHost* host, cToolbar* toolbar);
     void SelectFirstNode();
     void RestoreWindowSize();
-    void RunCommandLineSwitches();
     void ShowPopupUnder(cToolbar* toolbar, int buttonIndex, const QString& itemKey);
     void PlaceEmptyMessage();
     // Sizes the window so that its outer size (frame included) is `outer` pixels.
@@ -227,10 +249,17 @@ private:
     void CmdNewItemsList();
     void CmdRemoveItemsList();
     void CmdItemsListProperties();
+    void CmdSaveAs();
     void CmdOpenDestinationFolder();
     void CmdMarkUnmarkAll();
-    // Empties the selected list and its file (the exit's clear-on-exit step).
-    void DoClearTheList();
+    void CmdMove(const QString& key);
+    void CmdRenameItem();
+    void CmdRemove(const QString& pending);
+    void MarkAllItems(bool bMark);
+    void RemoveSelectedItems();
+    void ClearTheList();
+    bool IsPlaying() const;
+    void PressStop();
 
     std::unique_ptr<core::RegistryRoutines> m_reg;
     // The outer size asked for before the window manager told the frame's size.

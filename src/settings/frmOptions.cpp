@@ -6,12 +6,16 @@
 #include "core/AppPaths.h"
 #include "core/RegistryRoutines.h"
 #include "core/Services.h"
+#include "core/mdlCommDialog.h"
 #include "core/mdlFunctions.h"
 #include "core/mdlModes.h"
 #include "core/mdlRunOnStart.h"
 #include "core/mdlSetFormIcon32.h"
 #include "core/mdlSupportedDestination.h"
+#include "itemlists/Templates.h"
 #include "settings/SettingsVariables.h"
+#include "settings/frmAudioProp.h"
+#include "settings/frmProgParameters.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -22,6 +26,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -120,7 +125,10 @@ frmOptions::frmOptions(QWidget* parent) : QDialog(parent) {
     setObjectName("frmOptions");
     setWindowTitle("Options");
     s_instance = this;
+    openAudioFormat = settings::ShowAudioFormatAtTab;
+    openProgParameters = settings::ShowProgParametersAtSection;
     BuildControls();
+    ConnectHandlers();
 }
 
 frmOptions::~frmOptions() {
@@ -461,6 +469,10 @@ void frmOptions::Form_Load() {
     GetOptions();
 
     cTreeView1_NodeClick(cTreeView1->Nodes().Item(1));
+
+    CheckPlaySoundEna();
+    CheckNoticeAppEna();
+    CheckCopyID3FromSourceEna();
 }
 
 void frmOptions::ApplyTheme() {
@@ -759,3 +771,210 @@ void frmOptions::closeEvent(QCloseEvent* event) {
     // A test sound must not outlive the dialog.
     core::services().stopSound();
 }
+
+// --- Handlers of the pages ----------------------------------------------------
+
+void frmOptions::ConnectHandlers() {
+    // A value set in code (GetOptions) must move the enabled states too, so
+    // the rules follow every change of the boxes, not only clicks.
+    connect(chkPlaySound, &QCheckBox::stateChanged, this, &frmOptions::chkPlaySound_Click);
+    connect(chkNoticeApp, &QCheckBox::stateChanged, this, &frmOptions::chkNoticeApp_Click);
+    connect(chkCopyID3FromSource, &QCheckBox::stateChanged, this, &frmOptions::chkCopyID3FromSource_Click);
+
+    connect(cmdAddSound, &QPushButton::clicked, this, &frmOptions::cmdAddSound_Click);
+    connect(cmdTestSound, &QPushButton::clicked, this, &frmOptions::cmdTestSound_Click);
+    connect(cmdTestApp, &QPushButton::clicked, this, &frmOptions::cmdTestApp_Click);
+    connect(cmdEditTargetFormat, &QPushButton::clicked, this, &frmOptions::cmdEditTargetFormat_Click);
+    connect(cmdSelectPath, &QPushButton::clicked, this, &frmOptions::cmdSelectPath_Click);
+
+    connect(lblOpenDestinationDestinationFolder, &QLabel::linkActivated, this,
+            &frmOptions::lblOpenDestinationDestinationFolder_Click);
+    connect(lblParameters, &QLabel::linkActivated, this, &frmOptions::lblParameters_Click);
+    connect(lblNoticParameters, &QLabel::linkActivated, this, &frmOptions::lblNoticParameters_Click);
+    connect(lblID3TagParameters, &QLabel::linkActivated, this, &frmOptions::lblID3TagParameters_Click);
+    connect(lblMoreAdvancedOptions, &QLabel::linkActivated, this, &frmOptions::lblMoreAdvancedOptions_Click);
+
+    picColor->installEventFilter(this);
+    picTextColor->installEventFilter(this);
+}
+
+bool frmOptions::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        if (watched == picColor) {
+            picColor_Click();
+            return true;
+        }
+        if (watched == picTextColor) {
+            picTextColor_Click();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void frmOptions::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    Form_Resize();
+}
+
+void frmOptions::Form_Resize() {
+    // A hidden or disabled button simply does not take the focus.
+    cmdOk->setFocus();
+}
+
+void frmOptions::CheckPlaySoundEna() {
+    const bool on = CheckValue(chkPlaySound) == 1;
+    for (QWidget* widget : std::initializer_list<QWidget*>{txtPlayAtEnd, cmdAddSound, cmdTestSound})
+        widget->setEnabled(on);
+}
+
+void frmOptions::CheckNoticeAppEna() {
+    const bool on = CheckValue(chkNoticeApp) == 1;
+    txtAppNotice->setEnabled(on);
+    cmdTestApp->setEnabled(on);
+}
+
+void frmOptions::CheckCopyID3FromSourceEna() {
+    // Tags copied from the source file leave the default fields unused (but kept).
+    const bool fieldsOn = CheckValue(chkCopyID3FromSource) != 1;
+    for (QWidget* widget : std::initializer_list<QWidget*>{
+             lblTagArtist, lblTagSong, lblTagAlbum, lblTagGenre, lblTagTrack, lblTagYear, lblTagComment,
+             txtTagArtist, txtTagSong, txtTagAlbum, txtTagGenre, txtTagTrack, txtTagYear, txtTagComment})
+        widget->setEnabled(fieldsOn);
+}
+
+void frmOptions::chkPlaySound_Click() {
+    CheckPlaySoundEna();
+}
+
+void frmOptions::chkNoticeApp_Click() {
+    CheckNoticeAppEna();
+}
+
+void frmOptions::chkCopyID3FromSource_Click() {
+    CheckCopyID3FromSourceEna();
+}
+
+void frmOptions::cmdAddSound_Click() {
+    core::g_tOpenFileName.lpstrTitle = QStringLiteral("Select files");
+    const QChar nul(u'\0');
+    core::g_tOpenFileName.lpstrFilter = QStringLiteral("media files (*.wav; *.mp3)") + nul +
+                                        QStringLiteral("*.wav; *.mp3") + nul + QStringLiteral("mp3 (*.mp3)") +
+                                        nul + QStringLiteral("*.mp3") + nul + QStringLiteral("wav (*.wav)") +
+                                        nul + QStringLiteral("*.wav") + nul;
+    const core::tFileDialogResult result = core::ShowOpenDialog(this, core::kCentreOnOwner);
+    if (result.bCancelled || result.iCount < 1 || result.sFiles.size() < 2 || result.sFiles[1].isEmpty())
+        return;
+    // The folder may be the root, which already ends with "/".
+    SetPlayAtEnd(WithClosingSlash(result.sDirectory) + result.sFiles[1]);
+}
+
+void frmOptions::cmdTestSound_Click() {
+    const QString sound = txtPlayAtEnd->property("Tag").toString();
+    if (!sound.isEmpty()) core::services().playSound(sound);
+}
+
+QString frmOptions::TestAppCommandLine() const {
+    // The template runs as typed: its end-of-job tokens are only filled in
+    // when a job really ends.
+    return txtAppNotice->toPlainText();
+}
+
+void frmOptions::cmdTestApp_Click() {
+    // Split and started as the end-of-job step does, without file values: the words as typed.
+    itemlists::StartProgramCall(itemlists::BuildNoticAppCall(TestAppCommandLine(), nullptr));
+}
+
+void frmOptions::cmdEditTargetFormat_Click() {
+    if (openAudioFormat) openAudioFormat(this, cboTargetFormat->currentText().left(3));
+}
+
+void frmOptions::cmdSelectPath_Click() {
+    QString folder = core::BrowseForFolder(QStringLiteral("Select a new directory"), txtToPath->currentText(),
+                                           this, true, QString(), true, false);
+    if (folder.isEmpty()) return;
+    folder = WithClosingSlash(folder);
+    txtToPath->setEditText(folder);
+    core::SavePathHistory(txtToPath);
+    core::LoadPathHistory(txtToPath);
+    // An unreadable history must not lose the choice.
+    if (txtToPath->currentText() != folder) txtToPath->setEditText(folder);
+}
+
+void frmOptions::lblOpenDestinationDestinationFolder_Click() {
+    const QString title = core::g_sProductName + " " + core::g_sProductVersion;
+    QString path = txtToPath->currentText();
+    if (!path.endsWith('/')) {
+        path += '/';
+        txtToPath->setEditText(path);
+    }
+    if (!core::IsFolder(path)) {
+        const QString prompt = QStringLiteral("The folder ") + path + QStringLiteral(" does not exist.") +
+                               QString(44, QLatin1Char(' ')) + QStringLiteral("\r\n\r\n") +
+                               QStringLiteral("Would you like to create it?");
+        if (core::services().msgBox(this, prompt, core::vbYesNo | core::vbInformation, title) != core::vbYes)
+            return;
+        if (core::CreateFolderTree(path) != 0) {
+            core::services().msgBox(
+                this, QStringLiteral("The path: ") + path + QStringLiteral(" cannot be created."),
+                core::vbOKOnly, title);
+        } else {
+            core::SavePathHistory(txtToPath);
+            core::LoadPathHistory(txtToPath);
+            if (txtToPath->currentText() != path) txtToPath->setEditText(path);
+        }
+    }
+    core::ShellOpen(this, path);
+}
+
+void frmOptions::lblNoticParameters_Click() {
+    if (openProgParameters) openProgParameters(this, 0);
+}
+
+void frmOptions::lblID3TagParameters_Click() {
+    if (openProgParameters) openProgParameters(this, 1);
+}
+
+void frmOptions::lblParameters_Click() {
+    if (openProgParameters) openProgParameters(this, 2);
+}
+
+void frmOptions::lblMoreAdvancedOptions_Click() {
+    cTreeView1_NodeClick(cTreeView1->Nodes().Item(QStringLiteral("Advanced")));
+}
+
+void frmOptions::picColor_Click() {
+    const qint32 color = core::ShowColorDialog(this, 0);
+    if (color == -1) return;
+    SetBackColor(picColor, color);
+    SetBackColor(picTitle, color);
+}
+
+void frmOptions::picTextColor_Click() {
+    const qint32 color = core::ShowColorDialog(this, 0);
+    if (color == -1) return;
+    SetBackColor(picTextColor, color);
+    QPalette palette = lblTitle->palette();
+    palette.setColor(QPalette::WindowText, components::ColorFromLong(color));
+    lblTitle->setPalette(palette);
+    emit textColorPicked(color);
+}
+
+// --- The dialogs the links open ---------------------------------------------
+
+namespace settings {
+
+void ShowAudioFormatAtTab(QWidget* owner, const QString& key) {
+    // Loaded at start-up; loading it here only covers a start that skipped it.
+    frmAudioProp* form = g_frmAudioProp;
+    if (!form) form = new frmAudioProp(owner);
+    form->ShowFormatPage(key); // loads, selects the tab of the key, shows its page
+    form->exec();
+}
+
+void ShowProgParametersAtSection(QWidget* owner, int section) {
+    ShowProgParameters(owner, section);
+}
+
+} // namespace settings

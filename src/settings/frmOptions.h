@@ -7,6 +7,7 @@
 #include "components/cTreeView.h"
 
 #include <QDialog>
+#include <functional>
 #include <memory>
 
 class QCheckBox;
@@ -131,7 +132,22 @@ public:
     // False (nothing changed) for a number that is no colour.
     static bool SetBackColor(QWidget* widget, qint32 color);
 
+    // The command line "Test" starts: the end-of-job template as typed.
+    QString TestAppCommandLine() const;
+
+    // How the links open the Audio Format dialog at the tab of a format code
+    // ("WAV", "MP3"...) and the placeholder help window at a section
+    // position (0 command line, 1 tags, 2 file names), both modally. The
+    // defaults are ShowAudioFormatAtTab and ShowProgParametersAtSection.
+    std::function<void(QWidget* owner, const QString& key)> openAudioFormat;
+    std::function<void(QWidget* owner, int section)> openProgParameters;
+
 signals:
+    // Emitted by the text-colour picker as soon as a colour is chosen (not
+    // stored until OK): the main window shows it at once on its title label
+    // and as the second colour of both audio graphs.
+    void textColorPicked(qint32 color);
+
     // Emitted by OK after the settings were stored and reloaded: the main
     // window re-applies its view from the settings variables and, when
     // `listsFolderChanged`, rebuilds its tree of items lists from
@@ -149,11 +165,31 @@ public slots:
     void cTreeView1_NodeClick(cTreeViewNode node);
     void cTreeView1_SelChange();
 
+    void chkCopyID3FromSource_Click();
+    void chkNoticeApp_Click();
+    void chkPlaySound_Click();
+    void cmdAddSound_Click();
+    void cmdTestSound_Click();
+    void cmdTestApp_Click();
+    void cmdEditTargetFormat_Click();
+    void cmdSelectPath_Click();
+    void lblOpenDestinationDestinationFolder_Click();
+    void lblParameters_Click();
+    void lblNoticParameters_Click();
+    void lblID3TagParameters_Click();
+    void lblMoreAdvancedOptions_Click();
+    void picColor_Click();
+    void picTextColor_Click();
+
 protected:
     // Hides instead of closing until settings::g_bAppExiting is set.
     void closeEvent(QCloseEvent* event) override;
     // Escape behaves as closing the window: hide, keep the unconfirmed edits.
     void reject() override;
+    // The dialog is of fixed size: this comes when it is first shown, and hands the focus to OK.
+    void resizeEvent(QResizeEvent* event) override;
+    // The colour swatches and the link labels are clicked through this filter.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void BuildControls();
@@ -162,9 +198,21 @@ private:
     void SetOptionsTree();
     void HideOptionPages();
     void LoadFileNameFormats();
+    void CheckCopyID3FromSourceEna();
+    void CheckNoticeAppEna();
+    void CheckPlaySoundEna();
+    void Form_Resize();
+    void ConnectHandlers();
     // The end-of-job sound: its full path in the tag and tooltip, its file name as the text.
     void SetPlayAtEnd(const QString& path);
 
     std::unique_ptr<core::RegistryRoutines> m_reg;
     bool m_loaded = false;
 };
+
+namespace settings {
+// The Audio Format dialog at the tab of a format code ("WAV", "MP3"...), modally.
+void ShowAudioFormatAtTab(QWidget* owner, const QString& key);
+// The placeholder help window at a section position (0, 1, 2), modally.
+void ShowProgParametersAtSection(QWidget* owner, int section);
+} // namespace settings

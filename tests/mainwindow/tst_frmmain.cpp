@@ -161,6 +161,9 @@ private slots:
         QVERIFY(outer.width() >= 700 && outer.height() >= 400);
         QCOMPARE(reg.GetRegistryValue("lWidth"), QVariant(QString::number(outer.width() * 15)));
         QCOMPARE(reg.GetRegistryValue("lHeight"), QVariant(QString::number(outer.height() * 15)));
+        // Registry strings, not numbers.
+        QCOMPARE(reg.GetRegistryValue("lWidth").typeId(), QMetaType::QString);
+        QCOMPARE(reg.GetRegistryValue("lHeight").typeId(), QMetaType::QString);
     }
 
     void sizeDoesNotGrowFromStartToStart() {
@@ -283,6 +286,14 @@ private slots:
         // Other buttons than left and right do nothing.
         main->cSysTray1_TrayClick(3);
         QVERIFY(main->isVisible());
+
+        // The tray menu's Exit ends the program also while the window is in the tray.
+        click();
+        QVERIFY(!main->isVisible());
+        main->m_cMenu_Click(main->m_cMenu->IndexForKey("RC Exit"));
+        processDeletes();
+        QVERIFY(!f.main);
+        QVERIFY(generalKey().GetRegistryValue("lWidth").isValid());
     }
 };
 

@@ -18,6 +18,8 @@
 #include "settings/frmAudioProp.h"
 #include "settings/frmOptions.h"
 
+#include <QCheckBox>
+#include <QComboBox>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QDirIterator>
@@ -27,8 +29,6 @@
 #include <QMimeData>
 #include <QPointer>
 #include <QPushButton>
-#include <QCheckBox>
-#include <QComboBox>
 #include <QSplitter>
 #include <QTimer>
 #include <QtEndian>
@@ -243,6 +243,8 @@ private slots:
         QTest::addColumn<QString>("expected");
         QTest::newRow("empty file") << QByteArray("") << "Notes [ Empty ]";
         QTest::newRow("one empty line") << QByteArray("\r\n") << "Notes [ Empty ]";
+        QTest::newRow("two empty lines") << QByteArray("\r\n\r\n") << "Notes [ Empty ]";
+        QTest::newRow("three empty lines") << QByteArray("\r\n\r\n\r\n") << "Notes [    ]";
         QTest::newRow("36 characters") << QByteArray(36, 'a') << "Notes [ " + QString(36, 'a') + " ]";
         QTest::newRow("37 characters") << QByteArray(37, 'a') << "Notes [ " + QString(35, 'a') + "... ]";
         QTest::newRow("line breaks") << QByteArray("buy\r\nmilk") << "Notes [ buy milk ]";
@@ -257,6 +259,36 @@ private slots:
         file.close();
         frmMain* main = w.load();
         QCOMPARE(main->cStatusBar1->PanelText("Notes"), expected);
+    }
+
+    // The view is applied before the toolbars are built: the hosts take the
+    // theme's toolbar picture, saved as a bitmap in the program folder.
+    void toolbarHostsTakeTheViewPicture_data() {
+        QTest::addColumn<QString>("picture");
+        QTest::addColumn<bool>("background");
+        QTest::newRow("picture") << "toolbar.png" << true;
+        QTest::newRow("missing file") << "missing.png" << false;
+        QTest::newRow("none") << "" << false;
+    }
+    void toolbarHostsTakeTheViewPicture() {
+        QFETCH(QString, picture);
+        QFETCH(bool, background);
+        World w;
+        QVERIFY(QDir().mkpath(w.env.home() + "/View"));
+        QImage image(40, 20, QImage::Format_RGB32);
+        image.fill(Qt::darkCyan);
+        QVERIFY(image.save(w.env.home() + "/View/toolbar.png"));
+        core::g_sViewToolbarPicture = picture;
+        frmMain* main = w.load();
+
+        const QString bitmap = w.env.home() + "/tbbg.bmp";
+        QCOMPARE(QFile::exists(bitmap), background);
+        for (cToolbarHost* host : {main->cToolbarHost1, main->tlbrProjectsHost}) {
+            QCOMPARE(host->BackgroundPicture(), background ? bitmap : QString());
+            QCOMPARE(host->HasBackgroundPicture(), background);
+        }
+        QVERIFY(!main->cToolbarHostRecorder->HasBackgroundPicture());
+        if (background) QCOMPARE(QImage(bitmap).size(), QSize(40, 20));
     }
 
     void toolbarsFollowTheEdition_data() {
@@ -670,6 +702,20 @@ private slots:
         QCOMPARE(snapshot(settings::g_sItemsListDir), lists);
         QCOMPARE(snapshot(drive), disc);
         QVERIFY(!lists.isEmpty() && !disc.isEmpty());
+    }
+
+    void clickingACDDriveShowsItsTracks() {
+        World w;
+        const QString drive = w.env.addVirtualDrive("audio");
+        QVERIFY(!testsupport::writeAudioCueBin(drive, {3, 4}).isEmpty());
+        frmMain* main = w.load();
+        cTreeViewNode cd = itemlists::g_cAudioCDsNode.Children().Item(1);
+        QVERIFY(!cd.isNull());
+        cd.setSelected(true);
+        main->cTreeView1_NodeClick(cd);
+        QCOMPARE(main->cGrid1->Rows(), 2);
+        QCOMPARE(main->cGrid1->CellText(2, main->cGrid1->ColumnIndex("Time")), QString("00:00:04"));
+        QVERIFY(main->tmrCDs->isActive());
     }
 
     void exitWithClearOnExitEmptiesTheSelectedList() {
