@@ -37,6 +37,8 @@
 #include "core/frmNotes.h"
 #include "core/frmFileCopy.h"
 #include "core/mdlCommDialog.h"
+#include "itemlists/frmDirProperties.h"
+#include "settings/frmProgParameters.h"
 #include "settings/SettingsVariables.h"
 #include "settings/frmOptions.h"
 
@@ -511,8 +513,12 @@ void frmMain::LinkItemsTree() {
             unsetCursor();
     };
     link.GetFileInfoToGridInfo = [this] { GetFileInfoToGridInfo(); };
-    // The Items List Properties window comes later; while it stays empty the
-    // command does nothing more.
+    link.ShowItemsListProperties = [this] {
+        itemlists::ShowItemsListProperties(*m_cTree, *cTreeView1, cStatusBar1->PanelText("Items List Properties"),
+                                           this);
+    };
+    // The Item Properties window's "Parameters" link opens the tag tokens' page.
+    frmItem::ShowID3TagParameters = [](QWidget* owner) { settings::ShowProgParameters(owner, 1); };
 
     m_cCDs = new itemlists::AudioCDSource(*m_cTree, *cTreeView1, *cGrid1, *cAudioCDRipper1, this, this);
     m_cCDs->setObjectName("m_cCDs");
