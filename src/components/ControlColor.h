@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QColor>
+#include <QString>
 #include <QtGlobal>
 
 class QWidget;
@@ -13,5 +14,10 @@ QColor ColorFromLong(qint64 colour);
 
 // Fills the widget's background with the colour.
 void ApplyBackColor(QWidget* widget, qint64 colour);
+// Sets the widget's text colour.
+void ApplyTextColor(QWidget* widget, qint64 colour);
+// Draws the picture of the program folder's "View" folder behind the widget; a
+// picture that does not load leaves the widget as it is (false).
+bool ApplyViewPicture(QWidget* widget, const QString& name);
 
 } // namespace components

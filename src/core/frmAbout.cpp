@@ -17,11 +17,6 @@
 namespace {
 constexpr int kTwipsPerPixel = 15;
 
-void setForeColor(QLabel* label, qint64 colour) {
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, components::ColorFromLong(colour));
-    label->setPalette(palette);
-}
 } // namespace
 
 cLinkLabel::cLinkLabel(const QString& text, QWidget* parent) : QLabel(text, parent) {
@@ -127,7 +122,7 @@ QString frmAbout::NostrelURL() {
 
 void frmAbout::Form_Load() {
     components::ApplyBackColor(picTitle, settings::g_lAppColor);
-    setForeColor(lblTitle, settings::g_lTextColor);
+    components::ApplyTextColor(lblTitle, settings::g_lTextColor);
     const QString nameAndVersion = core::g_sProductName + " " + core::g_sProductVersion;
     lblAppName->setText(nameAndVersion);
     lblTitle->setText(nameAndVersion);

@@ -123,9 +123,7 @@ frmFileCopy::~frmFileCopy() {
 
 void frmFileCopy::Form_Load() {
     components::ApplyBackColor(picTitle, settings::g_lAppColor);
-    QPalette palette = lblTitle->palette();
-    palette.setColor(QPalette::WindowText, components::ColorFromLong(settings::g_lTextColor));
-    lblTitle->setPalette(palette);
+    components::ApplyTextColor(lblTitle, settings::g_lTextColor);
     ProgressBar1->setBarColor(settings::g_lAppColor);
 }
 

@@ -35,23 +35,6 @@ int ShowMessage(QWidget* owner, const QString& prompt) {
     return core::services().msgBox(owner, prompt, core::vbInformation, core::g_sProductName);
 }
 
-void SetTextColor(QWidget* widget, qint64 colour) {
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::WindowText, components::ColorFromLong(colour));
-    widget->setPalette(palette);
-}
-
-// A picture of the theme's "View" folder as the widget's background; a
-// picture that does not load leaves the widget as it is.
-void SetViewPicture(QWidget* widget, const QString& name) {
-    const QPixmap picture(core::ProgramFolder() + QStringLiteral("/View/") + name);
-    if (picture.isNull()) return;
-    QPalette palette = widget->palette();
-    palette.setBrush(QPalette::Window, QBrush(picture));
-    widget->setPalette(palette);
-    widget->setAutoFillBackground(true);
-}
-
 } // namespace
 
 frmDirProperties::frmDirProperties(itemlists::ItemsTree& lists, cTreeView& cTreeView1, QWidget* parent)
@@ -142,16 +125,16 @@ frmDirProperties::frmDirProperties(itemlists::ItemsTree& lists, cTreeView& cTree
 
 void frmDirProperties::Form_Load() {
     components::ApplyBackColor(picTitle, settings::g_lAppColor);
-    SetTextColor(lblTitle, settings::g_lTextColor);
-    SetTextColor(TabGeneral, settings::g_lTextColor);
+    components::ApplyTextColor(lblTitle, settings::g_lTextColor);
+    components::ApplyTextColor(TabGeneral, settings::g_lTextColor);
     bool ok = false;
     const qint64 back = core::g_sViewBackColor.toLongLong(&ok);
     if (ok) components::ApplyBackColor(this, back);
     if (!core::g_sViewBackPicture.isEmpty()) {
-        SetViewPicture(this, core::g_sViewBackPicture);
-        SetViewPicture(TabGeneral, core::g_sViewBackPicture);
+        components::ApplyViewPicture(this, core::g_sViewBackPicture);
+        components::ApplyViewPicture(TabGeneral, core::g_sViewBackPicture);
     }
-    if (!core::g_sViewTitlePicture.isEmpty()) SetViewPicture(picTitle, core::g_sViewTitlePicture);
+    if (!core::g_sViewTitlePicture.isEmpty()) components::ApplyViewPicture(picTitle, core::g_sViewTitlePicture);
 
     if (cTabControl1->TabCount() == 0) cTabControl1->AddTab(QStringLiteral("Information"), -1, 0, QString());
 }

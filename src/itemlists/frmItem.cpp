@@ -43,21 +43,6 @@ int ShowMessage(QWidget* owner, const QString& prompt) {
     return core::services().msgBox(owner, prompt, core::vbInformation, core::g_sProductName);
 }
 
-void SetTextColor(QWidget* widget, qint64 colour) {
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::WindowText, components::ColorFromLong(colour));
-    widget->setPalette(palette);
-}
-
-void SetViewPicture(QWidget* widget, const QString& name) {
-    const QPixmap picture(core::ProgramFolder() + QStringLiteral("/View/") + name);
-    if (picture.isNull()) return;
-    QPalette palette = widget->palette();
-    palette.setBrush(QPalette::Window, QBrush(picture));
-    widget->setPalette(palette);
-    widget->setAutoFillBackground(true);
-}
-
 // A duration "H:MM:SS" as a time of day; invalid past 23:59:59.
 QTime TimeOfDay(const QString& text) {
     QTime t = QTime::fromString(text, kTimeFormat);
@@ -255,7 +240,7 @@ void frmItem::Form_Load() {
     core::SetFormIcon(this, QStringLiteral("document_music"), true);
 
     components::ApplyBackColor(picTitle, settings::g_lAppColor);
-    SetTextColor(lblTitle, settings::g_lTextColor);
+    components::ApplyTextColor(lblTitle, settings::g_lTextColor);
     bool ok = false;
     const qint64 back = core::g_sViewBackColor.toLongLong(&ok);
     if (ok)
@@ -266,8 +251,8 @@ void frmItem::Form_Load() {
     if (!core::g_sViewBackPicture.isEmpty())
         for (QWidget* w : {static_cast<QWidget*>(this), static_cast<QWidget*>(TabInfo),
                            static_cast<QWidget*>(TabRange), static_cast<QWidget*>(TabTags)})
-            SetViewPicture(w, core::g_sViewBackPicture);
-    if (!core::g_sViewTitlePicture.isEmpty()) SetViewPicture(picTitle, core::g_sViewTitlePicture);
+            components::ApplyViewPicture(w, core::g_sViewBackPicture);
+    if (!core::g_sViewTitlePicture.isEmpty()) components::ApplyViewPicture(picTitle, core::g_sViewTitlePicture);
 
     cTabControl1->setImageList(m_imgMenu);
     cTabControl1->AddTab(QStringLiteral("Item Information"), 39, 1, QStringLiteral("Item Information"));

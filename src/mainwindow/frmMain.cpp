@@ -182,10 +182,7 @@ void SetBackColor(QWidget* widget, qint64 colour) {
 }
 
 void SetTextColor(QLabel* label, qint64 colour) {
-    if (!label) return;
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, components::ColorFromLong(colour));
-    label->setPalette(palette);
+    components::ApplyTextColor(label, colour);
 }
 
 // Draws a picture file behind a widget; a missing or unreadable file changes nothing.

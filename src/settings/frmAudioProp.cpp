@@ -357,11 +357,8 @@ void frmAudioProp::Form_Load() {
 
 void frmAudioProp::ApplyTheme() {
     components::ApplyBackColor(picTitle, settings::g_lAppColor);
-    for (QLabel* text : {lblTitle, lblFormatDesc}) {
-        QPalette palette = text->palette();
-        palette.setColor(QPalette::WindowText, components::ColorFromLong(settings::g_lTextColor));
-        text->setPalette(palette);
-    }
+    for (QLabel* text : {lblTitle, lblFormatDesc})
+        components::ApplyTextColor(text, settings::g_lTextColor);
 
     const QList<QWidget*> panels{this,     froToWAV, froToACM, froToMP3,
                                  froToWMA, froToOGG, froToAPE, picMP3Advanced};
@@ -378,18 +375,10 @@ void frmAudioProp::ApplyTheme() {
         }
     }
 
-    auto setPicture = [](QWidget* widget, const QString& name) {
-        const QPixmap picture(core::ProgramFolder() + "/View/" + name);
-        if (picture.isNull()) return;
-        QPalette palette = widget->palette();
-        palette.setBrush(QPalette::Window, QBrush(picture));
-        widget->setPalette(palette);
-        widget->setAutoFillBackground(true);
-    };
     if (!core::g_sViewBackPicture.isEmpty())
         for (QWidget* widget : panels)
-            setPicture(widget, core::g_sViewBackPicture);
-    if (!core::g_sViewTitlePicture.isEmpty()) setPicture(picTitle, core::g_sViewTitlePicture);
+            components::ApplyViewPicture(widget, core::g_sViewBackPicture);
+    if (!core::g_sViewTitlePicture.isEmpty()) components::ApplyViewPicture(picTitle, core::g_sViewTitlePicture);
 }
 
 void frmAudioProp::HideTabPages() {

@@ -488,20 +488,12 @@ void frmOptions::ApplyTheme() {
     }
     if (core::g_lAppIncCDRipper == 1) chkAutoFreeDB->setVisible(true);
 
-    auto setPicture = [](QWidget* widget, const QString& name) {
-        const QPixmap picture(core::ProgramFolder() + "/View/" + name);
-        if (picture.isNull()) return;
-        QPalette palette = widget->palette();
-        palette.setBrush(QPalette::Window, QBrush(picture));
-        widget->setPalette(palette);
-        widget->setAutoFillBackground(true);
-    };
     if (!core::g_sViewBackPicture.isEmpty())
         for (QWidget* widget : {static_cast<QWidget*>(this), static_cast<QWidget*>(froGeneral),
                                 static_cast<QWidget*>(froEvents), static_cast<QWidget*>(froView),
                                 static_cast<QWidget*>(froTags), static_cast<QWidget*>(froAdvanced)})
-            setPicture(widget, core::g_sViewBackPicture);
-    if (!core::g_sViewTitlePicture.isEmpty()) setPicture(picTitle, core::g_sViewTitlePicture);
+            components::ApplyViewPicture(widget, core::g_sViewBackPicture);
+    if (!core::g_sViewTitlePicture.isEmpty()) components::ApplyViewPicture(picTitle, core::g_sViewTitlePicture);
 }
 
 void frmOptions::LoadFileNameFormats() {
@@ -641,11 +633,7 @@ void frmOptions::GetOptions() {
     g_lAppColor = BackColor(picColor);
     g_lTextColor = BackColor(picTextColor);
     SetBackColor(picTitle, BackColor(picColor));
-    {
-        QPalette palette = lblTitle->palette();
-        palette.setColor(QPalette::WindowText, components::ColorFromLong(g_lTextColor));
-        lblTitle->setPalette(palette);
-    }
+    components::ApplyTextColor(lblTitle, g_lTextColor);
 
     chkRunWhenWinStarts->setCheckState(core::IsRunOnStart() ? Qt::Checked : Qt::Unchecked);
 

@@ -174,17 +174,8 @@ void frmProgParameters::Form_Load() {
                 components::ApplyBackColor(widget, color);
     }
 
-    // A picture that cannot be read is passed over.
-    auto setPicture = [](QWidget* widget, const QString& name) {
-        const QPixmap picture(core::ProgramFolder() + "/View/" + name);
-        if (picture.isNull()) return;
-        QPalette palette = widget->palette();
-        palette.setBrush(QPalette::Window, QBrush(picture));
-        widget->setPalette(palette);
-        widget->setAutoFillBackground(true);
-    };
-    if (!core::g_sViewBackPicture.isEmpty()) setPicture(this, core::g_sViewBackPicture);
-    if (!core::g_sViewTitlePicture.isEmpty()) setPicture(picTitle, core::g_sViewTitlePicture);
+    if (!core::g_sViewBackPicture.isEmpty()) components::ApplyViewPicture(this, core::g_sViewBackPicture);
+    if (!core::g_sViewTitlePicture.isEmpty()) components::ApplyViewPicture(picTitle, core::g_sViewTitlePicture);
 }
 
 void frmProgParameters::cboSections_Click() {
