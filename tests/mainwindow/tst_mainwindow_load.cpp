@@ -1,4 +1,5 @@
 #include "DiscImages.h"
+#include "ListFixtures.h"
 #include "TestEnv.h"
 
 #include "components/DriveRegistry.h"
@@ -46,53 +47,14 @@ void settle() {
         QCoreApplication::processEvents();
 }
 
-// A one-second 16-bit stereo WAV of silence: enough for the converter to read.
+// A silent stereo WAV the converter can open.
 void writeWav(const QString& path) {
-    const quint32 dataBytes = 44100 * 4;
-    QByteArray header;
-    auto u32 = [&](quint32 v) {
-        char b[4];
-        qToLittleEndian(v, b);
-        header.append(b, 4);
-    };
-    auto u16 = [&](quint16 v) {
-        char b[2];
-        qToLittleEndian(v, b);
-        header.append(b, 2);
-    };
-    header.append("RIFF");
-    u32(36 + dataBytes);
-    header.append("WAVEfmt ");
-    u32(16);
-    u16(1);
-    u16(2);
-    u32(44100);
-    u32(44100 * 4);
-    u16(4);
-    u16(16);
-    header.append("data");
-    u32(dataBytes);
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(header);
-    file.write(QByteArray(dataBytes, '\0'));
+    QVERIFY(testsupport::writeSilentWav(path, 1.0));
 }
 
-// An items-list file naming the given audio files.
+// An items-list file naming the given audio files, every item marked.
 void writeList(const QString& path, const QStringList& files) {
-    QByteArray text;
-    for (const QString& f : files)
-        text +=
-            "<ITEM><Inc>1</Inc><Type>Audio</Type><Item Name>" + QFileInfo(f).fileName().toUtf8() +
-            "</Item Name><COL_FILE>" + f.toUtf8() +
-            "</COL_FILE><COL_RANGE_ALL>1</COL_RANGE_ALL><COL_RANGE_START_TIME></COL_RANGE_START_TIME>"
-            "<COL_RANGE_LENGTH_TIME></COL_RANGE_LENGTH_TIME><COL_TAG_ALBUM></COL_TAG_ALBUM>"
-            "<COL_TAG_ARTIST></COL_TAG_ARTIST><COL_TAG_COMMENT></COL_TAG_COMMENT><COL_TAG_GEN></COL_TAG_GEN>"
-            "<COL_TAG_YEAR></COL_TAG_YEAR><COL_TAG_TITLE></COL_TAG_TITLE><COL_TAG_TRACK></COL_TAG_TRACK>"
-            "</ITEM>\r\n";
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(text);
+    QVERIFY(testsupport::writeMarkedList(path, files));
 }
 
 // Every file under a folder with a hash of its bytes, to see that nothing was touched.
