@@ -1,6 +1,7 @@
 // Adding files to an items list: from the open dialog and by dropping, what
 // is skipped, refused and added, the rows, the saved list, Cancel, and that
 // the window's progress moves while the GUI keeps running.
+#include "MediaTools.h"
 #include "TestEnv.h"
 #include "components/cAudioConverter.h"
 #include "components/cGrid.h"
@@ -57,20 +58,9 @@ class tst_addfiles : public QObject {
 
     testsupport::ScriptedServices& svc() { return m_env->services(); }
 
-    static bool ffmpeg(const QStringList& args) {
-        QProcess p;
-        p.start("ffmpeg", QStringList{"-hide_banner", "-loglevel", "error", "-y"} + args);
-        return p.waitForFinished(60000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
-    }
-    static double ffprobeSeconds(const QString& file) {
-        QProcess p;
-        p.start("ffprobe", {"-v", "error", "-show_entries", "format=duration", "-of", "csv=p=0", file});
-        p.waitForFinished(60000);
-        return QString::fromUtf8(p.readAllStandardOutput()).trimmed().toDouble();
-    }
-    static QStringList sine(double seconds) {
-        return {"-f", "lavfi", "-i", QString("sine=frequency=440:duration=%1").arg(seconds), "-ac", "2"};
-    }
+    static bool ffmpeg(const QStringList& args) { return testsupport::runFfmpeg(args); }
+    static double ffprobeSeconds(const QString& file) { return testsupport::ffprobeSeconds(file); }
+    static QStringList sine(double seconds) { return testsupport::sineInput(seconds); }
     static QString hms(double seconds) {
         const qint64 s = RoundHalfEven(seconds);
         return QString("%1:%2:%3")

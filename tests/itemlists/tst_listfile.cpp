@@ -1,5 +1,6 @@
 // Items-list files: writing a grid, reading it back with the converter's
 // probe, the escaping of values, records whose file is away, damaged files.
+#include "MediaTools.h"
 #include "TestEnv.h"
 #include "components/cAudioConverter.h"
 #include "components/cGrid.h"
@@ -79,20 +80,9 @@ class tst_listfile : public QObject {
     std::unique_ptr<components::cAudioConverter> m_conv;
     ItemsListHolder m_holder;
 
-    static bool ffmpeg(const QStringList& args) {
-        QProcess p;
-        p.start("ffmpeg", QStringList{"-hide_banner", "-loglevel", "error", "-y"} + args);
-        return p.waitForFinished(60000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
-    }
-    static double ffprobeSeconds(const QString& file) {
-        QProcess p;
-        p.start("ffprobe", {"-v", "error", "-show_entries", "format=duration", "-of", "csv=p=0", file});
-        p.waitForFinished(60000);
-        return QString::fromUtf8(p.readAllStandardOutput()).trimmed().toDouble();
-    }
-    static QStringList sine(double seconds) {
-        return {"-f", "lavfi", "-i", QString("sine=frequency=440:duration=%1").arg(seconds), "-ac", "2"};
-    }
+    static bool ffmpeg(const QStringList& args) { return testsupport::runFfmpeg(args); }
+    static double ffprobeSeconds(const QString& file) { return testsupport::ffprobeSeconds(file); }
+    static QStringList sine(double seconds) { return testsupport::sineInput(seconds); }
 
     QString listPath(const QString& name = "List") { return m_env->path("lists") + "/" + name + ".flst"; }
 

@@ -1,0 +1,24 @@
+#include "MediaTools.h"
+
+#include <QProcess>
+
+namespace testsupport {
+
+bool runFfmpeg(const QStringList& args) {
+    QProcess p;
+    p.start("ffmpeg", QStringList{"-hide_banner", "-loglevel", "error", "-y"} + args);
+    return p.waitForFinished(60000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+}
+
+double ffprobeSeconds(const QString& file) {
+    QProcess p;
+    p.start("ffprobe", {"-v", "error", "-show_entries", "format=duration", "-of", "csv=p=0", file});
+    p.waitForFinished(60000);
+    return QString::fromUtf8(p.readAllStandardOutput()).trimmed().toDouble();
+}
+
+QStringList sineInput(double seconds) {
+    return {"-f", "lavfi", "-i", QString("sine=frequency=440:duration=%1").arg(seconds), "-ac", "2"};
+}
+
+} // namespace testsupport

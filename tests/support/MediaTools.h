@@ -1,0 +1,16 @@
+// The command-line media tools the tests make and check fixtures with.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace testsupport {
+
+// Runs ffmpeg quietly, overwriting its output; true when it succeeded.
+bool runFfmpeg(const QStringList& args);
+// The container duration ffprobe reports, in seconds (0 when it cannot tell).
+double ffprobeSeconds(const QString& file);
+// ffmpeg input arguments for a 440 Hz stereo sine tone of the given length.
+QStringList sineInput(double seconds);
+
+} // namespace testsupport
