@@ -4,8 +4,8 @@
 // its ticks).
 // Usage: bench_addfiles [file count, default 1000]
 #include "BenchSupport.h"
-#include "components/cGrid.h"
-#include "components/cProgressBar.h"
+#include "controls/cGrid.h"
+#include "controls/cProgressBar.h"
 #include "itemlists/ItemsGrid.h"
 #include "itemlists/frmStat.h"
 #include "settings/SettingsVariables.h"

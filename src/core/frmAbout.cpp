@@ -1,7 +1,7 @@
 #include "core/frmAbout.h"
 
-#include "components/ControlColor.h"
-#include "components/cTabControl.h"
+#include "controls/ControlColor.h"
+#include "controls/cTabControl.h"
 #include "core/Services.h"
 #include "core/mdlModes.h"
 #include "mainwindow/frmMain.h"

@@ -1,7 +1,7 @@
 #include "core/frmFileCopy.h"
 
-#include "components/ControlColor.h"
-#include "components/cProgressBar.h"
+#include "controls/ControlColor.h"
+#include "controls/cProgressBar.h"
 #include "core/FileCopyClass.h"
 #include "core/Services.h"
 #include "settings/SettingsVariables.h"

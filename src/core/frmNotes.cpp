@@ -1,6 +1,6 @@
 #include "core/frmNotes.h"
 
-#include "components/cStatusBar.h"
+#include "controls/cStatusBar.h"
 #include "core/AppPaths.h"
 #include "core/Services.h"
 #include "core/mdlFunctions.h"

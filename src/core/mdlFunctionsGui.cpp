@@ -1,7 +1,7 @@
 // The helpers of mdlFunctions that work on widgets.
 #include "core/mdlFunctions.h"
 
-#include "components/cBalloonTip.h"
+#include "controls/cBalloonTip.h"
 
 #include <QComboBox>
 #include <QEvent>

@@ -1,8 +1,8 @@
 #include "core/mdlMain.h"
 
 #include "components/DriveRegistry.h"
-#include "components/cPopupMenu.h"
-#include "components/cSysTray.h"
+#include "controls/cPopupMenu.h"
+#include "controls/cSysTray.h"
 #include "core/Installer.h"
 #include "core/RegistryRoutines.h"
 #include "core/Services.h"

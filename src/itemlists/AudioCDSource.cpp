@@ -2,8 +2,8 @@
 
 #include "components/DriveRegistry.h"
 #include "components/cAudioCDRipper.h"
-#include "components/cGrid.h"
-#include "components/cTreeView.h"
+#include "controls/cGrid.h"
+#include "controls/cTreeView.h"
 #include "core/Services.h"
 #include "core/mdlFileSystem.h"
 #include "core/mdlFileTime.h"

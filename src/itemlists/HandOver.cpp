@@ -1,6 +1,6 @@
 #include "itemlists/HandOver.h"
 
-#include "components/cGrid.h"
+#include "controls/cGrid.h"
 #include "core/mdlFunctions.h"
 #include "itemlists/ItemRows.h"
 

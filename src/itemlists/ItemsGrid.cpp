@@ -1,6 +1,6 @@
 #include "itemlists/ItemsGrid.h"
 
-#include "components/cGrid.h"
+#include "controls/cGrid.h"
 #include "settings/SettingsVariables.h"
 
 namespace itemlists {

@@ -2,8 +2,8 @@
 
 #include "components/cAudioCDRipper.h"
 #include "components/cAudioConverter.h"
-#include "components/cGrid.h"
-#include "components/cImageList.h"
+#include "controls/cGrid.h"
+#include "controls/cImageList.h"
 #include "core/Services.h"
 #include "core/mdlCommDialog.h"
 #include "core/mdlFileSystem.h"

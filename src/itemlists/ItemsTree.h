@@ -7,7 +7,7 @@
 // forwards its handlers and commands to it, one call each.
 #pragma once
 
-#include "components/cTreeView.h"
+#include "controls/cTreeView.h"
 #include "itemlists/ItemsListFile.h"
 #include "itemlists/MainWindowLink.h"
 #include "itemlists/TreeKeys.h"

@@ -1,5 +1,5 @@
 // The grid half of the end-of-job templates: the values of the main grid's last row.
-#include "components/cGrid.h"
+#include "controls/cGrid.h"
 #include "itemlists/ItemRows.h"
 #include "itemlists/Templates.h"
 

@@ -1,8 +1,8 @@
 #include "itemlists/frmDirProperties.h"
 
-#include "components/ControlColor.h"
-#include "components/cTabControl.h"
-#include "components/cTreeView.h"
+#include "controls/ControlColor.h"
+#include "controls/cTabControl.h"
+#include "controls/cTreeView.h"
 #include "core/AppPaths.h"
 #include "core/Services.h"
 #include "core/frmAbout.h"

@@ -2,8 +2,8 @@
 
 #include "components/Worker.h"
 #include "components/cAudioConverter.h"
-#include "components/cGrid.h"
-#include "components/cProgressBar.h"
+#include "controls/cGrid.h"
+#include "controls/cProgressBar.h"
 #include "core/Services.h"
 #include "core/mdlFileSystem.h"
 #include "core/mdlModes.h"

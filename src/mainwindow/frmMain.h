@@ -4,7 +4,7 @@
 // program.
 #pragma once
 
-#include "components/cTreeView.h"
+#include "controls/cTreeView.h"
 
 #include <QMainWindow>
 #include <QSize>

@@ -1,8 +1,8 @@
 #include "settings/frmAudioProp.h"
 
-#include "components/ControlColor.h"
+#include "controls/ControlColor.h"
 #include "components/cAudioConverter.h"
-#include "components/cTabControl.h"
+#include "controls/cTabControl.h"
 #include "core/AppPaths.h"
 #include "core/RegistryRoutines.h"
 #include "core/mdlCommDialog.h"

@@ -1,8 +1,8 @@
 #include "settings/frmOptions.h"
 
-#include "components/ControlColor.h"
-#include "components/cImageList.h"
-#include "components/cTreeView.h"
+#include "controls/ControlColor.h"
+#include "controls/cImageList.h"
+#include "controls/cTreeView.h"
 #include "core/AppPaths.h"
 #include "core/RegistryRoutines.h"
 #include "core/Services.h"

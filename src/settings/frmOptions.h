@@ -4,7 +4,7 @@
 // list controls (cboTargetFormat, cboFileName) and open it at a page.
 #pragma once
 
-#include "components/cTreeView.h"
+#include "controls/cTreeView.h"
 
 #include <QDialog>
 #include <functional>

@@ -1,6 +1,6 @@
 #include "settings/frmProgParameters.h"
 
-#include "components/ControlColor.h"
+#include "controls/ControlColor.h"
 #include "core/AppPaths.h"
 #include "core/mdlModes.h"
 #include "settings/SettingsVariables.h"

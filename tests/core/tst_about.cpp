@@ -1,6 +1,6 @@
 #include "TestEnv.h"
 
-#include "components/cTabControl.h"
+#include "controls/cTabControl.h"
 #include "core/frmAbout.h"
 #include "core/mdlModes.h"
 

@@ -1,6 +1,6 @@
 #include "TestEnv.h"
 
-#include "components/cProgressBar.h"
+#include "controls/cProgressBar.h"
 #include "core/FileCopyClass.h"
 #include "core/frmFileCopy.h"
 

@@ -1,7 +1,7 @@
 // Paths, names, sizes, durations, folders and documents.
 #include "TestEnv.h"
 
-#include "components/cBalloonTip.h"
+#include "controls/cBalloonTip.h"
 #include "core/mdlFileSystem.h"
 #include "core/mdlFunctions.h"
 

@@ -1,6 +1,6 @@
 #include "TestEnv.h"
 
-#include "components/cStatusBar.h"
+#include "controls/cStatusBar.h"
 #include "core/frmNotes.h"
 #include "core/mdlModes.h"
 #include "mainwindow/frmMain.h"

@@ -1,7 +1,7 @@
 #include "TestEnv.h"
 
-#include "components/cPopupMenu.h"
-#include "components/cSysTray.h"
+#include "controls/cPopupMenu.h"
+#include "controls/cSysTray.h"
 #include "core/frmSplash.h"
 #include "core/mdlMain.h"
 #include "core/mdlModes.h"

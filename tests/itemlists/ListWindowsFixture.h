@@ -3,9 +3,9 @@
 #pragma once
 
 #include "TestEnv.h"
-#include "components/cBalloonTip.h"
-#include "components/cGrid.h"
-#include "components/cTreeView.h"
+#include "controls/cBalloonTip.h"
+#include "controls/cGrid.h"
+#include "controls/cTreeView.h"
 #include "core/mdlModes.h"
 #include "itemlists/ItemsGrid.h"
 #include "itemlists/ItemsTree.h"

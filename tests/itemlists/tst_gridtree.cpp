@@ -1,8 +1,8 @@
 // The grid and tree adapters, and the item columns every item grid carries.
 #include "TestEnv.h"
-#include "components/cGrid.h"
-#include "components/cImageList.h"
-#include "components/cTreeView.h"
+#include "controls/cGrid.h"
+#include "controls/cImageList.h"
+#include "controls/cTreeView.h"
 #include "itemlists/ItemRows.h"
 #include "itemlists/ItemsGrid.h"
 

@@ -1,7 +1,7 @@
 // Counting marked rows, handing rows over to a tool window's grid, and the
 // time and size totals.
 #include "TestEnv.h"
-#include "components/cGrid.h"
+#include "controls/cGrid.h"
 #include "core/mdlFunctions.h"
 #include "itemlists/HandOver.h"
 #include "itemlists/ItemsGrid.h"

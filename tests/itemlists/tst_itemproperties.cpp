@@ -1,8 +1,8 @@
 // The Item Properties window: the row it shows, the checks of its edits, what
 // it writes into the row and the list file, and stepping through the rows.
 #include "ListWindowsFixture.h"
-#include "components/cDateTimePick.h"
-#include "components/cTabControl.h"
+#include "controls/cDateTimePick.h"
+#include "controls/cTabControl.h"
 #include "core/Services.h"
 #include "core/frmAbout.h"
 #include "core/mdlFunctions.h"

@@ -3,7 +3,7 @@
 #include "MediaTools.h"
 #include "TestEnv.h"
 #include "components/cAudioConverter.h"
-#include "components/cGrid.h"
+#include "controls/cGrid.h"
 #include "core/mdlFileSystem.h"
 #include "itemlists/HandOver.h"
 #include "itemlists/ItemsGrid.h"

@@ -1,7 +1,7 @@
 // The end-of-job command line (tokens, order, the split into program and
 // arguments that no shell ever sees) and the speech generator's file names.
 #include "TestEnv.h"
-#include "components/cGrid.h"
+#include "controls/cGrid.h"
 #include "core/mdlModes.h"
 #include "itemlists/ItemsGrid.h"
 #include "itemlists/Templates.h"

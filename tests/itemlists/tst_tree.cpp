@@ -1,11 +1,11 @@
 // The tree of items lists and audio CDs: building it from the lists folder
 // and the drives, loading the clicked node, new, rename and remove of lists,
 // the list summary and opening a folder.
-#include "components/cBalloonTip.h"
+#include "controls/cBalloonTip.h"
 #include "TestEnv.h"
 #include "components/cAudioCDRipper.h"
-#include "components/cGrid.h"
-#include "components/cTreeView.h"
+#include "controls/cGrid.h"
+#include "controls/cTreeView.h"
 #include "core/Services.h"
 #include "core/mdlFunctions.h"
 #include "core/mdlModes.h"

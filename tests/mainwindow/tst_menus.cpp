@@ -1,7 +1,7 @@
 #include "TestEnv.h"
 
-#include "components/cImageList.h"
-#include "components/cPopupMenu.h"
+#include "controls/cImageList.h"
+#include "controls/cPopupMenu.h"
 #include "core/mdlModes.h"
 #include "mainwindow/mdlMenus.h"
 #include "settings/SettingsVariables.h"

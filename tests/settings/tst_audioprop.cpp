@@ -1,7 +1,7 @@
 #include "TestEnv.h"
 
 #include "components/cAudioConverter.h"
-#include "components/cTabControl.h"
+#include "controls/cTabControl.h"
 #include "core/RegistryRoutines.h"
 #include "core/mdlSupportedDestination.h"
 #include "settings/EncoderSettings.h"

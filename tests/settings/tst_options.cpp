@@ -1,6 +1,6 @@
 #include "TestEnv.h"
 
-#include "components/cTreeView.h"
+#include "controls/cTreeView.h"
 #include "core/AppPaths.h"
 #include "core/RegistryRoutines.h"
 #include "core/mdlFunctions.h"

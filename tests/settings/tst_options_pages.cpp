@@ -1,7 +1,7 @@
 #include "TestEnv.h"
 
-#include "components/ControlColor.h"
-#include "components/cTreeView.h"
+#include "controls/ControlColor.h"
+#include "controls/cTreeView.h"
 #include "core/AppPaths.h"
 #include "core/RegistryRoutines.h"
 #include "core/mdlCommDialog.h"

@@ -1,7 +1,7 @@
 // The "Parameters" window: its sections, the token lists each one shows, and
 // opening it at a section.
 #include "TestEnv.h"
-#include "components/ControlColor.h"
+#include "controls/ControlColor.h"
 #include "core/mdlModes.h"
 #include "itemlists/Templates.h"
 #include "settings/SettingsVariables.h"

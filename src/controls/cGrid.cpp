@@ -1,6 +1,6 @@
-#include "components/cGrid.h"
+#include "controls/cGrid.h"
 
-#include "components/cImageList.h"
+#include "controls/cImageList.h"
 #include "core/Services.h"
 
 #include <QAbstractTableModel>

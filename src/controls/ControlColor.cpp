@@ -1,4 +1,4 @@
-#include "components/ControlColor.h"
+#include "controls/ControlColor.h"
 
 #include "core/AppPaths.h"
 #include "core/SystemColors.h"

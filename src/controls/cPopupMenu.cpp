@@ -1,6 +1,6 @@
-#include "components/cPopupMenu.h"
+#include "controls/cPopupMenu.h"
 
-#include "components/cImageList.h"
+#include "controls/cImageList.h"
 
 #include <QAction>
 #include <QMenu>

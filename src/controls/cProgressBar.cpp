@@ -1,6 +1,6 @@
-#include "components/cProgressBar.h"
+#include "controls/cProgressBar.h"
 
-#include "components/ControlColor.h"
+#include "controls/ControlColor.h"
 
 #include <QPalette>
 

@@ -1,6 +1,6 @@
-#include "components/cTabControl.h"
+#include "controls/cTabControl.h"
 
-#include "components/cImageList.h"
+#include "controls/cImageList.h"
 
 #include <QFrame>
 #include <QTabBar>

@@ -1,4 +1,4 @@
-#include "components/cSysTray.h"
+#include "controls/cSysTray.h"
 
 #include <QApplication>
 #include <QFileInfo>

@@ -12,7 +12,7 @@ class QAction;
 #include <QMenu>
 class QMenuBar;
 class QWidget;
-#include "components/cImageList.h"
+#include "controls/cImageList.h"
 
 // The command menu model: a tree of items numbered from 1 in the order they were added.
 // An item with parent 0 is a head; its children form one menu. Every item is backed by a

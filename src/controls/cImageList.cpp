@@ -1,4 +1,4 @@
-#include "components/cImageList.h"
+#include "controls/cImageList.h"
 
 #include <QApplication>
 #include <QDir>

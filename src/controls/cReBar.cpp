@@ -1,4 +1,4 @@
-#include "components/cReBar.h"
+#include "controls/cReBar.h"
 
 #include <QHBoxLayout>
 #include <QVBoxLayout>

@@ -8,7 +8,7 @@
 
 class QFrame;
 class QTabBar;
-#include "components/cImageList.h"
+#include "controls/cImageList.h"
 
 // A row of keyed tabs over a framed page area. Tabs are numbered from 1 in the order they were
 // added. The control shows no pages itself: the window puts its page panels onto the client

@@ -1,6 +1,6 @@
-#include "components/cToolbar.h"
+#include "controls/cToolbar.h"
 
-#include "components/cImageList.h"
+#include "controls/cImageList.h"
 
 #include <QMouseEvent>
 #include <QStyle>

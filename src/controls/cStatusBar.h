@@ -6,7 +6,7 @@
 #include <QVector>
 
 class QLabel;
-#include "components/cImageList.h"
+#include "controls/cImageList.h"
 
 // A status bar of keyed panels, numbered from 1 in the order they were added. Each panel
 // shows an icon (0-based in the image list, -1 none) and a text; clicking it raises PanelClick.

@@ -4,7 +4,7 @@
 #include <QPointer>
 #include <QWidget>
 
-#include "components/cToolbar.h"
+#include "controls/cToolbar.h"
 class QHBoxLayout;
 
 // A strip that shows one toolbar over a background colour or picture.

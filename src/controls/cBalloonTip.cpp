@@ -1,4 +1,4 @@
-#include "components/cBalloonTip.h"
+#include "controls/cBalloonTip.h"
 
 #include <QApplication>
 #include <QFrame>

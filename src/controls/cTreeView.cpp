@@ -1,6 +1,6 @@
-#include "components/cTreeView.h"
+#include "controls/cTreeView.h"
 
-#include "components/cImageList.h"
+#include "controls/cImageList.h"
 
 #include <QKeyEvent>
 #include <QLineEdit>

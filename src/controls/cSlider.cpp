@@ -1,6 +1,6 @@
-#include "components/cSlider.h"
+#include "controls/cSlider.h"
 
-#include "components/ControlColor.h"
+#include "controls/ControlColor.h"
 
 cSlider::cSlider(QWidget* parent) : QSlider(Qt::Horizontal, parent) {
     setRange(0, 1);

@@ -1,4 +1,4 @@
-#include "components/cDateTimePick.h"
+#include "controls/cDateTimePick.h"
 
 cDateTimePick::cDateTimePick(QWidget* parent) : QDateTimeEdit(QTime(0, 0, 0), parent) {
     setDisplayFormat(QStringLiteral("HH:mm:ss"));

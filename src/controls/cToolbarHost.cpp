@@ -1,7 +1,7 @@
-#include "components/cToolbarHost.h"
+#include "controls/cToolbarHost.h"
 
-#include "components/ControlColor.h"
-#include "components/cToolbar.h"
+#include "controls/ControlColor.h"
+#include "controls/cToolbar.h"
 
 #include <QHBoxLayout>
 #include <QPainter>

@@ -1,7 +1,7 @@
-#include "components/cStatusBar.h"
+#include "controls/cStatusBar.h"
 
-#include "components/ControlColor.h"
-#include "components/cImageList.h"
+#include "controls/ControlColor.h"
+#include "controls/cImageList.h"
 
 #include <QFrame>
 #include <QHBoxLayout>

@@ -6,7 +6,7 @@
 #include <QVector>
 
 class QToolButton;
-#include "components/cImageList.h"
+#include "controls/cImageList.h"
 
 // A toolbar whose buttons are numbered from 1 in the order they were added (separators
 // included). Styles: 0 normal, 1 separator, 2 check (stays down until clicked again),
