@@ -22,6 +22,9 @@ struct SwrDeleter {
 };
 using Resampler = std::unique_ptr<SwrContext, SwrDeleter>;
 
+// The time stamp of the stream's first sample.
+qint64 StartPts(const AVStream* st) { return st->start_time != AV_NOPTS_VALUE ? st->start_time : 0; }
+
 QString AvErrorText(int code) {
     char buf[AV_ERROR_MAX_STRING_SIZE] = {};
     av_strerror(code, buf, sizeof buf);
@@ -157,7 +160,9 @@ bool AudioDecoder::Seek(qint64 ms) {
     if (!IsOpen()) return false;
     if (ms < 0) ms = 0;
     AVStream* st = d->input->streams[d->stream];
-    const qint64 ts = av_rescale_q(ms, AVRational{1, 1000}, st->time_base);
+    // Times count from the first sample, which need not sit at time stamp 0
+    // (MP3 starts after the encoder's delay).
+    const qint64 ts = av_rescale_q(ms, AVRational{1, 1000}, st->time_base) + StartPts(st);
     if (av_seek_frame(d->input.get(), d->stream, ts, AVSEEK_FLAG_BACKWARD) < 0 &&
         avformat_seek_file(d->input.get(), d->stream, INT64_MIN, ts, ts, 0) < 0) {
         d->error = QStringLiteral("The file cannot be positioned.");
@@ -297,9 +302,9 @@ qint64 AudioDecoder::Read(void* buffer, qint64 maxFrames) {
             if (s.skipSourceSamples < 0) {
                 const AVStream* st = s.input->streams[s.stream];
                 const qint64 pts = f->best_effort_timestamp != AV_NOPTS_VALUE ? f->best_effort_timestamp : f->pts;
-                const qint64 first =
-                    pts == AV_NOPTS_VALUE ? s.seekTargetSamples
-                                          : av_rescale_q(pts, st->time_base, AVRational{1, f->sample_rate});
+                const qint64 first = pts == AV_NOPTS_VALUE ? s.seekTargetSamples
+                                                           : av_rescale_q(pts - StartPts(st), st->time_base,
+                                                                          AVRational{1, f->sample_rate});
                 s.skipSourceSamples = std::max<qint64>(0, s.seekTargetSamples - first);
             }
             const qint64 drop = std::min<qint64>(s.skipSourceSamples, count);
