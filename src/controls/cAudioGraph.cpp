@@ -19,6 +19,8 @@ constexpr double kHighHz = 16000.0;
 constexpr double kFloorDb = -60.0;
 // The level graph keeps this many readings (four seconds at ten a second).
 constexpr int kLevelHistory = 40;
+// The transform size: 100 ms at 48 kHz fits, padded.
+constexpr int kFftSize = 8192;
 
 double ToScale(double amplitude) {
     if (amplitude <= 0) return 0;
@@ -28,21 +30,17 @@ double ToScale(double amplitude) {
 
 } // namespace
 
-// One FFTW plan for the transform size in use, made again only when the size changes.
+// The one FFTW plan of the graph, made on first use.
 struct cAudioGraph::Fft {
     int n = 0;
     double* in = nullptr;
     fftw_complex* out = nullptr;
     fftw_plan plan = nullptr;
-    std::vector<double> window;
 
     explicit Fft(int size) : n(size) {
         in = fftw_alloc_real(size_t(n));
         out = fftw_alloc_complex(size_t(n / 2 + 1));
         plan = fftw_plan_dft_r2c_1d(n, in, out, FFTW_ESTIMATE);
-        window.resize(size_t(n));
-        for (int i = 0; i < n; ++i)
-            window[size_t(i)] = 0.5 - 0.5 * std::cos(2.0 * M_PI * i / (n - 1));
     }
     ~Fft() {
         if (plan) fftw_destroy_plan(plan);
@@ -114,22 +112,27 @@ void cAudioGraph::SetAudioData(const QVector<float>& samples, int sampleRate) {
 void cAudioGraph::ComputeSpectrum(const QVector<float>& samples, int sampleRate) {
     m_spectrum.fill(0.0, kBands);
     if (sampleRate <= 0 || samples.size() < 64) return;
-    // The largest power of two the samples fill: the newest samples are used.
-    int n = 64;
-    while (n * 2 <= samples.size())
-        n *= 2;
-    if (!m_fft || m_fft->n != n) m_fft = std::make_unique<Fft>(n);
+    // The newest samples, windowed and padded with zeros to one transform size:
+    // the padding keeps the bins fine enough that a tone lands in its own band
+    // even when only a few milliseconds have been heard.
+    const int m = int(std::min<qsizetype>(samples.size(), kFftSize));
+    if (!m_fft) m_fft = std::make_unique<Fft>(kFftSize);
     Fft& f = *m_fft;
-    const qsizetype first = samples.size() - n;
+    const qsizetype first = samples.size() - m;
     double windowSum = 0;
-    for (int i = 0; i < n; ++i) {
-        f.in[i] = double(samples[first + i]) * f.window[size_t(i)];
-        windowSum += f.window[size_t(i)];
+    for (int i = 0; i < kFftSize; ++i) {
+        if (i < m) {
+            const double w = m > 1 ? 0.5 - 0.5 * std::cos(2.0 * M_PI * i / (m - 1)) : 1.0;
+            f.in[i] = double(samples[first + i]) * w;
+            windowSum += w;
+        } else {
+            f.in[i] = 0.0;
+        }
     }
     fftw_execute(f.plan);
     // Each bar is the strongest component in its band, as an amplitude of full scale.
-    const double binHz = double(sampleRate) / n;
-    for (int k = 1; k <= n / 2; ++k) {
+    const double binHz = double(sampleRate) / kFftSize;
+    for (int k = 1; k <= kFftSize / 2; ++k) {
         const int band = BandOf(k * binHz);
         if (band < 0) continue;
         const double amplitude = 2.0 * std::hypot(f.out[k][0], f.out[k][1]) / windowSum;

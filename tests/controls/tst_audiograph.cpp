@@ -46,19 +46,24 @@ private slots:
 void tst_audiograph::highestBarIsTheTonesBand_data() {
     QTest::addColumn<double>("hz");
     QTest::addColumn<int>("rate");
-    QTest::newRow("100 Hz") << 100.0 << 44100;
-    QTest::newRow("440 Hz") << 440.0 << 44100;
-    QTest::newRow("1 kHz at 48 kHz") << 1000.0 << 48000;
-    QTest::newRow("3 kHz") << 3000.0 << 44100;
-    QTest::newRow("10 kHz at 22 kHz") << 10000.0 << 22050;
-    QTest::newRow("440 Hz at 8 kHz") << 440.0 << 8000;
+    QTest::addColumn<int>("count"); // -1: 100 ms
+    QTest::newRow("100 Hz") << 100.0 << 44100 << -1;
+    QTest::newRow("440 Hz") << 440.0 << 44100 << -1;
+    QTest::newRow("1 kHz at 48 kHz") << 1000.0 << 48000 << -1;
+    QTest::newRow("3 kHz") << 3000.0 << 44100 << -1;
+    QTest::newRow("10 kHz at 22 kHz") << 10000.0 << 22050 << -1;
+    QTest::newRow("440 Hz at 8 kHz") << 440.0 << 8000 << -1;
+    // Just after the start only a few milliseconds have been heard.
+    QTest::newRow("440 Hz, 25 ms") << 440.0 << 44100 << 1100;
+    QTest::newRow("440 Hz, 50 ms") << 440.0 << 44100 << 2205;
 }
 
 void tst_audiograph::highestBarIsTheTonesBand() {
     QFETCH(double, hz);
     QFETCH(int, rate);
+    QFETCH(int, count);
     cAudioGraph graph(nullptr, cAudioGraph::FrequencyGraph);
-    graph.SetAudioData(Sine(hz, 0.5, rate), rate);
+    graph.SetAudioData(Sine(hz, 0.5, rate, count), rate);
     const QVector<double> bars = graph.Bars();
     QCOMPARE(bars.size(), cAudioGraph::BandCount());
     const int band = cAudioGraph::BandOf(hz);
