@@ -321,16 +321,7 @@ void cPlayer::SetPosition(double seconds) {
     s.sink->stop();
     s.io = s.sink->start();
     if (!s.io || s.sink->error() != QAudio::NoError) {
-        const QString file = s.file;
-        EndSession(false);
-        QMetaObject::invokeMethod(
-            this,
-            [this, file] {
-                if (m_closed) return;
-                emit Error(file, QStringLiteral("The audio device cannot be opened."));
-                emit PlayDone();
-            },
-            Qt::QueuedConnection);
+        Fail(QStringLiteral("The audio device cannot be opened."));
         return;
     }
     if (m_paused) s.sink->suspend();
@@ -378,17 +369,11 @@ void cPlayer::Feed() {
         // Decoded samples are still played up to the damaged place.
         if (!failure.isEmpty() && s.shared->size > 0) failure.clear();
     }
+    // A device that went away ends playback rather than leaving it hanging.
+    if (failure.isEmpty() && (s.sink->error() == QAudio::FatalError || s.sink->error() == QAudio::OpenError))
+        failure = QStringLiteral("The audio device stopped playing.");
     if (!failure.isEmpty()) {
-        const QString file = s.file;
-        EndSession(false);
-        QMetaObject::invokeMethod(
-            this,
-            [this, file, failure] {
-                if (m_closed) return;
-                emit Error(file, failure);
-                emit PlayDone();
-            },
-            Qt::QueuedConnection);
+        Fail(failure);
         return;
     }
     if (m_paused) return;
@@ -433,6 +418,20 @@ void cPlayer::Feed() {
         s.sincePlayedMoved.restart();
     }
     if (s.drained && (played >= s.runFrames || s.sincePlayedMoved.elapsed() > kStallMs)) EndSession(true);
+}
+
+void cPlayer::Fail(const QString& reason) {
+    if (!m_session) return;
+    const QString file = m_session->file;
+    EndSession(false);
+    QMetaObject::invokeMethod(
+        this,
+        [this, file, reason] {
+            if (m_closed) return;
+            emit Error(file, reason);
+            emit PlayDone();
+        },
+        Qt::QueuedConnection);
 }
 
 void cPlayer::EndSession(bool notify) {

@@ -75,6 +75,8 @@ private:
 
     void Feed();
     void EndSession(bool notify);
+    // Ends playback with Error, then PlayDone.
+    void Fail(const QString& reason);
     bool StartSink();
     qint64 PlayedFrames() const;
     void AppendHistory(const char* data, qint64 frames);
