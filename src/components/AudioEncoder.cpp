@@ -213,6 +213,7 @@ struct AudioEncoder::State {
     int frameSize = 0;
     bool padLastFrame = false;
     qint64 nextPts = 0;
+    bool isMp3 = false;
     quint8 mp3HeaderBits = 0;
     std::vector<uint8_t*> planes;    // converted samples, one pointer per plane
     std::vector<uint8_t> convertBuf; // storage behind planes
@@ -241,9 +242,10 @@ struct AudioEncoder::State {
             if (rc < 0)
                 return fail(Failure::Encoder,
                             QStringLiteral("The encoder failed (%1).").arg(AvErrorText(rc)));
-            if (mp3HeaderBits && packet->size >= 4 && packet->data[0] == 0xFF &&
+            // The MP3 encoder marks every frame "original" and none "copyright"; the settings decide both.
+            if (isMp3 && packet->size >= 4 && packet->data[0] == 0xFF &&
                 av_packet_make_writable(packet.get()) >= 0)
-                packet->data[3] |= mp3HeaderBits;
+                packet->data[3] = uint8_t((packet->data[3] & ~0x0C) | mp3HeaderBits);
             av_packet_rescale_ts(packet.get(), codec->time_base, stream->time_base);
             packet->stream_index = stream->index;
             const int wr = av_write_frame(output.get(), packet.get());
@@ -480,6 +482,7 @@ bool AudioEncoder::Open(const QString& destination, const EncoderSetup& setup, c
         c->frame_size > 0 && !variable && !(encoder->capabilities & AV_CODEC_CAP_SMALL_LAST_FRAME);
     s.inChannels = inChannels;
     s.inBytesPerFrame = inChannels * av_get_bytes_per_sample(PackedFormat(inKind));
+    s.isMp3 = plan.muxer == QLatin1String("mp3");
     s.mp3HeaderBits = plan.mp3HeaderBits;
     s.open = true;
     return true;
