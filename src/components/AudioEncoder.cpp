@@ -192,6 +192,30 @@ bool PlanOutput(const EncoderSetup& s, int srcRate, int srcChannels, Plan& p) {
     }
 }
 
+// ID3v1 text is Latin-1, but the MP3 writer puts UTF-8 there; the fields are
+// written again from the tags. Year, track and genre stay as it wrote them.
+bool PatchId3v1(const QString& path, const EncoderTags& tags) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadWrite) || f.size() < 128 || !f.seek(f.size() - 128)) return false;
+    QByteArray tag = f.read(128);
+    if (tag.size() != 128) return false;
+    if (!tag.startsWith("TAG")) return true; // nothing to mend
+    auto put = [&tag](int offset, int length, const QString& text) {
+        QByteArray latin1;
+        for (const QChar ch : text.trimmed())
+            latin1 += ch.unicode() < 256 ? char(ch.unicode()) : '?';
+        latin1.truncate(length);
+        tag.replace(offset, length, latin1 + QByteArray(length - latin1.size(), '\0'));
+    };
+    put(3, 30, tags.Title);
+    put(33, 30, tags.Artist);
+    put(63, 30, tags.Album);
+    // With a track number (ID3v1.1) the comment gives its last two bytes to it.
+    const bool hasTrack = tag[125] == '\0' && tag[126] != '\0';
+    put(97, hasTrack ? 28 : 30, tags.Comment);
+    return f.seek(f.size() - 128) && f.write(tag) == 128 && f.flush();
+}
+
 AVSampleFormat PackedFormat(SampleKind kind) {
     return kind == SampleKind::S16 ? AV_SAMPLE_FMT_S16 : AV_SAMPLE_FMT_FLT;
 }
@@ -214,6 +238,7 @@ struct AudioEncoder::State {
     bool padLastFrame = false;
     qint64 nextPts = 0;
     bool isMp3 = false;
+    EncoderTags id3v1; // the text of the MP3's ID3v1 tag
     quint8 mp3HeaderBits = 0;
     std::vector<uint8_t*> planes;    // converted samples, one pointer per plane
     std::vector<uint8_t> convertBuf; // storage behind planes
@@ -354,7 +379,11 @@ bool AudioEncoder::Open(const QString& destination, const EncoderSetup& setup, c
 
     // The temporary file takes the name first, so two encoders never share one.
     {
-        QTemporaryFile temp(folder + QStringLiteral("/.") + dest.fileName() + QStringLiteral(".part-XXXXXX"));
+        // Kept well under the longest file name a folder takes.
+        QString base = dest.fileName();
+        while (QFile::encodeName(base).size() > 200)
+            base.chop(1);
+        QTemporaryFile temp(folder + QStringLiteral("/.") + base + QStringLiteral(".part-XXXXXX"));
         temp.setAutoRemove(false);
         const bool opened = temp.open();
         // The finished file is an ordinary document, not a private temporary one.
@@ -483,6 +512,7 @@ bool AudioEncoder::Open(const QString& destination, const EncoderSetup& setup, c
     s.inChannels = inChannels;
     s.inBytesPerFrame = inChannels * av_get_bytes_per_sample(PackedFormat(inKind));
     s.isMp3 = plan.muxer == QLatin1String("mp3");
+    if (s.isMp3) s.id3v1 = tags;
     s.mp3HeaderBits = plan.mp3HeaderBits;
     s.open = true;
     return true;
@@ -527,6 +557,9 @@ bool AudioEncoder::Finish() {
             ok = s.fail(Failure::Destination,
                         QStringLiteral("The destination cannot be written (%1).").arg(AvErrorText(rc)));
     }
+    if (ok && s.isMp3 && !PatchId3v1(s.tempPath, s.id3v1))
+        ok = s.fail(Failure::Destination,
+                    QStringLiteral("The destination cannot be written: %1").arg(s.destination));
     if (!ok) {
         s.discard();
         return false;
