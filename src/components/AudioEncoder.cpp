@@ -54,6 +54,7 @@ int NearestMp3Rate(int rate) {
 
 // Everything one output needs, worked out from the settings before anything is opened.
 struct Plan {
+    QString label; // the format as the user knows it
     QString muxer;
     QString encoder;
     int rate = 0;
@@ -83,6 +84,7 @@ bool PlanOutput(const EncoderSetup& s, int srcRate, int srcChannels, Plan& p) {
     using F = AudioEncoder::Failure;
     switch (s.OutputFormat) {
     case 1: { // PCM WAV
+        p.label = QStringLiteral("WAV");
         p.muxer = QStringLiteral("wav");
         p.rate = s.WAV.SampleRate > 0 ? s.WAV.SampleRate : srcRate;
         p.channels =
@@ -116,6 +118,7 @@ bool PlanOutput(const EncoderSetup& s, int srcRate, int srcChannels, Plan& p) {
             return p.fail(F::Settings,
                           QStringLiteral("The WAV codec \"%1\" with the format \"%2\" is not available.")
                               .arg(s.ACMTag, s.ACMFormat));
+        p.label = QStringLiteral("WAV (%1)").arg(tag.name);
         p.muxer = QStringLiteral("wav");
         p.encoder = codecs::AcmEncoder(tag, format);
         p.rate = format.sampleRate;
@@ -125,6 +128,7 @@ bool PlanOutput(const EncoderSetup& s, int srcRate, int srcChannels, Plan& p) {
     }
     case 3: { // MP3
         const tMP3Settings& m = s.MP3;
+        p.label = QStringLiteral("MP3");
         p.muxer = QStringLiteral("mp3");
         p.encoder = QStringLiteral("libmp3lame");
         if (m.SampleRate > 0) {
@@ -163,6 +167,7 @@ bool PlanOutput(const EncoderSetup& s, int srcRate, int srcChannels, Plan& p) {
             return p.fail(F::Settings, QStringLiteral("The WMA codec or format chosen is not available."));
         const codecs::WmaCodec& codec = list[size_t(c)];
         const codecs::WmaFormat& format = codec.formats[size_t(f)];
+        p.label = codec.name;
         p.muxer = QStringLiteral("asf");
         p.encoder = codec.encoder;
         p.rate = format.sampleRate;
@@ -171,6 +176,7 @@ bool PlanOutput(const EncoderSetup& s, int srcRate, int srcChannels, Plan& p) {
         return true;
     }
     case 5: { // Ogg Vorbis
+        p.label = QStringLiteral("Ogg Vorbis");
         p.muxer = QStringLiteral("ogg");
         p.encoder = QStringLiteral("libvorbis");
         p.rate = qBound(8000, srcRate, 192000);
@@ -441,12 +447,15 @@ bool AudioEncoder::Open(const QString& destination, const EncoderSetup& setup, c
     rc = avcodec_open2(c, encoder, &codecOpts);
     av_dict_free(&codecOpts);
     if (rc < 0) {
-        const QString text = QStringLiteral("The %1 encoder does not accept these settings (%2 Hz, %3, %4).")
-                                 .arg(plan.encoder)
-                                 .arg(plan.rate)
-                                 .arg(plan.channels == 1 ? QStringLiteral("mono") : QStringLiteral("stereo"))
-                                 .arg(plan.qscale ? QStringLiteral("quality %1").arg(plan.quality)
-                                                  : QStringLiteral("%1 kbps").arg(plan.bitRate / 1000));
+        // Said in the user's terms: which format, at which rate, channels and bit rate or quality.
+        QString what = plan.qscale ? QStringLiteral("quality %1").arg(plan.quality)
+                                   : QStringLiteral("%1 kbps").arg(plan.bitRate / 1000);
+        if (!plan.qscale && plan.bitRate == 0) what.clear();
+        QString text = QStringLiteral("%1 cannot be encoded at %2 Hz %3")
+                           .arg(plan.label)
+                           .arg(plan.rate)
+                           .arg(plan.channels == 1 ? QStringLiteral("mono") : QStringLiteral("stereo"));
+        text += what.isEmpty() ? QStringLiteral(".") : QStringLiteral(" with %1.").arg(what);
         s.discard();
         return s.fail(Failure::Settings, text);
     }
