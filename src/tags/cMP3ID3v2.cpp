@@ -95,17 +95,24 @@ void cMP3ID3v2::RequireStore() const {
 }
 
 int cMP3ID3v2::FindGroup(const QString& id) const {
+    return m_index.value(id.toUpper(), -1);
+}
+
+void cMP3ID3v2::EraseGroup(int g) {
+    m_frames.erase(m_frames.begin() + g);
+    m_index.clear();
     for (size_t i = 0; i < m_frames.size(); ++i)
-        if (m_frames[i].id.compare(id, Qt::CaseInsensitive) == 0) return int(i);
-    return -1;
+        m_index.insert(m_frames[i].id.toUpper(), int(i));
 }
 
 void cMP3ID3v2::AddFrame(const QString& id, const QByteArray& body) {
     const int g = FindGroup(id);
-    if (g >= 0)
+    if (g >= 0) {
         m_frames[size_t(g)].items.push_back(FrameData{0, body});
-    else
+    } else {
+        m_index.insert(id.toUpper(), int(m_frames.size()));
         m_frames.push_back(Group{id, {FrameData{0, body}}});
+    }
 }
 
 qint32 cMP3ID3v2::FrameCount() const {
@@ -124,7 +131,7 @@ void cMP3ID3v2::RemoveFrame(const QString& frame) {
     RequireStore();
     const int g = FindGroup(frame);
     if (g < 0) throw StoreError(kErrInvalidCall, QStringLiteral("Invalid procedure call or argument"));
-    m_frames.erase(m_frames.begin() + g);
+    EraseGroup(g);
 }
 
 qint32 cMP3ID3v2::TagsInFrame(const QString& frame) const {
@@ -156,7 +163,7 @@ void cMP3ID3v2::RemoveTag(const QString& sFrame, qint32 tagIndex) {
         throw StoreError(kErrInvalidCall, QStringLiteral("Invalid procedure call or argument"));
     auto& items = m_frames[size_t(g)].items;
     items.erase(items.begin() + (tagIndex - 1));
-    if (items.empty()) m_frames.erase(m_frames.begin() + g);
+    if (items.empty()) EraseGroup(g);
 }
 
 cMP3ID3v2::FrameData cMP3ID3v2::GetFrameData(const QString& frame, qint32 n) const {
@@ -226,7 +233,7 @@ void cMP3ID3v2::SetTextFrame(const char* id, QString& field, const QString& valu
     field = value;
     RequireStore();
     const int g = FindGroup(QLatin1String(id));
-    if (g >= 0) m_frames.erase(m_frames.begin() + g);
+    if (g >= 0) EraseGroup(g);
     if (!value.isEmpty()) AddFrame(QLatin1String(id), MakeTextBody(value));
 }
 
@@ -235,7 +242,7 @@ void cMP3ID3v2::SetUrlFrame(const char* id, QString& field, const QString& value
     field = value;
     RequireStore();
     const int g = FindGroup(QLatin1String(id));
-    if (g >= 0) m_frames.erase(m_frames.begin() + g);
+    if (g >= 0) EraseGroup(g);
     if (!value.isEmpty()) AddFrame(QLatin1String(id), EncodeUrl(value));
 }
 
@@ -267,7 +274,7 @@ void cMP3ID3v2::SetDescribedFrame(const char* id, QString& field, const QString&
             if (described) continue;
             if (value.isEmpty()) {
                 items.erase(items.begin() + qsizetype(i));
-                if (items.empty()) m_frames.erase(m_frames.begin() + g);
+                if (items.empty()) EraseGroup(g);
             } else {
                 if (language.isEmpty() || language.contains('\0')) language = "eng";
                 items[i] = FrameData{0, isUrl ? MakeUserUrlBody(value)
@@ -284,7 +291,7 @@ void cMP3ID3v2::SetDescribedFrame(const char* id, QString& field, const QString&
 void cMP3ID3v2::WriteGenreFrame() {
     RequireStore();
     const int g = FindGroup(QStringLiteral("TCON"));
-    if (g >= 0) m_frames.erase(m_frames.begin() + g);
+    if (g >= 0) EraseGroup(g);
     AddFrame(QStringLiteral("TCON"), MakeTextBody(QLatin1Char('(') + QString::number(m_bGenre) +
                                                   QLatin1Char(')') + m_sOtherGenreName));
 }
@@ -339,7 +346,7 @@ void cMP3ID3v2::setYear(const QString& v) {
     // Both year frames go, so the value read back is the one set.
     for (const char* id : {"TYER", "TDRC"}) {
         const int g = FindGroup(QLatin1String(id));
-        if (g >= 0) m_frames.erase(m_frames.begin() + g);
+        if (g >= 0) EraseGroup(g);
     }
     if (!v.isEmpty()) AddFrame(QLatin1String(OutputVersion() == 4 ? "TDRC" : "TYER"), MakeTextBody(v));
 }
@@ -349,7 +356,7 @@ void cMP3ID3v2::setPlayCounter(const QString& v) {
     m_sPlayCounter = v;
     RequireStore();
     const int g = FindGroup(QStringLiteral("PCNT"));
-    if (g >= 0) m_frames.erase(m_frames.begin() + g);
+    if (g >= 0) EraseGroup(g);
     if (!v.isEmpty()) AddFrame(QStringLiteral("PCNT"), EncodeCounter(v));
 }
 
@@ -373,6 +380,7 @@ QString cMP3ID3v2::GenreName(quint8 genre) const {
 
 void cMP3ID3v2::ResetState() {
     m_frames.clear();
+    m_index.clear();
     m_bHasStore = true;
     m_lTagPos = 0;
     m_bTagVersion = 0;
@@ -509,10 +517,12 @@ void cMP3ID3v2::ParseTag(const QByteArray& header, const QByteArray& raw) {
 void cMP3ID3v2::StoreFrame(const QByteArray& id, quint16 flags, const QByteArray& body) {
     const QString key = QString::fromLatin1(id);
     const int g = FindGroup(key);
-    if (g >= 0)
+    if (g >= 0) {
         m_frames[size_t(g)].items.push_back(FrameData{flags, body});
-    else
+    } else {
+        m_index.insert(key.toUpper(), int(m_frames.size()));
         m_frames.push_back(Group{key, {FrameData{flags, body}}});
+    }
 }
 
 void cMP3ID3v2::SetPropertiesFromStore() {

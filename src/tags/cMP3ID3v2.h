@@ -11,6 +11,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QHash>
 #include <QString>
 #include <QtGlobal>
 
@@ -143,6 +144,9 @@ private:
 
     bool m_bHasStore = false;
     std::vector<Group> m_frames;
+    // Position of each id (upper case) in m_frames, so a tag of many frames reads in linear time.
+    QHash<QString, int> m_index;
+    void EraseGroup(int g);
     // Why the tag read cannot be written back without loss; empty when it can.
     QString m_sCannotRewrite;
     // The v2.4 header said every frame is unsynchronised.
