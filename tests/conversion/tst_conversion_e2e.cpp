@@ -5,6 +5,7 @@
 #include "controls/cGrid.h"
 #include "conversion/ConversionLaunch.h"
 #include "conversion/ConverterItemJob.h"
+#include "conversion/frmACMConverter.h"
 #include "conversion/frmConverter.h"
 #include "core/mdlSupportedDestination.h"
 #include "itemlists/ItemsGrid.h"
@@ -205,6 +206,39 @@ private slots:
         QVERIFY(tags.waitForFinished(30000));
         QVERIFY2(tags.exitCode() == 0, tags.readAllStandardError().constData());
         QCOMPARE(QString::fromUtf8(tags.readAllStandardOutput()).trimmed(), QString("Title 2|Tester"));
+    }
+
+    // The ACM Converter from its launch: the codec lists come from the
+    // converter that converts, and the chosen codec is what lands on disk.
+    void launchAcm() {
+        addRow(music + "/one.wav", "00:00:02");
+        mainGrid->setSelectedRow(1);
+        ToolLaunch launch;
+        launch.mainGrid = mainGrid.get();
+        launch.listName = "L";
+        const QString out = env->path("acm");
+        QString tag;
+        launch.beforeShow = [&](QDialog* d) {
+            auto* w = static_cast<frmACMConverter*>(d);
+            QCOMPARE(w->cboBestAccordItem->currentText(), music + "/one.wav");
+            const int adpcm = w->cboTags->findText("IMA ADPCM", Qt::MatchContains);
+            QVERIFY(adpcm >= 0);
+            w->cboTags->setCurrentIndex(adpcm);
+            tag = w->cboTags->currentText();
+            QVERIFY(w->cboFormats->count() > 0);
+            w->EndActionsHooks().turnOffCountdown = [](qint32) {};
+            w->txtToPath->setEditText(out);
+            w->cboFileName->setCurrentIndex(0);
+            connect(&w->Run(), &BatchRun::Finished, w,
+                    [w] { QTimer::singleShot(0, w, [w] { w->close(); }); });
+            QTimer::singleShot(0, w, [w] { w->cmdConvert->click(); });
+        };
+        ShowACMConverter(launch);
+        QVERIFY(!tag.isEmpty());
+        const Probe p = probe(out + "/one.wav");
+        QCOMPARE(tag, QString("IMA ADPCM"));
+        QCOMPARE(p.codec, QString("adpcm_ima_wav"));
+        QVERIFY2(qAbs(p.seconds - 2.0) <= 0.1, qPrintable(QString::number(p.seconds)));
     }
 
     void temporaryWav() {
