@@ -1,9 +1,9 @@
 #include "mainwindow/frmMain.h"
 
-#include "controls/ControlColor.h"
 #include "components/DriveRegistry.h"
 #include "components/cAudioCDRipper.h"
 #include "components/cAudioConverter.h"
+#include "controls/ControlColor.h"
 #include "controls/cGrid.h"
 #include "controls/cImageList.h"
 #include "controls/cPopupMenu.h"
@@ -18,11 +18,17 @@
 #include "core/PlatformCalls.h"
 #include "core/RegistryRoutines.h"
 #include "core/Services.h"
+#include "core/WindowChrome.h"
+#include "core/frmAbout.h"
+#include "core/frmFileCopy.h"
+#include "core/frmNotes.h"
+#include "core/mdlCommDialog.h"
 #include "core/mdlFunctions.h"
 #include "core/mdlMain.h"
 #include "core/mdlModes.h"
 #include "core/mdlOnTop.h"
 #include "core/mdlSetFormIcon32.h"
+#include "itemlists/AudioCDSource.h"
 #include "itemlists/HandOver.h"
 #include "itemlists/ItemRows.h"
 #include "itemlists/ItemsGrid.h"
@@ -30,17 +36,12 @@
 #include "itemlists/ItemsTree.h"
 #include "itemlists/RowOps.h"
 #include "itemlists/TreeKeys.h"
+#include "itemlists/frmDirProperties.h"
 #include "itemlists/frmItem.h"
 #include "mainwindow/mdlMenus.h"
-#include "itemlists/AudioCDSource.h"
-#include "core/frmAbout.h"
-#include "core/frmNotes.h"
-#include "core/frmFileCopy.h"
-#include "core/mdlCommDialog.h"
-#include "itemlists/frmDirProperties.h"
-#include "settings/frmProgParameters.h"
 #include "settings/SettingsVariables.h"
 #include "settings/frmOptions.h"
+#include "settings/frmProgParameters.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -202,6 +203,7 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
     // Closing the main window unloads it; the program ends with it.
     setAttribute(Qt::WA_DeleteOnClose);
     s_instance = this;
+    core::setMainWindowHost(this);
     // Any size the user or the stored values give is taken; the controls
     // squeeze rather than hold the window bigger.
     setMinimumSize(1, 1);
@@ -253,10 +255,15 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
 frmMain::~frmMain() {
     Form_Terminate();
     if (s_instance == this) s_instance = nullptr;
+    if (core::mainWindowHost() == this) core::setMainWindowHost(nullptr);
 }
 
 frmMain* frmMain::instance() {
     return s_instance;
+}
+
+void frmMain::notesChanged() {
+    if (cStatusBar1) cStatusBar1->setPanelText("Notes", GetNotesToStatus());
 }
 
 // ---------------------------------------------------------------------------
@@ -488,7 +495,8 @@ void frmMain::LinkItemsTree() {
         else
             tmrCDs->stop();
     };
-    // IsPlaying stays empty (nothing plays) until the preview player joins this window.
+    // Nothing plays until the preview player joins this window.
+    link.IsPlaying = [] { return false; };
     link.StopPlay = [this] {
         tlbrRecorder_ButtonClick(tlbrRecorder ? tlbrRecorder->ButtonIndex("Stop") : 0);
     };
@@ -511,8 +519,8 @@ void frmMain::LinkItemsTree() {
     };
     link.GetFileInfoToGridInfo = [this] { GetFileInfoToGridInfo(); };
     link.ShowItemsListProperties = [this] {
-        itemlists::ShowItemsListProperties(*m_cTree, *cTreeView1, cStatusBar1->PanelText("Items List Properties"),
-                                           this);
+        itemlists::ShowItemsListProperties(*m_cTree, *cTreeView1,
+                                           cStatusBar1->PanelText("Items List Properties"), this);
     };
     // The Item Properties window's "Parameters" link opens the tag tokens' page.
     frmItem::ShowID3TagParameters = [](QWidget* owner) { settings::ShowProgParameters(owner, 1); };
@@ -928,11 +936,9 @@ void frmMain::SetAppView() {
     SetBackColor(cAudioGraphFreq, settings::g_lAppColor);
     if (prgStatus) prgStatus->setBarColor(settings::g_lAppColor);
 
-    const QString backColor = core::g_sViewBackColor.trimmed();
-    if (!backColor.isEmpty()) {
-        bool ok = false;
-        const qint64 colour = backColor.toLongLong(&ok);
-        if (ok) {
+    if (const auto viewBack = core::chrome::ViewBackColour()) {
+        const qint64 colour = *viewBack;
+        {
             SetBackColor(this, colour);
             cSlider1->setBackColor(colour);
             SetBackColor(froControl, colour);

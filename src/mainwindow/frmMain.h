@@ -5,6 +5,7 @@
 #pragma once
 
 #include "controls/cTreeView.h"
+#include "core/MainWindowHost.h"
 
 #include <QMainWindow>
 #include <QSize>
@@ -42,9 +43,9 @@ class RegistryRoutines;
 namespace itemlists {
 class AudioCDSource;
 class ItemsTree;
-}
+} // namespace itemlists
 
-class frmMain : public QMainWindow {
+class frmMain : public QMainWindow, public core::MainWindowHost {
     Q_OBJECT
 public:
     explicit frmMain(QWidget* parent = nullptr);
@@ -52,6 +53,12 @@ public:
 
     // The loaded main window, or nullptr.
     static frmMain* instance();
+
+    // What lower windows reach through core::mainWindowHost().
+    QWidget* hostWindow() override { return this; }
+    cImageList* menuImages() override { return imgMenu; }
+    void notesChanged() override;
+    void closeHost() override { close(); }
 
     // The load handler, run once by start-up: builds every control in its
     // fixed order, selects the first tree node and restores the window size.
