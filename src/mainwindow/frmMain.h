@@ -184,6 +184,13 @@ public:
 public slots:
     // The command dispatcher: runs the action of the item's key.
     void m_cMenu_Click(int index);
+
+public:
+    // The dispatcher's table: true when the key names a command (a filled
+    // handler, a tool hook or a command still to come).
+    bool HasCommand(const QString& key);
+    // The commands and tools that have nothing to run yet.
+    QStringList PendingCommands();
     // A click on the tray icon: 1 = left button, 2 = right button.
     void cSysTray1_TrayClick(qint32 lButton);
     // The desktop session ends: the exit runs without the question and the window closes.
@@ -226,6 +233,10 @@ private slots:
     void RunCommandLineSwitches();
 
 private:
+    const QHash<QString, std::function<void()>>& Commands();
+    void RunTool(const QString& key);
+    QHash<QString, std::function<void()>> m_commands;
+    QStringList m_pendingCommands;
     void BuildControls();
     void LinkItemsTree();
     QWidget* BuildTreePane();
