@@ -129,6 +129,7 @@ void frmAudioEditorProc::Finish(Outcome outcome) {
     m_result = outcome;
     g_bConvertTo = false;
     Timer1->stop();
+    emit Ended(outcome);
 }
 
 void frmAudioEditorProc::cAudioConverter1_Done() {

@@ -221,7 +221,7 @@ void frmBatchTool::BuildControls(const Design& design) {
     counters->addWidget(lblTimeLeft);
     body->addLayout(counters);
 
-    cmdConvert = Named(new QPushButton(QStringLiteral("Convert"), this), "cmdConvert");
+    cmdConvert = Named(new QPushButton(design.runButtonCaption, this), "cmdConvert");
     cmdAbort = Named(new QPushButton(QStringLiteral("Abort"), this), "cmdAbort");
     cmdExit = Named(new QPushButton(QStringLiteral("Exit"), this), "cmdExit");
     auto* buttons = new QHBoxLayout();
@@ -312,7 +312,8 @@ void frmBatchTool::Form_Load() {
     m_run->ResetCounters();
 }
 
-void frmBatchTool::HandOver(cGrid& mainGrid, const QString& listName, const QString& countSuffix) {
+void frmBatchTool::HandOver(cGrid& mainGrid, const QString& listName, const QString& countSuffix,
+                            bool markedOnly) {
     const qint32 n = itemlists::GetMarkedCount(mainGrid);
     const qint64 s = itemlists::TotalSeconds(mainGrid, true);
     lblFilesToConvert->setText(QString::number(n) + countSuffix);
@@ -322,7 +323,7 @@ void frmBatchTool::HandOver(cGrid& mainGrid, const QString& listName, const QStr
     cStatusBar1->setPanelText(QStringLiteral("Total Time"),
                               QStringLiteral("Total Size: ") + itemlists::GetTotalSize(mainGrid, true));
     txtUndeForlder->setText(listName);
-    itemlists::CopyGridRows(mainGrid, *cGrid1, true);
+    itemlists::CopyGridRows(mainGrid, *cGrid1, markedOnly);
 }
 
 void frmBatchTool::LoadFileNameFormats() {
