@@ -161,7 +161,8 @@ void tst_player::seekAndPauseKeepThePosition() {
 
     player.Resume();
     QVERIFY(!player.IsPaused());
-    QVERIFY(qAbs(player.GetPosition() - paused) < 0.05);
+    QVERIFY2(qAbs(player.GetPosition() - paused) < 0.05,
+             qPrintable(QStringLiteral("%1 -> %2").arg(paused).arg(player.GetPosition())));
     QTRY_VERIFY_WITH_TIMEOUT(player.GetPosition() > paused + 0.2, 10000);
 
     // Seeking backwards after the decoder reached the end still plays.
