@@ -6,6 +6,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMutex>
+#include <QMutexLocker>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QTemporaryFile>
 
@@ -123,6 +126,35 @@ DiscView realDisc(AudioWriterSeam& writer, const DriveInfo& drive) {
 }
 
 using Outcome = Worker::Outcome;
+
+// The drives being burned in this process, held for the life of a burn.
+class DriveClaim {
+public:
+    explicit DriveClaim(const QString& device) : m_device(device) {
+        QMutexLocker lock(&mutex());
+        m_held = !claimed().contains(device);
+        if (m_held) claimed().insert(device);
+    }
+    ~DriveClaim() {
+        QMutexLocker lock(&mutex());
+        if (m_held) claimed().remove(m_device);
+    }
+    DriveClaim(const DriveClaim&) = delete;
+    DriveClaim& operator=(const DriveClaim&) = delete;
+    bool held() const { return m_held; }
+
+private:
+    static QMutex& mutex() {
+        static QMutex m;
+        return m;
+    }
+    static QSet<QString>& claimed() {
+        static QSet<QString> s;
+        return s;
+    }
+    QString m_device;
+    bool m_held = false;
+};
 
 Outcome tooLong(qint64 needed, qint64 free) {
     return Outcome::error(cAudioBurner::ErrTooLong,
@@ -346,6 +378,9 @@ qint32 cAudioBurner::BurnCD(const QString& drive, qint32 speed) {
             return Outcome::error(ErrNoTracks, QStringLiteral("There are no tracks to burn."));
         if (tracks.size() > kMaxTracks)
             return Outcome::error(ErrNoTracks, QStringLiteral("An audio CD holds at most 99 tracks."));
+        // Two burners writing one drive would leave two images in its folder.
+        const DriveClaim claim(target->device);
+        if (!claim.held()) return Outcome::error(ErrNotReady, kTextBusy);
         const DiscView disc = target->isVirtual ? virtualDisc(*target) : realDisc(*writer, *target);
         if (!disc.state.isEmpty()) return Outcome::error(ErrNotReady, disc.state);
         qint64 estimate = 0;

@@ -41,6 +41,7 @@ private slots:
     void abortLeavesNoImage();
     void sourceFailingMidBurnLeavesNoImage();
     void tooMuchAudioIsRefusedBeforeWriting();
+    void oneDriveOneBurnAtATime();
     void refusalsEndWithOneError_data();
     void refusalsEndWithOneError();
     void addTrackRefusesWhatCannotBeDecoded_data();
@@ -220,6 +221,26 @@ void TestBurner::tooMuchAudioIsRefusedBeforeWriting() {
     QCOMPARE(events.list,
              QStringList("error 3 The tracks last 81:00 but the disc holds only 80:00. Remove some tracks."));
     QCOMPARE(folderEntries(drive), QStringList());
+}
+
+void TestBurner::oneDriveOneBurnAtATime() {
+    testsupport::TestEnv env;
+    const QString drive = env.addVirtualDrive("writer");
+    QVERIFY(!writeToneWav(env.path("long.wav"), 1, 3 * 60 * 44100).isEmpty());
+    cAudioBurner first;
+    cAudioBurner second;
+    QVERIFY(first.AddTrack(env.path("long.wav")));
+    QVERIFY(second.AddTrack(env.path("long.wav")));
+    Events firstEvents(first);
+    Events secondEvents(second);
+    qint32 secondResult = -1;
+    connect(&first, &cAudioBurner::CachingTrack, &first,
+            [&] { secondResult = second.BurnCD("D", cAudioBurner::kMaxSpeed); });
+    QCOMPARE(first.BurnCD("D", cAudioBurner::kMaxSpeed), 0);
+    QCOMPARE(secondResult, qint32(cAudioBurner::ErrNotReady));
+    QCOMPARE(secondEvents.list, QStringList("error 2 The writer is busy."));
+    QCOMPARE(firstEvents.last(), QStringLiteral("finished"));
+    QCOMPARE(folderEntries(drive), (QStringList{"AudioCD.bin", "AudioCD.cue"}));
 }
 
 void TestBurner::refusalsEndWithOneError_data() {
