@@ -64,6 +64,7 @@ AudioBurnRun::AudioBurnRun(components::cAudioBurner& burner, conversion::BatchVi
 
 QString AudioBurnRun::DriveRoot() const {
     const QString entry = m_choices.writerEntry ? m_choices.writerEntry() : QString();
+    if (entry.size() < 2 || entry.at(1) != QLatin1Char(':')) return QString(); // no writer: nothing to open
     return entry.left(2) + QLatin1Char('/');
 }
 

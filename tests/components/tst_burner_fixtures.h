@@ -15,6 +15,7 @@
 #include <QtEndian>
 
 #include <cmath>
+#include <functional>
 
 namespace burnertest {
 
@@ -114,5 +115,75 @@ inline QByteArray readTrackFromImage(const components::DiscInfo& disc, int track
     bin.seek(qint64(t.startSector) * 2352);
     return bin.read(qint64(t.sectors) * 2352);
 }
+
+// A writer that answers from a script and records what it was asked.
+class ScriptedWriter final : public components::AudioWriterSeam {
+public:
+    QList<qint32> speeds;
+    Medium disc{Medium::Blank, 360000, 360000, {}};
+    bool startOk = true;
+    QString startError;
+    QList<Status> script; // poll() answers, then Idle
+    bool finishOk = true;
+    QString finishError;
+    std::function<void(int)> onPoll; // called with the poll's number, from 0
+
+    // What happened.
+    QString device;
+    QList<QByteArray> trackData; // the PCM files' content when the write started
+    QList<qint64> trackBytes;
+    QStringList trackFiles;
+    qint32 speed = -1;
+    bool underrunProof = false;
+    int polls = 0;
+    int cancels = 0;
+    int finishes = 0;
+    QStringList trays;
+
+    QList<qint32> writeSpeeds(const QString&) override { return speeds; }
+    Medium medium(const QString&) override { return disc; }
+    bool startAudio(const QString& dev, const QList<Track>& tracks, qint32 speedKBs, bool underrun,
+                    QString* error) override {
+        device = dev;
+        speed = speedKBs;
+        underrunProof = underrun;
+        for (const Track& t : tracks) {
+            QFile f(t.pcmFile);
+            trackData << (f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray());
+            trackBytes << t.bytes;
+            trackFiles << t.pcmFile;
+        }
+        if (!startOk && error) *error = startError;
+        return startOk;
+    }
+    Status poll() override {
+        const int n = polls++;
+        if (onPoll) onPoll(n);
+        if (cancels > 0) return Status{}; // a cancelled write stops at once
+        return n < script.size() ? script.at(n) : Status{};
+    }
+    void cancel() override { ++cancels; }
+    bool finish(QString* error) override {
+        ++finishes;
+        if (!finishOk && error) *error = finishError;
+        return finishOk;
+    }
+    bool eject(const QString& dev) override {
+        trays << "eject " + dev;
+        return true;
+    }
+    bool load(const QString& dev) override {
+        trays << "load " + dev;
+        return true;
+    }
+};
+
+// Pretends a real drive is attached for the life of the object.
+struct FakeRealDrive {
+    explicit FakeRealDrive(const QString& device) {
+        components::DriveRegistry::instance().setRealDevicesForTesting({device});
+    }
+    ~FakeRealDrive() { components::DriveRegistry::instance().setRealDevicesForTesting({}); }
+};
 
 } // namespace burnertest
