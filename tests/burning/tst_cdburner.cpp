@@ -22,6 +22,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTimer>
 #include <QtTest>
 
 using components::cAudioBurner;
@@ -93,6 +94,7 @@ private slots:
     void burnFromTheWindow();
     void abortFromTheWindow();
     void noWriter();
+    void showOpensAndUnloads();
     void openCDdriveBoxIsStored_data();
     void openCDdriveBoxIsStored();
 };
@@ -290,6 +292,26 @@ void TestCDBurner::noWriter() {
     QVERIFY(env->services().openedUrls.isEmpty());
     w->cmdConvert_Click();
     QCOMPARE(w->lblCurrentTrack->text(), QStringLiteral("Error:The writer does not exist.(1)"));
+}
+
+// The dispatcher's entry: the window opens modally with the marked items and
+// is gone once it closes.
+void TestCDBurner::showOpensAndUnloads() {
+    env->addVirtualDrive("writer");
+    fillMainGrid({{"/music/a.wav", 60, true}, {"/music/b.wav", 60, false}});
+    QStringList seen;
+    QTimer::singleShot(0, this, [&] {
+        QVERIFY(burning::g_frmCDBurner);
+        seen << burning::g_frmCDBurner->lblFilesToConvert->text()
+             << QString::number(burning::g_frmCDBurner->RowCount())
+             << QString::number(burning::g_frmCDBurner->isVisible());
+        burning::g_frmCDBurner->chkOpenCDdrive->setChecked(true);
+        burning::g_frmCDBurner->cmdExit->click();
+    });
+    burning::ShowCDBurner(nullptr, mainGrid, nullptr, {});
+    QCOMPARE(seen, (QStringList{"1 items to burn (1 minutes).", "1", "1"}));
+    QVERIFY(!burning::g_frmCDBurner);
+    QCOMPARE(storedBox(), QStringLiteral("1"));
 }
 
 void TestCDBurner::openCDdriveBoxIsStored_data() {
