@@ -4,6 +4,7 @@
 #include "controls/cGrid.h"
 #include "controls/cProgressBar.h"
 #include "controls/cStatusBar.h"
+#include "core/AppPaths.h"
 #include "core/frmAbout.h"
 #include "core/mdlFunctions.h"
 #include "core/mdlModes.h"
@@ -72,6 +73,8 @@ frmCDBurner::frmCDBurner(cImageList* imgMenu, QWidget* parent,
     : frmBatchTool(BurnerDesign(), std::make_unique<BurnerJob>(std::move(writer)), conversion::BatchPolicy{},
                    imgMenu, parent) {
     cAudioBurner1 = &static_cast<BurnerJob&>(Job()).burner;
+    // Temporary files of the burn stay in the program folder.
+    cAudioBurner1->setCacheFolder(core::ProgramFolder());
     BuildWriterArea();
     burning::BurnChoices choices;
     choices.writerEntry = [this] { return cboDrv->currentText(); };

@@ -369,9 +369,10 @@ qint32 cAudioBurner::BurnCD(const QString& drive, qint32 speed) {
     const QList<qint64> trackMs = m_trackMs;
     const std::shared_ptr<AudioWriterSeam> writer = m_writer;
     const bool underrunProof = m_burnOption;
+    const QString cacheFolder = m_cacheFolder;
     const qint32 speedKBs = (speed <= 0 || speed >= kMaxSpeed) ? 0 : speed;
 
-    auto job = [this, target, tracks, trackMs, writer, underrunProof,
+    auto job = [this, target, tracks, trackMs, writer, underrunProof, cacheFolder,
                 speedKBs](Worker::Context& ctx) -> Outcome {
         if (!target) return Outcome::error(ErrNoWriter, kTextNoWriter);
         if (tracks.isEmpty())
@@ -470,7 +471,9 @@ qint32 cAudioBurner::BurnCD(const QString& drive, qint32 speed) {
         }
 
         // A real writer: every track is decoded before the disc is touched.
-        QTemporaryDir cache;
+        if (!cacheFolder.isEmpty()) QDir().mkpath(cacheFolder);
+        QTemporaryDir cache(
+            cacheFolder.isEmpty() ? QString() : QDir(cacheFolder).filePath(QStringLiteral("burntmp-XXXXXX")));
         if (!cache.isValid())
             return Outcome::error(
                 ErrWrite, QStringLiteral("No room for the tracks' cache: %1").arg(cache.errorString()));

@@ -83,6 +83,10 @@ public:
     bool BurnOption() const { return m_burnOption; }
     void setBurnOption(bool on) { m_burnOption = on; }
 
+    // Where a real writer's tracks are cached while it burns (a folder of its
+    // own inside, removed afterwards); empty: the system's temporary folder.
+    void setCacheFolder(const QString& folder) { m_cacheFolder = folder; }
+
     // Burns the track list; returns 0 when BurnFinished was raised, else the
     // error code. Speed in kB/s, kMaxSpeed for the fastest.
     qint32 BurnCD(const QString& drive, qint32 speed);
@@ -111,6 +115,7 @@ private:
     QList<qint64> m_trackMs; // estimated lengths, for the capacity check
     QList<qint32> m_speeds;
     bool m_burnOption = false;
+    QString m_cacheFolder;
     qint32 m_result = 0;
 };
 

@@ -87,6 +87,8 @@ void TestBurnerWriter::burnsThroughTheWriter() {
                       writing(1, 0, 300),           writing(1, 150, 300), S{S::ClosingTrack, 1, 300, 300},
                       S{S::ClosingSession, 1, 0, 0}};
     cAudioBurner burner(nullptr, writer);
+    const QString cache = env.path("home/cache");
+    burner.setCacheFolder(cache);
     QVERIFY(burner.AddTrack(env.path("one.wav")));
     QVERIFY(burner.AddTrack(env.path("two.wav")));
     Events events(burner);
@@ -113,7 +115,9 @@ void TestBurnerWriter::burnsThroughTheWriter() {
     // The cache is gone with the burn.
     QCOMPARE(writer->trackFiles.size(), 2);
     QVERIFY(!QFileInfo::exists(writer->trackFiles.at(0)));
+    QVERIFY(writer->trackFiles.at(0).startsWith(cache + "/burntmp-"));
     QVERIFY(!QFileInfo::exists(QFileInfo(writer->trackFiles.at(0)).path()));
+    QCOMPARE(QDir(cache).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden), QStringList());
 
     // The speed choice "Max." means the drive's fastest; the option goes through as set.
     burner.setBurnOption(false);
