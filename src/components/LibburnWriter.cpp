@@ -200,7 +200,9 @@ public:
             m_trackSectors.push_back((t.bytes + 2351) / 2352);
 
         std::unique_ptr<burn_write_opts, OptsDeleter> opts(burn_write_opts_new(d));
-        burn_write_opts_set_write_type(opts.get(), BURN_WRITE_TAO, BURN_BLOCK_RAW0);
+        // Track-at-once; libburn takes each track's block layout from its mode
+        // (audio here), the session's block type being the usual MODE1.
+        burn_write_opts_set_write_type(opts.get(), BURN_WRITE_TAO, BURN_BLOCK_MODE1);
         burn_write_opts_set_perform_opc(opts.get(), 0);
         burn_write_opts_set_multi(opts.get(), 0);
         burn_write_opts_set_underrun_proof(opts.get(), underrunProof ? 1 : 0);
