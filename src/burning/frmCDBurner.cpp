@@ -5,6 +5,7 @@
 #include "controls/cProgressBar.h"
 #include "controls/cStatusBar.h"
 #include "core/AppPaths.h"
+#include "core/WindowChrome.h"
 #include "core/frmAbout.h"
 #include "core/mdlFunctions.h"
 #include "core/mdlModes.h"
@@ -63,6 +64,7 @@ conversion::frmBatchTool::Design BurnerDesign() {
     d.settingsTabCaption = QStringLiteral("Burner Options   ");
     d.settingsTabIcon = 73;
     d.iconName = QStringLiteral("cd_music");
+    d.runButtonCaption = QStringLiteral("Burn");
     return d;
 }
 
@@ -98,7 +100,6 @@ void frmCDBurner::BuildWriterArea() {
         w->setVisible(false);
     lblOpenDestinationDestinationFolder->setText(QStringLiteral("Browse with explorer"));
     lblOpenDestinationDestinationFolder->setToolTip(QStringLiteral("Browse with the explorer."));
-    cmdConvert->setText(QStringLiteral("Burn"));
     QFont bold = cmdConvert->font();
     bold.setBold(true);
     cmdConvert->setFont(bold);
@@ -156,9 +157,7 @@ void frmCDBurner::BuildWriterArea() {
 
 void frmCDBurner::Form_Load() {
     frmBatchTool::Form_Load();
-    bool ok = false;
-    const qint64 back = core::g_sViewBackColor.toLongLong(&ok);
-    if (ok) components::ApplyBackColor(chkOpenCDdrive, back);
+    core::chrome::ApplyView({chkOpenCDdrive}, nullptr, QList<QWidget*>{});
     LoadWriterDevices();
     const QString stored =
         core::GetSetting(core::g_sProductName, kSection, kOpenCDValue, QStringLiteral("0"));
