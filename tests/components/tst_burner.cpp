@@ -2,6 +2,7 @@
 // for sample, a failed or aborted burn leaves no image, and a disc that is
 // not blank or too small is refused before anything is written.
 #include "components/cAudioBurner.h"
+#include "components/cAudioCDRipper.h"
 
 #include "DiscImages.h"
 #include "MediaTools.h"
@@ -106,6 +107,16 @@ void TestBurner::burnsReadsBackAndRefusesTheFullDisc() {
         QVERIFY2(got.mid(want.size()).count('\0') == got.size() - want.size(), "padding is not silence");
     }
     QVERIFY(disc.tracks.at(3).sectors >= 2 * 75); // the MP3's 2.5 seconds
+    // What the main window's tree lists for the drive: four audio tracks.
+    components::cAudioCDRipper ripper;
+    QVERIFY(ripper.SelectDevice(0));
+    QVERIFY(ripper.IsAudioCD());
+    QCOMPARE(ripper.TrackCount(), 4);
+    QCOMPARE((QList<qint32>{ripper.TrackLength(1), ripper.TrackLength(2), ripper.TrackLength(3)}),
+             (QList<qint32>{1, 2, 0}));
+    QCOMPARE(ripper.TrackPath(4), QStringLiteral("D:/Track04.cda"));
+    for (int t = 1; t <= 4; ++t)
+        QCOMPARE(ripper.TrackType(t), 1);
     QCOMPARE(folderEntries(drive), (QStringList{"AudioCD.bin", "AudioCD.cue"}));
     QCOMPARE(burner.DriveState("D"), QStringLiteral("The disc in the drive is not blank."));
     QCOMPARE(burner.DiscCapacity("D"), 0);
