@@ -528,6 +528,15 @@ void tst_converter_convert::abortLeavesNoFile() {
     QVERIFY(!c.IsConverting());
     QVERIFY(QDir(destDir).entryList(QDir::Files | QDir::Hidden).isEmpty());
 
+    // Closing the converter aborts a running conversion the same way.
+    c.setSourceFile(longSource);
+    c.setDestinationFile(destDir + "/closed.mp3");
+    c.StartConvert();
+    c.Close();
+    QVERIFY(r.waitFor(2));
+    QCOMPARE(r.terminals, (QStringList{"aborted", "aborted"}));
+    QVERIFY(QDir(destDir).entryList(QDir::Files | QDir::Hidden).isEmpty());
+
     // Destroying a converter in the middle of a conversion leaves nothing either.
     {
         cAudioConverter d;
