@@ -234,6 +234,8 @@ private slots:
     void badSources_data();
     void badSources();
     void destinationIsTheSource();
+    void unwritableDestinations_data();
+    void unwritableDestinations();
     void abortLeavesNoFile();
     void startFromInsideDoneAndError();
     void startWhileBusy();
@@ -504,6 +506,40 @@ void tst_converter_convert::destinationIsTheSource() {
         QCOMPARE(Sha1(source), before);
     }
     QCOMPARE(QDir(m_env->path("self")).entryList(QDir::Files | QDir::Hidden | QDir::System).size(), 2);
+}
+
+void tst_converter_convert::unwritableDestinations_data() {
+    QTest::addColumn<QString>("dest"); // relative to the test folder; "" for none
+    QTest::addColumn<QString>("description");
+    QTest::newRow("none") << ""
+                          << "No destination file is set.";
+    QTest::newRow("a folder") << "unwritable"
+                              << "The destination is a folder: ";
+    QTest::newRow("below a file") << "unwritable/file.txt/out.wav"
+                                  << "The destination folder cannot be created: ";
+}
+
+void tst_converter_convert::unwritableDestinations() {
+    QFETCH(QString, dest);
+    QFETCH(QString, description);
+    QDir().mkpath(m_env->path("unwritable"));
+    {
+        QFile f(m_env->path("unwritable/file.txt"));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+    }
+    cAudioConverter c;
+    Recorder r(c);
+    c.setOutputFormat(1);
+    c.setSourceFile(m_sources[0]);
+    c.setDestinationFile(dest.isEmpty() ? QString() : m_env->path(dest));
+    c.StartConvert();
+    QVERIFY(r.waitFor(1));
+    QCOMPARE(r.terminals, QStringList{"error"});
+    QCOMPARE(r.codes.first(), qint32(cAudioConverter::ErrDestination));
+    QVERIFY2(r.descriptions.first().startsWith(description), qPrintable(r.descriptions.first()));
+    QCOMPARE(
+        QDir(m_env->path("unwritable")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+        QStringList{"file.txt"});
 }
 
 void tst_converter_convert::abortLeavesNoFile() {
