@@ -340,6 +340,16 @@ void tst_converter_convert::tags() {
     QCOMPARE(tags.value("track"), QStringLiteral("7"));
     QCOMPARE(tags.value("genre"), QStringLiteral("Jazz"));
     QCOMPARE(tags.value("comment"), QStringLiteral("Said and done"));
+    // The converter's own reader finds the same seven values.
+    cAudioConverter reader;
+    QVERIFY(reader.ReadTags(out("tags.out")));
+    QCOMPARE(reader.TagTitle(), QString::fromUtf8("Grüße aus Köln"));
+    QCOMPARE(reader.TagArtist(), QStringLiteral("The Artist"));
+    QCOMPARE(reader.TagAlbum(), QStringLiteral("An Album"));
+    QCOMPARE(reader.TagYear(), QStringLiteral("2003"));
+    QCOMPARE(reader.TagTrack(), QStringLiteral("7"));
+    QCOMPARE(reader.TagGenre(), QStringLiteral("Jazz"));
+    QCOMPARE(reader.TagComment(), QStringLiteral("Said and done"));
     if (format == 3) { // ID3v1 text is Latin-1
         QCOMPARE(tags.value("v1:title"), QString::fromUtf8("Grüße aus Köln"));
         QCOMPARE(tags.value("v1:artist"), QStringLiteral("The Artist"));
