@@ -20,6 +20,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <limits>
+
 namespace tags {
 QPointer<frmMP3TagsEditor> g_frmMP3TagsEditor;
 }
@@ -91,6 +93,7 @@ frmMP3TagsEditor::frmMP3TagsEditor(QWidget* parent) : QWidget(parent, Qt::Window
     cboGenre->setEditable(true);
     cboGenre->setInsertPolicy(QComboBox::NoInsert);
     txtDescription = Named(new QPlainTextEdit(froGeneral), "txtDescription");
+    // The tags set no limit; the ID3v1 widths apply only when that tag is written.
     txtDescription->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     line(general, froGeneral, QStringLiteral("Artist"), txtArtist);
     line(general, froGeneral, QStringLiteral("Title"), txtTitle);
@@ -117,6 +120,9 @@ frmMP3TagsEditor::frmMP3TagsEditor(QWidget* parent) : QWidget(parent, Qt::Window
     txtLyric = Named(new QPlainTextEdit(froLyric), "txtLyric");
     txtLyric->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     lyric->addWidget(txtLyric);
+    for (QLineEdit* box : {txtArtist, txtTitle, txtAlbum, txtYear, txtTrackNum, txtOriginalArtist, txtURL,
+                           txtEncodedBy, txtCopyright})
+        box->setMaxLength(std::numeric_limits<int>::max());
 
     cmdApply = Named(new QPushButton(QStringLiteral("Apply"), this), "cmdApply");
     cmdApply->setEnabled(false);
@@ -243,6 +249,7 @@ void frmMP3TagsEditor::LoadFileTags(const QString& sPath) {
     cboGenre->setCurrentIndex(0);
     cboGenre->setEditText(QString());
     m_bGenreFromV2 = false;
+    m_v2Loaded.clear();
 
     // A tag that cannot be read leaves its fields as they are: the objects reset before they open the file.
     if (g_bReadV1) {
@@ -266,8 +273,10 @@ void frmMP3TagsEditor::LoadFileTags(const QString& sPath) {
             g_cID3v2.setMP3File(sPath);
         } catch (const tags::TagError&) {
         }
-        auto put = [](QLineEdit* box, const QString& value) {
-            if (!value.isEmpty()) box->setText(value);
+        auto put = [this](QLineEdit* box, const QString& value) {
+            if (value.isEmpty()) return;
+            box->setText(value);
+            m_v2Loaded.insert(box, box->text());
         };
         put(txtArtist, g_cID3v2.Artist());
         put(txtTitle, g_cID3v2.Title());
@@ -280,15 +289,26 @@ void frmMP3TagsEditor::LoadFileTags(const QString& sPath) {
             m_bGenreFromV2 = true;
         }
         put(txtYear, g_cID3v2.Year());
-        if (!g_cID3v2.Comment().isEmpty()) txtDescription->setPlainText(g_cID3v2.Comment());
+        if (!g_cID3v2.Comment().isEmpty()) {
+            txtDescription->setPlainText(g_cID3v2.Comment());
+            m_v2Loaded.insert(txtDescription, txtDescription->toPlainText());
+        }
         put(txtTrackNum, g_cID3v2.Track());
         put(txtOriginalArtist, g_cID3v2.OriginalArtist());
-        if (!g_cID3v2.Lyrics().isEmpty()) txtLyric->setPlainText(g_cID3v2.Lyrics());
+        if (!g_cID3v2.Lyrics().isEmpty()) {
+            txtLyric->setPlainText(g_cID3v2.Lyrics());
+            m_v2Loaded.insert(txtLyric, txtLyric->toPlainText());
+        }
         put(txtCopyright, g_cID3v2.Copyright());
         put(txtEncodedBy, g_cID3v2.EncodedBy());
         put(txtURL, g_cID3v2.LinkTo());
     }
     m_sLoadedGenre = cboGenre->currentText();
+}
+
+bool frmMP3TagsEditor::EditedSinceLoad(QWidget* box, const QString& now) const {
+    const auto it = m_v2Loaded.constFind(box);
+    return it == m_v2Loaded.constEnd() || *it != now;
 }
 
 int frmMP3TagsEditor::MatchGenre() {
@@ -323,21 +343,27 @@ void frmMP3TagsEditor::cmdApply_Click() {
             if (!keepFreeText) g_cID3v1.setGenre(code);
         }
         if (g_bWriteV2) {
-            g_cID3v2.setArtist(txtArtist->text());
-            g_cID3v2.setTitle(txtTitle->text());
-            g_cID3v2.setAlbum(txtAlbum->text());
-            g_cID3v2.setYear(txtYear->text());
-            g_cID3v2.setComment(txtDescription->toPlainText());
+            // Each value goes in unless its box still shows what the tag held
+            // (a multi-line box may have changed its line ends on showing it).
+            auto set = [this](QWidget* box, const QString& now,
+                              void (tags::cMP3ID3v2::*setter)(const QString&)) {
+                if (EditedSinceLoad(box, now)) (g_cID3v2.*setter)(now);
+            };
+            set(txtArtist, txtArtist->text(), &tags::cMP3ID3v2::setArtist);
+            set(txtTitle, txtTitle->text(), &tags::cMP3ID3v2::setTitle);
+            set(txtAlbum, txtAlbum->text(), &tags::cMP3ID3v2::setAlbum);
+            set(txtYear, txtYear->text(), &tags::cMP3ID3v2::setYear);
+            set(txtDescription, txtDescription->toPlainText(), &tags::cMP3ID3v2::setComment);
             if (genreTouched || !m_bGenreFromV2) {
                 g_cID3v2.setGenre(code);
                 g_cID3v2.setOtherGenreName(cboGenre->currentText());
             }
-            g_cID3v2.setTrack(txtTrackNum->text());
-            g_cID3v2.setOriginalArtist(txtOriginalArtist->text());
-            g_cID3v2.setCopyright(txtCopyright->text());
-            g_cID3v2.setEncodedBy(txtEncodedBy->text());
-            g_cID3v2.setLinkTo(txtURL->text());
-            g_cID3v2.setLyrics(txtLyric->toPlainText());
+            set(txtTrackNum, txtTrackNum->text(), &tags::cMP3ID3v2::setTrack);
+            set(txtOriginalArtist, txtOriginalArtist->text(), &tags::cMP3ID3v2::setOriginalArtist);
+            set(txtCopyright, txtCopyright->text(), &tags::cMP3ID3v2::setCopyright);
+            set(txtEncodedBy, txtEncodedBy->text(), &tags::cMP3ID3v2::setEncodedBy);
+            set(txtURL, txtURL->text(), &tags::cMP3ID3v2::setLinkTo);
+            set(txtLyric, txtLyric->toPlainText(), &tags::cMP3ID3v2::setLyrics);
         }
         // Both tags are checked before either is written, so a refusal leaves the file as it was.
         if (g_bWriteV1) g_cID3v1.CheckUpdate();
@@ -350,6 +376,15 @@ void frmMP3TagsEditor::cmdApply_Click() {
     }
     m_sLoadedGenre = cboGenre->currentText();
     m_bGenreFromV2 = m_bGenreFromV2 || g_bWriteV2;
+    if (g_bWriteV2) {
+        // The tag now holds what the boxes show.
+        m_v2Loaded.clear();
+        for (QLineEdit* box : {txtArtist, txtTitle, txtAlbum, txtYear, txtTrackNum, txtOriginalArtist,
+                               txtCopyright, txtEncodedBy, txtURL})
+            m_v2Loaded.insert(box, box->text());
+        m_v2Loaded.insert(txtDescription, txtDescription->toPlainText());
+        m_v2Loaded.insert(txtLyric, txtLyric->toPlainText());
+    }
     ShowInfo(QStringLiteral("Done."));
 }
 
