@@ -375,6 +375,24 @@ private slots:
         QVERIFY(bytes.contains(Frame("TDRC", Text("2024"), 4)));
     }
 
+    void version22BecomesVersion23() {
+        const QByteArray comm("\0engdesc\0text", 13);
+        const QByteArray v22 = QByteArray("ID3\x02\x00\x00", 6) + SyncSafe(6 + 5 + 6 + 13 + 20) + "TT2" +
+                               QByteArray("\0\0\x05", 3) + Text("Song") + "COM" + QByteArray("\0\0\x0D", 3) +
+                               comm + QByteArray(20, '\0');
+        const QString path = file(v22 + Audio());
+        cMP3ID3v2 t;
+        t.setMP3File(path);
+        QCOMPARE(t.Title(), QStringLiteral("Song"));
+        t.setArtist("Band");
+        t.Update();
+        t.setMP3File(path);
+        QCOMPARE(int(t.TagVersion()), 3);
+        QCOMPARE(t.GetFrameData("COMM", 1).body, comm);
+        QCOMPARE(t.Artist(), QStringLiteral("Band"));
+        QVERIFY(ReadAll(path).endsWith(Audio()));
+    }
+
     void refusesWhatItCannotCarryOver_data() {
         QTest::addColumn<QByteArray>("bytes");
         const QByteArray a = Audio();
