@@ -12,7 +12,9 @@
 #include <QtTest>
 
 #include <cerrno>
+#include <csignal>
 #include <functional>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -459,6 +461,34 @@ private slots:
                  1);
         QFile::setPermissions(m_dir.filePath("locked"),
                               QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    }
+
+    void aCopyThatFailsLeavesTheOriginal() {
+        // The disk "fills" while the grown file is written beside the original.
+        QByteArray big = Audio();
+        while (big.size() < 300 * 1024)
+            big += big;
+        const QString path = file(big);
+        cMP3ID3v2 t;
+        t.setMP3File(path);
+        t.setTitle("x");
+        rlimit old{};
+        ::getrlimit(RLIMIT_FSIZE, &old);
+        rlimit limit = old;
+        limit.rlim_cur = 100 * 1024;
+        const auto previous = ::signal(SIGXFSZ, SIG_IGN);
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        const TagError e = Raised([&] { t.Update(); });
+        ::setrlimit(RLIMIT_FSIZE, &old);
+        ::signal(SIGXFSZ, previous);
+        QCOMPARE(e.Number, EFBIG);
+        QVERIFY(e.Source.endsWith(".cMP3ID3v2"));
+        QCOMPARE(ReadAll(path), big);
+        QCOMPARE(QDir(m_dir.path())
+                     .entryList(QDir::Hidden | QDir::Files)
+                     .filter(QRegularExpression("^\\."))
+                     .size(),
+                 0);
     }
 
     void growingKeepsPermissionsAndLinks() {
