@@ -1,6 +1,7 @@
 #include "core/frmSplash.h"
 
-#include "core/SystemColors.h"
+#include "controls/ControlColor.h"
+#include "core/ChromeColours.h"
 #include "core/mdlModes.h"
 #include "core/mdlSetFormIcon32.h"
 
@@ -95,9 +96,10 @@ void frmSplash::Form_Load() {
     lblVersion->setText("Version " + core::g_sInsideVersion);
     // Not drawn until FadeIn gives it an opacity.
     setWindowOpacity(0.0);
-    if (const auto back = core::ColorFromText(core::g_sViewBackColor)) {
-        setBackColor(this, *back);
-        setBackColor(picTitle, *back);
+    if (const auto viewBack = core::chrome::ViewBackColour()) {
+        const QColor back = components::ColorFromLong(*viewBack);
+        setBackColor(this, back);
+        setBackColor(picTitle, back);
     }
     // Topmost: the window flags carry Qt::WindowStaysOnTopHint.
 }

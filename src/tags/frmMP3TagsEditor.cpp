@@ -1,12 +1,10 @@
 #include "tags/frmMP3TagsEditor.h"
 
-#include "controls/ControlColor.h"
 #include "controls/cTabControl.h"
 #include "core/Services.h"
+#include "core/WindowChrome.h"
 #include "core/mdlCommDialog.h"
 #include "core/mdlModes.h"
-#include "core/mdlSetFormIcon32.h"
-#include "settings/SettingsVariables.h"
 #include "tags/TagError.h"
 
 #include <QApplication>
@@ -161,21 +159,9 @@ frmMP3TagsEditor::frmMP3TagsEditor(QWidget* parent) : QWidget(parent, Qt::Window
 frmMP3TagsEditor::~frmMP3TagsEditor() = default;
 
 void frmMP3TagsEditor::Form_Load() {
-    core::SetFormIcon(this, QStringLiteral("text_align_left"), true);
-
-    components::ApplyBackColor(picTitle, settings::g_lAppColor);
-    components::ApplyTextColor(lblTitleMain, settings::g_lTextColor);
-    bool ok = false;
-    const qint64 back = core::g_sViewBackColor.toLongLong(&ok);
-    const QList<QWidget*> surfaces{this, froGeneral, froAdvanced, froLyric};
-    if (ok)
-        for (QWidget* w : surfaces)
-            components::ApplyBackColor(w, back);
-    if (!core::g_sViewBackPicture.isEmpty())
-        for (QWidget* w : surfaces)
-            components::ApplyViewPicture(w, core::g_sViewBackPicture);
-    if (!core::g_sViewTitlePicture.isEmpty())
-        components::ApplyViewPicture(picTitle, core::g_sViewTitlePicture);
+    core::chrome::SetIcon(this, QStringLiteral("text_align_left"));
+    core::chrome::ApplyTitleStrip(picTitle, {lblTitleMain});
+    core::chrome::ApplyView({this, froGeneral, froAdvanced, froLyric}, picTitle);
 
     cboID3->blockSignals(true);
     cboID3->clear();
@@ -400,17 +386,13 @@ void frmMP3TagsEditor::ShowInfo(const QString& text) {
 namespace tags {
 
 frmMP3TagsEditor* ShowMP3TagsEditor(const QString& path) {
-    if (!g_frmMP3TagsEditor) {
+    frmMP3TagsEditor* window = core::chrome::ShowOnDemand<frmMP3TagsEditor>(g_frmMP3TagsEditor, [] {
         QApplication::setOverrideCursor(Qt::WaitCursor);
-        auto* window = new frmMP3TagsEditor(); // no owner; deletes itself when closed
-        window->Form_Load();
+        auto* created = new frmMP3TagsEditor(); // no owner; deletes itself when closed
+        created->Form_Load();
         QApplication::restoreOverrideCursor();
-        g_frmMP3TagsEditor = window;
-    }
-    frmMP3TagsEditor* window = g_frmMP3TagsEditor;
-    window->show();
-    window->raise();
-    window->activateWindow();
+        return created;
+    });
     if (!path.isEmpty()) {
         window->sSourceFile->setPlainText(path);
         window->cmdApply->setEnabled(true);
