@@ -1,9 +1,9 @@
 #include "conversion/frmAudioEditorProc.h"
 
 #include "controls/ControlColor.h"
+#include "core/WindowChrome.h"
 #include "controls/cProgressBar.h"
 #include "conversion/BatchTemplates.h"
-#include "core/WindowChrome.h"
 #include "core/Services.h"
 #include "core/mdlModes.h"
 #include "core/mdlSetFormIcon32.h"
@@ -59,11 +59,8 @@ frmAudioEditorProc::frmAudioEditorProc(std::unique_ptr<conversion::ItemJob> job,
 frmAudioEditorProc::~frmAudioEditorProc() = default;
 
 void frmAudioEditorProc::Form_Load() {
-    bool ok = false;
-    const qint64 back = core::g_sViewBackColor.toLongLong(&ok);
-    if (ok) components::ApplyBackColor(this, back);
+    core::chrome::ApplyView({this});
     prgCurrnet->setBarColor(settings::g_lAppColor);
-    if (!core::g_sViewBackPicture.isEmpty()) core::chrome::ApplyViewPicture(this, core::g_sViewBackPicture);
     core::SetFormIcon(this, QStringLiteral("document_pulse"), true);
 }
 

@@ -1,12 +1,12 @@
 #include "conversion/frmBatchTool.h"
 
 #include "controls/ControlColor.h"
+#include "core/WindowChrome.h"
 #include "controls/cGrid.h"
 #include "controls/cImageList.h"
 #include "controls/cProgressBar.h"
 #include "controls/cStatusBar.h"
 #include "controls/cTabControl.h"
-#include "core/WindowChrome.h"
 #include "core/AppPaths.h"
 #include "core/RegistryRoutines.h"
 #include "core/Services.h"
@@ -262,22 +262,12 @@ void frmBatchTool::BuildControls(const Design& design) {
 // take over in one place.
 void frmBatchTool::ApplyChrome() {
     core::SetFormIcon(this, m_iconName, true);
-    components::ApplyBackColor(picTitle, settings::g_lAppColor);
-    components::ApplyTextColor(lblTitle, settings::g_lTextColor);
-    bool ok = false;
-    const qint64 back = core::g_sViewBackColor.toLongLong(&ok);
-    if (ok)
-        for (QWidget* w : std::initializer_list<QWidget*>{this, TabSettings, TabEvents, TabLog, chkPlaySound,
-                                                          chkOpenDestFolder, chkTurnOffComputer, chkNoticeApp,
-                                                          chkCreateSubFolder, chkOverWrite})
-            components::ApplyBackColor(w, back);
+    core::chrome::ApplyTitleStrip(picTitle, {lblTitle});
+    core::chrome::ApplyView({this, TabSettings, TabEvents, TabLog, chkPlaySound, chkOpenDestFolder,
+                             chkTurnOffComputer, chkNoticeApp, chkCreateSubFolder, chkOverWrite},
+                            picTitle, QList<QWidget*>{this, TabSettings, TabEvents, TabLog});
     prgCurrnet->setBarColor(settings::g_lAppColor);
     prgTotal->setBarColor(settings::g_lAppColor);
-    if (!core::g_sViewBackPicture.isEmpty())
-        for (QWidget* w : std::initializer_list<QWidget*>{this, TabSettings, TabEvents, TabLog})
-            core::chrome::ApplyViewPicture(w, core::g_sViewBackPicture);
-    if (!core::g_sViewTitlePicture.isEmpty())
-        core::chrome::ApplyViewPicture(picTitle, core::g_sViewTitlePicture);
 }
 
 void frmBatchTool::Form_Load() {
