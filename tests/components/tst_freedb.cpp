@@ -2,6 +2,7 @@
 // exact and inexact matches, no match, broken and silent servers, text
 // decoding, and the rule of one closing event per lookup.
 #include "DiscImages.h"
+#include "FakeCddbServer.h"
 #include "TestEnv.h"
 
 #include "components/cFreeDB.h"
@@ -17,58 +18,6 @@
 using namespace components;
 
 namespace {
-
-// A CDDBP server that answers each command line through `reply`.
-class FakeCddb : public QObject {
-public:
-    QByteArray banner = "201 test.local CDDBP server v1.5PL3 ready at Thu Dec 10 12:00:00 2026\r\n";
-    bool silent = false;                               // accepts, then never says a word
-    std::function<QByteArray(const QString&)> onQuery; // answer to "cddb query"
-    std::function<QByteArray(const QString&)> onRead;  // answer to "cddb read"
-    bool closeAfterRead = false;                       // hangs up right after the read answer
-    QStringList commands;
-
-    FakeCddb() {
-        QVERIFY(m_server.listen(QHostAddress::LocalHost));
-        connect(&m_server, &QTcpServer::newConnection, this, [this] {
-            while (QTcpSocket* s = m_server.nextPendingConnection()) {
-                connect(s, &QTcpSocket::readyRead, this, [this, s] { serve(s); });
-                if (!silent) s->write(banner);
-            }
-        });
-    }
-    quint16 port() const { return m_server.serverPort(); }
-
-private:
-    void serve(QTcpSocket* s) {
-        while (s->canReadLine()) {
-            const QString line = QString::fromUtf8(s->readLine()).trimmed();
-            commands << line;
-            if (silent) continue;
-            if (line.startsWith("cddb hello"))
-                s->write("200 Hello and welcome clsCDDB running clsCDDB v0.5.\r\n");
-            else if (line.startsWith("proto"))
-                s->write("201 OK, CDDB protocol level now: 6\r\n");
-            else if (line.startsWith("cddb query"))
-                s->write(onQuery ? onQuery(line) : QByteArray("202 No match found\r\n"));
-            else if (line.startsWith("cddb read")) {
-                s->write(onRead ? onRead(line) : QByteArray("401 Specified CDDB entry not found.\r\n"));
-                if (closeAfterRead) {
-                    s->flush();
-                    s->disconnectFromHost();
-                    return;
-                }
-            } else if (line == "quit") {
-                s->write("230 test.local Closing connection.  Goodbye.\r\n");
-                s->disconnectFromHost();
-                return;
-            } else
-                s->write("500 Unrecognized command.\r\n");
-        }
-    }
-
-    QTcpServer m_server;
-};
 
 QByteArray entry(const QByteArray& body) {
     return "210 rock 0e000903 CD database entry follows (until terminating `.')\r\n"
@@ -96,7 +45,7 @@ class tst_freedb : public QObject {
     Q_OBJECT
 
     std::unique_ptr<testsupport::TestEnv> m_env;
-    std::unique_ptr<FakeCddb> m_server;
+    std::unique_ptr<testsupport::FakeCddbServer> m_server;
 
     void attach(cFreeDB& db, Events& ev) {
         connect(&db, &cFreeDB::AlbumArtist, this, [&ev](const QString& a) { ev.log << "artist:" + a; });
@@ -135,7 +84,7 @@ private slots:
         m_env = std::make_unique<testsupport::TestEnv>(false);
         const QString drive = m_env->addVirtualDrive("cd");
         QVERIFY(!testsupport::writeAudioCueBin(drive, {3, 2, 4}).isEmpty());
-        m_server = std::make_unique<FakeCddb>();
+        m_server = std::make_unique<testsupport::FakeCddbServer>();
         qputenv("CORVANE_CDDB_SERVER", "127.0.0.1:" + QByteArray::number(m_server->port()));
     }
     void cleanup() {
