@@ -54,6 +54,7 @@ int NearestMp3Rate(int rate) {
 
 // Everything one output needs, worked out from the settings before anything is opened.
 struct Plan {
+    QString label; // the format as the user knows it
     QString muxer;
     QString encoder;
     int rate = 0;
@@ -83,6 +84,7 @@ bool PlanOutput(const EncoderSetup& s, int srcRate, int srcChannels, Plan& p) {
     using F = AudioEncoder::Failure;
     switch (s.OutputFormat) {
     case 1: { // PCM WAV
+        p.label = QStringLiteral("WAV");
         p.muxer = QStringLiteral("wav");
         p.rate = s.WAV.SampleRate > 0 ? s.WAV.SampleRate : srcRate;
         p.channels =
@@ -116,6 +118,7 @@ bool PlanOutput(const EncoderSetup& s, int srcRate, int srcChannels, Plan& p) {
             return p.fail(F::Settings,
                           QStringLiteral("The WAV codec \"%1\" with the format \"%2\" is not available.")
                               .arg(s.ACMTag, s.ACMFormat));
+        p.label = QStringLiteral("WAV (%1)").arg(tag.name);
         p.muxer = QStringLiteral("wav");
         p.encoder = codecs::AcmEncoder(tag, format);
         p.rate = format.sampleRate;
@@ -125,6 +128,7 @@ bool PlanOutput(const EncoderSetup& s, int srcRate, int srcChannels, Plan& p) {
     }
     case 3: { // MP3
         const tMP3Settings& m = s.MP3;
+        p.label = QStringLiteral("MP3");
         p.muxer = QStringLiteral("mp3");
         p.encoder = QStringLiteral("libmp3lame");
         if (m.SampleRate > 0) {
@@ -163,6 +167,7 @@ bool PlanOutput(const EncoderSetup& s, int srcRate, int srcChannels, Plan& p) {
             return p.fail(F::Settings, QStringLiteral("The WMA codec or format chosen is not available."));
         const codecs::WmaCodec& codec = list[size_t(c)];
         const codecs::WmaFormat& format = codec.formats[size_t(f)];
+        p.label = codec.name;
         p.muxer = QStringLiteral("asf");
         p.encoder = codec.encoder;
         p.rate = format.sampleRate;
@@ -171,6 +176,7 @@ bool PlanOutput(const EncoderSetup& s, int srcRate, int srcChannels, Plan& p) {
         return true;
     }
     case 5: { // Ogg Vorbis
+        p.label = QStringLiteral("Ogg Vorbis");
         p.muxer = QStringLiteral("ogg");
         p.encoder = QStringLiteral("libvorbis");
         p.rate = qBound(8000, srcRate, 192000);
@@ -190,6 +196,30 @@ bool PlanOutput(const EncoderSetup& s, int srcRate, int srcChannels, Plan& p) {
     default:
         return p.fail(F::Settings, QStringLiteral("Unknown output format %1.").arg(s.OutputFormat));
     }
+}
+
+// ID3v1 text is Latin-1, but the MP3 writer puts UTF-8 there; the fields are
+// written again from the tags. Year, track and genre stay as it wrote them.
+bool PatchId3v1(const QString& path, const EncoderTags& tags) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadWrite) || f.size() < 128 || !f.seek(f.size() - 128)) return false;
+    QByteArray tag = f.read(128);
+    if (tag.size() != 128) return false;
+    if (!tag.startsWith("TAG")) return true; // nothing to mend
+    auto put = [&tag](int offset, int length, const QString& text) {
+        QByteArray latin1;
+        for (const QChar ch : text.trimmed())
+            latin1 += ch.unicode() < 256 ? char(ch.unicode()) : '?';
+        latin1.truncate(length);
+        tag.replace(offset, length, latin1 + QByteArray(length - latin1.size(), '\0'));
+    };
+    put(3, 30, tags.Title);
+    put(33, 30, tags.Artist);
+    put(63, 30, tags.Album);
+    // With a track number (ID3v1.1) the comment gives its last two bytes to it.
+    const bool hasTrack = tag[125] == '\0' && tag[126] != '\0';
+    put(97, hasTrack ? 28 : 30, tags.Comment);
+    return f.seek(f.size() - 128) && f.write(tag) == 128 && f.flush();
 }
 
 AVSampleFormat PackedFormat(SampleKind kind) {
@@ -213,6 +243,8 @@ struct AudioEncoder::State {
     int frameSize = 0;
     bool padLastFrame = false;
     qint64 nextPts = 0;
+    bool isMp3 = false;
+    EncoderTags id3v1; // the text of the MP3's ID3v1 tag
     quint8 mp3HeaderBits = 0;
     std::vector<uint8_t*> planes;    // converted samples, one pointer per plane
     std::vector<uint8_t> convertBuf; // storage behind planes
@@ -241,9 +273,10 @@ struct AudioEncoder::State {
             if (rc < 0)
                 return fail(Failure::Encoder,
                             QStringLiteral("The encoder failed (%1).").arg(AvErrorText(rc)));
-            if (mp3HeaderBits && packet->size >= 4 && packet->data[0] == 0xFF &&
+            // The MP3 encoder marks every frame "original" and none "copyright"; the settings decide both.
+            if (isMp3 && packet->size >= 4 && packet->data[0] == 0xFF &&
                 av_packet_make_writable(packet.get()) >= 0)
-                packet->data[3] |= mp3HeaderBits;
+                packet->data[3] = uint8_t((packet->data[3] & ~0x0C) | mp3HeaderBits);
             av_packet_rescale_ts(packet.get(), codec->time_base, stream->time_base);
             packet->stream_index = stream->index;
             const int wr = av_write_frame(output.get(), packet.get());
@@ -352,7 +385,11 @@ bool AudioEncoder::Open(const QString& destination, const EncoderSetup& setup, c
 
     // The temporary file takes the name first, so two encoders never share one.
     {
-        QTemporaryFile temp(folder + QStringLiteral("/.") + dest.fileName() + QStringLiteral(".part-XXXXXX"));
+        // Kept well under the longest file name a folder takes.
+        QString base = dest.fileName();
+        while (QFile::encodeName(base).size() > 200)
+            base.chop(1);
+        QTemporaryFile temp(folder + QStringLiteral("/.") + base + QStringLiteral(".part-XXXXXX"));
         temp.setAutoRemove(false);
         const bool opened = temp.open();
         // The finished file is an ordinary document, not a private temporary one.
@@ -410,12 +447,15 @@ bool AudioEncoder::Open(const QString& destination, const EncoderSetup& setup, c
     rc = avcodec_open2(c, encoder, &codecOpts);
     av_dict_free(&codecOpts);
     if (rc < 0) {
-        const QString text = QStringLiteral("The %1 encoder does not accept these settings (%2 Hz, %3, %4).")
-                                 .arg(plan.encoder)
-                                 .arg(plan.rate)
-                                 .arg(plan.channels == 1 ? QStringLiteral("mono") : QStringLiteral("stereo"))
-                                 .arg(plan.qscale ? QStringLiteral("quality %1").arg(plan.quality)
-                                                  : QStringLiteral("%1 kbps").arg(plan.bitRate / 1000));
+        // Said in the user's terms: which format, at which rate, channels and bit rate or quality.
+        QString what = plan.qscale ? QStringLiteral("quality %1").arg(plan.quality)
+                                   : QStringLiteral("%1 kbps").arg(plan.bitRate / 1000);
+        if (!plan.qscale && plan.bitRate == 0) what.clear();
+        QString text = QStringLiteral("%1 cannot be encoded at %2 Hz %3")
+                           .arg(plan.label)
+                           .arg(plan.rate)
+                           .arg(plan.channels == 1 ? QStringLiteral("mono") : QStringLiteral("stereo"));
+        text += what.isEmpty() ? QStringLiteral(".") : QStringLiteral(" with %1.").arg(what);
         s.discard();
         return s.fail(Failure::Settings, text);
     }
@@ -480,6 +520,8 @@ bool AudioEncoder::Open(const QString& destination, const EncoderSetup& setup, c
         c->frame_size > 0 && !variable && !(encoder->capabilities & AV_CODEC_CAP_SMALL_LAST_FRAME);
     s.inChannels = inChannels;
     s.inBytesPerFrame = inChannels * av_get_bytes_per_sample(PackedFormat(inKind));
+    s.isMp3 = plan.muxer == QLatin1String("mp3");
+    if (s.isMp3) s.id3v1 = tags;
     s.mp3HeaderBits = plan.mp3HeaderBits;
     s.open = true;
     return true;
@@ -524,6 +566,9 @@ bool AudioEncoder::Finish() {
             ok = s.fail(Failure::Destination,
                         QStringLiteral("The destination cannot be written (%1).").arg(AvErrorText(rc)));
     }
+    if (ok && s.isMp3 && !PatchId3v1(s.tempPath, s.id3v1))
+        ok = s.fail(Failure::Destination,
+                    QStringLiteral("The destination cannot be written: %1").arg(s.destination));
     if (!ok) {
         s.discard();
         return false;

@@ -25,15 +25,7 @@ void StandardEndActions::OpenFolder(const QString& folder) {
 }
 
 void StandardEndActions::RunNoticApp() {
-    itemlists::NoticFileValues values;
-    if (noticValues) {
-        QString recorded, size, timeLength, created;
-        noticValues(recorded, size, timeLength, created);
-        values.fileRecorded = recorded;
-        values.fileSize = size;
-        values.fileTimeLength = timeLength;
-        values.fileCreated = created;
-    }
+    const itemlists::NoticFileValues values = noticValues ? noticValues() : itemlists::NoticFileValues{};
     itemlists::RunNoticApp(values); // a program that cannot start is passed over
 }
 

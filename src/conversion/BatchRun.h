@@ -11,6 +11,7 @@
 
 #include "conversion/BatchTemplates.h"
 #include "conversion/ItemJob.h"
+#include "itemlists/Templates.h"
 
 #include <QList>
 #include <QObject>
@@ -100,7 +101,7 @@ public:
     std::function<void(const QString&)> balloon;
     std::function<void(qint32)> turnOffCountdown;
     // The item values of the program's file tokens (the main window's last row).
-    std::function<void(QString& recorded, QString& size, QString& timeLength, QString& created)> noticValues;
+    std::function<itemlists::NoticFileValues()> noticValues;
 
     void PlaySound(const QString& file) override;
     void OpenFolder(const QString& folder) override;

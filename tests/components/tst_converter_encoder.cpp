@@ -160,6 +160,12 @@ void tst_converter_encoder::refusedSettings_data() {
     EncoderSetup wav;
     wav.OutputFormat = 1;
     wav.WAV = {44100, 2, 12};
+    EncoderSetup ogg;
+    ogg.OutputFormat = 5;
+    ogg.OGG = {2, 32, 0};
+    QTest::newRow("OGG bit rate too low for the source")
+        << ogg << int(AudioEncoder::Failure::Settings)
+        << "Ogg Vorbis cannot be encoded at 44100 Hz stereo with 32 kbps.";
     QTest::newRow("WAV 12 bits") << wav << int(AudioEncoder::Failure::Settings)
                                  << "WAV files of 12 bits per sample cannot be written.";
 }

@@ -71,7 +71,7 @@ if f is not None and f.tags is not None:
             if k in t: out[n] = first(t[k])
     else:
         names = {'title': 'title', 'artist': 'artist', 'album': 'album', 'date': 'year',
-                 'tracknumber': 'track', 'genre': 'genre', 'comment': 'comment'}
+                 'tracknumber': 'track', 'genre': 'genre', 'description': 'comment', 'comment': 'comment'}
         for k, n in names.items():
             if k in t: out[n] = first(t[k])
 with open(path, 'rb') as fh:

@@ -466,11 +466,11 @@ private slots:
         QStringList balloons;
         end.turnOffCountdown = [&](qint32 s) { countdowns += s; };
         end.balloon = [&](const QString& t) { balloons << t; };
-        end.noticValues = [](QString& rec, QString& size, QString& len, QString& created) {
-            rec = "My $(Song)";
-            size = "1 KB";
-            len = "0:00:10";
-            created = "today";
+        end.noticValues = [] {
+            itemlists::NoticFileValues v;
+            v.fileRecorded = "My $(Song)";
+            v.fileSize = "1 KB";
+            return v;
         };
         ScriptedItemJob job;
         BatchRun run(job, view, end);
