@@ -82,20 +82,25 @@ void RipperItemJob::Close() {
     m_ripper.Close();
 }
 
-conversion::BatchPolicy RipperPolicy(RipperItemJob& job, std::function<qint32()> deviceIndex) {
+conversion::BatchPolicy RipperPolicy(std::function<cAudioCDRipper*()> ripper,
+                                     std::function<qint32()> deviceIndex) {
     conversion::BatchPolicy p;
     p.markedRowsOnly = true;
     p.resetFinishedSecondsAtStart = true;
+    p.fullTagTokens = false; // "[SOURCE_NAME]", "[ITEM_NAME]" and "[RANGE]" stay as written
     p.preparingText = QStringLiteral("Preparing to rip: ");
     p.startText = QStringLiteral("Start to rip: ");
-    p.onRunStart = [&job, deviceIndex] { job.Ripper().setDeviceIndex(deviceIndex ? deviceIndex() : 0); };
-    p.fullTagTokens = false; // "[SOURCE_NAME]", "[ITEM_NAME]" and "[RANGE]" stay as written
-    p.extraEndSteps << conversion::ExtraEndStep{BOX_OPEN_CD_DRIVE, [&job] {
+    p.onRunStart = [ripper, deviceIndex] {
+        if (cAudioCDRipper* r = ripper ? ripper() : nullptr)
+            r->setDeviceIndex(deviceIndex ? deviceIndex() : 0);
+    };
+    p.extraEndSteps << conversion::ExtraEndStep{BOX_OPEN_CD_DRIVE, [ripper] {
+                                                    cAudioCDRipper* r = ripper ? ripper() : nullptr;
+                                                    if (!r) return;
                                                     // The tray of the drive the run read from.
-                                                    components::cAudioCDRipper& r = job.Ripper();
-                                                    if (r.selectedDevice() != r.DeviceIndex())
-                                                        r.SelectDevice(r.DeviceIndex());
-                                                    r.OpenTray();
+                                                    if (r->selectedDevice() != r->DeviceIndex())
+                                                        r->SelectDevice(r->DeviceIndex());
+                                                    r->OpenTray();
                                                 }};
     return p;
 }

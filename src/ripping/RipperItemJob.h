@@ -38,7 +38,9 @@ private:
 // marked ones ripped, "rip" in the log, finished seconds counted from 0 at
 // each start, the drive chosen at the start, and "Eject the CD door"
 // (box "chkOpenCDdrive") among the end-of-job events, before the turn-off.
-conversion::BatchPolicy RipperPolicy(RipperItemJob& job, std::function<qint32()> deviceIndex);
+// `ripper` gives the component the run uses; `deviceIndex` the drive chosen in the window.
+conversion::BatchPolicy RipperPolicy(std::function<components::cAudioCDRipper*()> ripper,
+                                     std::function<qint32()> deviceIndex);
 
 inline const QString BOX_OPEN_CD_DRIVE = QStringLiteral("chkOpenCDdrive");
 

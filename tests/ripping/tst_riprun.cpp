@@ -108,7 +108,7 @@ private slots:
         view.checkedBoxes << BOX_TURN_OFF;
         if (eject) view.checkedBoxes << ripping::BOX_OPEN_CD_DRIVE;
         RecordingEndActions end;
-        BatchRun run(job, view, end, ripping::RipperPolicy(job, [] { return 0; }));
+        BatchRun run(job, view, end, ripping::RipperPolicy([&ripper] { return &ripper; }, [] { return 0; }));
         QSignalSpy finished(&run, &BatchRun::Finished);
         QVERIFY(run.cmdConvert_Click());
         QVERIFY(view.running);
@@ -150,7 +150,7 @@ private slots:
         view.marks[3] = ICON_MARKED;
         view.checkedBoxes << BOX_TURN_OFF << BOX_PLAY_SOUND;
         RecordingEndActions end;
-        BatchRun run(job, view, end, ripping::RipperPolicy(job, [] { return 0; }));
+        BatchRun run(job, view, end, ripping::RipperPolicy([&ripper] { return &ripper; }, [] { return 0; }));
         QSignalSpy finished(&run, &BatchRun::Finished);
         QVERIFY(run.cmdConvert_Click());
         QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 60000);
@@ -173,7 +173,7 @@ private slots:
         view.rows[1][COL_ITEM_NAME] = "/etc/passwd.cda";
         view.fileTemplate = "[item_name].[dest_extension]";
         RecordingEndActions end;
-        BatchRun run(job, view, end, ripping::RipperPolicy(job, [] { return 0; }));
+        BatchRun run(job, view, end, ripping::RipperPolicy([&ripper] { return &ripper; }, [] { return 0; }));
         QSignalSpy finished(&run, &BatchRun::Finished);
         QVERIFY(run.cmdConvert_Click());
         QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 60000);
@@ -198,7 +198,7 @@ private slots:
         view.destination = m_dest;
         view.checkedBoxes << ripping::BOX_OPEN_CD_DRIVE << BOX_PLAY_SOUND;
         RecordingEndActions end;
-        BatchRun run(job, view, end, ripping::RipperPolicy(job, [] { return 1; }));
+        BatchRun run(job, view, end, ripping::RipperPolicy([&ripper] { return &ripper; }, [] { return 1; }));
         auto& services = m_env->services();
         services.msgBoxAnswers.enqueue(core::vbYes);
         connect(&job, &ItemJob::Progress, &run, [&run](qint32 p) {
