@@ -329,6 +329,8 @@ private slots:
         QFETCH(QString, dest);
         QFETCH(int, code);
         m_env->addVirtualDrive("blank");
+        const QString mixed = m_env->addVirtualDrive("mixed");
+        QVERIFY(!testsupport::writeCueBin(mixed, {{2, true}, {2, false}}).isEmpty());
         QDir().mkpath(m_out);
         QFile file(m_env->path("afile"));
         QVERIFY(file.open(QIODevice::WriteOnly));
@@ -352,6 +354,25 @@ private slots:
         r.setTrack(2);
         r.setDestinationFile(m_out + "/ok.wav");
         QCOMPARE(run(r).kind, QString("done"));
+    }
+
+    // The next rip may start from inside the Error of the one before.
+    void restartFromInsideError() {
+        cAudioCDRipper r;
+        prepare(r);
+        r.setTrack(9);
+        r.setDestinationFile(m_out + "/t.wav");
+        QStringList events;
+        connect(&r, &cAudioCDRipper::Error, this, [&](qint32 c, const QString&) {
+            events << QString::number(c);
+            r.setTrack(2);
+            r.StartRip();
+        });
+        connect(&r, &cAudioCDRipper::Done, this, [&] { events << "done"; });
+        r.StartRip();
+        QTRY_COMPARE_WITH_TIMEOUT(events.size(), 2, 60000);
+        QCOMPARE(events, QStringList({QString::number(cAudioCDRipper::ErrBadTrack), "done"}));
+        QCOMPARE(readWav(m_out + "/t.wav").pcm, testsupport::cdTrackPcm(2, 2 * kCd));
     }
 
     void busyAndClose() {
