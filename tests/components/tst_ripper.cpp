@@ -321,6 +321,7 @@ private slots:
         QTest::newRow("track 0") << 0 << 0 << -1 << "out/t.wav" << int(cAudioCDRipper::ErrBadTrack);
         QTest::newRow("range after the end")
             << 0 << 2 << 2 << "out/t.wav" << int(cAudioCDRipper::ErrBadRange);
+        QTest::newRow("data track") << 2 << 2 << -1 << "out/t.wav" << int(cAudioCDRipper::ErrBadTrack);
     }
     void failures() {
         QFETCH(int, device);
