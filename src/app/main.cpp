@@ -1,5 +1,5 @@
+#include "app/StartApplication.h"
 #include "core/RealServices.h"
-#include "core/mdlMain.h"
 #include "mainwindow/frmMain.h"
 
 #include <QApplication>

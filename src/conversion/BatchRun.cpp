@@ -41,6 +41,7 @@ void StandardEndActions::Balloon(const QString& text) {
 
 BatchRun::BatchRun(ItemJob& job, BatchView& view, EndActions& endActions, BatchPolicy policy, QObject* parent)
     : QObject(parent), m_job(job), m_view(view), m_end(endActions), m_policy(std::move(policy)) {
+    m_timer.setObjectName(QStringLiteral("Timer1"));
     m_timer.setInterval(1000);
     connect(&m_timer, &QTimer::timeout, this, &BatchRun::Timer1_Timer);
     connect(&m_job, &ItemJob::Progress, this, &BatchRun::Job_Progress);

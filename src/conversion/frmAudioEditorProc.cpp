@@ -1,6 +1,7 @@
 #include "conversion/frmAudioEditorProc.h"
 
 #include "controls/ControlColor.h"
+#include "core/WindowChrome.h"
 #include "controls/cProgressBar.h"
 #include "conversion/BatchTemplates.h"
 #include "core/Services.h"
@@ -58,11 +59,8 @@ frmAudioEditorProc::frmAudioEditorProc(std::unique_ptr<conversion::ItemJob> job,
 frmAudioEditorProc::~frmAudioEditorProc() = default;
 
 void frmAudioEditorProc::Form_Load() {
-    bool ok = false;
-    const qint64 back = core::g_sViewBackColor.toLongLong(&ok);
-    if (ok) components::ApplyBackColor(this, back);
+    core::chrome::ApplyView({this});
     prgCurrnet->setBarColor(settings::g_lAppColor);
-    if (!core::g_sViewBackPicture.isEmpty()) components::ApplyViewPicture(this, core::g_sViewBackPicture);
     core::SetFormIcon(this, QStringLiteral("document_pulse"), true);
 }
 
@@ -129,6 +127,7 @@ void frmAudioEditorProc::Finish(Outcome outcome) {
     m_result = outcome;
     g_bConvertTo = false;
     Timer1->stop();
+    emit Ended(outcome);
 }
 
 void frmAudioEditorProc::cAudioConverter1_Done() {

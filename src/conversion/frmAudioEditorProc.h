@@ -19,6 +19,7 @@ class frmAudioEditorProc : public QDialog {
     Q_OBJECT
 public:
     enum class Outcome { None, Done, Aborted, Failed };
+    Q_ENUM(Outcome)
 
     explicit frmAudioEditorProc(std::unique_ptr<conversion::ItemJob> job, QWidget* parent = nullptr);
     ~frmAudioEditorProc() override;
@@ -42,6 +43,10 @@ public:
     Glimmet* prgCurrnet = nullptr;
     QPushButton* cmdAbort = nullptr;
     QTimer* Timer1 = nullptr;
+
+signals:
+    // How the conversion ended, before the window closes itself (or stays open after an error).
+    void Ended(frmAudioEditorProc::Outcome outcome);
 
 public slots:
     void Timer1_Timer();

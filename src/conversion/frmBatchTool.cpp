@@ -1,6 +1,7 @@
 #include "conversion/frmBatchTool.h"
 
 #include "controls/ControlColor.h"
+#include "core/WindowChrome.h"
 #include "controls/cGrid.h"
 #include "controls/cImageList.h"
 #include "controls/cProgressBar.h"
@@ -221,7 +222,7 @@ void frmBatchTool::BuildControls(const Design& design) {
     counters->addWidget(lblTimeLeft);
     body->addLayout(counters);
 
-    cmdConvert = Named(new QPushButton(QStringLiteral("Convert"), this), "cmdConvert");
+    cmdConvert = Named(new QPushButton(design.runButtonCaption, this), "cmdConvert");
     cmdAbort = Named(new QPushButton(QStringLiteral("Abort"), this), "cmdAbort");
     cmdExit = Named(new QPushButton(QStringLiteral("Exit"), this), "cmdExit");
     auto* buttons = new QHBoxLayout();
@@ -261,22 +262,12 @@ void frmBatchTool::BuildControls(const Design& design) {
 // take over in one place.
 void frmBatchTool::ApplyChrome() {
     core::SetFormIcon(this, m_iconName, true);
-    components::ApplyBackColor(picTitle, settings::g_lAppColor);
-    components::ApplyTextColor(lblTitle, settings::g_lTextColor);
-    bool ok = false;
-    const qint64 back = core::g_sViewBackColor.toLongLong(&ok);
-    if (ok)
-        for (QWidget* w : std::initializer_list<QWidget*>{this, TabSettings, TabEvents, TabLog, chkPlaySound,
-                                                          chkOpenDestFolder, chkTurnOffComputer, chkNoticeApp,
-                                                          chkCreateSubFolder, chkOverWrite})
-            components::ApplyBackColor(w, back);
+    core::chrome::ApplyTitleStrip(picTitle, {lblTitle});
+    core::chrome::ApplyView({this, TabSettings, TabEvents, TabLog, chkPlaySound, chkOpenDestFolder,
+                             chkTurnOffComputer, chkNoticeApp, chkCreateSubFolder, chkOverWrite},
+                            picTitle, QList<QWidget*>{this, TabSettings, TabEvents, TabLog});
     prgCurrnet->setBarColor(settings::g_lAppColor);
     prgTotal->setBarColor(settings::g_lAppColor);
-    if (!core::g_sViewBackPicture.isEmpty())
-        for (QWidget* w : std::initializer_list<QWidget*>{this, TabSettings, TabEvents, TabLog})
-            components::ApplyViewPicture(w, core::g_sViewBackPicture);
-    if (!core::g_sViewTitlePicture.isEmpty())
-        components::ApplyViewPicture(picTitle, core::g_sViewTitlePicture);
 }
 
 void frmBatchTool::Form_Load() {
@@ -312,7 +303,8 @@ void frmBatchTool::Form_Load() {
     m_run->ResetCounters();
 }
 
-void frmBatchTool::HandOver(cGrid& mainGrid, const QString& listName, const QString& countSuffix) {
+void frmBatchTool::HandOver(cGrid& mainGrid, const QString& listName, const QString& countSuffix,
+                            bool markedOnly) {
     const qint32 n = itemlists::GetMarkedCount(mainGrid);
     const qint64 s = itemlists::TotalSeconds(mainGrid, true);
     lblFilesToConvert->setText(QString::number(n) + countSuffix);
@@ -322,7 +314,7 @@ void frmBatchTool::HandOver(cGrid& mainGrid, const QString& listName, const QStr
     cStatusBar1->setPanelText(QStringLiteral("Total Time"),
                               QStringLiteral("Total Size: ") + itemlists::GetTotalSize(mainGrid, true));
     txtUndeForlder->setText(listName);
-    itemlists::CopyGridRows(mainGrid, *cGrid1, true);
+    itemlists::CopyGridRows(mainGrid, *cGrid1, markedOnly);
 }
 
 void frmBatchTool::LoadFileNameFormats() {

@@ -41,6 +41,7 @@ public:
         qint32 settingsTabIcon = 7;
         QString iconName; // icon resource
         QString noticeAppText = QStringLiteral("Execute external program ");
+        QString runButtonCaption = QStringLiteral("Convert"); // "Rip" in the ripper
     };
 
     frmBatchTool(const Design& design, std::unique_ptr<ItemJob> job, BatchPolicy policy, cImageList* imgMenu,
@@ -52,8 +53,10 @@ public:
 
     // The dispatcher's hand-over: the count label, the total time, the two
     // status panels, the sub-folder name (the list name) and the marked rows
-    // of the main grid.
-    void HandOver(cGrid& mainGrid, const QString& listName, const QString& countSuffix);
+    // of the main grid (every row with its mark when markedOnly is false, as
+    // the ripper takes them).
+    void HandOver(cGrid& mainGrid, const QString& listName, const QString& countSuffix,
+                  bool markedOnly = true);
 
     BatchRun& Run() { return *m_run; }
     ItemJob& Job() { return *m_job; }

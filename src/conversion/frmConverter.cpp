@@ -9,6 +9,7 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QSignalBlocker>
 
 namespace conversion {
 QPointer<frmConverter> g_frmConverter;
@@ -58,8 +59,12 @@ QString frmConverter::TargetFormatText() const {
 }
 
 void frmConverter::LoadFormatArea() {
-    core::FillDestinationFormats(cboTargetFormat);
-    cboTargetFormat->setCurrentIndex(-1);
+    {
+        // Filling is no choice: the link is computed for the entry chosen below only.
+        const QSignalBlocker block(cboTargetFormat);
+        core::FillDestinationFormats(cboTargetFormat);
+        cboTargetFormat->setCurrentIndex(-1);
+    }
     frmOptions* options = frmOptions::instance();
     const QString wanted = options && options->cboTargetFormat ? options->cboTargetFormat->currentText()
                                                                : settings::g_sTargetFormat;

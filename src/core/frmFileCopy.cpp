@@ -4,7 +4,7 @@
 #include "controls/cProgressBar.h"
 #include "core/FileCopyClass.h"
 #include "core/Services.h"
-#include "settings/SettingsVariables.h"
+#include "core/WindowChrome.h"
 
 #include <QCloseEvent>
 #include <QFrame>
@@ -122,9 +122,8 @@ frmFileCopy::~frmFileCopy() {
 }
 
 void frmFileCopy::Form_Load() {
-    components::ApplyBackColor(picTitle, settings::g_lAppColor);
-    components::ApplyTextColor(lblTitle, settings::g_lTextColor);
-    ProgressBar1->setBarColor(settings::g_lAppColor);
+    core::chrome::ApplyTitleStrip(picTitle, {lblTitle});
+    ProgressBar1->setBarColor(core::chrome::AppColour());
 }
 
 void frmFileCopy::FileCopyEx(const QString& source, const QString& destination) {

@@ -2,9 +2,9 @@
 
 #include "controls/cStatusBar.h"
 #include "core/AppPaths.h"
+#include "core/MainWindowHost.h"
 #include "core/Services.h"
 #include "core/mdlFunctions.h"
-#include "mainwindow/frmMain.h"
 
 #include <QCloseEvent>
 #include <QFile>
@@ -90,9 +90,7 @@ void frmNotes::Form_Unload() {
                                 core::vbExclamation, "Corvane");
         return;
     }
-    if (frmMain* main = frmMain::instance()) {
-        if (main->cStatusBar1) main->cStatusBar1->setPanelText("Notes", main->GetNotesToStatus());
-    }
+    if (core::MainWindowHost* host = core::mainWindowHost()) host->notesChanged();
 }
 
 void frmNotes::closeEvent(QCloseEvent* event) {
@@ -104,7 +102,7 @@ namespace core {
 
 void ShowNotes() {
     if (!g_frmNotes) {
-        g_frmNotes = new frmNotes(frmMain::instance());
+        g_frmNotes = new frmNotes(core::mainWindowHost() ? core::mainWindowHost()->hostWindow() : nullptr);
         g_frmNotes->Form_Load();
     }
     g_frmNotes->show();

@@ -5,6 +5,7 @@
 #include "controls/cTreeView.h"
 #include "core/AppPaths.h"
 #include "core/Services.h"
+#include "core/WindowChrome.h"
 #include "core/frmAbout.h"
 #include "core/mdlFunctions.h"
 #include "core/mdlModes.h"
@@ -124,17 +125,8 @@ frmDirProperties::frmDirProperties(itemlists::ItemsTree& lists, cTreeView& cTree
 }
 
 void frmDirProperties::Form_Load() {
-    components::ApplyBackColor(picTitle, settings::g_lAppColor);
-    components::ApplyTextColor(lblTitle, settings::g_lTextColor);
-    components::ApplyTextColor(TabGeneral, settings::g_lTextColor);
-    bool ok = false;
-    const qint64 back = core::g_sViewBackColor.toLongLong(&ok);
-    if (ok) components::ApplyBackColor(this, back);
-    if (!core::g_sViewBackPicture.isEmpty()) {
-        components::ApplyViewPicture(this, core::g_sViewBackPicture);
-        components::ApplyViewPicture(TabGeneral, core::g_sViewBackPicture);
-    }
-    if (!core::g_sViewTitlePicture.isEmpty()) components::ApplyViewPicture(picTitle, core::g_sViewTitlePicture);
+    core::chrome::ApplyTitleStrip(picTitle, {lblTitle, TabGeneral});
+    core::chrome::ApplyView({this}, picTitle, QList<QWidget*>{this, TabGeneral});
 
     if (cTabControl1->TabCount() == 0) cTabControl1->AddTab(QStringLiteral("Information"), -1, 0, QString());
 }

@@ -1,13 +1,12 @@
 #include "ripping/frmFreeDB.h"
 
 #include "components/cFreeDB.h"
-#include "controls/ControlColor.h"
 #include "controls/cGrid.h"
 #include "controls/cProgressBar.h"
 #include "controls/cTreeView.h"
 #include "core/Services.h"
+#include "core/WindowChrome.h"
 #include "core/mdlModes.h"
-#include "core/mdlSetFormIcon32.h"
 #include "itemlists/ItemRows.h"
 #include "itemlists/TreeKeys.h"
 #include "settings/SettingsVariables.h"
@@ -92,16 +91,10 @@ frmFreeDB::~frmFreeDB() {
 }
 
 void frmFreeDB::Form_Load() {
-    core::SetFormIcon(this, QStringLiteral("cd_music"), true);
-    components::ApplyBackColor(picTitle, settings::g_lAppColor);
-    components::ApplyTextColor(lblTitle, settings::g_lTextColor);
-    bool ok = false;
-    const qint64 back = core::g_sViewBackColor.toLongLong(&ok);
-    if (ok) components::ApplyBackColor(this, back);
+    core::chrome::SetIcon(this, QStringLiteral("cd_music"));
+    core::chrome::ApplyTitleStrip(picTitle, {lblTitle});
+    core::chrome::ApplyView({this}, picTitle);
     prgCurrnet->setBarColor(settings::g_lAppColor);
-    if (!core::g_sViewBackPicture.isEmpty()) components::ApplyViewPicture(this, core::g_sViewBackPicture);
-    if (!core::g_sViewTitlePicture.isEmpty())
-        components::ApplyViewPicture(picTitle, core::g_sViewTitlePicture);
 }
 
 bool frmFreeDB::BoundNodeSelected() const {

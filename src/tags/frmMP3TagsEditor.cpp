@@ -1,6 +1,7 @@
 #include "tags/frmMP3TagsEditor.h"
 
 #include "controls/ControlColor.h"
+#include "core/WindowChrome.h"
 #include "controls/cTabControl.h"
 #include "core/Services.h"
 #include "core/mdlCommDialog.h"
@@ -157,19 +158,8 @@ frmMP3TagsEditor::~frmMP3TagsEditor() = default;
 void frmMP3TagsEditor::Form_Load() {
     core::SetFormIcon(this, QStringLiteral("text_align_left"), true);
 
-    components::ApplyBackColor(picTitle, settings::g_lAppColor);
-    components::ApplyTextColor(lblTitleMain, settings::g_lTextColor);
-    bool ok = false;
-    const qint64 back = core::g_sViewBackColor.toLongLong(&ok);
-    const QList<QWidget*> surfaces{this, froGeneral, froAdvanced, froLyric};
-    if (ok)
-        for (QWidget* w : surfaces)
-            components::ApplyBackColor(w, back);
-    if (!core::g_sViewBackPicture.isEmpty())
-        for (QWidget* w : surfaces)
-            components::ApplyViewPicture(w, core::g_sViewBackPicture);
-    if (!core::g_sViewTitlePicture.isEmpty())
-        components::ApplyViewPicture(picTitle, core::g_sViewTitlePicture);
+    core::chrome::ApplyTitleStrip(picTitle, {lblTitleMain});
+    core::chrome::ApplyView({this, froGeneral, froAdvanced, froLyric}, picTitle);
 
     cboID3->blockSignals(true);
     cboID3->clear();

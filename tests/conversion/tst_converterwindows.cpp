@@ -144,6 +144,15 @@ private slots:
         QVERIFY(!w->lblSetAsDefaultFileName->isEnabled());
     }
 
+    // A stored format the list does not offer: nothing chosen, the link as designed.
+    void storedFormatNotOffered() {
+        settings::g_sTargetFormat = "XYZ - no such format";
+        ScriptedItemJob* job = nullptr;
+        std::unique_ptr<frmConverter> w(newConverter(job));
+        QCOMPARE(w->cboTargetFormat->currentIndex(), -1);
+        QVERIFY(w->lblSetAsDefaultFormat->isEnabled());
+    }
+
     // From the Convert button to the log, labels and bars; the close rule on the way.
     void handOverAndRun() {
         ScriptedItemJob* job = nullptr;

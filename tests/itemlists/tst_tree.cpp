@@ -1,9 +1,10 @@
 // The tree of items lists and audio CDs: building it from the lists folder
 // and the drives, loading the clicked node, new, rename and remove of lists,
 // the list summary and opening a folder.
-#include "controls/cBalloonTip.h"
+#include "LinkStubs.h"
 #include "TestEnv.h"
 #include "components/cAudioCDRipper.h"
+#include "controls/cBalloonTip.h"
 #include "controls/cGrid.h"
 #include "controls/cTreeView.h"
 #include "core/Services.h"
@@ -14,9 +15,9 @@
 #include "itemlists/TreeKeys.h"
 #include "settings/SettingsVariables.h"
 
-#include <QLineEdit>
 #include <QApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QtTest>
 
 using namespace itemlists;
@@ -38,7 +39,8 @@ QString shownBalloonText() {
 }
 
 void closeBalloons() {
-    for (QWidget* w : visibleBalloons()) w->close();
+    for (QWidget* w : visibleBalloons())
+        w->close();
 }
 
 QByteArray readAll(const QString& path) {
@@ -120,6 +122,7 @@ class tst_tree : public QObject {
         l.PanelText = [this](const QString& k, const QString& t) { m_panels[k] = t; };
         l.SetListName = [this](const QString& t) { m_listName = t; };
         l.SetCDPolling = [this](bool on) { m_polling << on; };
+        testsupport::StubMissingLinks(l);
         connect(m_tree, &cTreeView::NodeClick, m_lists.get(), &ItemsTree::cTreeView1_NodeClick);
         connect(m_tree, &cTreeView::AfterLabelEdit, m_lists.get(), &ItemsTree::cTreeView1_AfterLabelEdit,
                 Qt::DirectConnection);
