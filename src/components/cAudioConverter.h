@@ -48,6 +48,9 @@ public:
     qint32 SampleRate() const;
     qint16 Channels() const;
     qint32 BitsPerSample() const;
+    // Of the open file: the audio stream's bit rate in kbit/s (192 for a
+    // 192 kbit/s MP3, 1411 for CD-quality PCM); 0 when the file states none.
+    qint32 BitRate() const;
     void CloseSource();
     // Releases everything the instance holds; OpenSource works again afterwards.
     void Close();

@@ -4,6 +4,7 @@
 #include "controls/cProgressBar.h"
 #include "core/FileCopyClass.h"
 #include "core/Services.h"
+#include "core/mdlModes.h"
 #include "settings/SettingsVariables.h"
 
 #include <QCloseEvent>
@@ -165,7 +166,8 @@ void frmFileCopy::CopyFinished() {
     cmdExit->setEnabled(true);
 
     if (!error.isEmpty())
-        core::services().msgBox(this, "The file was not copied.\n\n" + error, core::vbExclamation, "Corvane");
+        core::services().msgBox(this, "The file was not copied.\n\n" + error, core::vbExclamation,
+                                core::AppTitle());
     tmrEnd->start();
     emit CopyEnded(successful);
 }

@@ -4,6 +4,7 @@
 #include "core/AppPaths.h"
 #include "core/Services.h"
 #include "core/mdlFunctions.h"
+#include "core/mdlModes.h"
 #include "mainwindow/frmMain.h"
 
 #include <QCloseEvent>
@@ -87,7 +88,7 @@ void frmNotes::Form_Unload() {
     text.replace(QLatin1String("\n"), QLatin1String("\r\n"));
     if (!core::WriteTextFile(text, NotesFile())) {
         core::services().msgBox(this, "The notes could not be saved to \"" + NotesFile() + "\".",
-                                core::vbExclamation, "Corvane");
+                                core::vbExclamation, core::AppTitle());
         return;
     }
     if (frmMain* main = frmMain::instance()) {

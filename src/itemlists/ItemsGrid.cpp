@@ -1,7 +1,12 @@
 #include "itemlists/ItemsGrid.h"
 
 #include "controls/cGrid.h"
+#include "core/mdlFileSystem.h"
 #include "settings/SettingsVariables.h"
+
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
 
 namespace itemlists {
 
@@ -46,6 +51,25 @@ void WriteItemRow(cGrid& grid, qint32 row, const ItemRow& item) {
         grid.CellDetails(row, grid.ColumnIndex(*key), *value);
     grid.CellDetails(row, grid.ColumnIndex(COL_CREATED),
                      item.created.isValid() ? QVariant(item.created) : QVariant());
+    if (item.tagsEdited) SetRowTagsEdited(grid, row, true);
+}
+
+namespace {
+// The flag rides on the format of the hidden title cell: hidden cells are
+// never drawn, and the bit is none of the drawing flags.
+constexpr qint32 kTagsEditedFormat = 0x10000000;
+} // namespace
+
+bool RowTagsEdited(const cGrid& grid, qint32 row) {
+    return (grid.CellFormat(row, grid.ColumnIndex(COL_TAG_TITLE)) & kTagsEditedFormat) != 0;
+}
+
+void SetRowTagsEdited(cGrid& grid, qint32 row, bool edited) {
+    const qint32 col = grid.ColumnIndex(COL_TAG_TITLE);
+    if (row < 1 || row > grid.Rows() || col < 1) return;
+    qint32 format = grid.CellFormat(row, col) & ~kTagsEditedFormat;
+    if (edited) format |= kTagsEditedFormat;
+    grid.CellDetails(row, col, grid.CellText(row, col), format, grid.CellIcon(row, col));
 }
 
 ListRecord RecordOfGridRow(cGrid& grid, qint32 row) {
@@ -65,6 +89,7 @@ ListRecord RecordOfGridRow(cGrid& grid, qint32 row) {
     r.year = text(COL_TAG_YEAR);
     r.title = text(COL_TAG_TITLE);
     r.track = text(COL_TAG_TRACK);
+    r.tagsEdited = RowTagsEdited(grid, row);
     return r;
 }
 
@@ -73,7 +98,7 @@ bool IsListNodeKey(const QString& nodeKey) {
            !nodeKey.startsWith(QLatin1String("##CD"));
 }
 
-bool SaveGridToFile(cGrid& grid, const QString& nodeKey, const ItemsListHolder* holder) {
+bool SaveGridToFile(cGrid& grid, const QString& nodeKey, const ItemsListHolder* holder, QString* reason) {
     if (!IsListNodeKey(nodeKey)) return false;
     QList<ListRecord> rows;
     const qint32 count = grid.Rows();
@@ -82,11 +107,43 @@ bool SaveGridToFile(cGrid& grid, const QString& nodeKey, const ItemsListHolder* 
         rows.append(RecordOfGridRow(grid, r));
     const QList<KeptRecord> kept =
         (holder && holder->Holds(nodeKey)) ? holder->KeptRecords() : QList<KeptRecord>();
-    return WriteListFile(nodeKey, ComposeListText(rows, kept));
+    return WriteListFile(nodeKey, ComposeListText(rows, kept), reason);
 }
+
+namespace {
+// The cells of an item row in the grid's column order, as WriteItemRow writes them.
+QList<cGridCellValue> CellsOfItemRow(const cGrid& grid, const ItemRow& item) {
+    QList<cGridCellValue> cells(grid.Columns());
+    auto put = [&](const QString& key, const QString& text, qint32 format = 0, qint32 icon = -1) {
+        const qint32 col = grid.ColumnIndex(key);
+        if (col >= 1 && col <= cells.size()) cells[col - 1] = {text, format, icon};
+    };
+    put(COL_INC, QString(), cGrid::FormatIcon, item.incIcon);
+    put(COL_TYPE, QString(), cGrid::FormatIcon, item.typeIcon);
+    put(COL_ITEM_NAME, item.itemName);
+    put(COL_TIME, item.time);
+    put(COL_SIZE, item.size);
+    put(COL_FILE, item.file);
+    put(COL_BYTES_SIZE, item.bytesSize);
+    put(COL_RANGE_ALL, item.rangeAll);
+    put(COL_RANGE_START_TIME, item.rangeStart);
+    put(COL_RANGE_LENGTH_TIME, item.rangeLength);
+    put(COL_RANGE, item.range);
+    put(COL_TAG_ALBUM, item.album);
+    put(COL_TAG_ARTIST, item.artist);
+    put(COL_TAG_COMMENT, item.comment);
+    put(COL_TAG_GEN, item.genre);
+    put(COL_TAG_YEAR, item.year);
+    put(COL_TAG_TITLE, item.title, item.tagsEdited ? kTagsEditedFormat : 0);
+    put(COL_TAG_TRACK, item.track);
+    put(COL_CREATED, item.created.isValid() ? cGrid::ValueText(QVariant(item.created)) : QString());
+    return cells;
+}
+} // namespace
 
 qint32 LoadItemsListToGrid(cGrid& grid, const QString& listPath, components::cAudioConverter& converter,
                            ItemsListHolder& holder, cImageList* imageList, const ListProgress& progress) {
+    Q_UNUSED(converter);
     grid.Clear();
     grid.setRedraw(false);
     grid.setRedraw(true);
@@ -94,11 +151,47 @@ qint32 LoadItemsListToGrid(cGrid& grid, const QString& listPath, components::cAu
     grid.setRedraw(false);
 
     holder.Reset(listPath);
-    const LoadedList list = LoadItemsList(listPath, converter, settings::g_bCopyID3FromSource, progress);
-    for (const KeptRecord& k : list.kept)
-        holder.Keep(k.anchor, k.text);
-    for (qint32 i = 0; i < list.rows.size(); ++i)
-        WriteItemRow(grid, i + 1, list.rows[i]);
+    ListLoader loader(listPath, settings::g_bCopyID3FromSource);
+    loader.start();
+
+    // This thread takes the results in file order, a slice of time at a
+    // time, and runs its events in between.
+    constexpr qint64 kSliceMs = 20;
+    qint32 shown = 0;
+    qint32 maximum = -1;
+    QEventLoop loop;
+    auto drain = [&] {
+        if (maximum < 0) {
+            maximum = loader.RecordCount();
+            if (maximum < 0) return; // still reading the file
+            // The records are the file's "<ITEM>" pieces.
+            if (progress) progress(0, maximum);
+        }
+        QElapsedTimer slice;
+        slice.start();
+        QList<QList<cGridCellValue>> batch;
+        ListLoader::Result result;
+        const qint32 before = shown;
+        while (slice.elapsed() < kSliceMs && loader.Take(&result)) {
+            if (!result.shown) {
+                holder.Keep(shown, result.text);
+                continue;
+            }
+            result.row.size = core::FormatFileSize(result.row.bytesSize.toLongLong());
+            batch.append(CellsOfItemRow(grid, result.row));
+            ++shown;
+        }
+        grid.AppendRows(batch);
+        if (progress && shown != before) progress(shown, maximum);
+        if (loader.AllTaken()) loop.quit();
+    };
+    QTimer timer;
+    timer.setInterval(5);
+    QObject::connect(&timer, &QTimer::timeout, &loop, drain);
+    timer.start();
+    drain();
+    if (!loader.AllTaken()) loop.exec(QEventLoop::ExcludeUserInputEvents);
+    timer.stop();
 
     const qint32 rows = grid.Rows();
     if (rows > 0) {

@@ -4,7 +4,16 @@
 #include "core/mdlFileSystem.h"
 #include "core/mdlFunctions.h"
 
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStringDecoder>
+
+#include <algorithm>
+#include <atomic>
 #include <cmath>
+#include <thread>
+#include <vector>
 
 namespace itemlists {
 
@@ -79,18 +88,57 @@ QString GetTagValue(const QString& key, const QString& record) {
     return DecodeListValue(record.mid(valueStart, end - valueStart));
 }
 
-QString SerializeRecord(const ListRecord& r) {
+namespace {
+// The opening and closing tags of the fields, made once.
+struct FieldTags {
+    QString open[kListFieldCount];
+    QString close[kListFieldCount];
+    QString editedOpen, editedClose;
+    FieldTags() {
+        const QStringList& keys = ListFieldKeys();
+        for (int i = 0; i < kListFieldCount; ++i) {
+            open[i] = QLatin1Char('<') + keys[i] + QLatin1Char('>');
+            close[i] = QLatin1String("</") + keys[i] + QLatin1Char('>');
+        }
+        editedOpen = QLatin1Char('<') + kTagsEditedField + QLatin1Char('>');
+        editedClose = QLatin1String("</") + kTagsEditedField + QLatin1Char('>');
+    }
+};
+const FieldTags& fieldTags() {
+    static const FieldTags tags;
+    return tags;
+}
+
+void appendEncoded(QString& out, const QString& value) {
+    if (!value.contains(QLatin1Char('&')) && !value.contains(QLatin1Char('<')))
+        out += value;
+    else
+        out += EncodeListValue(value);
+}
+
+void appendRecord(QString& out, const ListRecord& r) {
     const QString* values[kListFieldCount] = {
         &r.inc,   &r.type,   &r.itemName, &r.file,  &r.rangeAll, &r.rangeStart, &r.rangeLength,
         &r.album, &r.artist, &r.comment,  &r.genre, &r.year,     &r.title,      &r.track};
-    const QStringList& keys = ListFieldKeys();
-    QString out = kItemOpen;
+    const FieldTags& tags = fieldTags();
+    out += kItemOpen;
     for (int i = 0; i < kListFieldCount; ++i) {
-        out += QLatin1Char('<') + keys[i] + QLatin1Char('>');
-        out += EncodeListValue(*values[i]);
-        out += QLatin1String("</") + keys[i] + QLatin1Char('>');
+        out += tags.open[i];
+        appendEncoded(out, *values[i]);
+        out += tags.close[i];
+    }
+    if (r.tagsEdited) {
+        out += tags.editedOpen;
+        out += QLatin1Char('1');
+        out += tags.editedClose;
     }
     out += kItemClose;
+}
+} // namespace
+
+QString SerializeRecord(const ListRecord& r) {
+    QString out;
+    appendRecord(out, r);
     return out;
 }
 
@@ -110,6 +158,7 @@ ListRecord ParseRecord(const QString& text) {
     r.year = GetTagValue(COL_TAG_YEAR, text);
     r.title = GetTagValue(COL_TAG_TITLE, text);
     r.track = GetTagValue(COL_TAG_TRACK, text);
+    r.tagsEdited = GetTagValue(kTagsEditedField, text) == QLatin1String("1");
     return r;
 }
 
@@ -147,6 +196,9 @@ void ItemsListHolder::Reset(const QString& path) {
 
 QString ComposeListText(const QList<ListRecord>& rows, const QList<KeptRecord>& kept) {
     QString text;
+    // A record is about five hundred characters; one allocation up front
+    // spares a long list many copies.
+    text.reserve(static_cast<qsizetype>(rows.size() + kept.size()) * 512);
     qsizetype k = 0;
     auto putKept = [&](qint32 upTo) {
         while (k < kept.size() && kept[k].anchor <= upTo)
@@ -154,19 +206,145 @@ QString ComposeListText(const QList<ListRecord>& rows, const QList<KeptRecord>& 
     };
     for (qint32 i = 0; i < rows.size(); ++i) {
         putKept(i);
-        text += SerializeRecord(rows[i]);
+        appendRecord(text, rows[i]);
     }
     while (k < kept.size())
         text += kept[k++].text;
     return text;
 }
 
-bool WriteListFile(const QString& path, const QString& listText) {
-    return core::WriteTextFile(listText, path);
+bool WriteListFile(const QString& path, const QString& listText, QString* reason) {
+    if (path.isEmpty()) {
+        if (reason) *reason = QStringLiteral("No file name");
+        return false;
+    }
+    // Line breaks (only ever inside a comment) are written CR LF, as in every
+    // text file of the program.
+    QString body = listText;
+    if (body.contains(QLatin1Char('\n'))) {
+        body.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+        body.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
+    }
+    body += QLatin1String("\r\n");
+    const QByteArray bytes = body.toUtf8();
+    body = QString();
+
+    QSaveFile f(path);
+    if (QFileInfo(path).isDir()) {
+        if (reason) *reason = QStringLiteral("A folder of that name is in the way");
+        return false;
+    }
+    if (!f.open(QIODevice::WriteOnly)) {
+        if (reason) *reason = f.errorString();
+        return false;
+    }
+    if (f.write(bytes) != bytes.size()) {
+        if (reason) *reason = f.errorString();
+        f.cancelWriting();
+        return false;
+    }
+    if (!f.commit()) {
+        if (reason) *reason = f.errorString();
+        return false;
+    }
+    return true;
+}
+
+namespace {
+// Windows-1252: Latin-1 except for 0x80..0x9F.
+void appendWindows1252(QString& out, const char* p, qsizetype n) {
+    static const char16_t high[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                      0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+                                      0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                      0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+    for (qsizetype i = 0; i < n; ++i) {
+        const auto b = static_cast<unsigned char>(p[i]);
+        out += (b >= 0x80 && b < 0xA0) ? QChar(high[b - 0x80]) : QChar(b);
+    }
+}
+
+bool validUtf8(QByteArrayView bytes) {
+    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+    const QString ignored = utf8.decode(bytes);
+    return !utf8.hasError();
+}
+} // namespace
+
+QString DecodeListBytes(const QByteArray& bytes) {
+    // The usual case: the whole file is UTF-8.
+    {
+        QStringDecoder utf8(QStringConverter::Utf8);
+        QString text = utf8.decode(bytes);
+        if (!utf8.hasError()) return text;
+    }
+    // Markup is ASCII, and a value holds no "<" (it is written "&lt;"): the
+    // bytes between two "<" are one value with the end of a tag before it.
+    QString out;
+    out.reserve(bytes.size());
+    qsizetype start = 0;
+    while (start <= bytes.size()) {
+        qsizetype end = bytes.indexOf('<', start);
+        if (end < 0) end = bytes.size();
+        const QByteArrayView piece(bytes.constData() + start, end - start);
+        if (validUtf8(piece))
+            out += QString::fromUtf8(piece);
+        else
+            appendWindows1252(out, piece.data(), piece.size());
+        if (end == bytes.size()) break;
+        out += QLatin1Char('<');
+        start = end + 1;
+    }
+    return out;
 }
 
 QString ReadListFile(const QString& path) {
-    return core::ReadTextFile(path);
+    if (path.isEmpty() || !QFileInfo(path).isFile()) return QString();
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) return QString();
+    const QByteArray bytes = f.readAll();
+    if (f.error() != QFileDevice::NoError) return QString();
+    QString text = DecodeListBytes(bytes);
+    // Lines joined by CR LF, the break after the last line dropped, as every
+    // text file reads.
+    if (text.contains(QLatin1Char('\n'))) {
+        QStringList lines = text.split(QLatin1Char('\n'));
+        if (lines.last().isEmpty()) lines.removeLast();
+        for (QString& line : lines)
+            if (line.endsWith(QLatin1Char('\r'))) line.chop(1);
+        text = lines.join(QLatin1String("\r\n"));
+        if (lines.size() == 1 && lines.first().isEmpty()) text = QStringLiteral("\r\n");
+    } else if (text.endsWith(QLatin1Char('\r'))) {
+        text.chop(1);
+    }
+    return text;
+}
+
+bool RowOfListRecord(const ListRecord& rec, components::cAudioConverter& converter, bool copyTagsFromSource,
+                     ItemRow* out) {
+    if (!core::FileExists(rec.file) || converter.OpenSource(rec.file) != 0) return false;
+    ItemRow& row = *out;
+    double inc = 0;
+    // A mark that is no number, or none an icon can have, reads as unmarked.
+    const bool incOk = CellNumber(rec.inc, &inc) && std::fabs(inc) <= 2147483647.0;
+    row.incIcon = incOk ? static_cast<qint32>(RoundHalfEven(inc)) : ICON_UNMARKED;
+    row.typeIcon = GetTypeIcon(rec.type);
+    row.itemName = rec.itemName;
+    row.setRange(rec.rangeAll, rec.rangeStart, rec.rangeLength);
+    // Tags the user edited stay his; the others follow the source file.
+    const bool tagsFromSource = copyTagsFromSource && !rec.tagsEdited;
+    row.setFromSource(rec.file, converter, tagsFromSource);
+    row.tagsEdited = rec.tagsEdited;
+    if (!tagsFromSource) {
+        row.album = rec.album;
+        row.artist = rec.artist;
+        row.comment = rec.comment;
+        row.genre = rec.genre;
+        row.year = rec.year;
+        row.title = rec.title;
+        row.track = rec.track;
+    }
+    converter.CloseSource();
+    return true;
 }
 
 LoadedList LoadItemsList(const QString& path, components::cAudioConverter& converter, bool copyTagsFromSource,
@@ -184,34 +362,116 @@ LoadedList LoadItemsList(const QString& path, components::cAudioConverter& conve
         // A piece that names no file is no record (a fragment of a damaged
         // file); it is not kept.
         if (rec.file.isEmpty()) continue;
-        if (!core::FileExists(rec.file) || converter.OpenSource(rec.file) != 0) {
+        ItemRow row;
+        if (!RowOfListRecord(rec, converter, copyTagsFromSource, &row)) {
             out.kept.append({anchor, recordText});
             continue;
         }
-
-        ItemRow row;
-        double inc = 0;
-        // A mark that is no number, or none an icon can have, reads as unmarked.
-        const bool incOk = CellNumber(rec.inc, &inc) && std::fabs(inc) <= 2147483647.0;
-        row.incIcon = incOk ? static_cast<qint32>(RoundHalfEven(inc)) : ICON_UNMARKED;
-        row.typeIcon = GetTypeIcon(rec.type);
-        row.itemName = rec.itemName;
-        row.setRange(rec.rangeAll, rec.rangeStart, rec.rangeLength);
-        row.size = core::FormatFileSize(row.setFromSource(rec.file, converter, copyTagsFromSource));
-        if (!copyTagsFromSource) {
-            row.album = rec.album;
-            row.artist = rec.artist;
-            row.comment = rec.comment;
-            row.genre = rec.genre;
-            row.year = rec.year;
-            row.title = rec.title;
-            row.track = rec.track;
-        }
-        converter.CloseSource();
+        row.size = core::FormatFileSize(row.bytesSize.toLongLong());
         out.rows.append(row);
         if (progress) progress(static_cast<qint32>(out.rows.size()), out.recordCount);
     }
     return out;
+}
+
+// ------------------------------------------------------------ ListLoader
+
+struct ListLoader::Shared {
+    QString path;
+    bool copyTags = false;
+    int threads = 1;
+    std::atomic<bool> abort{false};
+    std::atomic<qint32> count{-1};
+    std::atomic<qint32> nextToProbe{0};
+
+    struct Slot {
+        std::atomic<bool> ready{false};
+        bool skip = false; // a piece that is no record: nothing to show or keep
+        QString text;
+        Result result;
+    };
+    std::unique_ptr<Slot[]> items;
+    qint32 taken = 0; // the caller's side only
+    std::vector<std::thread> probers;
+    std::thread reader;
+};
+
+ListLoader::ListLoader(const QString& path, bool copyTagsFromSource, int threads)
+    : m_shared(std::make_shared<Shared>()) {
+    m_shared->path = path;
+    m_shared->copyTags = copyTagsFromSource;
+    const int cpus = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    m_shared->threads = threads > 0 ? threads : cpus;
+}
+
+ListLoader::~ListLoader() {
+    m_shared->abort = true;
+    if (m_shared->reader.joinable()) m_shared->reader.join();
+    for (std::thread& t : m_shared->probers)
+        if (t.joinable()) t.join();
+}
+
+void ListLoader::start() {
+    Shared* sh = m_shared.get();
+    sh->reader = std::thread([sh] {
+        QStringList records = SplitRecords(ReadListFile(sh->path));
+        const qint32 n = static_cast<qint32>(records.size());
+        sh->items = std::make_unique<Shared::Slot[]>(static_cast<size_t>(n));
+        for (qint32 i = 0; i < n; ++i)
+            sh->items[i].text = std::move(records[i]);
+        records = QStringList();
+        auto probe = [sh, n] {
+            components::cAudioConverter converter;
+            for (;;) {
+                if (sh->abort) return;
+                const qint32 i = sh->nextToProbe.fetch_add(1);
+                if (i >= n) return;
+                Shared::Slot& slot = sh->items[i];
+                if (!slot.text.startsWith(kItemOpen)) {
+                    slot.skip = true; // stray text before the first record
+                } else {
+                    const ListRecord rec = ParseRecord(slot.text);
+                    if (rec.file.isEmpty()) {
+                        slot.skip = true; // a fragment of a damaged file
+                    } else if (RowOfListRecord(rec, converter, sh->copyTags, &slot.result.row)) {
+                        slot.result.shown = true;
+                        slot.text = QString(); // shown rows are written from the grid
+                    }
+                }
+                slot.ready.store(true, std::memory_order_release);
+            }
+        };
+        // The slots exist before anyone may look at them.
+        sh->count.store(n, std::memory_order_release);
+        const int threads = std::max(1, std::min(sh->threads, n));
+        for (int t = 1; t < threads; ++t)
+            sh->probers.emplace_back(probe);
+        probe();
+    });
+}
+
+qint32 ListLoader::RecordCount() const {
+    return m_shared->count.load(std::memory_order_acquire);
+}
+
+bool ListLoader::AllTaken() const {
+    const qint32 n = RecordCount();
+    return n >= 0 && m_shared->taken >= n;
+}
+
+bool ListLoader::Take(Result* out) {
+    Shared* sh = m_shared.get();
+    for (;;) {
+        const qint32 n = RecordCount();
+        if (n < 0 || sh->taken >= n) return false;
+        Shared::Slot& slot = sh->items[sh->taken];
+        if (!slot.ready.load(std::memory_order_acquire)) return false;
+        ++sh->taken;
+        if (slot.skip) continue;
+        *out = std::move(slot.result);
+        if (!out->shown) out->text = std::move(slot.text);
+        return true;
+    }
 }
 
 } // namespace itemlists

@@ -31,7 +31,7 @@ namespace {
 const QString kEmptyListHint = QStringLiteral("Add or Drag and Drop audio items to here.");
 
 int ShowMessage(QWidget* owner, const QString& prompt, int style) {
-    return core::services().msgBox(owner, prompt, style, core::g_sProductName);
+    return core::services().msgBox(owner, prompt, style, core::AppTitle());
 }
 
 // The items-lists folder with its closing "/", as the list keys begin.
@@ -206,7 +206,10 @@ void ItemsTree::LoadItemsListNode(const cTreeViewNode& node) {
         if (m_link.EmptyPanel) m_link.EmptyPanel(false, kEmptyListHint);
         if (m_link.PanelText) m_link.PanelText(QStringLiteral("Main"), QStringLiteral("Ready."));
     } else if (m_link.EmptyPanel) {
-        m_link.EmptyPanel(true, kEmptyListHint);
+        // A list whose files are all away must not look wiped.
+        const qint32 hidden = m_holder.KeptCount();
+        m_link.EmptyPanel(true, hidden > 0 ? HiddenItemsText(hidden) + QLatin1Char(' ') + kEmptyListHint
+                                           : kEmptyListHint);
     }
     DisplayGridInfoStatusBar();
     if (m_link.ShowProgress) m_link.ShowProgress(false);
@@ -236,7 +239,7 @@ void ItemsTree::cTreeView1_AfterLabelEdit(cTreeViewNode node, const QString& new
         return;
     }
     if (newText == node.Text()) return;
-    if (!core::IsLegalFileName(newText)) {
+    if (!IsLegalListName(newText)) {
         core::ShowBalloonTip(&m_tree, 1, core::kIllegalNameBalloonText);
         RestartLabelEdit(node, cancel);
         return;
@@ -288,8 +291,11 @@ ItemsTree::ListRename ItemsTree::RenameListFile(cTreeViewNode node, const QStrin
 }
 
 void ItemsTree::DisplayGridInfoStatusBar() {
-    const QString text =
-        ItemsListStatusText(m_grid.Rows(), TotalBytes(m_grid, false), TotalSeconds(m_grid, false));
+    QString text = ItemsListStatusText(m_grid.Rows(), TotalBytes(m_grid, false), TotalSeconds(m_grid, false));
+    // Items left out because their files are missing or unreadable are
+    // counted, so a list never looks emptier than its file is.
+    if (m_holder.Holds(SelectedKey()) && m_holder.KeptCount() > 0)
+        text += QStringLiteral(" (") + HiddenItemsText(m_holder.KeptCount()) + QLatin1Char(')');
     if (m_link.PanelText) m_link.PanelText(QStringLiteral("Items List Properties"), text);
 }
 
@@ -344,7 +350,33 @@ void ItemsTree::RemoveItemsList() {
 }
 
 void ItemsTree::SaveGridToFile() {
-    itemlists::SaveGridToFile(m_grid, SelectedKey(), &m_holder);
+    const QString key = SelectedKey();
+    if (!IsListNodeKey(key)) return;
+    QString reason;
+    ReportListWrite(key, itemlists::SaveGridToFile(m_grid, key, &m_holder, &reason), reason);
+}
+
+void ItemsTree::ClearListFile(const QString& key) {
+    if (!IsListNodeKey(key)) return;
+    if (m_holder.Holds(key)) m_holder.DropKeptRecords();
+    QString reason;
+    ReportListWrite(key, WriteListFile(key, QString(), &reason), reason);
+}
+
+void ItemsTree::ReportListWrite(const QString& path, bool written, const QString& reason) {
+    if (written) {
+        m_failedWrites.remove(path);
+        return;
+    }
+    // One message per failing list, not one per click: the next message
+    // comes only after a write of that list has succeeded again.
+    if (m_failedWrites.contains(path)) return;
+    m_failedWrites.insert(path);
+    ShowMessage(m_owner,
+                QStringLiteral("The Items List \"") + path + QStringLiteral("\" cannot be saved: ") + reason +
+                    QStringLiteral(".\r\n\r\nYour changes stay on screen and are saved with the next change "
+                                   "once the file can be written."),
+                core::vbExclamation);
 }
 
 void ItemsTree::lblListName_Click() {

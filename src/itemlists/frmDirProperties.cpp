@@ -32,7 +32,7 @@ const QString kIllegalName = QStringLiteral("Illegal Item Name.") + QString(42, 
 const QString kNameExists = QStringLiteral("Folder name already exists, please select a different name.");
 
 int ShowMessage(QWidget* owner, const QString& prompt) {
-    return core::services().msgBox(owner, prompt, core::vbInformation, core::g_sProductName);
+    return core::services().msgBox(owner, prompt, core::vbInformation, core::AppTitle());
 }
 
 } // namespace
@@ -125,8 +125,9 @@ frmDirProperties::frmDirProperties(itemlists::ItemsTree& lists, cTreeView& cTree
 
 void frmDirProperties::Form_Load() {
     components::ApplyBackColor(picTitle, settings::g_lAppColor);
+    // Only the title strip takes the text colour: it is chosen to read on the
+    // application colour, not on the page's.
     components::ApplyTextColor(lblTitle, settings::g_lTextColor);
-    components::ApplyTextColor(TabGeneral, settings::g_lTextColor);
     bool ok = false;
     const qint64 back = core::g_sViewBackColor.toLongLong(&ok);
     if (ok) components::ApplyBackColor(this, back);
@@ -134,7 +135,8 @@ void frmDirProperties::Form_Load() {
         components::ApplyViewPicture(this, core::g_sViewBackPicture);
         components::ApplyViewPicture(TabGeneral, core::g_sViewBackPicture);
     }
-    if (!core::g_sViewTitlePicture.isEmpty()) components::ApplyViewPicture(picTitle, core::g_sViewTitlePicture);
+    if (!core::g_sViewTitlePicture.isEmpty())
+        components::ApplyViewPicture(picTitle, core::g_sViewTitlePicture);
 
     if (cTabControl1->TabCount() == 0) cTabControl1->AddTab(QStringLiteral("Information"), -1, 0, QString());
 }
@@ -159,7 +161,7 @@ void frmDirProperties::cmdOk_Click() {
         txtFolderName->setFocus();
         return;
     }
-    if (!core::IsLegalFileName(name)) {
+    if (!itemlists::IsLegalListName(name)) {
         ShowMessage(this, kIllegalName);
         txtFolderName->setFocus();
         int key = '?';

@@ -42,7 +42,7 @@ class RegistryRoutines;
 namespace itemlists {
 class AudioCDSource;
 class ItemsTree;
-}
+} // namespace itemlists
 
 class frmMain : public QMainWindow {
     Q_OBJECT
@@ -78,6 +78,11 @@ public:
 
     // Called after files were added to the grid; has nothing to do.
     void GetFileInfoToGridInfo() {}
+
+    // A later start of the program handed over its command line: the window
+    // comes to the front (out of the tray) and runs the start switches
+    // "-addfiles" and "-addaudiocd" of that command line.
+    void SecondStart(const QString& commandLine);
 
     // Runs a command by its key (toolbars, panels, tool buttons, start-up).
     void RunCommand(const QString& key);
@@ -219,6 +224,8 @@ private slots:
     void RunCommandLineSwitches();
 
 private:
+    // Runs the start switch of a command line ("-addfiles", "-addaudiocd").
+    void RunStartSwitches(const QString& commandLine);
     void BuildControls();
     void LinkItemsTree();
     QWidget* BuildTreePane();

@@ -1,9 +1,9 @@
 // The tree of items lists and audio CDs: building it from the lists folder
 // and the drives, loading the clicked node, new, rename and remove of lists,
 // the list summary and opening a folder.
-#include "controls/cBalloonTip.h"
 #include "TestEnv.h"
 #include "components/cAudioCDRipper.h"
+#include "controls/cBalloonTip.h"
 #include "controls/cGrid.h"
 #include "controls/cTreeView.h"
 #include "core/Services.h"
@@ -14,9 +14,9 @@
 #include "itemlists/TreeKeys.h"
 #include "settings/SettingsVariables.h"
 
-#include <QLineEdit>
 #include <QApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QtTest>
 
 using namespace itemlists;
@@ -38,7 +38,8 @@ QString shownBalloonText() {
 }
 
 void closeBalloons() {
-    for (QWidget* w : visibleBalloons()) w->close();
+    for (QWidget* w : visibleBalloons())
+        w->close();
 }
 
 QByteArray readAll(const QString& path) {
@@ -306,7 +307,9 @@ private slots:
         QCOMPARE(m_panels.value("Main"), QString("Ready."));
         QVERIFY2(m_panels.value("Items List Properties").startsWith("1 Items, "),
                  qPrintable(m_panels.value("Items List Properties")));
-        QVERIFY(m_panels.value("Items List Properties").endsWith(", 00:00:02"));
+        // The record whose file is away is counted, not hidden without a word.
+        QVERIFY(m_panels.value("Items List Properties")
+                    .endsWith(", 00:00:02 (1 item not shown: its file is missing or unreadable)"));
         QCOMPARE(m_polling, QList<bool>{false});
 
         // Saving keeps the record whose file is away.
