@@ -124,7 +124,6 @@ public:
         const int n = static_cast<int>(m_rows.size());
         const qsizetype cols = m_cols.size();
         beginInsertRows(QModelIndex(), n, n + static_cast<int>(rows.size()) - 1);
-        m_rows.reserve(m_rows.size() + rows.size());
         for (const QList<cGridCellValue>& values : rows) {
             QVector<CellData> row(cols);
             const qsizetype used = std::min(cols, values.size());

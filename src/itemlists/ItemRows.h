@@ -83,7 +83,7 @@ struct ItemRow {
     QString itemName;
     QString size;
     QString time;
-    QDateTime created; // invalid: the cell stays empty
+    QDateTime created; // invalid: the cell stays empty; shown in local time
     QString range;
     QString file;
     QString rangeAll;

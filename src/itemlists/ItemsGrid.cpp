@@ -1,11 +1,13 @@
 #include "itemlists/ItemsGrid.h"
 
 #include "controls/cGrid.h"
+#include "core/Services.h"
 #include "core/mdlFileSystem.h"
 #include "settings/SettingsVariables.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QSet>
 #include <QTimer>
 
 namespace itemlists {
@@ -50,7 +52,7 @@ void WriteItemRow(cGrid& grid, qint32 row, const ItemRow& item) {
     for (const auto& [key, value] : texts)
         grid.CellDetails(row, grid.ColumnIndex(*key), *value);
     grid.CellDetails(row, grid.ColumnIndex(COL_CREATED),
-                     item.created.isValid() ? QVariant(item.created) : QVariant());
+                     item.created.isValid() ? QVariant(item.created.toLocalTime()) : QVariant());
     if (item.tagsEdited) SetRowTagsEdited(grid, row, true);
 }
 
@@ -72,25 +74,44 @@ void SetRowTagsEdited(cGrid& grid, qint32 row, bool edited) {
     grid.CellDetails(row, col, grid.CellText(row, col), format, grid.CellIcon(row, col));
 }
 
-ListRecord RecordOfGridRow(cGrid& grid, qint32 row) {
-    auto text = [&](const QString& key) { return grid.Cell(row, grid.ColumnIndex(key)).Text(); };
+namespace {
+// The column numbers of the stored fields, looked up once per save.
+struct RecordColumns {
+    qint32 inc, itemName, file, rangeAll, rangeStart, rangeLength, album, artist, comment, genre, year, title,
+        track;
+    explicit RecordColumns(const cGrid& grid)
+        : inc(grid.ColumnIndex(COL_INC)), itemName(grid.ColumnIndex(COL_ITEM_NAME)),
+          file(grid.ColumnIndex(COL_FILE)), rangeAll(grid.ColumnIndex(COL_RANGE_ALL)),
+          rangeStart(grid.ColumnIndex(COL_RANGE_START_TIME)),
+          rangeLength(grid.ColumnIndex(COL_RANGE_LENGTH_TIME)), album(grid.ColumnIndex(COL_TAG_ALBUM)),
+          artist(grid.ColumnIndex(COL_TAG_ARTIST)), comment(grid.ColumnIndex(COL_TAG_COMMENT)),
+          genre(grid.ColumnIndex(COL_TAG_GEN)), year(grid.ColumnIndex(COL_TAG_YEAR)),
+          title(grid.ColumnIndex(COL_TAG_TITLE)), track(grid.ColumnIndex(COL_TAG_TRACK)) {}
+};
+
+ListRecord RecordOfRow(const cGrid& grid, const RecordColumns& c, qint32 row) {
     ListRecord r;
-    r.inc = QString::number(grid.Cell(row, grid.ColumnIndex(COL_INC)).IconIndex());
+    r.inc = QString::number(grid.CellIcon(row, c.inc));
     r.type = QStringLiteral("Audio");
-    r.itemName = text(COL_ITEM_NAME);
-    r.file = text(COL_FILE);
-    r.rangeAll = text(COL_RANGE_ALL);
-    r.rangeStart = text(COL_RANGE_START_TIME);
-    r.rangeLength = text(COL_RANGE_LENGTH_TIME);
-    r.album = text(COL_TAG_ALBUM);
-    r.artist = text(COL_TAG_ARTIST);
-    r.comment = text(COL_TAG_COMMENT);
-    r.genre = text(COL_TAG_GEN);
-    r.year = text(COL_TAG_YEAR);
-    r.title = text(COL_TAG_TITLE);
-    r.track = text(COL_TAG_TRACK);
-    r.tagsEdited = RowTagsEdited(grid, row);
+    r.itemName = grid.CellText(row, c.itemName);
+    r.file = grid.CellText(row, c.file);
+    r.rangeAll = grid.CellText(row, c.rangeAll);
+    r.rangeStart = grid.CellText(row, c.rangeStart);
+    r.rangeLength = grid.CellText(row, c.rangeLength);
+    r.album = grid.CellText(row, c.album);
+    r.artist = grid.CellText(row, c.artist);
+    r.comment = grid.CellText(row, c.comment);
+    r.genre = grid.CellText(row, c.genre);
+    r.year = grid.CellText(row, c.year);
+    r.title = grid.CellText(row, c.title);
+    r.track = grid.CellText(row, c.track);
+    r.tagsEdited = (grid.CellFormat(row, c.title) & kTagsEditedFormat) != 0;
     return r;
+}
+} // namespace
+
+ListRecord RecordOfGridRow(cGrid& grid, qint32 row) {
+    return RecordOfRow(grid, RecordColumns(grid), row);
 }
 
 bool IsListNodeKey(const QString& nodeKey) {
@@ -103,42 +124,90 @@ bool SaveGridToFile(cGrid& grid, const QString& nodeKey, const ItemsListHolder* 
     QList<ListRecord> rows;
     const qint32 count = grid.Rows();
     rows.reserve(count);
+    const RecordColumns columns(grid);
     for (qint32 r = 1; r <= count; ++r)
-        rows.append(RecordOfGridRow(grid, r));
+        rows.append(RecordOfRow(grid, columns, r));
     const QList<KeptRecord> kept =
         (holder && holder->Holds(nodeKey)) ? holder->KeptRecords() : QList<KeptRecord>();
-    return WriteListFile(nodeKey, ComposeListText(rows, kept), reason);
+    return WriteListBytes(nodeKey, ComposeListBytes(rows, kept), reason);
 }
 
 namespace {
-// The cells of an item row in the grid's column order, as WriteItemRow writes them.
-QList<cGridCellValue> CellsOfItemRow(const cGrid& grid, const ItemRow& item) {
-    QList<cGridCellValue> cells(grid.Columns());
-    auto put = [&](const QString& key, const QString& text, qint32 format = 0, qint32 icon = -1) {
-        const qint32 col = grid.ColumnIndex(key);
-        if (col >= 1 && col <= cells.size()) cells[col - 1] = {text, format, icon};
-    };
-    put(COL_INC, QString(), cGrid::FormatIcon, item.incIcon);
-    put(COL_TYPE, QString(), cGrid::FormatIcon, item.typeIcon);
-    put(COL_ITEM_NAME, item.itemName);
-    put(COL_TIME, item.time);
-    put(COL_SIZE, item.size);
-    put(COL_FILE, item.file);
-    put(COL_BYTES_SIZE, item.bytesSize);
-    put(COL_RANGE_ALL, item.rangeAll);
-    put(COL_RANGE_START_TIME, item.rangeStart);
-    put(COL_RANGE_LENGTH_TIME, item.rangeLength);
-    put(COL_RANGE, item.range);
-    put(COL_TAG_ALBUM, item.album);
-    put(COL_TAG_ARTIST, item.artist);
-    put(COL_TAG_COMMENT, item.comment);
-    put(COL_TAG_GEN, item.genre);
-    put(COL_TAG_YEAR, item.year);
-    put(COL_TAG_TITLE, item.title, item.tagsEdited ? kTagsEditedFormat : 0);
-    put(COL_TAG_TRACK, item.track);
-    put(COL_CREATED, item.created.isValid() ? cGrid::ValueText(QVariant(item.created)) : QString());
-    return cells;
-}
+// The cells of an item row in the grid's column order, as WriteItemRow writes
+// them; the column numbers are looked up once per read.
+class RowCells {
+public:
+    explicit RowCells(const cGrid& grid) : m_columns(grid.Columns()) {
+        const QString* keys[] = {&COL_INC,
+                                 &COL_TYPE,
+                                 &COL_ITEM_NAME,
+                                 &COL_TIME,
+                                 &COL_SIZE,
+                                 &COL_FILE,
+                                 &COL_BYTES_SIZE,
+                                 &COL_RANGE_ALL,
+                                 &COL_RANGE_START_TIME,
+                                 &COL_RANGE_LENGTH_TIME,
+                                 &COL_RANGE,
+                                 &COL_TAG_ALBUM,
+                                 &COL_TAG_ARTIST,
+                                 &COL_TAG_COMMENT,
+                                 &COL_TAG_GEN,
+                                 &COL_TAG_YEAR,
+                                 &COL_TAG_TITLE,
+                                 &COL_TAG_TRACK,
+                                 &COL_CREATED};
+        for (int i = 0; i < kItemColumnCount; ++i)
+            m_col[i] = grid.ColumnIndex(*keys[i]);
+    }
+    // The texts are copied here, on the grid's thread: strings made by the
+    // probing threads would otherwise pin those threads' freed memory for as
+    // long as the list is shown. Texts that repeat from row to row (times,
+    // sizes, album, artist, ...) are kept once.
+    QList<cGridCellValue> operator()(const ItemRow& item, const QString& createdText) {
+        QList<cGridCellValue> cells(m_columns);
+        int i = 0;
+        auto put = [&](const QString& text, qint32 format = 0, qint32 icon = -1) {
+            const qint32 col = m_col[i++];
+            if (col >= 1 && col <= cells.size()) cells[col - 1] = {Own(text), format, icon};
+        };
+        put(QString(), cGrid::FormatIcon, item.incIcon);
+        put(QString(), cGrid::FormatIcon, item.typeIcon);
+        put(item.itemName);
+        put(item.time);
+        put(item.size);
+        put(item.file);
+        put(item.bytesSize);
+        put(item.rangeAll);
+        put(item.rangeStart);
+        put(item.rangeLength);
+        put(item.range);
+        put(item.album);
+        put(item.artist);
+        put(item.comment);
+        put(item.genre);
+        put(item.year);
+        put(item.title, item.tagsEdited ? kTagsEditedFormat : 0);
+        put(item.track);
+        put(createdText);
+        return cells;
+    }
+
+private:
+    QString Own(const QString& text) {
+        if (text.isEmpty()) return QString();
+        const auto known = m_texts.constFind(text);
+        if (known != m_texts.cend()) return *known;
+        QString copy(text.constData(), text.size());
+        // Paths, names and the like are unique: only short texts are worth keeping.
+        if (text.size() <= 32 && m_texts.size() < 100000) m_texts.insert(copy);
+        return copy;
+    }
+
+    qint32 m_columns;
+    qint32 m_col[kItemColumnCount] = {};
+    QSet<QString> m_texts;
+};
 } // namespace
 
 qint32 LoadItemsListToGrid(cGrid& grid, const QString& listPath, components::cAudioConverter& converter,
@@ -151,15 +220,16 @@ qint32 LoadItemsListToGrid(cGrid& grid, const QString& listPath, components::cAu
     grid.setRedraw(false);
 
     holder.Reset(listPath);
-    ListLoader loader(listPath, settings::g_bCopyID3FromSource);
+    ListLoader loader(listPath, settings::g_bCopyID3FromSource, core::services().locale());
     loader.start();
 
     // This thread takes the results in file order, a slice of time at a
     // time, and runs its events in between.
-    constexpr qint64 kSliceMs = 20;
+    constexpr qint64 kSliceMs = 10;
     qint32 shown = 0;
     qint32 maximum = -1;
     QEventLoop loop;
+    RowCells cellsOf(grid);
     auto drain = [&] {
         if (maximum < 0) {
             maximum = loader.RecordCount();
@@ -177,8 +247,7 @@ qint32 LoadItemsListToGrid(cGrid& grid, const QString& listPath, components::cAu
                 holder.Keep(shown, result.text);
                 continue;
             }
-            result.row.size = core::FormatFileSize(result.row.bytesSize.toLongLong());
-            batch.append(CellsOfItemRow(grid, result.row));
+            batch.append(cellsOf(result.row, result.createdText));
             ++shown;
         }
         grid.AppendRows(batch);

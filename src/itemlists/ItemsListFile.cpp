@@ -172,15 +172,17 @@ QString withoutTrailingBreaks(QString s) {
 
 QStringList SplitRecords(const QString& listText) {
     QStringList records;
-    const QStringList pieces = listText.split(kItemOpen);
-    for (qsizetype i = 0; i < pieces.size(); ++i) {
-        if (i == 0) {
-            // Text before the first record: nothing in a file we wrote.
-            const QString lead = withoutTrailingBreaks(pieces[0]);
-            if (!lead.isEmpty()) records << lead;
-            continue;
-        }
-        records << withoutTrailingBreaks(kItemOpen + pieces[i]);
+    qsizetype at = listText.indexOf(kItemOpen);
+    // Text before the first record: nothing in a file we wrote.
+    const QString lead = withoutTrailingBreaks(at < 0 ? listText : listText.left(at));
+    if (!lead.isEmpty()) records << lead;
+    while (at >= 0) {
+        const qsizetype next = listText.indexOf(kItemOpen, at + kItemOpen.size());
+        QStringView piece = QStringView(listText).mid(at, next < 0 ? -1 : next - at);
+        while (piece.endsWith(QLatin1Char('\n')) || piece.endsWith(QLatin1Char('\r')))
+            piece.chop(1);
+        records << piece.toString();
+        at = next;
     }
     return records;
 }
@@ -214,26 +216,31 @@ QString ComposeListText(const QList<ListRecord>& rows, const QList<KeptRecord>& 
 }
 
 bool WriteListFile(const QString& path, const QString& listText, QString* reason) {
+    // Line breaks (only ever inside a comment) are written CR LF, as in every
+    // text file of the program.
+    QByteArray bytes;
+    if (listText.contains(QLatin1Char('\n'))) {
+        QString body = listText;
+        body.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+        body.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
+        bytes = body.toUtf8();
+    } else {
+        bytes = listText.toUtf8();
+    }
+    bytes += "\r\n";
+    return WriteListBytes(path, bytes, reason);
+}
+
+bool WriteListBytes(const QString& path, const QByteArray& bytes, QString* reason) {
     if (path.isEmpty()) {
         if (reason) *reason = QStringLiteral("No file name");
         return false;
     }
-    // Line breaks (only ever inside a comment) are written CR LF, as in every
-    // text file of the program.
-    QString body = listText;
-    if (body.contains(QLatin1Char('\n'))) {
-        body.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-        body.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
-    }
-    body += QLatin1String("\r\n");
-    const QByteArray bytes = body.toUtf8();
-    body = QString();
-
-    QSaveFile f(path);
     if (QFileInfo(path).isDir()) {
         if (reason) *reason = QStringLiteral("A folder of that name is in the way");
         return false;
     }
+    QSaveFile f(path);
     if (!f.open(QIODevice::WriteOnly)) {
         if (reason) *reason = f.errorString();
         return false;
@@ -248,6 +255,74 @@ bool WriteListFile(const QString& path, const QString& listText, QString* reason
         return false;
     }
     return true;
+}
+
+namespace {
+// Appends text as UTF-8, every line break CR LF.
+void appendUtf8(QByteArray& out, QStringView text) {
+    if (text.isEmpty()) return;
+    if (text.contains(QLatin1Char('\n'))) {
+        QString body = text.toString();
+        body.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+        body.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
+        out += body.toUtf8();
+        return;
+    }
+    // Straight into the buffer: at most three bytes per UTF-16 unit.
+    QStringEncoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+    const qsizetype used = out.size();
+    out.resize(used + text.size() * 3);
+    char* end = utf8.appendToBuffer(out.data() + used, text);
+    out.truncate(end - out.constData());
+}
+
+void appendRecordUtf8(QByteArray& out, const ListRecord& r) {
+    static const QList<QByteArray> open = [] {
+        QList<QByteArray> tags;
+        for (const QString& key : ListFieldKeys())
+            tags << ('<' + key.toLatin1() + '>');
+        return tags;
+    }();
+    static const QList<QByteArray> close = [] {
+        QList<QByteArray> tags;
+        for (const QString& key : ListFieldKeys())
+            tags << ("</" + key.toLatin1() + '>');
+        return tags;
+    }();
+    const QString* values[kListFieldCount] = {
+        &r.inc,   &r.type,   &r.itemName, &r.file,  &r.rangeAll, &r.rangeStart, &r.rangeLength,
+        &r.album, &r.artist, &r.comment,  &r.genre, &r.year,     &r.title,      &r.track};
+    out += "<ITEM>";
+    for (int i = 0; i < kListFieldCount; ++i) {
+        out += open[i];
+        const QString& v = *values[i];
+        if (v.contains(QLatin1Char('&')) || v.contains(QLatin1Char('<')))
+            appendUtf8(out, EncodeListValue(v));
+        else
+            appendUtf8(out, v);
+        out += close[i];
+    }
+    if (r.tagsEdited) out += "<COL_TAG_EDITED>1</COL_TAG_EDITED>";
+    out += "</ITEM>";
+}
+} // namespace
+
+QByteArray ComposeListBytes(const QList<ListRecord>& rows, const QList<KeptRecord>& kept) {
+    QByteArray out;
+    out.reserve(static_cast<qsizetype>(rows.size() + kept.size()) * 520 + 2);
+    qsizetype k = 0;
+    auto putKept = [&](qint32 upTo) {
+        while (k < kept.size() && kept[k].anchor <= upTo)
+            appendUtf8(out, kept[k++].text);
+    };
+    for (qint32 i = 0; i < rows.size(); ++i) {
+        putKept(i);
+        appendRecordUtf8(out, rows[i]);
+    }
+    while (k < kept.size())
+        appendUtf8(out, kept[k++].text);
+    out += "\r\n";
+    return out;
 }
 
 namespace {
@@ -297,6 +372,21 @@ QString DecodeListBytes(const QByteArray& bytes) {
     return out;
 }
 
+namespace {
+// Every line break CR LF, as reading a text file by lines makes them.
+QString NormalisedBreaks(QString text) {
+    if (!text.contains(QLatin1Char('\n'))) return text;
+    QString out;
+    out.reserve(text.size() + 16);
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == QLatin1Char('\n') && (i == 0 || text[i - 1] != QLatin1Char('\r')))
+            out += QLatin1Char('\r');
+        out += text[i];
+    }
+    return out;
+}
+} // namespace
+
 QString ReadListFile(const QString& path) {
     if (path.isEmpty() || !QFileInfo(path).isFile()) return QString();
     QFile f(path);
@@ -305,8 +395,11 @@ QString ReadListFile(const QString& path) {
     if (f.error() != QFileDevice::NoError) return QString();
     QString text = DecodeListBytes(bytes);
     // Lines joined by CR LF, the break after the last line dropped, as every
-    // text file reads.
-    if (text.contains(QLatin1Char('\n'))) {
+    // text file reads. A list is one line: only its end needs work then.
+    if (text.endsWith(QLatin1String("\r\n")) && text.size() > 2 &&
+        text.indexOf(QLatin1Char('\n')) == text.size() - 1 && !text.endsWith(QLatin1String("\r\r\n"))) {
+        text.chop(2);
+    } else if (text.contains(QLatin1Char('\n'))) {
         QStringList lines = text.split(QLatin1Char('\n'));
         if (lines.last().isEmpty()) lines.removeLast();
         for (QString& line : lines)
@@ -379,6 +472,8 @@ LoadedList LoadItemsList(const QString& path, components::cAudioConverter& conve
 struct ListLoader::Shared {
     QString path;
     bool copyTags = false;
+    QLocale locale;
+    QLocale sizeLocale;
     int threads = 1;
     std::atomic<bool> abort{false};
     std::atomic<qint32> count{-1};
@@ -387,21 +482,29 @@ struct ListLoader::Shared {
     struct Slot {
         std::atomic<bool> ready{false};
         bool skip = false; // a piece that is no record: nothing to show or keep
-        QString text;
+        QByteArray bytes;  // the record as the file holds it, until it is probed
         Result result;
     };
     std::unique_ptr<Slot[]> items;
-    qint32 taken = 0; // the caller's side only
+    // Results taken by the caller (written by the caller only). The probing
+    // keeps at most kAhead results waiting: a caller that falls behind does
+    // not have a whole long list's rows pile up between the threads.
+    std::atomic<qint32> taken{0};
+    static constexpr qint32 kAhead = 1024;
     std::vector<std::thread> probers;
     std::thread reader;
 };
 
-ListLoader::ListLoader(const QString& path, bool copyTagsFromSource, int threads)
+ListLoader::ListLoader(const QString& path, bool copyTagsFromSource, const QLocale& locale, int threads)
     : m_shared(std::make_shared<Shared>()) {
     m_shared->path = path;
     m_shared->copyTags = copyTagsFromSource;
+    m_shared->locale = locale;
+    m_shared->sizeLocale = locale;
+    m_shared->sizeLocale.setNumberOptions(QLocale::OmitGroupSeparator);
+    // Each thread keeps memory of its own; past a few, they only add to it.
     const int cpus = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-    m_shared->threads = threads > 0 ? threads : cpus;
+    m_shared->threads = threads > 0 ? threads : std::min(cpus, kMaxThreads);
 }
 
 ListLoader::~ListLoader() {
@@ -414,29 +517,56 @@ ListLoader::~ListLoader() {
 void ListLoader::start() {
     Shared* sh = m_shared.get();
     sh->reader = std::thread([sh] {
-        QStringList records = SplitRecords(ReadListFile(sh->path));
-        const qint32 n = static_cast<qint32>(records.size());
+        // The records stay bytes until they are probed: a long list then
+        // costs its file's size once, not the file, its text and its records.
+        QByteArray bytes;
+        {
+            QFile f(sh->path);
+            if (QFileInfo(sh->path).isFile() && f.open(QIODevice::ReadOnly)) {
+                bytes = f.readAll();
+                if (f.error() != QFileDevice::NoError) bytes.clear();
+            }
+        }
+        static const QByteArray itemOpen = kItemOpen.toLatin1();
+        QList<qsizetype> starts;
+        for (qsizetype at = bytes.indexOf(itemOpen); at >= 0;
+             at = bytes.indexOf(itemOpen, at + itemOpen.size()))
+            starts << at;
+        const qint32 n = static_cast<qint32>(starts.size());
         sh->items = std::make_unique<Shared::Slot[]>(static_cast<size_t>(n));
-        for (qint32 i = 0; i < n; ++i)
-            sh->items[i].text = std::move(records[i]);
-        records = QStringList();
+        for (qint32 i = 0; i < n; ++i) {
+            const qsizetype end = i + 1 < n ? starts[i + 1] : bytes.size();
+            sh->items[i].bytes = bytes.mid(starts[i], end - starts[i]);
+        }
+        bytes = QByteArray();
         auto probe = [sh, n] {
             components::cAudioConverter converter;
             for (;;) {
                 if (sh->abort) return;
                 const qint32 i = sh->nextToProbe.fetch_add(1);
                 if (i >= n) return;
+                while (i - sh->taken.load(std::memory_order_relaxed) > Shared::kAhead) {
+                    if (sh->abort) return;
+                    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+                }
                 Shared::Slot& slot = sh->items[i];
-                if (!slot.text.startsWith(kItemOpen)) {
-                    slot.skip = true; // stray text before the first record
+                // As ReadListFile and SplitRecords would give it.
+                QString text = NormalisedBreaks(DecodeListBytes(slot.bytes));
+                slot.bytes = QByteArray();
+                while (text.endsWith(QLatin1Char('\n')) || text.endsWith(QLatin1Char('\r')))
+                    text.chop(1);
+                const ListRecord rec = ParseRecord(text);
+                if (rec.file.isEmpty()) {
+                    slot.skip = true; // a fragment of a damaged file
+                } else if (RowOfListRecord(rec, converter, sh->copyTags, &slot.result.row)) {
+                    slot.result.shown = true; // shown rows are written from the grid
+                    ItemRow& row = slot.result.row;
+                    row.size = core::FormatFileSize(row.bytesSize.toLongLong(), sh->sizeLocale);
+                    if (row.created.isValid())
+                        slot.result.createdText =
+                            sh->locale.toString(row.created.toLocalTime(), QLocale::ShortFormat);
                 } else {
-                    const ListRecord rec = ParseRecord(slot.text);
-                    if (rec.file.isEmpty()) {
-                        slot.skip = true; // a fragment of a damaged file
-                    } else if (RowOfListRecord(rec, converter, sh->copyTags, &slot.result.row)) {
-                        slot.result.shown = true;
-                        slot.text = QString(); // shown rows are written from the grid
-                    }
+                    slot.result.text = text;
                 }
                 slot.ready.store(true, std::memory_order_release);
             }
@@ -456,20 +586,20 @@ qint32 ListLoader::RecordCount() const {
 
 bool ListLoader::AllTaken() const {
     const qint32 n = RecordCount();
-    return n >= 0 && m_shared->taken >= n;
+    return n >= 0 && m_shared->taken.load(std::memory_order_relaxed) >= n;
 }
 
 bool ListLoader::Take(Result* out) {
     Shared* sh = m_shared.get();
     for (;;) {
         const qint32 n = RecordCount();
-        if (n < 0 || sh->taken >= n) return false;
-        Shared::Slot& slot = sh->items[sh->taken];
+        const qint32 next = sh->taken.load(std::memory_order_relaxed);
+        if (n < 0 || next >= n) return false;
+        Shared::Slot& slot = sh->items[next];
         if (!slot.ready.load(std::memory_order_acquire)) return false;
-        ++sh->taken;
+        sh->taken.store(next + 1, std::memory_order_relaxed);
         if (slot.skip) continue;
         *out = std::move(slot.result);
-        if (!out->shown) out->text = std::move(slot.text);
         return true;
     }
 }
