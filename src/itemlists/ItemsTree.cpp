@@ -351,7 +351,9 @@ void ItemsTree::RemoveItemsList() {
 
 void ItemsTree::SaveGridToFile() {
     const QString key = SelectedKey();
-    if (!IsListNodeKey(key)) return;
+    // While a list is read the grid holds only part of it: a save then would
+    // cut the file short.
+    if (!IsListNodeKey(key) || m_bLoading) return;
     QString reason;
     ReportListWrite(key, itemlists::SaveGridToFile(m_grid, key, &m_holder, &reason), reason);
 }
