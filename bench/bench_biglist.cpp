@@ -182,10 +182,10 @@ int main(int argc, char** argv) {
     const double ratio = double(openNs) / double(std::max<qint64>(1, taglibNs));
     std::printf("  open: %.0f ms for %d rows (%.1f us each), %.2f x TagLib%s\n", double(openNs) / 1e6, rows,
                 double(openNs) / 1e3 / std::max(1, rows), ratio, tagsOk ? "" : " (TAGS WRONG)");
-    std::printf(
-        "  GUI during the open: %d timer ticks, longest pause %.1f ms (the last stretch %.1f ms); the progress "
-        "showed %d values\n",
-        ticks, double(longestGapNs) / 1e6, double(finalStretchNs) / 1e6, int(progressValues.size()));
+    std::printf("  GUI during the open: %d timer ticks, longest pause %.1f ms (the last stretch %.1f ms); "
+                "the progress "
+                "showed %d values\n",
+                ticks, double(longestGapNs) / 1e6, double(finalStretchNs) / 1e6, int(progressValues.size()));
     std::printf("  save after one change: %.0f ms (%s)\n", double(saveNs) / 1e6,
                 saved ? "written" : "FAILED");
     std::printf("  peak memory (ru_maxrss): %.1f MB\n", peakMb);

@@ -41,18 +41,30 @@ struct AudioDecoder::State {
     int outChannels = 0;
     SampleKind outKind = SampleKind::S16;
     bool swrReady = false;
-    bool inputEnded = false;  // no more packets
+    bool inputEnded = false; // no more packets
     bool decoderDrained = false;
     bool swrFlushed = false;
-    qint64 skipSourceSamples = 0; // after a seek: source samples still to drop
+    int errorsInRow = 0; // decoding errors since the last good frame
+    // The input the resampler was made for; a stream may change it midway.
+    int swrInRate = 0;
+    int swrInFormat = -1;
+    AVChannelLayout swrInLayout{};
+    qint64 skipSourceSamples = 0;  // after a seek: source samples still to drop
     qint64 seekTargetSamples = -1; // source-rate sample the seek aims at
     std::vector<uint8_t> pending;  // converted frames not yet handed out
     size_t pendingPos = 0;
     QString error;
 
     int bytesPerFrame() const { return outChannels * (outKind == SampleKind::S16 ? 2 : 4); }
-    AVSampleFormat outFormat() const { return outKind == SampleKind::S16 ? AV_SAMPLE_FMT_S16 : AV_SAMPLE_FMT_FLT; }
+    AVSampleFormat outFormat() const {
+        return outKind == SampleKind::S16 ? AV_SAMPLE_FMT_S16 : AV_SAMPLE_FMT_FLT;
+    }
+    ~State() { av_channel_layout_uninit(&swrInLayout); }
 };
+
+namespace {
+constexpr int kMaxErrorsInRow = 1000;
+} // namespace
 
 AudioDecoder::AudioDecoder() = default;
 AudioDecoder::~AudioDecoder() = default;
@@ -91,8 +103,9 @@ bool AudioDecoder::Open(const QString& path) {
     const AVCodec* dec = nullptr;
     s->stream = av_find_best_stream(s->input.get(), AVMEDIA_TYPE_AUDIO, -1, -1, &dec, 0);
     if (s->stream < 0 || !dec) {
-        s->error = s->stream == AVERROR_DECODER_NOT_FOUND ? QStringLiteral("The audio of the file cannot be decoded.")
-                                                           : QStringLiteral("The file holds no audio.");
+        s->error = s->stream == AVERROR_DECODER_NOT_FOUND
+                       ? QStringLiteral("The audio of the file cannot be decoded.")
+                       : QStringLiteral("The file holds no audio.");
         d = std::move(s);
         return false;
     }
@@ -118,12 +131,20 @@ bool AudioDecoder::Open(const QString& path) {
     return true;
 }
 
-void AudioDecoder::Close() { d.reset(); }
+void AudioDecoder::Close() {
+    d.reset();
+}
 
-bool AudioDecoder::IsOpen() const { return d && d->codec; }
+bool AudioDecoder::IsOpen() const {
+    return d && d->codec;
+}
 
-int AudioDecoder::SourceRate() const { return IsOpen() ? d->codec->sample_rate : 0; }
-int AudioDecoder::SourceChannels() const { return IsOpen() ? d->codec->ch_layout.nb_channels : 0; }
+int AudioDecoder::SourceRate() const {
+    return IsOpen() ? d->codec->sample_rate : 0;
+}
+int AudioDecoder::SourceChannels() const {
+    return IsOpen() ? d->codec->ch_layout.nb_channels : 0;
+}
 
 qint64 AudioDecoder::DurationMs() const {
     if (!IsOpen()) return -1;
@@ -146,18 +167,29 @@ void AudioDecoder::SetOutput(int rate, int channels, SampleKind kind) {
     d->pendingPos = 0;
 }
 
-int AudioDecoder::OutputRate() const { return d ? d->outRate : 0; }
-int AudioDecoder::OutputChannels() const { return d ? d->outChannels : 0; }
-SampleKind AudioDecoder::OutputKind() const { return d ? d->outKind : SampleKind::S16; }
-int AudioDecoder::BytesPerFrame() const { return d ? d->bytesPerFrame() : 0; }
+int AudioDecoder::OutputRate() const {
+    return d ? d->outRate : 0;
+}
+int AudioDecoder::OutputChannels() const {
+    return d ? d->outChannels : 0;
+}
+SampleKind AudioDecoder::OutputKind() const {
+    return d ? d->outKind : SampleKind::S16;
+}
+int AudioDecoder::BytesPerFrame() const {
+    return d ? d->bytesPerFrame() : 0;
+}
 
-QString AudioDecoder::ErrorText() const { return d ? d->error : QStringLiteral("No file is open."); }
+QString AudioDecoder::ErrorText() const {
+    return d ? d->error : QStringLiteral("No file is open.");
+}
 
 bool AudioDecoder::Seek(qint64 ms) {
     if (!IsOpen()) return false;
     if (ms < 0) ms = 0;
     AVStream* st = d->input->streams[d->stream];
-    const qint64 ts = av_rescale_q(ms, AVRational{1, 1000}, st->time_base);
+    const qint64 start = st->start_time != AV_NOPTS_VALUE ? st->start_time : 0;
+    const qint64 ts = start + av_rescale_q(ms, AVRational{1, 1000}, st->time_base);
     if (av_seek_frame(d->input.get(), d->stream, ts, AVSEEK_FLAG_BACKWARD) < 0 &&
         avformat_seek_file(d->input.get(), d->stream, INT64_MIN, ts, ts, 0) < 0) {
         d->error = QStringLiteral("The file cannot be positioned.");
@@ -195,7 +227,47 @@ qint64 AudioDecoder::Read(void* buffer, qint64 maxFrames) {
         }
     };
 
+    // Converts `count` source samples starting at `offset` of the frame (or
+    // flushes the resampler when frame is null) into pending.
+    auto convert = [&](const AVFrame* f, int offset, int count) -> bool {
+        const int maxOut =
+            f ? int(av_rescale_rnd(swr_get_delay(s.swr.get(), f->sample_rate) + count, s.outRate,
+                                   f->sample_rate, AV_ROUND_UP)) +
+                    32
+              : int(av_rescale_rnd(swr_get_delay(s.swr.get(), s.outRate), 1, 1, AV_ROUND_UP)) + 4096;
+        const size_t start = s.pending.size();
+        s.pending.resize(start + size_t(maxOut) * size_t(bpf));
+        uint8_t* dst[1] = {s.pending.data() + start};
+        int n;
+        if (f) {
+            const int bps = av_get_bytes_per_sample(AVSampleFormat(f->format));
+            const bool planar = av_sample_fmt_is_planar(AVSampleFormat(f->format));
+            const int chans = f->ch_layout.nb_channels;
+            // One pointer per plane; a file may have more channels than AVFrame::data holds.
+            std::vector<const uint8_t*> src(size_t(planar ? chans : 1));
+            for (size_t c = 0; c < src.size(); ++c)
+                src[c] = f->extended_data[c] + size_t(offset) * size_t(bps) * (planar ? 1 : size_t(chans));
+            n = swr_convert(s.swr.get(), dst, maxOut, src.data(), count);
+        } else {
+            n = swr_convert(s.swr.get(), dst, maxOut, nullptr, 0);
+        }
+        if (n < 0) {
+            s.pending.resize(start);
+            s.error = QStringLiteral("The audio of the file cannot be converted.");
+            return false;
+        }
+        s.pending.resize(start + size_t(n) * size_t(bpf));
+        return true;
+    };
+
     auto ensureSwr = [&](const AVFrame* f) -> bool {
+        if (s.swrReady && (f->sample_rate != s.swrInRate || f->format != s.swrInFormat ||
+                           av_channel_layout_compare(&f->ch_layout, &s.swrInLayout) != 0)) {
+            // The stream changed its format: hand out what the old resampler still holds, then start anew.
+            if (!convert(nullptr, 0, 0)) return false;
+            s.swr.reset();
+            s.swrReady = false;
+        }
         if (s.swrReady) return true;
         AVChannelLayout outLayout;
         av_channel_layout_default(&outLayout, s.outChannels);
@@ -204,8 +276,9 @@ qint64 AudioDecoder::Read(void* buffer, qint64 maxFrames) {
         if (f->ch_layout.nb_channels > 0 && f->ch_layout.order != AV_CHANNEL_ORDER_UNSPEC)
             av_channel_layout_copy(&inLayout, &f->ch_layout);
         else
-            av_channel_layout_default(&inLayout, f->ch_layout.nb_channels > 0 ? f->ch_layout.nb_channels
-                                                                               : s.codec->ch_layout.nb_channels);
+            av_channel_layout_default(&inLayout, f->ch_layout.nb_channels > 0
+                                                     ? f->ch_layout.nb_channels
+                                                     : s.codec->ch_layout.nb_channels);
         const int rc = swr_alloc_set_opts2(&raw, &outLayout, s.outFormat(), s.outRate, &inLayout,
                                            AVSampleFormat(f->format), f->sample_rate, 0, nullptr);
         av_channel_layout_uninit(&inLayout);
@@ -217,37 +290,10 @@ qint64 AudioDecoder::Read(void* buffer, qint64 maxFrames) {
         }
         s.swr.reset(raw);
         s.swrReady = true;
-        return true;
-    };
-
-    // Converts `count` source samples starting at `offset` of the frame (or
-    // flushes the resampler when frame is null) into pending.
-    auto convert = [&](const AVFrame* f, int offset, int count) -> bool {
-        const int maxOut = f ? int(av_rescale_rnd(swr_get_delay(s.swr.get(), f->sample_rate) + count, s.outRate,
-                                                  f->sample_rate, AV_ROUND_UP)) +
-                                   32
-                             : int(av_rescale_rnd(swr_get_delay(s.swr.get(), s.outRate), 1, 1, AV_ROUND_UP)) + 4096;
-        const size_t start = s.pending.size();
-        s.pending.resize(start + size_t(maxOut) * size_t(bpf));
-        uint8_t* dst[1] = {s.pending.data() + start};
-        const uint8_t* src[AV_NUM_DATA_POINTERS] = {};
-        int n;
-        if (f) {
-            const int bps = av_get_bytes_per_sample(AVSampleFormat(f->format));
-            const bool planar = av_sample_fmt_is_planar(AVSampleFormat(f->format));
-            const int chans = f->ch_layout.nb_channels;
-            for (int c = 0; c < (planar ? chans : 1) && c < AV_NUM_DATA_POINTERS; ++c)
-                src[c] = f->extended_data[c] + size_t(offset) * size_t(bps) * (planar ? 1 : size_t(chans));
-            n = swr_convert(s.swr.get(), dst, maxOut, src, count);
-        } else {
-            n = swr_convert(s.swr.get(), dst, maxOut, nullptr, 0);
-        }
-        if (n < 0) {
-            s.pending.resize(start);
-            s.error = QStringLiteral("The audio of the file cannot be converted.");
-            return false;
-        }
-        s.pending.resize(start + size_t(n) * size_t(bpf));
+        s.swrInRate = f->sample_rate;
+        s.swrInFormat = f->format;
+        av_channel_layout_uninit(&s.swrInLayout);
+        av_channel_layout_copy(&s.swrInLayout, &f->ch_layout);
         return true;
     };
 
@@ -276,9 +322,14 @@ qint64 AudioDecoder::Read(void* buffer, qint64 maxFrames) {
         } else if (rc == AVERROR_EOF) {
             s.decoderDrained = true;
         } else if (rc < 0) {
-            // A decoding error on one packet: go on with the next.
+            // A decoding error on one packet: go on with the next, but not for ever.
+            if (++s.errorsInRow > kMaxErrorsInRow) {
+                s.error = QStringLiteral("The audio of the file is damaged (%1).").arg(AvErrorText(rc));
+                return written ? written : -1;
+            }
             continue;
         }
+        if (rc >= 0) s.errorsInRow = 0;
 
         if (s.decoderDrained) {
             if (s.swrReady && !s.swrFlushed) {
@@ -296,10 +347,13 @@ qint64 AudioDecoder::Read(void* buffer, qint64 maxFrames) {
         if (s.seekTargetSamples >= 0) {
             if (s.skipSourceSamples < 0) {
                 const AVStream* st = s.input->streams[s.stream];
-                const qint64 pts = f->best_effort_timestamp != AV_NOPTS_VALUE ? f->best_effort_timestamp : f->pts;
-                const qint64 first =
-                    pts == AV_NOPTS_VALUE ? s.seekTargetSamples
-                                          : av_rescale_q(pts, st->time_base, AVRational{1, f->sample_rate});
+                const qint64 pts =
+                    f->best_effort_timestamp != AV_NOPTS_VALUE ? f->best_effort_timestamp : f->pts;
+                // Time stamps count from the stream's start, which need not be 0.
+                const qint64 start = st->start_time != AV_NOPTS_VALUE ? st->start_time : 0;
+                const qint64 first = pts == AV_NOPTS_VALUE ? s.seekTargetSamples
+                                                           : av_rescale_q(pts - start, st->time_base,
+                                                                          AVRational{1, f->sample_rate});
                 s.skipSourceSamples = std::max<qint64>(0, s.seekTargetSamples - first);
             }
             const qint64 drop = std::min<qint64>(s.skipSourceSamples, count);

@@ -35,6 +35,15 @@ struct EncoderSetup {
 
 class AudioEncoder {
 public:
+    // What kind of failure ErrorText() describes.
+    enum class Failure {
+        None,
+        NotSupported, // the output format has no encoder here (APE)
+        Settings,     // the settings name no format this encoder can write
+        Destination,  // the destination cannot be written
+        Encoder,      // the encoder or the file writer failed
+    };
+
     AudioEncoder();
     ~AudioEncoder();
     AudioEncoder(const AudioEncoder&) = delete;
@@ -53,6 +62,13 @@ public:
     void Cancel();
 
     QString ErrorText() const;
+    Failure ErrorKind() const;
+
+    // The rate and channels the output of `setup` will have for a source of
+    // srcRate/srcChannels. Feeding Open exactly this spares a second resampling.
+    // False, with *error, when the settings cannot be encoded at all.
+    static bool TargetFormat(const EncoderSetup& setup, int srcRate, int srcChannels, int* rate,
+                             int* channels, QString* error = nullptr);
 
 private:
     struct State;

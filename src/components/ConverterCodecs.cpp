@@ -17,6 +17,26 @@ std::vector<AcmFormat> Grid(std::initializer_list<int> rates, std::initializer_l
     return out;
 }
 
+// The rates and bit rates the three MPEG versions share with the WAV world.
+std::vector<AcmFormat> Mp3Formats() {
+    struct Row {
+        int rate;
+        std::initializer_list<int> kbps;
+    };
+    const Row rows[] = {
+        {8000, {8, 16, 24, 32}},
+        {11025, {16, 24, 32}},
+        {22050, {32, 48, 64}},
+        {44100, {64, 96, 128, 160, 192, 256, 320}},
+    };
+    std::vector<AcmFormat> out;
+    for (const Row& r : rows)
+        for (int k : r.kbps)
+            for (int ch : {1, 2})
+                out.push_back({r.rate, ch, 0, k * 1000});
+    return out;
+}
+
 bool HasEncoder(const QString& name) {
     return avcodec_find_encoder_by_name(name.toLatin1().constData()) != nullptr;
 }
@@ -36,6 +56,7 @@ const std::vector<AcmTag>& AcmTags() {
             {"CCITT A-Law", "pcm_alaw", Grid({8000, 11025, 22050, 44100}, {8})},
             {"CCITT u-Law", "pcm_mulaw", Grid({8000, 11025, 22050, 44100}, {8})},
             {"GSM 6.10", "libgsm_ms", {{8000, 1, 0}}},
+            {"MPEG Layer-3", "libmp3lame", Mp3Formats()},
         };
         std::vector<AcmTag> present;
         for (const AcmTag& t : all)
@@ -48,6 +69,7 @@ const std::vector<AcmTag>& AcmTags() {
 QString AcmFormatName(const AcmTag&, const AcmFormat& f) {
     QString s = QStringLiteral("%1 Hz, ").arg(f.sampleRate);
     if (f.bitsPerSample > 0) s += QStringLiteral("%1 Bit, ").arg(f.bitsPerSample);
+    if (f.bitRate > 0) s += QStringLiteral("%1 kbps, ").arg(f.bitRate / 1000);
     return s + ChannelsText(f.channels);
 }
 
@@ -62,6 +84,12 @@ bool FindAcmFormat(const QString& tagName, const QString& formatName, AcmTag* ta
         }
     }
     return false;
+}
+
+QString AcmEncoder(const AcmTag& tag, const AcmFormat& format) {
+    if (tag.encoder == QLatin1String("pcm_s16le") && format.bitsPerSample == 8)
+        return QStringLiteral("pcm_u8");
+    return tag.encoder;
 }
 
 const std::vector<WmaCodec>& WmaCodecs() {

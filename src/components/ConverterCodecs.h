@@ -14,7 +14,8 @@ namespace components::codecs {
 struct AcmFormat {
     int sampleRate;
     int channels;
-    int bitsPerSample; // bits of one coded sample (4 for the ADPCMs)
+    int bitsPerSample; // bits of one coded sample (4 for the ADPCMs; 0 where none applies)
+    int bitRate = 0;   // bits per second, for the codecs that are set by bit rate (MPEG Layer-3)
 };
 
 struct AcmTag {
@@ -40,6 +41,8 @@ const std::vector<AcmTag>& AcmTags();
 QString AcmFormatName(const AcmTag& tag, const AcmFormat& format);
 // The tag and format a pair of names stand for; false when either is unknown.
 bool FindAcmFormat(const QString& tagName, const QString& formatName, AcmTag* tag, AcmFormat* format);
+// The FFmpeg encoder that writes the format (PCM of 8 bits is unsigned, of 16 signed).
+QString AcmEncoder(const AcmTag& tag, const AcmFormat& format);
 
 // Every WMA codec whose encoder this FFmpeg build has, in table order.
 const std::vector<WmaCodec>& WmaCodecs();

@@ -1,14 +1,20 @@
 #include "components/cAudioConverter.h"
 
+#include "components/AudioDecoder.h"
 #include "components/ConverterCodecs.h"
 #include "components/FFmpegHandles.h"
+#include "components/Worker.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QStringDecoder>
 
 #include <algorithm>
 #include <initializer_list>
+#include <vector>
+
+#include <sys/stat.h>
 
 extern "C" {
 #include <libavutil/dict.h>
@@ -181,7 +187,12 @@ qint32 cAudioConverter::Examine(Source& src) {
     return OpenOk;
 }
 
-cAudioConverter::cAudioConverter(QObject* parent) : QObject(parent) {}
+cAudioConverter::cAudioConverter(QObject* parent) : QObject(parent), m_worker(std::make_unique<Worker>()) {
+    connect(m_worker.get(), &Worker::progress, this, &cAudioConverter::Progress);
+    connect(m_worker.get(), &Worker::done, this, &cAudioConverter::Done);
+    connect(m_worker.get(), &Worker::aborted, this, &cAudioConverter::Aborted);
+    connect(m_worker.get(), &Worker::error, this, &cAudioConverter::Error);
+}
 
 cAudioConverter::~cAudioConverter() = default;
 
@@ -230,6 +241,7 @@ void cAudioConverter::CloseSource() {
 }
 
 void cAudioConverter::Close() {
+    Abort();
     CloseSource();
     ClearTags();
 }
@@ -319,6 +331,169 @@ qint32 cAudioConverter::WMAFormatCount(qint32 codecIndex) const {
 QString cAudioConverter::WMAFormatName(qint32 codecIndex, qint32 formatIndex) const {
     if (formatIndex < 0 || formatIndex >= WMAFormatCount(codecIndex)) return QString();
     return codecs::WmaFormatName(codecs::WmaCodecs()[size_t(codecIndex)].formats[size_t(formatIndex)]);
+}
+
+namespace {
+
+// Everything one conversion needs, copied when it starts so that the caller
+// may set up the next item while this one runs.
+struct ConvertJob {
+    EncoderSetup setup;
+    EncoderTags tags;
+    QString source;
+    QString destination;
+    qint32 rangeStart = 0;
+    qint32 rangeLength = 0;
+};
+
+// True when both paths name one file (also through links), so that writing
+// the one would destroy the other.
+bool SameFile(const QString& a, const QString& b) {
+    if (QFileInfo(a).absoluteFilePath() == QFileInfo(b).absoluteFilePath()) return true;
+    struct stat sa {
+    }, sb{};
+    if (::stat(QFile::encodeName(a).constData(), &sa) != 0 ||
+        ::stat(QFile::encodeName(b).constData(), &sb) != 0)
+        return false;
+    return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+qint32 CodeOf(AudioEncoder::Failure f) {
+    switch (f) {
+    case AudioEncoder::Failure::NotSupported:
+        return cAudioConverter::ErrNotSupported;
+    case AudioEncoder::Failure::Destination:
+        return cAudioConverter::ErrDestination;
+    default:
+        return cAudioConverter::ErrEncoder;
+    }
+}
+
+Worker::Outcome RunConversion(const ConvertJob& job, Worker::Context& ctx) {
+    using O = Worker::Outcome;
+    const QString source = QDir::toNativeSeparators(job.source);
+    ctx.progress(0);
+    if (job.source.isEmpty())
+        return O::error(cAudioConverter::ErrSourceOpen,
+                        QStringLiteral("Cannot open the source file: no file is set."));
+    if (job.destination.isEmpty())
+        return O::error(cAudioConverter::ErrDestination, QStringLiteral("No destination file is set."));
+    if (SameFile(job.source, job.destination))
+        return O::error(cAudioConverter::ErrDestination,
+                        QStringLiteral("The destination file is the source file itself: %1").arg(source));
+
+    AudioDecoder decoder;
+    if (!decoder.Open(job.source))
+        return O::error(
+            cAudioConverter::ErrSourceOpen,
+            QStringLiteral("Cannot open the source file: %1. %2").arg(source, decoder.ErrorText()));
+    int rate = 0, channels = 0;
+    QString why;
+    if (!AudioEncoder::TargetFormat(job.setup, decoder.SourceRate(), decoder.SourceChannels(), &rate,
+                                    &channels, &why))
+        return O::error(job.setup.OutputFormat == 6 ? cAudioConverter::ErrNotSupported
+                                                    : cAudioConverter::ErrEncoder,
+                        why);
+    decoder.SetOutput(rate, channels, SampleKind::Float);
+
+    // The frames to convert: the range, else the whole file as far as its length is known.
+    qint64 limit = -1;
+    qint64 expected = decoder.DurationMs() > 0 ? decoder.DurationMs() * rate / 1000 : -1;
+    const bool ranged = job.rangeStart > 0 || job.rangeLength > 0;
+    if (ranged) {
+        const qint64 startMs = qint64(qMax(0, job.rangeStart)) * 1000;
+        if (decoder.DurationMs() > 0 && startMs >= decoder.DurationMs())
+            return O::error(
+                cAudioConverter::ErrSourceOpen,
+                QStringLiteral("The range starts after the end of the source file: %1").arg(source));
+        if (startMs > 0 && !decoder.Seek(startMs))
+            return O::error(
+                cAudioConverter::ErrDecode,
+                QStringLiteral("Cannot decode the source file: %1. %2").arg(source, decoder.ErrorText()));
+        if (expected > 0) expected = qMax<qint64>(0, expected - startMs * rate / 1000);
+        if (job.rangeLength > 0) {
+            limit = qint64(job.rangeLength) * rate;
+            expected = expected > 0 ? qMin(expected, limit) : limit;
+        }
+    }
+
+    AudioEncoder encoder;
+    if (!encoder.Open(job.destination, job.setup, job.tags, rate, channels, SampleKind::Float))
+        return O::error(CodeOf(encoder.ErrorKind()), encoder.ErrorText());
+
+    constexpr qint64 kChunk = 8192;
+    std::vector<char> buffer(size_t(kChunk) * size_t(decoder.BytesPerFrame()));
+    qint64 done = 0;
+    for (;;) {
+        if (ctx.aborted()) {
+            encoder.Cancel();
+            return O::aborted();
+        }
+        const qint64 want = limit >= 0 ? qMin(kChunk, limit - done) : kChunk;
+        if (want <= 0) break;
+        const qint64 got = decoder.Read(buffer.data(), want);
+        if (got < 0) {
+            encoder.Cancel();
+            return O::error(
+                cAudioConverter::ErrDecode,
+                QStringLiteral("Cannot decode the source file: %1. %2").arg(source, decoder.ErrorText()));
+        }
+        if (got == 0) break;
+        if (!encoder.Write(buffer.data(), got))
+            return O::error(CodeOf(encoder.ErrorKind()), encoder.ErrorText());
+        done += got;
+        if (expected > 0) ctx.progress(qint32(qMin<qint64>(99, done * 100 / expected)));
+    }
+    if (done == 0) {
+        encoder.Cancel();
+        return O::error(
+            cAudioConverter::ErrDecode,
+            QStringLiteral("Cannot decode the source file: %1. It holds no audio that can be decoded.")
+                .arg(source));
+    }
+    if (ctx.aborted()) {
+        encoder.Cancel();
+        return O::aborted();
+    }
+    if (!encoder.Finish()) return O::error(CodeOf(encoder.ErrorKind()), encoder.ErrorText());
+    ctx.progress(100);
+    return O::done();
+}
+
+} // namespace
+
+void cAudioConverter::SetACMSettings(const QString& tagName, const QString& formatName) {
+    m_setup.ACMTag = tagName;
+    m_setup.ACMFormat = formatName;
+}
+
+void cAudioConverter::StartConvert() {
+    ConvertJob job;
+    job.setup = m_setup;
+    job.tags = {m_sTagTitle, m_sTagArtist, m_sTagAlbum, m_sTagYear, m_sTagTrack, m_sTagGenre, m_sTagComment};
+    job.source = m_sSourceFile;
+    job.destination = m_sDestinationFile;
+    job.rangeStart = m_lRangeStart;
+    job.rangeLength = m_lRangeLength;
+    // A range belongs to the one conversion it was set for.
+    m_lRangeStart = 0;
+    m_lRangeLength = 0;
+
+    if (m_worker->isBusy()) {
+        QMetaObject::invokeMethod(
+            this, [this] { emit Error(ErrBusy, QStringLiteral("A conversion is already running.")); },
+            Qt::QueuedConnection);
+        return;
+    }
+    m_worker->start([job](Worker::Context& ctx) { return RunConversion(job, ctx); });
+}
+
+void cAudioConverter::Abort() {
+    m_worker->abort();
+}
+
+bool cAudioConverter::IsConverting() const {
+    return m_worker->isBusy();
 }
 
 } // namespace components

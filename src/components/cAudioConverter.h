@@ -1,5 +1,7 @@
 #pragma once
 
+#include "components/AudioEncoder.h"
+
 #include <QObject>
 #include <QString>
 #include <QTime>
@@ -8,12 +10,24 @@
 
 namespace components {
 
-// The audio converter. This half examines files (length, format, tags) and
-// lists the codecs the encoders offer; every examining call is synchronous and
-// runs on the caller's thread. The enumeration signals are emitted before the
+class Worker;
+
+// The audio converter. It examines files (length, format, tags) and lists the
+// codecs the encoders offer; every examining call is synchronous and runs on
+// the caller's thread, and the enumeration signals are emitted before the
 // enumerating call returns.
+//
+// It also converts one file at a time: StartConvert returns at once, the work
+// runs on a worker thread, and Progress, then exactly one of Done, Error or
+// Aborted arrive queued on the thread the converter lives in. A handler of
+// Done or Error may set up and start the next conversion.
 class cAudioConverter : public QObject {
     Q_OBJECT
+    Q_PROPERTY(qint32 OutputFormat READ OutputFormat WRITE setOutputFormat)
+    Q_PROPERTY(QString SourceFile READ SourceFile WRITE setSourceFile)
+    Q_PROPERTY(qint32 RangeStart READ RangeStart WRITE setRangeStart)
+    Q_PROPERTY(qint32 RangeLength READ RangeLength WRITE setRangeLength)
+    Q_PROPERTY(QString DestinationFile READ DestinationFile WRITE setDestinationFile)
     Q_PROPERTY(QString TagTitle READ TagTitle WRITE setTagTitle)
     Q_PROPERTY(QString TagArtist READ TagArtist WRITE setTagArtist)
     Q_PROPERTY(QString TagAlbum READ TagAlbum WRITE setTagAlbum)
@@ -30,6 +44,16 @@ public:
         OpenNotMedia = 2,  // no container format recognised
         OpenNoAudio = 3,   // no audio stream
         OpenNoDecoder = 4, // audio stream with no usable decoder
+    };
+
+    // Codes of the Error event.
+    enum ConvertError : qint32 {
+        ErrSourceOpen = 1,   // source missing/unreadable/not audio/corrupt
+        ErrDestination = 2,  // destination cannot be written (or is the source itself)
+        ErrEncoder = 3,      // settings cannot be encoded / encoder failure
+        ErrNotSupported = 4, // format not available (APE encoding)
+        ErrBusy = 5,         // StartConvert while a conversion runs
+        ErrDecode = 6,       // decoding failed mid-file
     };
 
     // Flag of EnumACMTags: list only the tags a source of the given format can be converted to.
@@ -95,9 +119,44 @@ public:
     qint32 WMAFormatCount(qint32 codecIndex) const;
     QString WMAFormatName(qint32 codecIndex, qint32 formatIndex) const;
 
+    // The output format: 1 WAV, 2 ACM WAV (WAV with a chosen codec), 3 MP3, 4 WMA, 5 OGG, 6 APE.
+    qint32 OutputFormat() const { return m_setup.OutputFormat; }
+    void setOutputFormat(qint32 format) { m_setup.OutputFormat = format; }
+    // The settings of each format; they hold for every later conversion until changed.
+    void SetWAVSettings(const tWAVSettings& s) { m_setup.WAV = s; }
+    void SetMP3Settings(const tMP3Settings& s) { m_setup.MP3 = s; }
+    void SetWMASettings(const tWMASettings& s) { m_setup.WMA = s; }
+    void SetOGGSettings(const tOGGSettings& s) { m_setup.OGG = s; }
+    // Names as EnumACMTags and EnumACMFormats list them.
+    void SetACMSettings(const QString& tagName, const QString& formatName);
+    void SetAPESettings(qint32 level) { m_setup.APELevel = level; }
+
+    QString SourceFile() const { return m_sSourceFile; }
+    void setSourceFile(const QString& path) { m_sSourceFile = path; }
+    // The part of the source to convert, in seconds; a length of 0 runs to the
+    // end. The range applies to the next StartConvert only.
+    qint32 RangeStart() const { return m_lRangeStart; }
+    void setRangeStart(qint32 seconds) { m_lRangeStart = seconds; }
+    qint32 RangeLength() const { return m_lRangeLength; }
+    void setRangeLength(qint32 seconds) { m_lRangeLength = seconds; }
+    QString DestinationFile() const { return m_sDestinationFile; }
+    void setDestinationFile(const QString& path) { m_sDestinationFile = path; }
+
+    // Converts SourceFile into DestinationFile with the seven tags; returns at
+    // once. While a conversion runs, a new start is answered by Error(ErrBusy).
+    void StartConvert();
+    // Answered by Aborted when a conversion runs; the destination is left as it was.
+    void Abort();
+    bool IsConverting() const;
+
 signals:
     void ACMTagItem(const QString& name);
     void ACMFormatItem(const QString& name);
+
+    void Progress(qint32 percent);
+    void Done();
+    void Error(qint32 code, const QString& description);
+    void Aborted();
 
 private:
     void ClearTags();
@@ -113,6 +172,13 @@ private:
     QString m_sTagTrack;
     QString m_sTagGenre;
     QString m_sTagComment;
+
+    EncoderSetup m_setup;
+    QString m_sSourceFile;
+    qint32 m_lRangeStart = 0;
+    qint32 m_lRangeLength = 0;
+    QString m_sDestinationFile;
+    std::unique_ptr<Worker> m_worker; // last, so it stops a running conversion first
 };
 
 } // namespace components

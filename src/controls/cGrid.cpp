@@ -1,7 +1,9 @@
 #include "controls/cGrid.h"
 
+#include "controls/ControlsLocale.h"
 #include "controls/cImageList.h"
-#include "core/Services.h"
+
+#include <QDateTime>
 
 #include <QAbstractTableModel>
 #include <QDragEnterEvent>
@@ -300,11 +302,11 @@ QString cGrid::ValueText(const QVariant& value) {
     if (!value.isValid() || value.isNull()) return QString();
     switch (value.metaType().id()) {
     case QMetaType::QDateTime:
-        return core::services().locale().toString(value.toDateTime(), QLocale::ShortFormat);
+        return components::ControlsLocale().toString(value.toDateTime(), QLocale::ShortFormat);
     case QMetaType::QDate:
-        return core::services().locale().toString(value.toDate(), QLocale::ShortFormat);
+        return components::ControlsLocale().toString(value.toDate(), QLocale::ShortFormat);
     case QMetaType::QTime:
-        return core::services().locale().toString(value.toTime(), QLocale::ShortFormat);
+        return components::ControlsLocale().toString(value.toTime(), QLocale::ShortFormat);
     case QMetaType::Double:
     case QMetaType::Float: {
         const double d = value.toDouble();

@@ -39,6 +39,15 @@ qint32 cTabControl::AddTab(const QString& caption, qint32 icon, qint32 a, const 
     return i + 1;
 }
 
+void cTabControl::Reset() {
+    m_fromCode = true;
+    while (m_bar->count() > 0)
+        m_bar->removeTab(m_bar->count() - 1);
+    m_fromCode = false;
+    m_keys.clear();
+    m_icons.clear();
+}
+
 QRect cTabControl::ClientRect() const {
     // The page frame's inside, in the parent's coordinates. Layout may be pending for a
     // control that was never shown, so lay it out first.

@@ -24,6 +24,9 @@ public:
     // icon counts from 0, -1 none; `a` keeps the callers' order. Returns the 1-based index.
     qint32 AddTab(const QString& caption, qint32 icon, qint32 a, const QString& key);
 
+    // Removes every tab; raises no TabClick.
+    void Reset();
+
     qint32 TabCount() const { return static_cast<qint32>(m_keys.size()); }
     qint32 ClientLeft() const { return ClientRect().left(); }
     qint32 ClientTop() const { return ClientRect().top(); }

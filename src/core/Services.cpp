@@ -1,5 +1,7 @@
 #include "core/Services.h"
 
+#include "controls/ControlsLocale.h"
+
 namespace core {
 
 int firstButtonOf(int style) {
@@ -41,7 +43,11 @@ public:
 };
 
 std::unique_ptr<Services>& slot() {
-    static std::unique_ptr<Services> current = std::make_unique<PassiveServices>();
+    static std::unique_ptr<Services> current = [] {
+        // The grid formats dates with the seam's locale, whichever services are in.
+        components::SetControlsLocaleProvider([] { return services().locale(); });
+        return std::make_unique<PassiveServices>();
+    }();
     return current;
 }
 
@@ -53,6 +59,7 @@ Services& services() {
 
 std::unique_ptr<Services> setServices(std::unique_ptr<Services> impl) {
     if (!impl) impl = std::make_unique<PassiveServices>();
+    slot(); // installs the controls' locale provider on first use
     std::swap(slot(), impl);
     return impl;
 }

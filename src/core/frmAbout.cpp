@@ -2,10 +2,10 @@
 
 #include "controls/ControlColor.h"
 #include "controls/cTabControl.h"
+#include "core/MainWindowHost.h"
 #include "core/Services.h"
+#include "core/WindowChrome.h"
 #include "core/mdlModes.h"
-#include "mainwindow/frmMain.h"
-#include "settings/SettingsVariables.h"
 
 #include <QFrame>
 #include <QHBoxLayout>
@@ -121,9 +121,8 @@ QString frmAbout::NostrelURL() {
 }
 
 void frmAbout::Form_Load() {
-    components::ApplyBackColor(picTitle, settings::g_lAppColor);
-    components::ApplyTextColor(lblTitle, settings::g_lTextColor);
-    const QString nameAndVersion = core::g_sProductName + " " + core::g_sProductVersion;
+    core::chrome::ApplyTitleStrip(picTitle, {lblTitle});
+    const QString nameAndVersion = core::chrome::Caption();
     lblAppName->setText(nameAndVersion);
     lblTitle->setText(nameAndVersion);
     lblHomePage->setText(nameAndVersion + " - Home Page");
@@ -131,7 +130,7 @@ void frmAbout::Form_Load() {
     lblVersionInside->setText(lblVersionInside->text() + " " + core::g_sInsideVersion);
     lblDesc->setText(core::g_sProductDescription);
 
-    if (frmMain* main = frmMain::instance()) cTabControl1->setImageList(main->imgMenu);
+    if (core::MainWindowHost* host = core::mainWindowHost()) cTabControl1->setImageList(host->menuImages());
     cTabControl1->AddTab("About   ", 18, 1, "About");
     // The page lies over the tab control's page area.
     const QRect client = cTabControl1->ClientRect();

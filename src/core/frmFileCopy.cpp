@@ -4,8 +4,8 @@
 #include "controls/cProgressBar.h"
 #include "core/FileCopyClass.h"
 #include "core/Services.h"
+#include "core/WindowChrome.h"
 #include "core/mdlModes.h"
-#include "settings/SettingsVariables.h"
 
 #include <QCloseEvent>
 #include <QFrame>
@@ -123,9 +123,8 @@ frmFileCopy::~frmFileCopy() {
 }
 
 void frmFileCopy::Form_Load() {
-    components::ApplyBackColor(picTitle, settings::g_lAppColor);
-    components::ApplyTextColor(lblTitle, settings::g_lTextColor);
-    ProgressBar1->setBarColor(settings::g_lAppColor);
+    core::chrome::ApplyTitleStrip(picTitle, {lblTitle});
+    ProgressBar1->setBarColor(core::chrome::AppColour());
 }
 
 void frmFileCopy::FileCopyEx(const QString& source, const QString& destination) {

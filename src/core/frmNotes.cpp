@@ -2,10 +2,10 @@
 
 #include "controls/cStatusBar.h"
 #include "core/AppPaths.h"
+#include "core/MainWindowHost.h"
 #include "core/Services.h"
 #include "core/mdlFunctions.h"
 #include "core/mdlModes.h"
-#include "mainwindow/frmMain.h"
 
 #include <QCloseEvent>
 #include <QFile>
@@ -91,9 +91,7 @@ void frmNotes::Form_Unload() {
                                 core::vbExclamation, core::AppTitle());
         return;
     }
-    if (frmMain* main = frmMain::instance()) {
-        if (main->cStatusBar1) main->cStatusBar1->setPanelText("Notes", main->GetNotesToStatus());
-    }
+    if (core::MainWindowHost* host = core::mainWindowHost()) host->notesChanged();
 }
 
 void frmNotes::closeEvent(QCloseEvent* event) {
@@ -105,7 +103,7 @@ namespace core {
 
 void ShowNotes() {
     if (!g_frmNotes) {
-        g_frmNotes = new frmNotes(frmMain::instance());
+        g_frmNotes = new frmNotes(core::mainWindowHost() ? core::mainWindowHost()->hostWindow() : nullptr);
         g_frmNotes->Form_Load();
     }
     g_frmNotes->show();

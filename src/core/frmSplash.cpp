@@ -1,6 +1,7 @@
 #include "core/frmSplash.h"
 
-#include "core/SystemColors.h"
+#include "controls/ControlColor.h"
+#include "core/ChromeColours.h"
 #include "core/mdlModes.h"
 #include "core/mdlSetFormIcon32.h"
 
@@ -29,16 +30,15 @@ void setBackColor(QWidget* widget, const QColor& color) {
     widget->setAutoFillBackground(true);
 }
 
-// Lets pending events run until more than 5 ms have passed, so the splash
-// paints and answers a double click while it fades.
+// One step of the fade: lets pending events run, so the splash paints and
+// answers a double click while it fades. A step lasts about a millisecond:
+// the 26 steps stay visible as a fade without holding up the start.
 void waitDispatching() {
     QElapsedTimer timer;
     timer.start();
-    for (;;) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        if (timer.elapsed() > 5) break;
-        QThread::msleep(1);
-    }
+    do {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
+    } while (timer.nsecsElapsed() < 1000000);
 }
 
 } // namespace
@@ -95,9 +95,10 @@ void frmSplash::Form_Load() {
     lblVersion->setText("Version " + core::g_sInsideVersion);
     // Not drawn until FadeIn gives it an opacity.
     setWindowOpacity(0.0);
-    if (const auto back = core::ColorFromText(core::g_sViewBackColor)) {
-        setBackColor(this, *back);
-        setBackColor(picTitle, *back);
+    if (const auto viewBack = core::chrome::ViewBackColour()) {
+        const QColor back = components::ColorFromLong(*viewBack);
+        setBackColor(this, back);
+        setBackColor(picTitle, back);
     }
     // Topmost: the window flags carry Qt::WindowStaysOnTopHint.
 }

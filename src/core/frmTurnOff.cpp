@@ -1,9 +1,9 @@
 #include "core/frmTurnOff.h"
 
+#include "core/MainWindowHost.h"
 #include "core/Services.h"
 #include "core/mdlModes.h"
 #include "core/mdlShutDown.h"
-#include "mainwindow/frmMain.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -126,7 +126,7 @@ void frmTurnOff::ShutDown() {
             qWarning("%s", qUtf8Printable(line));
     }
     close();
-    if (frmMain* main = frmMain::instance()) main->close();
+    if (core::MainWindowHost* host = core::mainWindowHost()) host->closeHost();
 }
 
 void frmTurnOff::closeEvent(QCloseEvent* event) {

@@ -1,4 +1,5 @@
-// The program's entry procedure and the splash status line.
+// The splash status line and what start-up leaves for the windows to read
+// (the command line). The start-up sequence itself is app/StartApplication.
 #pragma once
 
 #include <QString>
@@ -9,15 +10,12 @@ namespace core {
 // Program-wide: True from the moment the splash is about to load.
 extern bool g_bSplashVisible;
 
-// Runs the start-up sequence with the command line (the text after the
-// program path). False when the main window was not loaded (the installation
-// check failed): the process then ends.
-bool StartApplication(const QString& commandLine);
 void SetSplashStatus(const QString& text);
 void SetNoFaultErrorMode();
 
 // The command line StartApplication was given (empty before it ran).
 QString Command();
+void SetCommand(const QString& commandLine);
 
 // Follows the start-up steps: called with ("status", text) after each status
 // text and with ("loaded", window name) after each window's load handler
@@ -25,5 +23,7 @@ QString Command();
 // an empty function removes the observer.
 using StartupObserver = std::function<void(const QString& step, const QString& detail)>;
 void SetStartupObserver(StartupObserver observer);
+// Tells the observer (if any) of a start-up step.
+void NotifyStartup(const QString& step, const QString& detail);
 
 } // namespace core

@@ -42,7 +42,7 @@ qint32 AudioCDSource::DriveOfNode(const cTreeViewNode& node, qint32 place) const
 
 void AudioCDSource::ShowInsertDisc() {
     const MainWindowLink& link = m_lists.link();
-    if (link.EmptyPanel) link.EmptyPanel(true, kInsertAudioCDText);
+    itemlists::MainWindowLink::Call(link.EmptyPanel, "EmptyPanel", true, kInsertAudioCDText);
 }
 
 void AudioCDSource::WriteTrackRow(qint32 row, qint32 track, const QString& sDrive) {
@@ -88,7 +88,7 @@ void AudioCDSource::LoadAudioCD(const QString& sDrive) {
     if (m_bLoading) return;
     m_bLoading = true;
     const MainWindowLink& link = m_lists.link();
-    if (link.BusyPointer) link.BusyPointer(true);
+    itemlists::MainWindowLink::Call(link.BusyPointer, "BusyPointer", true);
 
     const qint32 drive = GetSelectedDriveIndex();
     m_grid.Clear();
@@ -99,9 +99,9 @@ void AudioCDSource::LoadAudioCD(const QString& sDrive) {
     if (m_ripper.SelectDevice(drive)) {
         if (m_ripper.IsAudioCD()) {
             const qint32 count = m_ripper.TrackCount();
-            if (link.ShowProgress) link.ShowProgress(true);
+            itemlists::MainWindowLink::Call(link.ShowProgress, "ShowProgress", true);
             for (qint32 i = 1; i <= count; ++i) {
-                if (link.SetProgress) link.SetProgress(i, count);
+                itemlists::MainWindowLink::Call(link.SetProgress, "SetProgress", i, count);
                 WriteTrackRow(i, i, sDrive);
             }
             m_grid.setRedraw(true);
@@ -112,21 +112,22 @@ void AudioCDSource::LoadAudioCD(const QString& sDrive) {
     }
 
     if (m_grid.Rows() > 0) {
-        if (link.EmptyPanel) link.EmptyPanel(false, QString());
+        itemlists::MainWindowLink::Call(link.EmptyPanel, "EmptyPanel", false, QString());
         m_grid.setRedraw(true);
         m_grid.setSelectedRow(settings::g_bSelectTheLastItem ? m_grid.Rows() : 1);
-        if (link.PanelText) link.PanelText(QStringLiteral("Main"), QStringLiteral("Ready."));
+        itemlists::MainWindowLink::Call(link.PanelText, "PanelText", QStringLiteral("Main"),
+                                        QStringLiteral("Ready."));
         m_lists.DisplayGridInfoStatusBar();
         // The lookup may open a window; the tree must accept clicks again by then.
-        if (link.ShowProgress) link.ShowProgress(false);
+        itemlists::MainWindowLink::Call(link.ShowProgress, "ShowProgress", false);
         if (settings::g_bAutoFreeDB && RunFreeDB) RunFreeDB();
     } else {
         ShowInsertDisc();
     }
 
     m_lists.DisplayGridInfoStatusBar();
-    if (link.ShowProgress) link.ShowProgress(false);
-    if (link.BusyPointer) link.BusyPointer(false);
+    itemlists::MainWindowLink::Call(link.ShowProgress, "ShowProgress", false);
+    itemlists::MainWindowLink::Call(link.BusyPointer, "BusyPointer", false);
     m_bLoading = false;
 }
 

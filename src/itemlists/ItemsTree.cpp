@@ -162,7 +162,7 @@ void ItemsTree::setTree() {
 void ItemsTree::cTreeView1_NodeClick(cTreeViewNode node) {
     // A list or disc is being read, or files are being added to the grid.
     if (m_bLoading) return;
-    if (m_link.IsProgressVisible && m_link.IsProgressVisible()) return;
+    if (itemlists::MainWindowLink::Call(m_link.IsProgressVisible, "IsProgressVisible")) return;
     if (g_frmStat && g_frmStat->IsAdding()) return;
 
     const QString key = node.Key();
@@ -170,15 +170,16 @@ void ItemsTree::cTreeView1_NodeClick(cTreeViewNode node) {
         m_grid.Clear();
         return;
     }
-    if (m_link.IsPlaying && m_link.StopPlay && m_link.IsPlaying()) m_link.StopPlay();
+    if (itemlists::MainWindowLink::Call(m_link.IsPlaying, "IsPlaying"))
+        itemlists::MainWindowLink::Call(m_link.StopPlay, "StopPlay");
     if (node.isNull()) return;
 
     node.setSelected(true);
-    if (m_link.SetListName) m_link.SetListName(node.Text());
-    if (m_link.SetCDPolling) m_link.SetCDPolling(false);
+    itemlists::MainWindowLink::Call(m_link.SetListName, "SetListName", node.Text());
+    itemlists::MainWindowLink::Call(m_link.SetCDPolling, "SetCDPolling", false);
 
     if (IsCDNode(key)) {
-        if (m_link.SetCDPolling) m_link.SetCDPolling(true);
+        itemlists::MainWindowLink::Call(m_link.SetCDPolling, "SetCDPolling", true);
         if (m_link.LoadAudioCD) {
             m_link.LoadAudioCD(GetCDNameNode(key));
         } else {
@@ -193,27 +194,30 @@ void ItemsTree::cTreeView1_NodeClick(cTreeViewNode node) {
 
 void ItemsTree::LoadItemsListNode(const cTreeViewNode& node) {
     m_bLoading = true;
-    if (m_link.BusyPointer) m_link.BusyPointer(true);
-    if (m_link.ShowProgress) m_link.ShowProgress(true);
-    if (m_link.SetProgress) m_link.SetProgress(0, 0);
+    itemlists::MainWindowLink::Call(m_link.BusyPointer, "BusyPointer", true);
+    itemlists::MainWindowLink::Call(m_link.ShowProgress, "ShowProgress", true);
+    itemlists::MainWindowLink::Call(m_link.SetProgress, "SetProgress", 0, 0);
 
     ListProgress progress;
-    if (m_link.SetProgress)
-        progress = [this](qint32 value, qint32 maximum) { m_link.SetProgress(value, maximum); };
+    progress = [this](qint32 value, qint32 maximum) {
+        itemlists::MainWindowLink::Call(m_link.SetProgress, "SetProgress", value, maximum);
+    };
     const qint32 rows = LoadItemsListToGrid(m_grid, node.Key(), converter(), m_holder, m_imgGrid, progress);
 
     if (rows > 0) {
-        if (m_link.EmptyPanel) m_link.EmptyPanel(false, kEmptyListHint);
-        if (m_link.PanelText) m_link.PanelText(QStringLiteral("Main"), QStringLiteral("Ready."));
-    } else if (m_link.EmptyPanel) {
+        itemlists::MainWindowLink::Call(m_link.EmptyPanel, "EmptyPanel", false, kEmptyListHint);
+        itemlists::MainWindowLink::Call(m_link.PanelText, "PanelText", QStringLiteral("Main"),
+                                        QStringLiteral("Ready."));
+    } else {
         // A list whose files are all away must not look wiped.
         const qint32 hidden = m_holder.KeptCount();
-        m_link.EmptyPanel(true, hidden > 0 ? HiddenItemsText(hidden) + QLatin1Char(' ') + kEmptyListHint
-                                           : kEmptyListHint);
+        itemlists::MainWindowLink::Call(
+            m_link.EmptyPanel, "EmptyPanel", true,
+            hidden > 0 ? HiddenItemsText(hidden) + QLatin1Char(' ') + kEmptyListHint : kEmptyListHint);
     }
     DisplayGridInfoStatusBar();
-    if (m_link.ShowProgress) m_link.ShowProgress(false);
-    if (m_link.BusyPointer) m_link.BusyPointer(false);
+    itemlists::MainWindowLink::Call(m_link.ShowProgress, "ShowProgress", false);
+    itemlists::MainWindowLink::Call(m_link.BusyPointer, "BusyPointer", false);
     m_bLoading = false;
 }
 
@@ -261,7 +265,7 @@ void ItemsTree::cTreeView1_AfterLabelEdit(cTreeViewNode node, const QString& new
     case ListRename::Renamed:
         break;
     }
-    if (m_link.SetListName) m_link.SetListName(newText);
+    itemlists::MainWindowLink::Call(m_link.SetListName, "SetListName", newText);
     cTreeView1_NodeClick(node);
 }
 
@@ -296,7 +300,8 @@ void ItemsTree::DisplayGridInfoStatusBar() {
     // counted, so a list never looks emptier than its file is.
     if (m_holder.Holds(SelectedKey()) && m_holder.KeptCount() > 0)
         text += QStringLiteral(" (") + HiddenItemsText(m_holder.KeptCount()) + QLatin1Char(')');
-    if (m_link.PanelText) m_link.PanelText(QStringLiteral("Items List Properties"), text);
+    itemlists::MainWindowLink::Call(m_link.PanelText, "PanelText", QStringLiteral("Items List Properties"),
+                                    text);
 }
 
 void ItemsTree::OpenDestFolder(const QString& path, QWidget* owner) {
@@ -384,6 +389,7 @@ void ItemsTree::ReportListWrite(const QString& path, bool written, const QString
 void ItemsTree::lblListName_Click() {
     const cTreeViewNode sel = m_tree.SelectedItem();
     if (sel.isNull() || IsMainNode(sel.Key())) return;
+    // Optional: without it the caption click does nothing.
     if (m_link.ShowItemsListProperties) m_link.ShowItemsListProperties();
 }
 

@@ -1,13 +1,21 @@
 // What the tree and the Add Files window need of the main window beyond its
-// tree and grid: the main window fills these once (each may stay empty; an
-// empty one does nothing, or answers false).
+// tree and grid: the main window fills these once. Every callback but
+// LoadAudioCD and ShowItemsListProperties is required: calling one that was never filled is a wiring
+// fault, fatal in debug builds and whenever CORVANE_STRICT_LINKS is set (the
+// tests set it); a release build logs it and carries on as if it did nothing.
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <functional>
+#include <type_traits>
+#include <utility>
 
 namespace itemlists {
+
+// Reports a required link that was called while empty (see above).
+void LinkMissing(const char* name);
 
 struct MainWindowLink {
     // cStatusBar1: the text of the panel with that key ("Main", "Items List Properties", ...).
@@ -36,6 +44,23 @@ struct MainWindowLink {
     // drive ("E:"). Filled by the audio-CD loading code; while it is empty a
     // CD node shows an empty grid.
     std::function<void(const QString& sDrive)> LoadAudioCD;
+
+    // Calls a required callback; an empty one is reported by LinkMissing and
+    // answers the return type's default (false, nothing).
+    template <class R, class... P, class... A>
+    static R Call(const std::function<R(P...)>& f, const char* name, A&&... args) {
+        if (!f) {
+            LinkMissing(name);
+            if constexpr (!std::is_void_v<R>)
+                return R{};
+            else
+                return;
+        }
+        return f(std::forward<A>(args)...);
+    }
+
+    // The names of the required callbacks that are still empty.
+    QStringList Missing() const;
 };
 
 } // namespace itemlists

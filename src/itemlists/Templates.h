@@ -8,6 +8,8 @@
 // one argument, exactly as it is.
 #pragma once
 
+#include "core/ProgramCall.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -54,29 +56,15 @@ QString GetNoticAppParameters(const NoticFileValues& file);
 // The same for the last row of the grid (GUI library).
 QString GetNoticAppParameters(cGrid& grid);
 
-// Splits a command line into words. Blanks, tabs and line breaks separate
-// words. A part in double quotes or in single quotes belongs to one word with
-// its blanks and the other kind of quote; quoted and unquoted parts that touch
-// make one word ("--x=\"a b\"" is --x=a b); "" is an empty word. A quote left
-// open runs to the end of the text. Nothing else (backslashes, $, ;, |, ...)
-// has a meaning.
-QStringList SplitCommandLine(const QString& commandLine);
-
-// A program and its arguments, ready to start without a shell.
-struct ProgramCall {
-    QString program;
-    QStringList arguments;
-    bool isEmpty() const { return program.isEmpty(); }
-};
+// The command line splitter and the program call live in core/ProgramCall.h.
+using core::ProgramCall;
+using core::SplitCommandLine;
+using core::StartProgramCall;
 
 // Splits the template first, then replaces the tokens inside each word. With
 // no file values (nullptr) the words are taken as typed (the Options dialog's
 // "Test" button). An empty or blank template gives an empty call.
 ProgramCall BuildNoticAppCall(const QString& commandTemplate, const NoticFileValues* file);
-
-// Starts the program through core::services().startProgram. False when the
-// call is empty or the program could not be started; no message either way.
-bool StartProgramCall(const ProgramCall& call);
 
 // The end-of-job step of a batch tool: settings::g_sAppNotice, split, expanded
 // with the last row of the main grid, started. False as StartProgramCall.

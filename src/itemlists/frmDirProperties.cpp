@@ -5,6 +5,7 @@
 #include "controls/cTreeView.h"
 #include "core/AppPaths.h"
 #include "core/Services.h"
+#include "core/WindowChrome.h"
 #include "core/frmAbout.h"
 #include "core/mdlFunctions.h"
 #include "core/mdlModes.h"
@@ -124,19 +125,10 @@ frmDirProperties::frmDirProperties(itemlists::ItemsTree& lists, cTreeView& cTree
 }
 
 void frmDirProperties::Form_Load() {
-    components::ApplyBackColor(picTitle, settings::g_lAppColor);
     // Only the title strip takes the text colour: it is chosen to read on the
-    // application colour, not on the page's.
-    components::ApplyTextColor(lblTitle, settings::g_lTextColor);
-    bool ok = false;
-    const qint64 back = core::g_sViewBackColor.toLongLong(&ok);
-    if (ok) components::ApplyBackColor(this, back);
-    if (!core::g_sViewBackPicture.isEmpty()) {
-        components::ApplyViewPicture(this, core::g_sViewBackPicture);
-        components::ApplyViewPicture(TabGeneral, core::g_sViewBackPicture);
-    }
-    if (!core::g_sViewTitlePicture.isEmpty())
-        components::ApplyViewPicture(picTitle, core::g_sViewTitlePicture);
+    // application colour, not on the page.
+    core::chrome::ApplyTitleStrip(picTitle, {lblTitle});
+    core::chrome::ApplyView({this}, picTitle, QList<QWidget*>{this, TabGeneral});
 
     if (cTabControl1->TabCount() == 0) cTabControl1->AddTab(QStringLiteral("Information"), -1, 0, QString());
 }

@@ -9,6 +9,7 @@
 #include "controls/cTabControl.h"
 #include "core/AppPaths.h"
 #include "core/Services.h"
+#include "core/WindowChrome.h"
 #include "core/frmAbout.h"
 #include "core/mdlFunctions.h"
 #include "core/mdlModes.h"
@@ -241,21 +242,9 @@ void frmItem::SetCellText(qint32 row, const QString& key, const QString& text) {
 void frmItem::Form_Load() {
     core::SetFormIcon(this, QStringLiteral("document_music"), true);
 
-    components::ApplyBackColor(picTitle, settings::g_lAppColor);
-    components::ApplyTextColor(lblTitle, settings::g_lTextColor);
-    bool ok = false;
-    const qint64 back = core::g_sViewBackColor.toLongLong(&ok);
-    if (ok)
-        for (QWidget* w : {static_cast<QWidget*>(this), static_cast<QWidget*>(TabInfo),
-                           static_cast<QWidget*>(TabRange), static_cast<QWidget*>(TabTags),
-                           static_cast<QWidget*>(ptnAllFile), static_cast<QWidget*>(ptnConvertByTime)})
-            components::ApplyBackColor(w, back);
-    if (!core::g_sViewBackPicture.isEmpty())
-        for (QWidget* w : {static_cast<QWidget*>(this), static_cast<QWidget*>(TabInfo),
-                           static_cast<QWidget*>(TabRange), static_cast<QWidget*>(TabTags)})
-            components::ApplyViewPicture(w, core::g_sViewBackPicture);
-    if (!core::g_sViewTitlePicture.isEmpty())
-        components::ApplyViewPicture(picTitle, core::g_sViewTitlePicture);
+    core::chrome::ApplyTitleStrip(picTitle, {lblTitle});
+    core::chrome::ApplyView({this, TabInfo, TabRange, TabTags, ptnAllFile, ptnConvertByTime}, picTitle,
+                            QList<QWidget*>{this, TabInfo, TabRange, TabTags});
 
     cTabControl1->setImageList(m_imgMenu);
     cTabControl1->AddTab(QStringLiteral("Item Information"), 39, 1, QStringLiteral("Item Information"));

@@ -175,15 +175,15 @@ void frmStat::AddFilesToList(QStringList& Data, cGrid& cGrid1, QWidget* frm, boo
     const qint32 rows = cGrid1.Rows();
     if (rows > 0) {
         cGrid1.setSelectedRow(settings::g_bSelectTheLastItem ? rows : 1);
-        if (link.GetFileInfoToGridInfo) link.GetFileInfoToGridInfo();
+        itemlists::MainWindowLink::Call(link.GetFileInfoToGridInfo, "GetFileInfoToGridInfo");
         cGrid1.setSelectedCol(2);
-        if (link.EmptyPanel) link.EmptyPanel(false, QString());
-        if (link.PanelText) {
-            link.PanelText(QStringLiteral("Items List Properties"), QString::number(rows) + " Items.");
-            link.PanelText(QStringLiteral("Main"), QStringLiteral("Ready."));
-        }
-    } else if (link.EmptyPanel) {
-        link.EmptyPanel(true, QString());
+        itemlists::MainWindowLink::Call(link.EmptyPanel, "EmptyPanel", false, QString());
+        itemlists::MainWindowLink::Call(link.PanelText, "PanelText", QStringLiteral("Items List Properties"),
+                                        QString::number(rows) + " Items.");
+        itemlists::MainWindowLink::Call(link.PanelText, "PanelText", QStringLiteral("Main"),
+                                        QStringLiteral("Ready."));
+    } else {
+        itemlists::MainWindowLink::Call(link.EmptyPanel, "EmptyPanel", true, QString());
     }
 
     m_grid = nullptr;

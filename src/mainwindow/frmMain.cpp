@@ -18,6 +18,7 @@
 #include "core/PlatformCalls.h"
 #include "core/RegistryRoutines.h"
 #include "core/Services.h"
+#include "core/WindowChrome.h"
 #include "core/frmAbout.h"
 #include "core/frmFileCopy.h"
 #include "core/frmNotes.h"
@@ -37,6 +38,7 @@
 #include "itemlists/TreeKeys.h"
 #include "itemlists/frmDirProperties.h"
 #include "itemlists/frmItem.h"
+#include "mainwindow/ToolsTable.h"
 #include "mainwindow/mdlMenus.h"
 #include "settings/SettingsVariables.h"
 #include "settings/frmOptions.h"
@@ -122,49 +124,6 @@ using itemlists::IsMainNode;
 
 // The tools of the tool-button column, in their order: caption (= command
 // key), icon and edition switch.
-struct ToolButton {
-    const char* caption;
-    qint32 icon;
-    const qint32* edition;
-};
-const ToolButton kToolButtons[] = {
-    {"Audio CD Duplicator", 83, &core::g_lAppIncDuplicator},
-    {"Audio Converter", 60, &core::g_lAppIncConverter},
-    {"ACM Converter", 61, &core::g_lAppIncACMConverter},
-    {"Audio Joiner", 64, &core::g_lAppIncJoin},
-    {"Audio Splitter", 63, &core::g_lAppIncSplit},
-    {"Audio Analyser", 62, &core::g_lAppIncEditor},
-    {"Audio Recorder", 70, &core::g_lAppIncMicRec},
-    {"Audio CD Ripper", 25, &core::g_lAppIncCDRipper},
-    {"Audio CD Maker", 73, &core::g_lAppIncAudioBurner},
-    {"MP3 CD Maker", 72, &core::g_lAppIncMP3Burner},
-    {"WMA CD Maker", 72, &core::g_lAppIncWMABurner},
-    {"MP3 Tags Editor", 6, &core::g_lAppIncTagsEditor},
-    {"Text To Speech", 82, &core::g_lAppIncTTS},
-};
-
-// The headline button of the top toolbar for each headline id.
-struct Headline {
-    const char* id;
-    const char* key;
-    const char* caption;
-    qint32 icon;
-};
-const Headline kHeadlines[] = {
-    {"lAppIncConverter", "Audio Converter", "Convert", 7},
-    {"lAppIncJoin", "Audio Joiner", "Join", 64},
-    {"lAppIncSplit", "Audio Splitter", "Splitter", 63},
-    {"lAppIncEditor", "Audio Analyser", "Analyser", 62},
-    {"lAppIncMicRec", "Audio Recorder", "Recorder", 70},
-    {"lAppIncAudioBurner", "Audio CD Maker", "Burn", 73},
-    {"lAppIncCDRipper", "Audio CD Ripper", "CD Ripper", 25},
-    {"lAppIncFreq", "Audio CD Duplicator", "CD Duplicator", 83},
-    {"lAppIncACMConverter", "ACM Converter", "Converter", 61},
-    {"lAppIncMP3Burner", "MP3 CD Maker", "Burn MP3", 72},
-    {"lAppIncWMABurner", "WMA CD Maker", "Burn WMA", 72},
-    {"lAppIncTTS", "Text To Speech", "TTS", 82},
-};
-
 QFrame* NewFrame(QWidget* parent, const char* name) {
     auto* frame = new QFrame(parent);
     frame->setObjectName(name);
@@ -202,6 +161,8 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
     // Closing the main window unloads it; the program ends with it.
     setAttribute(Qt::WA_DeleteOnClose);
     s_instance = this;
+    core::setMainWindowHost(this);
+    mainwin::InstallToolHooks();
     // Any size the user or the stored values give is taken; the controls
     // squeeze rather than hold the window bigger.
     setMinimumSize(1, 1);
@@ -253,10 +214,15 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
 frmMain::~frmMain() {
     Form_Terminate();
     if (s_instance == this) s_instance = nullptr;
+    if (core::mainWindowHost() == this) core::setMainWindowHost(nullptr);
 }
 
 frmMain* frmMain::instance() {
     return s_instance;
+}
+
+void frmMain::notesChanged() {
+    if (cStatusBar1) cStatusBar1->setPanelText("Notes", GetNotesToStatus());
 }
 
 // ---------------------------------------------------------------------------
@@ -488,7 +454,8 @@ void frmMain::LinkItemsTree() {
         else
             tmrCDs->stop();
     };
-    // IsPlaying stays empty (nothing plays) until the preview player joins this window.
+    // Nothing plays until the preview player joins this window.
+    link.IsPlaying = [] { return false; };
     link.StopPlay = [this] {
         tlbrRecorder_ButtonClick(tlbrRecorder ? tlbrRecorder->ButtonIndex("Stop") : 0);
     };
@@ -643,8 +610,9 @@ void frmMain::BuildToolButtons() {
         if (!button) continue;
         button->move(button->x(), -(button->y() + px(200)));
     }
-    for (const ToolButton& tool : kToolButtons)
-        if (on(*tool.edition)) AddToolButton(QString::fromLatin1(tool.caption), tool.icon);
+    for (const QString& key : mainwin::ToolButtonOrder())
+        if (const mainwin::ToolInfo* tool = mainwin::FindTool(key); tool && mainwin::Offered(*tool))
+            AddToolButton(tool->caption, tool->icon);
 }
 
 void frmMain::AddToolButton(const QString& caption, qint32 icon) {
@@ -667,11 +635,7 @@ void frmMain::AddToolButton(const QString& caption, qint32 icon) {
     iconButton->setIcon(imgMenu->ItemPicture(icon + 1));
     iconButton->setGeometry(previousIcon->x(), previousIcon->y() + previousIcon->height() + px(kToolGap),
                             previousIcon->width(), previousIcon->height());
-    if (const auto colour = core::g_sViewBackColor.trimmed(); !colour.isEmpty()) {
-        bool ok = false;
-        const qint64 number = colour.toLongLong(&ok);
-        if (ok) SetBackColor(iconButton, number);
-    }
+    if (const auto colour = core::chrome::ViewBackColour()) SetBackColor(iconButton, *colour);
     iconButton->show();
     cmdToolsIcon.append(iconButton);
 }
@@ -692,10 +656,10 @@ void frmMain::BuildTopToolbar() {
     }
     tlbrTop->AddButton("Items List", 39, 0, 0, "Items List", cToolbar::StyleDropDown, "Items List");
     tlbrTop->AddButton("", -1, 0, 0, QString(), cToolbar::StyleSeparator);
-    for (const Headline& headline : kHeadlines) {
-        if (core::g_sAppMainTool != QLatin1String(headline.id)) continue;
-        tlbrTop->AddButton(headline.key, headline.icon, 0, 0, headline.caption, cToolbar::StyleNormal,
-                           headline.key);
+    for (const mainwin::ToolInfo& tool : mainwin::Tools()) {
+        if (tool.headlineId.isEmpty() || core::g_sAppMainTool != tool.headlineId) continue;
+        tlbrTop->AddButton(tool.key, tool.headlineIcon, 0, 0, tool.headlineCaption, cToolbar::StyleNormal,
+                           tool.key);
         break;
     }
     tlbrTop->AddButton("Tools", 19, 0, 0, "Tools", cToolbar::StyleDropDown, "Tools");
@@ -951,11 +915,9 @@ void frmMain::SetAppView() {
     SetBackColor(cAudioGraphFreq, settings::g_lAppColor);
     if (prgStatus) prgStatus->setBarColor(settings::g_lAppColor);
 
-    const QString backColor = core::g_sViewBackColor.trimmed();
-    if (!backColor.isEmpty()) {
-        bool ok = false;
-        const qint64 colour = backColor.toLongLong(&ok);
-        if (ok) {
+    if (const auto viewBack = core::chrome::ViewBackColour()) {
+        const qint64 colour = *viewBack;
+        {
             SetBackColor(this, colour);
             cSlider1->setBackColor(colour);
             SetBackColor(froControl, colour);
@@ -1015,47 +977,134 @@ void frmMain::m_cMenu_Click(int index) {
     if (index == 0 || !m_cMenu) return;
     const QString key = m_cMenu->ItemKey(index);
     if (key.isEmpty()) return;
+    // Keys compare exactly; a key that names no command runs nothing.
+    const auto command = Commands().constFind(key);
+    if (command != Commands().constEnd()) command.value()();
+}
 
-    if (key == QLatin1String("Add Files")) {
-        CmdAddFiles();
-    } else if (key == QLatin1String("New Items List")) {
-        CmdNewItemsList();
-    } else if (key == QLatin1String("Rename Items List")) {
-        m_cTree->RenameItemsListCommand();
-    } else if (key == QLatin1String("Remove Items List")) {
-        CmdRemoveItemsList();
-    } else if (key == QLatin1String("Items List Properties")) {
-        CmdItemsListProperties();
-    } else if (key == QLatin1String("Open Destination Folder")) {
-        CmdOpenDestinationFolder();
-    } else if (key == QLatin1String("MarkUnmark All")) {
-        CmdMarkUnmarkAll();
-    } else if (key == QLatin1String("Move Up") || key == QLatin1String("Move Down") ||
-               key == QLatin1String("Move To First") || key == QLatin1String("Move To Last")) {
-        CmdMove(key);
-    } else if (key == QLatin1String("Rename Item")) {
-        CmdRenameItem();
-    } else if (key == QLatin1String("Remove Item")) {
-        CmdRemove(QStringLiteral("Item"));
-    } else if (key == QLatin1String("Clear the List")) {
-        CmdRemove(QStringLiteral("All"));
-    } else if (key == QLatin1String("Exit") || key == QLatin1String("RC Exit")) {
-        // The exit may ask and be cancelled.
-        close();
-    } else if (key == QLatin1String("About")) {
+const QHash<QString, std::function<void()>>& frmMain::Commands() {
+    if (!m_commands.isEmpty()) return m_commands;
+    auto& c = m_commands;
+    // The tools, each through its hook (see mainwin::SetToolHook).
+    for (const mainwin::ToolInfo& tool : mainwin::Tools()) {
+        const QString key = tool.key;
+        c.insert(key, [this, key] { RunTool(key); });
+    }
+    c.insert("Add Files", [this] { CmdAddFiles(); });
+    c.insert("New Items List", [this] { CmdNewItemsList(); });
+    c.insert("Rename Items List", [this] { m_cTree->RenameItemsListCommand(); });
+    c.insert("Remove Items List", [this] { CmdRemoveItemsList(); });
+    c.insert("Items List Properties", [this] { CmdItemsListProperties(); });
+    c.insert("Open Destination Folder", [this] { CmdOpenDestinationFolder(); });
+    c.insert("Save As", [this] { CmdSaveAs(); });
+    c.insert("Rename Item", [this] { CmdRenameItem(); });
+    c.insert("MarkUnmark All", [this] { CmdMarkUnmarkAll(); });
+    c.insert("Remove Item", [this] { CmdRemove(QStringLiteral("Item")); });
+    c.insert("Clear the List", [this] { CmdRemove(QStringLiteral("All")); });
+    for (const char* move : {"Move Up", "Move Down", "Move To First", "Move To Last"}) {
+        const QString key = QString::fromLatin1(move);
+        c.insert(key, [this, key] { CmdMove(key); });
+    }
+    // The exit may ask and be cancelled.
+    c.insert("Exit", [this] { close(); });
+    c.insert("RC Exit", [this] { close(); });
+    c.insert("About", [this] {
         core::SetWindowOnTop(this, false);
         core::ShowAbout(this);
-    } else if (key == QLatin1String("Notes")) {
+    });
+    c.insert("Notes", [this] {
         core::SetWindowOnTop(this, false);
         core::ShowNotes();
-    } else if (key == QLatin1String("Save As")) {
-        CmdSaveAs();
-    } else if (key == QLatin1String("Support")) {
-        core::ShellOpen(this, core::g_sSupportURL);
-    } else if (key == QLatin1String("RC Open")) {
-        cSysTray1_TrayClick(1);
+    });
+    c.insert("Support", [this] { core::ShellOpen(this, core::g_sSupportURL); });
+    c.insert("RC Open", [this] { cSysTray1_TrayClick(1); });
+    // Commands whose window or part is not there yet: named, so that a key
+    // never silently falls through, and listed by PendingCommands().
+    for (const char* pending :
+         {"Add Directories", "Transparent", "Minimize", "GoSysTray", "FreeDB", "On Top", "Master Volume",
+          "Burn From List", "Burn From Files", "Events", "View", "General", "ID3 Tags", "Advanced",
+          "Live Update", "HelpTopic", "Open Default Player"}) {
+        const QString key = QString::fromLatin1(pending);
+        c.insert(key, [key] { qInfo("Command \"%s\" has nothing to run yet", qPrintable(key)); });
+        m_pendingCommands << key;
     }
-    // Every other key runs nothing.
+    // The File menu's "Remove" names no command.
+    c.insert("Remove", [] {});
+    return m_commands;
+}
+
+bool frmMain::HasCommand(const QString& key) {
+    return Commands().contains(key);
+}
+
+QStringList frmMain::PendingCommands() {
+    Commands();
+    QStringList pending = m_pendingCommands;
+    pending << mainwin::UnfilledToolHooks();
+    return pending;
+}
+
+void frmMain::RunTool(const QString& key) {
+    const mainwin::ToolInfo* tool = mainwin::FindTool(key);
+    const mainwin::ToolHook hook = mainwin::ToolHookFor(key);
+    if (!tool || !hook) {
+        qInfo("Tool \"%s\" has no window yet", qPrintable(key));
+        return;
+    }
+    mainwin::ToolLaunch launch;
+    launch.tool = tool;
+    launch.owner = this;
+    launch.grid = cGrid1;
+    launch.tree = cTreeView1;
+    launch.setCDPolling = [this](bool on) {
+        if (on)
+            tmrCDs->start();
+        else
+            tmrCDs->stop();
+    };
+    launch.cdNodeSelected = [this] { return IsCDNode(SelectedKey()); };
+
+    if (!tool->rootText.isEmpty()) {
+        const auto say = [this](const QString& text) {
+            core::services().msgBox(this, text, core::vbInformation, core::g_sProductName);
+        };
+        // Root test: the first list or drive under the root is selected instead.
+        cTreeViewNode node = cTreeView1->SelectedItem();
+        if (!node.isNull() && IsMainNode(node.Key())) {
+            say(tool->rootText);
+            const cTreeViewNode first = node.Children().Item(1);
+            if (!first.isNull()) cTreeView1_NodeClick(first);
+            return;
+        }
+        if (key == QLatin1String("Audio CD Ripper")) {
+            if (!IsCDNode(SelectedKey())) {
+                say("Select the the Audio CD device to rip from." + QString(40, QLatin1Char(' ')));
+                if (!itemlists::g_cAudioCDsNode.isNull()) {
+                    itemlists::g_cAudioCDsNode.setExpanded(true);
+                    const cTreeViewNode first = itemlists::g_cAudioCDsNode.Children().Item(1);
+                    if (!first.isNull()) cTreeView1_NodeClick(first);
+                }
+                return;
+            }
+        } else if (cGrid1->Rows() == 0) {
+            RunCommand("Add Files");
+            return;
+        }
+        launch.marked = itemlists::GetMarkedCount(*cGrid1);
+        if (launch.marked == 0) {
+            say(tool->markText);
+            return;
+        }
+        if (key == QLatin1String("Audio Joiner") && launch.marked == 1) {
+            say("Nothing to join." + QString(55, QLatin1Char(' ')) + "\r\n\r\n");
+            return;
+        }
+        launch.totalSeconds = itemlists::TotalSeconds(*cGrid1, true);
+        launch.totalSize = itemlists::GetTotalSize(*cGrid1, true);
+        const cTreeViewNode selected = cTreeView1->SelectedItem();
+        launch.listName = core::MakeSafeFileName(selected.isNull() ? QString() : selected.Text());
+    }
+    hook(launch);
 }
 
 void frmMain::CmdAddFiles() {
@@ -1321,11 +1370,10 @@ QString TopPopupItem(const QString& key) {
 
 void frmMain::tlbrTop_ButtonClick(int index) {
     const QString key = tlbrTop->ButtonKey(index);
-    for (const Headline& headline : kHeadlines)
-        if (key == QLatin1String(headline.key)) {
-            RunCommand(key);
-            return;
-        }
+    if (const mainwin::ToolInfo* tool = mainwin::FindTool(key); tool && !tool->headlineId.isEmpty()) {
+        RunCommand(key);
+        return;
+    }
     if (key == QLatin1String("Add")) {
         RunCommand("Add Files");
         return;
@@ -1367,10 +1415,9 @@ void frmMain::tlbrRecorder_ButtonDropDown(int index) {
 void frmMain::cmdTools_Click(int index) {
     const QPushButton* button = cmdTools.value(index);
     if (!button) return;
-    const QString caption = button->text();
-    for (const ToolButton& tool : kToolButtons)
-        if (caption == QLatin1String(tool.caption)) {
-            RunCommand(caption);
+    for (const mainwin::ToolInfo& tool : mainwin::Tools())
+        if (button->text() == tool.caption) {
+            RunCommand(tool.key);
             return;
         }
 }

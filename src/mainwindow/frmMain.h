@@ -5,6 +5,7 @@
 #pragma once
 
 #include "controls/cTreeView.h"
+#include "core/MainWindowHost.h"
 
 #include <QMainWindow>
 #include <QSize>
@@ -44,7 +45,7 @@ class AudioCDSource;
 class ItemsTree;
 } // namespace itemlists
 
-class frmMain : public QMainWindow {
+class frmMain : public QMainWindow, public core::MainWindowHost {
     Q_OBJECT
 public:
     explicit frmMain(QWidget* parent = nullptr);
@@ -52,6 +53,12 @@ public:
 
     // The loaded main window, or nullptr.
     static frmMain* instance();
+
+    // What lower windows reach through core::mainWindowHost().
+    QWidget* hostWindow() override { return this; }
+    cImageList* menuImages() override { return imgMenu; }
+    void notesChanged() override;
+    void closeHost() override { close(); }
 
     // The load handler, run once by start-up: builds every control in its
     // fixed order, selects the first tree node and restores the window size.
@@ -182,6 +189,13 @@ public:
 public slots:
     // The command dispatcher: runs the action of the item's key.
     void m_cMenu_Click(int index);
+
+public:
+    // The dispatcher's table: true when the key names a command (a filled
+    // handler, a tool hook or a command still to come).
+    bool HasCommand(const QString& key);
+    // The commands and tools that have nothing to run yet.
+    QStringList PendingCommands();
     // A click on the tray icon: 1 = left button, 2 = right button.
     void cSysTray1_TrayClick(qint32 lButton);
     // The desktop session ends: the exit runs without the question and the window closes.
@@ -226,6 +240,10 @@ private slots:
 private:
     // Runs the start switch of a command line ("-addfiles", "-addaudiocd").
     void RunStartSwitches(const QString& commandLine);
+    const QHash<QString, std::function<void()>>& Commands();
+    void RunTool(const QString& key);
+    QHash<QString, std::function<void()>> m_commands;
+    QStringList m_pendingCommands;
     void BuildControls();
     void LinkItemsTree();
     QWidget* BuildTreePane();

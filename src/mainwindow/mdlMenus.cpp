@@ -1,5 +1,7 @@
 #include "mainwindow/mdlMenus.h"
 
+#include "mainwindow/ToolsTable.h"
+
 #include "controls/cImageList.h"
 #include "controls/cPopupMenu.h"
 #include "core/mdlModes.h"
@@ -39,9 +41,16 @@ void CreateMenus(cPopupMenu& m_cMenu, QWidget* owner, cImageList* imgMenu) {
         m_cMenu.setVisible(m_cMenu.IndexForKey(key), false);
     };
     const QString sep = QStringLiteral("-");
+    qint32 head = 0;
+    // A tool's item comes from the tools table, when its edition offers it.
+    const auto tool = [&add, &head](const QString& key) {
+        const ToolInfo* t = FindTool(key);
+        Q_ASSERT_X(t, "CreateMenus", "a tool item without a tools-table entry");
+        if (t && Offered(*t)) add(t->caption, head, t->icon, t->key);
+    };
 
     // File
-    qint32 head = add("File", 0, -1, "mnuFileTop");
+    head = add("File", 0, -1, "mnuFileTop");
     add("Remove", head, 4, "Remove");
     add(sep, head, -1, "mnuFile(4)");
     add("Exit", head, -1, "Exit");
@@ -53,26 +62,26 @@ void CreateMenus(cPopupMenu& m_cMenu, QWidget* owner, cImageList* imgMenu) {
     // tool of the group: the duplicator can follow the previous group directly.
     head = add("Tools", 0, -1, "Tools");
     if (on(g_lAppIncConverter) || on(g_lAppIncACMConverter)) add(sep, head, -1, "mnuFile(4)");
-    if (on(g_lAppIncConverter)) add("Audio Converter", head, 60, "Audio Converter");
-    if (on(g_lAppIncACMConverter)) add("ACM Converter", head, 61, "ACM Converter");
+    tool("Audio Converter");
+    tool("ACM Converter");
     if (on(g_lAppIncJoin) || on(g_lAppIncSplit)) add(sep, head, -1, "mnuFile(4)");
-    if (on(g_lAppIncJoin)) add("Audio Joiner", head, 64, "Audio Joiner");
-    if (on(g_lAppIncSplit)) add("Audio Splitter", head, 63, "Audio Splitter");
+    tool("Audio Joiner");
+    tool("Audio Splitter");
     if (on(g_lAppIncEditor) || on(g_lAppIncMicRec)) add(sep, head, -1, "mnuFile(4)");
-    if (on(g_lAppIncEditor)) add("Audio Analyser", head, 62, "Audio Analyser");
-    if (on(g_lAppIncMicRec)) add("Audio Recorder", head, 70, "Audio Recorder");
+    tool("Audio Analyser");
+    tool("Audio Recorder");
     if (on(g_lAppIncAudioBurner) || on(g_lAppIncCDRipper)) add(sep, head, -1, "mnuFile(4)");
-    if (on(g_lAppIncDuplicator)) add("Audio CD Duplicator", head, 83, "Audio CD Duplicator");
-    if (on(g_lAppIncAudioBurner)) add("Audio CD Maker", head, 73, "Audio CD Maker");
-    if (on(g_lAppIncCDRipper)) add("Audio CD Ripper", head, 25, "Audio CD Ripper");
+    tool("Audio CD Duplicator");
+    tool("Audio CD Maker");
+    tool("Audio CD Ripper");
     if (on(g_lAppIncMP3Burner) || on(g_lAppIncWMABurner)) add(sep, head, -1, "mnuFile(4)");
-    if (on(g_lAppIncMP3Burner)) add("MP3 CD Maker", head, 72, "MP3 CD Maker");
-    if (on(g_lAppIncWMABurner)) add("WMA CD Maker", head, 72, "WMA CD Maker");
+    tool("MP3 CD Maker");
+    tool("WMA CD Maker");
     add(sep, head, -1, "mnuFile(4)");
-    if (on(g_lAppIncTagsEditor)) add("MP3 Tags Editor", head, 6, "MP3 Tags Editor");
+    tool("MP3 Tags Editor");
     add(sep, head, -1, "mnuFile(4)");
     if (on(g_lAppIncTTS)) {
-        add("Text To Speech", head, 82, "Text To Speech");
+        tool("Text To Speech");
         add(sep, head, -1, "mnuFile(4)");
     }
     add("Master Volume", head, 79, "Master Volume");
@@ -148,7 +157,7 @@ void CreateMenus(cPopupMenu& m_cMenu, QWidget* owner, cImageList* imgMenu) {
     add("Save As...", head, 5, "Save As");
     add(sep, head, -1, "st1");
     if (on(g_lAppIncEditor)) {
-        add("Audio Analyser", head, 62, "Audio Analyser");
+        tool("Audio Analyser");
         add(sep, head, -1, "st1");
     }
     add("Remove Item", head, 3, "Remove Item");

@@ -1,5 +1,7 @@
 #include "settings/SettingsVariables.h"
 
+#include "core/ChromeColours.h"
+
 namespace settings {
 
 bool g_bAppExiting = false;
@@ -26,6 +28,10 @@ bool g_bDisplayTitle = false;
 bool g_bDisplayGridLine = false;
 qint32 g_lAppColor = 0;
 qint32 g_lTextColor = 0;
+
+// Every window's title strip follows these two, whatever layer it lives in.
+[[maybe_unused]] const bool s_chromeColours =
+    (core::chrome::SetColourSource(&g_lAppColor, &g_lTextColor), true);
 
 bool g_bOpenDestFolder = false;
 bool g_bTurnOffComputer = false;

@@ -1,10 +1,11 @@
 #include "settings/frmAudioProp.h"
 
-#include "controls/ControlColor.h"
 #include "components/cAudioConverter.h"
+#include "controls/ControlColor.h"
 #include "controls/cTabControl.h"
 #include "core/AppPaths.h"
 #include "core/RegistryRoutines.h"
+#include "core/WindowChrome.h"
 #include "core/mdlCommDialog.h"
 #include "core/mdlModes.h"
 #include "core/mdlSupportedDestination.h"
@@ -356,29 +357,15 @@ void frmAudioProp::Form_Load() {
 }
 
 void frmAudioProp::ApplyTheme() {
-    components::ApplyBackColor(picTitle, settings::g_lAppColor);
-    for (QLabel* text : {lblTitle, lblFormatDesc})
-        components::ApplyTextColor(text, settings::g_lTextColor);
+    core::chrome::ApplyTitleStrip(picTitle, {lblTitle, lblFormatDesc});
 
     const QList<QWidget*> panels{this,     froToWAV, froToACM, froToMP3,
                                  froToWMA, froToOGG, froToAPE, picMP3Advanced};
-    if (!core::g_sViewBackColor.isEmpty()) {
-        bool ok = false;
-        const qint32 color = core::g_sViewBackColor.toInt(&ok);
-        if (ok) {
-            QList<QWidget*> themed = panels;
-            for (QCheckBox* box : picMP3Advanced->findChildren<QCheckBox*>())
-                themed << box;
-            themed << ptnQualityOGG << optOggBit << chkBestAccordToSource;
-            for (QWidget* widget : themed)
-                components::ApplyBackColor(widget, color);
-        }
-    }
-
-    if (!core::g_sViewBackPicture.isEmpty())
-        for (QWidget* widget : panels)
-            components::ApplyViewPicture(widget, core::g_sViewBackPicture);
-    if (!core::g_sViewTitlePicture.isEmpty()) components::ApplyViewPicture(picTitle, core::g_sViewTitlePicture);
+    QList<QWidget*> themed = panels;
+    for (QCheckBox* box : picMP3Advanced->findChildren<QCheckBox*>())
+        themed << box;
+    themed << ptnQualityOGG << optOggBit << chkBestAccordToSource;
+    core::chrome::ApplyView(themed, picTitle, panels);
 }
 
 void frmAudioProp::HideTabPages() {

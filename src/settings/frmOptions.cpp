@@ -4,15 +4,16 @@
 #include "controls/cImageList.h"
 #include "controls/cTreeView.h"
 #include "core/AppPaths.h"
+#include "core/ProgramCall.h"
 #include "core/RegistryRoutines.h"
 #include "core/Services.h"
+#include "core/WindowChrome.h"
 #include "core/mdlCommDialog.h"
 #include "core/mdlFunctions.h"
 #include "core/mdlModes.h"
 #include "core/mdlRunOnStart.h"
 #include "core/mdlSetFormIcon32.h"
 #include "core/mdlSupportedDestination.h"
-#include "itemlists/Templates.h"
 #include "settings/SettingsVariables.h"
 #include "settings/frmAudioProp.h"
 #include "settings/frmProgParameters.h"
@@ -479,21 +480,9 @@ void frmOptions::ApplyTheme() {
     QList<QWidget*> themed{this, froGeneral, froEvents, froView, froTags, froAdvanced};
     for (QCheckBox* box : findChildren<QCheckBox*>())
         themed.append(box);
-    if (!core::g_sViewBackColor.isEmpty()) {
-        bool ok = false;
-        const qint32 color = core::g_sViewBackColor.toInt(&ok);
-        if (ok)
-            for (QWidget* widget : themed)
-                components::ApplyBackColor(widget, color);
-    }
+    core::chrome::ApplyView(themed, picTitle,
+                            QList<QWidget*>{this, froGeneral, froEvents, froView, froTags, froAdvanced});
     if (core::g_lAppIncCDRipper == 1) chkAutoFreeDB->setVisible(true);
-
-    if (!core::g_sViewBackPicture.isEmpty())
-        for (QWidget* widget : {static_cast<QWidget*>(this), static_cast<QWidget*>(froGeneral),
-                                static_cast<QWidget*>(froEvents), static_cast<QWidget*>(froView),
-                                static_cast<QWidget*>(froTags), static_cast<QWidget*>(froAdvanced)})
-            components::ApplyViewPicture(widget, core::g_sViewBackPicture);
-    if (!core::g_sViewTitlePicture.isEmpty()) components::ApplyViewPicture(picTitle, core::g_sViewTitlePicture);
 }
 
 void frmOptions::LoadFileNameFormats() {
@@ -750,12 +739,8 @@ void frmOptions::reject() {
 }
 
 void frmOptions::closeEvent(QCloseEvent* event) {
-    if (!settings::g_bAppExiting) {
-        event->ignore();
-        hide();
-    } else {
-        event->accept();
-    }
+    // Loaded for the whole run: hidden, not unloaded, until the program exits.
+    core::chrome::HideUnlessExiting(this, event, settings::g_bAppExiting);
     // A test sound must not outlive the dialog.
     core::services().stopSound();
 }
@@ -871,7 +856,7 @@ QString frmOptions::TestAppCommandLine() const {
 
 void frmOptions::cmdTestApp_Click() {
     // Split and started as the end-of-job step does, without file values: the words as typed.
-    itemlists::StartProgramCall(itemlists::BuildNoticAppCall(TestAppCommandLine(), nullptr));
+    core::StartProgramCall(core::ProgramCallFromCommandLine(TestAppCommandLine()));
 }
 
 void frmOptions::cmdEditTargetFormat_Click() {

@@ -2,6 +2,7 @@
 
 #include "controls/ControlColor.h"
 #include "core/AppPaths.h"
+#include "core/WindowChrome.h"
 #include "core/mdlModes.h"
 #include "settings/SettingsVariables.h"
 
@@ -159,23 +160,9 @@ void frmProgParameters::BuildControls() {
 }
 
 void frmProgParameters::Form_Load() {
-    components::ApplyBackColor(picTitle, settings::g_lAppColor);
-    QPalette titlePalette = lblTitle->palette();
-    titlePalette.setColor(QPalette::WindowText, components::ColorFromLong(settings::g_lTextColor));
-    lblTitle->setPalette(titlePalette);
-
-    const QList<QWidget*> themed{this, fraAppNotic, fraID3Tags, fraExt};
-    if (!core::g_sViewBackColor.isEmpty()) {
-        bool ok = false;
-        const qint64 color = core::g_sViewBackColor.toLongLong(&ok);
-        // A text that is no number keeps the design colours.
-        if (ok)
-            for (QWidget* widget : themed)
-                components::ApplyBackColor(widget, color);
-    }
-
-    if (!core::g_sViewBackPicture.isEmpty()) components::ApplyViewPicture(this, core::g_sViewBackPicture);
-    if (!core::g_sViewTitlePicture.isEmpty()) components::ApplyViewPicture(picTitle, core::g_sViewTitlePicture);
+    core::chrome::ApplyTitleStrip(picTitle, {lblTitle});
+    // A text that is no number keeps the design colours.
+    core::chrome::ApplyView({this, fraAppNotic, fraID3Tags, fraExt}, picTitle, QList<QWidget*>{this});
 }
 
 void frmProgParameters::cboSections_Click() {

@@ -1,9 +1,9 @@
 #include "TestEnv.h"
 
+#include "app/StartApplication.h"
 #include "controls/cPopupMenu.h"
 #include "controls/cSysTray.h"
 #include "core/frmSplash.h"
-#include "core/mdlMain.h"
 #include "core/mdlModes.h"
 #include "mainwindow/frmMain.h"
 #include "settings/SettingsVariables.h"

@@ -2,8 +2,8 @@
 // deleting and probing files, colour numbers, twips.
 #include "TestEnv.h"
 
+#include "controls/SystemColors.h"
 #include "core/PlatformCalls.h"
-#include "core/SystemColors.h"
 #include "core/mdlFileSystem.h"
 #include "core/mdlFileTime.h"
 #include "core/mdlMouseClick.h"
@@ -18,6 +18,7 @@
 #include <QtTest>
 
 using namespace core;
+using namespace components;
 
 namespace {
 void touch(const QString& file, QFileDevice::Permissions permissions = {}) {

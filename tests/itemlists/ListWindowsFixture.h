@@ -2,6 +2,7 @@
 // grid over it, small WAV files, list records and the name balloon.
 #pragma once
 
+#include "LinkStubs.h"
 #include "TestEnv.h"
 #include "controls/cBalloonTip.h"
 #include "controls/cGrid.h"
@@ -109,6 +110,7 @@ struct ListsFixture {
         itemlists::InitGridColumns(*grid, nullptr);
         lists = std::make_unique<itemlists::ItemsTree>(*tree, *grid, owner.get());
         lists->link().SetListName = [this](const QString& t) { listName = t; };
+        testsupport::StubMissingLinks(lists->link());
         lists->setTree();
     }
     // Selects and loads a node, as a click does.

@@ -1,6 +1,7 @@
 // Adding files to an items list: from the open dialog and by dropping, what
 // is skipped, refused and added, the rows, the saved list, Cancel, and that
 // the window's progress moves while the GUI keeps running.
+#include "LinkStubs.h"
 #include "MediaTools.h"
 #include "TestEnv.h"
 #include "components/cAudioConverter.h"
@@ -147,6 +148,7 @@ private slots:
         m_lists = std::make_unique<ItemsTree>(*m_tree, *m_grid, m_owner.get());
         m_lists->link().PanelText = [this](const QString& k, const QString& t) { m_panels[k] = t; };
         m_lists->link().EmptyPanel = [this](bool show, const QString&) { m_emptyPanel << show; };
+        testsupport::StubMissingLinks(m_lists->link());
         m_lists->setTree();
         m_list = settings::g_sItemsListDir + "New Items List 1.flst";
         selectList();

@@ -2,6 +2,7 @@
 // "-addaudiocd" selection and the ripper's error message. Every disc is a
 // CUE/BIN image in a virtual drive.
 #include "DiscImages.h"
+#include "LinkStubs.h"
 #include "TestEnv.h"
 #include "components/DriveRegistry.h"
 #include "components/cAudioCDRipper.h"
@@ -88,6 +89,7 @@ class tst_audiocd : public QObject {
         };
         l.ShowProgress = [this](bool v) { m_progressVisible = v; };
         l.IsProgressVisible = [this] { return m_progressVisible; };
+        testsupport::StubMissingLinks(l);
         l.LoadAudioCD = [this](const QString& d) {
             ++m_clicks;
             m_cds->LoadAudioCD(d);

@@ -1,6 +1,7 @@
 // The tree of items lists and audio CDs: building it from the lists folder
 // and the drives, loading the clicked node, new, rename and remove of lists,
 // the list summary and opening a folder.
+#include "LinkStubs.h"
 #include "TestEnv.h"
 #include "components/cAudioCDRipper.h"
 #include "controls/cBalloonTip.h"
@@ -121,6 +122,7 @@ class tst_tree : public QObject {
         l.PanelText = [this](const QString& k, const QString& t) { m_panels[k] = t; };
         l.SetListName = [this](const QString& t) { m_listName = t; };
         l.SetCDPolling = [this](bool on) { m_polling << on; };
+        testsupport::StubMissingLinks(l);
         connect(m_tree, &cTreeView::NodeClick, m_lists.get(), &ItemsTree::cTreeView1_NodeClick);
         connect(m_tree, &cTreeView::AfterLabelEdit, m_lists.get(), &ItemsTree::cTreeView1_AfterLabelEdit,
                 Qt::DirectConnection);

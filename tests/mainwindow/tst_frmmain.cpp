@@ -4,6 +4,7 @@
 #include "controls/cSysTray.h"
 #include "core/RegistryRoutines.h"
 #include "core/mdlModes.h"
+#include "itemlists/ItemsTree.h"
 #include "mainwindow/frmMain.h"
 #include "settings/SettingsVariables.h"
 #include "settings/frmAudioProp.h"
@@ -24,9 +25,7 @@ core::RegistryRoutines generalKey() {
     return reg;
 }
 
-void processDeletes() {
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
+using testsupport::processDeletes;
 
 void touch(const QString& path) {
     QFile file(path);
@@ -107,6 +106,18 @@ private slots:
         // Once framed, the frame is inside the restored outer size.
         main->show();
         QCOMPARE(main->frameGeometry().size(), expected);
+    }
+
+    // Every link the tree and the list windows call is filled, and the main
+    // window is the host the lower windows reach.
+    void fillsEveryLinkAndHostsLowerWindows() {
+        Fixture f;
+        frmMain* main = f.load();
+        QCOMPARE(main->m_cTree->link().Missing(), QStringList());
+        QCOMPARE(core::mainWindowHost(), static_cast<core::MainWindowHost*>(main));
+        QCOMPARE(core::mainWindowHost()->menuImages(), main->imgMenu);
+        delete main;
+        QCOMPARE(core::mainWindowHost(), nullptr);
     }
 
     void trayIconFromLoadToExit() {

@@ -2,6 +2,7 @@
 #include "ListFixtures.h"
 #include "TestEnv.h"
 
+#include "app/StartApplication.h"
 #include "components/DriveRegistry.h"
 #include "controls/cGrid.h"
 #include "controls/cPopupMenu.h"
@@ -11,7 +12,6 @@
 #include "controls/cToolbarHost.h"
 #include "controls/cTreeView.h"
 #include "core/SingleInstance.h"
-#include "core/mdlMain.h"
 #include "core/mdlModes.h"
 #include "itemlists/ItemsTree.h"
 #include "itemlists/TreeKeys.h"
@@ -41,9 +41,7 @@
 
 namespace {
 
-void processDeletes() {
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
+using testsupport::processDeletes;
 
 // Lets the deferred start-up work (the command-line switches) run.
 void settle() {

@@ -1,8 +1,8 @@
-#include "core/SystemColors.h"
+#include "controls/SystemColors.h"
 
 #include <QGuiApplication>
 
-namespace core {
+namespace components {
 
 bool IsSystemColor(qint64 color) {
     const quint32 v = quint32(color);
@@ -82,4 +82,4 @@ std::optional<QColor> ColorFromText(const QString& text) {
     return TranslateColor(v);
 }
 
-} // namespace core
+} // namespace components

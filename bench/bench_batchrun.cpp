@@ -1,0 +1,198 @@
+// Converting WAV files to MP3 128 kbps through the batch run (the run
+// controller driving the converter item by item, as the Audio Converter
+// does), against the ffmpeg command line converting the same files one after
+// another with the same settings; and the longest pause of the GUI thread
+// during the run, seen by a 1 ms timer.
+// Usage: bench_batchrun [file count, default 20] [seconds per file, default 60]
+#include "BenchSupport.h"
+#include "conversion/BatchRun.h"
+#include "conversion/ConverterItemJob.h"
+#include "itemlists/ItemRows.h"
+#include "settings/EncoderSettings.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QHash>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+bool RunFfmpeg(const QStringList& args) {
+    QProcess ff;
+    ff.start("ffmpeg", QStringList{"-v", "error", "-y"} + args);
+    if (!ff.waitForFinished(600000) || ff.exitStatus() != QProcess::NormalExit || ff.exitCode() != 0) {
+        std::fprintf(stderr, "bench_batchrun: ffmpeg failed: %s\n", ff.readAllStandardError().constData());
+        return false;
+    }
+    return true;
+}
+
+// The window as the run sees it, without widgets: rows and choices in memory.
+class BenchView : public conversion::BatchView {
+public:
+    QList<QHash<QString, QString>> rows;
+    QString destination;
+    int errors = 0;
+    qint32 current = 0, total = 0, totalMax = 0;
+
+    qint32 RowCount() const override { return static_cast<qint32>(rows.size()); }
+    QString Cell(qint32 row, const QString& key) const override { return rows.value(row - 1).value(key); }
+    qint32 RowMark(qint32) const override { return itemlists::ICON_MARKED; }
+    void SelectRow(qint32) override {}
+    QString DestinationText() const override { return destination; }
+    void SetDestinationText(const QString& text) override { destination = text; }
+    void RememberDestination() override {}
+    bool CreateSubFolderChecked() const override { return false; }
+    QString SubFolderName() const override { return QString(); }
+    bool OverwriteChecked() const override { return true; }
+    QString FileNameTemplate() const override { return QStringLiteral("[file_name].[dest_extension]"); }
+    QString TargetFormatText() const override { return QStringLiteral("MP3 - MPEG-1 Audio Layer 3 (*.mp3)"); }
+    bool EndEventChecked(const QString&) const override { return false; }
+    void SetRunning(bool) override {}
+    void SetBusyPointer(bool) override {}
+    void SetCurrentTrack(const QString&) override {}
+    void SetFilesToConvert(const QString&) override {}
+    void SetTimeLeft(const QString&) override {}
+    void SetCaption(const QString&) override {}
+    void SetCurrentBar(qint32 v) override { current = v; }
+    qint32 CurrentBar() const override { return current; }
+    void SetTotalBarMax(qint32 m) override { totalMax = m; }
+    qint32 TotalBarMax() const override { return totalMax; }
+    void SetTotalBar(qint32 v) override { total = v; }
+    qint32 TotalBar() const override { return total; }
+    void LogLine(const QString& text) override {
+        if (text.startsWith(QLatin1String("Error: "))) {
+            ++errors;
+            std::fprintf(stderr, "bench_batchrun: %s\n", qPrintable(text));
+        }
+    }
+    void LogRunSeparator() override {}
+    void ShowLogPage() override {}
+};
+
+class NoEndActions : public conversion::EndActions {
+public:
+    void PlaySound(const QString&) override {}
+    void OpenFolder(const QString&) override {}
+    void RunNoticApp() override {}
+    void TurnOffCountdown(qint32) override {}
+    void Balloon(const QString&) override {}
+};
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    const int count = argc > 1 ? std::max(1, atoi(argv[1])) : 20;
+    const int seconds = argc > 2 ? std::max(1, atoi(argv[2])) : 60;
+
+    QTemporaryDir dir;
+    if (!dir.isValid()) return 1;
+    QDir().mkpath(dir.filePath("batch"));
+    QDir().mkpath(dir.filePath("cli"));
+    BenchView view;
+    QStringList sources;
+    for (int i = 0; i < count; ++i) {
+        const QString p = dir.filePath(QStringLiteral("src%1.wav").arg(i, 2, 10, QLatin1Char('0')));
+        if (!RunFfmpeg({"-f", "lavfi", "-i", QStringLiteral("sine=f=%1:d=%2").arg(300 + 20 * i).arg(seconds),
+                        "-ac", "2", "-ar", "44100", "-c:a", "pcm_s16le", p}))
+            return 1;
+        sources << p;
+        QHash<QString, QString> row;
+        row[itemlists::COL_FILE] = p;
+        row[itemlists::COL_ITEM_NAME] = QFileInfo(p).fileName();
+        row[itemlists::COL_TIME] = itemlists::FormatTwoDigitTime(seconds);
+        row[itemlists::COL_RANGE_ALL] = QStringLiteral("1");
+        row[itemlists::COL_TAG_TITLE] = QStringLiteral("Item [TRACK_NUM]");
+        view.rows << row;
+    }
+    std::printf("bench_batchrun: %d WAV files of %d s (44100 Hz, 16-bit stereo) to MP3 128 kbps\n", count,
+                seconds);
+
+    // The same settings on both sides: CBR 128 kbps, 44100 Hz, joint stereo,
+    // encoder quality 5, ID3v2.3 and ID3v1 tags, no VBR tag.
+    const QStringList cliSettings{"-c:a",
+                                  "libmp3lame",
+                                  "-b:a",
+                                  "128k",
+                                  "-ar",
+                                  "44100",
+                                  "-compression_level",
+                                  "5",
+                                  "-joint_stereo",
+                                  "1",
+                                  "-id3v2_version",
+                                  "3",
+                                  "-write_id3v1",
+                                  "1",
+                                  "-write_xing",
+                                  "0"};
+    QElapsedTimer clock;
+    clock.start();
+    for (int i = 0; i < count; ++i)
+        if (!RunFfmpeg(QStringList{"-i", sources[i]} + cliSettings +
+                       QStringList{dir.filePath(QStringLiteral("cli/out%1.mp3").arg(i))}))
+            return 1;
+    const double cliSeconds = double(clock.nsecsElapsed()) / 1e9;
+
+    settings::g_lMP3Bitrate = 128;
+    settings::g_lMP3SampleRate = 44100;
+    settings::g_lMP3Quality = 5;
+    settings::g_lMP3Mode = 1; // joint stereo
+    settings::g_bMP3VBRTag = false;
+    settings::g_bMP3ABR = false;
+    view.destination = dir.filePath("batch");
+    conversion::ConverterItemJob job;
+    NoEndActions end;
+    conversion::BatchRun run(job, view, end);
+    run.g_ltmrItemSecsTotal = count * seconds;
+
+    QEventLoop loop;
+    QObject::connect(&run, &conversion::BatchRun::Finished, &loop, &QEventLoop::quit);
+
+    // Each tick is proof that the GUI thread ran events; the longest gap is the longest stall.
+    QElapsedTimer sinceTick;
+    qint64 longestGapNs = 0;
+    int longGaps = 0; // gaps over 20 ms
+    QTimer probe;
+    probe.setInterval(1);
+    QObject::connect(&probe, &QTimer::timeout, [&] {
+        const qint64 gap = sinceTick.nsecsElapsed();
+        longestGapNs = std::max(longestGapNs, gap);
+        if (gap > 20000000) ++longGaps;
+        sinceTick.restart();
+    });
+
+    clock.restart();
+    sinceTick.start();
+    probe.start();
+    QTimer::singleShot(0, &loop, [&run] { run.cmdConvert_Click(); });
+    loop.exec();
+    probe.stop();
+    const double batchSeconds = double(clock.nsecsElapsed()) / 1e9;
+
+    auto bytesIn = [&](const QString& sub) {
+        qint64 total = 0;
+        for (const QFileInfo& fi : QDir(dir.filePath(sub)).entryInfoList(QDir::Files))
+            total += fi.size();
+        return total;
+    };
+    std::printf("  ffmpeg command line: %.2f s (%.1f MB written)\n", cliSeconds,
+                double(bytesIn("cli")) / 1e6);
+    std::printf("  batch run:           %.2f s (%.1f MB written)\n", batchSeconds,
+                double(bytesIn("batch")) / 1e6);
+    std::printf("  ratio batch run / command line: %.3f (target <= 1.05)\n", batchSeconds / cliSeconds);
+    std::printf("  longest GUI-thread stall: %.1f ms (target <= 50); pauses over 20 ms: %d\n",
+                double(longestGapNs) / 1e6, longGaps);
+    std::printf("  failed items: %d, peak memory %.1f MB\n", view.errors, bench::MaxRssMb());
+    return view.errors ? 1 : 0;
+}

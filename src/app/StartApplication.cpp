@@ -1,0 +1,108 @@
+#include "app/StartApplication.h"
+
+#include "components/DriveRegistry.h"
+#include "controls/cPopupMenu.h"
+#include "controls/cSysTray.h"
+#include "core/Installer.h"
+#include "core/RegistryRoutines.h"
+#include "core/Services.h"
+#include "core/frmSplash.h"
+#include "core/mdlFunctions.h"
+#include "core/mdlMain.h"
+#include "core/mdlModes.h"
+#include "mainwindow/frmMain.h"
+#include "settings/frmAudioProp.h"
+#include "settings/frmOptions.h"
+
+#include <QLabel>
+#include <QMetaObject>
+#include <memory>
+
+namespace core {
+
+bool StartApplication(const QString& commandLine) {
+    core::SetCommand(commandLine);
+    InitModes();
+    // Drive paths such as "E:/" open the drive's folder or mount point.
+    SetShellDriveResolver(&components::DriveRegistry::localPath);
+
+    // A damaged settings store is reported and left alone, before anything
+    // could write to it.
+    QString storeMessage;
+    if (!RegistryStoreUsable(&storeMessage)) {
+        services().msgBox(nullptr, storeMessage, vbCritical, g_sProductName);
+        return false;
+    }
+    // The installer's part: missing settings keys and assets come from the
+    // installation folder's seed. Without a seed the check below fails.
+    InstallFromSeed();
+
+    RegistryRoutines reg;
+    reg.setHkey(HKEY_LOCAL_MACHINE);
+    reg.setKeyRoot("SOFTWARE\\" + g_sCompany + "\\" + g_sProductName);
+    reg.setSubkey("General");
+    if (!reg.KeyExists()) {
+        services().msgBox(nullptr,
+                          "This program cannot run, please reinstall the software or connect to the sofrware "
+                          "aurhor.\r\n\r\nThe main reistry key doesn't existed.",
+                          vbInformation, g_sProductName);
+        return false;
+    }
+
+    // Qt's widgets need no common-controls initialisation.
+
+    g_bSplashVisible = true;
+    auto splash = std::make_unique<frmSplash>();
+    splash->Form_Load();
+    splash->setWindowTitle(g_sProductName + " " + g_sProductVersion);
+    splash->show();
+    splash->repaint();
+    splash->FadeIn();
+
+    // The settings dialogs stay loaded and hidden for the whole run; the main
+    // window's exit closes them for real (they delete themselves then).
+    SetSplashStatus("Loading options...");
+    auto* options = new frmOptions;
+    options->setAttribute(Qt::WA_DeleteOnClose);
+    options->Form_Load();
+    core::NotifyStartup("loaded", "frmOptions");
+
+    // After the Options dialog: it sets the output-format switches that decide
+    // which format pages the Audio Format dialog offers.
+    SetSplashStatus("Loading audio properties...");
+    auto* audioProp = new frmAudioProp;
+    audioProp->setAttribute(Qt::WA_DeleteOnClose);
+    audioProp->Form_Load();
+    core::NotifyStartup("loaded", "g_frmAudioProp");
+
+    SetSplashStatus("Loading GUI...");
+    auto* main = new frmMain; // deletes itself when closed
+    main->Form_Load();
+    core::NotifyStartup("loaded", "frmMain");
+
+    if (g_bSplashVisible) {
+        splash->hide();
+        splash.reset();
+    }
+
+    if (commandLine == QLatin1String("-st")) {
+        if (cSysTray::IsAvailable()) {
+            // Started at log-in: only the tray icon shows until the user restores the window.
+            if (main->m_cMenu) main->m_cMenu->setCaption(main->m_cMenu->IndexForKey("RC Open"), "Show");
+            main->setWindowState(Qt::WindowMinimized);
+            main->hide();
+            main->m_bInTray = true;
+        } else {
+            // Without a notification area a hidden window could never be reached again.
+            main->showMinimized();
+        }
+    } else {
+        main->show();
+    }
+    // The start switches run once, from the event loop: the window is shown
+    // (or in the tray) by then.
+    QMetaObject::invokeMethod(main, "RunCommandLineSwitches", Qt::QueuedConnection);
+    return true;
+}
+
+} // namespace core

@@ -1,0 +1,602 @@
+#include "components/AudioEncoder.h"
+
+#include "components/ConverterCodecs.h"
+#include "components/FFmpegHandles.h"
+
+extern "C" {
+#include <libavutil/audio_fifo.h>
+#include <libavutil/channel_layout.h>
+#include <libavutil/opt.h>
+#include <libswresample/swresample.h>
+}
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryFile>
+
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+namespace components {
+
+namespace {
+
+struct SwrDeleter {
+    void operator()(SwrContext* p) const { swr_free(&p); }
+};
+struct FifoDeleter {
+    void operator()(AVAudioFifo* p) const { av_audio_fifo_free(p); }
+};
+
+QString AvErrorText(int code) {
+    char buf[AV_ERROR_MAX_STRING_SIZE] = {};
+    av_strerror(code, buf, sizeof buf);
+    return QString::fromLocal8Bit(buf);
+}
+
+// The rates the MPEG audio layer-3 encoder writes.
+constexpr int kMp3Rates[] = {8000, 11025, 12000, 16000, 22050, 24000, 32000, 44100, 48000};
+
+bool IsMp3Rate(int rate) {
+    for (int r : kMp3Rates)
+        if (r == rate) return true;
+    return false;
+}
+
+int NearestMp3Rate(int rate) {
+    int best = 44100;
+    for (int r : kMp3Rates)
+        if (std::abs(r - rate) < std::abs(best - rate)) best = r;
+    return best;
+}
+
+// Everything one output needs, worked out from the settings before anything is opened.
+struct Plan {
+    QString label; // the format as the user knows it
+    QString muxer;
+    QString encoder;
+    int rate = 0;
+    int channels = 0;
+    qint64 bitRate = 0;
+    bool qscale = false; // quality-driven (VBR) instead of bit-rate-driven
+    double quality = 0;  // in the encoder's own scale, with qscale
+    int compressionLevel = -1;
+    std::vector<std::pair<const char*, QByteArray>> codecOptions;
+    std::vector<std::pair<const char*, QByteArray>> muxerOptions;
+    quint8 mp3HeaderBits = 0; // copyright and original bits of each MP3 frame header
+    AudioEncoder::Failure failure = AudioEncoder::Failure::None;
+    QString error;
+
+    bool fail(AudioEncoder::Failure kind, const QString& text) {
+        failure = kind;
+        error = text;
+        return false;
+    }
+};
+
+int SourceChannels(int srcChannels) {
+    return qBound(1, srcChannels, 2);
+}
+
+bool PlanOutput(const EncoderSetup& s, int srcRate, int srcChannels, Plan& p) {
+    using F = AudioEncoder::Failure;
+    switch (s.OutputFormat) {
+    case 1: { // PCM WAV
+        p.label = QStringLiteral("WAV");
+        p.muxer = QStringLiteral("wav");
+        p.rate = s.WAV.SampleRate > 0 ? s.WAV.SampleRate : srcRate;
+        p.channels =
+            s.WAV.Channels == 1 || s.WAV.Channels == 2 ? s.WAV.Channels : SourceChannels(srcChannels);
+        switch (s.WAV.BitsPerSample) {
+        case 8:
+            p.encoder = QStringLiteral("pcm_u8");
+            break;
+        case 0:
+        case 16:
+            p.encoder = QStringLiteral("pcm_s16le");
+            break;
+        case 24:
+            p.encoder = QStringLiteral("pcm_s24le");
+            break;
+        case 32:
+            p.encoder = QStringLiteral("pcm_s32le");
+            break;
+        default:
+            return p.fail(F::Settings, QStringLiteral("WAV files of %1 bits per sample cannot be written.")
+                                           .arg(s.WAV.BitsPerSample));
+        }
+        if (p.rate < 1000 || p.rate > 384000)
+            return p.fail(F::Settings, QStringLiteral("WAV files cannot be written at %1 Hz.").arg(p.rate));
+        return true;
+    }
+    case 2: { // WAV container with a chosen codec
+        codecs::AcmTag tag;
+        codecs::AcmFormat format;
+        if (!codecs::FindAcmFormat(s.ACMTag, s.ACMFormat, &tag, &format))
+            return p.fail(F::Settings,
+                          QStringLiteral("The WAV codec \"%1\" with the format \"%2\" is not available.")
+                              .arg(s.ACMTag, s.ACMFormat));
+        p.label = QStringLiteral("WAV (%1)").arg(tag.name);
+        p.muxer = QStringLiteral("wav");
+        p.encoder = codecs::AcmEncoder(tag, format);
+        p.rate = format.sampleRate;
+        p.channels = format.channels;
+        p.bitRate = format.bitRate;
+        return true;
+    }
+    case 3: { // MP3
+        const tMP3Settings& m = s.MP3;
+        p.label = QStringLiteral("MP3");
+        p.muxer = QStringLiteral("mp3");
+        p.encoder = QStringLiteral("libmp3lame");
+        if (m.SampleRate > 0) {
+            if (!IsMp3Rate(m.SampleRate))
+                return p.fail(F::Settings,
+                              QStringLiteral("MP3 files cannot be written at %1 Hz.").arg(m.SampleRate));
+            p.rate = m.SampleRate;
+        } else {
+            p.rate = IsMp3Rate(srcRate) ? srcRate : NearestMp3Rate(srcRate);
+        }
+        // Mode: 0 stereo, 1 joint stereo, 2 dual channel, 3 mono, 4 not set, 5 forced joint stereo.
+        p.channels = m.Mode == 3 ? 1 : SourceChannels(srcChannels);
+        const bool joint = m.Mode == 1 || m.Mode == 4 || m.Mode == 5;
+        p.codecOptions.push_back({"joint_stereo", joint ? "1" : "0"});
+        if (m.VBRMethod == 0) {
+            p.bitRate = qint64(m.Bitrate > 0 ? m.Bitrate : 128) * 1000;
+        } else if (m.VBRMethod == 3) {
+            p.bitRate = qint64(m.ABRBitrate > 0 ? m.ABRBitrate : 128) * 1000;
+            p.codecOptions.push_back({"abr", "1"});
+        } else {
+            p.qscale = true;
+            p.quality = qBound(0, m.VBRQuality, 9);
+        }
+        p.compressionLevel = qBound(0, m.Quality, 9);
+        if (m.Copyright) p.mp3HeaderBits |= 0x08;
+        if (m.Original) p.mp3HeaderBits |= 0x04;
+        p.muxerOptions.push_back({"id3v2_version", "3"});
+        p.muxerOptions.push_back({"write_id3v1", "1"});
+        p.muxerOptions.push_back({"write_xing", m.WriteVBRTag ? "1" : "0"});
+        return true;
+    }
+    case 4: { // WMA
+        const auto& list = codecs::WmaCodecs();
+        const qint32 c = s.WMA.Codec, f = s.WMA.Format;
+        if (c < 0 || c >= qint32(list.size()) || f < 0 || f >= qint32(list[size_t(c)].formats.size()))
+            return p.fail(F::Settings, QStringLiteral("The WMA codec or format chosen is not available."));
+        const codecs::WmaCodec& codec = list[size_t(c)];
+        const codecs::WmaFormat& format = codec.formats[size_t(f)];
+        p.label = codec.name;
+        p.muxer = QStringLiteral("asf");
+        p.encoder = codec.encoder;
+        p.rate = format.sampleRate;
+        p.channels = format.channels;
+        p.bitRate = format.bitRate;
+        return true;
+    }
+    case 5: { // Ogg Vorbis
+        p.label = QStringLiteral("Ogg Vorbis");
+        p.muxer = QStringLiteral("ogg");
+        p.encoder = QStringLiteral("libvorbis");
+        p.rate = qBound(8000, srcRate, 192000);
+        p.channels = SourceChannels(srcChannels);
+        if (s.OGG.Mode == 2) {
+            if (s.OGG.NominalBitrate <= 0)
+                return p.fail(F::Settings, QStringLiteral("No bit rate is set for Ogg Vorbis."));
+            p.bitRate = qint64(s.OGG.NominalBitrate) * 1000;
+        } else {
+            p.qscale = true;
+            p.quality = qBound(0, s.OGG.Quality, 100) / 10.0; // the encoder's scale runs 0 to 10
+        }
+        return true;
+    }
+    case 6:
+        return p.fail(F::NotSupported, QStringLiteral("APE encoding is not available in this version."));
+    default:
+        return p.fail(F::Settings, QStringLiteral("Unknown output format %1.").arg(s.OutputFormat));
+    }
+}
+
+// ID3v1 text is Latin-1, but the MP3 writer puts UTF-8 there; the fields are
+// written again from the tags. Year, track and genre stay as it wrote them.
+bool PatchId3v1(const QString& path, const EncoderTags& tags) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadWrite) || f.size() < 128 || !f.seek(f.size() - 128)) return false;
+    QByteArray tag = f.read(128);
+    if (tag.size() != 128) return false;
+    if (!tag.startsWith("TAG")) return true; // nothing to mend
+    auto put = [&tag](int offset, int length, const QString& text) {
+        QByteArray latin1;
+        for (const QChar ch : text.trimmed())
+            latin1 += ch.unicode() < 256 ? char(ch.unicode()) : '?';
+        latin1.truncate(length);
+        tag.replace(offset, length, latin1 + QByteArray(length - latin1.size(), '\0'));
+    };
+    put(3, 30, tags.Title);
+    put(33, 30, tags.Artist);
+    put(63, 30, tags.Album);
+    // With a track number (ID3v1.1) the comment gives its last two bytes to it.
+    const bool hasTrack = tag[125] == '\0' && tag[126] != '\0';
+    put(97, hasTrack ? 28 : 30, tags.Comment);
+    return f.seek(f.size() - 128) && f.write(tag) == 128 && f.flush();
+}
+
+AVSampleFormat PackedFormat(SampleKind kind) {
+    return kind == SampleKind::S16 ? AV_SAMPLE_FMT_S16 : AV_SAMPLE_FMT_FLT;
+}
+
+} // namespace
+
+struct AudioEncoder::State {
+    ffmpeg::OutputContext output;
+    ffmpeg::CodecContext codec;
+    std::unique_ptr<SwrContext, SwrDeleter> swr;
+    std::unique_ptr<AVAudioFifo, FifoDeleter> fifo;
+    ffmpeg::Frame frame{av_frame_alloc()};
+    ffmpeg::Packet packet{av_packet_alloc()};
+    AVStream* stream = nullptr;
+    QString destination;
+    QString tempPath;
+    int inChannels = 0;
+    int inBytesPerFrame = 0;
+    int frameSize = 0;
+    bool padLastFrame = false;
+    qint64 nextPts = 0;
+    bool isMp3 = false;
+    EncoderTags id3v1; // the text of the MP3's ID3v1 tag
+    quint8 mp3HeaderBits = 0;
+    std::vector<uint8_t*> planes;    // converted samples, one pointer per plane
+    std::vector<uint8_t> convertBuf; // storage behind planes
+    bool open = false;
+    Failure failure = Failure::None;
+    QString error;
+
+    bool fail(Failure kind, const QString& text) {
+        failure = kind;
+        error = text;
+        return false;
+    }
+
+    void discard() {
+        output.reset(); // closes the file before it is removed
+        codec.reset();
+        if (!tempPath.isEmpty()) QFile::remove(tempPath);
+        tempPath.clear();
+        open = false;
+    }
+
+    bool writePackets() {
+        for (;;) {
+            const int rc = avcodec_receive_packet(codec.get(), packet.get());
+            if (rc == AVERROR(EAGAIN) || rc == AVERROR_EOF) return true;
+            if (rc < 0)
+                return fail(Failure::Encoder,
+                            QStringLiteral("The encoder failed (%1).").arg(AvErrorText(rc)));
+            // The MP3 encoder marks every frame "original" and none "copyright"; the settings decide both.
+            if (isMp3 && packet->size >= 4 && packet->data[0] == 0xFF &&
+                av_packet_make_writable(packet.get()) >= 0)
+                packet->data[3] = uint8_t((packet->data[3] & ~0x0C) | mp3HeaderBits);
+            av_packet_rescale_ts(packet.get(), codec->time_base, stream->time_base);
+            packet->stream_index = stream->index;
+            const int wr = av_write_frame(output.get(), packet.get());
+            av_packet_unref(packet.get());
+            if (wr < 0)
+                return fail(Failure::Destination,
+                            QStringLiteral("The destination cannot be written (%1).").arg(AvErrorText(wr)));
+        }
+    }
+
+    // Encodes `count` frames from the FIFO (padded with silence up to a whole frame when asked).
+    bool encodeFromFifo(int count, bool pad) {
+        AVFrame* f = frame.get();
+        av_frame_unref(f);
+        f->nb_samples = pad ? frameSize : count;
+        f->format = codec->sample_fmt;
+        f->sample_rate = codec->sample_rate;
+        if (av_channel_layout_copy(&f->ch_layout, &codec->ch_layout) < 0 || av_frame_get_buffer(f, 0) < 0)
+            return fail(Failure::Encoder, QStringLiteral("Out of memory."));
+        if (av_audio_fifo_read(fifo.get(), reinterpret_cast<void**>(f->data), count) < count)
+            return fail(Failure::Encoder, QStringLiteral("The encoder failed."));
+        if (pad && count < frameSize)
+            av_samples_set_silence(f->data, count, frameSize - count, codec->ch_layout.nb_channels,
+                                   codec->sample_fmt);
+        f->pts = nextPts;
+        nextPts += f->nb_samples;
+        const int rc = avcodec_send_frame(codec.get(), f);
+        av_frame_unref(f);
+        if (rc < 0)
+            return fail(Failure::Encoder, QStringLiteral("The encoder failed (%1).").arg(AvErrorText(rc)));
+        return writePackets();
+    }
+
+    bool drainFifo(bool all) {
+        while (av_audio_fifo_size(fifo.get()) >= frameSize)
+            if (!encodeFromFifo(frameSize, false)) return false;
+        const int rest = av_audio_fifo_size(fifo.get());
+        if (all && rest > 0) return encodeFromFifo(rest, padLastFrame);
+        return true;
+    }
+
+    // Runs `frames` input frames (null: the resampler's tail) through the resampler into the FIFO.
+    bool convert(const uint8_t* data, int frames) {
+        const int outMax = swr_get_out_samples(swr.get(), frames);
+        if (outMax < 0) return fail(Failure::Encoder, QStringLiteral("The audio cannot be converted."));
+        if (outMax == 0) return true;
+        const int chans = codec->ch_layout.nb_channels;
+        const int planesCount = av_sample_fmt_is_planar(codec->sample_fmt) ? chans : 1;
+        int lineSize = 0;
+        const int need = av_samples_get_buffer_size(&lineSize, chans, outMax, codec->sample_fmt, 1);
+        if (need < 0) return fail(Failure::Encoder, QStringLiteral("The audio cannot be converted."));
+        if (convertBuf.size() < size_t(need)) convertBuf.resize(size_t(need));
+        planes.assign(size_t(planesCount), nullptr);
+        av_samples_fill_arrays(planes.data(), &lineSize, convertBuf.data(), chans, outMax, codec->sample_fmt,
+                               1);
+        const uint8_t* in[1] = {data};
+        const int n = swr_convert(swr.get(), planes.data(), outMax, data ? in : nullptr, data ? frames : 0);
+        if (n < 0) return fail(Failure::Encoder, QStringLiteral("The audio cannot be converted."));
+        if (n > 0 && av_audio_fifo_write(fifo.get(), reinterpret_cast<void**>(planes.data()), n) < n)
+            return fail(Failure::Encoder, QStringLiteral("Out of memory."));
+        return true;
+    }
+};
+
+AudioEncoder::AudioEncoder() : d(std::make_unique<State>()) {}
+
+AudioEncoder::~AudioEncoder() {
+    Cancel();
+}
+
+bool AudioEncoder::TargetFormat(const EncoderSetup& setup, int srcRate, int srcChannels, int* rate,
+                                int* channels, QString* error) {
+    Plan p;
+    const bool ok = PlanOutput(setup, srcRate, srcChannels, p);
+    if (ok) {
+        if (rate) *rate = p.rate;
+        if (channels) *channels = p.channels;
+    } else if (error) {
+        *error = p.error;
+    }
+    return ok;
+}
+
+bool AudioEncoder::Open(const QString& destination, const EncoderSetup& setup, const EncoderTags& tags,
+                        int inRate, int inChannels, SampleKind inKind) {
+    Cancel();
+    d = std::make_unique<State>();
+    State& s = *d;
+    ffmpeg::QuietLogging();
+    if (inRate <= 0 || inChannels <= 0)
+        return s.fail(Failure::Encoder, QStringLiteral("The source holds no audio."));
+
+    Plan plan;
+    if (!PlanOutput(setup, inRate, inChannels, plan)) return s.fail(plan.failure, plan.error);
+
+    const QFileInfo dest(destination);
+    if (destination.isEmpty() || dest.fileName().isEmpty())
+        return s.fail(Failure::Destination, QStringLiteral("No destination file is set."));
+    if (dest.isDir())
+        return s.fail(Failure::Destination,
+                      QStringLiteral("The destination is a folder: %1").arg(destination));
+    const QString folder = dest.absolutePath();
+    if (!QDir().mkpath(folder))
+        return s.fail(Failure::Destination,
+                      QStringLiteral("The destination folder cannot be created: %1").arg(folder));
+
+    // The temporary file takes the name first, so two encoders never share one.
+    {
+        // Kept well under the longest file name a folder takes.
+        QString base = dest.fileName();
+        while (QFile::encodeName(base).size() > 200)
+            base.chop(1);
+        QTemporaryFile temp(folder + QStringLiteral("/.") + base + QStringLiteral(".part-XXXXXX"));
+        temp.setAutoRemove(false);
+        const bool opened = temp.open();
+        // The finished file is an ordinary document, not a private temporary one.
+        if (opened)
+            temp.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
+                                QFileDevice::ReadOther);
+        if (!opened)
+            return s.fail(Failure::Destination,
+                          QStringLiteral("The destination folder cannot be written: %1").arg(folder));
+        s.tempPath = temp.fileName();
+    }
+    s.destination = dest.absoluteFilePath();
+
+    const AVOutputFormat* muxer = av_guess_format(plan.muxer.toLatin1().constData(), nullptr, nullptr);
+    const AVCodec* encoder = avcodec_find_encoder_by_name(plan.encoder.toLatin1().constData());
+    if (!muxer || !encoder) {
+        s.discard();
+        return s.fail(Failure::NotSupported,
+                      QStringLiteral("The encoder %1 is not available.").arg(plan.encoder));
+    }
+    AVFormatContext* raw = nullptr;
+    if (avformat_alloc_output_context2(&raw, muxer, nullptr, nullptr) < 0 || !raw) {
+        s.discard();
+        return s.fail(Failure::Encoder, QStringLiteral("Out of memory."));
+    }
+    s.output.reset(raw);
+    int rc = avio_open(&s.output->pb, ffmpeg::LocalUrl(s.tempPath).constData(), AVIO_FLAG_WRITE);
+    if (rc < 0) {
+        s.discard();
+        return s.fail(
+            Failure::Destination,
+            QStringLiteral("The destination cannot be written: %1 (%2)").arg(destination, AvErrorText(rc)));
+    }
+
+    s.codec.reset(avcodec_alloc_context3(encoder));
+    AVCodecContext* c = s.codec.get();
+    c->sample_rate = plan.rate;
+    av_channel_layout_default(&c->ch_layout, plan.channels);
+    c->sample_fmt = encoder->sample_fmts ? encoder->sample_fmts[0] : AV_SAMPLE_FMT_S16;
+    // Floating point (or the widest integer) keeps the most of the source where the encoder offers a choice.
+    if (encoder->sample_fmts)
+        for (const AVSampleFormat* f = encoder->sample_fmts; *f != AV_SAMPLE_FMT_NONE; ++f)
+            if (*f == AV_SAMPLE_FMT_FLTP || *f == AV_SAMPLE_FMT_FLT) c->sample_fmt = *f;
+    c->time_base = AVRational{1, plan.rate};
+    c->bit_rate = plan.bitRate;
+    if (plan.qscale) {
+        c->flags |= AV_CODEC_FLAG_QSCALE;
+        c->global_quality = int(plan.quality * FF_QP2LAMBDA);
+    }
+    if (plan.compressionLevel >= 0) c->compression_level = plan.compressionLevel;
+    if (muxer->flags & AVFMT_GLOBALHEADER) c->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+    AVDictionary* codecOpts = nullptr;
+    for (const auto& [key, value] : plan.codecOptions)
+        av_dict_set(&codecOpts, key, value.constData(), 0);
+    rc = avcodec_open2(c, encoder, &codecOpts);
+    av_dict_free(&codecOpts);
+    if (rc < 0) {
+        // Said in the user's terms: which format, at which rate, channels and bit rate or quality.
+        QString what = plan.qscale ? QStringLiteral("quality %1").arg(plan.quality)
+                                   : QStringLiteral("%1 kbps").arg(plan.bitRate / 1000);
+        if (!plan.qscale && plan.bitRate == 0) what.clear();
+        QString text = QStringLiteral("%1 cannot be encoded at %2 Hz %3")
+                           .arg(plan.label)
+                           .arg(plan.rate)
+                           .arg(plan.channels == 1 ? QStringLiteral("mono") : QStringLiteral("stereo"));
+        text += what.isEmpty() ? QStringLiteral(".") : QStringLiteral(" with %1.").arg(what);
+        s.discard();
+        return s.fail(Failure::Settings, text);
+    }
+
+    s.stream = avformat_new_stream(s.output.get(), nullptr);
+    if (!s.stream || avcodec_parameters_from_context(s.stream->codecpar, c) < 0) {
+        s.discard();
+        return s.fail(Failure::Encoder, QStringLiteral("Out of memory."));
+    }
+    s.stream->time_base = c->time_base;
+
+    std::pair<const char*, const QString*> tagList[] = {
+        {"title", &tags.Title}, {"artist", &tags.Artist}, {"album", &tags.Album},     {"date", &tags.Year},
+        {"track", &tags.Track}, {"genre", &tags.Genre},   {"comment", &tags.Comment},
+    };
+    const bool asf = plan.muxer == QLatin1String("asf");
+    for (auto [key, value] : tagList) {
+        // The ASF writer keeps the names it does not know as they are, so these get the names players read.
+        if (asf && qstrcmp(key, "date") == 0) key = "WM/Year";
+        if (asf && qstrcmp(key, "track") == 0) key = "WM/TrackNumber";
+        const QString v = value->trimmed();
+        if (v.isEmpty()) continue;
+        const QByteArray utf8 = v.toUtf8();
+        // Ogg keeps its comments with the stream, the other containers with the file.
+        if (plan.muxer == QLatin1String("ogg"))
+            av_dict_set(&s.stream->metadata, key, utf8.constData(), 0);
+        else
+            av_dict_set(&s.output->metadata, key, utf8.constData(), 0);
+    }
+
+    AVDictionary* muxOpts = nullptr;
+    for (const auto& [key, value] : plan.muxerOptions)
+        av_dict_set(&muxOpts, key, value.constData(), 0);
+    rc = avformat_write_header(s.output.get(), &muxOpts);
+    av_dict_free(&muxOpts);
+    if (rc < 0) {
+        s.discard();
+        return s.fail(Failure::Encoder,
+                      QStringLiteral("The output file cannot be started (%1).").arg(AvErrorText(rc)));
+    }
+
+    AVChannelLayout inLayout;
+    av_channel_layout_default(&inLayout, inChannels);
+    SwrContext* swr = nullptr;
+    rc = swr_alloc_set_opts2(&swr, &c->ch_layout, c->sample_fmt, c->sample_rate, &inLayout,
+                             PackedFormat(inKind), inRate, 0, nullptr);
+    av_channel_layout_uninit(&inLayout);
+    if (rc < 0 || !swr || swr_init(swr) < 0) {
+        swr_free(&swr);
+        s.discard();
+        return s.fail(Failure::Encoder, QStringLiteral("The audio cannot be converted."));
+    }
+    s.swr.reset(swr);
+    s.fifo.reset(av_audio_fifo_alloc(c->sample_fmt, c->ch_layout.nb_channels, 4096));
+    if (!s.fifo) {
+        s.discard();
+        return s.fail(Failure::Encoder, QStringLiteral("Out of memory."));
+    }
+    const bool variable = encoder->capabilities & AV_CODEC_CAP_VARIABLE_FRAME_SIZE;
+    s.frameSize = c->frame_size > 0 && !variable ? c->frame_size : 4096;
+    s.padLastFrame =
+        c->frame_size > 0 && !variable && !(encoder->capabilities & AV_CODEC_CAP_SMALL_LAST_FRAME);
+    s.inChannels = inChannels;
+    s.inBytesPerFrame = inChannels * av_get_bytes_per_sample(PackedFormat(inKind));
+    s.isMp3 = plan.muxer == QLatin1String("mp3");
+    if (s.isMp3) s.id3v1 = tags;
+    s.mp3HeaderBits = plan.mp3HeaderBits;
+    s.open = true;
+    return true;
+}
+
+bool AudioEncoder::Write(const void* data, qint64 frames) {
+    if (!d->open) return false;
+    const auto* p = static_cast<const uint8_t*>(data);
+    // In slices, so that one huge call does not need one huge buffer.
+    constexpr qint64 kSlice = 1 << 16;
+    while (frames > 0) {
+        const int n = int(std::min(frames, kSlice));
+        if (!d->convert(p, n) || !d->drainFifo(false)) {
+            d->discard();
+            return false;
+        }
+        p += qint64(n) * d->inBytesPerFrame;
+        frames -= n;
+    }
+    return true;
+}
+
+bool AudioEncoder::Finish() {
+    State& s = *d;
+    if (!s.open) return false;
+    bool ok = s.convert(nullptr, 0) && s.drainFifo(true);
+    if (ok) {
+        const int rc = avcodec_send_frame(s.codec.get(), nullptr);
+        ok = rc >= 0
+                 ? s.writePackets()
+                 : s.fail(Failure::Encoder, QStringLiteral("The encoder failed (%1).").arg(AvErrorText(rc)));
+    }
+    if (ok) {
+        const int rc = av_write_trailer(s.output.get());
+        if (rc < 0)
+            ok = s.fail(Failure::Destination,
+                        QStringLiteral("The destination cannot be written (%1).").arg(AvErrorText(rc)));
+    }
+    if (ok && s.output->pb) {
+        const int rc = avio_closep(&s.output->pb);
+        if (rc < 0)
+            ok = s.fail(Failure::Destination,
+                        QStringLiteral("The destination cannot be written (%1).").arg(AvErrorText(rc)));
+    }
+    if (ok && s.isMp3 && !PatchId3v1(s.tempPath, s.id3v1))
+        ok = s.fail(Failure::Destination,
+                    QStringLiteral("The destination cannot be written: %1").arg(s.destination));
+    if (!ok) {
+        s.discard();
+        return false;
+    }
+    s.output.reset();
+    s.codec.reset();
+    // rename() replaces an existing destination in one step.
+    if (std::rename(QFile::encodeName(s.tempPath).constData(),
+                    QFile::encodeName(s.destination).constData()) != 0) {
+        s.discard();
+        return s.fail(Failure::Destination,
+                      QStringLiteral("The destination cannot be written: %1").arg(s.destination));
+    }
+    s.tempPath.clear();
+    s.open = false;
+    return true;
+}
+
+void AudioEncoder::Cancel() {
+    if (d) d->discard();
+}
+
+QString AudioEncoder::ErrorText() const {
+    return d->error;
+}
+
+AudioEncoder::Failure AudioEncoder::ErrorKind() const {
+    return d->failure;
+}
+
+} // namespace components

@@ -1,0 +1,83 @@
+#include "conversion/ConversionLaunch.h"
+
+#include "components/cAudioConverter.h"
+#include "controls/cGrid.h"
+#include "conversion/ConverterItemJob.h"
+#include "conversion/frmACMConverter.h"
+#include "conversion/frmConverter.h"
+#include "itemlists/Templates.h"
+
+#include <QPointer>
+
+namespace conversion {
+
+namespace {
+
+std::unique_ptr<ItemJob> MakeJob(const std::function<std::unique_ptr<ItemJob>()>& makeJob) {
+    if (makeJob) return makeJob();
+    return std::make_unique<ConverterItemJob>();
+}
+
+void Connect(frmBatchTool& window, const ToolLaunch& launch) {
+    window.EndActionsHooks().balloon = launch.balloon;
+    QPointer<cGrid> grid = launch.mainGrid;
+    window.EndActionsHooks().noticValues = [grid] {
+        return grid ? itemlists::LastRowValues(*grid) : itemlists::NoticFileValues{};
+    };
+}
+
+void ShowModal(frmBatchTool& window, const ToolLaunch& launch) {
+    if (launch.beforeShow) launch.beforeShow(&window);
+    window.exec();
+}
+
+} // namespace
+
+void ShowConverter(const ToolLaunch& launch) {
+    auto window = std::make_unique<frmConverter>(MakeJob(launch.makeJob), launch.imgMenu, launch.owner);
+    g_frmConverter = window.get();
+    window->Form_Load();
+    Connect(*window, launch);
+    if (launch.mainGrid)
+        window->HandOver(*launch.mainGrid, launch.listName, QStringLiteral(" items to convert."));
+    ShowModal(*window, launch);
+    g_frmConverter = nullptr;
+}
+
+void ShowACMConverter(const ToolLaunch& launch) {
+    std::unique_ptr<ItemJob> job = MakeJob(launch.makeJob);
+    // The codec lists come from the converter that converts, as one control does both.
+    std::unique_ptr<components::cAudioConverter> ownCodecs;
+    components::cAudioConverter* codecs = nullptr;
+    if (auto* converterJob = dynamic_cast<ConverterItemJob*>(job.get()))
+        codecs = &converterJob->Converter();
+    else {
+        ownCodecs = std::make_unique<components::cAudioConverter>();
+        codecs = ownCodecs.get();
+    }
+    auto window = std::make_unique<frmACMConverter>(std::move(job), *codecs, launch.imgMenu, launch.owner);
+    g_frmACMConverter = window.get();
+    window->Form_Load();
+    Connect(*window, launch);
+    if (launch.mainGrid) {
+        window->HandOver(*launch.mainGrid, launch.listName, QStringLiteral(" items to convert."));
+        window->FillSourceList(*launch.mainGrid);
+    }
+    ShowModal(*window, launch);
+    g_frmACMConverter = nullptr;
+}
+
+frmAudioEditorProc::Outcome ConvertFileModal(QWidget* owner, const QString& source, const QString& dest,
+                                             const std::function<std::unique_ptr<ItemJob>()>& makeJob,
+                                             const std::function<void(QDialog*)>& beforeShow) {
+    frmAudioEditorProc window(MakeJob(makeJob), owner);
+    g_frmAudioEditorProc = &window;
+    window.Form_Load();
+    window.ConvertFile(source, dest);
+    if (beforeShow) beforeShow(&window);
+    window.exec();
+    g_frmAudioEditorProc = nullptr;
+    return window.Result();
+}
+
+} // namespace conversion

@@ -1,0 +1,53 @@
+// The ACM Converter: the batch run writing WAV files with a codec of the WAV
+// container chosen from the lists the converter enumerates, without tags.
+#pragma once
+
+#include "conversion/frmBatchTool.h"
+
+#include <QPointer>
+
+class QComboBox;
+class QLabel;
+
+namespace components {
+class cAudioConverter;
+}
+
+class frmACMConverter : public conversion::frmBatchTool {
+    Q_OBJECT
+public:
+    // `codecs` answers the enumerations (the converter the job drives, or
+    // another one); it must outlive the window.
+    frmACMConverter(std::unique_ptr<conversion::ItemJob> job, components::cAudioConverter& codecs,
+                    cImageList* imgMenu, QWidget* parent = nullptr);
+
+    QLabel* lblBestAccord = nullptr;
+    QComboBox* cboBestAccordItem = nullptr;
+    QLabel* lblTag = nullptr;
+    QComboBox* cboTags = nullptr;
+    QLabel* lblFormat = nullptr;
+    QComboBox* cboFormats = nullptr;
+
+    // The launcher's source list: "All ACM Codecs" and the file of every row
+    // of the main grid, then the file of its selected row chosen.
+    void FillSourceList(cGrid& mainGrid);
+
+    void SetRunning(bool running) override;
+
+public slots:
+    void cboBestAccordItem_Click();
+    void cboTags_Click();
+    void cAudioConverter1_ACMTagItem(const QString& name);
+    void cAudioConverter1_ACMFormatItem(const QString& name);
+
+protected:
+    void LoadFormatArea() override;
+
+private:
+    void SelectPCMTag();
+    components::cAudioConverter& m_codecs;
+};
+
+namespace conversion {
+extern QPointer<frmACMConverter> g_frmACMConverter;
+} // namespace conversion

@@ -1,0 +1,605 @@
+#include "conversion/frmBatchTool.h"
+
+#include "controls/ControlColor.h"
+#include "core/WindowChrome.h"
+#include "controls/cGrid.h"
+#include "controls/cImageList.h"
+#include "controls/cProgressBar.h"
+#include "controls/cStatusBar.h"
+#include "controls/cTabControl.h"
+#include "core/AppPaths.h"
+#include "core/RegistryRoutines.h"
+#include "core/Services.h"
+#include "core/frmAbout.h"
+#include "core/frmTurnOff.h"
+#include "core/mdlCommDialog.h"
+#include "core/mdlFunctions.h"
+#include "core/mdlModes.h"
+#include "core/mdlSetFormIcon32.h"
+#include "itemlists/HandOver.h"
+#include "itemlists/ItemsGrid.h"
+#include "settings/SettingsVariables.h"
+#include "settings/frmOptions.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTextCursor>
+#include <QVBoxLayout>
+
+namespace conversion {
+
+namespace {
+
+template <class W> W* Named(W* widget, const char* name) {
+    widget->setObjectName(QString::fromLatin1(name));
+    return widget;
+}
+
+QFrame* NewPage(QWidget* parent, const char* name) {
+    auto* page = Named(new QFrame(parent), name);
+    page->setAutoFillBackground(true);
+    return page;
+}
+
+qint32 BoolToCheckValue(bool value) {
+    return value ? 1 : 0;
+}
+
+const QStringList& BuiltInFileNameFormats() {
+    static const QStringList formats{
+        QStringLiteral("[file_name].[dest_extension]"),
+        QStringLiteral("[file_name].[source_extension].[dest_extension]"),
+        QStringLiteral("[file_name]_[123].[dest_extension]"),
+        QStringLiteral("[file_name]_[123].[source_extension].[dest_extension]"),
+        QStringLiteral("[123].[dest_extension]"),
+        QStringLiteral("[123].[source_extension].[dest_extension]"),
+    };
+    return formats;
+}
+
+} // namespace
+
+frmBatchTool::frmBatchTool(const Design& design, std::unique_ptr<ItemJob> job, BatchPolicy policy,
+                           cImageList* imgMenu, QWidget* parent)
+    : QDialog(parent), m_job(std::move(job)), m_imgMenu(imgMenu), m_design(design) {
+    m_iconName = design.iconName;
+    setObjectName(design.objectName);
+    setWindowTitle(design.caption);
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    m_run = std::make_unique<BatchRun>(*m_job, *this, m_end, std::move(policy), this);
+    m_end.turnOffCountdown = [](qint32 seconds) { core::ShowTurnOffCountdown(seconds); };
+    openAudioFormat = [](QWidget* owner, const QString& key) { settings::ShowAudioFormatAtTab(owner, key); };
+    openProgParameters = [](QWidget* owner, int section) {
+        settings::ShowProgParametersAtSection(owner, section);
+    };
+    openEventsOptions = [](QWidget*) {
+        frmOptions* options = frmOptions::instance();
+        if (!options) return;
+        cTreeViewNode node = options->cTreeView1->Nodes().Item(QStringLiteral("Events"));
+        node.setSelected(true);
+        options->cTreeView1_NodeClick(node);
+        options->exec();
+    };
+    BuildControls(design);
+}
+
+frmBatchTool::~frmBatchTool() = default;
+
+void frmBatchTool::BuildControls(const Design& design) {
+    auto* root = new QVBoxLayout(this);
+    root->setContentsMargins(0, 0, 0, 0);
+    root->setSpacing(4);
+
+    picTitle = Named(new QFrame(this), "picTitle");
+    picTitle->setAutoFillBackground(true);
+    picTitle->setMinimumHeight(36);
+    lblTitle = Named(new QLabel(design.caption, picTitle), "lblTitle");
+    QFont titleFont = lblTitle->font();
+    titleFont.setBold(true);
+    titleFont.setPointSize(titleFont.pointSize() + 4);
+    lblTitle->setFont(titleFont);
+    auto* titleLayout = new QHBoxLayout(picTitle);
+    titleLayout->setContentsMargins(10, 0, 10, 0);
+    titleLayout->addWidget(lblTitle);
+    root->addWidget(picTitle);
+
+    auto* body = new QVBoxLayout();
+    body->setContentsMargins(8, 0, 8, 0);
+    root->addLayout(body, 1);
+
+    cTabControl1 = Named(new cTabControl(this), "cTabControl1");
+    QWidget* area = cTabControl1->ClientArea();
+    TabSettings = NewPage(area, "TabSettings");
+    TabEvents = NewPage(area, "TabEvents");
+    TabLog = NewPage(area, "TabLog");
+    auto* pages = new QGridLayout(area);
+    pages->setContentsMargins(0, 0, 0, 0);
+    for (QFrame* page : {TabSettings, TabEvents, TabLog})
+        pages->addWidget(page, 0, 0);
+    body->addWidget(cTabControl1);
+
+    // Settings page
+    auto* s = new QGridLayout(TabSettings);
+    Label4 = Named(new QLabel(QStringLiteral("Destination:"), TabSettings), "Label4");
+    txtToPath = Named(new QComboBox(TabSettings), "txtToPath");
+    txtToPath->setEditable(true);
+    txtToPath->setInsertPolicy(QComboBox::NoInsert);
+    txtToPath->setEditText(QStringLiteral("txtToPath"));
+    cmdSelectPath = Named(new QPushButton(QStringLiteral("..."), TabSettings), "cmdSelectPath");
+    cmdSelectPath->setToolTip(QStringLiteral("Select a new directory"));
+    lblSetAsDefaultDestination =
+        Named(new cLinkLabel(QStringLiteral("Set as default"), TabSettings), "lblSetAsDefaultDestination");
+    lblSetAsDefaultDestination->setToolTip(QStringLiteral("Set as default destination"));
+    chkCreateSubFolder = Named(new QCheckBox(QStringLiteral("Under a new directory name:"), TabSettings),
+                               "chkCreateSubFolder");
+    txtUndeForlder = Named(new QLineEdit(TabSettings), "txtUndeForlder");
+    chkOverWrite =
+        Named(new QCheckBox(QStringLiteral("Overwrite existing files"), TabSettings), "chkOverWrite");
+    Label21 = Named(new QLabel(QStringLiteral("File Name Format:"), TabSettings), "Label21");
+    cboFileName = Named(new QComboBox(TabSettings), "cboFileName");
+    cboFileName->addItems(BuiltInFileNameFormats());
+    cboFileName->setCurrentIndex(-1);
+    lblSetAsDefaultFileName =
+        Named(new cLinkLabel(QStringLiteral("Set as default"), TabSettings), "lblSetAsDefaultFileName");
+    lblSetAsDefaultFileName->setToolTip(QStringLiteral("Set as default file name format"));
+    Image1 = Named(new QLabel(TabSettings), "Image1");
+    lblParameters = Named(new cLinkLabel(QStringLiteral("Parameters"), TabSettings), "lblParameters");
+    imgOpenDestFolder = Named(new QLabel(TabSettings), "imgOpenDestFolder");
+    lblOpenDestinationDestinationFolder =
+        Named(new cLinkLabel(QStringLiteral("Open destination folder"), TabSettings),
+              "lblOpenDestinationDestinationFolder");
+    formatArea = Named(new QWidget(TabSettings), "formatArea");
+
+    s->addWidget(Label4, 0, 0);
+    s->addWidget(txtToPath, 0, 1);
+    s->addWidget(cmdSelectPath, 0, 2);
+    s->addWidget(lblSetAsDefaultDestination, 0, 3);
+    s->addWidget(chkCreateSubFolder, 1, 0);
+    s->addWidget(txtUndeForlder, 1, 1);
+    s->addWidget(chkOverWrite, 2, 0, 1, 2);
+    s->addWidget(Label21, 3, 0);
+    s->addWidget(cboFileName, 3, 1);
+    s->addWidget(lblSetAsDefaultFileName, 3, 3);
+    auto* links = new QHBoxLayout();
+    links->addWidget(Image1);
+    links->addWidget(lblParameters);
+    links->addSpacing(20);
+    links->addWidget(imgOpenDestFolder);
+    links->addWidget(lblOpenDestinationDestinationFolder);
+    links->addStretch(1);
+    s->addLayout(links, 4, 1, 1, 3);
+    s->addWidget(formatArea, 5, 0, 1, 4);
+    s->setColumnStretch(1, 1);
+    s->setRowStretch(6, 1);
+
+    // Events page
+    eventsLayout = new QVBoxLayout(TabEvents);
+    Label20 = Named(new QLabel(QStringLiteral("Events When Done:"), TabEvents), "Label20");
+    chkOpenDestFolder =
+        Named(new QCheckBox(QStringLiteral("Open the destination folder"), TabEvents), "chkOpenDestFolder");
+    chkNoticeApp = Named(new QCheckBox(design.noticeAppText, TabEvents), "chkNoticeApp");
+    chkTurnOffComputer =
+        Named(new QCheckBox(QStringLiteral("Turn off computer"), TabEvents), "chkTurnOffComputer");
+    chkPlaySound = Named(new QCheckBox(QStringLiteral("Play a sound"), TabEvents), "chkPlaySound");
+    lblEventsSettings =
+        Named(new cLinkLabel(QStringLiteral("Events Options..."), TabEvents), "lblEventsSettings");
+    lblEventsSettings->setToolTip(QStringLiteral("Parameters"));
+    for (QWidget* w : std::initializer_list<QWidget*>{Label20, chkOpenDestFolder, chkNoticeApp,
+                                                      chkTurnOffComputer, chkPlaySound})
+        eventsLayout->addWidget(w);
+    eventsLayout->addStretch(1);
+    eventsLayout->addWidget(lblEventsSettings);
+
+    // Log page
+    auto* l = new QVBoxLayout(TabLog);
+    txtLog = Named(new QPlainTextEdit(TabLog), "txtLog");
+    txtLog->setReadOnly(true);
+    l->addWidget(txtLog);
+
+    cGrid1 = Named(new cGrid(this), "cGrid1");
+    cGrid1->setMinimumHeight(140);
+    body->addWidget(cGrid1, 1);
+
+    lblCurrentTrack = Named(new QLabel(QStringLiteral("Ready."), this), "lblCurrentTrack");
+    prgCurrnet = Named(new Glimmet(this), "prgCurrnet");
+    prgTotal = Named(new Glimmet(this), "prgTotal");
+    lblFilesToConvert = Named(new QLabel(QStringLiteral("Files: 0/15"), this), "lblFilesToConvert");
+    lblTimeLeft = Named(new QLabel(QStringLiteral("Time Left: 00:00:00"), this), "lblTimeLeft");
+    body->addWidget(lblCurrentTrack);
+    body->addWidget(prgCurrnet);
+    body->addWidget(prgTotal);
+    auto* counters = new QHBoxLayout();
+    counters->addWidget(lblFilesToConvert);
+    counters->addStretch(1);
+    counters->addWidget(lblTimeLeft);
+    body->addLayout(counters);
+
+    cmdConvert = Named(new QPushButton(design.runButtonCaption, this), "cmdConvert");
+    cmdAbort = Named(new QPushButton(QStringLiteral("Abort"), this), "cmdAbort");
+    cmdExit = Named(new QPushButton(QStringLiteral("Exit"), this), "cmdExit");
+    auto* buttons = new QHBoxLayout();
+    buttons->addStretch(1);
+    buttons->addWidget(cmdConvert);
+    buttons->addWidget(cmdAbort);
+    buttons->addWidget(cmdExit);
+    body->addLayout(buttons);
+
+    cStatusBar1 = Named(new cStatusBar(this), "cStatusBar1");
+    cStatusBar1->setSizeGripEnabled(false);
+    root->addWidget(cStatusBar1);
+
+    connect(cmdConvert, &QPushButton::clicked, this, &frmBatchTool::cmdConvert_Click);
+    connect(cmdAbort, &QPushButton::clicked, this, &frmBatchTool::cmdAbort_Click);
+    connect(cmdExit, &QPushButton::clicked, this, &frmBatchTool::cmdExit_Click);
+    connect(chkCreateSubFolder, &QCheckBox::clicked, this, &frmBatchTool::chkCreateSubFolder_Click);
+    connect(cTabControl1, &cTabControl::TabClick, this, &frmBatchTool::cTabControl1_TabClick);
+    connect(txtToPath, &QComboBox::currentIndexChanged, this, [this](int index) {
+        if (index >= 0) txtToPath_Click();
+    });
+    connect(cboFileName, &QComboBox::currentIndexChanged, this, [this](int index) {
+        if (index >= 0) cboFileName_Click();
+    });
+    connect(lblSetAsDefaultDestination, &cLinkLabel::clicked, this,
+            &frmBatchTool::lblSetAsDefaultDestination_Click);
+    connect(lblSetAsDefaultFileName, &cLinkLabel::clicked, this,
+            &frmBatchTool::lblSetAsDefaultFileName_Click);
+    connect(cmdSelectPath, &QPushButton::clicked, this, &frmBatchTool::cmdSelectPath_Click);
+    connect(lblOpenDestinationDestinationFolder, &cLinkLabel::clicked, this,
+            &frmBatchTool::lblOpenDestinationDestinationFolder_Click);
+    connect(lblEventsSettings, &cLinkLabel::clicked, this, &frmBatchTool::lblEventsSettings_Click);
+    connect(lblParameters, &cLinkLabel::clicked, this, &frmBatchTool::lblParameters_Click);
+}
+
+// Every chrome call of the window is here, so that a shared chrome helper can
+// take over in one place.
+void frmBatchTool::ApplyChrome() {
+    core::SetFormIcon(this, m_iconName, true);
+    core::chrome::ApplyTitleStrip(picTitle, {lblTitle});
+    core::chrome::ApplyView({this, TabSettings, TabEvents, TabLog, chkPlaySound, chkOpenDestFolder,
+                             chkTurnOffComputer, chkNoticeApp, chkCreateSubFolder, chkOverWrite},
+                            picTitle, QList<QWidget*>{this, TabSettings, TabEvents, TabLog});
+    prgCurrnet->setBarColor(settings::g_lAppColor);
+    prgTotal->setBarColor(settings::g_lAppColor);
+}
+
+void frmBatchTool::Form_Load() {
+    ApplyChrome();
+
+    cTabControl1->setImageList(m_imgMenu);
+    cTabControl1->AddTab(m_design.settingsTabCaption, m_design.settingsTabIcon, 1,
+                         QStringLiteral("Settings"));
+    cTabControl1->AddTab(QStringLiteral("Events        "), 10, 1, QStringLiteral("Events"));
+    cTabControl1->AddTab(QStringLiteral("Log             "), 36, 1, QStringLiteral("Log"));
+    HideTabPages();
+    TabSettings->setVisible(true);
+
+    itemlists::InitGridColumns(*cGrid1, m_imgMenu, itemlists::GridVariant::Tool);
+
+    core::LoadPathHistory(txtToPath);
+    if (txtToPath->count() == 0 || txtToPath->currentText().isEmpty())
+        txtToPath->setEditText(core::ProgramFolder() + QStringLiteral("/Main/"));
+
+    LoadFileNameFormats();
+    if (!settings::g_sFileNameFormat.isEmpty())
+        cboFileName->setCurrentIndex(cboFileName->findText(settings::g_sFileNameFormat, Qt::MatchExactly));
+    else if (cboFileName->count() > 1)
+        cboFileName->setCurrentIndex(1);
+
+    LoadFormatArea();
+    SetEndBoxesFromSettings();
+
+    cStatusBar1->AddPanel(0, QString(), QString(), -1, 200, false, false, 0, QStringLiteral("Total Size"));
+    cStatusBar1->AddPanel(0, QString(), QString(), -1, 64, false, false, 0, QStringLiteral("Total Time"));
+
+    CheckUnderFolderEna();
+    m_run->ResetCounters();
+}
+
+void frmBatchTool::HandOver(cGrid& mainGrid, const QString& listName, const QString& countSuffix,
+                            bool markedOnly) {
+    const qint32 n = itemlists::GetMarkedCount(mainGrid);
+    const qint64 s = itemlists::TotalSeconds(mainGrid, true);
+    lblFilesToConvert->setText(QString::number(n) + countSuffix);
+    m_run->g_ltmrItemSecsTotal = static_cast<qint32>(qMin<qint64>(s, std::numeric_limits<qint32>::max()));
+    cStatusBar1->setPanelText(QStringLiteral("Total Size"),
+                              QStringLiteral("Total Time: ") + core::SecondsToTime(s));
+    cStatusBar1->setPanelText(QStringLiteral("Total Time"),
+                              QStringLiteral("Total Size: ") + itemlists::GetTotalSize(mainGrid, true));
+    txtUndeForlder->setText(listName);
+    itemlists::CopyGridRows(mainGrid, *cGrid1, markedOnly);
+}
+
+void frmBatchTool::LoadFileNameFormats() {
+    const QString file = core::ProgramFolder() + QStringLiteral("/FileNameFormats.txt");
+    if (QFileInfo(file).isFile()) core::LoadListFileToCombo(file, cboFileName);
+}
+
+void frmBatchTool::SetEndBoxesFromSettings() {
+    chkNoticeApp->setChecked(BoolToCheckValue(settings::g_bNoticeApp) == 1);
+    chkOpenDestFolder->setChecked(BoolToCheckValue(settings::g_bOpenDestFolder) == 1);
+    chkPlaySound->setChecked(BoolToCheckValue(settings::g_bPlaySound) == 1);
+    chkTurnOffComputer->setChecked(BoolToCheckValue(settings::g_bTurnOffComputer) == 1);
+}
+
+// --- run buttons ------------------------------------------------------------------
+
+void frmBatchTool::cmdConvert_Click() {
+    m_run->cmdConvert_Click();
+}
+
+void frmBatchTool::cmdAbort_Click() {
+    m_run->cmdAbort_Click();
+}
+
+void frmBatchTool::cmdExit_Click() {
+    close();
+}
+
+bool frmBatchTool::Form_Unload() {
+    if (!m_run->CanClose()) return false; // a run is active: Abort is the way out
+    if (!m_unloaded) m_job->Close();
+    m_unloaded = true;
+    return true;
+}
+
+void frmBatchTool::closeEvent(QCloseEvent* event) {
+    if (!Form_Unload()) {
+        event->ignore();
+        return;
+    }
+    QDialog::closeEvent(event);
+}
+
+void frmBatchTool::reject() {
+    if (Form_Unload()) QDialog::reject();
+}
+
+// --- pages and links --------------------------------------------------------------
+
+void frmBatchTool::chkCreateSubFolder_Click() {
+    CheckUnderFolderEna();
+}
+
+void frmBatchTool::CheckUnderFolderEna() {
+    if (chkCreateSubFolder->isChecked()) {
+        txtUndeForlder->setEnabled(true);
+        txtUndeForlder->setFocus();
+        txtUndeForlder->selectAll();
+    } else {
+        txtUndeForlder->setEnabled(false);
+    }
+}
+
+void frmBatchTool::HideTabPages() {
+    TabSettings->setVisible(false);
+    TabEvents->setVisible(false);
+    TabLog->setVisible(false);
+}
+
+void frmBatchTool::cTabControl1_TabClick(qint32 /*lTab*/) {
+    HideTabPages();
+    const QString key = cTabControl1->TabKey(cTabControl1->SelectedTab());
+    if (key == u"Settings")
+        TabSettings->setVisible(true);
+    else if (key == u"Events")
+        TabEvents->setVisible(true);
+    else if (key == u"Log")
+        TabLog->setVisible(true);
+}
+
+void frmBatchTool::txtToPath_Click() {
+    lblSetAsDefaultDestination->setEnabled(false);
+    if (txtToPath->currentIndex() >= 1) lblSetAsDefaultDestination->setEnabled(true);
+}
+
+void frmBatchTool::cboFileName_Click() {
+    lblSetAsDefaultFileName->setEnabled(false);
+    if (cboFileName->currentText() != settings::g_sFileNameFormat) lblSetAsDefaultFileName->setEnabled(true);
+}
+
+void frmBatchTool::RememberDestination() {
+    const QString text = txtToPath->currentText();
+    core::SavePathHistory(txtToPath);
+    core::LoadPathHistory(txtToPath);
+    // An unreadable history must not lose the folder.
+    if (txtToPath->currentText() != text) txtToPath->setEditText(text);
+}
+
+void frmBatchTool::lblSetAsDefaultDestination_Click() {
+    if (!lblSetAsDefaultDestination->isEnabled()) return;
+    RememberDestination();
+    lblSetAsDefaultDestination->setEnabled(false);
+}
+
+void frmBatchTool::StoreGeneralDefault(const QString& valueName, const QString& text) {
+    core::RegistryRoutines reg;
+    reg.setHkey(core::HKEY_LOCAL_MACHINE);
+    reg.setKeyRoot(QStringLiteral("SOFTWARE\\") + core::g_sCompany + QStringLiteral("\\") +
+                   core::g_sProductName);
+    reg.setSubkey(QStringLiteral("General"));
+    reg.SetRegistryValue(valueName, text,
+                         core::REG_SZ); // held until exit even when the key cannot be written
+    frmOptions* options = frmOptions::instance();
+    if (valueName == u"cboTargetFormat") {
+        if (options && options->cboTargetFormat)
+            options->cboTargetFormat->setCurrentIndex(
+                options->cboTargetFormat->findText(text, Qt::MatchExactly));
+        settings::g_sTargetFormat = text;
+    } else if (valueName == u"cboFileName") {
+        if (options && options->cboFileName)
+            options->cboFileName->setCurrentIndex(options->cboFileName->findText(text, Qt::MatchExactly));
+        settings::g_sFileNameFormat = text;
+    }
+}
+
+void frmBatchTool::lblSetAsDefaultFileName_Click() {
+    if (!lblSetAsDefaultFileName->isEnabled()) return;
+    StoreGeneralDefault(QStringLiteral("cboFileName"), cboFileName->currentText());
+    lblSetAsDefaultFileName->setEnabled(false);
+}
+
+void frmBatchTool::cmdSelectPath_Click() {
+    QString folder = core::BrowseForFolder(QStringLiteral("Select a new directory"), txtToPath->currentText(),
+                                           this, true, QString(), true, false);
+    if (folder.isEmpty()) return;
+    txtToPath->setEditText(WithClosingSlash(folder));
+    RememberDestination();
+}
+
+void frmBatchTool::lblOpenDestinationDestinationFolder_Click() {
+    if (!txtToPath->currentText().endsWith(u'/')) txtToPath->setEditText(txtToPath->currentText() + u'/');
+    const QString folder =
+        txtToPath->currentText() + GetUnderFolder(chkCreateSubFolder->isChecked(), txtUndeForlder->text());
+    if (!core::IsFolder(folder)) {
+        const int answer = core::services().msgBox(
+            this,
+            QStringLiteral("The folder ") + folder + QStringLiteral(" does not exist.") + QString(44, u' ') +
+                QStringLiteral("\r\n\r\nWould you like to create it?"),
+            core::vbYesNo | core::vbInformation, core::g_sProductName);
+        if (answer != core::vbYes) return;
+        if (core::CreateFolderTree(folder) != 0)
+            core::services().msgBox(
+                this, QStringLiteral("The path: ") + folder + QStringLiteral(" cannot be created."),
+                core::vbOKOnly, core::g_sProductName);
+        else
+            RememberDestination();
+    }
+    core::ShellOpen(this, folder);
+}
+
+void frmBatchTool::lblEventsSettings_Click() {
+    if (openEventsOptions) openEventsOptions(this);
+    SetEndBoxesFromSettings();
+}
+
+void frmBatchTool::lblParameters_Click() {
+    if (openProgParameters) openProgParameters(this, 2);
+}
+
+// --- BatchView --------------------------------------------------------------------
+
+qint32 frmBatchTool::RowCount() const {
+    return cGrid1->Rows();
+}
+
+QString frmBatchTool::Cell(qint32 row, const QString& key) const {
+    const qint32 col = cGrid1->ColumnIndex(key);
+    return col > 0 ? cGrid1->CellText(row, col) : QString();
+}
+
+qint32 frmBatchTool::RowMark(qint32 row) const {
+    const qint32 col = cGrid1->ColumnIndex(itemlists::COL_INC);
+    return col > 0 ? cGrid1->CellIcon(row, col) : 0;
+}
+
+void frmBatchTool::SelectRow(qint32 row) {
+    cGrid1->setSelectedRow(row);
+}
+
+QString frmBatchTool::DestinationText() const {
+    return txtToPath->currentText();
+}
+
+void frmBatchTool::SetDestinationText(const QString& text) {
+    txtToPath->setEditText(text);
+}
+
+bool frmBatchTool::CreateSubFolderChecked() const {
+    return chkCreateSubFolder->isChecked();
+}
+
+QString frmBatchTool::SubFolderName() const {
+    return txtUndeForlder->text();
+}
+
+bool frmBatchTool::OverwriteChecked() const {
+    return chkOverWrite->isChecked();
+}
+
+QString frmBatchTool::FileNameTemplate() const {
+    return cboFileName->currentText();
+}
+
+bool frmBatchTool::EndEventChecked(const QString& box) const {
+    const auto* check = findChild<QCheckBox*>(box);
+    return check && check->isChecked();
+}
+
+void frmBatchTool::SetRunning(bool running) {
+    cmdConvert->setEnabled(!running);
+    cmdExit->setEnabled(!running);
+}
+
+void frmBatchTool::SetBusyPointer(bool busy) {
+    if (busy)
+        setCursor(Qt::WaitCursor);
+    else
+        unsetCursor();
+}
+
+void frmBatchTool::SetCurrentTrack(const QString& text) {
+    lblCurrentTrack->setText(text);
+}
+
+void frmBatchTool::SetFilesToConvert(const QString& text) {
+    lblFilesToConvert->setText(text);
+}
+
+void frmBatchTool::SetTimeLeft(const QString& text) {
+    lblTimeLeft->setText(text);
+}
+
+void frmBatchTool::SetCaption(const QString& text) {
+    setWindowTitle(text);
+}
+
+void frmBatchTool::SetCurrentBar(qint32 value) {
+    prgCurrnet->setValue(value);
+}
+
+qint32 frmBatchTool::CurrentBar() const {
+    return prgCurrnet->Value();
+}
+
+void frmBatchTool::SetTotalBarMax(qint32 max) {
+    prgTotal->setMax(max);
+}
+
+qint32 frmBatchTool::TotalBarMax() const {
+    return prgTotal->Max();
+}
+
+void frmBatchTool::SetTotalBar(qint32 value) {
+    prgTotal->setValue(value);
+}
+
+qint32 frmBatchTool::TotalBar() const {
+    return prgTotal->Value();
+}
+
+void frmBatchTool::LogLine(const QString& text) {
+    core::AddLogLine(text, txtLog);
+}
+
+void frmBatchTool::LogRunSeparator() {
+    if (txtLog->toPlainText().isEmpty()) return;
+    QTextCursor cursor = txtLog->textCursor();
+    cursor.movePosition(QTextCursor::End);
+    cursor.insertText(QStringLiteral("\r\n"));
+    txtLog->setTextCursor(cursor);
+}
+
+void frmBatchTool::ShowLogPage() {
+    cTabControl1->SelectTab(QStringLiteral("Log"));
+    cTabControl1_TabClick(cTabControl1->TabIndex(QStringLiteral("Log")));
+}
+
+} // namespace conversion

@@ -1,0 +1,78 @@
+#include "core/WindowChrome.h"
+
+#include "controls/ControlColor.h"
+#include "core/AppPaths.h"
+#include "core/MainWindowHost.h"
+#include "core/mdlModes.h"
+#include "core/mdlSetFormIcon32.h"
+
+#include <QBrush>
+#include <QCloseEvent>
+#include <QPalette>
+#include <QPixmap>
+
+namespace core {
+
+namespace {
+MainWindowHost* s_host = nullptr;
+}
+
+MainWindowHost* mainWindowHost() {
+    return s_host;
+}
+
+void setMainWindowHost(MainWindowHost* host) {
+    s_host = host;
+}
+
+} // namespace core
+
+namespace core::chrome {
+
+void ApplyTitleStrip(QWidget* strip, const QList<QWidget*>& texts) {
+    components::ApplyBackColor(strip, AppColour());
+    for (QWidget* text : texts)
+        components::ApplyTextColor(text, TextColour());
+}
+
+void ApplyView(const QList<QWidget*>& backs, QWidget* titleStrip, std::optional<QList<QWidget*>> pictured) {
+    if (const auto colour = ViewBackColour())
+        for (QWidget* w : backs)
+            components::ApplyBackColor(w, *colour);
+    if (!core::g_sViewBackPicture.isEmpty())
+        for (QWidget* w : pictured ? *pictured : backs)
+            ApplyViewPicture(w, core::g_sViewBackPicture);
+    if (titleStrip && !core::g_sViewTitlePicture.isEmpty())
+        ApplyViewPicture(titleStrip, core::g_sViewTitlePicture);
+}
+
+bool ApplyViewPicture(QWidget* widget, const QString& name) {
+    if (!widget || name.isEmpty()) return false;
+    const QPixmap picture(core::ProgramFolder() + QStringLiteral("/View/") + name);
+    if (picture.isNull()) return false;
+    QPalette palette = widget->palette();
+    palette.setBrush(QPalette::Window, QBrush(picture));
+    widget->setPalette(palette);
+    widget->setAutoFillBackground(true);
+    return true;
+}
+
+QString Caption() {
+    return core::g_sProductName + QLatin1Char(' ') + core::g_sProductVersion;
+}
+
+void SetIcon(QWidget* window, const QString& iconName) {
+    core::SetFormIcon(window, iconName, true);
+}
+
+bool HideUnlessExiting(QWidget* window, QCloseEvent* event, bool appExiting) {
+    if (appExiting) {
+        event->accept();
+        return false;
+    }
+    event->ignore();
+    window->hide();
+    return true;
+}
+
+} // namespace core::chrome

@@ -1,0 +1,89 @@
+// The tools of the main window, each described once: its command key (the
+// text key of its menu item, compared exactly), caption, icon, edition
+// switch, headline button, whether the marked items of the list are handed to
+// it, and its refusal texts. The Tools menu, the tool-button column, the
+// headline button and the dispatcher all read this table.
+//
+// A tool window plugs in by filling its hook, from the main-window layer
+// (mainwindow/ToolHooks.cpp, InstallToolHooks):
+//
+//     mainwin::SetToolHook("Audio Converter", [](const mainwin::ToolLaunch& launch) {
+//         auto* window = new frmConverter(launch.owner);      // load
+//         window->lblFilesToConvert->setText(...);            // set-up steps
+//         mainwin::ShowToolModal(launch, window);             // show, polling off/on
+//     });
+//
+// For a list-fed tool the dispatcher has already run the root, CD, empty-list
+// and mark tests with the texts below when the hook is called; the hook does
+// the rest (hourglass, load, set-up, then ShowToolModal). The other tools'
+// hooks run their whole command. A tool whose hook is empty logs
+// "no window yet" and does nothing; UnfilledToolHooks() names them.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QtGlobal>
+
+#include <functional>
+#include <vector>
+
+class QDialog;
+class QWidget;
+class cGrid;
+class cTreeView;
+
+namespace mainwin {
+
+struct ToolInfo {
+    QString key;              // command key, as menus and buttons carry it
+    QString caption;          // Tools menu and tool-button caption
+    qint32 icon = -1;         // menu / tool-button icon (from 0; -1 none)
+    const qint32* edition;    // the edition switch that offers the tool (exactly 1 = offered)
+    QString headlineId;       // g_sAppMainTool value that makes it the headline button ("" none)
+    QString headlineCaption;  // the headline button's caption
+    qint32 headlineIcon = -1; // the headline button's icon
+    bool listFed = false;     // the marked rows of the list are handed to its window
+    QString rootText;         // shown when a root node is selected (list-fed tools)
+    QString markText;         // shown when nothing is marked (list-fed tools and the analyser)
+};
+
+// The twelve tools of the dispatcher in its fixed order, then the tag editor.
+const std::vector<ToolInfo>& Tools();
+// The tool with the key, or nullptr.
+const ToolInfo* FindTool(const QString& key);
+// The tool-button column, top to bottom (keys).
+const QStringList& ToolButtonOrder();
+// True when the tool's edition switch offers it.
+bool Offered(const ToolInfo& tool);
+
+// What the dispatcher hands a tool's hook.
+struct ToolLaunch {
+    const ToolInfo* tool = nullptr;
+    QWidget* owner = nullptr;               // the main window (parent, hourglass)
+    cGrid* grid = nullptr;                  // the main window's items grid
+    cTreeView* tree = nullptr;              // the tree of lists and drives
+    qint32 marked = 0;                      // GetMarkedCount
+    qint64 totalSeconds = 0;                // GetTotalTime(True) in whole seconds
+    QString totalSize;                      // GetTotalSize(True)
+    QString listName;                       // MakeSafeFileName of the selected node's text
+    std::function<void(bool)> setCDPolling; // tmrCDs on/off
+    std::function<bool()> cdNodeSelected;   // the selected node is a CD drive
+};
+
+using ToolHook = std::function<void(const ToolLaunch&)>;
+
+// Fills (or, with an empty function, empties) the hook of the tool with the key.
+void SetToolHook(const QString& key, ToolHook hook);
+// The filled hook, or an empty function.
+ToolHook ToolHookFor(const QString& key);
+// The keys of the tools whose window is not there yet.
+QStringList UnfilledToolHooks();
+// Fills the hooks of every tool window that exists (called once by the main window).
+void InstallToolHooks();
+
+// Steps after a list-fed tool's set-up: default pointer, CD polling off,
+// the window shown modally, polling on again when a CD drive is selected,
+// default pointer.
+void ShowToolModal(const ToolLaunch& launch, QDialog* window);
+
+} // namespace mainwin

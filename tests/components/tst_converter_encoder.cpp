@@ -1,0 +1,209 @@
+// The encoder on its own: PCM in, each output format out, the file only under
+// its final name once finished.
+#include "components/AudioEncoder.h"
+#include "components/ConverterCodecs.h"
+#include "tst_converter_tools.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <cmath>
+
+using components::AudioEncoder;
+using components::EncoderSetup;
+using components::EncoderTags;
+using components::SampleKind;
+
+namespace {
+
+// One second of a 440 Hz tone per call, 16-bit interleaved.
+std::vector<qint16> Tone(int rate, int channels, double seconds) {
+    std::vector<qint16> pcm(size_t(rate * seconds) * size_t(channels));
+    for (size_t i = 0; i < pcm.size() / size_t(channels); ++i)
+        for (int c = 0; c < channels; ++c)
+            pcm[i * size_t(channels) + size_t(c)] =
+                qint16(8000 * std::sin(2 * M_PI * 440 * double(i) / rate));
+    return pcm;
+}
+
+QStringList FilesIn(const QString& dir) {
+    return QDir(dir).entryList(QDir::Files | QDir::Hidden);
+}
+
+} // namespace
+
+class tst_converter_encoder : public QObject {
+    Q_OBJECT
+private slots:
+    void formats_data();
+    void formats();
+    void cancelAndDestructionLeaveNothing();
+    void refusedSettings_data();
+    void refusedSettings();
+    void replacesAnExistingDestination();
+};
+
+void tst_converter_encoder::formats_data() {
+    QTest::addColumn<EncoderSetup>("setup");
+    QTest::addColumn<QString>("container");
+    QTest::addColumn<QString>("codec");
+    QTest::addColumn<int>("rate");
+    QTest::addColumn<int>("channels");
+
+    EncoderSetup wav;
+    wav.OutputFormat = 1;
+    wav.WAV = {22050, 1, 8};
+    QTest::newRow("WAV 22050 mono 8") << wav << "wav"
+                                      << "pcm_u8" << 22050 << 1;
+    wav.WAV = {44100, 2, 16};
+    QTest::newRow("WAV 44100 stereo 16") << wav << "wav"
+                                         << "pcm_s16le" << 44100 << 2;
+
+    EncoderSetup mp3;
+    mp3.OutputFormat = 3;
+    mp3.MP3.Bitrate = 128;
+    mp3.MP3.Quality = 5;
+    mp3.MP3.SampleRate = 44100;
+    QTest::newRow("MP3 CBR") << mp3 << "mp3"
+                             << "mp3" << 44100 << 2;
+    mp3.MP3.Mode = 3;
+    mp3.MP3.SampleRate = 22050;
+    QTest::newRow("MP3 mono 22050") << mp3 << "mp3"
+                                    << "mp3" << 22050 << 1;
+
+    EncoderSetup wma;
+    wma.OutputFormat = 4;
+    QTest::newRow("WMA") << wma << "asf"
+                         << "wmav2" << 44100 << 2;
+
+    EncoderSetup ogg;
+    ogg.OutputFormat = 5;
+    ogg.OGG = {0, 0, 50};
+    QTest::newRow("OGG") << ogg << "ogg"
+                         << "vorbis" << 44100 << 2;
+
+    EncoderSetup acm;
+    acm.OutputFormat = 2;
+    acm.ACMTag = "IMA ADPCM";
+    acm.ACMFormat = "22050 Hz, 4 Bit, Mono";
+    QTest::newRow("ACM IMA ADPCM") << acm << "wav"
+                                   << "adpcm_ima_wav" << 22050 << 1;
+}
+
+void tst_converter_encoder::formats() {
+    QFETCH(EncoderSetup, setup);
+    QFETCH(QString, container);
+    QFETCH(QString, codec);
+    QFETCH(int, rate);
+    QFETCH(int, channels);
+
+    QTemporaryDir dir;
+    const QString dest = dir.filePath("out.bin");
+    const auto pcm = Tone(44100, 2, 2.0);
+    AudioEncoder enc;
+    QVERIFY2(enc.Open(dest, setup, EncoderTags{}, 44100, 2, SampleKind::S16), qPrintable(enc.ErrorText()));
+    // The work happens under a hidden temporary name in the same folder.
+    QCOMPARE(FilesIn(dir.path()).size(), 1);
+    QVERIFY(FilesIn(dir.path()).first().startsWith(".out.bin.part-"));
+    QVERIFY(!QFile::exists(dest));
+    QVERIFY(enc.Write(pcm.data(), qint64(pcm.size() / 2)));
+    QVERIFY2(enc.Finish(), qPrintable(enc.ErrorText()));
+    QCOMPARE(FilesIn(dir.path()), QStringList{"out.bin"});
+
+    const convtest::Probe p = convtest::probe(dest);
+    QVERIFY(p.ok);
+    QCOMPARE(p.container, container);
+    QCOMPARE(p.codec, codec);
+    QCOMPARE(p.rate, rate);
+    QCOMPARE(p.channels, channels);
+    QVERIFY2(std::abs(p.seconds - 2.0) <= 0.1, qPrintable(QString::number(p.seconds)));
+}
+
+void tst_converter_encoder::cancelAndDestructionLeaveNothing() {
+    QTemporaryDir dir;
+    EncoderSetup setup;
+    setup.OutputFormat = 3;
+    const auto pcm = Tone(44100, 2, 0.5);
+    {
+        AudioEncoder enc;
+        QVERIFY(enc.Open(dir.filePath("a.mp3"), setup, {}, 44100, 2, SampleKind::S16));
+        QVERIFY(enc.Write(pcm.data(), qint64(pcm.size() / 2)));
+        enc.Cancel();
+        QVERIFY(FilesIn(dir.path()).isEmpty());
+        QVERIFY(enc.Open(dir.filePath("b.mp3"), setup, {}, 44100, 2, SampleKind::S16));
+        QVERIFY(enc.Write(pcm.data(), qint64(pcm.size() / 2)));
+    } // destroyed unfinished
+    QVERIFY(FilesIn(dir.path()).isEmpty());
+}
+
+void tst_converter_encoder::refusedSettings_data() {
+    QTest::addColumn<EncoderSetup>("setup");
+    QTest::addColumn<int>("failure");
+    QTest::addColumn<QString>("text");
+    EncoderSetup ape;
+    ape.OutputFormat = 6;
+    QTest::newRow("APE") << ape << int(AudioEncoder::Failure::NotSupported)
+                         << "APE encoding is not available in this version.";
+    EncoderSetup acm;
+    acm.OutputFormat = 2;
+    acm.ACMTag = "PCM";
+    acm.ACMFormat = "1 Hz, 3 Bit, Mono";
+    QTest::newRow("ACM unknown format")
+        << acm << int(AudioEncoder::Failure::Settings)
+        << "The WAV codec \"PCM\" with the format \"1 Hz, 3 Bit, Mono\" is not available.";
+    EncoderSetup wma;
+    wma.OutputFormat = 4;
+    wma.WMA = {7, 0};
+    QTest::newRow("WMA codec out of range")
+        << wma << int(AudioEncoder::Failure::Settings) << "The WMA codec or format chosen is not available.";
+    EncoderSetup wav;
+    wav.OutputFormat = 1;
+    wav.WAV = {44100, 2, 12};
+    EncoderSetup ogg;
+    ogg.OutputFormat = 5;
+    ogg.OGG = {2, 32, 0};
+    QTest::newRow("OGG bit rate too low for the source")
+        << ogg << int(AudioEncoder::Failure::Settings)
+        << "Ogg Vorbis cannot be encoded at 44100 Hz stereo with 32 kbps.";
+    QTest::newRow("WAV 12 bits") << wav << int(AudioEncoder::Failure::Settings)
+                                 << "WAV files of 12 bits per sample cannot be written.";
+}
+
+void tst_converter_encoder::refusedSettings() {
+    QFETCH(EncoderSetup, setup);
+    QFETCH(int, failure);
+    QFETCH(QString, text);
+    QTemporaryDir dir;
+    AudioEncoder enc;
+    QVERIFY(!enc.Open(dir.filePath("x.out"), setup, {}, 44100, 2, SampleKind::S16));
+    QCOMPARE(int(enc.ErrorKind()), failure);
+    QCOMPARE(enc.ErrorText(), text);
+    QVERIFY(FilesIn(dir.path()).isEmpty());
+}
+
+void tst_converter_encoder::replacesAnExistingDestination() {
+    QTemporaryDir dir;
+    const QString dest = dir.filePath("old.wav");
+    {
+        QFile f(dest);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("not audio");
+    }
+    EncoderSetup setup;
+    setup.WAV = {8000, 1, 16};
+    const auto pcm = Tone(8000, 1, 1.0);
+    AudioEncoder enc;
+    QVERIFY(enc.Open(dest, setup, {}, 8000, 1, SampleKind::S16));
+    QVERIFY(enc.Write(pcm.data(), qint64(pcm.size())));
+    // Until Finish the old file is untouched.
+    QCOMPARE(QFileInfo(dest).size(), 9);
+    QVERIFY(enc.Finish());
+    const convtest::Probe p = convtest::probe(dest);
+    QCOMPARE(p.codec, QStringLiteral("pcm_s16le"));
+    QCOMPARE(p.seconds, 1.0);
+    QVERIFY(QFileInfo(dest).permissions() & QFileDevice::ReadOther);
+}
+
+QTEST_GUILESS_MAIN(tst_converter_encoder)
+#include "tst_converter_encoder.moc"

@@ -1,0 +1,214 @@
+// File-name and tag templates, the output hand-over, output paths, the
+// progress caption and the time-left estimate.
+#include "conversion/BatchTemplates.h"
+#include "settings/EncoderSettings.h"
+#include "settings/SettingsVariables.h"
+
+#include <QtTest>
+
+using namespace conversion;
+
+class tst_BatchTemplates : public QObject {
+    Q_OBJECT
+
+    static QDateTime at() { return QDateTime(QDate(2026, 8, 12), QTime(9, 5, 7)); }
+
+private slots:
+    void fileNames_data() {
+        QTest::addColumn<QString>("tmpl");
+        QTest::addColumn<int>("row");
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<QString>("item");
+        QTest::addColumn<QString>("format");
+        QTest::addColumn<QString>("expected");
+        const QString mp3 = "MP3 - MPEG-1 Audio Layer 3 (*.mp3)";
+        const QString wav = "WAV - Waveform Audio Format (*.wav)";
+        QTest::newRow("plain") << "[file_name].[dest_extension]" << 1 << "/m/Song.wma"
+                               << "Song.wma" << mp3 << "Song.mp3";
+        QTest::newRow("row and both extensions")
+            << "[file_name]_[123].[source_extension].[dest_extension]" << 3 << "/m/Intro.wav"
+            << "Intro.WAV" << wav << "Intro_3.wav.wav";
+        QTest::newRow("dots in the name") << "[file_name]" << 1 << "/m/my.song.live.mp3"
+                                          << "x" << mp3 << "mysonglive";
+        QTest::newRow("no dot") << "[file_name].[dest_extension]" << 1 << "/m/noext"
+                                << "noext" << mp3 << ".mp3";
+        QTest::newRow("convert extension") << "[item_name].[convert_extension]" << 1 << "/m/a.wav"
+                                           << "A b" << mp3 << "A b.mp3";
+        QTest::newRow("format without dash") << "[file_name].[dest_extension]" << 1 << "/m/a.wav"
+                                             << "a"
+                                             << "MP3"
+                                             << "a.[dest_extension]";
+        QTest::newRow("time") << "[time]" << 1 << "/m/a.wav"
+                              << "a" << mp3 << "09-05-07";
+        QTest::newRow("upper case stays") << "[DATE]-[FILE_NAME]" << 1 << "/m/a.wav"
+                                          << "a" << mp3 << "[DATE]-[FILE_NAME]";
+        QTest::newRow("values lose slashes and control characters")
+            << "[item_name]" << 1 << "/m/a.wav" << QString("AC/DC\tlive") + QChar(0) + "x" << mp3
+            << "ACDClivex";
+    }
+    void fileNames() {
+        QFETCH(QString, tmpl);
+        QFETCH(int, row);
+        QFETCH(QString, source);
+        QFETCH(QString, item);
+        QFETCH(QString, format);
+        QFETCH(QString, expected);
+        FileNameContext c;
+        c.row = row;
+        c.sourcePath = source;
+        c.itemName = item;
+        c.destExtension = DestExtensionOf(format);
+        c.now = at();
+        c.locale = QLocale::c();
+        QCOMPARE(CreateDestFileName(tmpl, c), expected);
+    }
+
+    void dateInFileNameHasNoSlash() {
+        FileNameContext c;
+        c.now = at();
+        c.locale = QLocale(QLocale::English, QLocale::UnitedStates); // M/d/yy
+        const QString name = CreateDestFileName("[date]", c);
+        QVERIFY(!name.contains('/'));
+        QCOMPARE(name, QString("8-12-26"));
+    }
+
+    void tags() {
+        TagContext t;
+        t.now = at();
+        t.locale = QLocale::c();
+        t.trackNum = "1";
+        t.itemName = "Intro";
+        t.range = "00:00:05 - 00:00:10";
+        t.sourceName = "Intro.wav";
+        t.productName = "Corvane";
+        t.productVersion = "1.2";
+        QCOMPARE(CreateID3TagsString("Track [TRACK_NUM]", t), QString("Track 1"));
+        QCOMPARE(CreateID3TagsString("[ITEM_NAME] ([RANGE])", t), QString("Intro (00:00:05 - 00:00:10)"));
+        QCOMPARE(CreateID3TagsString("[PROG_NAME] [PROG_VERSION] [YEAR] [SOURCE_NAME]", t),
+                 QString("Corvane 1.2 2026 Intro.wav"));
+        QCOMPARE(CreateID3TagsString("[date] stays", t), QString("[date] stays"));
+        QCOMPARE(CreateID3TagsString("", t), QString());
+        // The short token set leaves the item's own tokens as written.
+        t.itemName.reset();
+        t.range.reset();
+        t.sourceName.reset();
+        QCOMPARE(CreateID3TagsString("[ITEM_NAME] [RANGE] [SOURCE_NAME] [TRACK_NUM]", t),
+                 QString("[ITEM_NAME] [RANGE] [SOURCE_NAME] 1"));
+    }
+
+    void outputFormats() {
+        settings::g_lMP3Bitrate = 128;
+        settings::g_bMP3VBRTag = false;
+        settings::g_bMP3ABR = false;
+        RunOutput o = OutputForFormat("MP3 - MPEG-1 Audio Layer 3 (*.mp3)");
+        QCOMPARE(o.settings.outputFormat, 3);
+        QCOMPARE(o.settings.mp3.Bitrate, 128);
+        QCOMPARE(o.settings.mp3.VBRMethod, 0);
+        QCOMPARE(o.logLine, QString("Destination format: MP3"));
+        QCOMPARE(*o.destExtension, QString("mp3"));
+        settings::g_bMP3VBRTag = true;
+        settings::g_bMP3ABR = true;
+        o = OutputForFormat("mp3 - lower case");
+        QCOMPARE(o.settings.mp3.VBRMethod, 3);
+        QCOMPARE(o.settings.mp3.WriteVBRTag, qint16(-1));
+
+        settings::g_lWAVSampleRate = 44100;
+        settings::g_lWAVChannelsIndex = 1;
+        settings::g_lWAVBitsPerSample = 16;
+        o = OutputForFormat("");
+        QCOMPARE(o.settings.outputFormat, 1);
+        QCOMPARE(o.settings.wav.Channels, qint16(2));
+        QCOMPARE(o.logLine, QString("Destination format: WAV"));
+        QVERIFY(!o.destExtension);
+
+        settings::g_bOGGByBitrate = true;
+        settings::g_lOGGNominalBitrate = 128;
+        o = OutputForFormat("OGG - Ogg Vorbis (*.ogg)");
+        QCOMPARE(o.settings.outputFormat, 5);
+        QCOMPARE(o.settings.ogg.Mode, 2);
+        QCOMPARE(o.settings.ogg.NominalBitrate, 128);
+        QCOMPARE(o.logLine, QString("Destination format: OGG"));
+
+        o = OutputForACM("IMA ADPCM", "22050 Hz, 4 Bit, Mono");
+        QCOMPARE(o.settings.outputFormat, 2);
+        QCOMPARE(o.settings.acmTag, QString("IMA ADPCM"));
+        QCOMPARE(*o.destExtension, QString("wav"));
+        QCOMPARE(o.logLine, QString("Destination format: ACM WAV"));
+    }
+
+    void outputPaths_data() {
+        QTest::addColumn<QString>("dest");
+        QTest::addColumn<QString>("under");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("expected"); // empty: refused
+        QTest::newRow("plain") << "/out"
+                               << ""
+                               << "a.mp3"
+                               << "/out/a.mp3";
+        QTest::newRow("sub-folder") << "/out/"
+                                    << "Rock/"
+                                    << "a.mp3"
+                                    << "/out/Rock/a.mp3";
+        QTest::newRow("dot-dot levels") << "/out/"
+                                        << "../"
+                                        << "../a.mp3"
+                                        << "/out/-/-/a.mp3";
+        QTest::newRow("dot level") << "/out/"
+                                   << ""
+                                   << "."
+                                   << "/out/-";
+        QTest::newRow("doubled slash") << "/out/"
+                                       << ""
+                                       << "x//a.mp3"
+                                       << "/out/x/a.mp3";
+        QTest::newRow("no name") << "/out/"
+                                 << "Rock/"
+                                 << ""
+                                 << "";
+        QTest::newRow("ends with slash") << "/out/"
+                                         << ""
+                                         << "a/"
+                                         << "";
+        QTest::newRow("no destination") << ""
+                                        << ""
+                                        << "a.mp3"
+                                        << "";
+    }
+    void outputPaths() {
+        QFETCH(QString, dest);
+        QFETCH(QString, under);
+        QFETCH(QString, name);
+        QFETCH(QString, expected);
+        const std::optional<QString> p = JoinOutputPath(dest, under, name);
+        QCOMPARE(p.value_or(QString()), expected);
+    }
+
+    void numberedPaths() {
+        QCOMPARE(NumberedPath("/o/a.mp3", 2), QString("/o/a (2).mp3"));
+        QCOMPARE(NumberedPath("/o/a", 3), QString("/o/a (3)"));
+        QCOMPARE(NumberedPath("/o.d/a", 2), QString("/o.d/a (2)"));
+        QStringList taken{"/o/a.mp3", "/o/a (2).mp3"};
+        QCOMPARE(UniqueOutputPath("/o/a.mp3", [&](const QString& p) { return taken.contains(p); }),
+                 QString("/o/a (3).mp3"));
+    }
+
+    void progressAndTime() {
+        QCOMPARE(ProgressCaption(50, 50, 300, QLocale::c()),
+                 QString("Converting... [ 50% / 16.6666666666667% ]"));
+        QCOMPARE(ProgressCaption(30, 130, 400, QLocale::c()), QString("Converting... [ 30% / 32.5% ]"));
+        QCOMPARE(ProgressCaption(30, 130, 400, QLocale(QLocale::German)),
+                 QString("Converting... [ 30% / 32,5% ]"));
+        QCOMPARE(TimeLeftSeconds(31, 50, 100, 600), qint64(93));
+        QCOMPARE(TimeLeftSeconds(31, 0, 100, 600), qint64(0));
+        QCOMPARE(TimeLeftSeconds(10, 50, 600, 600), qint64(0)); // never negative
+        QCOMPARE(TimeLeftSeconds(5, 2, 0, 3), qint64(2));       // 2.5 to even
+        QCOMPARE(TimeLeftSeconds(7, 2, 0, 3), qint64(4));       // 3.5 to even
+        QCOMPARE(ItemSecondsAt(50, 5), 2);
+        QCOMPARE(ItemSecondsAt(50, 7), 4);
+        QCOMPARE(TimeLeftText(93), QString("Time Left: 00:01:33"));
+        QCOMPARE(TimeLeftText(90000), QString("Time Left: 25:00:00"));
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_BatchTemplates)
+#include "tst_batchtemplates.moc"

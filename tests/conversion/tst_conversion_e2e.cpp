@@ -1,0 +1,265 @@
+// End to end with the real converter: from the Convert handler and from the
+// launch the dispatcher calls, to files on disk checked with ffprobe.
+#include "MediaTools.h"
+#include "TestEnv.h"
+#include "controls/cGrid.h"
+#include "conversion/ConversionLaunch.h"
+#include "conversion/ConverterItemJob.h"
+#include "conversion/frmACMConverter.h"
+#include "conversion/frmConverter.h"
+#include "core/mdlSupportedDestination.h"
+#include "itemlists/ItemsGrid.h"
+#include "settings/EncoderSettings.h"
+#include "settings/SettingsVariables.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTimer>
+#include <QtTest>
+
+using namespace conversion;
+
+namespace {
+
+// The first audio stream as ffprobe sees it: codec, rate, channels; and the duration.
+struct Probe {
+    QString codec;
+    int rate = 0;
+    int channels = 0;
+    double seconds = 0;
+};
+
+Probe probe(const QString& file) {
+    QProcess p;
+    p.start("ffprobe", {"-v", "error", "-select_streams", "a:0", "-show_entries",
+                        "stream=codec_name,sample_rate,channels:format=duration", "-of", "json", file});
+    p.waitForFinished(30000);
+    const QJsonObject o = QJsonDocument::fromJson(p.readAllStandardOutput()).object();
+    Probe r;
+    const QJsonObject s = o["streams"].toArray().at(0).toObject();
+    r.codec = s["codec_name"].toString();
+    r.rate = s["sample_rate"].toString().toInt();
+    r.channels = s["channels"].toInt();
+    r.seconds = o["format"].toObject()["duration"].toString().toDouble();
+    return r;
+}
+
+void writeFile(const QString& path, const QByteArray& data) {
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(data);
+}
+
+} // namespace
+
+class tst_ConversionE2E : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<testsupport::TestEnv> env;
+    std::unique_ptr<cGrid> mainGrid;
+    QString music;
+
+    void addRow(const QString& file, const QString& time, const QString& rangeAll = "1",
+                const QString& start = QString(), const QString& length = QString()) {
+        itemlists::ItemRow r;
+        r.incIcon = itemlists::ICON_MARKED;
+        r.itemName = file.mid(file.lastIndexOf('/') + 1);
+        r.file = file;
+        r.time = time;
+        r.bytesSize = "1000";
+        r.title = "Title [TRACK_NUM]";
+        r.artist = "Tester";
+        r.setRange(rangeAll, start, length);
+        itemlists::WriteItemRow(*mainGrid, mainGrid->Rows() + 1, r);
+    }
+
+private slots:
+    void init() {
+        env = std::make_unique<testsupport::TestEnv>();
+        music = env->path("music");
+        QDir().mkpath(music);
+        QVERIFY(testsupport::runFfmpeg(testsupport::sineInput(2.0) << music + "/one.wav"));
+        QVERIFY(testsupport::runFfmpeg(testsupport::sineInput(1.0) << music + "/two.wav"));
+        mainGrid = std::make_unique<cGrid>();
+        itemlists::InitGridColumns(*mainGrid, nullptr, itemlists::GridVariant::Main);
+        settings::g_lMP3Bitrate = 128;
+        settings::g_lMP3SampleRate = 44100;
+        settings::g_lMP3Mode = 0;
+        settings::g_bMP3VBRTag = false;
+        settings::g_bMP3ABR = false;
+        settings::g_lWAVSampleRate = 22050;
+        settings::g_lWAVChannelsIndex = 0;
+        settings::g_lWAVBitsPerSample = 16;
+        settings::g_bTurnOffComputer = false;
+        settings::g_bPlaySound = false;
+    }
+    void cleanup() {
+        mainGrid.reset();
+        env.reset();
+    }
+
+    // The Convert handler with the converter: a ranged item, then a whole one, to WAV.
+    void convertHandlerToWav() {
+        addRow(music + "/one.wav", "00:00:02", "0", "1", "1");
+        addRow(music + "/two.wav", "00:00:01");
+        frmConverter w(std::make_unique<ConverterItemJob>(), nullptr);
+        w.EndActionsHooks().turnOffCountdown = [](qint32) {};
+        w.Form_Load();
+        w.HandOver(*mainGrid, "List", " items to convert.");
+        const QString out = env->path("out");
+        w.txtToPath->setEditText(out);
+        w.cboFileName->setCurrentIndex(0);
+        w.cboTargetFormat->setCurrentIndex(
+            w.cboTargetFormat->findText(core::DestinationFormatText(core::fmtWAV)));
+        QSignalSpy finished(&w.Run(), &BatchRun::Finished);
+        w.cmdConvert->click();
+        QVERIFY(finished.wait(60000));
+        QCOMPARE(w.lblCurrentTrack->text(), QString("Done."));
+        const Probe a = probe(out + "/one.wav");
+        QCOMPARE(a.codec, QString("pcm_s16le"));
+        QCOMPARE(a.rate, 22050);
+        QCOMPARE(a.channels, 1);
+        QVERIFY2(qAbs(a.seconds - 1.0) <= 0.1, qPrintable(QString::number(a.seconds)));
+        const Probe b = probe(out + "/two.wav");
+        QVERIFY2(qAbs(b.seconds - 1.0) <= 0.1, qPrintable(QString::number(b.seconds)));
+        QVERIFY(w.close());
+    }
+
+    // Bad sources in one batch: each gets its error line, the good one converts.
+    void badSourcesInOneBatch() {
+        writeFile(music + "/empty.wav", QByteArray());
+        writeFile(music + "/text.mp3", "this is no audio at all\n");
+        QFile good(music + "/one.wav");
+        QVERIFY(good.open(QIODevice::ReadOnly));
+        QByteArray corrupt = good.read(64);
+        corrupt += QByteArray(4096, '\x7f');
+        writeFile(music + "/corrupt.mp3", corrupt);
+        for (const char* name : {"empty.wav", "text.mp3", "corrupt.mp3", "two.wav"})
+            addRow(music + "/" + name, "00:00:01");
+        frmConverter w(std::make_unique<ConverterItemJob>(), nullptr);
+        w.EndActionsHooks().turnOffCountdown = [](qint32) { QFAIL("no turn-off after a failure"); };
+        w.Form_Load();
+        w.HandOver(*mainGrid, "List", " items to convert.");
+        const QString out = env->path("bad");
+        w.txtToPath->setEditText(out);
+        w.cboFileName->setCurrentIndex(0);
+        w.cboTargetFormat->setCurrentIndex(
+            w.cboTargetFormat->findText(core::DestinationFormatText(core::fmtMP3)));
+        w.chkTurnOffComputer->setChecked(true);
+        QSignalSpy finished(&w.Run(), &BatchRun::Finished);
+        w.cmdConvert_Click();
+        QVERIFY(finished.wait(60000));
+        const QString log = w.txtLog->toPlainText();
+        QCOMPARE(log.count(":Error: "), 3);
+        QCOMPARE(probe(out + "/two.mp3").codec, QString("mp3"));
+        QVERIFY(!QFileInfo(out + "/empty.mp3").exists());
+        QVERIFY(!QFileInfo(out + "/text.mp3").exists());
+        QCOMPARE(w.lblCurrentTrack->text(), QString("Done with errors (3 of 4 failed)."));
+        QVERIFY(!QFileInfo(out + "/corrupt.mp3").exists());
+    }
+
+    // From the launch the dispatcher calls, to MP3 files with their tags.
+    void launchToMp3() {
+        addRow(music + "/one.wav", "00:00:02");
+        addRow(music + "/two.wav", "00:00:01");
+        QStringList balloons;
+        ToolLaunch launch;
+        launch.mainGrid = mainGrid.get();
+        launch.listName = "My List";
+        launch.balloon = [&](const QString& t) { balloons << t; };
+        const QString out = env->path("launched");
+        launch.beforeShow = [&](QDialog* d) {
+            auto* w = static_cast<frmConverter*>(d);
+            w->EndActionsHooks().turnOffCountdown = [](qint32) {};
+            w->txtToPath->setEditText(out);
+            w->cboFileName->setCurrentIndex(0);
+            w->cboTargetFormat->setCurrentIndex(
+                w->cboTargetFormat->findText(core::DestinationFormatText(core::fmtMP3)));
+            connect(&w->Run(), &BatchRun::Finished, w,
+                    [w] { QTimer::singleShot(0, w, [w] { w->close(); }); });
+            QTimer::singleShot(0, w, [w] { w->cmdConvert->click(); });
+        };
+        ShowConverter(launch);
+        QCOMPARE(balloons, QStringList{"Done."});
+        for (const char* name : {"/one.mp3", "/two.mp3"}) {
+            const Probe p = probe(out + name);
+            QCOMPARE(p.codec, QString("mp3"));
+            QCOMPARE(p.rate, 44100);
+        }
+        QVERIFY(qAbs(probe(out + "/one.mp3").seconds - 2.0) <= 0.1);
+        QProcess tags;
+        // The system's python, which has the distribution's mutagen.
+        tags.start(QFile::exists("/usr/bin/python3") ? "/usr/bin/python3" : "python3",
+                   {"-c",
+                    "import sys, mutagen; f = mutagen.File(sys.argv[1], easy=True); "
+                    "print(f['title'][0] + '|' + f['artist'][0])",
+                    out + "/two.mp3"});
+        QVERIFY(tags.waitForFinished(30000));
+        QVERIFY2(tags.exitCode() == 0, tags.readAllStandardError().constData());
+        QCOMPARE(QString::fromUtf8(tags.readAllStandardOutput()).trimmed(), QString("Title 2|Tester"));
+    }
+
+    // The ACM Converter from its launch: the codec lists come from the
+    // converter that converts, and the chosen codec is what lands on disk.
+    void launchAcm() {
+        addRow(music + "/one.wav", "00:00:02");
+        mainGrid->setSelectedRow(1);
+        ToolLaunch launch;
+        launch.mainGrid = mainGrid.get();
+        launch.listName = "L";
+        const QString out = env->path("acm");
+        QString tag;
+        launch.beforeShow = [&](QDialog* d) {
+            auto* w = static_cast<frmACMConverter*>(d);
+            QCOMPARE(w->cboBestAccordItem->currentText(), music + "/one.wav");
+            const int adpcm = w->cboTags->findText("IMA ADPCM", Qt::MatchContains);
+            QVERIFY(adpcm >= 0);
+            w->cboTags->setCurrentIndex(adpcm);
+            tag = w->cboTags->currentText();
+            QVERIFY(w->cboFormats->count() > 0);
+            w->EndActionsHooks().turnOffCountdown = [](qint32) {};
+            w->txtToPath->setEditText(out);
+            w->cboFileName->setCurrentIndex(0);
+            connect(&w->Run(), &BatchRun::Finished, w,
+                    [w] { QTimer::singleShot(0, w, [w] { w->close(); }); });
+            QTimer::singleShot(0, w, [w] { w->cmdConvert->click(); });
+        };
+        ShowACMConverter(launch);
+        QVERIFY(!tag.isEmpty());
+        const Probe p = probe(out + "/one.wav");
+        QCOMPARE(tag, QString("IMA ADPCM"));
+        QCOMPARE(p.codec, QString("adpcm_ima_wav"));
+        QVERIFY2(qAbs(p.seconds - 2.0) <= 0.1, qPrintable(QString::number(p.seconds)));
+    }
+
+    void temporaryWav() {
+        frmAudioEditorProc::g_bConvertTo = false;
+        const QString dest = env->home() + "/tmpeditor.wav";
+        QVERIFY(testsupport::runFfmpeg(testsupport::sineInput(1.0) << music + "/tone.mp3"));
+        const auto outcome = ConvertFileModal(nullptr, music + "/tone.mp3", dest);
+        QCOMPARE(int(outcome), int(frmAudioEditorProc::Outcome::Done));
+        QCOMPARE(probe(dest).codec, QString("pcm_s16le"));
+        // A source that is no audio fails, and the caller is told so.
+        writeFile(music + "/bad.mp3", "no audio");
+        const auto failed =
+            ConvertFileModal(nullptr, music + "/bad.mp3", env->home() + "/bad.wav", {}, [](QDialog* d) {
+                auto* w = static_cast<frmAudioEditorProc*>(d);
+                // The window stays open after an error; here the "user" closes it.
+                connect(w, &frmAudioEditorProc::Ended, w,
+                        [w] { QTimer::singleShot(0, w, [w] { w->close(); }); });
+            });
+        QCOMPARE(int(failed), int(frmAudioEditorProc::Outcome::Failed));
+    }
+};
+
+QTEST_MAIN(tst_ConversionE2E)
+#include "tst_conversion_e2e.moc"

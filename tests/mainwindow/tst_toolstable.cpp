@@ -1,0 +1,117 @@
+#include "ScriptedServices.h"
+#include "TestEnv.h"
+
+#include "controls/cPopupMenu.h"
+#include "controls/cToolbar.h"
+#include "controls/cTreeView.h"
+#include "core/mdlModes.h"
+#include "mainwindow/ToolsTable.h"
+#include "mainwindow/frmMain.h"
+#include "settings/SettingsVariables.h"
+
+#include <QPointer>
+#include <QPushButton>
+#include <QtTest>
+
+namespace {
+
+qint32* const kEditions[] = {
+    &core::g_lAppIncConverter,   &core::g_lAppIncACMConverter, &core::g_lAppIncJoin,
+    &core::g_lAppIncSplit,       &core::g_lAppIncEditor,       &core::g_lAppIncMicRec,
+    &core::g_lAppIncAudioBurner, &core::g_lAppIncCDRipper,     &core::g_lAppIncDuplicator,
+    &core::g_lAppIncMP3Burner,   &core::g_lAppIncWMABurner,    &core::g_lAppIncTagsEditor,
+    &core::g_lAppIncTTS,         &core::g_lAppIncItemsLists,
+};
+
+// Every key a click can hand to the dispatcher: menu and tray items, the list
+// and projects toolbars, the headline button and the tool-button column.
+QStringList carriedKeys(frmMain& main) {
+    QStringList keys;
+    const cPopupMenu& menu = *main.m_cMenu;
+    for (qint32 i = 1; i <= menu.ItemCount(); ++i)
+        if (menu.ItemParent(i) != 0 && !menu.IsSeparator(i)) keys << menu.ItemKey(i);
+    for (const cToolbar* bar : {main.tlbrList, main.tlbrProjects})
+        for (qint32 i = 1; i <= bar->ButtonCount(); ++i)
+            if (bar->ButtonStyleOf(i) != cToolbar::StyleSeparator) keys << bar->ButtonKey(i);
+    for (qint32 i = 1; i <= main.tlbrTop->ButtonCount(); ++i)
+        if (mainwin::FindTool(main.tlbrTop->ButtonKey(i))) keys << main.tlbrTop->ButtonKey(i);
+    // Button 1 is the design template, out of sight; the loaded ones follow.
+    for (qsizetype i = 2; i < main.cmdTools.size(); ++i) {
+        const QPushButton* button = main.cmdTools[i];
+        const mainwin::ToolInfo* tool = nullptr;
+        for (const mainwin::ToolInfo& t : mainwin::Tools())
+            if (t.caption == button->text()) tool = &t;
+        keys << (tool ? tool->key : "tool button \"" + button->text() + "\"");
+    }
+    keys.removeDuplicates();
+    return keys;
+}
+
+} // namespace
+
+class tst_toolstable : public QObject {
+    Q_OBJECT
+private slots:
+    void init() {
+        core::InitModes();
+        settings::g_bDisplayMSGWhenExit = false;
+        for (qint32* edition : kEditions)
+            *edition = 1;
+    }
+    void cleanup() {
+        for (const mainwin::ToolInfo& tool : mainwin::Tools())
+            mainwin::SetToolHook(tool.key, {});
+        core::InitModes();
+    }
+
+    // With every tool offered and each tool as the headline button in turn,
+    // every key a menu, toolbar, tool button or tray item carries reaches a
+    // command of the dispatcher.
+    void everyCarriedKeyHasACommand_data() {
+        QTest::addColumn<QString>("headline");
+        for (const mainwin::ToolInfo& tool : mainwin::Tools())
+            if (!tool.headlineId.isEmpty()) QTest::newRow(qPrintable(tool.key)) << tool.headlineId;
+    }
+    void everyCarriedKeyHasACommand() {
+        QFETCH(QString, headline);
+        testsupport::TestEnv env;
+        core::g_sAppMainTool = headline;
+        QPointer<frmMain> main = new frmMain;
+        main->Form_Load();
+        const QStringList keys = carriedKeys(*main);
+        QVERIFY(keys.size() > 40);
+        QStringList missing;
+        for (const QString& key : keys)
+            if (!main->HasCommand(key)) missing << key;
+        QVERIFY2(missing.isEmpty(), qPrintable("no command for: " + missing.join(", ")));
+        // The tools without a window yet are visible as such.
+        for (const mainwin::ToolInfo& tool : mainwin::Tools())
+            QVERIFY(main->PendingCommands().contains(tool.key));
+        delete main;
+    }
+
+    // A filled hook of a list-fed tool runs only after the dispatcher's tests,
+    // which show the table's texts with their trailing blanks.
+    void listFedToolRefusesOnARoot() {
+        testsupport::TestEnv env;
+        QPointer<frmMain> main = new frmMain;
+        main->Form_Load();
+        int launched = 0;
+        mainwin::SetToolHook("Audio Converter", [&launched](const mainwin::ToolLaunch&) { ++launched; });
+        QVERIFY(!mainwin::UnfilledToolHooks().contains("Audio Converter"));
+
+        cTreeViewNode rootNode = main->cTreeView1->Nodes().Item(1);
+        rootNode.setSelected(true);
+        env.services().messages.clear();
+        main->RunCommand("Audio Converter");
+        QCOMPARE(launched, 0);
+        QCOMPARE(env.services().messages.size(), 1);
+        QCOMPARE(env.services().messages.first().prompt, "Select the Items List." + QString(40, ' '));
+        // The first list under the root is selected instead.
+        QVERIFY(!main->cTreeView1->SelectedItem().Key().startsWith("##MAIN"));
+        delete main;
+    }
+};
+
+QTEST_MAIN(tst_toolstable)
+#include "tst_toolstable.moc"
