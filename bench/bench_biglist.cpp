@@ -162,10 +162,10 @@ int main(int argc, char** argv) {
             recs << itemlists::RecordOfGridRow(*grid, r);
         const double a = t.nsecsElapsed() / 1e6;
         t.restart();
-        const QString text = itemlists::ComposeListText(recs);
+        const QByteArray text = itemlists::ComposeListBytes(recs);
         const double b = t.nsecsElapsed() / 1e6;
         t.restart();
-        itemlists::WriteListFile(listPath + ".x", text);
+        itemlists::WriteListBytes(listPath + ".x", text);
         std::printf("  phases: records %.1f ms, compose %.1f ms, write %.1f ms\n", a, b,
                     t.nsecsElapsed() / 1e6);
     }

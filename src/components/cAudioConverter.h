@@ -76,7 +76,8 @@ public:
     // 192 kbit/s MP3, 1411 for CD-quality PCM); 0 when the file states none.
     qint32 BitRate() const;
     void CloseSource();
-    // Releases everything the instance holds; OpenSource works again afterwards.
+    // Releases everything the instance holds (a running conversion is aborted and
+    // answered by Aborted); OpenSource works again afterwards.
     void Close();
 
     // Loads the file's tags into the seven tag properties. Each call starts from

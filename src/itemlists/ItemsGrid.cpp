@@ -3,12 +3,14 @@
 #include "controls/cGrid.h"
 #include "core/Services.h"
 #include "core/mdlFileSystem.h"
+#include "core/mdlFunctions.h"
 #include "settings/SettingsVariables.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QSet>
 #include <QTimer>
+#include <QtNumeric>
 
 namespace itemlists {
 
@@ -211,7 +213,8 @@ private:
 } // namespace
 
 qint32 LoadItemsListToGrid(cGrid& grid, const QString& listPath, components::cAudioConverter& converter,
-                           ItemsListHolder& holder, cImageList* imageList, const ListProgress& progress) {
+                           ItemsListHolder& holder, cImageList* imageList, const ListProgress& progress,
+                           ListTotals* totals) {
     Q_UNUSED(converter);
     grid.Clear();
     grid.setRedraw(false);
@@ -248,6 +251,20 @@ qint32 LoadItemsListToGrid(cGrid& grid, const QString& listPath, components::cAu
                 continue;
             }
             batch.append(cellsOf(result.row, result.createdText));
+            if (totals) {
+                // As TotalBytes and TotalSeconds add up a grid, while the rows come.
+                const ItemRow& row = result.row;
+                bool whole = false;
+                const qint64 bytes = row.bytesSize.toLongLong(&whole);
+                qint64 sum = 0;
+                if (whole && !qAddOverflow(totals->bytes, bytes, &sum)) totals->bytes = sum;
+                if (row.rangeAll == QLatin1String("1")) {
+                    AddToTotal(totals->seconds, static_cast<double>(core::TimeToSeconds(row.time)));
+                } else {
+                    double v = 0;
+                    if (CellNumber(row.rangeLength, &v)) AddToTotal(totals->seconds, v);
+                }
+            }
             ++shown;
         }
         grid.AppendRows(batch);

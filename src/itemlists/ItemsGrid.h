@@ -61,7 +61,14 @@ bool SaveGridToFile(cGrid& grid, const QString& nodeKey, const ItemsListHolder* 
 // at once; `converter` is not used); meanwhile this thread appends the rows
 // in small batches and runs its events, without user input, so the window
 // paints and the progress moves while nothing can change the grid.
+// `totals`, when given, receives the sums of "Size" (bytes) and of the
+// lengths (seconds) over all rows, as TotalBytes and TotalSeconds give them.
+struct ListTotals {
+    qint64 bytes = 0;
+    qint64 seconds = 0;
+};
 qint32 LoadItemsListToGrid(cGrid& grid, const QString& listPath, components::cAudioConverter& converter,
-                           ItemsListHolder& holder, cImageList* imageList, const ListProgress& progress = {});
+                           ItemsListHolder& holder, cImageList* imageList, const ListProgress& progress = {},
+                           ListTotals* totals = nullptr);
 
 } // namespace itemlists

@@ -6,8 +6,12 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringDecoder>
+#include <QTemporaryFile>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 
 #include <algorithm>
 #include <atomic>
@@ -232,28 +236,28 @@ bool WriteListFile(const QString& path, const QString& listText, QString* reason
 }
 
 bool WriteListBytes(const QString& path, const QByteArray& bytes, QString* reason) {
-    if (path.isEmpty()) {
-        if (reason) *reason = QStringLiteral("No file name");
+    auto fail = [reason](const QString& why) {
+        if (reason) *reason = why;
         return false;
-    }
-    if (QFileInfo(path).isDir()) {
-        if (reason) *reason = QStringLiteral("A folder of that name is in the way");
-        return false;
-    }
-    QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly)) {
-        if (reason) *reason = f.errorString();
-        return false;
-    }
-    if (f.write(bytes) != bytes.size()) {
-        if (reason) *reason = f.errorString();
-        f.cancelWriting();
-        return false;
-    }
-    if (!f.commit()) {
-        if (reason) *reason = f.errorString();
-        return false;
-    }
+    };
+    if (path.isEmpty()) return fail(QStringLiteral("No file name"));
+    if (QFileInfo(path).isDir()) return fail(QStringLiteral("A folder of that name is in the way"));
+    // A temporary file beside the list, renamed over it: a crash or a kill
+    // leaves the old list or the new one, never a mix. It is not forced to
+    // the disk first (a list is rewritten on every click, and a 24 MB list
+    // would wait on that for most of a second); the file system writes a file
+    // renamed over another before it commits the rename.
+    QTemporaryFile f(path + QStringLiteral(".XXXXXX"));
+    f.setAutoRemove(true);
+    if (!f.open()) return fail(f.errorString());
+    if (f.write(bytes) != bytes.size() || !f.flush()) return fail(f.errorString());
+    // A rewritten list keeps its permissions; a new one gets the usual ones.
+    f.setPermissions(QFileInfo::exists(path) ? QFile::permissions(path)
+                                             : QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                   QFileDevice::ReadGroup | QFileDevice::ReadOther);
+    if (::rename(QFile::encodeName(f.fileName()).constData(), QFile::encodeName(path).constData()) != 0)
+        return fail(QString::fromLocal8Bit(strerror(errno)));
+    f.setAutoRemove(false); // it is the list now
     return true;
 }
 

@@ -202,7 +202,9 @@ void ItemsTree::LoadItemsListNode(const cTreeViewNode& node) {
     progress = [this](qint32 value, qint32 maximum) {
         itemlists::MainWindowLink::Call(m_link.SetProgress, "SetProgress", value, maximum);
     };
-    const qint32 rows = LoadItemsListToGrid(m_grid, node.Key(), converter(), m_holder, m_imgGrid, progress);
+    ListTotals totals;
+    const qint32 rows =
+        LoadItemsListToGrid(m_grid, node.Key(), converter(), m_holder, m_imgGrid, progress, &totals);
 
     if (rows > 0) {
         itemlists::MainWindowLink::Call(m_link.EmptyPanel, "EmptyPanel", false, kEmptyListHint);
@@ -215,7 +217,7 @@ void ItemsTree::LoadItemsListNode(const cTreeViewNode& node) {
             m_link.EmptyPanel, "EmptyPanel", true,
             hidden > 0 ? HiddenItemsText(hidden) + QLatin1Char(' ') + kEmptyListHint : kEmptyListHint);
     }
-    DisplayGridInfoStatusBar();
+    ShowListStatus(totals.bytes, totals.seconds); // summed while the rows came: a long list is not walked again
     itemlists::MainWindowLink::Call(m_link.ShowProgress, "ShowProgress", false);
     itemlists::MainWindowLink::Call(m_link.BusyPointer, "BusyPointer", false);
     m_bLoading = false;
@@ -295,7 +297,11 @@ ItemsTree::ListRename ItemsTree::RenameListFile(cTreeViewNode node, const QStrin
 }
 
 void ItemsTree::DisplayGridInfoStatusBar() {
-    QString text = ItemsListStatusText(m_grid.Rows(), TotalBytes(m_grid, false), TotalSeconds(m_grid, false));
+    ShowListStatus(TotalBytes(m_grid, false), TotalSeconds(m_grid, false));
+}
+
+void ItemsTree::ShowListStatus(qint64 bytes, qint64 seconds) {
+    QString text = ItemsListStatusText(m_grid.Rows(), bytes, seconds);
     // Items left out because their files are missing or unreadable are
     // counted, so a list never looks emptier than its file is.
     if (m_holder.Holds(SelectedKey()) && m_holder.KeptCount() > 0)

@@ -122,6 +122,8 @@ private:
     void RestartLabelEdit(const cTreeViewNode& node, bool* cancel);
     void AddPathsToList(QStringList& paths);
     void ReportListWrite(const QString& path, bool written, const QString& reason);
+    // The list's status text from its totals.
+    void ShowListStatus(qint64 bytes, qint64 seconds);
     components::cAudioConverter& converter();
     components::cAudioCDRipper& ripper();
 
