@@ -217,7 +217,8 @@ void ItemsTree::LoadItemsListNode(const cTreeViewNode& node) {
             m_link.EmptyPanel, "EmptyPanel", true,
             hidden > 0 ? HiddenItemsText(hidden) + QLatin1Char(' ') + kEmptyListHint : kEmptyListHint);
     }
-    ShowListStatus(totals.bytes, totals.seconds); // summed while the rows came: a long list is not walked again
+    ShowListStatus(totals.bytes,
+                   totals.seconds); // summed while the rows came: a long list is not walked again
     itemlists::MainWindowLink::Call(m_link.ShowProgress, "ShowProgress", false);
     itemlists::MainWindowLink::Call(m_link.BusyPointer, "BusyPointer", false);
     m_bLoading = false;
