@@ -112,6 +112,18 @@ int main(int argc, char** argv) {
     owner.show();
     itemlists::ItemsTree lists(*tree, *grid, &owner);
     lists.setTree();
+    // The main window's side of the tree, as far as the open needs it.
+    bool progressShown = false;
+    itemlists::MainWindowLink& link = lists.link();
+    link.PanelText = [](const QString&, const QString&) {};
+    link.SetListName = [](const QString&) {};
+    link.SetCDPolling = [](bool) {};
+    link.IsPlaying = [] { return false; };
+    link.StopPlay = [] {};
+    link.ShowProgress = [&](bool visible) { progressShown = visible; };
+    link.IsProgressVisible = [&] { return progressShown; };
+    link.EmptyPanel = [](bool, const QString&) {};
+    link.BusyPointer = [](bool) {};
     QSet<int> progressValues;
     bool loading = false;
     lists.link().SetProgress = [&](qint32 value, qint32) {
