@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QObject>
 #include <QProcess>
@@ -138,6 +139,33 @@ private:
     qint64 m_longestGapNs = 0;
     int m_longGaps = 0;
 };
+
+// Runs `loop` from `start` (posted into it) under `probe`; the seconds it ran.
+inline double TimeLoop(QEventLoop& loop, StallProbe& probe, const std::function<void()>& start) {
+    QElapsedTimer clock;
+    clock.start();
+    probe.Start();
+    QTimer::singleShot(0, &loop, start);
+    loop.exec();
+    probe.Stop();
+    return double(clock.nsecsElapsed()) / 1e9;
+}
+
+// Prints a conversion run of `what` (`shortName` in the ratio) against the
+// ffmpeg command line: times, bytes written to `cliFolder` and `outFolder`,
+// the ratio, the stalls, the failed items and the peak memory.
+inline void ReportAgainstCli(const QString& what, const char* shortName, double seconds,
+                             const QDir& outFolder, double cliSeconds, const QDir& cliFolder,
+                             const StallProbe& probe, int failures) {
+    std::printf("  %-20s %.2f s (%.1f MB written)\n", "ffmpeg command line:", cliSeconds,
+                double(BytesIn(cliFolder)) / 1e6);
+    std::printf("  %-20s %.2f s (%.1f MB written)\n", qPrintable(what + QLatin1Char(':')), seconds,
+                double(BytesIn(outFolder)) / 1e6);
+    std::printf("  ratio %s / command line: %.3f (target <= 1.05)\n", shortName, seconds / cliSeconds);
+    std::printf("  longest GUI-thread stall: %.1f ms (target <= 50); pauses over 20 ms: %d\n",
+                probe.LongestStallMs(), probe.LongGaps());
+    std::printf("  failed items: %d, peak memory %.1f MB\n", failures, MaxRssMb());
+}
 
 // The four bytes of a synchsafe integer (7 bits a byte), as in the ID3v2 header.
 inline QByteArray SyncSafe(quint32 v) {

@@ -124,21 +124,8 @@ int main(int argc, char** argv) {
     QObject::connect(&run, &conversion::BatchRun::Finished, &loop, &QEventLoop::quit);
 
     bench::StallProbe probe;
-    QElapsedTimer clock;
-    clock.start();
-    probe.Start();
-    QTimer::singleShot(0, &loop, [&run] { run.cmdConvert_Click(); });
-    loop.exec();
-    probe.Stop();
-    const double batchSeconds = double(clock.nsecsElapsed()) / 1e9;
-
-    std::printf("  ffmpeg command line: %.2f s (%.1f MB written)\n", cliSeconds,
-                double(bench::BytesIn(QDir(dir.filePath("cli")))) / 1e6);
-    std::printf("  batch run:           %.2f s (%.1f MB written)\n", batchSeconds,
-                double(bench::BytesIn(QDir(dir.filePath("batch")))) / 1e6);
-    std::printf("  ratio batch run / command line: %.3f (target <= 1.05)\n", batchSeconds / cliSeconds);
-    std::printf("  longest GUI-thread stall: %.1f ms (target <= 50); pauses over 20 ms: %d\n",
-                probe.LongestStallMs(), probe.LongGaps());
-    std::printf("  failed items: %d, peak memory %.1f MB\n", view.errors, bench::MaxRssMb());
+    const double batchSeconds = bench::TimeLoop(loop, probe, [&run] { run.cmdConvert_Click(); });
+    bench::ReportAgainstCli("batch run", "batch run", batchSeconds, QDir(dir.filePath("batch")), cliSeconds,
+                            QDir(dir.filePath("cli")), probe, view.errors);
     return view.errors ? 1 : 0;
 }

@@ -71,20 +71,9 @@ int main(int argc, char** argv) {
     });
 
     bench::StallProbe probe;
-    QElapsedTimer clock;
-    clock.start();
-    probe.Start();
-    QTimer::singleShot(0, &loop, startNext);
-    loop.exec();
-    probe.Stop();
-    const double componentSeconds = double(clock.nsecsElapsed()) / 1e9;
-    std::printf("  ffmpeg command line: %.2f s (%.1f MB written)\n", cliSeconds,
-                double(bench::BytesIn(QDir(dir.filePath("cli")))) / 1e6);
-    std::printf("  converter component: %.2f s (%.1f MB written)\n", componentSeconds,
-                double(bench::BytesIn(QDir(dir.filePath("component")))) / 1e6);
-    std::printf("  ratio component / command line: %.3f (target <= 1.05)\n", componentSeconds / cliSeconds);
-    std::printf("  longest GUI-thread stall: %.1f ms (target <= 50); pauses over 20 ms: %d\n",
-                probe.LongestStallMs(), probe.LongGaps());
-    std::printf("  failed items: %d, peak memory %.1f MB\n", failures, bench::MaxRssMb());
+    const double componentSeconds = bench::TimeLoop(loop, probe, startNext);
+    bench::ReportAgainstCli("converter component", "component", componentSeconds,
+                            QDir(dir.filePath("component")), cliSeconds, QDir(dir.filePath("cli")), probe,
+                            failures);
     return failures ? 1 : 0;
 }
