@@ -18,6 +18,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 
 namespace bench {
@@ -27,6 +28,12 @@ inline double MaxRssMb() {
     rusage ru{};
     getrusage(RUSAGE_SELF, &ru);
     return double(ru.ru_maxrss) / 1024.0;
+}
+
+// The `index`th command-line argument as a number of at least `minimum`, or
+// `fallback` when it is not given.
+inline int CountArg(int argc, char** argv, int index, int fallback, int minimum = 1) {
+    return argc > index ? std::max(minimum, std::atoi(argv[index])) : fallback;
 }
 
 // Runs ffmpeg quietly with `args`; reports a failure under `who`.

@@ -82,8 +82,8 @@ public:
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    const int count = argc > 1 ? std::max(1, atoi(argv[1])) : 20;
-    const int seconds = argc > 2 ? std::max(1, atoi(argv[2])) : 60;
+    const int count = bench::CountArg(argc, argv, 1, 20);
+    const int seconds = bench::CountArg(argc, argv, 2, 60);
 
     QTemporaryDir dir;
     if (!dir.isValid()) return 1;

@@ -123,7 +123,7 @@ bool RunSet(const QTemporaryDir& dir, int count, bool vbrHeader) {
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    const int count = argc > 1 ? std::max(1, atoi(argv[1])) : 1000;
+    const int count = bench::CountArg(argc, argv, 1, 1000);
     QTemporaryDir dir;
     if (!dir.isValid()) return 1;
     std::printf("bench_probe: peak memory at start %.1f MB\n", bench::MaxRssMb());

@@ -52,7 +52,7 @@ QByteArray Tag(int n) {
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    const int count = argc > 1 ? std::max(1, atoi(argv[1])) : 1000;
+    const int count = bench::CountArg(argc, argv, 1, 1000);
     QTemporaryDir dir;
     if (!dir.isValid()) return 1;
     const QString tone = dir.filePath("tone.mp3");
