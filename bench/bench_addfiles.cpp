@@ -25,7 +25,7 @@
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    const int count = argc > 1 ? std::max(1, atoi(argv[1])) : 1000;
+    const int count = bench::CountArg(argc, argv, 1, 1000);
 
     QTemporaryDir dir;
     if (!dir.isValid()) return 1;

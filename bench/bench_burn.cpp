@@ -60,7 +60,7 @@ bool writeWav(const QString& path, int seconds, int seed) {
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    const int minutes = argc > 1 ? std::max(1, atoi(argv[1])) : 60;
+    const int minutes = bench::CountArg(argc, argv, 1, 60);
     const int items = argc > 2 ? std::clamp(atoi(argv[2]), 1, 99) : 12;
 
     QTemporaryDir dir;

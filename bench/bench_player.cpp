@@ -87,7 +87,7 @@ void Run(int ms, const std::function<bool()>& until = {}) {
 } // namespace
 
 int main(int argc, char** argv) {
-    const int seconds = argc > 1 ? std::max(2, atoi(argv[1])) : 10;
+    const int seconds = bench::CountArg(argc, argv, 1, 10, 2);
     PrivateAudioServer server;
     if (qEnvironmentVariableIsEmpty("PULSE_SERVER") && !server.start()) {
         std::printf("bench_player: FAILED: no audio server, and a private one did not start\n");

@@ -19,23 +19,8 @@
 
 namespace {
 
-QByteArray SyncSafe(quint32 v) {
-    QByteArray b(4, '\0');
-    for (int i = 3; i >= 0; --i, v >>= 7)
-        b[i] = char(v & 0x7f);
-    return b;
-}
-
-QByteArray BigEndian(quint32 v) {
-    QByteArray b(4, '\0');
-    for (int i = 3; i >= 0; --i, v >>= 8)
-        b[i] = char(v & 0xff);
-    return b;
-}
-
 QByteArray TextFrame(const char* id, const QByteArray& text) {
-    const QByteArray body = '\0' + text; // Latin-1
-    return QByteArray(id) + BigEndian(quint32(body.size())) + QByteArray(2, '\0') + body;
+    return bench::Id3v23Frame(id, '\0' + text); // Latin-1
 }
 
 // An ID3v2.3 tag with the seven fields, and the matching ID3v1 tag.
@@ -46,9 +31,9 @@ QByteArray Id3v2(int n) {
                         TextFrame("TYER", QByteArray::number(1960 + n % 60)) +
                         TextFrame("TRCK", QByteArray::number(n % 20 + 1) + "/20") + TextFrame("TCON", "Rock");
     const QByteArray comm = QByteArray(1, '\0') + "eng" + '\0' + "Comment for file " + QByteArray::number(n);
-    frames += "COMM" + BigEndian(quint32(comm.size())) + QByteArray(2, '\0') + comm;
+    frames += bench::Id3v23Frame("COMM", comm);
     frames += QByteArray(256, '\0'); // padding, as taggers leave it
-    return "ID3" + QByteArray("\x03\x00\x00", 3) + SyncSafe(quint32(frames.size())) + frames;
+    return bench::Id3v23Tag(frames);
 }
 
 QByteArray Id3v1(int n) {
@@ -59,22 +44,6 @@ QByteArray Id3v1(int n) {
     return "TAG" + field("Title number " + QByteArray::number(n), 30) + field("Artist", 30) +
            field("Album", 30) + field(QByteArray::number(1960 + n % 60), 4) + field("Comment", 28) + '\0' +
            char(n % 20 + 1) + char(17);
-}
-
-// Best of three passes over all files, in microseconds per file.
-double TimePerFile(const QStringList& files, const std::function<qint64(const QString&)>& probe,
-                   qint64* checksum) {
-    double best = 1e300;
-    for (int pass = 0; pass < 3; ++pass) {
-        qint64 sum = 0;
-        QElapsedTimer t;
-        t.start();
-        for (const QString& f : files)
-            sum += probe(f);
-        best = std::min(best, double(t.nsecsElapsed()) / 1000.0 / double(files.size()));
-        *checksum = sum;
-    }
-    return best;
 }
 
 // Writes `count` tagged copies of one encoded tone and times both readers on them.
@@ -104,8 +73,8 @@ bool RunSet(const QTemporaryDir& dir, int count, bool vbrHeader) {
     components::cAudioConverter converter;
     qint64 ourSum = 0;
     int failures = 0;
-    const double ours = TimePerFile(
-        files,
+    const double ours = bench::BestMicrosPerFile(
+        files, 3,
         [&](const QString& f) -> qint64 {
             if (converter.OpenSource(f) != 0) {
                 ++failures;
@@ -124,8 +93,8 @@ bool RunSet(const QTemporaryDir& dir, int count, bool vbrHeader) {
     const double oursRss = bench::MaxRssMb();
 
     qint64 tagLibSum = 0;
-    const double tagLib = TimePerFile(
-        files,
+    const double tagLib = bench::BestMicrosPerFile(
+        files, 3,
         [](const QString& f) -> qint64 {
             TagLib::FileRef ref(QFile::encodeName(f).constData(), true, TagLib::AudioProperties::Average);
             if (ref.isNull() || !ref.tag() || !ref.audioProperties()) return 0;
@@ -154,7 +123,7 @@ bool RunSet(const QTemporaryDir& dir, int count, bool vbrHeader) {
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    const int count = argc > 1 ? std::max(1, atoi(argv[1])) : 1000;
+    const int count = bench::CountArg(argc, argv, 1, 1000);
     QTemporaryDir dir;
     if (!dir.isValid()) return 1;
     std::printf("bench_probe: peak memory at start %.1f MB\n", bench::MaxRssMb());

@@ -98,8 +98,8 @@ double ripWithCdParanoia(const QString& exe, const QString& cue, const QString& 
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    const int minutes = argc > 1 ? qMax(1, atoi(argv[1])) : 10;
-    const int reps = argc > 2 ? qMax(1, atoi(argv[2])) : 3;
+    const int minutes = bench::CountArg(argc, argv, 1, 10);
+    const int reps = bench::CountArg(argc, argv, 2, 3);
     const QString paranoia = QStandardPaths::findExecutable("cd-paranoia");
     if (paranoia.isEmpty()) {
         std::fprintf(stderr, "bench_rip: cd-paranoia (package cd-paranoia) is needed\n");

@@ -6,6 +6,7 @@
 //   bench_startup            the comparison (starts itself in both modes)
 //   bench_startup --bare     one bare window
 //   bench_startup --corvane  one start of the program
+#include "BenchSupport.h"
 #include "app/StartApplication.h"
 #include "core/RealServices.h"
 #include "mainwindow/frmMain.h"
@@ -121,7 +122,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "bench_startup: a start failed (is there a display?)\n");
         return 1;
     }
-    const int rounds = argc > 1 ? std::max(1, atoi(argv[1])) : 9;
+    const int rounds = bench::CountArg(argc, argv, 1, 9);
     std::vector<double> bare, corvane;
     for (int i = 0; i < rounds; ++i) {
         bare.push_back(timeChild("--bare"));

@@ -20,20 +20,6 @@
 
 namespace {
 
-QByteArray SyncSafe(quint32 v) {
-    QByteArray b(4, '\0');
-    for (int i = 3; i >= 0; --i, v >>= 7)
-        b[i] = char(v & 0x7f);
-    return b;
-}
-
-QByteArray Frame(const char* id, const QByteArray& body) {
-    QByteArray size(4, '\0');
-    for (int i = 3, v = int(body.size()); i >= 0; --i, v >>= 8)
-        size[i] = char(v & 0xff);
-    return QByteArray(id) + size + QByteArray(2, '\0') + body;
-}
-
 QByteArray Utf16(const QString& s) {
     QByteArray b("\x01\xff\xfe", 3);
     for (QChar c : s)
@@ -46,42 +32,27 @@ QByteArray Utf16(const QString& s) {
 QByteArray Tag(int n) {
     const QByteArray num = QByteArray::number(n);
     const QByteArray latin1(1, '\0'); // text encoding byte
-    QByteArray frames = Frame("TIT2", latin1 + "Title number " + num) +
-                        Frame("TPE1", Utf16(QString::fromUtf8("Artíst ✓ %1").arg(n % 37))) +
-                        Frame("TALB", latin1 + "Album " + QByteArray::number(n % 11)) +
-                        Frame("TYER", latin1 + QByteArray::number(1960 + n % 60)) +
-                        Frame("TRCK", latin1 + QByteArray::number(n % 20 + 1) + "/20") +
-                        Frame("TCON", latin1 + "(17)Rock") +
-                        Frame("COMM", QByteArray("\0eng\0", 5) + "Comment for file " + num) +
-                        Frame("COMM", QByteArray("\0engiTunNORM\0", 13) + " 0000 0000 0000") +
-                        Frame("USLT", QByteArray("\0eng\0", 5) + QByteArray(400, 'l')) +
-                        Frame("TXXX", QByteArray("\0KEY\0", 5) + "value " + num) +
-                        Frame("APIC", QByteArray("\0image/jpeg\0\x03\0", 14) + QByteArray(20000, char(n)));
+    QByteArray frames =
+        bench::Id3v23Frame("TIT2", latin1 + "Title number " + num) +
+        bench::Id3v23Frame("TPE1", Utf16(QString::fromUtf8("Artíst ✓ %1").arg(n % 37))) +
+        bench::Id3v23Frame("TALB", latin1 + "Album " + QByteArray::number(n % 11)) +
+        bench::Id3v23Frame("TYER", latin1 + QByteArray::number(1960 + n % 60)) +
+        bench::Id3v23Frame("TRCK", latin1 + QByteArray::number(n % 20 + 1) + "/20") +
+        bench::Id3v23Frame("TCON", latin1 + "(17)Rock") +
+        bench::Id3v23Frame("COMM", QByteArray("\0eng\0", 5) + "Comment for file " + num) +
+        bench::Id3v23Frame("COMM", QByteArray("\0engiTunNORM\0", 13) + " 0000 0000 0000") +
+        bench::Id3v23Frame("USLT", QByteArray("\0eng\0", 5) + QByteArray(400, 'l')) +
+        bench::Id3v23Frame("TXXX", QByteArray("\0KEY\0", 5) + "value " + num) +
+        bench::Id3v23Frame("APIC", QByteArray("\0image/jpeg\0\x03\0", 14) + QByteArray(20000, char(n)));
     frames += QByteArray(1024, '\0');
-    return "ID3" + QByteArray("\x03\x00\x00", 3) + SyncSafe(quint32(frames.size())) + frames;
-}
-
-// Best of five passes over all files, in microseconds per file.
-double TimePerFile(const QStringList& files, const std::function<qint64(const QString&)>& read,
-                   qint64* checksum) {
-    double best = 1e300;
-    for (int pass = 0; pass < 5; ++pass) {
-        qint64 sum = 0;
-        QElapsedTimer t;
-        t.start();
-        for (const QString& f : files)
-            sum += read(f);
-        best = std::min(best, double(t.nsecsElapsed()) / 1000.0 / double(files.size()));
-        *checksum = sum;
-    }
-    return best;
+    return bench::Id3v23Tag(frames);
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    const int count = argc > 1 ? std::max(1, atoi(argv[1])) : 1000;
+    const int count = bench::CountArg(argc, argv, 1, 1000);
     QTemporaryDir dir;
     if (!dir.isValid()) return 1;
     const QString tone = dir.filePath("tone.mp3");
@@ -103,8 +74,8 @@ int main(int argc, char** argv) {
 
     qint64 ourSum = 0;
     tags::cMP3ID3v2 tag;
-    const double ours = TimePerFile(
-        files,
+    const double ours = bench::BestMicrosPerFile(
+        files, 5,
         [&](const QString& f) -> qint64 {
             tag.setMP3File(f);
             return tag.Title().size() + tag.Artist().size() + tag.Album().size() + tag.Year().size() +
@@ -114,8 +85,8 @@ int main(int argc, char** argv) {
         &ourSum);
 
     qint64 tagLibSum = 0;
-    const double tagLib = TimePerFile(
-        files,
+    const double tagLib = bench::BestMicrosPerFile(
+        files, 5,
         [](const QString& f) -> qint64 {
             TagLib::MPEG::File file(QFile::encodeName(f).constData(), false);
             TagLib::ID3v2::Tag* t = file.ID3v2Tag();

@@ -53,12 +53,6 @@ Probe probe(const QString& file) {
     return r;
 }
 
-void writeFile(const QString& path, const QByteArray& data) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(data);
-}
-
 } // namespace
 
 class tst_ConversionE2E : public QObject {
@@ -80,6 +74,15 @@ class tst_ConversionE2E : public QObject {
         r.artist = "Tester";
         r.setRange(rangeAll, start, length);
         itemlists::WriteItemRow(*mainGrid, mainGrid->Rows() + 1, r);
+    }
+
+    // Loads the window over the main grid's rows, to write `format` files into `out`.
+    void loadForConversion(frmConverter& w, const QString& out, core::DestinationFormat format) {
+        w.Form_Load();
+        w.HandOver(*mainGrid, "List", " items to convert.");
+        w.txtToPath->setEditText(out);
+        w.cboFileName->setCurrentIndex(0);
+        w.cboTargetFormat->setCurrentIndex(w.cboTargetFormat->findText(core::DestinationFormatText(format)));
     }
 
 private slots:
@@ -113,13 +116,8 @@ private slots:
         addRow(music + "/two.wav", "00:00:01");
         frmConverter w(std::make_unique<ConverterItemJob>(), nullptr);
         w.EndActionsHooks().turnOffCountdown = [](qint32) {};
-        w.Form_Load();
-        w.HandOver(*mainGrid, "List", " items to convert.");
         const QString out = env->path("out");
-        w.txtToPath->setEditText(out);
-        w.cboFileName->setCurrentIndex(0);
-        w.cboTargetFormat->setCurrentIndex(
-            w.cboTargetFormat->findText(core::DestinationFormatText(core::fmtWAV)));
+        loadForConversion(w, out, core::fmtWAV);
         QSignalSpy finished(&w.Run(), &BatchRun::Finished);
         w.cmdConvert->click();
         QVERIFY(finished.wait(60000));
@@ -136,24 +134,19 @@ private slots:
 
     // Bad sources in one batch: each gets its error line, the good one converts.
     void badSourcesInOneBatch() {
-        writeFile(music + "/empty.wav", QByteArray());
-        writeFile(music + "/text.mp3", "this is no audio at all\n");
+        QVERIFY(testsupport::writeFileBytes(music + "/empty.wav", QByteArray()));
+        QVERIFY(testsupport::writeFileBytes(music + "/text.mp3", "this is no audio at all\n"));
         QFile good(music + "/one.wav");
         QVERIFY(good.open(QIODevice::ReadOnly));
         QByteArray corrupt = good.read(64);
         corrupt += QByteArray(4096, '\x7f');
-        writeFile(music + "/corrupt.mp3", corrupt);
+        QVERIFY(testsupport::writeFileBytes(music + "/corrupt.mp3", corrupt));
         for (const char* name : {"empty.wav", "text.mp3", "corrupt.mp3", "two.wav"})
             addRow(music + "/" + name, "00:00:01");
         frmConverter w(std::make_unique<ConverterItemJob>(), nullptr);
         w.EndActionsHooks().turnOffCountdown = [](qint32) { QFAIL("no turn-off after a failure"); };
-        w.Form_Load();
-        w.HandOver(*mainGrid, "List", " items to convert.");
         const QString out = env->path("bad");
-        w.txtToPath->setEditText(out);
-        w.cboFileName->setCurrentIndex(0);
-        w.cboTargetFormat->setCurrentIndex(
-            w.cboTargetFormat->findText(core::DestinationFormatText(core::fmtMP3)));
+        loadForConversion(w, out, core::fmtMP3);
         w.chkTurnOffComputer->setChecked(true);
         QSignalSpy finished(&w.Run(), &BatchRun::Finished);
         w.cmdConvert_Click();
@@ -249,7 +242,7 @@ private slots:
         QCOMPARE(int(outcome), int(frmAudioEditorProc::Outcome::Done));
         QCOMPARE(probe(dest).codec, QString("pcm_s16le"));
         // A source that is no audio fails, and the caller is told so.
-        writeFile(music + "/bad.mp3", "no audio");
+        QVERIFY(testsupport::writeFileBytes(music + "/bad.mp3", "no audio"));
         const auto failed =
             ConvertFileModal(nullptr, music + "/bad.mp3", env->home() + "/bad.wav", {}, [](QDialog* d) {
                 auto* w = static_cast<frmAudioEditorProc*>(d);

@@ -5,6 +5,7 @@
 // titles from the network cannot put a file outside the destination.
 #include "BatchFakes.h"
 #include "DiscImages.h"
+#include "MediaTools.h"
 #include "TestEnv.h"
 
 #include "components/DriveRegistry.h"
@@ -30,14 +31,6 @@ using testsupport::FakeBatchView;
 using testsupport::RecordingEndActions;
 
 namespace {
-
-QByteArray wavPcm(const QString& path) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) return {};
-    const QByteArray all = f.readAll();
-    const qsizetype at = all.indexOf("data", 12);
-    return at < 0 ? QByteArray() : all.mid(at + 8);
-}
 
 // Every file below `folder`, relative to it.
 QStringList filesBelow(const QString& folder) {
@@ -118,7 +111,7 @@ private slots:
         QCOMPARE(filesBelow(m_dest), files);
         for (const QString& f : files) {
             const int t = f.mid(5, 2).toInt();
-            QVERIFY2(wavPcm(m_dest + '/' + f) ==
+            QVERIFY2(testsupport::wavPcm(m_dest + '/' + f) ==
                          testsupport::cdTrackPcm(t, QList<int>{3, 2, 4}[t - 1] * 44100),
                      qPrintable(f));
         }

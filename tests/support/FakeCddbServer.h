@@ -11,6 +11,14 @@
 
 namespace testsupport {
 
+// A local port nobody listens on: one a server has just let go, so that a
+// connection to it is refused.
+inline quint16 closedLocalPort() {
+    QTcpServer s;
+    if (!s.listen(QHostAddress::LocalHost)) return 0;
+    return s.serverPort();
+}
+
 // A CDDBP server that answers each command line through `reply`.
 class FakeCddbServer : public QObject {
 public:

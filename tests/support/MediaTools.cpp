@@ -1,5 +1,6 @@
 #include "MediaTools.h"
 
+#include <QFile>
 #include <QProcess>
 
 namespace testsupport {
@@ -19,6 +20,14 @@ double ffprobeSeconds(const QString& file) {
 
 QStringList sineInput(double seconds) {
     return {"-f", "lavfi", "-i", QString("sine=frequency=440:duration=%1").arg(seconds), "-ac", "2"};
+}
+
+QByteArray wavPcm(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) return {};
+    const QByteArray all = f.readAll();
+    const qsizetype at = all.indexOf("data", 12);
+    return at < 0 ? QByteArray() : all.mid(at + 8);
 }
 
 } // namespace testsupport

@@ -1,6 +1,7 @@
 // The command-line media tools the tests make and check fixtures with.
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
@@ -12,5 +13,8 @@ bool runFfmpeg(const QStringList& args);
 double ffprobeSeconds(const QString& file);
 // ffmpeg input arguments for a 440 Hz stereo sine tone of the given length.
 QStringList sineInput(double seconds);
+// The PCM bytes of a WAV file (all after its data chunk header); empty when
+// the file cannot be read or has no data chunk.
+QByteArray wavPcm(const QString& path);
 
 } // namespace testsupport

@@ -37,6 +37,8 @@ private:
 
 // The bytes of a file; empty when it cannot be read.
 QByteArray fileBytes(const QString& path);
+// Writes `bytes` as the whole file; false when it could not be written in full.
+bool writeFileBytes(const QString& path, const QByteArray& bytes);
 // Runs the pending deleteLater()s (windows that unload themselves on close).
 void processDeletes();
 

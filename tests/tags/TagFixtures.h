@@ -12,17 +12,47 @@
 #include <QStringList>
 
 #include "MediaTools.h"
+#include "TestEnv.h"
+#include "tags/TagError.h"
+
+#include <sys/resource.h>
+
+#include <csignal>
+#include <functional>
 
 namespace tagtests {
 
 inline QByteArray ReadAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    return testsupport::fileBytes(path);
 }
 
 inline bool WriteAll(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+    return testsupport::writeFileBytes(path, bytes);
+}
+
+// The error a call raises, or number 0 when it raises none.
+inline tags::TagError Raised(const std::function<void()>& call) {
+    try {
+        call();
+    } catch (const tags::TagError& e) {
+        return e;
+    }
+    return tags::TagError(0, QString(), QString());
+}
+
+// Raised() with the file size limit lowered to `maxFileBytes`, as a full disk
+// would stop a write; SIGXFSZ is ignored so that the write fails with EFBIG.
+inline tags::TagError RaisedWithFileSizeLimit(rlim_t maxFileBytes, const std::function<void()>& call) {
+    rlimit old{};
+    ::getrlimit(RLIMIT_FSIZE, &old);
+    rlimit limit = old;
+    limit.rlim_cur = maxFileBytes;
+    const auto previous = ::signal(SIGXFSZ, SIG_IGN);
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    const tags::TagError e = Raised(call);
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    ::signal(SIGXFSZ, previous);
+    return e;
 }
 
 inline QByteArray Sha1(const QByteArray& bytes) {

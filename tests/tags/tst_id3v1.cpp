@@ -29,16 +29,6 @@ QByteArray Record(const QByteArray& title, const QByteArray& artist, const QByte
            Padded(comment, 28) + '\0' + char(track) + char(genre);
 }
 
-// The error a call raises, or number 0 when it raises none.
-TagError Raised(const std::function<void()>& call) {
-    try {
-        call();
-    } catch (const TagError& e) {
-        return e;
-    }
-    return TagError(0, QString(), QString());
-}
-
 } // namespace
 
 class tst_id3v1 : public QObject {
@@ -186,15 +176,8 @@ private slots:
         cMP3ID3v1 v1;
         v1.setMP3File(path);
         v1.setTitle("x");
-        rlimit old{};
-        ::getrlimit(RLIMIT_FSIZE, &old);
-        rlimit limit = old;
-        limit.rlim_cur = 4096 + 100; // room for part of the record only
-        const auto previous = ::signal(SIGXFSZ, SIG_IGN);
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-        const TagError e = Raised([&] { v1.Update(); });
-        ::setrlimit(RLIMIT_FSIZE, &old);
-        ::signal(SIGXFSZ, previous);
+        // The limit leaves room for part of the record only.
+        const TagError e = RaisedWithFileSizeLimit(4096 + 100, [&] { v1.Update(); });
         QCOMPARE(e.Number, EFBIG);
         QCOMPARE(ReadAll(path), audio);
     }

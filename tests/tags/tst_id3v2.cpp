@@ -23,15 +23,6 @@ using namespace tagtests;
 
 namespace {
 
-TagError Raised(const std::function<void()>& call) {
-    try {
-        call();
-    } catch (const TagError& e) {
-        return e;
-    }
-    return TagError(0, QString(), QString());
-}
-
 QByteArray Text(const QByteArray& latin1) {
     return '\0' + latin1;
 }
@@ -472,15 +463,7 @@ private slots:
         cMP3ID3v2 t;
         t.setMP3File(path);
         t.setTitle("x");
-        rlimit old{};
-        ::getrlimit(RLIMIT_FSIZE, &old);
-        rlimit limit = old;
-        limit.rlim_cur = 100 * 1024;
-        const auto previous = ::signal(SIGXFSZ, SIG_IGN);
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-        const TagError e = Raised([&] { t.Update(); });
-        ::setrlimit(RLIMIT_FSIZE, &old);
-        ::signal(SIGXFSZ, previous);
+        const TagError e = RaisedWithFileSizeLimit(100 * 1024, [&] { t.Update(); });
         QCOMPARE(e.Number, EFBIG);
         QVERIFY(e.Source.endsWith(".cMP3ID3v2"));
         QCOMPARE(ReadAll(path), big);
