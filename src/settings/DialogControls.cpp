@@ -6,6 +6,10 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
 #include <QSignalBlocker>
 
 namespace settings {
@@ -18,16 +22,48 @@ tPickList PickList(const QComboBox* combo) {
     return list;
 }
 
-void SetPickList(QComboBox* combo, const tPickList& list) {
+void SetListItems(QComboBox* combo, const QStringList& items) {
     const QSignalBlocker blocker(combo);
-    QStringList items;
+    QStringList current;
     for (int i = 0; i < combo->count(); ++i)
-        items << combo->itemText(i);
-    if (items != list.items) {
+        current << combo->itemText(i);
+    if (current != items) {
         combo->clear();
-        combo->addItems(list.items);
+        combo->addItems(items);
     }
+}
+
+void SetPickList(QComboBox* combo, const tPickList& list) {
+    SetListItems(combo, list.items);
+    const QSignalBlocker blocker(combo);
     combo->setCurrentIndex(list.index >= 0 && list.index < combo->count() ? list.index : -1);
+}
+
+QFrame* AddTitleStrip(QWidget* dialog, QBoxLayout* layout, QLabel*& title, const QString& text) {
+    auto* strip = new QFrame(dialog);
+    strip->setObjectName("picTitle");
+    auto* stripLayout = new QHBoxLayout(strip);
+    title = new QLabel(text, strip);
+    title->setObjectName("lblTitle");
+    QFont font = title->font();
+    font.setBold(true);
+    font.setPointSizeF(font.pointSizeF() * 1.3);
+    title->setFont(font);
+    stripLayout->addWidget(title);
+    layout->addWidget(strip);
+    return strip;
+}
+
+QPushButton* AddDialogButton(QWidget* dialog, QBoxLayout* row, const char* name, const QString& caption,
+                             bool isDefault) {
+    auto* button = new QPushButton(caption, dialog);
+    button->setObjectName(name);
+    if (isDefault)
+        button->setDefault(true);
+    else
+        button->setAutoDefault(false);
+    row->addWidget(button);
+    return button;
 }
 
 qint16 CheckValue(const QCheckBox* box) {

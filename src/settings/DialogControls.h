@@ -7,8 +7,12 @@
 
 #include <QDialog>
 
+class QBoxLayout;
 class QCheckBox;
 class QComboBox;
+class QFrame;
+class QLabel;
+class QPushButton;
 
 namespace settings {
 
@@ -16,10 +20,20 @@ namespace settings {
 tPickList PickList(const QComboBox* combo);
 // Refills the list only when its entries differ; a position outside it selects nothing. No events.
 void SetPickList(QComboBox* combo, const tPickList& list);
+// Refills the list only when its entries differ. No events.
+void SetListItems(QComboBox* combo, const QStringList& items);
 // Check-box values as stored: 0 unchecked, 1 checked, 2 greyed.
 qint16 CheckValue(const QCheckBox* box);
 // Sets the value without raising the box's events (2 makes the box three-state).
 void SetCheckValue(QCheckBox* box, qint16 value);
+
+// The title strip "picTitle" along the top of a dialog's `layout`, with its
+// title "lblTitle" (bold, a third larger) in `title`.
+QFrame* AddTitleStrip(QWidget* dialog, QBoxLayout* layout, QLabel*& title, const QString& text);
+// A dialog button of that name and caption at the end of `row`; Enter
+// presses it only when it is the `isDefault` one.
+QPushButton* AddDialogButton(QWidget* dialog, QBoxLayout* row, const char* name, const QString& caption,
+                             bool isDefault = false);
 
 // A settings dialog: loaded at start-up and kept loaded, hidden, as the store
 // of its settings until the program exits. Escape and the window frame close

@@ -8,42 +8,19 @@
 #include "core/mdlRunOnStart.h"
 #include "core/mdlSupportedDestination.h"
 #include "settings/SettingsVariables.h"
+#include "settings/StoredValues.h"
 
 #include <QFileInfo>
 #include <QVariant>
-#include <cmath>
 #include <optional>
 
 namespace settings {
 
 namespace {
 
-QString StoredText(const QVariant& value) {
-    if (!value.isValid() || value.isNull()) return QString();
-    if (value.typeId() == QMetaType::QByteArray) return QString::fromLocal8Bit(value.toByteArray());
-    return value.toString();
-}
-
-// A stored value as a whole number: no value reads as 0; a text must hold a
-// number (decimals round half to even); anything else is refused.
-std::optional<qint64> ToNumber(const QVariant& value) {
-    if (!value.isValid() || value.isNull()) return 0;
-    if (value.typeId() == QMetaType::Int || value.typeId() == QMetaType::UInt ||
-        value.typeId() == QMetaType::LongLong)
-        return value.toLongLong();
-    const QString text = value.toString().trimmed();
-    bool ok = false;
-    const qint64 whole = text.toLongLong(&ok);
-    if (ok) return whole;
-    const double real = text.toDouble(&ok);
-    if (ok && std::isfinite(real) && std::fabs(real) < 9.0e15)
-        return static_cast<qint64>(std::nearbyint(real));
-    return std::nullopt;
-}
-
 // A check box takes 0, 1 or 2; any other value leaves it as it was.
 void LoadCheck(const core::RegistryRoutines& reg, const char* name, qint16& box) {
-    const auto number = ToNumber(reg.GetRegistryValue(QLatin1String(name)));
+    const auto number = StoredNumber(reg.GetRegistryValue(QLatin1String(name)));
     if (number && *number >= 0 && *number <= 2) box = static_cast<qint16>(*number);
 }
 
@@ -117,7 +94,7 @@ void LoadOptions(core::RegistryRoutines& reg, tOptionsRecord& r) {
     reg.setSubkey("General");
 
     // The device list is always empty, so only "none" can be taken.
-    if (const auto device = ToNumber(reg.GetRegistryValue("cboDevices"))) {
+    if (const auto device = StoredNumber(reg.GetRegistryValue("cboDevices"))) {
         if (*device == -1)
             r.cboDevices.index = -1;
         else if (*device >= 0 && *device < r.cboDevices.items.size())

@@ -279,14 +279,8 @@ void frmAudioProp::BuildControls() {
 
     auto* bottom = new QHBoxLayout;
     bottom->addStretch(1);
-    cmdOK = new QPushButton("OK", this);
-    cmdOK->setObjectName("cmdOK");
-    cmdOK->setDefault(true);
-    cmdExit = new QPushButton("Exit", this);
-    cmdExit->setObjectName("cmdExit");
-    cmdExit->setAutoDefault(false);
-    bottom->addWidget(cmdOK);
-    bottom->addWidget(cmdExit);
+    cmdOK = settings::AddDialogButton(this, bottom, "cmdOK", "OK", true);
+    cmdExit = settings::AddDialogButton(this, bottom, "cmdExit", "Exit");
     root->addLayout(bottom);
 
     connect(cmdOK, &QPushButton::clicked, this, &frmAudioProp::cmdOk_Click);

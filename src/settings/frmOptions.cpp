@@ -143,17 +143,8 @@ void frmOptions::BuildControls() {
     auto* root = new QVBoxLayout(this);
 
     // Title strip
-    picTitle = new QFrame(this);
-    picTitle->setObjectName("picTitle");
+    picTitle = settings::AddTitleStrip(this, root, lblTitle, QString());
     SetBackColor(picTitle, 0);
-    auto* titleLayout = new QHBoxLayout(picTitle);
-    lblTitle = label(picTitle, "lblTitle", QString());
-    QFont titleFont = lblTitle->font();
-    titleFont.setBold(true);
-    titleFont.setPointSizeF(titleFont.pointSizeF() * 1.3);
-    lblTitle->setFont(titleFont);
-    titleLayout->addWidget(lblTitle);
-    root->addWidget(picTitle);
 
     // Page tree beside the page panels, which share one place
     auto* middle = new QHBoxLayout;
@@ -359,11 +350,8 @@ void frmOptions::BuildControls() {
     bottom->addWidget(lblRecordFrom);
     bottom->addWidget(cboDevices);
     bottom->addStretch(1);
-    cmdCancel = button(this, "cmdCancel", "Cancel");
-    cmdOk = button(this, "cmdOk", "OK");
-    cmdOk->setDefault(true);
-    bottom->addWidget(cmdCancel);
-    bottom->addWidget(cmdOk);
+    cmdCancel = settings::AddDialogButton(this, bottom, "cmdCancel", "Cancel");
+    cmdOk = settings::AddDialogButton(this, bottom, "cmdOk", "OK", true);
     root->addLayout(bottom);
 
     connect(cmdOk, &QPushButton::clicked, this, &frmOptions::cmdOk_Click);
@@ -525,15 +513,9 @@ void frmOptions::SetControls(const settings::tOptionsRecord& r) {
     SetPickList(cboDevices, r.cboDevices);
     SetPickList(cboTargetFormat, r.cboTargetFormat);
     SetPickList(cboFileName, r.cboFileName);
+    settings::SetListItems(txtToPath, r.txtToPathItems);
     {
         const QSignalBlocker blocker(txtToPath);
-        QStringList items;
-        for (int i = 0; i < txtToPath->count(); ++i)
-            items << txtToPath->itemText(i);
-        if (items != r.txtToPathItems) {
-            txtToPath->clear();
-            txtToPath->addItems(r.txtToPathItems);
-        }
         txtToPath->setEditText(r.txtToPath);
     }
     const std::pair<QCheckBox*, qint16> checks[] = {
