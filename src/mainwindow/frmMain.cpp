@@ -4,6 +4,7 @@
 #include "components/cAudioCDRipper.h"
 #include "components/cAudioConverter.h"
 #include "controls/ControlColor.h"
+#include "controls/cAudioGraph.h"
 #include "controls/cGrid.h"
 #include "controls/cImageList.h"
 #include "controls/cPopupMenu.h"
@@ -199,6 +200,7 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
     connect(tmrRemove, &QTimer::timeout, this, &frmMain::tmrRemove_Timer);
 
     LinkItemsTree();
+    BuildPlayer();
 
 #ifndef QT_NO_SESSIONMANAGER
     connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager&) { SessionEnding(); });
@@ -332,10 +334,12 @@ QWidget* frmMain::BuildListPane() {
     captionLayout->setSpacing(px(120));
     lblListName = NewLabel(picTitleList, "lblListName", "New Items List");
     captionLayout->addWidget(lblListName, 1);
-    cAudioGraphAmp = NewFrame(picTitleList, "cAudioGraphAmp");
+    cAudioGraphAmp = new cAudioGraph(picTitleList, cAudioGraph::LevelGraph);
+    cAudioGraphAmp->setObjectName("cAudioGraphAmp");
     cAudioGraphAmp->setFixedWidth(px(2055));
     captionLayout->addWidget(cAudioGraphAmp);
-    cAudioGraphFreq = NewFrame(picTitleList, "cAudioGraphFreq");
+    cAudioGraphFreq = new cAudioGraph(picTitleList, cAudioGraph::FrequencyGraph);
+    cAudioGraphFreq->setObjectName("cAudioGraphFreq");
     cAudioGraphFreq->setFixedWidth(px(2175));
     captionLayout->addWidget(cAudioGraphFreq);
     layout->addWidget(picTitleList);
@@ -404,11 +408,11 @@ QWidget* frmMain::BuildListPane() {
     picPlayTime = NewFrame(froControl, "picPlayTime");
     auto* timeLayout = new QHBoxLayout(picPlayTime);
     timeLayout->setContentsMargins(0, 0, 0, 0);
-    lblPosition = NewLabel(picPlayTime, "lblPosition", "0:00:00");
-    lblLength = NewLabel(picPlayTime, "lblLength", "0:00:00");
-    timeLayout->addWidget(lblPosition);
+    lblCurrentPositionSec = NewLabel(picPlayTime, "lblCurrentPositionSec", "0:00:00");
+    lbTotalLengthSec = NewLabel(picPlayTime, "lbTotalLengthSec", "0:00:00");
+    timeLayout->addWidget(lblCurrentPositionSec);
     timeLayout->addWidget(NewLabel(picPlayTime, "lblTimeSeparator", "/"));
-    timeLayout->addWidget(lblLength);
+    timeLayout->addWidget(lbTotalLengthSec);
     playerLayout->addWidget(picPlayTime);
     gridLayout->addWidget(froControl);
 
@@ -454,8 +458,7 @@ void frmMain::LinkItemsTree() {
         else
             tmrCDs->stop();
     };
-    // Nothing plays until the preview player joins this window.
-    link.IsPlaying = [] { return false; };
+    // IsPlaying is the preview player's (BuildPlayer).
     link.StopPlay = [this] {
         tlbrRecorder_ButtonClick(tlbrRecorder ? tlbrRecorder->ButtonIndex("Stop") : 0);
     };
@@ -887,9 +890,11 @@ void frmMain::SetAppView() {
         SetBackColor(strip, settings::g_lAppColor);
     for (QLabel* label : {lblTitle, lblListName, lblProjects})
         SetTextColor(label, settings::g_lTextColor);
-    // The graphs' places take the same colours as the graphs will.
-    SetBackColor(cAudioGraphAmp, settings::g_lAppColor);
-    SetBackColor(cAudioGraphFreq, settings::g_lAppColor);
+    // The graphs: the application colour behind, the text colour for the bars.
+    cAudioGraphAmp->setColor3(settings::g_lAppColor);
+    cAudioGraphAmp->setColor2(settings::g_lTextColor);
+    cAudioGraphFreq->setColor3(settings::g_lAppColor);
+    cAudioGraphFreq->setColor1(settings::g_lTextColor);
     if (prgStatus) prgStatus->setBarColor(settings::g_lAppColor);
 
     if (const auto viewBack = core::chrome::ViewBackColour()) {
@@ -1145,6 +1150,7 @@ void frmMain::CmdMove(const QString& key) {
     // The edges (first row up, last row down) and an empty grid move nothing.
     const qint32 lMove = itemlists::MoveOffset(key, cGrid1->SelectedRow(), cGrid1->Rows());
     if (lMove == 0) return;
+    StopIfPlayingRowMoves(lMove);
     ReplaceRow(lMove);
     m_cTree->SaveGridToFile();
 }
@@ -1191,7 +1197,7 @@ void frmMain::cGrid1_MouseUp(qint32 Button, qint32 Shift, double X, double Y) {
         return;
     }
     if (X > 300) return;
-    // The preview player takes the selected row; it joins this window later.
+    LoadSelectedToPlayer();
     const qint32 row = cGrid1->SelectedRow();
     if (row < 1 || row > cGrid1->Rows()) return;
     const qint32 typeCol = cGrid1->ColumnIndex(itemlists::COL_TYPE);
@@ -1372,13 +1378,7 @@ void frmMain::tlbrList_ButtonClick(int index) {
 }
 
 void frmMain::tlbrRecorder_ButtonClick(int index) {
-    const QString key = tlbrRecorder->ButtonKey(index);
-    // The preview player joins this window later; until then nothing plays,
-    // so "Play" and "Stop" have nothing to act on.
-    if (key == QLatin1String("Pause")) {
-        // Nothing plays: the button does not stay down.
-        tlbrRecorder->setButtonChecked("Pause", false);
-    }
+    PlayerButtonClick(tlbrRecorder->ButtonKey(index));
 }
 
 void frmMain::tlbrRecorder_ButtonDropDown(int index) {
@@ -1565,6 +1565,7 @@ void frmMain::Form_Unload(bool& cancel) {
     // The components let go of what they hold.
     tmrCDs->stop();
     tmrRemove->stop();
+    ClosePlayer();
     cAudioConverter1->Close();
 
     // The outer size, whatever the window state.
