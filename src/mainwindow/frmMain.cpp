@@ -103,7 +103,7 @@ int px(int twips) {
 }
 
 QString AppTitle() {
-    return core::g_sProductName + " " + core::g_sProductVersion;
+    return core::AppTitle();
 }
 
 // A stored size as a whole number; text that is no number counts as 0.
@@ -837,8 +837,31 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void frmMain::RunCommandLineSwitches() {
+    RunStartSwitches(core::Command());
+}
+
+void frmMain::SecondStart(const QString& commandLine) {
+    if (m_bUnloaded) return;
+    if (!m_bLoaded) {
+        // Still loading: the hand-over waits until the window is there.
+        QTimer::singleShot(100, this, [this, commandLine] { SecondStart(commandLine); });
+        return;
+    }
+    // The running copy comes to the front, from the tray or the taskbar too.
+    if (m_bInTray || isMinimized()) {
+        setWindowState(Qt::WindowNoState);
+        SetTrayOpenCaption("Hide");
+        m_bInTray = false;
+    }
+    show();
+    raise();
+    activateWindow();
+    RunStartSwitches(commandLine);
+}
+
+void frmMain::RunStartSwitches(const QString& switches) {
     // The whole argument text, lower-cased: no trimming, no further arguments.
-    const QString commandLine = core::Command().toLower();
+    const QString commandLine = switches.toLower();
     if (commandLine == QLatin1String("-addfiles"))
         RunCommand("Add Files");
     else if (commandLine == QLatin1String("-addaudiocd"))
@@ -1099,7 +1122,7 @@ void frmMain::CmdAddFiles() {
 void frmMain::CmdSaveAs() {
     if (IsCDNode(SelectedKey())) {
         core::services().msgBox(this, QStringLiteral("Nothing to save.") + QString(20, QLatin1Char(' ')),
-                                core::vbInformation, core::g_sProductName);
+                                core::vbInformation, AppTitle());
         return;
     }
     const qint32 row = cGrid1->SelectedRow();
@@ -1165,7 +1188,7 @@ void frmMain::CmdRemove(const QString& pending) {
     // The removal runs from the timer, after the menu's click has returned.
     if (pending == QLatin1String("Item") && IsCDNode(SelectedKey())) {
         core::services().msgBox(this, QStringLiteral("Cannot remove items from Audio CD.") + QString(20, ' '),
-                                core::vbInformation, core::g_sProductName);
+                                core::vbInformation, AppTitle());
         return;
     }
     if (cGrid1->Rows() < 1) return;
@@ -1244,6 +1267,10 @@ void frmMain::ReplaceRow(qint32 lMove) {
     const qint32 keptMark = cGrid1->CellIcon(t, 1);
     cGrid1->setCellIcon(t, 1, cGrid1->CellIcon(s, 1));
     cGrid1->setCellIcon(s, 1, keptMark);
+    // Whether the tags were edited goes with the tags.
+    const bool keptEdited = itemlists::RowTagsEdited(*cGrid1, t);
+    itemlists::SetRowTagsEdited(*cGrid1, t, itemlists::RowTagsEdited(*cGrid1, s));
+    itemlists::SetRowTagsEdited(*cGrid1, s, keptEdited);
     cGrid1->setSelectedRow(t);
     cGrid1->setRedraw(true);
 }
@@ -1258,8 +1285,8 @@ void frmMain::RemoveSelectedItems() {
         const QString name = cGrid1->CellText(row, cGrid1->ColumnIndex(itemlists::COL_ITEM_NAME));
         const QString prompt = "This operation will erase the " + name + " under the '" +
                                cTreeView1->SelectedItem().Text() + "'.\n\nContinue?";
-        if (core::services().msgBox(this, prompt, core::vbInformation | core::vbYesNo,
-                                    core::g_sProductName) != core::vbYes)
+        if (core::services().msgBox(this, prompt, core::vbInformation | core::vbYesNo, AppTitle()) !=
+            core::vbYes)
             return;
     }
     cGrid1->setRedraw(false);
@@ -1303,8 +1330,7 @@ void frmMain::ClearTheList() {
     }
     const QString prompt = "This operation will erase all the items under the '" +
                            cTreeView1->SelectedItem().Text() + "' list.\n\nAre you sure?";
-    if (core::services().msgBox(this, prompt, core::vbExclamation | core::vbYesNo, core::g_sProductName) ==
-        core::vbYes)
+    if (core::services().msgBox(this, prompt, core::vbExclamation | core::vbYesNo, AppTitle()) == core::vbYes)
         DoClearTheList();
 }
 
@@ -1589,8 +1615,7 @@ void frmMain::DoClearTheList() {
     if (!IsMainNode(key) && !IsCDNode(key)) {
         // The emptied list holds one line break. The records kept for files
         // that could not be found go with the rest.
-        m_cTree->holder().DropKeptRecords();
-        core::WriteTextFile(QString(), key);
+        m_cTree->ClearListFile(key);
     }
     cGrid1->Clear();
     cGrid1->setRedraw(true);

@@ -88,6 +88,11 @@ public:
     // Called after files were added to the grid; has nothing to do.
     void GetFileInfoToGridInfo() {}
 
+    // A later start of the program handed over its command line: the window
+    // comes to the front (out of the tray) and runs the start switches
+    // "-addfiles" and "-addaudiocd" of that command line.
+    void SecondStart(const QString& commandLine);
+
     // Runs a command by its key (toolbars, panels, tool buttons, start-up).
     void RunCommand(const QString& key);
 
@@ -258,6 +263,8 @@ private slots:
     void RunCommandLineSwitches();
 
 private:
+    // Runs the start switch of a command line ("-addfiles", "-addaudiocd").
+    void RunStartSwitches(const QString& commandLine);
     const QHash<QString, std::function<void()>>& Commands();
     void RunTool(const QString& key);
     QHash<QString, std::function<void()>> m_commands;
