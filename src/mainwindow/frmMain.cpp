@@ -1,5 +1,6 @@
 #include "mainwindow/frmMain.h"
 
+#include "components/cPlayer.h"
 #include "components/DriveRegistry.h"
 #include "components/cAudioCDRipper.h"
 #include "components/cAudioConverter.h"
@@ -1611,6 +1612,8 @@ void frmMain::Form_Unload(bool& cancel) {
 void frmMain::DoClearTheList() {
     const cTreeViewNode node = cTreeView1->SelectedItem();
     if (node.isNull()) return;
+    // The playing row goes with the rest: playback stops first.
+    if (cPlayer1->IsPlaying()) StopPlay();
     const QString key = node.Key();
     if (!IsMainNode(key) && !IsCDNode(key)) {
         // The emptied list holds one line break. The records kept for files

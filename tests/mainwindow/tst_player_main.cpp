@@ -385,6 +385,8 @@ private slots:
         w.press("Play");
         QCOMPARE(w.boldRows(), QList<qint32>{2});
         m->cGrid1->setSelectedRow(selected);
+        // Reloading the list runs events, so PlayDone may arrive inside the command.
+        QSignalSpy done(m->cPlayer1, &components::cPlayer::PlayDone);
         m->RunCommand(command);
         if (m->tmrRemove->isActive()) m->tmrRemove_Timer();
         QCOMPARE(m->cPlayer1->IsPlaying(), !stops);
@@ -395,7 +397,6 @@ private slots:
             QCOMPARE(w.boldRows(), QList<qint32>{2});
             w.press("Stop");
         }
-        QSignalSpy done(m->cPlayer1, &components::cPlayer::PlayDone);
         QTRY_COMPARE_WITH_TIMEOUT(done.count(), 1, 5000);
         QVERIFY(w.boldRows().isEmpty());
     }
