@@ -1,10 +1,10 @@
 #include "conversion/frmAudioEditorProc.h"
 
 #include "controls/ControlColor.h"
-#include "core/WindowChrome.h"
 #include "controls/cProgressBar.h"
 #include "conversion/BatchTemplates.h"
 #include "core/Services.h"
+#include "core/WindowChrome.h"
 #include "core/mdlModes.h"
 #include "core/mdlSetFormIcon32.h"
 #include "settings/EncoderSettings.h"

@@ -1,7 +1,6 @@
 #include "conversion/frmBatchTool.h"
 
 #include "controls/ControlColor.h"
-#include "core/WindowChrome.h"
 #include "controls/cGrid.h"
 #include "controls/cImageList.h"
 #include "controls/cProgressBar.h"
@@ -10,12 +9,14 @@
 #include "core/AppPaths.h"
 #include "core/RegistryRoutines.h"
 #include "core/Services.h"
+#include "core/WindowChrome.h"
 #include "core/frmAbout.h"
 #include "core/frmTurnOff.h"
 #include "core/mdlCommDialog.h"
 #include "core/mdlFunctions.h"
 #include "core/mdlModes.h"
 #include "core/mdlSetFormIcon32.h"
+#include "core/mdlSupportedDestination.h"
 #include "itemlists/HandOver.h"
 #include "itemlists/ItemsGrid.h"
 #include "settings/SettingsVariables.h"
@@ -31,6 +32,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QTextCursor>
 #include <QVBoxLayout>
 
@@ -438,6 +440,69 @@ void frmBatchTool::StoreGeneralDefault(const QString& valueName, const QString& 
             options->cboFileName->setCurrentIndex(options->cboFileName->findText(text, Qt::MatchExactly));
         settings::g_sFileNameFormat = text;
     }
+}
+
+QString frmBatchTool::TargetFormatText() const {
+    return cboTargetFormat ? cboTargetFormat->currentText() : QString();
+}
+
+void frmBatchTool::AddTargetFormatRow(QGridLayout* grid, int row) {
+    QWidget* area = grid->parentWidget();
+    Label5 = new QLabel(QStringLiteral("Audio Format:"), area);
+    Label5->setObjectName(QStringLiteral("Label5"));
+    cboTargetFormat = new QComboBox(area);
+    cboTargetFormat->setObjectName(QStringLiteral("cboTargetFormat"));
+    cmdEditTargetFormat = new QPushButton(QStringLiteral("Edit"), area);
+    cmdEditTargetFormat->setObjectName(QStringLiteral("cmdEditTargetFormat"));
+    cmdEditTargetFormat->setToolTip(QStringLiteral("Edit Target Audio Formats"));
+    lblSetAsDefaultFormat = new cLinkLabel(QStringLiteral("Set as default"), area);
+    lblSetAsDefaultFormat->setObjectName(QStringLiteral("lblSetAsDefaultFormat"));
+    lblSetAsDefaultFormat->setToolTip(QStringLiteral("Set as default format"));
+    grid->addWidget(Label5, row, 0);
+    grid->addWidget(cboTargetFormat, row, 1);
+    grid->addWidget(cmdEditTargetFormat, row, 2);
+    grid->addWidget(lblSetAsDefaultFormat, row, 3);
+
+    connect(cboTargetFormat, &QComboBox::currentIndexChanged, this, [this](int index) {
+        if (index >= 0) cboTargetFormat_Click();
+    });
+    connect(cmdEditTargetFormat, &QPushButton::clicked, this, &frmBatchTool::cmdEditTargetFormat_Click);
+    connect(lblSetAsDefaultFormat, &cLinkLabel::clicked, this, &frmBatchTool::lblSetAsDefaultFormat_Click);
+}
+
+void frmBatchTool::LoadTargetFormatRow() {
+    if (!cboTargetFormat) return;
+    {
+        // Filling is no choice: the link is computed for the entry chosen below only.
+        const QSignalBlocker block(cboTargetFormat);
+        core::FillDestinationFormats(cboTargetFormat);
+        cboTargetFormat->setCurrentIndex(-1);
+    }
+    frmOptions* options = frmOptions::instance();
+    const QString wanted = options && options->cboTargetFormat ? options->cboTargetFormat->currentText()
+                                                               : settings::g_sTargetFormat;
+    cboTargetFormat->setCurrentIndex(cboTargetFormat->findText(wanted, Qt::MatchExactly));
+}
+
+void frmBatchTool::cboTargetFormat_Click() {
+    lblSetAsDefaultFormat->setEnabled(cboTargetFormat->currentText() != settings::g_sTargetFormat);
+}
+
+void frmBatchTool::lblSetAsDefaultFormat_Click() {
+    if (!lblSetAsDefaultFormat->isEnabled()) return;
+    StoreGeneralDefault(QStringLiteral("cboTargetFormat"), cboTargetFormat->currentText());
+    lblSetAsDefaultFormat->setEnabled(false);
+}
+
+void frmBatchTool::cmdEditTargetFormat_Click() {
+    if (openAudioFormat) openAudioFormat(this, cboTargetFormat->currentText().left(3));
+    // The dialog's OK chose the Options dialog's format; the window follows it
+    // and keeps it as the default, however the dialog was closed.
+    frmOptions* options = frmOptions::instance();
+    if (options && options->cboTargetFormat)
+        cboTargetFormat->setCurrentIndex(options->cboTargetFormat->currentIndex());
+    StoreGeneralDefault(QStringLiteral("cboTargetFormat"), cboTargetFormat->currentText());
+    lblSetAsDefaultFormat->setEnabled(false);
 }
 
 void frmBatchTool::lblSetAsDefaultFileName_Click() {

@@ -16,6 +16,7 @@
 class QCheckBox;
 class QComboBox;
 class QFrame;
+class QGridLayout;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
@@ -67,6 +68,13 @@ public:
     std::function<void(QWidget* owner, const QString& key)> openAudioFormat;
     std::function<void(QWidget* owner)> openEventsOptions;
     std::function<void(QWidget* owner, int section)> openProgParameters;
+
+    // The target-format row of the windows that have one (the converter, the
+    // ripper); nullptr in the others. Built by AddTargetFormatRow.
+    QLabel* Label5 = nullptr;
+    QComboBox* cboTargetFormat = nullptr; // list-only
+    QPushButton* cmdEditTargetFormat = nullptr;
+    cLinkLabel* lblSetAsDefaultFormat = nullptr;
 
     // --- controls, by their names
     QFrame* picTitle = nullptr;
@@ -125,7 +133,7 @@ public:
     QString SubFolderName() const override;
     bool OverwriteChecked() const override;
     QString FileNameTemplate() const override;
-    QString TargetFormatText() const override { return QString(); }
+    QString TargetFormatText() const override;
     bool EndEventChecked(const QString& box) const override;
     void SetRunning(bool running) override;
     void SetBusyPointer(bool busy) override;
@@ -164,10 +172,22 @@ public slots:
     void lblOpenDestinationDestinationFolder_Click();
     void lblEventsSettings_Click();
     void lblParameters_Click();
+    // The target-format row: a choice enables "Set as default" when it is not
+    // the default; the link stores it; "Edit" opens the Audio Format dialog
+    // and takes (and stores) the format chosen there.
+    void cboTargetFormat_Click();
+    void lblSetAsDefaultFormat_Click();
+    void cmdEditTargetFormat_Click();
 
 protected:
     // The window's format area: built once in the constructor, chosen in the load.
     virtual void LoadFormatArea() {}
+    // The target-format row in `grid` at `row`: "Audio Format:", the list,
+    // "Edit" and "Set as default", wired to the handlers above.
+    void AddTargetFormatRow(QGridLayout* grid, int row);
+    // Fills the row's list with the offered formats and chooses the default
+    // one (the Options dialog's choice); filling alone chooses nothing.
+    void LoadTargetFormatRow();
     // The close rule: false while a run is active; otherwise the component is released (once).
     bool Form_Unload();
     void closeEvent(QCloseEvent* event) override;

@@ -15,23 +15,8 @@ class frmConverter : public conversion::frmBatchTool {
 public:
     frmConverter(std::unique_ptr<conversion::ItemJob> job, cImageList* imgMenu, QWidget* parent = nullptr);
 
-    QLabel* Label5 = nullptr;
-    QComboBox* cboTargetFormat = nullptr; // list-only
-    QPushButton* cmdEditTargetFormat = nullptr;
-    cLinkLabel* lblSetAsDefaultFormat = nullptr;
-
-    QString TargetFormatText() const override;
-
-public slots:
-    void cboTargetFormat_Click();
-    void lblSetAsDefaultFormat_Click();
-    void cmdEditTargetFormat_Click();
-
 protected:
     void LoadFormatArea() override;
-
-private:
-    void StoreFormatDefault();
 };
 
 namespace conversion {

@@ -10,6 +10,7 @@
 #include "core/mdlFunctions.h"
 #include "core/mdlModes.h"
 #include "itemlists/ItemsTree.h"
+#include "itemlists/PropertiesWindow.h"
 #include "itemlists/TreeKeys.h"
 #include "settings/SettingsVariables.h"
 
@@ -44,18 +45,7 @@ frmDirProperties::frmDirProperties(itemlists::ItemsTree& lists, cTreeView& cTree
     setWindowTitle(QStringLiteral("Items List Properties"));
     setAttribute(Qt::WA_DeleteOnClose);
 
-    picTitle = new QFrame(this);
-    picTitle->setObjectName(QStringLiteral("picTitle"));
-    picTitle->setAutoFillBackground(true);
-    picTitle->setFixedHeight(30);
-    lblTitle = new QLabel(QStringLiteral("Properties"), picTitle);
-    lblTitle->setObjectName(QStringLiteral("lblTitle"));
-    QFont titleFont = lblTitle->font();
-    titleFont.setBold(true);
-    lblTitle->setFont(titleFont);
-    auto* titleLayout = new QHBoxLayout(picTitle);
-    titleLayout->setContentsMargins(8, 0, 8, 0);
-    titleLayout->addWidget(lblTitle);
+    picTitle = itemlists::AddPropertiesTitle(this, lblTitle, QStringLiteral("Properties"));
 
     cTabControl1 = new cTabControl(this);
     cTabControl1->setObjectName(QStringLiteral("cTabControl1"));
@@ -108,14 +98,7 @@ frmDirProperties::frmDirProperties(itemlists::ItemsTree& lists, cTreeView& cTree
     buttons->addWidget(cmdOk);
     buttons->addWidget(cmdCancel);
 
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 8);
-    layout->addWidget(picTitle);
-    auto* body = new QVBoxLayout;
-    body->setContentsMargins(8, 0, 8, 0);
-    body->addWidget(cTabControl1, 1);
-    body->addLayout(buttons);
-    layout->addLayout(body, 1);
+    itemlists::LayoutPropertiesWindow(this, picTitle, cTabControl1, buttons);
     resize(420, 260);
 
     connect(cmdOk, &QPushButton::clicked, this, &frmDirProperties::cmdOk_Click);

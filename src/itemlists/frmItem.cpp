@@ -17,6 +17,7 @@
 #include "itemlists/ItemRows.h"
 #include "itemlists/ItemsGrid.h"
 #include "itemlists/ItemsTree.h"
+#include "itemlists/PropertiesWindow.h"
 #include "settings/SettingsVariables.h"
 #include "settings/frmOptions.h"
 
@@ -76,16 +77,7 @@ frmItem::frmItem(cGrid& cGrid1, itemlists::ItemsTree& lists, cImageList* imgMenu
     setObjectName(QStringLiteral("frmItem"));
     setWindowTitle(QStringLiteral("Item Properties"));
 
-    picTitle = Named(new QFrame(this), "picTitle");
-    picTitle->setAutoFillBackground(true);
-    picTitle->setFixedHeight(30);
-    lblTitle = Named(new QLabel(picTitle), "lblTitle");
-    QFont titleFont = lblTitle->font();
-    titleFont.setBold(true);
-    lblTitle->setFont(titleFont);
-    auto* titleLayout = new QHBoxLayout(picTitle);
-    titleLayout->setContentsMargins(8, 0, 8, 0);
-    titleLayout->addWidget(lblTitle);
+    picTitle = itemlists::AddPropertiesTitle(this, lblTitle);
 
     cTabControl1 = Named(new cTabControl(this), "cTabControl1");
     QWidget* area = cTabControl1->ClientArea();
@@ -199,14 +191,7 @@ frmItem::frmItem(cGrid& cGrid1, itemlists::ItemsTree& lists, cImageList* imgMenu
         buttons->addWidget(b);
     buttons->addStretch(1);
 
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 8);
-    layout->addWidget(picTitle);
-    auto* body = new QVBoxLayout;
-    body->setContentsMargins(8, 0, 8, 0);
-    body->addWidget(cTabControl1, 1);
-    body->addLayout(buttons);
-    layout->addLayout(body, 1);
+    itemlists::LayoutPropertiesWindow(this, picTitle, cTabControl1, buttons);
     resize(460, 400);
 
     connect(cTabControl1, &cTabControl::TabClick, this, &frmItem::cTabControl1_TabClick);

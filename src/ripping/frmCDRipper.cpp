@@ -80,20 +80,7 @@ frmCDRipper::frmCDRipper(cImageList* imgMenu, QWidget* parent)
     g->addWidget(cmdOpenCD, 0, 2);
     g->addWidget(lblCDStatus, 1, 1, 1, 3);
 
-    Label5 = new QLabel(QStringLiteral("Audio Format:"), formatArea);
-    Label5->setObjectName(QStringLiteral("Label5"));
-    cboTargetFormat = new QComboBox(formatArea);
-    cboTargetFormat->setObjectName(QStringLiteral("cboTargetFormat"));
-    cmdEditTargetFormat = new QPushButton(QStringLiteral("Edit"), formatArea);
-    cmdEditTargetFormat->setObjectName(QStringLiteral("cmdEditTargetFormat"));
-    cmdEditTargetFormat->setToolTip(QStringLiteral("Edit Target Audio Formats"));
-    lblSetAsDefaultFormat = new cLinkLabel(QStringLiteral("Set as default"), formatArea);
-    lblSetAsDefaultFormat->setObjectName(QStringLiteral("lblSetAsDefaultFormat"));
-    lblSetAsDefaultFormat->setToolTip(QStringLiteral("Set as default format"));
-    g->addWidget(Label5, 2, 0);
-    g->addWidget(cboTargetFormat, 2, 1);
-    g->addWidget(cmdEditTargetFormat, 2, 2);
-    g->addWidget(lblSetAsDefaultFormat, 2, 3);
+    AddTargetFormatRow(g, 2);
     g->setColumnStretch(1, 1);
 
     QFont bold = font();
@@ -109,24 +96,10 @@ frmCDRipper::frmCDRipper(cImageList* imgMenu, QWidget* parent)
         if (index >= 0) cboDevices_Click();
     });
     connect(cmdOpenCD, &QPushButton::clicked, this, &frmCDRipper::cmdOpenCD_Click);
-    connect(cboTargetFormat, &QComboBox::currentIndexChanged, this, [this](int index) {
-        if (index >= 0) cboTargetFormat_Click();
-    });
-    connect(cmdEditTargetFormat, &QPushButton::clicked, this, &frmCDRipper::cmdEditTargetFormat_Click);
-    connect(lblSetAsDefaultFormat, &cLinkLabel::clicked, this, &frmCDRipper::lblSetAsDefaultFormat_Click);
-}
-
-QString frmCDRipper::TargetFormatText() const {
-    return cboTargetFormat->currentText();
 }
 
 void frmCDRipper::LoadFormatArea() {
-    core::FillDestinationFormats(cboTargetFormat);
-    cboTargetFormat->setCurrentIndex(-1);
-    frmOptions* options = frmOptions::instance();
-    const QString wanted = options && options->cboTargetFormat ? options->cboTargetFormat->currentText()
-                                                               : settings::g_sTargetFormat;
-    cboTargetFormat->setCurrentIndex(cboTargetFormat->findText(wanted, Qt::MatchExactly));
+    LoadTargetFormatRow();
     LoadCDDevices();
 }
 
@@ -168,28 +141,6 @@ void frmCDRipper::cboDevices_Click() {
 
 void frmCDRipper::cmdOpenCD_Click() {
     cAudioCDRipper1->OpenTray();
-}
-
-void frmCDRipper::cboTargetFormat_Click() {
-    lblSetAsDefaultFormat->setEnabled(cboTargetFormat->currentText() != settings::g_sTargetFormat);
-}
-
-void frmCDRipper::StoreFormatDefault() {
-    StoreGeneralDefault(QStringLiteral("cboTargetFormat"), cboTargetFormat->currentText());
-    lblSetAsDefaultFormat->setEnabled(false);
-}
-
-void frmCDRipper::lblSetAsDefaultFormat_Click() {
-    if (!lblSetAsDefaultFormat->isEnabled()) return;
-    StoreFormatDefault();
-}
-
-void frmCDRipper::cmdEditTargetFormat_Click() {
-    if (openAudioFormat) openAudioFormat(this, cboTargetFormat->currentText().left(3));
-    frmOptions* options = frmOptions::instance();
-    if (options && options->cboTargetFormat)
-        cboTargetFormat->setCurrentIndex(options->cboTargetFormat->currentIndex());
-    StoreFormatDefault();
 }
 
 void frmCDRipper::HandOverCD(cGrid& mainGrid, const QString& cdNodeKey, const QString& cdNodeText) {

@@ -34,27 +34,17 @@ public:
     QComboBox* cboDevices = nullptr; // list-only
     QLabel* lblCDStatus = nullptr;
     QPushButton* cmdOpenCD = nullptr;
-    QLabel* Label5 = nullptr;
-    QComboBox* cboTargetFormat = nullptr; // list-only
-    QPushButton* cmdEditTargetFormat = nullptr;
-    cLinkLabel* lblSetAsDefaultFormat = nullptr;
     QCheckBox* chkOpenCDdrive = nullptr;
-
-    QString TargetFormatText() const override;
 
 public slots:
     void cboDevices_Click();
     void cmdOpenCD_Click();
-    void cboTargetFormat_Click();
-    void lblSetAsDefaultFormat_Click();
-    void cmdEditTargetFormat_Click();
 
 protected:
     void LoadFormatArea() override;
 
 private:
     void LoadCDDevices();
-    void StoreFormatDefault();
 };
 
 namespace ripping {

@@ -4,11 +4,11 @@
 #include "core/RegistryRoutines.h"
 #include "core/mdlModes.h"
 #include "core/mdlSupportedDestination.h"
+#include "settings/StoredValues.h"
 
 #include <QByteArray>
 #include <QVariant>
 #include <algorithm>
-#include <cmath>
 #include <optional>
 
 namespace settings {
@@ -45,41 +45,12 @@ namespace {
 
 const QString kAdvanced = QStringLiteral("Advanced...");
 
-QString StoredText(const QVariant& value) {
-    if (!value.isValid()) return QString();
-    if (value.typeId() == QMetaType::QByteArray) return QString::fromLocal8Bit(value.toByteArray());
-    return value.toString();
-}
-
-// A text as a whole number, as the settings always took it: blanks around it
-// are ignored and a decimal rounds half to even. Empty text and words give nothing.
-std::optional<qint64> TextToNumber(const QString& raw) {
-    const QString text = raw.trimmed();
-    if (text.isEmpty()) return std::nullopt;
-    bool ok = false;
-    const qint64 whole = text.toLongLong(&ok);
-    if (ok) return whole;
-    const double real = text.toDouble(&ok);
-    if (ok && std::isfinite(real) && std::fabs(real) < 9.0e15)
-        return static_cast<qint64>(std::nearbyint(real));
-    return std::nullopt;
-}
-
 // A stored value as a 16-bit integer: a missing value is 0; a value that is
 // no number or out of range gives nothing (the control stays as it was).
 std::optional<qint16> ToInt16(const QVariant& value) {
     if (!value.isValid()) return qint16(0);
-    std::optional<qint64> number;
-    switch (value.typeId()) {
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-        number = value.toLongLong();
-        break;
-    default:
-        number = TextToNumber(StoredText(value));
-    }
+    // An empty text is no number here, as a word is not.
+    const std::optional<qint64> number = value.isNull() ? std::nullopt : StoredNumber(value);
     if (!number || *number < -32768 || *number > 32767) return std::nullopt;
     return static_cast<qint16>(*number);
 }

@@ -1,6 +1,6 @@
-// The program-wide settings variables, filled from the registry by the
-// settings dialogs at start-up and read by every window. The Options dialog
-// (frmOptions::GetOptions) is their only writer, except where noted.
+// The program-wide settings variables, read by every window. They follow the
+// settings record (settings/OptionsSettings.h: LoadOptions, through the
+// Options dialog's GetOptions at start-up), their only writer except where noted.
 #pragma once
 
 #include <QString>

@@ -9,6 +9,7 @@
 #include "core/mdlCommDialog.h"
 #include "core/mdlModes.h"
 #include "core/mdlSupportedDestination.h"
+#include "settings/DialogControls.h"
 #include "settings/SettingsVariables.h"
 #include "settings/frmOptions.h"
 
@@ -32,6 +33,11 @@ namespace settings {
 QPointer<frmAudioProp> g_frmAudioProp;
 } // namespace settings
 
+using settings::CheckValue;
+using settings::PickList;
+using settings::SetCheckValue;
+using settings::SetPickList;
+
 namespace {
 
 // The description follows the title on its line, 80 twips after it.
@@ -54,46 +60,9 @@ const FormatPage kPages[] = {
     {"APE", &core::g_lDestAPE, &frmAudioProp::froToAPE, "APE -", "Monkey\u2019s Audio file format"},
 };
 
-settings::tPickList PickList(const QComboBox* combo) {
-    settings::tPickList list;
-    for (int i = 0; i < combo->count(); ++i)
-        list.items << combo->itemText(i);
-    list.index = combo->currentIndex();
-    return list;
-}
-
-void SetPickList(QComboBox* combo, const settings::tPickList& list) {
-    const QSignalBlocker blocker(combo);
-    QStringList items;
-    for (int i = 0; i < combo->count(); ++i)
-        items << combo->itemText(i);
-    if (items != list.items) {
-        combo->clear();
-        combo->addItems(list.items);
-    }
-    combo->setCurrentIndex(list.index >= 0 && list.index < combo->count() ? list.index : -1);
-}
-
-qint16 CheckValue(const QCheckBox* box) {
-    switch (box->checkState()) {
-    case Qt::Checked:
-        return 1;
-    case Qt::PartiallyChecked:
-        return 2;
-    default:
-        return 0;
-    }
-}
-
-void SetCheckValue(QCheckBox* box, qint16 value) {
-    const QSignalBlocker blocker(box);
-    if (value == 2) box->setTristate(true);
-    box->setCheckState(value == 1 ? Qt::Checked : value == 2 ? Qt::PartiallyChecked : Qt::Unchecked);
-}
-
 } // namespace
 
-frmAudioProp::frmAudioProp(QWidget* parent) : QDialog(parent) {
+frmAudioProp::frmAudioProp(QWidget* parent) : cSettingsDialog(parent) {
     setObjectName("g_frmAudioProp");
     setWindowTitle("Audio Format");
     settings::g_frmAudioProp = this;
@@ -310,14 +279,8 @@ void frmAudioProp::BuildControls() {
 
     auto* bottom = new QHBoxLayout;
     bottom->addStretch(1);
-    cmdOK = new QPushButton("OK", this);
-    cmdOK->setObjectName("cmdOK");
-    cmdOK->setDefault(true);
-    cmdExit = new QPushButton("Exit", this);
-    cmdExit->setObjectName("cmdExit");
-    cmdExit->setAutoDefault(false);
-    bottom->addWidget(cmdOK);
-    bottom->addWidget(cmdExit);
+    cmdOK = settings::AddDialogButton(this, bottom, "cmdOK", "OK", true);
+    cmdExit = settings::AddDialogButton(this, bottom, "cmdExit", "Exit");
     root->addLayout(bottom);
 
     connect(cmdOK, &QPushButton::clicked, this, &frmAudioProp::cmdOk_Click);
@@ -499,23 +462,16 @@ void frmAudioProp::cmdExit_Click() {
     close();
 }
 
-void frmAudioProp::reject() {
-    close();
+void frmAudioProp::Form_Hiding() {
+    // Closing without OK throws the unconfirmed edits away, so that the
+    // dialog never shows settings that are not in force and a later OK
+    // cannot store a change the user abandoned.
+    SetControls(m_confirmed);
+    chkBestAccordToSource->setChecked(m_bConfirmedBestAccord);
 }
 
-void frmAudioProp::closeEvent(QCloseEvent* event) {
-    if (!settings::g_bAppExiting) {
-        // Closing without OK throws the unconfirmed edits away, so that the
-        // dialog never shows settings that are not in force and a later OK
-        // cannot store a change the user abandoned.
-        SetControls(m_confirmed);
-        chkBestAccordToSource->setChecked(m_bConfirmedBestAccord);
-        event->ignore();
-        hide();
-        return;
-    }
-    cAudioConverter1->Close();
-    event->accept();
+void frmAudioProp::Form_Unload() {
+    if (settings::g_bAppExiting) cAudioConverter1->Close();
 }
 
 void frmAudioProp::cAudioConverter1_ACMTagItem(const QString& name) {

@@ -5,6 +5,7 @@
 // widget-free picture of its controls.
 #pragma once
 
+#include "settings/DialogControls.h"
 #include "settings/EncoderSettings.h"
 
 #include <QDialog>
@@ -27,7 +28,7 @@ namespace core {
 class RegistryRoutines;
 }
 
-class frmAudioProp : public QDialog {
+class frmAudioProp : public settings::cSettingsDialog {
     Q_OBJECT
 public:
     explicit frmAudioProp(QWidget* parent = nullptr);
@@ -131,11 +132,11 @@ public slots:
     void cAudioConverter1_ACMFormatItem(const QString& name);
 
 protected:
-    // Puts the controls back as the last load left them and hides, instead
-    // of closing, until settings::g_bAppExiting is set; then releases the converter.
-    void closeEvent(QCloseEvent* event) override;
-    // Escape behaves as closing the window.
-    void reject() override;
+    // Closing without OK puts the controls back as the last load left them
+    // (the dialog only hides until settings::g_bAppExiting is set).
+    void Form_Hiding() override;
+    // At exit the converter is released.
+    void Form_Unload() override;
 
 private:
     void BuildControls();

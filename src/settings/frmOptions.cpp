@@ -14,6 +14,8 @@
 #include "core/mdlRunOnStart.h"
 #include "core/mdlSetFormIcon32.h"
 #include "core/mdlSupportedDestination.h"
+#include "settings/DialogControls.h"
+#include "settings/OptionsSettings.h"
 #include "settings/SettingsVariables.h"
 #include "settings/frmAudioProp.h"
 #include "settings/frmProgParameters.h"
@@ -31,98 +33,21 @@
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
-#include <cmath>
-#include <optional>
 
 namespace {
 
 frmOptions* s_instance = nullptr;
-
-// The check-box values as stored: 0 unchecked, 1 checked, 2 greyed.
-int CheckValue(const QCheckBox* box) {
-    switch (box->checkState()) {
-    case Qt::Checked:
-        return 1;
-    case Qt::PartiallyChecked:
-        return 2;
-    default:
-        return 0;
-    }
-}
-
-bool SetCheckValue(QCheckBox* box, int value) {
-    switch (value) {
-    case 0:
-        box->setCheckState(Qt::Unchecked);
-        return true;
-    case 1:
-        box->setCheckState(Qt::Checked);
-        return true;
-    case 2:
-        box->setTristate(true);
-        box->setCheckState(Qt::PartiallyChecked);
-        return true;
-    default:
-        return false;
-    }
-}
-
-// A stored value as a whole number: no value reads as 0; a text must hold a
-// number (decimals round half to even); anything else is refused.
-std::optional<qint64> ToNumber(const QVariant& value) {
-    if (!value.isValid() || value.isNull()) return 0;
-    if (value.typeId() == QMetaType::Int || value.typeId() == QMetaType::UInt ||
-        value.typeId() == QMetaType::LongLong)
-        return value.toLongLong();
-    const QString text = value.toString().trimmed();
-    bool ok = false;
-    const qint64 whole = text.toLongLong(&ok);
-    if (ok) return whole;
-    const double real = text.toDouble(&ok);
-    if (ok && std::isfinite(real) && std::fabs(real) < 9.0e15)
-        return static_cast<qint64>(std::nearbyint(real));
-    return std::nullopt;
-}
-
-// Check box from a stored value; a value that is no check-box value leaves the box as it was.
-void LoadCheck(QCheckBox* box, const QVariant& value) {
-    const auto number = ToNumber(value);
-    if (number && *number >= -32768 && *number <= 32767) SetCheckValue(box, static_cast<int>(*number));
-}
-
-// A list-only combo takes a text only when it is one of its lines (letter
-// case aside; the combo then shows the line's own text); an empty text
-// clears the selection.
-void SetListText(QComboBox* combo, const QString& text) {
-    if (text.isEmpty()) {
-        combo->setCurrentIndex(-1);
-        return;
-    }
-    const int index = combo->findText(text, Qt::MatchFixedString);
-    if (index >= 0) combo->setCurrentIndex(index);
-}
-
-QString StoredText(const QVariant& value) {
-    if (!value.isValid() || value.isNull()) return QString();
-    if (value.typeId() == QMetaType::QByteArray) return QString::fromLocal8Bit(value.toByteArray());
-    return value.toString();
-}
 
 QString WithClosingSlash(const QString& folder) {
     if (folder.isEmpty() || folder.endsWith('/')) return folder;
     return folder + '/';
 }
 
-// Colour numbers a control takes: 0x00BBGGRR, or a system colour 0x800000NN.
-bool IsColorNumber(qint32 color) {
-    const quint32 number = static_cast<quint32>(color);
-    return number <= 0x00FFFFFFu || (number >= 0x80000000u && number <= 0x8000001Eu);
-}
-
 } // namespace
 
-frmOptions::frmOptions(QWidget* parent) : QDialog(parent) {
+frmOptions::frmOptions(QWidget* parent) : cSettingsDialog(parent) {
     setObjectName("frmOptions");
     setWindowTitle("Options");
     s_instance = this;
@@ -141,7 +66,7 @@ frmOptions* frmOptions::instance() {
 }
 
 QString frmOptions::SettingsKeyRoot() {
-    return "SOFTWARE\\" + core::g_sCompany + "\\" + core::g_sProductName;
+    return settings::OptionsKeyRoot();
 }
 
 qint32 frmOptions::BackColor(const QWidget* widget) {
@@ -149,7 +74,7 @@ qint32 frmOptions::BackColor(const QWidget* widget) {
 }
 
 bool frmOptions::SetBackColor(QWidget* widget, qint32 color) {
-    if (!IsColorNumber(color)) return false;
+    if (!settings::IsColorNumber(color)) return false;
     widget->setProperty("BackColor", color);
     components::ApplyBackColor(widget, color);
     return true;
@@ -218,17 +143,8 @@ void frmOptions::BuildControls() {
     auto* root = new QVBoxLayout(this);
 
     // Title strip
-    picTitle = new QFrame(this);
-    picTitle->setObjectName("picTitle");
+    picTitle = settings::AddTitleStrip(this, root, lblTitle, QString());
     SetBackColor(picTitle, 0);
-    auto* titleLayout = new QHBoxLayout(picTitle);
-    lblTitle = label(picTitle, "lblTitle", QString());
-    QFont titleFont = lblTitle->font();
-    titleFont.setBold(true);
-    titleFont.setPointSizeF(titleFont.pointSizeF() * 1.3);
-    lblTitle->setFont(titleFont);
-    titleLayout->addWidget(lblTitle);
-    root->addWidget(picTitle);
 
     // Page tree beside the page panels, which share one place
     auto* middle = new QHBoxLayout;
@@ -434,11 +350,8 @@ void frmOptions::BuildControls() {
     bottom->addWidget(lblRecordFrom);
     bottom->addWidget(cboDevices);
     bottom->addStretch(1);
-    cmdCancel = button(this, "cmdCancel", "Cancel");
-    cmdOk = button(this, "cmdOk", "OK");
-    cmdOk->setDefault(true);
-    bottom->addWidget(cmdCancel);
-    bottom->addWidget(cmdOk);
+    cmdCancel = settings::AddDialogButton(this, bottom, "cmdCancel", "Cancel");
+    cmdOk = settings::AddDialogButton(this, bottom, "cmdOk", "OK", true);
     root->addLayout(bottom);
 
     connect(cmdOk, &QPushButton::clicked, this, &frmOptions::cmdOk_Click);
@@ -458,14 +371,13 @@ void frmOptions::Form_Load() {
     m_reg->setHkey(core::HKEY_LOCAL_MACHINE);
     m_reg->setKeyRoot(SettingsKeyRoot());
 
-    LoadFileNameFormats();
-
-    core::LoadPathHistory(txtToPath);
-    if (txtToPath->currentText().isEmpty()) txtToPath->setEditText(core::ProgramFolder() + "/Main/");
+    // The template list, the path history and the offered formats (which
+    // also sets the format switches the Audio Format dialog reads).
+    settings::tOptionsRecord lists = Controls();
+    settings::PresetOptions(lists);
+    SetControls(lists);
 
     SetOptionsTree();
-    core::FillDestinationFormats(cboTargetFormat);
-    cboTargetFormat->setCurrentIndex(-1);
 
     GetOptions();
 
@@ -483,20 +395,6 @@ void frmOptions::ApplyTheme() {
     core::chrome::ApplyView(themed, picTitle,
                             QList<QWidget*>{this, froGeneral, froEvents, froView, froTags, froAdvanced});
     if (core::g_lAppIncCDRipper == 1) chkAutoFreeDB->setVisible(true);
-}
-
-void frmOptions::LoadFileNameFormats() {
-    const QString file = core::ProgramFolder() + "/FileNameFormats.txt";
-    if (QFileInfo(file).isFile()) {
-        core::LoadListFileToCombo(file, cboFileName);
-    } else {
-        cboFileName->clear();
-        cboFileName->addItems(
-            {"[file_name].[dest_extension]", "[file_name].[source_extension].[dest_extension]",
-             "[file_name]_[123].[dest_extension]", "[file_name]_[123].[source_extension].[dest_extension]",
-             "[123].[dest_extension]", "[123].[source_extension].[dest_extension]"});
-    }
-    cboFileName->setCurrentIndex(-1);
 }
 
 void frmOptions::SetOptionsTree() {
@@ -556,176 +454,117 @@ void frmOptions::SetPlayAtEnd(const QString& path) {
 }
 
 void frmOptions::GetOptions() {
-    using namespace settings;
     if (!m_reg) return;
-    const core::RegistryRoutines& reg = *m_reg;
+    settings::tOptionsRecord r = Controls();
+    settings::LoadOptions(*m_reg, r);
+    SetControls(r);
+    SetBackColor(picTitle, r.picColor);
+    components::ApplyTextColor(lblTitle, r.picTextColor);
+}
 
-    m_reg->setSubkey("General");
+settings::tOptionsRecord frmOptions::Controls() const {
+    using settings::CheckValue;
+    using settings::PickList;
+    settings::tOptionsRecord r;
+    r.cboDevices = PickList(cboDevices);
+    r.cboTargetFormat = PickList(cboTargetFormat);
+    r.cboFileName = PickList(cboFileName);
+    r.txtToPath = txtToPath->currentText();
+    for (int i = 0; i < txtToPath->count(); ++i)
+        r.txtToPathItems << txtToPath->itemText(i);
+    r.chkSelectTheLastItem = CheckValue(chkSelectTheLastItem);
+    r.chkAutoFreeDB = CheckValue(chkAutoFreeDB);
+    r.chkSaveLogWhenExit = CheckValue(chkSaveLogWhenExit);
+    r.chkDisplayMSGWhenExit = CheckValue(chkDisplayMSGWhenExit);
+    r.chkDisplayMSGWhenErase = CheckValue(chkDisplayMSGWhenErase);
+    r.chkGoToNextItem = CheckValue(chkGoToNextItem);
+    r.chkDisplayPlayer = CheckValue(chkDisplayPlayer);
+    r.chkClearOnExit = CheckValue(chkClearOnExit);
+    r.chkDisplayAudioGraph = CheckValue(chkDisplayAudioGraph);
+    r.chkMenuXPStyle = CheckValue(chkMenuXPStyle);
+    r.chkDisplayGridHotTrack = CheckValue(chkDisplayGridHotTrack);
+    r.chkDisplayTitle = CheckValue(chkDisplayTitle);
+    r.chkDisplayGridLine = CheckValue(chkDisplayGridLine);
+    r.picColor = BackColor(picColor);
+    r.picTextColor = BackColor(picTextColor);
+    r.chkRunWhenWinStarts = CheckValue(chkRunWhenWinStarts);
+    r.chkDisplayLiveUpdateWindow = CheckValue(chkDisplayLiveUpdateWindow);
+    r.chkAutoUpdate = CheckValue(chkAutoUpdate);
+    r.chkOpenDestFolder = CheckValue(chkOpenDestFolder);
+    r.chkTurnOffComputer = CheckValue(chkTurnOffComputer);
+    r.chkPlaySound = CheckValue(chkPlaySound);
+    r.txtPlayAtEnd = txtPlayAtEnd->property("Tag").toString();
+    r.chkNoticeApp = CheckValue(chkNoticeApp);
+    r.txtAppNotice = txtAppNotice->toPlainText();
+    r.chkCopyID3FromSource = CheckValue(chkCopyID3FromSource);
+    r.txtTagArtist = txtTagArtist->text();
+    r.txtTagSong = txtTagSong->text();
+    r.txtTagAlbum = txtTagAlbum->text();
+    r.txtTagGenre = txtTagGenre->text();
+    r.txtTagTrack = txtTagTrack->text();
+    r.txtTagYear = txtTagYear->text();
+    r.txtTagComment = txtTagComment->toPlainText();
+    return r;
+}
 
-    // The device list is always empty, so only "none" can be taken.
-    if (const auto device = ToNumber(reg.GetRegistryValue("cboDevices")))
-        if (*device >= -1 && *device < cboDevices->count())
-            cboDevices->setCurrentIndex(static_cast<int>(*device));
-    g_lAudioDevice = cboDevices->currentIndex();
-
-    const QString targetFormat = StoredText(reg.GetRegistryValue("cboTargetFormat"));
-    if (!targetFormat.isEmpty()) {
-        SetListText(cboTargetFormat, targetFormat);
-        g_sTargetFormat = cboTargetFormat->currentText();
+void frmOptions::SetControls(const settings::tOptionsRecord& r) {
+    using settings::SetCheckValue;
+    using settings::SetPickList;
+    SetPickList(cboDevices, r.cboDevices);
+    SetPickList(cboTargetFormat, r.cboTargetFormat);
+    SetPickList(cboFileName, r.cboFileName);
+    settings::SetListItems(txtToPath, r.txtToPathItems);
+    {
+        const QSignalBlocker blocker(txtToPath);
+        txtToPath->setEditText(r.txtToPath);
     }
-
-    txtToPath->setEditText(StoredText(reg.GetRegistryValue("txtToPath")));
-
-    LoadCheck(chkSelectTheLastItem, reg.GetRegistryValue("chkSelectTheLastItem"));
-    g_bSelectTheLastItem = CheckValue(chkSelectTheLastItem) != 0;
-    LoadCheck(chkAutoFreeDB, reg.GetRegistryValue("chkAutoFreeDB"));
-    g_bAutoFreeDB = CheckValue(chkAutoFreeDB) != 0;
-
-    if (txtToPath->currentText().isEmpty()) {
-        const QString folder = core::ProgramFolder() + "/Main/";
-        txtToPath->setEditText(folder);
-        if (!core::IsFolder(folder)) core::CreateFolderTree(folder);
-        core::SavePathHistory(txtToPath);
-        core::LoadPathHistory(txtToPath);
-        if (txtToPath->currentText().isEmpty()) txtToPath->setEditText(folder); // history unreadable
-    }
-
-    // Whatever was typed, the lists folder is used with its closing "/".
-    const QString listsFolder = WithClosingSlash(txtToPath->currentText());
-    if (listsFolder != txtToPath->currentText()) txtToPath->setEditText(listsFolder);
-    g_sItemsListDir = listsFolder;
-
-    SetListText(cboFileName, StoredText(reg.GetRegistryValue("cboFileName")));
-    g_sFileNameFormat = cboFileName->currentText();
-
-    const std::pair<QCheckBox*, bool*> generalChecks[] = {{chkSaveLogWhenExit, &g_bSaveLogWhenExit},
-                                                          {chkDisplayMSGWhenExit, &g_bDisplayMSGWhenExit},
-                                                          {chkDisplayMSGWhenErase, &g_bDisplayMSGWhenErase},
-                                                          {chkGoToNextItem, &g_bGoToNextItem},
-                                                          {chkDisplayPlayer, &g_bDisplayPlayer},
-                                                          {chkClearOnExit, &g_bClearOnExit},
-                                                          {chkDisplayAudioGraph, &g_bDisplayAudioGraph},
-                                                          {chkMenuXPStyle, &g_bMenuXPStyle},
-                                                          {chkDisplayGridHotTrack, &g_bDisplayGridHotTrack},
-                                                          {chkDisplayTitle, &g_bDisplayTitle},
-                                                          {chkDisplayGridLine, &g_bDisplayGridLine}};
-    for (const auto& [box, variable] : generalChecks) {
-        LoadCheck(box, reg.GetRegistryValue(box->objectName()));
-        *variable = CheckValue(box) != 0;
-    }
-
-    for (QFrame* swatch : {picColor, picTextColor}) {
-        const auto color = ToNumber(reg.GetRegistryValue(swatch->objectName()));
-        if (color && *color >= INT32_MIN && *color <= INT32_MAX)
-            SetBackColor(swatch, static_cast<qint32>(*color));
-    }
-    g_lAppColor = BackColor(picColor);
-    g_lTextColor = BackColor(picTextColor);
-    SetBackColor(picTitle, BackColor(picColor));
-    components::ApplyTextColor(lblTitle, g_lTextColor);
-
-    chkRunWhenWinStarts->setCheckState(core::IsRunOnStart() ? Qt::Checked : Qt::Unchecked);
-
-    LoadCheck(chkDisplayLiveUpdateWindow, reg.GetRegistryValue("chkDisplayLiveUpdateWindow"));
-    g_bDisplayLiveUpdateWindow = CheckValue(chkDisplayLiveUpdateWindow) != 0;
-    LoadCheck(chkAutoUpdate, reg.GetRegistryValue("chkAutoUpdate"));
-    g_bAutoUpdate = CheckValue(chkAutoUpdate) != 0;
-
-    m_reg->setSubkey("Events");
-    const std::pair<QCheckBox*, bool*> eventChecks[] = {{chkOpenDestFolder, &g_bOpenDestFolder},
-                                                        {chkTurnOffComputer, &g_bTurnOffComputer},
-                                                        {chkPlaySound, &g_bPlaySound}};
-    for (const auto& [box, variable] : eventChecks) {
-        LoadCheck(box, reg.GetRegistryValue(box->objectName()));
-        *variable = CheckValue(box) != 0;
-    }
-
-    // A path with no file-name part counts as no sound at all.
-    SetPlayAtEnd(StoredText(reg.GetRegistryValue("txtPlayAtEnd")));
-    if (txtPlayAtEnd->text().isEmpty()) SetPlayAtEnd(core::ProgramFolder() + "/sound/notify.wav");
-    g_sPlayAtEnd = txtPlayAtEnd->property("Tag").toString();
-
-    LoadCheck(chkNoticeApp, reg.GetRegistryValue("chkNoticeApp"));
-    g_bNoticeApp = CheckValue(chkNoticeApp) != 0;
-    txtAppNotice->setPlainText(StoredText(reg.GetRegistryValue("txtAppNotice")));
-    g_sAppNotice = txtAppNotice->toPlainText();
-
-    m_reg->setSubkey("ID3 Tags");
-    const QVariant copyTags = reg.GetRegistryValue("chkCopyID3FromSource");
-    LoadCheck(chkCopyID3FromSource,
-              StoredText(copyTags).isEmpty() ? QVariant(QStringLiteral("1")) : copyTags);
-    g_bCopyID3FromSource = CheckValue(chkCopyID3FromSource) != 0;
-
-    const std::pair<QLineEdit*, QString*> tags[] = {
-        {txtTagArtist, &g_sTagArtist}, {txtTagSong, &g_sTagSong},   {txtTagAlbum, &g_sTagAlbum},
-        {txtTagTrack, &g_sTagTrack},   {txtTagGenre, &g_sTagGenre}, {txtTagYear, &g_sTagYear}};
-    for (const auto& [edit, variable] : tags) {
-        edit->setText(StoredText(reg.GetRegistryValue(edit->objectName())));
-        *variable = edit->text();
-    }
-    txtTagComment->setPlainText(StoredText(reg.GetRegistryValue("txtTagComment")));
-    g_sTagComment = txtTagComment->toPlainText();
+    const std::pair<QCheckBox*, qint16> checks[] = {
+        {chkSelectTheLastItem, r.chkSelectTheLastItem},
+        {chkAutoFreeDB, r.chkAutoFreeDB},
+        {chkSaveLogWhenExit, r.chkSaveLogWhenExit},
+        {chkDisplayMSGWhenExit, r.chkDisplayMSGWhenExit},
+        {chkDisplayMSGWhenErase, r.chkDisplayMSGWhenErase},
+        {chkGoToNextItem, r.chkGoToNextItem},
+        {chkDisplayPlayer, r.chkDisplayPlayer},
+        {chkClearOnExit, r.chkClearOnExit},
+        {chkDisplayAudioGraph, r.chkDisplayAudioGraph},
+        {chkMenuXPStyle, r.chkMenuXPStyle},
+        {chkDisplayGridHotTrack, r.chkDisplayGridHotTrack},
+        {chkDisplayTitle, r.chkDisplayTitle},
+        {chkDisplayGridLine, r.chkDisplayGridLine},
+        {chkRunWhenWinStarts, r.chkRunWhenWinStarts},
+        {chkDisplayLiveUpdateWindow, r.chkDisplayLiveUpdateWindow},
+        {chkAutoUpdate, r.chkAutoUpdate},
+        {chkOpenDestFolder, r.chkOpenDestFolder},
+        {chkTurnOffComputer, r.chkTurnOffComputer},
+        {chkPlaySound, r.chkPlaySound},
+        {chkNoticeApp, r.chkNoticeApp},
+        {chkCopyID3FromSource, r.chkCopyID3FromSource}};
+    for (const auto& [box, value] : checks)
+        SetCheckValue(box, value);
+    SetBackColor(picColor, r.picColor);
+    SetBackColor(picTextColor, r.picTextColor);
+    SetPlayAtEnd(r.txtPlayAtEnd);
+    txtAppNotice->setPlainText(r.txtAppNotice);
+    txtTagArtist->setText(r.txtTagArtist);
+    txtTagSong->setText(r.txtTagSong);
+    txtTagAlbum->setText(r.txtTagAlbum);
+    txtTagGenre->setText(r.txtTagGenre);
+    txtTagTrack->setText(r.txtTagTrack);
+    txtTagYear->setText(r.txtTagYear);
+    txtTagComment->setPlainText(r.txtTagComment);
+    // The boxes were set without their events: the enabled states follow them here.
+    CheckPlaySoundEna();
+    CheckNoticeAppEna();
+    CheckCopyID3FromSourceEna();
 }
 
 void frmOptions::cmdOk_Click() {
-    using namespace settings;
     if (!m_reg) Form_Load();
-    const core::RegistryRoutines& reg = *m_reg;
-    auto write = [&reg](const QString& name, const QString& text) {
-        reg.SetRegistryValue(name, text, core::REG_SZ);
-    };
-    auto writeCheck = [&write](QCheckBox* box) {
-        write(box->objectName(), QString::number(CheckValue(box)));
-    };
-    auto writeText = [&write](QLineEdit* edit) { write(edit->objectName(), edit->text()); };
-
-    m_reg->setSubkey("General");
-    for (QCheckBox* box :
-         {chkClearOnExit, chkDisplayAudioGraph, chkMenuXPStyle, chkSelectTheLastItem, chkAutoFreeDB,
-          chkDisplayPlayer, chkDisplayGridHotTrack, chkDisplayTitle, chkDisplayGridLine})
-        writeCheck(box);
-    write("picColor", QString::number(BackColor(picColor)));
-    write("picTextColor", QString::number(BackColor(picTextColor)));
-    write("cboDevices", QString::number(cboDevices->currentIndex()));
-    write("cboTargetFormat", cboTargetFormat->currentText());
-
-    // Whatever was typed, the lists folder is used with its closing "/".
-    const QString listsFolder = WithClosingSlash(txtToPath->currentText());
-    if (listsFolder != txtToPath->currentText()) txtToPath->setEditText(listsFolder);
-    const bool listsFolderChanged = listsFolder != g_sItemsListDir;
-    g_sItemsListDir = listsFolder;
-
-    write("txtToPath", txtToPath->currentText());
-    write("cboFileName", cboFileName->currentText());
-
-    core::SetRunOnStart(chkRunWhenWinStarts->checkState() == Qt::Checked);
-
-    for (QCheckBox* box : {chkSaveLogWhenExit, chkDisplayMSGWhenExit, chkDisplayMSGWhenErase, chkGoToNextItem,
-                           chkDisplayLiveUpdateWindow, chkAutoUpdate})
-        writeCheck(box);
-
-    m_reg->setSubkey("Events");
-    writeCheck(chkOpenDestFolder);
-    writeCheck(chkTurnOffComputer);
-    writeCheck(chkPlaySound);
-    write("txtPlayAtEnd", txtPlayAtEnd->property("Tag").toString());
-    writeCheck(chkNoticeApp);
-    write("txtAppNotice", txtAppNotice->toPlainText());
-
-    m_reg->setSubkey("ID3 Tags");
-    writeCheck(chkCopyID3FromSource);
-    writeText(txtTagArtist);
-    writeText(txtTagSong);
-    writeText(txtTagAlbum);
-    writeText(txtTagGenre);
-    writeText(txtTagTrack);
-    writeText(txtTagYear);
-    write("txtTagComment", txtTagComment->toPlainText());
-
+    // Written from the record in the fixed order; the lists folder variable is set on the way.
+    const bool listsFolderChanged = settings::StoreOptions(*m_reg, Controls());
     GetOptions();
-
     emit settingsApplied(listsFolderChanged);
-
     close();
 }
 
@@ -734,13 +573,7 @@ void frmOptions::cmdCancel_Click() {
     close();
 }
 
-void frmOptions::reject() {
-    close();
-}
-
-void frmOptions::closeEvent(QCloseEvent* event) {
-    // Loaded for the whole run: hidden, not unloaded, until the program exits.
-    core::chrome::HideUnlessExiting(this, event, settings::g_bAppExiting);
+void frmOptions::Form_Unload() {
     // A test sound must not outlive the dialog.
     core::services().stopSound();
 }
@@ -797,20 +630,20 @@ void frmOptions::Form_Resize() {
 }
 
 void frmOptions::CheckPlaySoundEna() {
-    const bool on = CheckValue(chkPlaySound) == 1;
+    const bool on = settings::CheckValue(chkPlaySound) == 1;
     for (QWidget* widget : std::initializer_list<QWidget*>{txtPlayAtEnd, cmdAddSound, cmdTestSound})
         widget->setEnabled(on);
 }
 
 void frmOptions::CheckNoticeAppEna() {
-    const bool on = CheckValue(chkNoticeApp) == 1;
+    const bool on = settings::CheckValue(chkNoticeApp) == 1;
     txtAppNotice->setEnabled(on);
     cmdTestApp->setEnabled(on);
 }
 
 void frmOptions::CheckCopyID3FromSourceEna() {
     // Tags copied from the source file leave the default fields unused (but kept).
-    const bool fieldsOn = CheckValue(chkCopyID3FromSource) != 1;
+    const bool fieldsOn = settings::CheckValue(chkCopyID3FromSource) != 1;
     for (QWidget* widget : std::initializer_list<QWidget*>{
              lblTagArtist, lblTagSong, lblTagAlbum, lblTagGenre, lblTagTrack, lblTagYear, lblTagComment,
              txtTagArtist, txtTagSong, txtTagAlbum, txtTagGenre, txtTagTrack, txtTagYear, txtTagComment})

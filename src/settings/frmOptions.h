@@ -5,6 +5,8 @@
 #pragma once
 
 #include "controls/cTreeView.h"
+#include "settings/DialogControls.h"
+#include "settings/OptionsSettings.h"
 
 #include <QDialog>
 #include <functional>
@@ -23,7 +25,7 @@ namespace core {
 class RegistryRoutines;
 }
 
-class frmOptions : public QDialog {
+class frmOptions : public settings::cSettingsDialog {
     Q_OBJECT
 public:
     explicit frmOptions(QWidget* parent = nullptr);
@@ -42,6 +44,11 @@ public:
 
     // The registry key path of the settings: "SOFTWARE\<maker>\<product>".
     static QString SettingsKeyRoot();
+
+    // The controls that hold settings as a record (settings/OptionsSettings.h),
+    // and back; setting them moves the enabled states too.
+    settings::tOptionsRecord Controls() const;
+    void SetControls(const settings::tOptionsRecord& record);
 
     // Title strip and page tree
     QFrame* picTitle = nullptr;
@@ -182,10 +189,9 @@ public slots:
     void picTextColor_Click();
 
 protected:
-    // Hides instead of closing until settings::g_bAppExiting is set.
-    void closeEvent(QCloseEvent* event) override;
-    // Escape behaves as closing the window: hide, keep the unconfirmed edits.
-    void reject() override;
+    // Closing hides the dialog until settings::g_bAppExiting is set; either
+    // way a test sound stops.
+    void Form_Unload() override;
     // The dialog is of fixed size: this comes when it is first shown, and hands the focus to OK.
     void resizeEvent(QResizeEvent* event) override;
     // The colour swatches and the link labels are clicked through this filter.
@@ -197,7 +203,6 @@ private:
     void ApplyTheme();
     void SetOptionsTree();
     void HideOptionPages();
-    void LoadFileNameFormats();
     void CheckCopyID3FromSourceEna();
     void CheckNoticeAppEna();
     void CheckPlaySoundEna();

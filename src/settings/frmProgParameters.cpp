@@ -4,6 +4,7 @@
 #include "core/AppPaths.h"
 #include "core/WindowChrome.h"
 #include "core/mdlModes.h"
+#include "settings/DialogControls.h"
 #include "settings/SettingsVariables.h"
 
 #include <QComboBox>
@@ -89,18 +90,8 @@ frmProgParameters::frmProgParameters(QWidget* parent) : QDialog(parent) {
 void frmProgParameters::BuildControls() {
     auto* root = new QVBoxLayout(this);
 
-    picTitle = new QFrame(this);
-    picTitle->setObjectName("picTitle");
+    picTitle = settings::AddTitleStrip(this, root, lblTitle, "Parameters");
     picTitle->setAutoFillBackground(true);
-    auto* titleLayout = new QHBoxLayout(picTitle);
-    lblTitle = new QLabel("Parameters", picTitle);
-    lblTitle->setObjectName("lblTitle");
-    QFont titleFont = lblTitle->font();
-    titleFont.setBold(true);
-    titleFont.setPointSizeF(titleFont.pointSizeF() * 1.3);
-    lblTitle->setFont(titleFont);
-    titleLayout->addWidget(lblTitle);
-    root->addWidget(picTitle);
 
     auto* sectionsCaption = new QLabel("Sections:", this);
     sectionsCaption->setObjectName("lblSections");
@@ -149,10 +140,7 @@ void frmProgParameters::BuildControls() {
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
-    cmdOk = new QPushButton("OK", this);
-    cmdOk->setObjectName("cmdOk");
-    cmdOk->setDefault(true);
-    buttons->addWidget(cmdOk);
+    cmdOk = settings::AddDialogButton(this, buttons, "cmdOk", "OK", true);
     root->addLayout(buttons);
 
     connect(cboSections, &QComboBox::currentIndexChanged, this, &frmProgParameters::cboSections_Click);
