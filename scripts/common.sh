@@ -8,7 +8,7 @@ PACKAGES=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-multimedia-dev libgl-dev
     libavformat-dev libavcodec-dev libswresample-dev libavutil-dev
-    libcdio-dev libcdio-cdda-dev libcdio-paranoia-dev libiso9660-dev
+    libcdio-dev libcdio-cdda-dev libcdio-paranoia-dev libiso9660-dev cd-paranoia
     libburn-dev libisofs-dev
     libespeak-ng-dev libfftw3-dev libsqlite3-dev
     ffmpeg python3 python3-mutagen sox pulseaudio pulseaudio-utils

@@ -3,6 +3,8 @@
 # headless against a private PulseAudio server with a null sink.
 source "$(dirname "$0")/common.sh"
 install_packages
+# Layout first: a file clang-format would change fails the run.
+"$ROOT/scripts/check-format.sh"
 build -DCORVANE_TESTS=ON -DCORVANE_BENCH=ON
 
 export QT_QPA_PLATFORM=offscreen

@@ -89,6 +89,10 @@ bool DriveRegistry::realDrivesAllowed() {
 }
 
 QStringList DriveRegistry::realDevices() {
+    {
+        QMutexLocker lock(&m_mutex);
+        if (!m_testDevices.isEmpty()) return m_testDevices;
+    }
     if (!realDrivesAllowed()) return {};
     QMutexLocker lock(&m_mutex);
     if (!m_realScanned) {
@@ -113,6 +117,11 @@ void DriveRegistry::rescanRealDrives() {
         m_realScanned = false;
     }
     realDevices();
+}
+
+void DriveRegistry::setRealDevicesForTesting(const QStringList& devices) {
+    QMutexLocker lock(&m_mutex);
+    m_testDevices = devices;
 }
 
 QList<DriveInfo> DriveRegistry::drives() {

@@ -104,6 +104,9 @@ public:
 
     // Looks for real drives again (they are listed once per run otherwise).
     void rescanRealDrives();
+    // For tests of real-writer code: these devices stand for the real drives
+    // (listed first) without asking libcdio; an empty list goes back to scanning.
+    void setRealDevicesForTesting(const QStringList& devices);
     static bool realDrivesAllowed();
 
     // "E:/Track01.cda" for letter "E:" (or "E") and track 1.
@@ -124,6 +127,7 @@ private:
     QMutex m_mutex;
     bool m_realScanned = false;
     QStringList m_realDevices;
+    QStringList m_testDevices;
     QSet<QString> m_openTrays; // devices or folders whose tray is open
 };
 

@@ -1,13 +1,196 @@
 #include "components/cAudioCDRipper.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QMetaObject>
 
+#include <cdio/paranoia/cdda.h>
+#include <cdio/paranoia/paranoia.h>
+
+#include <cstdio>
+
 namespace components {
 
-cAudioCDRipper::cAudioCDRipper(QObject* parent) : QObject(parent) {}
+namespace {
+
+constexpr int kFramesPerSector = DriveRegistry::kAudioSectorBytes / 4; // 588 stereo frames
+// Re-reads of one sector before paranoia gives up on it.
+constexpr int kMaxRetries = 20;
+
+struct CddaDeleter {
+    void operator()(cdrom_drive_t* d) const noexcept {
+        // The libcdio handle underneath has an owner of its own.
+        if (d) cdio_cddap_close_no_free_cdio(d);
+    }
+};
+using CddaHandle = std::unique_ptr<cdrom_drive_t, CddaDeleter>;
+
+struct ParanoiaDeleter {
+    void operator()(cdrom_paranoia_t* p) const noexcept {
+        if (p) cdio_paranoia_free(p);
+    }
+};
+using ParanoiaHandle = std::unique_ptr<cdrom_paranoia_t, ParanoiaDeleter>;
+
+// Paranoia reports every fix-up and read error here; the rip only needs the
+// verified samples, so nothing is done with the reports.
+void paranoiaCallback(long, paranoia_cb_mode_t) {}
+
+struct RipRequest {
+    qint32 device = 0;
+    qint32 track = 1;
+    qint32 rangeStart = -1;
+    qint32 rangeLength = -1;
+    QString destination;
+    EncoderSetup setup;
+    EncoderTags tags;
+};
+
+Worker::Outcome rip(const RipRequest& r, Worker::Context& ctx) {
+    using Outcome = Worker::Outcome;
+    const std::optional<DriveInfo> drive = DriveRegistry::instance().drive(r.device);
+    if (!drive)
+        return Outcome::error(cAudioCDRipper::ErrNoDisc, QStringLiteral("There is no CD drive to rip from."));
+    CdioHandle cdio = DriveRegistry::instance().openDisc(r.device);
+    if (!cdio)
+        return Outcome::error(cAudioCDRipper::ErrNoDisc, "There is no audio CD in " + drive->letter + ".");
+
+    // The track's sectors, numbered as the drive registry numbers tracks.
+    const track_t first = cdio_get_first_track_num(cdio.get());
+    const track_t count = cdio_get_num_tracks(cdio.get());
+    if (first == CDIO_INVALID_TRACK || count == CDIO_INVALID_TRACK || r.track < 1 || r.track > count)
+        return Outcome::error(
+            cAudioCDRipper::ErrBadTrack,
+            QStringLiteral("Track %1 does not exist on the disc in %2.").arg(r.track).arg(drive->letter));
+    const auto track = static_cast<track_t>(first + r.track - 1);
+    if (cdio_get_track_format(cdio.get(), track) != TRACK_FORMAT_AUDIO)
+        return Outcome::error(
+            cAudioCDRipper::ErrBadTrack,
+            QStringLiteral("Track %1 of the disc in %2 is no audio track.").arg(r.track).arg(drive->letter));
+    const lsn_t trackStart = cdio_get_track_lsn(cdio.get(), track);
+    const lsn_t trackEnd = r.track < count ? cdio_get_track_lsn(cdio.get(), static_cast<track_t>(track + 1))
+                                           : cdio_get_track_lsn(cdio.get(), CDIO_CDROM_LEADOUT_TRACK);
+    if (trackStart == CDIO_INVALID_LSN || trackEnd == CDIO_INVALID_LSN || trackEnd <= trackStart)
+        return Outcome::error(cAudioCDRipper::ErrUnreadableDisc,
+                              "The table of contents of the disc in " + drive->letter + " is damaged.");
+
+    lsn_t from = trackStart;
+    lsn_t to = trackEnd;
+    if (r.rangeStart >= 0) {
+        const qint64 start = qint64(trackStart) + qint64(r.rangeStart) * DriveRegistry::kSectorsPerSecond;
+        if (start >= trackEnd)
+            return Outcome::error(cAudioCDRipper::ErrBadRange,
+                                  QStringLiteral("The range starts at %1 s, after the end of track %2.")
+                                      .arg(r.rangeStart)
+                                      .arg(r.track));
+        from = static_cast<lsn_t>(start);
+        if (r.rangeLength > 0)
+            to = static_cast<lsn_t>(
+                qMin<qint64>(trackEnd, start + qint64(r.rangeLength) * DriveRegistry::kSectorsPerSecond));
+    }
+    const qint64 sectors = to - from;
+
+    CddaHandle cdda(cdio_cddap_identify_cdio(cdio.get(), CDDA_MESSAGE_FORGETIT, nullptr));
+    if (!cdda || cdio_cddap_open(cdda.get()) != 0)
+        return Outcome::error(cAudioCDRipper::ErrRead,
+                              "The audio of the disc in " + drive->letter + " cannot be read.");
+    cdio_cddap_verbose_set(cdda.get(), CDDA_MESSAGE_FORGETIT, CDDA_MESSAGE_FORGETIT);
+    ParanoiaHandle paranoia(cdio_paranoia_init(cdda.get()));
+    if (!paranoia)
+        return Outcome::error(cAudioCDRipper::ErrRead,
+                              "The audio of the disc in " + drive->letter + " cannot be read.");
+    // Verified, overlapping reads; a sector that stays unreadable is skipped
+    // rather than stalling the rip for ever.
+    cdio_paranoia_modeset(paranoia.get(), PARANOIA_MODE_FULL ^ PARANOIA_MODE_NEVERSKIP);
+    cdio_paranoia_seek(paranoia.get(), from, SEEK_SET);
+
+    AudioEncoder encoder;
+    if (r.destination.isEmpty())
+        return Outcome::error(cAudioCDRipper::ErrDestination,
+                              QStringLiteral("No destination file was given."));
+    // The caller creates the folders it wants; a missing one is a wrong destination.
+    const QFileInfo destination(r.destination);
+    if (!destination.absoluteDir().exists())
+        return Outcome::error(cAudioCDRipper::ErrDestination,
+                              "The folder " + destination.absolutePath() + " does not exist.");
+    if (destination.isDir())
+        return Outcome::error(cAudioCDRipper::ErrDestination,
+                              "The destination " + r.destination + " is a folder.");
+    if (!encoder.Open(r.destination, r.setup, r.tags, cAudioCDRipper::kCdRate, cAudioCDRipper::kCdChannels,
+                      SampleKind::S16))
+        return Outcome::error(cAudioCDRipper::ErrDestination,
+                              "The file " + r.destination + " cannot be written: " + encoder.ErrorText());
+
+    ctx.progress(0);
+    for (qint64 done = 0; done < sectors; ++done) {
+        if (ctx.aborted()) {
+            encoder.Cancel();
+            return Outcome::aborted();
+        }
+        const int16_t* samples = cdio_paranoia_read_limited(paranoia.get(), paranoiaCallback, kMaxRetries);
+        if (!samples) {
+            encoder.Cancel();
+            return Outcome::error(cAudioCDRipper::ErrRead,
+                                  QStringLiteral("Sector %1 of the disc in %2 cannot be read.")
+                                      .arg(from + done)
+                                      .arg(drive->letter));
+        }
+        if (!encoder.Write(samples, kFramesPerSector)) {
+            encoder.Cancel();
+            return Outcome::error(cAudioCDRipper::ErrEncode,
+                                  "The file " + r.destination + " cannot be written: " + encoder.ErrorText());
+        }
+        ctx.progress(static_cast<qint32>((done + 1) * 100 / sectors));
+    }
+    if (ctx.aborted()) {
+        encoder.Cancel();
+        return Outcome::aborted();
+    }
+    if (!encoder.Finish())
+        return Outcome::error(cAudioCDRipper::ErrEncode,
+                              "The file " + r.destination + " cannot be finished: " + encoder.ErrorText());
+    return Outcome::done();
+}
+
+} // namespace
+
+cAudioCDRipper::cAudioCDRipper(QObject* parent) : QObject(parent) {
+    connect(&m_worker, &Worker::progress, this, &cAudioCDRipper::Progress);
+    connect(&m_worker, &Worker::done, this, &cAudioCDRipper::Done);
+    connect(&m_worker, &Worker::aborted, this, &cAudioCDRipper::Aborted);
+    connect(&m_worker, &Worker::error, this, &cAudioCDRipper::Error);
+}
 
 cAudioCDRipper::~cAudioCDRipper() = default;
+
+void cAudioCDRipper::StartRip() {
+    if (m_worker.isBusy()) {
+        raiseError(ErrBusy, QStringLiteral("A track is being ripped already."));
+        return;
+    }
+    RipRequest r;
+    r.device = m_ripDevice;
+    r.track = m_track;
+    r.rangeStart = m_rangeStart;
+    r.rangeLength = m_rangeLength;
+    r.destination = m_destination;
+    r.setup = m_setup;
+    r.tags = m_tags;
+    // The range holds for one rip only.
+    m_rangeStart = -1;
+    m_rangeLength = -1;
+    m_worker.start([r](Worker::Context& ctx) { return rip(r, ctx); });
+}
+
+void cAudioCDRipper::Abort() {
+    m_worker.abort();
+}
+
+void cAudioCDRipper::Close() {
+    if (!m_worker.isBusy()) return;
+    m_worker.abort();
+    m_worker.waitForFinished();
+}
 
 qint32 cAudioCDRipper::DeviceCount() const {
     return DriveRegistry::instance().count();

@@ -73,7 +73,8 @@ public:
     qint16 Channels() const;
     qint32 BitsPerSample() const;
     void CloseSource();
-    // Releases everything the instance holds; OpenSource works again afterwards.
+    // Releases everything the instance holds (a running conversion is aborted and
+    // answered by Aborted); OpenSource works again afterwards.
     void Close();
 
     // Loads the file's tags into the seven tag properties. Each call starts from

@@ -739,12 +739,8 @@ void frmOptions::reject() {
 }
 
 void frmOptions::closeEvent(QCloseEvent* event) {
-    if (!settings::g_bAppExiting) {
-        event->ignore();
-        hide();
-    } else {
-        event->accept();
-    }
+    // Loaded for the whole run: hidden, not unloaded, until the program exits.
+    core::chrome::HideUnlessExiting(this, event, settings::g_bAppExiting);
     // A test sound must not outlive the dialog.
     core::services().stopSound();
 }

@@ -1,13 +1,10 @@
 #include "tags/frmMP3TagsEditor.h"
 
-#include "controls/ControlColor.h"
-#include "core/WindowChrome.h"
 #include "controls/cTabControl.h"
 #include "core/Services.h"
+#include "core/WindowChrome.h"
 #include "core/mdlCommDialog.h"
 #include "core/mdlModes.h"
-#include "core/mdlSetFormIcon32.h"
-#include "settings/SettingsVariables.h"
 #include "tags/TagError.h"
 
 #include <QApplication>
@@ -20,6 +17,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+
+#include <limits>
 
 namespace tags {
 QPointer<frmMP3TagsEditor> g_frmMP3TagsEditor;
@@ -92,6 +91,7 @@ frmMP3TagsEditor::frmMP3TagsEditor(QWidget* parent) : QWidget(parent, Qt::Window
     cboGenre->setEditable(true);
     cboGenre->setInsertPolicy(QComboBox::NoInsert);
     txtDescription = Named(new QPlainTextEdit(froGeneral), "txtDescription");
+    // The tags set no limit; the ID3v1 widths apply only when that tag is written.
     txtDescription->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     line(general, froGeneral, QStringLiteral("Artist"), txtArtist);
     line(general, froGeneral, QStringLiteral("Title"), txtTitle);
@@ -118,6 +118,9 @@ frmMP3TagsEditor::frmMP3TagsEditor(QWidget* parent) : QWidget(parent, Qt::Window
     txtLyric = Named(new QPlainTextEdit(froLyric), "txtLyric");
     txtLyric->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     lyric->addWidget(txtLyric);
+    for (QLineEdit* box : {txtArtist, txtTitle, txtAlbum, txtYear, txtTrackNum, txtOriginalArtist, txtURL,
+                           txtEncodedBy, txtCopyright})
+        box->setMaxLength(std::numeric_limits<int>::max());
 
     cmdApply = Named(new QPushButton(QStringLiteral("Apply"), this), "cmdApply");
     cmdApply->setEnabled(false);
@@ -156,8 +159,7 @@ frmMP3TagsEditor::frmMP3TagsEditor(QWidget* parent) : QWidget(parent, Qt::Window
 frmMP3TagsEditor::~frmMP3TagsEditor() = default;
 
 void frmMP3TagsEditor::Form_Load() {
-    core::SetFormIcon(this, QStringLiteral("text_align_left"), true);
-
+    core::chrome::SetIcon(this, QStringLiteral("text_align_left"));
     core::chrome::ApplyTitleStrip(picTitle, {lblTitleMain});
     core::chrome::ApplyView({this, froGeneral, froAdvanced, froLyric}, picTitle);
 
@@ -233,6 +235,7 @@ void frmMP3TagsEditor::LoadFileTags(const QString& sPath) {
     cboGenre->setCurrentIndex(0);
     cboGenre->setEditText(QString());
     m_bGenreFromV2 = false;
+    m_v2Loaded.clear();
 
     // A tag that cannot be read leaves its fields as they are: the objects reset before they open the file.
     if (g_bReadV1) {
@@ -256,8 +259,10 @@ void frmMP3TagsEditor::LoadFileTags(const QString& sPath) {
             g_cID3v2.setMP3File(sPath);
         } catch (const tags::TagError&) {
         }
-        auto put = [](QLineEdit* box, const QString& value) {
-            if (!value.isEmpty()) box->setText(value);
+        auto put = [this](QLineEdit* box, const QString& value) {
+            if (value.isEmpty()) return;
+            box->setText(value);
+            m_v2Loaded.insert(box, box->text());
         };
         put(txtArtist, g_cID3v2.Artist());
         put(txtTitle, g_cID3v2.Title());
@@ -270,15 +275,26 @@ void frmMP3TagsEditor::LoadFileTags(const QString& sPath) {
             m_bGenreFromV2 = true;
         }
         put(txtYear, g_cID3v2.Year());
-        if (!g_cID3v2.Comment().isEmpty()) txtDescription->setPlainText(g_cID3v2.Comment());
+        if (!g_cID3v2.Comment().isEmpty()) {
+            txtDescription->setPlainText(g_cID3v2.Comment());
+            m_v2Loaded.insert(txtDescription, txtDescription->toPlainText());
+        }
         put(txtTrackNum, g_cID3v2.Track());
         put(txtOriginalArtist, g_cID3v2.OriginalArtist());
-        if (!g_cID3v2.Lyrics().isEmpty()) txtLyric->setPlainText(g_cID3v2.Lyrics());
+        if (!g_cID3v2.Lyrics().isEmpty()) {
+            txtLyric->setPlainText(g_cID3v2.Lyrics());
+            m_v2Loaded.insert(txtLyric, txtLyric->toPlainText());
+        }
         put(txtCopyright, g_cID3v2.Copyright());
         put(txtEncodedBy, g_cID3v2.EncodedBy());
         put(txtURL, g_cID3v2.LinkTo());
     }
     m_sLoadedGenre = cboGenre->currentText();
+}
+
+bool frmMP3TagsEditor::EditedSinceLoad(QWidget* box, const QString& now) const {
+    const auto it = m_v2Loaded.constFind(box);
+    return it == m_v2Loaded.constEnd() || *it != now;
 }
 
 int frmMP3TagsEditor::MatchGenre() {
@@ -313,21 +329,27 @@ void frmMP3TagsEditor::cmdApply_Click() {
             if (!keepFreeText) g_cID3v1.setGenre(code);
         }
         if (g_bWriteV2) {
-            g_cID3v2.setArtist(txtArtist->text());
-            g_cID3v2.setTitle(txtTitle->text());
-            g_cID3v2.setAlbum(txtAlbum->text());
-            g_cID3v2.setYear(txtYear->text());
-            g_cID3v2.setComment(txtDescription->toPlainText());
+            // Each value goes in unless its box still shows what the tag held
+            // (a multi-line box may have changed its line ends on showing it).
+            auto set = [this](QWidget* box, const QString& now,
+                              void (tags::cMP3ID3v2::*setter)(const QString&)) {
+                if (EditedSinceLoad(box, now)) (g_cID3v2.*setter)(now);
+            };
+            set(txtArtist, txtArtist->text(), &tags::cMP3ID3v2::setArtist);
+            set(txtTitle, txtTitle->text(), &tags::cMP3ID3v2::setTitle);
+            set(txtAlbum, txtAlbum->text(), &tags::cMP3ID3v2::setAlbum);
+            set(txtYear, txtYear->text(), &tags::cMP3ID3v2::setYear);
+            set(txtDescription, txtDescription->toPlainText(), &tags::cMP3ID3v2::setComment);
             if (genreTouched || !m_bGenreFromV2) {
                 g_cID3v2.setGenre(code);
                 g_cID3v2.setOtherGenreName(cboGenre->currentText());
             }
-            g_cID3v2.setTrack(txtTrackNum->text());
-            g_cID3v2.setOriginalArtist(txtOriginalArtist->text());
-            g_cID3v2.setCopyright(txtCopyright->text());
-            g_cID3v2.setEncodedBy(txtEncodedBy->text());
-            g_cID3v2.setLinkTo(txtURL->text());
-            g_cID3v2.setLyrics(txtLyric->toPlainText());
+            set(txtTrackNum, txtTrackNum->text(), &tags::cMP3ID3v2::setTrack);
+            set(txtOriginalArtist, txtOriginalArtist->text(), &tags::cMP3ID3v2::setOriginalArtist);
+            set(txtCopyright, txtCopyright->text(), &tags::cMP3ID3v2::setCopyright);
+            set(txtEncodedBy, txtEncodedBy->text(), &tags::cMP3ID3v2::setEncodedBy);
+            set(txtURL, txtURL->text(), &tags::cMP3ID3v2::setLinkTo);
+            set(txtLyric, txtLyric->toPlainText(), &tags::cMP3ID3v2::setLyrics);
         }
         // Both tags are checked before either is written, so a refusal leaves the file as it was.
         if (g_bWriteV1) g_cID3v1.CheckUpdate();
@@ -340,6 +362,15 @@ void frmMP3TagsEditor::cmdApply_Click() {
     }
     m_sLoadedGenre = cboGenre->currentText();
     m_bGenreFromV2 = m_bGenreFromV2 || g_bWriteV2;
+    if (g_bWriteV2) {
+        // The tag now holds what the boxes show.
+        m_v2Loaded.clear();
+        for (QLineEdit* box : {txtArtist, txtTitle, txtAlbum, txtYear, txtTrackNum, txtOriginalArtist,
+                               txtCopyright, txtEncodedBy, txtURL})
+            m_v2Loaded.insert(box, box->text());
+        m_v2Loaded.insert(txtDescription, txtDescription->toPlainText());
+        m_v2Loaded.insert(txtLyric, txtLyric->toPlainText());
+    }
     ShowInfo(QStringLiteral("Done."));
 }
 
@@ -355,17 +386,13 @@ void frmMP3TagsEditor::ShowInfo(const QString& text) {
 namespace tags {
 
 frmMP3TagsEditor* ShowMP3TagsEditor(const QString& path) {
-    if (!g_frmMP3TagsEditor) {
+    frmMP3TagsEditor* window = core::chrome::ShowOnDemand<frmMP3TagsEditor>(g_frmMP3TagsEditor, [] {
         QApplication::setOverrideCursor(Qt::WaitCursor);
-        auto* window = new frmMP3TagsEditor(); // no owner; deletes itself when closed
-        window->Form_Load();
+        auto* created = new frmMP3TagsEditor(); // no owner; deletes itself when closed
+        created->Form_Load();
         QApplication::restoreOverrideCursor();
-        g_frmMP3TagsEditor = window;
-    }
-    frmMP3TagsEditor* window = g_frmMP3TagsEditor;
-    window->show();
-    window->raise();
-    window->activateWindow();
+        return created;
+    });
     if (!path.isEmpty()) {
         window->sSourceFile->setPlainText(path);
         window->cmdApply->setEnabled(true);

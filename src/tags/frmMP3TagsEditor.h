@@ -6,6 +6,7 @@
 #include "tags/cMP3ID3v1.h"
 #include "tags/cMP3ID3v2.h"
 
+#include <QHash>
 #include <QPointer>
 #include <QWidget>
 
@@ -75,6 +76,10 @@ private:
     // untouched genre is written back as it was.
     QString m_sLoadedGenre;
     bool m_bGenreFromV2 = false;
+    // The text of each box that shows an ID3v2 value, as loaded: a box the
+    // user left alone leaves its frame's bytes as they are.
+    QHash<QWidget*, QString> m_v2Loaded;
+    bool EditedSinceLoad(QWidget* box, const QString& now) const;
 };
 
 namespace tags {

@@ -234,6 +234,8 @@ private slots:
     void badSources_data();
     void badSources();
     void destinationIsTheSource();
+    void unwritableDestinations_data();
+    void unwritableDestinations();
     void abortLeavesNoFile();
     void startFromInsideDoneAndError();
     void startWhileBusy();
@@ -338,6 +340,16 @@ void tst_converter_convert::tags() {
     QCOMPARE(tags.value("track"), QStringLiteral("7"));
     QCOMPARE(tags.value("genre"), QStringLiteral("Jazz"));
     QCOMPARE(tags.value("comment"), QStringLiteral("Said and done"));
+    // The converter's own reader finds the same seven values.
+    cAudioConverter reader;
+    QVERIFY(reader.ReadTags(out("tags.out")));
+    QCOMPARE(reader.TagTitle(), QString::fromUtf8("Grüße aus Köln"));
+    QCOMPARE(reader.TagArtist(), QStringLiteral("The Artist"));
+    QCOMPARE(reader.TagAlbum(), QStringLiteral("An Album"));
+    QCOMPARE(reader.TagYear(), QStringLiteral("2003"));
+    QCOMPARE(reader.TagTrack(), QStringLiteral("7"));
+    QCOMPARE(reader.TagGenre(), QStringLiteral("Jazz"));
+    QCOMPARE(reader.TagComment(), QStringLiteral("Said and done"));
     if (format == 3) { // ID3v1 text is Latin-1
         QCOMPARE(tags.value("v1:title"), QString::fromUtf8("Grüße aus Köln"));
         QCOMPARE(tags.value("v1:artist"), QStringLiteral("The Artist"));
@@ -506,6 +518,40 @@ void tst_converter_convert::destinationIsTheSource() {
     QCOMPARE(QDir(m_env->path("self")).entryList(QDir::Files | QDir::Hidden | QDir::System).size(), 2);
 }
 
+void tst_converter_convert::unwritableDestinations_data() {
+    QTest::addColumn<QString>("dest"); // relative to the test folder; "" for none
+    QTest::addColumn<QString>("description");
+    QTest::newRow("none") << ""
+                          << "No destination file is set.";
+    QTest::newRow("a folder") << "unwritable"
+                              << "The destination is a folder: ";
+    QTest::newRow("below a file") << "unwritable/file.txt/out.wav"
+                                  << "The destination folder cannot be created: ";
+}
+
+void tst_converter_convert::unwritableDestinations() {
+    QFETCH(QString, dest);
+    QFETCH(QString, description);
+    QDir().mkpath(m_env->path("unwritable"));
+    {
+        QFile f(m_env->path("unwritable/file.txt"));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+    }
+    cAudioConverter c;
+    Recorder r(c);
+    c.setOutputFormat(1);
+    c.setSourceFile(m_sources[0]);
+    c.setDestinationFile(dest.isEmpty() ? QString() : m_env->path(dest));
+    c.StartConvert();
+    QVERIFY(r.waitFor(1));
+    QCOMPARE(r.terminals, QStringList{"error"});
+    QCOMPARE(r.codes.first(), qint32(cAudioConverter::ErrDestination));
+    QVERIFY2(r.descriptions.first().startsWith(description), qPrintable(r.descriptions.first()));
+    QCOMPARE(
+        QDir(m_env->path("unwritable")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+        QStringList{"file.txt"});
+}
+
 void tst_converter_convert::abortLeavesNoFile() {
     const QString longSource = m_env->path("long/long.wav");
     QDir().mkpath(QFileInfo(longSource).path());
@@ -526,6 +572,15 @@ void tst_converter_convert::abortLeavesNoFile() {
     QVERIFY(r.waitFor(1));
     QCOMPARE(r.terminals, QStringList{"aborted"});
     QVERIFY(!c.IsConverting());
+    QVERIFY(QDir(destDir).entryList(QDir::Files | QDir::Hidden).isEmpty());
+
+    // Closing the converter aborts a running conversion the same way.
+    c.setSourceFile(longSource);
+    c.setDestinationFile(destDir + "/closed.mp3");
+    c.StartConvert();
+    c.Close();
+    QVERIFY(r.waitFor(2));
+    QCOMPARE(r.terminals, (QStringList{"aborted", "aborted"}));
     QVERIFY(QDir(destDir).entryList(QDir::Files | QDir::Hidden).isEmpty());
 
     // Destroying a converter in the middle of a conversion leaves nothing either.

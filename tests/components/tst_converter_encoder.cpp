@@ -38,6 +38,7 @@ class tst_converter_encoder : public QObject {
 private slots:
     void formats_data();
     void formats();
+    void everyListedFormatEncodes();
     void cancelAndDestructionLeaveNothing();
     void refusedSettings_data();
     void refusedSettings();
@@ -118,6 +119,49 @@ void tst_converter_encoder::formats() {
     QCOMPARE(p.rate, rate);
     QCOMPARE(p.channels, channels);
     QVERIFY2(std::abs(p.seconds - 2.0) <= 0.1, qPrintable(QString::number(p.seconds)));
+}
+
+// What the settings dialog offers must be what comes out, for every entry of
+// the WAV-codec and WMA lists.
+void tst_converter_encoder::everyListedFormatEncodes() {
+    QTemporaryDir dir;
+    const auto pcm = Tone(44100, 2, 0.3);
+    auto check = [&](const EncoderSetup& setup, const QString& what, int rate, int channels) {
+        const QString dest = dir.filePath("list.out");
+        AudioEncoder enc;
+        if (!enc.Open(dest, setup, {}, 44100, 2, SampleKind::S16) ||
+            !enc.Write(pcm.data(), qint64(pcm.size() / 2)) || !enc.Finish())
+            return what + ": " + enc.ErrorText();
+        // Read back through FFmpeg's demuxers in-process: ffprobe for each of the
+        // hundred-odd entries would take most of a minute.
+        components::AudioDecoder back;
+        if (!back.Open(dest)) return what + ": " + back.ErrorText();
+        if (back.SourceRate() != rate || back.SourceChannels() != channels)
+            return what + QStringLiteral(": written as %1 Hz, %2 channels")
+                              .arg(back.SourceRate())
+                              .arg(back.SourceChannels());
+        return QString();
+    };
+    for (const auto& tag : components::codecs::AcmTags())
+        for (const auto& f : tag.formats) {
+            EncoderSetup setup;
+            setup.OutputFormat = 2;
+            setup.ACMTag = tag.name;
+            setup.ACMFormat = components::codecs::AcmFormatName(tag, f);
+            const QString failure = check(setup, tag.name + ", " + setup.ACMFormat, f.sampleRate, f.channels);
+            QVERIFY2(failure.isEmpty(), qPrintable(failure));
+        }
+    const auto& wma = components::codecs::WmaCodecs();
+    for (size_t c = 0; c < wma.size(); ++c)
+        for (size_t i = 0; i < wma[c].formats.size(); ++i) {
+            EncoderSetup setup;
+            setup.OutputFormat = 4;
+            setup.WMA = {qint32(c), qint32(i)};
+            const auto& f = wma[c].formats[i];
+            const QString failure = check(setup, wma[c].name + ", " + components::codecs::WmaFormatName(f),
+                                          f.sampleRate, f.channels);
+            QVERIFY2(failure.isEmpty(), qPrintable(failure));
+        }
 }
 
 void tst_converter_encoder::cancelAndDestructionLeaveNothing() {

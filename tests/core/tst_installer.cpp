@@ -25,10 +25,7 @@ RegistryRoutines reg(const QString& subkey, quint32 hive = HKEY_LOCAL_MACHINE, c
     return r;
 }
 
-QByteArray fileBytes(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
+using testsupport::fileBytes;
 
 void writeFile(const QString& path, const QByteArray& bytes) {
     QDir().mkpath(QFileInfo(path).absolutePath());

@@ -20,9 +20,7 @@ QByteArray readFile(const QString& path) {
     return file.readAll();
 }
 
-void processDeletes() {
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
+using testsupport::processDeletes;
 
 // Opens the notes window as the "Notes" command does, types the text and closes it.
 void editNotes(const QString& text) {

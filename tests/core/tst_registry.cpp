@@ -26,10 +26,7 @@ RegistryRoutines reg(const QString& subkey = QStringLiteral("General"), quint32 
     return r;
 }
 
-QByteArray fileBytes(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
+using testsupport::fileBytes;
 
 // Direct access to the stored bytes, to see what a value really holds.
 class RawStore {

@@ -11,10 +11,7 @@ using namespace core;
 
 namespace {
 
-QByteArray fileBytes(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
+using testsupport::fileBytes;
 
 void writeEntry(const QString& contents) {
     QDir().mkpath(QFileInfo(RunOnStartFile()).absolutePath());

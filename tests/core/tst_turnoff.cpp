@@ -14,9 +14,7 @@
 
 namespace {
 
-void processDeletes() {
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
+using testsupport::processDeletes;
 
 // A shown countdown window in a private world.
 struct Countdown {

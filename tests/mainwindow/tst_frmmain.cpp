@@ -25,9 +25,7 @@ core::RegistryRoutines generalKey() {
     return reg;
 }
 
-void processDeletes() {
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
+using testsupport::processDeletes;
 
 void touch(const QString& path) {
     QFile file(path);

@@ -37,9 +37,7 @@
 
 namespace {
 
-void processDeletes() {
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
+using testsupport::processDeletes;
 
 // Lets the deferred start-up work (the command-line switches) run.
 void settle() {

@@ -25,9 +25,7 @@
 
 namespace {
 
-void processDeletes() {
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
+using testsupport::processDeletes;
 
 // A silent stereo WAV the converter can open.
 void writeWav(const QString& path) {
@@ -40,8 +38,7 @@ void writeList(const QString& path, const QStringList& files) {
 }
 
 QByteArray readFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return testsupport::fileBytes(path);
 }
 
 // The item names of a list file, in file order, with their marks ("a*" marked).

@@ -1,4 +1,7 @@
 #include "TestEnv.h"
+#include <QCoreApplication>
+#include <QEvent>
+#include <QFile>
 
 #include "core/Installer.h"
 
@@ -51,6 +54,15 @@ QString TestEnv::path(const QString& relative) const {
     QString p = root() + "/" + relative;
     QDir().mkpath(QFileInfo(p).path());
     return p;
+}
+
+QByteArray fileBytes(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void processDeletes() {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 } // namespace testsupport

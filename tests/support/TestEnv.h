@@ -3,6 +3,8 @@
 // installed. Create one before anything reads a path or the registry.
 #pragma once
 
+#include <QByteArray>
+
 #include "ScriptedServices.h"
 
 #include <QTemporaryDir>
@@ -32,5 +34,10 @@ private:
     ScriptedServices* m_services = nullptr;
     QStringList m_drives;
 };
+
+// The bytes of a file; empty when it cannot be read.
+QByteArray fileBytes(const QString& path);
+// Runs the pending deleteLater()s (windows that unload themselves on close).
+void processDeletes();
 
 } // namespace testsupport

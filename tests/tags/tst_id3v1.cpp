@@ -9,7 +9,9 @@
 #include <QtTest>
 
 #include <cerrno>
+#include <csignal>
 #include <functional>
+#include <sys/resource.h>
 
 using namespace tags;
 using namespace tagtests;
@@ -176,6 +178,25 @@ private slots:
         if (QFileInfo(ro).isWritable()) QSKIP("running with rights that ignore file permissions");
         QCOMPARE(Raised([&] { v1.Update(); }).Number, EACCES);
         QCOMPARE(ReadAll(ro), QByteArray(300, 'a'));
+    }
+
+    void aRecordThatCannotBeAppendedIsTakenOffAgain() {
+        const QByteArray audio(4096 + 60, 'a');
+        const QString path = file("full-disk.mp3", audio);
+        cMP3ID3v1 v1;
+        v1.setMP3File(path);
+        v1.setTitle("x");
+        rlimit old{};
+        ::getrlimit(RLIMIT_FSIZE, &old);
+        rlimit limit = old;
+        limit.rlim_cur = 4096 + 100; // room for part of the record only
+        const auto previous = ::signal(SIGXFSZ, SIG_IGN);
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        const TagError e = Raised([&] { v1.Update(); });
+        ::setrlimit(RLIMIT_FSIZE, &old);
+        ::signal(SIGXFSZ, previous);
+        QCOMPARE(e.Number, EFBIG);
+        QCOMPARE(ReadAll(path), audio);
     }
 
     void genreNames() {

@@ -12,7 +12,9 @@
 #include <QtTest>
 
 #include <cerrno>
+#include <csignal>
 #include <functional>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -375,6 +377,24 @@ private slots:
         QVERIFY(bytes.contains(Frame("TDRC", Text("2024"), 4)));
     }
 
+    void version22BecomesVersion23() {
+        const QByteArray comm("\0engdesc\0text", 13);
+        const QByteArray v22 = QByteArray("ID3\x02\x00\x00", 6) + SyncSafe(6 + 5 + 6 + 13 + 20) + "TT2" +
+                               QByteArray("\0\0\x05", 3) + Text("Song") + "COM" + QByteArray("\0\0\x0D", 3) +
+                               comm + QByteArray(20, '\0');
+        const QString path = file(v22 + Audio());
+        cMP3ID3v2 t;
+        t.setMP3File(path);
+        QCOMPARE(t.Title(), QStringLiteral("Song"));
+        t.setArtist("Band");
+        t.Update();
+        t.setMP3File(path);
+        QCOMPARE(int(t.TagVersion()), 3);
+        QCOMPARE(t.GetFrameData("COMM", 1).body, comm);
+        QCOMPARE(t.Artist(), QStringLiteral("Band"));
+        QVERIFY(ReadAll(path).endsWith(Audio()));
+    }
+
     void refusesWhatItCannotCarryOver_data() {
         QTest::addColumn<QByteArray>("bytes");
         const QByteArray a = Audio();
@@ -441,6 +461,34 @@ private slots:
                  1);
         QFile::setPermissions(m_dir.filePath("locked"),
                               QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    }
+
+    void aCopyThatFailsLeavesTheOriginal() {
+        // The disk "fills" while the grown file is written beside the original.
+        QByteArray big = Audio();
+        while (big.size() < 300 * 1024)
+            big += big;
+        const QString path = file(big);
+        cMP3ID3v2 t;
+        t.setMP3File(path);
+        t.setTitle("x");
+        rlimit old{};
+        ::getrlimit(RLIMIT_FSIZE, &old);
+        rlimit limit = old;
+        limit.rlim_cur = 100 * 1024;
+        const auto previous = ::signal(SIGXFSZ, SIG_IGN);
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        const TagError e = Raised([&] { t.Update(); });
+        ::setrlimit(RLIMIT_FSIZE, &old);
+        ::signal(SIGXFSZ, previous);
+        QCOMPARE(e.Number, EFBIG);
+        QVERIFY(e.Source.endsWith(".cMP3ID3v2"));
+        QCOMPARE(ReadAll(path), big);
+        QCOMPARE(QDir(m_dir.path())
+                     .entryList(QDir::Hidden | QDir::Files)
+                     .filter(QRegularExpression("^\\."))
+                     .size(),
+                 0);
     }
 
     void growingKeepsPermissionsAndLinks() {

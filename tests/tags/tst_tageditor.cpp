@@ -43,6 +43,10 @@ QByteArray V1(const QByteArray& title, quint8 track, quint8 genre) {
 }
 
 const QByteArray kPriv = Frame("PRIV", QByteArray("owner\0\x01\x02\x03\xFF", 10));
+// A comment in UTF-16 with CR LF line ends, which a text box shows with LF only.
+const QByteArray kComm = Frame("COMM", QByteArray("\x01"
+                                                  "eng\xFF\xFE\0\0\xFF\xFEl\0\r\0\n\0m\0",
+                                                  18));
 
 } // namespace
 
@@ -59,7 +63,7 @@ class tst_tageditor : public QObject {
     // A file with both tags: ID3v2 holds title, artist, genre, track and a private frame.
     QByteArray bothTags(const QByteArray& tcon = "(17)Rock") {
         const QByteArray frames = Frame("TIT2", Text("V2 Title")) + Frame("TPE1", Text("V2 Artist")) +
-                                  Frame("TCON", Text(tcon)) + Frame("TRCK", Text("7/9")) + kPriv;
+                                  Frame("TCON", Text(tcon)) + Frame("TRCK", Text("7/9")) + kPriv + kComm;
         return Tag(3, frames, 64) + Audio() + V1("V1 Title", 5, 8);
     }
     std::unique_ptr<frmMP3TagsEditor> open(const QString& path) {
@@ -110,7 +114,7 @@ private slots:
         QCOMPARE(w->txtYear->text(), QStringLiteral("1990"));
         QCOMPARE(w->txtTrackNum->text(), QStringLiteral("7/9"));
         QCOMPARE(w->cboGenre->currentText(), QStringLiteral("Rock"));
-        QCOMPARE(w->txtDescription->toPlainText(), QStringLiteral("V1 comment"));
+        QCOMPARE(w->txtDescription->toPlainText(), QStringLiteral("l\nm"));
 
         w->txtTitle->setText(QString::fromUtf8("Nouveau titre ✓"));
         w->txtLyric->setPlainText("La la la");
@@ -134,6 +138,8 @@ private slots:
         QCOMPARE(v2.LinkTo(), QStringLiteral("http://example.com/"));
         QCOMPARE(v2.GetFrameData("TCON", 1).body, Text("(17)Rock")); // untouched genre
         QCOMPARE(v2.GetFrameData("PRIV", 1).body, kPriv.mid(10));
+        QCOMPARE(v2.GetFrameData("COMM", 1).body, kComm.mid(10)); // untouched: the same bytes
+        QCOMPARE(v2.GetFrameData("TRCK", 1).body, Text("7/9"));
         const QByteArray after = ReadAll(path);
         QVERIFY(after.contains(Audio() + "TAG"));
 

@@ -1,0 +1,139 @@
+// Start-up time: from process start to the main window shown, beside a bare
+// Qt main window of the same size, measured side by side in one run (rounds
+// alternate, medians compared). Needs a display: scripts/bench.sh runs it
+// under xvfb-run when there is none.
+//
+//   bench_startup            the comparison (starts itself in both modes)
+//   bench_startup --bare     one bare window
+//   bench_startup --corvane  one start of the program
+#include "app/StartApplication.h"
+#include "core/RealServices.h"
+#include "mainwindow/frmMain.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QMainWindow>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QWindow>
+
+#include <algorithm>
+#include <cstdio>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+// The size frmMain restores when nothing is stored.
+constexpr int kWidth = 876;
+constexpr int kHeight = 496;
+
+// Reports "shown" once the watched window is exposed, and ends the process
+// at once: only the way to the first frame is measured.
+class ShownWatch : public QObject {
+public:
+    explicit ShownWatch(std::function<QWindow*()> window) : m_window(std::move(window)) {}
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Expose) {
+            QWindow* w = m_window();
+            if (w && watched == w && w->isExposed()) {
+                std::fputs("shown\n", stdout);
+                std::fflush(stdout);
+                _exit(0);
+            }
+        }
+        return false;
+    }
+
+private:
+    std::function<QWindow*()> m_window;
+};
+
+int runBare(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QMainWindow window;
+    ShownWatch watch([&window] { return window.windowHandle(); });
+    app.installEventFilter(&watch);
+    window.resize(kWidth, kHeight);
+    window.show();
+    return app.exec();
+}
+
+int runCorvane(int argc, char** argv) {
+    QApplication app(argc, argv);
+    core::setServices(std::make_unique<core::RealServices>());
+    QApplication::setQuitOnLastWindowClosed(false);
+    ShownWatch watch([] { return frmMain::instance() ? frmMain::instance()->windowHandle() : nullptr; });
+    app.installEventFilter(&watch);
+    // CORVANE_BENCH_STEPS=1 prints the time of each start-up step (for profiling).
+    if (qEnvironmentVariableIsSet("CORVANE_BENCH_STEPS")) {
+        static QElapsedTimer steps;
+        steps.start();
+        core::SetStartupObserver([](const QString& step, const QString& detail) {
+            std::fprintf(stderr, "%6.1f ms  %s %s\n", double(steps.nsecsElapsed()) / 1e6, qPrintable(step),
+                         qPrintable(detail));
+        });
+    }
+    if (!core::StartApplication(QString())) return 1;
+    return app.exec();
+}
+
+// Milliseconds from starting the child to its "shown"; -1 on failure.
+double timeChild(const QString& mode) {
+    QProcess child;
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    QElapsedTimer timer;
+    timer.start();
+    child.start(QCoreApplication::applicationFilePath(), {mode});
+    if (!child.waitForStarted(10000)) return -1;
+    QByteArray out;
+    while (!out.contains("shown\n")) {
+        if (!child.waitForReadyRead(20000)) break;
+        out += child.readAllStandardOutput();
+    }
+    const double ms = double(timer.nsecsElapsed()) / 1e6;
+    child.waitForFinished(10000);
+    return out.contains("shown\n") ? ms : -1;
+}
+
+double median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0 : v[v.size() / 2];
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc > 1 && QByteArray(argv[1]) == "--bare") return runBare(argc, argv);
+    if (argc > 1 && QByteArray(argv[1]) == "--corvane") return runCorvane(argc, argv);
+
+    QCoreApplication app(argc, argv);
+    QTemporaryDir dir;
+    qputenv("CORVANE_HOME", (dir.path() + "/home").toUtf8());
+    qputenv("CORVANE_REGISTRY", (dir.path() + "/registry.db").toUtf8());
+    qputenv("CORVANE_NO_POWEROFF", "1");
+    qputenv("CORVANE_NO_REAL_DRIVES", "1");
+    qputenv("CORVANE_VIRTUAL_DRIVES", "");
+    qputenv("XDG_CONFIG_HOME", (dir.path() + "/config").toUtf8());
+
+    // The first start installs the settings and assets; later ones are ordinary starts.
+    if (timeChild("--corvane") < 0 || timeChild("--bare") < 0) {
+        std::fprintf(stderr, "bench_startup: a start failed (is there a display?)\n");
+        return 1;
+    }
+    const int rounds = argc > 1 ? std::max(1, atoi(argv[1])) : 9;
+    std::vector<double> bare, corvane;
+    for (int i = 0; i < rounds; ++i) {
+        bare.push_back(timeChild("--bare"));
+        corvane.push_back(timeChild("--corvane"));
+    }
+    if (std::count(bare.begin(), bare.end(), -1.0) || std::count(corvane.begin(), corvane.end(), -1.0)) {
+        std::fprintf(stderr, "bench_startup: a start failed\n");
+        return 1;
+    }
+    const double b = median(bare), c = median(corvane);
+    std::printf("start-up to the main window shown (median of %d): bare Qt %.0f ms, Corvane %.0f ms, "
+                "ratio %.2f (target <= 1.5)\n",
+                rounds, b, c, c / b);
+    return 0;
+}

@@ -1,0 +1,287 @@
+#include "burning/frmCDBurner.h"
+
+#include "controls/ControlColor.h"
+#include "controls/cGrid.h"
+#include "controls/cProgressBar.h"
+#include "controls/cStatusBar.h"
+#include "core/AppPaths.h"
+#include "core/WindowChrome.h"
+#include "core/frmAbout.h"
+#include "core/mdlFunctions.h"
+#include "core/mdlModes.h"
+#include "core/mdlSettingStore.h"
+#include "itemlists/HandOver.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMetaObject>
+#include <QPushButton>
+
+namespace burning {
+QPointer<frmCDBurner> g_frmCDBurner;
+} // namespace burning
+
+namespace {
+
+template <class W> W* Named(W* widget, const char* name) {
+    widget->setObjectName(QString::fromLatin1(name));
+    return widget;
+}
+
+const QString kSection = QStringLiteral("General");
+const QString kOpenCDValue = QStringLiteral("chkOpenCDdrive");
+constexpr qint64 kGreen = 0x8000;
+constexpr qint64 kRed = 255;
+
+// The frame's component slot: the burner burns every track in one call, so
+// nothing of the item loop reaches it; Abort and Close are its own.
+class BurnerJob final : public conversion::ItemJob {
+public:
+    explicit BurnerJob(std::shared_ptr<components::AudioWriterSeam> writer)
+        : burner(nullptr, std::move(writer)) {}
+    components::cAudioBurner burner;
+
+    void BeginRun(const conversion::OutputSettings&) override {}
+    void StartItem(const conversion::ItemRequest&) override {
+        QMetaObject::invokeMethod(
+            this, [this] { emit Error(0, QStringLiteral("The burner takes its tracks in one burn.")); },
+            Qt::QueuedConnection);
+    }
+    void Abort() override { burner.Abort(); }
+    void Close() override { burner.Close(); }
+};
+
+conversion::frmBatchTool::Design BurnerDesign() {
+    conversion::frmBatchTool::Design d;
+    d.objectName = QStringLiteral("frmCDBurner");
+    d.caption = QStringLiteral("Audio CD Burner");
+    d.settingsTabCaption = QStringLiteral("Burner Options   ");
+    d.settingsTabIcon = 73;
+    d.iconName = QStringLiteral("cd_music");
+    d.runButtonCaption = QStringLiteral("Burn");
+    return d;
+}
+
+} // namespace
+
+frmCDBurner::frmCDBurner(cImageList* imgMenu, QWidget* parent,
+                         std::shared_ptr<components::AudioWriterSeam> writer)
+    : frmBatchTool(BurnerDesign(), std::make_unique<BurnerJob>(std::move(writer)), conversion::BatchPolicy{},
+                   imgMenu, parent) {
+    cAudioBurner1 = &static_cast<BurnerJob&>(Job()).burner;
+    // Temporary files of the burn stay in the program folder.
+    cAudioBurner1->setCacheFolder(core::ProgramFolder());
+    BuildWriterArea();
+    burning::BurnChoices choices;
+    choices.writerEntry = [this] { return cboDrv->currentText(); };
+    choices.speed = [this] {
+        bool ok = false;
+        const qint32 v = cboSpeed->currentData().toInt(&ok);
+        return ok ? v : components::cAudioBurner::kMaxSpeed;
+    };
+    choices.openCD = [this] { cmdOpenCD_Click(); };
+    m_burnRun = std::make_unique<burning::AudioBurnRun>(*cAudioBurner1, *this, EndActionsHooks(), choices);
+}
+
+frmCDBurner::~frmCDBurner() = default;
+
+void frmCDBurner::BuildWriterArea() {
+    // The burner has no destination, file names or tags: the frame's controls
+    // for them stay hidden, and the drive link browses the writer's disc.
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             Label4, txtToPath, cmdSelectPath, lblSetAsDefaultDestination, chkCreateSubFolder, txtUndeForlder,
+             chkOverWrite, Label21, cboFileName, lblSetAsDefaultFileName, Image1, lblParameters, lblTimeLeft})
+        w->setVisible(false);
+    lblOpenDestinationDestinationFolder->setText(QStringLiteral("Browse with explorer"));
+    lblOpenDestinationDestinationFolder->setToolTip(QStringLiteral("Browse with the explorer."));
+    QFont bold = cmdConvert->font();
+    bold.setBold(true);
+    cmdConvert->setFont(bold);
+
+    auto* g = new QGridLayout(formatArea);
+    g->setContentsMargins(0, 0, 0, 0);
+    cboDrv = Named(new QComboBox(formatArea), "cboDrv");
+    cboSpeed = Named(new QComboBox(formatArea), "cboSpeed");
+    cmdOpenCD = Named(new QPushButton(QStringLiteral("Open CD"), formatArea), "cmdOpenCD");
+    cmdClose = Named(new QPushButton(QStringLiteral("Close CD"), formatArea), "cmdClose");
+    lblDiskSize = Named(new QLabel(QStringLiteral("Disk Size"), formatArea), "lblDiskSize");
+    lblDiskCapacity = Named(new QLabel(QStringLiteral("Disk Capacity"), formatArea), "lblDiskCapacity");
+    lblState = Named(new QLabel(QStringLiteral("State"), formatArea), "lblState");
+    prgSize = Named(new cProgressBar(formatArea), "prgSize");
+    lblDataSize = Named(new QLabel(QStringLiteral("Data Size:"), formatArea), "lblDataSize");
+
+    g->addWidget(new QLabel(QStringLiteral("CDs:"), formatArea), 0, 0);
+    g->addWidget(cboDrv, 0, 1, 1, 3);
+    g->addWidget(cmdOpenCD, 0, 4);
+    g->addWidget(cmdClose, 0, 5);
+    g->addWidget(new QLabel(QStringLiteral("Speeds:"), formatArea), 1, 0);
+    g->addWidget(cboSpeed, 1, 1, 1, 3);
+    g->addWidget(new QLabel(QStringLiteral("Disk Size"), formatArea), 2, 0);
+    g->addWidget(lblDiskSize, 2, 1);
+    g->addWidget(new QLabel(QStringLiteral("Disk Capacity"), formatArea), 2, 2);
+    g->addWidget(lblDiskCapacity, 2, 3);
+    g->addWidget(new QLabel(QStringLiteral("Disk State"), formatArea), 3, 0);
+    g->addWidget(lblState, 3, 1, 1, 5);
+    auto* bar = new QHBoxLayout();
+    bar->addWidget(new QLabel(QStringLiteral("0 MIN"), formatArea));
+    bar->addWidget(prgSize, 1);
+    bar->addWidget(new QLabel(QStringLiteral("80 MIN"), formatArea));
+    g->addLayout(bar, 4, 0, 1, 6);
+    g->addWidget(lblDataSize, 5, 0, 1, 6);
+    g->setColumnStretch(1, 1);
+    g->setColumnStretch(3, 1);
+
+    chkOpenCDdrive = Named(new QCheckBox(QStringLiteral("Open the CD drive"), TabEvents), "chkOpenCDdrive");
+    eventsLayout->insertWidget(eventsLayout->indexOf(chkPlaySound) + 1, chkOpenCDdrive);
+
+    // The frame's run buttons and drive link lead to this window's own handlers.
+    disconnect(cmdConvert, &QPushButton::clicked, this, nullptr);
+    disconnect(cmdAbort, &QPushButton::clicked, this, nullptr);
+    disconnect(lblOpenDestinationDestinationFolder, &cLinkLabel::clicked, this, nullptr);
+    connect(cmdConvert, &QPushButton::clicked, this, &frmCDBurner::cmdConvert_Click);
+    connect(cmdAbort, &QPushButton::clicked, this, &frmCDBurner::cmdAbort_Click);
+    connect(lblOpenDestinationDestinationFolder, &cLinkLabel::clicked, this,
+            &frmCDBurner::lblOpenDestinationDestinationFolder_Click);
+    connect(cboDrv, &QComboBox::currentIndexChanged, this, [this](int index) {
+        if (index >= 0) cboDrv_Click();
+    });
+    connect(cmdOpenCD, &QPushButton::clicked, this, &frmCDBurner::cmdOpenCD_Click);
+    connect(cmdClose, &QPushButton::clicked, this, &frmCDBurner::cmdClose_Click);
+}
+
+void frmCDBurner::Form_Load() {
+    frmBatchTool::Form_Load();
+    core::chrome::ApplyView({chkOpenCDdrive}, nullptr, QList<QWidget*>{});
+    LoadWriterDevices();
+    const QString stored =
+        core::GetSetting(core::g_sProductName, kSection, kOpenCDValue, QStringLiteral("0"));
+    chkOpenCDdrive->setChecked(stored.trimmed().toInt() == 1);
+}
+
+void frmCDBurner::HandOver(cGrid& mainGrid) {
+    const qint64 secs = itemlists::TotalSeconds(mainGrid, true);
+    const qint32 n = itemlists::GetMarkedCount(mainGrid);
+    const burning::DataSizeDisplay d = burning::DataSize(secs, n);
+    lblFilesToConvert->setText(d.filesToConvert);
+    cStatusBar1->setPanelText(QStringLiteral("Total Size"), d.totalSizePanel);
+    prgSize->setMin(0);
+    prgSize->setMax(83);
+    prgSize->setValue(qint32(qMin<qint64>(d.minutes, 83)));
+    lblDataSize->setText(d.dataSize);
+    QFont font = lblDataSize->font();
+    font.setBold(d.overLimit);
+    lblDataSize->setFont(font);
+    if (d.overLimit) prgSize->setBarColor(kRed);
+    itemlists::CopyGridRows(mainGrid, *cGrid1, true);
+}
+
+QString frmCDBurner::SelectedDrive() const {
+    return cboDrv->currentText().left(1);
+}
+
+void frmCDBurner::LoadWriterDevices() {
+    const qint32 count = cAudioBurner1->DeviceCount();
+    for (qint32 i = 1; i <= count; ++i)
+        cboDrv->addItem(cAudioBurner1->DeviceName(i));
+    if (cboDrv->count() > 0) {
+        // A selection from code counts as the user's: the disc display follows.
+        if (cboDrv->currentIndex() == 0)
+            cboDrv_Click();
+        else
+            cboDrv->setCurrentIndex(0);
+    }
+}
+
+void frmCDBurner::LoadWriteSpeeds() {
+    const qint32 count = cAudioBurner1->WriteSpeedCount(SelectedDrive());
+    cboSpeed->clear();
+    for (qint32 i = 1; i <= count; ++i) {
+        const qint32 kbps = cAudioBurner1->WriteSpeed(i).toInt();
+        cboSpeed->addItem(burning::SpeedEntryText(kbps), kbps);
+    }
+    cboSpeed->addItem(QStringLiteral("Max."), components::cAudioBurner::kMaxSpeed);
+    cboSpeed->setCurrentIndex(cboSpeed->count() - 1);
+}
+
+void frmCDBurner::cboDrv_Click() {
+    LoadWriteSpeeds();
+    lblDiskSize->setText(QString::number(cAudioBurner1->DiscSize(SelectedDrive())));
+    lblDiskCapacity->setText(burning::DiscCapacityText(cAudioBurner1->DiscCapacity(SelectedDrive())));
+    lblState->setText(cAudioBurner1->DriveState(SelectedDrive()));
+    QFont font = lblState->font();
+    if (lblState->text().isEmpty()) {
+        lblState->setText(QStringLiteral("OK - Ready to be burn."));
+        components::ApplyTextColor(lblState, kGreen);
+        font.setBold(false);
+    } else {
+        components::ApplyTextColor(lblState, kRed);
+        font.setBold(true);
+    }
+    lblState->setFont(font);
+}
+
+void frmCDBurner::cmdOpenCD_Click() {
+    cAudioBurner1->OpenTray(SelectedDrive());
+}
+
+void frmCDBurner::cmdClose_Click() {
+    cAudioBurner1->CloseTray(SelectedDrive());
+}
+
+void frmCDBurner::lblOpenDestinationDestinationFolder_Click() {
+    core::ShellOpen(this, m_burnRun->DriveRoot());
+}
+
+void frmCDBurner::cmdConvert_Click() {
+    m_burnRun->cmdConvert_Click();
+}
+
+void frmCDBurner::cmdAbort_Click() {
+    m_burnRun->cmdAbort_Click();
+}
+
+bool frmCDBurner::BurnerUnload() {
+    if (m_burnRun->IsBurning()) return false;
+    if (!m_unloaded) {
+        cAudioBurner1->ClearTracks();
+        cAudioBurner1->Close();
+        core::SaveSetting(core::g_sProductName, kSection, kOpenCDValue,
+                          chkOpenCDdrive->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
+    }
+    m_unloaded = true;
+    return true;
+}
+
+void frmCDBurner::closeEvent(QCloseEvent* event) {
+    if (!BurnerUnload()) {
+        event->ignore();
+        return;
+    }
+    frmBatchTool::closeEvent(event);
+}
+
+void frmCDBurner::reject() {
+    if (BurnerUnload()) frmBatchTool::reject();
+}
+
+namespace burning {
+
+void ShowCDBurner(QWidget* owner, cGrid& mainGrid, cImageList* imgMenu, const CDBurnerHooks& hooks) {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    auto window = std::make_unique<frmCDBurner>(imgMenu, owner);
+    g_frmCDBurner = window.get();
+    window->EndActionsHooks().balloon = hooks.balloon;
+    window->EndActionsHooks().noticValues = hooks.noticValues;
+    window->Form_Load();
+    window->HandOver(mainGrid);
+    QApplication::restoreOverrideCursor();
+    window->exec();
+}
+
+} // namespace burning

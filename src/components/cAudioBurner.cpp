@@ -1,0 +1,569 @@
+#include "components/cAudioBurner.h"
+
+#include "components/AudioDecoder.h"
+#include "components/Worker.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QMutex>
+#include <QMutexLocker>
+#include <QSet>
+#include <QTemporaryDir>
+#include <QTemporaryFile>
+
+#include <algorithm>
+#include <limits>
+#include <vector>
+
+namespace components {
+
+namespace {
+
+constexpr qint64 kSectorBytes = DriveRegistry::kAudioSectorBytes;
+constexpr qint64 kFrameBytes = 4; // 16-bit stereo
+constexpr int kCdRate = 44100;
+// A real writer takes no track shorter than four seconds.
+constexpr qint64 kMinRealTrackSectors = 4 * DriveRegistry::kSectorsPerSecond;
+// Frames decoded per read: big enough that file writes stay cheap.
+constexpr qint64 kChunkFrames = 1 << 16;
+
+const QString kTextNoWriter = QStringLiteral("The writer does not exist.");
+const QString kTextTrayOpen = QStringLiteral("The tray is open.");
+const QString kTextNoDisc = QStringLiteral("There is no disc in the drive.");
+const QString kTextNotBlank = QStringLiteral("The disc in the drive is not blank.");
+const QString kTextUnreadable = QStringLiteral("The disc in the drive cannot be read.");
+const QString kTextUnsuitable = QStringLiteral("The disc in the drive cannot take an audio CD.");
+const QString kTextBusy = QStringLiteral("The writer is busy.");
+const QString kTextUnreachable = QStringLiteral("The writer cannot be reached.");
+
+qint64 sectorsFor(qint64 bytes) {
+    return (bytes + kSectorBytes - 1) / kSectorBytes;
+}
+
+qint64 sectorsForMs(qint64 ms) {
+    return ms <= 0 ? 0 : (ms * DriveRegistry::kSectorsPerSecond + 999) / 1000;
+}
+
+QString minutesText(qint64 sectors) {
+    const qint64 seconds = sectors / DriveRegistry::kSectorsPerSecond;
+    return QStringLiteral("%1:%2").arg(seconds / 60).arg(seconds % 60, 2, 10, QLatin1Char('0'));
+}
+
+QString msf(qint64 sector) {
+    const qint64 frames = sector % 75;
+    const qint64 seconds = (sector / 75) % 60;
+    const qint64 minutes = sector / (75 * 60);
+    return QStringLiteral("%1:%2:%3")
+        .arg(minutes, 2, 10, QLatin1Char('0'))
+        .arg(seconds, 2, 10, QLatin1Char('0'))
+        .arg(frames, 2, 10, QLatin1Char('0'));
+}
+
+qint32 clampLong(qint64 v) {
+    return qint32(std::clamp<qint64>(v, 0, std::numeric_limits<qint32>::max()));
+}
+
+// The disc of a drive as the burner sees it.
+struct DiscView {
+    QString state; // "" = blank and ready
+    qint64 totalSectors = 0;
+    qint64 freeSectors = 0;
+};
+
+DiscView virtualDisc(const DriveInfo& drive) {
+    DiscView v;
+    DriveRegistry& reg = DriveRegistry::instance();
+    const qint32 index = reg.indexOf(drive.letter);
+    if (index >= 0 && reg.isTrayOpen(index)) {
+        v.state = kTextTrayOpen;
+        return v;
+    }
+    const DiscInfo disc = reg.readDisc(drive);
+    switch (disc.kind) {
+    case DiscKind::Blank:
+        v.totalSectors = v.freeSectors = disc.capacitySectors;
+        break;
+    case DiscKind::NoDisc:
+        v.state = kTextNoDisc;
+        break;
+    case DiscKind::Unreadable:
+        v.state = kTextUnreadable;
+        break;
+    default:
+        v.state = kTextNotBlank;
+        v.totalSectors = disc.capacitySectors;
+        break;
+    }
+    return v;
+}
+
+DiscView realDisc(AudioWriterSeam& writer, const DriveInfo& drive) {
+    const AudioWriterSeam::Medium m = writer.medium(drive.device);
+    DiscView v;
+    v.totalSectors = m.totalSectors;
+    switch (m.state) {
+    case AudioWriterSeam::Medium::Blank:
+        v.freeSectors = m.freeSectors;
+        break;
+    case AudioWriterSeam::Medium::NoDisc:
+        v.state = kTextNoDisc;
+        break;
+    case AudioWriterSeam::Medium::Written:
+        v.state = kTextNotBlank;
+        break;
+    case AudioWriterSeam::Medium::Unsuitable:
+        v.state = kTextUnsuitable;
+        break;
+    case AudioWriterSeam::Medium::Busy:
+        v.state = kTextBusy;
+        break;
+    case AudioWriterSeam::Medium::Missing:
+        v.state = kTextUnreachable;
+        break;
+    }
+    return v;
+}
+
+using Outcome = Worker::Outcome;
+
+// The drives being burned in this process, held for the life of a burn.
+class DriveClaim {
+public:
+    explicit DriveClaim(const QString& device) : m_device(device) {
+        QMutexLocker lock(&mutex());
+        m_held = !claimed().contains(device);
+        if (m_held) claimed().insert(device);
+    }
+    ~DriveClaim() {
+        QMutexLocker lock(&mutex());
+        if (m_held) claimed().remove(m_device);
+    }
+    DriveClaim(const DriveClaim&) = delete;
+    DriveClaim& operator=(const DriveClaim&) = delete;
+    bool held() const { return m_held; }
+
+private:
+    static QMutex& mutex() {
+        static QMutex m;
+        return m;
+    }
+    static QSet<QString>& claimed() {
+        static QSet<QString> s;
+        return s;
+    }
+    QString m_device;
+    bool m_held = false;
+};
+
+Outcome tooLong(qint64 needed, qint64 free) {
+    return Outcome::error(cAudioBurner::ErrTooLong,
+                          QStringLiteral("The tracks last %1 but the disc holds only %2. Remove some tracks.")
+                              .arg(minutesText(needed), minutesText(free)));
+}
+
+Outcome sourceFailed(const QString& path, const QString& why) {
+    return Outcome::error(
+        cAudioBurner::ErrSource,
+        QStringLiteral("The file %1 cannot be decoded: %2").arg(QFileInfo(path).fileName(), why));
+}
+
+// Decodes one file as CD audio into `out`, padded to whole sectors (and to at
+// least `minSectors`). `report(frames)` follows the progress; false from
+// `keepGoing` stops it. Returns the bytes written, or -1 with `outcome` set.
+qint64 decodeTrack(const QString& path, QFile& out, qint64 maxBytes, qint64 minSectors,
+                   const std::function<void(qint64)>& report, const std::function<bool()>& keepGoing,
+                   Outcome* outcome) {
+    AudioDecoder dec;
+    if (!dec.Open(path)) {
+        *outcome = sourceFailed(path, dec.ErrorText());
+        return -1;
+    }
+    dec.SetOutput(kCdRate, 2, SampleKind::S16);
+    std::vector<char> buf(size_t(kChunkFrames * kFrameBytes));
+    qint64 bytes = 0;
+    for (;;) {
+        if (!keepGoing()) {
+            *outcome = Outcome::aborted();
+            return -1;
+        }
+        const qint64 n = dec.Read(buf.data(), kChunkFrames);
+        if (n < 0) {
+            *outcome = sourceFailed(path, dec.ErrorText());
+            return -1;
+        }
+        if (n == 0) break;
+        const qint64 len = n * kFrameBytes;
+        if (bytes + len > maxBytes) {
+            *outcome = Outcome::error(cAudioBurner::ErrTooLong, QString()); // caller words it
+            return -1;
+        }
+        if (out.write(buf.data(), len) != len) {
+            *outcome =
+                Outcome::error(cAudioBurner::ErrWrite,
+                               QStringLiteral("The disc image cannot be written: %1").arg(out.errorString()));
+            return -1;
+        }
+        bytes += len;
+        report(bytes / kFrameBytes);
+    }
+    if (bytes == 0) {
+        *outcome = sourceFailed(path, QStringLiteral("The file holds no audio."));
+        return -1;
+    }
+    const qint64 padded = std::max(sectorsFor(bytes), minSectors) * kSectorBytes;
+    if (padded > maxBytes) {
+        *outcome = Outcome::error(cAudioBurner::ErrTooLong, QString());
+        return -1;
+    }
+    if (padded > bytes) {
+        const QByteArray zeros(int(padded - bytes), '\0');
+        if (out.write(zeros) != zeros.size()) {
+            *outcome =
+                Outcome::error(cAudioBurner::ErrWrite,
+                               QStringLiteral("The disc image cannot be written: %1").arg(out.errorString()));
+            return -1;
+        }
+    }
+    return padded;
+}
+
+// A free pair of image names in the folder: AudioCD, AudioCD-2, ...
+QString freeImageBase(const QDir& dir) {
+    for (int i = 1;; ++i) {
+        const QString base = i == 1 ? QStringLiteral("AudioCD") : QStringLiteral("AudioCD-%1").arg(i);
+        if (!QFileInfo::exists(dir.filePath(base + ".cue")) &&
+            !QFileInfo::exists(dir.filePath(base + ".bin")))
+            return base;
+    }
+}
+
+} // namespace
+
+cAudioBurner::cAudioBurner(QObject* parent, std::shared_ptr<AudioWriterSeam> writer)
+    : QObject(parent), m_writer(writer ? std::move(writer) : makeLibburnWriter()),
+      m_worker(std::make_unique<Worker>()) {
+    connect(m_worker.get(), &Worker::done, this, [this] {
+        m_result = 0;
+        emit BurnFinished();
+    });
+    connect(m_worker.get(), &Worker::aborted, this, [this] {
+        m_result = ErrAborted;
+        emit Error(ErrAborted, QStringLiteral("The burn was aborted."));
+    });
+    connect(m_worker.get(), &Worker::error, this, [this](qint32 code, const QString& text) {
+        m_result = code;
+        emit Error(code, text);
+    });
+}
+
+cAudioBurner::~cAudioBurner() {
+    // The worker goes first: its thread stops and the events it queued, which
+    // point at this object, are dropped with it.
+    m_worker.reset();
+}
+
+qint32 cAudioBurner::DeviceCount() const {
+    return DriveRegistry::instance().count();
+}
+
+QString cAudioBurner::DeviceName(qint32 writer) const {
+    const std::optional<DriveInfo> d = DriveRegistry::instance().drive(writer - 1);
+    return d ? d->name : QString();
+}
+
+std::optional<DriveInfo> cAudioBurner::driveFor(const QString& drive) const {
+    DriveRegistry& reg = DriveRegistry::instance();
+    return reg.drive(reg.indexOf(drive));
+}
+
+qint32 cAudioBurner::WriteSpeedCount(const QString& drive) {
+    m_speeds.clear();
+    const std::optional<DriveInfo> d = driveFor(drive);
+    // An image is written as fast as the files decode: only "Max." applies.
+    if (d && !d->isVirtual) m_speeds = m_writer->writeSpeeds(d->device);
+    return qint32(m_speeds.size());
+}
+
+QString cAudioBurner::WriteSpeed(qint32 number) const {
+    if (number < 1 || number > m_speeds.size()) return QString();
+    return QString::number(m_speeds.at(number - 1));
+}
+
+qint32 cAudioBurner::DiscSize(const QString& drive) const {
+    const std::optional<DriveInfo> d = driveFor(drive);
+    if (!d) return 0;
+    const DiscView v = d->isVirtual ? virtualDisc(*d) : realDisc(*m_writer, *d);
+    return clampLong(v.totalSectors * kBlockBytes);
+}
+
+qint32 cAudioBurner::DiscCapacity(const QString& drive) const {
+    const std::optional<DriveInfo> d = driveFor(drive);
+    if (!d) return 0;
+    const DiscView v = d->isVirtual ? virtualDisc(*d) : realDisc(*m_writer, *d);
+    return clampLong(v.freeSectors * kBlockBytes);
+}
+
+QString cAudioBurner::DriveState(const QString& drive) const {
+    const std::optional<DriveInfo> d = driveFor(drive);
+    if (!d) return kTextNoWriter;
+    return d->isVirtual ? virtualDisc(*d).state : realDisc(*m_writer, *d).state;
+}
+
+void cAudioBurner::OpenTray(const QString& drive) {
+    const std::optional<DriveInfo> d = driveFor(drive);
+    if (!d) return;
+    if (d->isVirtual)
+        DriveRegistry::instance().openTray(DriveRegistry::instance().indexOf(d->letter));
+    else
+        m_writer->eject(d->device);
+}
+
+void cAudioBurner::CloseTray(const QString& drive) {
+    const std::optional<DriveInfo> d = driveFor(drive);
+    if (!d) return;
+    if (d->isVirtual)
+        DriveRegistry::instance().closeTray(DriveRegistry::instance().indexOf(d->letter));
+    else
+        m_writer->load(d->device);
+}
+
+bool cAudioBurner::AddTrack(const QString& path) {
+    if (m_tracks.size() >= kMaxTracks) return false;
+    AudioDecoder dec;
+    if (!dec.Open(path)) return false;
+    m_tracks << path;
+    m_trackMs << std::max<qint64>(0, dec.DurationMs());
+    return true;
+}
+
+qint16 cAudioBurner::TrackCount() const {
+    return qint16(m_tracks.size());
+}
+
+void cAudioBurner::ClearTracks() {
+    m_tracks.clear();
+    m_trackMs.clear();
+}
+
+bool cAudioBurner::isBurning() const {
+    return m_worker->isBusy();
+}
+
+void cAudioBurner::Abort() {
+    m_worker->abort();
+}
+
+void cAudioBurner::Close() {
+    if (m_worker->isBusy()) {
+        m_worker->abort();
+        m_worker->waitForFinished();
+    }
+    m_speeds.clear();
+}
+
+qint32 cAudioBurner::BurnCD(const QString& drive, qint32 speed) {
+    if (m_worker->isBusy()) return ErrBusy;
+    const std::optional<DriveInfo> target = driveFor(drive);
+    const QStringList tracks = m_tracks;
+    const QList<qint64> trackMs = m_trackMs;
+    const std::shared_ptr<AudioWriterSeam> writer = m_writer;
+    const bool underrunProof = m_burnOption;
+    const QString cacheFolder = m_cacheFolder;
+    const qint32 speedKBs = (speed <= 0 || speed >= kMaxSpeed) ? 0 : speed;
+
+    auto job = [this, target, tracks, trackMs, writer, underrunProof, cacheFolder,
+                speedKBs](Worker::Context& ctx) -> Outcome {
+        if (!target) return Outcome::error(ErrNoWriter, kTextNoWriter);
+        if (tracks.isEmpty())
+            return Outcome::error(ErrNoTracks, QStringLiteral("There are no tracks to burn."));
+        if (tracks.size() > kMaxTracks)
+            return Outcome::error(ErrNoTracks, QStringLiteral("An audio CD holds at most 99 tracks."));
+        // Two burners writing one drive would leave two images in its folder.
+        const DriveClaim claim(target->device);
+        if (!claim.held()) return Outcome::error(ErrNotReady, kTextBusy);
+        const DiscView disc = target->isVirtual ? virtualDisc(*target) : realDisc(*writer, *target);
+        if (!disc.state.isEmpty()) return Outcome::error(ErrNotReady, disc.state);
+        qint64 estimate = 0;
+        for (qint64 ms : trackMs)
+            estimate += std::max(sectorsForMs(ms), target->isVirtual ? qint64(1) : kMinRealTrackSectors);
+        if (estimate > disc.freeSectors) return tooLong(estimate, disc.freeSectors);
+
+        auto post = [this, &ctx](std::function<void(cAudioBurner*)> fn) {
+            ctx.post([this, fn] { fn(this); });
+        };
+        qint32 lastPercent = -1;
+        qint32 lastTrack = 0;
+        auto burnProgress = [&](qint32 percent, qint32 track) {
+            percent = std::clamp(percent, 0, 100);
+            if (percent == lastPercent && track == lastTrack) return;
+            lastPercent = percent;
+            lastTrack = track;
+            post([percent, track](cAudioBurner* b) { emit b->BurnProgress(qint16(percent), qint16(track)); });
+        };
+        auto percentOf = [](qint64 frames, qint64 ms) -> qint32 {
+            const qint64 expected = ms * kCdRate / 1000;
+            return expected > 0 ? qint32(std::min<qint64>(99, frames * 100 / expected)) : 0;
+        };
+        auto keepGoing = [&ctx] { return !ctx.aborted(); };
+        const qint64 freeBytes = disc.freeSectors * kSectorBytes;
+
+        if (target->isVirtual) {
+            // The image grows under a name no drive reads as a disc, and is
+            // removed with this object unless it was renamed in the end.
+            const QDir dir(target->device);
+            QTemporaryFile bin(dir.filePath(QStringLiteral(".AudioCD-XXXXXX.bin.part")));
+            if (!bin.open())
+                return Outcome::error(
+                    ErrWrite, QStringLiteral("The disc image cannot be created: %1").arg(bin.errorString()));
+            QList<qint64> starts;
+            qint64 written = 0;
+            for (qsizetype i = 0; i < tracks.size(); ++i) {
+                const qint32 number = qint32(i + 1);
+                post([](cAudioBurner* b) { emit b->CachingTrack(); });
+                post([](cAudioBurner* b) { emit b->WritingTrack(); });
+                burnProgress(0, number);
+                Outcome failure;
+                const qint64 bytes = decodeTrack(
+                    tracks.at(i), bin, freeBytes - written, 1,
+                    [&](qint64 frames) { burnProgress(percentOf(frames, trackMs.at(i)), number); }, keepGoing,
+                    &failure);
+                if (bytes < 0) {
+                    if (failure.kind == Outcome::Error && failure.code == ErrTooLong)
+                        return tooLong(disc.freeSectors + 1, disc.freeSectors);
+                    return failure;
+                }
+                starts << written / kSectorBytes;
+                written += bytes;
+                burnProgress(100, number);
+                post([number](cAudioBurner* b) { emit b->ClosingTrack(qint16(number)); });
+            }
+            if (ctx.aborted()) return Outcome::aborted();
+            post([](cAudioBurner* b) { emit b->ClosingSession(); });
+            if (!bin.flush())
+                return Outcome::error(
+                    ErrWrite, QStringLiteral("The disc image cannot be written: %1").arg(bin.errorString()));
+            const QString base = freeImageBase(dir);
+            QByteArray cueText = "FILE \"" + (base + ".bin").toUtf8() + "\" BINARY\r\n";
+            for (qsizetype i = 0; i < starts.size(); ++i)
+                cueText += QStringLiteral("  TRACK %1 AUDIO\r\n    INDEX 01 %2\r\n")
+                               .arg(i + 1, 2, 10, QLatin1Char('0'))
+                               .arg(msf(starts.at(i)))
+                               .toUtf8();
+            QTemporaryFile cue(dir.filePath(QStringLiteral(".AudioCD-XXXXXX.cue.part")));
+            if (!cue.open() || cue.write(cueText) != cueText.size() || !cue.flush())
+                return Outcome::error(
+                    ErrWrite, QStringLiteral("The disc image cannot be written: %1").arg(cue.errorString()));
+            bin.close();
+            cue.close();
+            // Never over an existing file: rename refuses to replace one.
+            const QString binPath = dir.filePath(base + ".bin");
+            const QString cuePath = dir.filePath(base + ".cue");
+            if (!QFile::rename(bin.fileName(), binPath))
+                return Outcome::error(ErrWrite,
+                                      QStringLiteral("The disc image cannot be stored as %1.").arg(binPath));
+            if (!QFile::rename(cue.fileName(), cuePath)) {
+                QFile::remove(binPath); // ours, just made: no half image stays
+                return Outcome::error(ErrWrite,
+                                      QStringLiteral("The disc image cannot be stored as %1.").arg(cuePath));
+            }
+            return Outcome::done();
+        }
+
+        // A real writer: every track is decoded before the disc is touched.
+        if (!cacheFolder.isEmpty()) QDir().mkpath(cacheFolder);
+        QTemporaryDir cache(
+            cacheFolder.isEmpty() ? QString() : QDir(cacheFolder).filePath(QStringLiteral("burntmp-XXXXXX")));
+        if (!cache.isValid())
+            return Outcome::error(
+                ErrWrite, QStringLiteral("No room for the tracks' cache: %1").arg(cache.errorString()));
+        QList<AudioWriterSeam::Track> pcm;
+        qint64 cached = 0;
+        for (qsizetype i = 0; i < tracks.size(); ++i) {
+            post([](cAudioBurner* b) { emit b->CachingTrack(); });
+            QFile file(cache.filePath(QStringLiteral("track%1.pcm").arg(i + 1, 2, 10, QLatin1Char('0'))));
+            if (!file.open(QIODevice::WriteOnly))
+                return Outcome::error(
+                    ErrWrite, QStringLiteral("The track cannot be cached: %1").arg(file.errorString()));
+            qint32 lastStep = -1;
+            Outcome failure;
+            const qint64 ms = trackMs.at(i);
+            const qint64 bytes = decodeTrack(
+                tracks.at(i), file, freeBytes - cached, kMinRealTrackSectors,
+                [&](qint64 frames) {
+                    const qint32 p = percentOf(frames, ms);
+                    if (p == lastStep) return;
+                    lastStep = p;
+                    post([p](cAudioBurner* b) { emit b->StepProgress(qint16(p), 0); });
+                },
+                keepGoing, &failure);
+            if (bytes < 0) {
+                if (failure.kind == Outcome::Error && failure.code == ErrTooLong)
+                    return tooLong(disc.freeSectors + 1, disc.freeSectors);
+                if (failure.kind == Outcome::Error && failure.code == ErrWrite)
+                    failure.description =
+                        QStringLiteral("The track cannot be cached: %1").arg(file.errorString());
+                return failure;
+            }
+            if (!file.flush())
+                return Outcome::error(
+                    ErrWrite, QStringLiteral("The track cannot be cached: %1").arg(file.errorString()));
+            file.close();
+            post([](cAudioBurner* b) { emit b->StepProgress(100, 0); });
+            cached += bytes;
+            pcm << AudioWriterSeam::Track{file.fileName(), bytes};
+        }
+        if (ctx.aborted()) return Outcome::aborted();
+
+        QString why;
+        if (!writer->startAudio(target->device, pcm, speedKBs, underrunProof, &why))
+            return Outcome::error(ErrWrite, why);
+        bool cancelled = false;
+        bool sessionClosing = false;
+        qint32 writing = 0; // track being written, from 1
+        qint32 closed = 0;  // last track reported closed
+        for (;;) {
+            if (ctx.aborted() && !cancelled) {
+                writer->cancel();
+                cancelled = true;
+            }
+            const AudioWriterSeam::Status st = writer->poll();
+            if (st.phase == AudioWriterSeam::Status::Idle) break;
+            const qint32 number = std::clamp(st.track + 1, 1, qint32(pcm.size()));
+            if (st.phase == AudioWriterSeam::Status::Writing && number != writing) {
+                for (qint32 t = closed + 1; t < number; ++t)
+                    post([t](cAudioBurner* b) { emit b->ClosingTrack(qint16(t)); });
+                closed = std::max(closed, number - 1);
+                writing = number;
+                post([](cAudioBurner* b) { emit b->WritingTrack(); });
+            }
+            if (st.phase == AudioWriterSeam::Status::Writing && st.sectors > 0)
+                burnProgress(qint32(std::min<qint64>(100, st.sector * 100 / st.sectors)), number);
+            if (st.phase == AudioWriterSeam::Status::ClosingTrack && number > closed) {
+                burnProgress(100, number);
+                closed = number;
+                post([number](cAudioBurner* b) { emit b->ClosingTrack(qint16(number)); });
+            }
+            if (st.phase == AudioWriterSeam::Status::ClosingSession && !sessionClosing) {
+                sessionClosing = true;
+                post([](cAudioBurner* b) { emit b->ClosingSession(); });
+            }
+        }
+        const bool wroteWell = writer->finish(&why);
+        if (cancelled) return Outcome::aborted();
+        if (!wroteWell) return Outcome::error(ErrWrite, why);
+        for (qint32 t = closed + 1; t <= qint32(pcm.size()); ++t) {
+            burnProgress(100, t);
+            post([t](cAudioBurner* b) { emit b->ClosingTrack(qint16(t)); });
+        }
+        if (!sessionClosing) post([](cAudioBurner* b) { emit b->ClosingSession(); });
+        return Outcome::done();
+    };
+
+    m_result = 0;
+    if (!m_worker->start(job)) return ErrBusy;
+    m_worker->waitForFinished();
+    return m_result;
+}
+
+} // namespace components

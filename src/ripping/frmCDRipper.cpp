@@ -1,0 +1,254 @@
+#include "ripping/frmCDRipper.h"
+
+#include "components/cAudioCDRipper.h"
+#include "controls/cGrid.h"
+#include "controls/cStatusBar.h"
+#include "core/Services.h"
+#include "core/frmAbout.h"
+#include "core/mdlFunctions.h"
+#include "core/mdlModes.h"
+#include "core/mdlSupportedDestination.h"
+#include "itemlists/HandOver.h"
+#include "itemlists/TreeKeys.h"
+#include "ripping/RipperItemJob.h"
+#include "settings/SettingsVariables.h"
+#include "settings/frmOptions.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include <limits>
+
+namespace ripping {
+QPointer<frmCDRipper> g_frmCDRipper;
+}
+
+namespace {
+
+conversion::frmBatchTool::Design RipperDesign() {
+    conversion::frmBatchTool::Design d;
+    d.objectName = QStringLiteral("g_frmCDRipper");
+    d.caption = QStringLiteral("Audio CD Ripper");
+    d.settingsTabCaption = QStringLiteral("Ripper Options    ");
+    d.settingsTabIcon = 25;
+    d.iconName = QStringLiteral("cd_music");
+    d.noticeAppText = QStringLiteral("Execute external program");
+    return d;
+}
+
+// The job owns the ripper (a Qt child), and the window owns the job.
+std::unique_ptr<ripping::RipperItemJob> NewRipperJob() {
+    auto* ripper = new components::cAudioCDRipper;
+    ripper->setObjectName(QStringLiteral("cAudioCDRipper1"));
+    auto job = std::make_unique<ripping::RipperItemJob>(*ripper);
+    ripper->setParent(job.get());
+    return job;
+}
+
+QString AppTitle() {
+    return core::g_sProductName + QLatin1Char(' ') + core::g_sProductVersion;
+}
+
+} // namespace
+
+frmCDRipper::frmCDRipper(cImageList* imgMenu, QWidget* parent)
+    : frmBatchTool(RipperDesign(), NewRipperJob(),
+                   ripping::RipperPolicy(
+                       [this]() -> components::cAudioCDRipper* { return cAudioCDRipper1; },
+                       [this]() -> qint32 { return cboDevices ? qMax(0, cboDevices->currentIndex()) : 0; }),
+                   imgMenu, parent) {
+    cAudioCDRipper1 = &static_cast<ripping::RipperItemJob&>(Job()).Ripper();
+
+    auto* g = new QGridLayout(formatArea);
+    g->setContentsMargins(0, 0, 0, 0);
+    Label1 = new QLabel(QStringLiteral("Audio CD:"), formatArea);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    cboDevices = new QComboBox(formatArea);
+    cboDevices->setObjectName(QStringLiteral("cboDevices"));
+    lblCDStatus = new QLabel(QStringLiteral("Ready."), formatArea);
+    lblCDStatus->setObjectName(QStringLiteral("lblCDStatus"));
+    cmdOpenCD = new QPushButton(QStringLiteral("Open"), formatArea);
+    cmdOpenCD->setObjectName(QStringLiteral("cmdOpenCD"));
+    g->addWidget(Label1, 0, 0);
+    g->addWidget(cboDevices, 0, 1);
+    g->addWidget(cmdOpenCD, 0, 2);
+    g->addWidget(lblCDStatus, 1, 1, 1, 3);
+
+    Label5 = new QLabel(QStringLiteral("Audio Format:"), formatArea);
+    Label5->setObjectName(QStringLiteral("Label5"));
+    cboTargetFormat = new QComboBox(formatArea);
+    cboTargetFormat->setObjectName(QStringLiteral("cboTargetFormat"));
+    cmdEditTargetFormat = new QPushButton(QStringLiteral("Edit"), formatArea);
+    cmdEditTargetFormat->setObjectName(QStringLiteral("cmdEditTargetFormat"));
+    cmdEditTargetFormat->setToolTip(QStringLiteral("Edit Target Audio Formats"));
+    lblSetAsDefaultFormat = new cLinkLabel(QStringLiteral("Set as default"), formatArea);
+    lblSetAsDefaultFormat->setObjectName(QStringLiteral("lblSetAsDefaultFormat"));
+    lblSetAsDefaultFormat->setToolTip(QStringLiteral("Set as default format"));
+    g->addWidget(Label5, 2, 0);
+    g->addWidget(cboTargetFormat, 2, 1);
+    g->addWidget(cmdEditTargetFormat, 2, 2);
+    g->addWidget(lblSetAsDefaultFormat, 2, 3);
+    g->setColumnStretch(1, 1);
+
+    QFont bold = font();
+    bold.setBold(true);
+    chkOpenCDdrive = new QCheckBox(QStringLiteral("Eject the CD door"), TabEvents);
+    chkOpenCDdrive->setObjectName(ripping::BOX_OPEN_CD_DRIVE);
+    chkOpenCDdrive->setFont(bold);
+    chkOpenCDdrive->setChecked(true);
+    if (eventsLayout) eventsLayout->addWidget(chkOpenCDdrive);
+    cmdConvert->setText(QStringLiteral("Rip"));
+
+    connect(cboDevices, &QComboBox::currentIndexChanged, this, [this](int index) {
+        if (index >= 0) cboDevices_Click();
+    });
+    connect(cmdOpenCD, &QPushButton::clicked, this, &frmCDRipper::cmdOpenCD_Click);
+    connect(cboTargetFormat, &QComboBox::currentIndexChanged, this, [this](int index) {
+        if (index >= 0) cboTargetFormat_Click();
+    });
+    connect(cmdEditTargetFormat, &QPushButton::clicked, this, &frmCDRipper::cmdEditTargetFormat_Click);
+    connect(lblSetAsDefaultFormat, &cLinkLabel::clicked, this, &frmCDRipper::lblSetAsDefaultFormat_Click);
+}
+
+QString frmCDRipper::TargetFormatText() const {
+    return cboTargetFormat->currentText();
+}
+
+void frmCDRipper::LoadFormatArea() {
+    core::FillDestinationFormats(cboTargetFormat);
+    cboTargetFormat->setCurrentIndex(-1);
+    frmOptions* options = frmOptions::instance();
+    const QString wanted = options && options->cboTargetFormat ? options->cboTargetFormat->currentText()
+                                                               : settings::g_sTargetFormat;
+    cboTargetFormat->setCurrentIndex(cboTargetFormat->findText(wanted, Qt::MatchExactly));
+    LoadCDDevices();
+}
+
+void frmCDRipper::LoadCDDevices() {
+    for (qint32 i = 0; i < cAudioCDRipper1->DeviceCount(); ++i)
+        cboDevices->addItem(cAudioCDRipper1->DeviceName(i));
+    if (cboDevices->count() > 0) {
+        if (cboDevices->currentIndex() == 0)
+            cboDevices_Click();
+        else
+            cboDevices->setCurrentIndex(0);
+    }
+}
+
+void frmCDRipper::cboDevices_Click() {
+    const QString drive = cboDevices->currentText().left(2);
+    QPalette red = lblCDStatus->palette();
+    red.setColor(QPalette::WindowText, QColor(255, 0, 0));
+    QPalette black = lblCDStatus->palette();
+    black.setColor(QPalette::WindowText, QColor(0, 0, 0));
+    if (!cAudioCDRipper1->SelectDevice(cboDevices->currentIndex())) {
+        lblCDStatus->setPalette(red);
+        lblCDStatus->setText("Cannot select '" + drive + "\\' as an Audio CD.");
+        return;
+    }
+    if (!cAudioCDRipper1->IsAudioCD()) {
+        lblCDStatus->setPalette(red);
+        lblCDStatus->setText("'" + drive + "\\' is not an Audio CD.");
+        return;
+    }
+    if (cAudioCDRipper1->TrackCount() < 1) {
+        lblCDStatus->setPalette(red);
+        lblCDStatus->setText("'" + drive + "\\' has no CDA tracks.");
+        return;
+    }
+    lblCDStatus->setPalette(black);
+    lblCDStatus->setText("OK: " + QString::number(cAudioCDRipper1->TrackCount()) + " CDA tracks");
+}
+
+void frmCDRipper::cmdOpenCD_Click() {
+    cAudioCDRipper1->OpenTray();
+}
+
+void frmCDRipper::cboTargetFormat_Click() {
+    lblSetAsDefaultFormat->setEnabled(cboTargetFormat->currentText() != settings::g_sTargetFormat);
+}
+
+void frmCDRipper::StoreFormatDefault() {
+    StoreGeneralDefault(QStringLiteral("cboTargetFormat"), cboTargetFormat->currentText());
+    lblSetAsDefaultFormat->setEnabled(false);
+}
+
+void frmCDRipper::lblSetAsDefaultFormat_Click() {
+    if (!lblSetAsDefaultFormat->isEnabled()) return;
+    StoreFormatDefault();
+}
+
+void frmCDRipper::cmdEditTargetFormat_Click() {
+    if (openAudioFormat) openAudioFormat(this, cboTargetFormat->currentText().left(3));
+    frmOptions* options = frmOptions::instance();
+    if (options && options->cboTargetFormat)
+        cboTargetFormat->setCurrentIndex(options->cboTargetFormat->currentIndex());
+    StoreFormatDefault();
+}
+
+void frmCDRipper::HandOverCD(cGrid& mainGrid, const QString& cdNodeKey, const QString& cdNodeText) {
+    const qint32 n = itemlists::GetMarkedCount(mainGrid);
+    const qint64 s = itemlists::TotalSeconds(mainGrid, true);
+    lblFilesToConvert->setText(QString::number(n) + QStringLiteral(" items to convert."));
+    Run().g_ltmrItemSecsTotal = static_cast<qint32>(qMin<qint64>(s, std::numeric_limits<qint32>::max()));
+    cStatusBar1->setPanelText(QStringLiteral("Total Size"),
+                              QStringLiteral("Total Time: ") + core::SecondsToTime(s));
+    cStatusBar1->setPanelText(QStringLiteral("Total Time"),
+                              QStringLiteral("Total Size: ") + itemlists::GetTotalSize(mainGrid, true));
+    txtUndeForlder->setText(core::MakeSafeFileName(cdNodeText));
+    // Every track goes to its own row with its mark: row n stays track n.
+    itemlists::CopyGridRows(mainGrid, *cGrid1, false);
+    const QString drive = itemlists::GetCDNameNode(cdNodeKey);
+    for (int i = 0; i < cboDevices->count() && !drive.isEmpty(); ++i) {
+        if (!cboDevices->itemText(i).startsWith(drive, Qt::CaseInsensitive)) continue;
+        if (cboDevices->currentIndex() == i)
+            cboDevices_Click();
+        else
+            cboDevices->setCurrentIndex(i);
+        cboDevices->setEnabled(false);
+        cmdOpenCD->setEnabled(false);
+        break;
+    }
+}
+
+namespace ripping {
+
+bool ShowCDRipper(const CDRipperOpening& o) {
+    const QString pad(40, QLatin1Char(' '));
+    if (itemlists::IsMainNode(o.selectedKey)) {
+        core::services().msgBox(o.owner, QStringLiteral("Select the Items List of the CD.") + pad,
+                                core::vbInformation, AppTitle());
+        return false;
+    }
+    if (!itemlists::IsCDNode(o.selectedKey)) {
+        core::services().msgBox(o.owner, QStringLiteral("Select the the Audio CD device to rip from.") + pad,
+                                core::vbInformation, AppTitle());
+        return false;
+    }
+    if (!o.mainGrid || itemlists::GetMarkedCount(*o.mainGrid) < 1) {
+        core::services().msgBox(o.owner,
+                                QStringLiteral("Mark the items to rip.") + QString(29, QLatin1Char(' ')),
+                                core::vbInformation, AppTitle());
+        return false;
+    }
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    auto* w = new frmCDRipper(o.imgMenu, o.owner);
+    w->setAttribute(Qt::WA_DeleteOnClose);
+    g_frmCDRipper = w;
+    w->EndActionsHooks().balloon = o.balloon;
+    w->EndActionsHooks().turnOffCountdown = o.turnOffCountdown;
+    if (o.endHooks) o.endHooks(w->EndActionsHooks());
+    w->Form_Load();
+    w->HandOverCD(*o.mainGrid, o.selectedKey, o.selectedText);
+    QApplication::restoreOverrideCursor();
+    w->exec();
+    return true;
+}
+
+} // namespace ripping

@@ -1,0 +1,93 @@
+// The FreeDB window: looks up the audio CD of the selected CD node on a CDDB
+// server and writes the titles, artist and album into the main window's CD
+// rows, then names the CD node "artist - album".
+//
+// A lookup is bound to the CD node it started for: once another node is
+// selected its events are dropped, and only that CD node is ever renamed.
+#pragma once
+
+#include <QDialog>
+#include <QPointer>
+#include <QString>
+
+#include <functional>
+
+class QLabel;
+class cGrid;
+class cTreeView;
+class cTreeViewNode;
+class Glimmet;
+class cLinkLabel;
+class QPushButton;
+
+namespace components {
+class cFreeDB;
+}
+
+namespace ripping {
+
+// What the window writes to: the main window's grid of CD rows, its tree and
+// list-name label, and its label-edit handler (called for the CD node only).
+struct FreeDBTarget {
+    cGrid* grid = nullptr;
+    cTreeView* tree = nullptr;
+    QLabel* lblListName = nullptr;
+    std::function<void(cTreeViewNode node, const QString& newText, bool* cancel)> afterLabelEdit;
+};
+
+// The CDDB server the window asks (the component's CORVANE_CDDB_SERVER still wins).
+extern QString g_sFreeDBServer;
+
+class frmFreeDB : public QDialog {
+    Q_OBJECT
+public:
+    explicit frmFreeDB(const FreeDBTarget& target, QWidget* parent = nullptr);
+    ~frmFreeDB() override;
+
+    // Starts a lookup for the selected CD node. True: started, show the window
+    // modally; false: not started, the window has unloaded itself.
+    bool GetFreeDB();
+    // Stops the lookup and closes the window for good.
+    void Unload();
+
+    QLabel* lblTitle = nullptr;
+    QLabel* lblCurrentTrack = nullptr;
+    QLabel* lblArtist = nullptr;
+    QLabel* lblAlbumName = nullptr;
+    Glimmet* prgCurrnet = nullptr;
+    QPushButton* cmdAbort = nullptr;
+    components::cFreeDB* cFreeDB1 = nullptr;
+
+public slots:
+    void cmdAbort_Click();
+    void cFreeDB1_QueryState(const QString& text);
+    void cFreeDB1_QueryInfo(const QString& text);
+    void cFreeDB1_AlbumArtist(const QString& artist);
+    void cFreeDB1_AlbumTitle(const QString& album);
+    void cFreeDB1_TrackInfo(const QString& artist, qint32 track, const QString& title);
+    void cFreeDB1_QueryDone();
+    void cFreeDB1_QueryError(qint32 code, const QString& message);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void Form_Load();
+    // The events of a lookup count only while its CD node is the selected one.
+    bool BoundNodeSelected() const;
+
+    QWidget* picTitle = nullptr;
+    FreeDBTarget m_target;
+    QString m_nodeKey;
+    bool m_unloading = false;
+};
+
+// The program-wide window; null while not loaded.
+extern QPointer<frmFreeDB> g_frmFreeDB;
+
+// The "FreeDB" command of the main window after it has left the topmost
+// level: nothing for an empty grid, a message when no CD node is selected,
+// else the lookup with the window shown modally. Returns true when a lookup started.
+bool ShowFreeDB(QWidget* owner, const FreeDBTarget& target);
+
+} // namespace ripping

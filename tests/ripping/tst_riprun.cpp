@@ -1,0 +1,220 @@
+// The ripping run end to end: the shared batch run driving the real ripper
+// on a generated CUE/BIN image through RipperItemJob, with an in-memory
+// window. Only marked tracks are ripped, bit-exact; the log, labels, balloon
+// and end-of-job events (eject before turn-off) follow the ripper's rules;
+// titles from the network cannot put a file outside the destination.
+#include "BatchFakes.h"
+#include "DiscImages.h"
+#include "TestEnv.h"
+
+#include "components/DriveRegistry.h"
+#include "conversion/BatchRun.h"
+#include "core/Services.h"
+#include "itemlists/ItemRows.h"
+#include "ripping/RipperItemJob.h"
+#include "settings/EncoderSettings.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QSignalSpy>
+#include <QtEndian>
+#include <QtTest>
+
+#include <memory>
+
+using namespace conversion;
+using namespace itemlists;
+using components::cAudioCDRipper;
+using testsupport::FakeBatchView;
+using testsupport::RecordingEndActions;
+
+namespace {
+
+QByteArray wavPcm(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) return {};
+    const QByteArray all = f.readAll();
+    const qsizetype at = all.indexOf("data", 12);
+    return at < 0 ? QByteArray() : all.mid(at + 8);
+}
+
+// Every file below `folder`, relative to it.
+QStringList filesBelow(const QString& folder) {
+    QStringList out;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        out << QDir(folder).relativeFilePath(it.next());
+    out.sort();
+    return out;
+}
+
+} // namespace
+
+class tst_riprun : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<testsupport::TestEnv> m_env;
+    QString m_dest;
+
+    // The CD list of the 3-track disc in D: as the main window hands it over.
+    void fillDisc(FakeBatchView& view, const QList<int>& marked) {
+        const QList<int> secs{3, 2, 4};
+        for (int t = 1; t <= 3; ++t) {
+            view.addItem(components::DriveRegistry::trackPath("D:", t),
+                         QString("00:00:0%1").arg(secs[t - 1]));
+            view.marks[t - 1] = marked.contains(t) ? ICON_MARKED : ICON_UNMARKED;
+            view.rows[t - 1][COL_TAG_TITLE] = QString("Song %1").arg(t);
+            view.rows[t - 1][COL_TAG_TRACK] = "[TRACK_NUM]";
+            view.rows[t - 1][COL_TAG_COMMENT] = "[ITEM_NAME]";
+        }
+        view.destination = m_dest; // no closing "/": the run adds it
+    }
+
+private slots:
+    void init() {
+        m_env = std::make_unique<testsupport::TestEnv>(false);
+        const QString cd = m_env->addVirtualDrive("cd");
+        QVERIFY(!testsupport::writeAudioCueBin(cd, {3, 2, 4}).isEmpty());
+        m_dest = m_env->path("music");
+        // CD quality: what comes out must equal what the disc holds.
+        settings::g_lWAVSampleRate = 44100;
+        settings::g_lWAVChannelsIndex = 1;
+        settings::g_lWAVBitsPerSample = 16;
+        QVERIFY(QDir().mkpath(m_dest));
+    }
+    void cleanup() { m_env.reset(); }
+
+    void marksDecideLogAndEject_data() {
+        QTest::addColumn<QList<int>>("marked");
+        QTest::addColumn<bool>("eject");
+        QTest::addColumn<QStringList>("files");
+        QTest::addColumn<QStringList>("labels");
+        QTest::newRow("1 and 3, eject")
+            << QList<int>{1, 3} << true << QStringList{"Track01.wav", "Track03.wav"}
+            << QStringList{"Files: 1/3", "Files: 3/3"};
+        QTest::newRow("only 3, no eject")
+            << QList<int>{3} << false << QStringList{"Track03.wav"} << QStringList{"Files: 3/3"};
+    }
+    void marksDecideLogAndEject() {
+        QFETCH(QList<int>, marked);
+        QFETCH(bool, eject);
+        QFETCH(QStringList, files);
+        QFETCH(QStringList, labels);
+        cAudioCDRipper ripper;
+        ripping::RipperItemJob job(ripper);
+        FakeBatchView view;
+        fillDisc(view, marked);
+        view.checkedBoxes << BOX_TURN_OFF;
+        if (eject) view.checkedBoxes << ripping::BOX_OPEN_CD_DRIVE;
+        RecordingEndActions end;
+        BatchRun run(job, view, end, ripping::RipperPolicy([&ripper] { return &ripper; }, [] { return 0; }));
+        QSignalSpy finished(&run, &BatchRun::Finished);
+        QVERIFY(run.cmdConvert_Click());
+        QVERIFY(view.running);
+        QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 60000);
+        QCOMPARE(finished.at(0).at(0).value<BatchRun::Ending>(), BatchRun::Ending::Completed);
+
+        QCOMPARE(filesBelow(m_dest), files);
+        for (const QString& f : files) {
+            const int t = f.mid(5, 2).toInt();
+            QVERIFY2(wavPcm(m_dest + '/' + f) ==
+                         testsupport::cdTrackPcm(t, QList<int>{3, 2, 4}[t - 1] * 44100),
+                     qPrintable(f));
+        }
+        QStringList expectedLog{"Preparing to rip: 3 tracks.", "Destination format: WAV"};
+        for (int t : marked)
+            expectedLog << QString("Start to rip: Track0%1.cda...").arg(t) << "Done.";
+        QCOMPARE(view.log, expectedLog);
+        QCOMPARE(view.filesLabels, labels);
+        QCOMPARE(view.totalMax, 300);
+        QCOMPARE(end.balloons, QStringList{"Done."});
+        QCOMPARE(end.turnOffs, QList<qint32>{30});
+        // The tray of the ripping drive is open exactly when the box was ticked.
+        cAudioCDRipper probe;
+        QVERIFY(probe.SelectDevice(0));
+        QCOMPARE(probe.TrackCount(), eject ? 0 : 3);
+        QCOMPARE(components::DriveRegistry::instance().isTrayOpen(0), eject);
+        if (eject) components::DriveRegistry::instance().closeTray(0);
+    }
+
+    // A failing track is logged with its code, the run goes on, and the
+    // turn-off is skipped; the other end-of-job events still run.
+    void failedTrackGoesOn() {
+        cAudioCDRipper ripper;
+        ripping::RipperItemJob job(ripper);
+        FakeBatchView view;
+        fillDisc(view, {1, 2});
+        // A fourth row for a track the disc does not have.
+        view.addItem("D:/Track04.cda", "00:00:02");
+        view.marks[3] = ICON_MARKED;
+        view.checkedBoxes << BOX_TURN_OFF << BOX_PLAY_SOUND;
+        RecordingEndActions end;
+        BatchRun run(job, view, end, ripping::RipperPolicy([&ripper] { return &ripper; }, [] { return 0; }));
+        QSignalSpy finished(&run, &BatchRun::Finished);
+        QVERIFY(run.cmdConvert_Click());
+        QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 60000);
+        QVERIFY(run.g_bBatchError);
+        QCOMPARE(view.log.last().left(7), QString("Error: "));
+        QVERIFY(view.log.last().endsWith(QString("(%1)").arg(cAudioCDRipper::ErrBadTrack)));
+        QCOMPARE(filesBelow(m_dest), QStringList({"Track01.wav", "Track02.wav"}));
+        QVERIFY(end.turnOffs.isEmpty());
+        QCOMPARE(end.sounds.size(), 1);
+    }
+
+    // Titles that came from a CDDB server go into names cleaned: no folder
+    // level, no way out of the destination.
+    void networkTitlesStayInsideTheDestination() {
+        cAudioCDRipper ripper;
+        ripping::RipperItemJob job(ripper);
+        FakeBatchView view;
+        fillDisc(view, {1, 2});
+        view.rows[0][COL_ITEM_NAME] = "../../escape.cda";
+        view.rows[1][COL_ITEM_NAME] = "/etc/passwd.cda";
+        view.fileTemplate = "[item_name].[dest_extension]";
+        RecordingEndActions end;
+        BatchRun run(job, view, end, ripping::RipperPolicy([&ripper] { return &ripper; }, [] { return 0; }));
+        QSignalSpy finished(&run, &BatchRun::Finished);
+        QVERIFY(run.cmdConvert_Click());
+        QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 60000);
+        const QStringList files = filesBelow(m_dest);
+        QCOMPARE(files.size(), 2);
+        for (const QString& f : files)
+            QVERIFY2(!f.contains('/'), qPrintable(f));
+        QCOMPARE(filesBelow(m_env->root() + "/home").filter(".wav").size(), 0);
+        QVERIFY(!QFile::exists(m_env->root() + "/escape.cda.wav"));
+    }
+
+    // Abort confirmed in the middle of a long track: the aborted end, no
+    // output, no end-of-job event.
+    void abortMidTrack() {
+        const QString longCd = m_env->addVirtualDrive("long");
+        QVERIFY(!testsupport::writeAudioCueBin(longCd, {120}).isEmpty());
+        cAudioCDRipper ripper;
+        ripping::RipperItemJob job(ripper);
+        FakeBatchView view;
+        view.addItem("E:/Track01.cda", "00:02:00");
+        view.marks[0] = ICON_MARKED;
+        view.destination = m_dest;
+        view.checkedBoxes << ripping::BOX_OPEN_CD_DRIVE << BOX_PLAY_SOUND;
+        RecordingEndActions end;
+        BatchRun run(job, view, end, ripping::RipperPolicy([&ripper] { return &ripper; }, [] { return 1; }));
+        auto& services = m_env->services();
+        services.msgBoxAnswers.enqueue(core::vbYes);
+        connect(&job, &ItemJob::Progress, &run, [&run](qint32 p) {
+            if (p >= 1) run.cmdAbort_Click();
+        });
+        QSignalSpy finished(&run, &BatchRun::Finished);
+        QVERIFY(run.cmdConvert_Click());
+        QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 60000);
+        QCOMPARE(finished.at(0).at(0).value<BatchRun::Ending>(), BatchRun::Ending::Aborted);
+        QCOMPARE(view.log.last(), QString("Aborted."));
+        QVERIFY(filesBelow(m_dest).isEmpty());
+        QVERIFY(end.sounds.isEmpty());
+        QVERIFY(!components::DriveRegistry::instance().isTrayOpen(1));
+        QVERIFY(!view.running);
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_riprun)
+#include "tst_riprun.moc"
