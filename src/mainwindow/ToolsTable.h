@@ -20,6 +20,8 @@
 // "no window yet" and does nothing; UnfilledToolHooks() names them.
 #pragma once
 
+#include "controls/cTreeView.h"
+
 #include <QString>
 #include <QStringList>
 #include <QtGlobal>
@@ -28,6 +30,7 @@
 #include <vector>
 
 class QDialog;
+class QLabel;
 class QWidget;
 class cGrid;
 class cImageList;
@@ -94,6 +97,9 @@ struct ToolLaunch {
     bool allRows = false;   // every row with its mark (the ripper), not the marked rows only
     qint32 selectedRow = 0; // the main grid's selected row (splitter, analyser)
     DiscFill discFill;      // the Audio CD Maker only
+    // For the FreeDB window: the list caption it renames and the tree's rename handler.
+    QLabel* listCaption = nullptr;
+    std::function<void(cTreeViewNode node, const QString& newText, bool* cancel)> afterLabelEdit;
 };
 
 using ToolHook = std::function<void(const ToolLaunch&)>;
@@ -113,11 +119,10 @@ void InstallToolHooks();
 void SetFreeDBHook(ToolHook hook);
 ToolHook FreeDBHook();
 
-// Components that join the main window later and are released at its exit,
-// after the converter, in this order: the FreeDB client, then the CD ripper.
+// The FreeDB client, which lives with its window, is released at the main
+// window's exit after the converter and before the CD ripper.
 struct ExitHooks {
     std::function<void()> closeFreeDB;
-    std::function<void()> closeRipper;
 };
 ExitHooks& exitHooks();
 

@@ -1297,6 +1297,10 @@ void frmMain::CmdFreeDB() {
     launch.tree = cTreeView1;
     launch.images = imgMenu;
     launch.cdNodeSelected = [this] { return IsCDNode(SelectedKey()); };
+    launch.listCaption = lblListName;
+    launch.afterLabelEdit = [this](cTreeViewNode node, const QString& newText, bool* cancel) {
+        cTreeView1_AfterLabelEdit(node, newText, cancel);
+    };
     setCursor(Qt::WaitCursor);
     hook(launch);
     unsetCursor();
@@ -1745,7 +1749,7 @@ void frmMain::Form_Unload(bool& cancel) {
     tmrRemove->stop();
     cAudioConverter1->Close();
     if (const auto& closeFreeDB = mainwin::exitHooks().closeFreeDB) closeFreeDB();
-    if (const auto& closeRipper = mainwin::exitHooks().closeRipper) closeRipper();
+    cAudioCDRipper1->Close();
 
     // The outer size, whatever the window state.
     if (m_reg) {

@@ -4,8 +4,10 @@
 #include "DiscImages.h"
 #include "ListFixtures.h"
 #include "TestEnv.h"
+#include "burning/frmCDBurner.h"
 #include "controls/cGrid.h"
 #include "controls/cPopupMenu.h"
+#include "controls/cProgressBar.h"
 #include "controls/cSysTray.h"
 #include "controls/cToolbar.h"
 #include "controls/cTreeView.h"
@@ -19,12 +21,14 @@
 #include "itemlists/TreeKeys.h"
 #include "mainwindow/ToolsTable.h"
 #include "mainwindow/frmMain.h"
+#include "ripping/frmCDRipper.h"
 #include "settings/SettingsVariables.h"
 #include "settings/frmAudioProp.h"
 #include "settings/frmOptions.h"
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QComboBox>
 #include <QDialog>
 #include <QDir>
 #include <QFile>
@@ -412,6 +416,70 @@ private slots:
         QCOMPARE(main->cursor().shape(), Qt::ArrowCursor);
     }
 
+    // The real burner window from the dispatcher, past 80 minutes: it opens
+    // with the warning, and CD polling is off while it shows.
+    void burnerWindowFromTheDispatcher() {
+        World w;
+        frmMain* main = w.load();
+        w.selectCD();
+        w.markAll(true);
+        main->cGrid1->setCellText(1, main->cGrid1->ColumnIndex("Time"), "1:20:01");
+        QString files;
+        QString dataSize;
+        qint32 bar = -1;
+        bool polling = true;
+        w.env.services().modalHandler = [&](QDialog* window) {
+            if (auto* burner = qobject_cast<frmCDBurner*>(window)) {
+                files = burner->lblFilesToConvert->text();
+                dataSize = burner->lblDataSize->text();
+                bar = burner->prgSize->Value();
+            }
+            polling = main->tmrCDs->isActive();
+            return int(QDialog::Rejected);
+        };
+
+        main->RunCommand("Audio CD Maker");
+
+        QCOMPARE(w.env.services().modalShows, 1);
+        QCOMPARE(files, QString("2 items to burn (80 minutes)."));
+        QCOMPARE(dataSize, QString("Data is to big (more then 80 min). Please remove some tracks."));
+        QCOMPARE(bar, 80);
+        QVERIFY(!polling);
+        QVERIFY(main->tmrCDs->isActive());
+    }
+
+    // The real ripper window from a CD drive: every track with its mark, the
+    // drive list locked to the CD's drive.
+    void ripperWindowFromTheDispatcher() {
+        World w;
+        frmMain* main = w.load();
+        w.selectCD();
+        w.markRows({false, true});
+        qint32 rows = -1;
+        bool devicesEnabled = true;
+        QString device;
+        bool polling = true;
+        w.env.services().modalHandler = [&](QDialog* window) {
+            if (auto* ripper = qobject_cast<frmCDRipper*>(window)) {
+                rows = ripper->cGrid1->Rows();
+                devicesEnabled = ripper->cboDevices->isEnabled();
+                device = ripper->cboDevices->currentText();
+                window->close();
+            }
+            polling = main->tmrCDs->isActive();
+            return int(QDialog::Rejected);
+        };
+
+        main->RunCommand("Audio CD Ripper");
+
+        QCOMPARE(w.env.services().modalShows, 1);
+        QCOMPARE(rows, 2);
+        QVERIFY(!devicesEnabled);
+        QVERIFY(device.startsWith(main->cTreeView1->SelectedItem().Key().mid(4)));
+        QVERIFY(!polling);
+        QVERIFY(main->tmrCDs->isActive());
+    }
+
     // The tag editor opens modeless and the command returns at once.
     void tagsEditorIsModeless() {
         World w;
@@ -716,16 +784,19 @@ private slots:
         properties->close();
     }
 
-    // The exit releases the FreeDB client, then the ripper.
-    void exitClosesComponentsInOrder() {
+    // The exit releases the FreeDB client, after every other window has gone.
+    void exitClosesTheFreeDBClient() {
         World w;
         frmMain* main = w.load();
         QStringList order;
-        mainwin::exitHooks().closeFreeDB = [&] { order << "FreeDB"; };
-        mainwin::exitHooks().closeRipper = [&] { order << "Ripper"; };
+        mainwin::exitHooks().closeFreeDB = [&] {
+            order << "FreeDB";
+            QVERIFY(settings::g_bAppExiting);
+        };
         main->RunCommand("Exit");
         processDeletes();
-        QCOMPARE(order, (QStringList{"FreeDB", "Ripper"}));
+        QCOMPARE(order, QStringList{"FreeDB"});
+        QVERIFY(!w.main);
     }
 
     // Keys that no control carries, and "Add Directories", do nothing.
