@@ -480,6 +480,38 @@ private slots:
         QVERIFY(main->tmrCDs->isActive());
     }
 
+    // Tool buttons, the headline button and the status panels reach their commands.
+    void buttonsAndPanelsReachTheirCommands() {
+        World w;
+        frmMain* main = w.load();
+        Launched seen;
+        recordLaunches(w, seen);
+        w.selectList(w.songs);
+        QPushButton* maker = nullptr;
+        for (QPushButton* button : main->cmdTools)
+            if (button && button->text() == "Audio CD Maker") maker = button;
+        QVERIFY(maker);
+        maker->click();
+        QCOMPARE(seen.calls, 1);
+        QCOMPARE(seen.launch.tool->key, QString("Audio CD Maker"));
+
+        // The headline button of this edition is "Burn", keyed "Audio CD Maker".
+        const int headline = main->tlbrTop->ButtonIndex("Audio CD Maker");
+        QVERIFY(headline > 0);
+        QCOMPARE(main->tlbrTop->ButtonCaption(headline), QString("Burn"));
+        main->tlbrTop_ButtonClick(headline);
+        QCOMPARE(seen.calls, 2);
+
+        // "Notes" panel: the notes window; "Items List Properties" panel: its window.
+        main->cStatusBar1_PanelClick(2);
+        bool properties = false;
+        for (QWidget* top : QApplication::topLevelWidgets())
+            if (top->objectName() == "frmDirProperties" && top->isVisible()) properties = true;
+        QVERIFY(properties);
+        main->cStatusBar1_PanelClick(1); // "Main" runs nothing
+        QVERIFY(w.messages().isEmpty());
+    }
+
     // The tag editor opens modeless and the command returns at once.
     void tagsEditorIsModeless() {
         World w;
