@@ -1,8 +1,11 @@
 #include "app/StartApplication.h"
+#include "core/AppPaths.h"
 #include "core/RealServices.h"
+#include "core/SingleInstance.h"
 #include "mainwindow/frmMain.h"
 
 #include <QApplication>
+#include <QStringList>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -11,7 +14,24 @@ int main(int argc, char** argv) {
     // hidden in the tray and some other window closes.
     QApplication::setQuitOnLastWindowClosed(false);
     // The command line is the text after the program path.
-    if (!core::StartApplication(app.arguments().mid(1).join(' '))) return 0;
+    const QString commandLine = app.arguments().mid(1).join(' ');
+
+    // One copy per program folder: two would overwrite each other's lists.
+    // A later start hands its command line to this copy and ends.
+    core::SingleInstance instance(core::ProgramFolder());
+    if (instance.HandOverOrListen(commandLine)) return 0;
+    QStringList early; // handed over while this copy was still starting
+    QObject::connect(&instance, &core::SingleInstance::CommandLineReceived, [&early](const QString& line) {
+        if (frmMain* main = frmMain::instance())
+            main->SecondStart(line);
+        else
+            early << line;
+    });
+
+    if (!core::StartApplication(commandLine)) return 0;
     QObject::connect(frmMain::instance(), &QObject::destroyed, &app, &QCoreApplication::quit);
+    for (const QString& line : early)
+        QMetaObject::invokeMethod(
+            frmMain::instance(), [line] { frmMain::instance()->SecondStart(line); }, Qt::QueuedConnection);
     return app.exec();
 }

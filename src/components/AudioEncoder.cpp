@@ -2,6 +2,7 @@
 
 #include "components/ConverterCodecs.h"
 #include "components/FFmpegHandles.h"
+#include "components/Mp3Writer.h"
 
 extern "C" {
 #include <libavutil/audio_fifo.h>
@@ -65,7 +66,7 @@ struct Plan {
     int compressionLevel = -1;
     std::vector<std::pair<const char*, QByteArray>> codecOptions;
     std::vector<std::pair<const char*, QByteArray>> muxerOptions;
-    quint8 mp3HeaderBits = 0; // copyright and original bits of each MP3 frame header
+    bool lame = false; // MP3 written by Mp3Writer rather than FFmpeg
     AudioEncoder::Failure failure = AudioEncoder::Failure::None;
     QString error;
 
@@ -130,7 +131,9 @@ bool PlanOutput(const EncoderSetup& s, int srcRate, int srcChannels, Plan& p) {
         const tMP3Settings& m = s.MP3;
         p.label = QStringLiteral("MP3");
         p.muxer = QStringLiteral("mp3");
-        p.encoder = QStringLiteral("libmp3lame");
+        p.lame = true;
+        QString why;
+        if (!Mp3Writer::CheckSettings(m, &why)) return p.fail(F::Settings, why);
         if (m.SampleRate > 0) {
             if (!IsMp3Rate(m.SampleRate))
                 return p.fail(F::Settings,
@@ -140,24 +143,8 @@ bool PlanOutput(const EncoderSetup& s, int srcRate, int srcChannels, Plan& p) {
             p.rate = IsMp3Rate(srcRate) ? srcRate : NearestMp3Rate(srcRate);
         }
         // Mode: 0 stereo, 1 joint stereo, 2 dual channel, 3 mono, 4 not set, 5 forced joint stereo.
+        // The rest of the record goes to the encoder as it is (Mp3Writer::Open).
         p.channels = m.Mode == 3 ? 1 : SourceChannels(srcChannels);
-        const bool joint = m.Mode == 1 || m.Mode == 4 || m.Mode == 5;
-        p.codecOptions.push_back({"joint_stereo", joint ? "1" : "0"});
-        if (m.VBRMethod == 0) {
-            p.bitRate = qint64(m.Bitrate > 0 ? m.Bitrate : 128) * 1000;
-        } else if (m.VBRMethod == 3) {
-            p.bitRate = qint64(m.ABRBitrate > 0 ? m.ABRBitrate : 128) * 1000;
-            p.codecOptions.push_back({"abr", "1"});
-        } else {
-            p.qscale = true;
-            p.quality = qBound(0, m.VBRQuality, 9);
-        }
-        p.compressionLevel = qBound(0, m.Quality, 9);
-        if (m.Copyright) p.mp3HeaderBits |= 0x08;
-        if (m.Original) p.mp3HeaderBits |= 0x04;
-        p.muxerOptions.push_back({"id3v2_version", "3"});
-        p.muxerOptions.push_back({"write_id3v1", "1"});
-        p.muxerOptions.push_back({"write_xing", m.WriteVBRTag ? "1" : "0"});
         return true;
     }
     case 4: { // WMA
@@ -198,32 +185,40 @@ bool PlanOutput(const EncoderSetup& s, int srcRate, int srcChannels, Plan& p) {
     }
 }
 
-// ID3v1 text is Latin-1, but the MP3 writer puts UTF-8 there; the fields are
-// written again from the tags. Year, track and genre stay as it wrote them.
-bool PatchId3v1(const QString& path, const EncoderTags& tags) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadWrite) || f.size() < 128 || !f.seek(f.size() - 128)) return false;
-    QByteArray tag = f.read(128);
-    if (tag.size() != 128) return false;
-    if (!tag.startsWith("TAG")) return true; // nothing to mend
-    auto put = [&tag](int offset, int length, const QString& text) {
-        QByteArray latin1;
-        for (const QChar ch : text.trimmed())
-            latin1 += ch.unicode() < 256 ? char(ch.unicode()) : '?';
-        latin1.truncate(length);
-        tag.replace(offset, length, latin1 + QByteArray(length - latin1.size(), '\0'));
-    };
-    put(3, 30, tags.Title);
-    put(33, 30, tags.Artist);
-    put(63, 30, tags.Album);
-    // With a track number (ID3v1.1) the comment gives its last two bytes to it.
-    const bool hasTrack = tag[125] == '\0' && tag[126] != '\0';
-    put(97, hasTrack ? 28 : 30, tags.Comment);
-    return f.seek(f.size() - 128) && f.write(tag) == 128 && f.flush();
-}
-
 AVSampleFormat PackedFormat(SampleKind kind) {
     return kind == SampleKind::S16 ? AV_SAMPLE_FMT_S16 : AV_SAMPLE_FMT_FLT;
+}
+
+AudioEncoder::Failure Mp3Failure(Mp3Writer::Failure f) {
+    switch (f) {
+    case Mp3Writer::Failure::None:
+        return AudioEncoder::Failure::None;
+    case Mp3Writer::Failure::Settings:
+        return AudioEncoder::Failure::Settings;
+    case Mp3Writer::Failure::Destination:
+        return AudioEncoder::Failure::Destination;
+    default:
+        return AudioEncoder::Failure::Encoder;
+    }
+}
+
+// The resampler taking the caller's PCM to the output's rate, channels and sample format.
+bool MakeResampler(std::unique_ptr<SwrContext, SwrDeleter>& out, int outRate, int outChannels,
+                   AVSampleFormat outFormat, int inRate, int inChannels, SampleKind inKind) {
+    AVChannelLayout inLayout, outLayout;
+    av_channel_layout_default(&inLayout, inChannels);
+    av_channel_layout_default(&outLayout, outChannels);
+    SwrContext* swr = nullptr;
+    const int rc = swr_alloc_set_opts2(&swr, &outLayout, outFormat, outRate, &inLayout, PackedFormat(inKind),
+                                       inRate, 0, nullptr);
+    av_channel_layout_uninit(&inLayout);
+    av_channel_layout_uninit(&outLayout);
+    if (rc < 0 || !swr || swr_init(swr) < 0) {
+        swr_free(&swr);
+        return false;
+    }
+    out.reset(swr);
+    return true;
 }
 
 } // namespace
@@ -243,9 +238,9 @@ struct AudioEncoder::State {
     int frameSize = 0;
     bool padLastFrame = false;
     qint64 nextPts = 0;
-    bool isMp3 = false;
-    EncoderTags id3v1; // the text of the MP3's ID3v1 tag
-    quint8 mp3HeaderBits = 0;
+    std::unique_ptr<Mp3Writer> mp3; // set for MP3 output, which bypasses FFmpeg's codec and muxer
+    AVSampleFormat outFormat = AV_SAMPLE_FMT_NONE; // what the resampler delivers
+    int outChannels = 0;
     std::vector<uint8_t*> planes;    // converted samples, one pointer per plane
     std::vector<uint8_t> convertBuf; // storage behind planes
     bool open = false;
@@ -261,6 +256,7 @@ struct AudioEncoder::State {
     void discard() {
         output.reset(); // closes the file before it is removed
         codec.reset();
+        mp3.reset();
         if (!tempPath.isEmpty()) QFile::remove(tempPath);
         tempPath.clear();
         open = false;
@@ -273,10 +269,6 @@ struct AudioEncoder::State {
             if (rc < 0)
                 return fail(Failure::Encoder,
                             QStringLiteral("The encoder failed (%1).").arg(AvErrorText(rc)));
-            // The MP3 encoder marks every frame "original" and none "copyright"; the settings decide both.
-            if (isMp3 && packet->size >= 4 && packet->data[0] == 0xFF &&
-                av_packet_make_writable(packet.get()) >= 0)
-                packet->data[3] = uint8_t((packet->data[3] & ~0x0C) | mp3HeaderBits);
             av_packet_rescale_ts(packet.get(), codec->time_base, stream->time_base);
             packet->stream_index = stream->index;
             const int wr = av_write_frame(output.get(), packet.get());
@@ -323,18 +315,22 @@ struct AudioEncoder::State {
         const int outMax = swr_get_out_samples(swr.get(), frames);
         if (outMax < 0) return fail(Failure::Encoder, QStringLiteral("The audio cannot be converted."));
         if (outMax == 0) return true;
-        const int chans = codec->ch_layout.nb_channels;
-        const int planesCount = av_sample_fmt_is_planar(codec->sample_fmt) ? chans : 1;
+        const int chans = outChannels;
+        const int planesCount = av_sample_fmt_is_planar(outFormat) ? chans : 1;
         int lineSize = 0;
-        const int need = av_samples_get_buffer_size(&lineSize, chans, outMax, codec->sample_fmt, 1);
+        const int need = av_samples_get_buffer_size(&lineSize, chans, outMax, outFormat, 1);
         if (need < 0) return fail(Failure::Encoder, QStringLiteral("The audio cannot be converted."));
         if (convertBuf.size() < size_t(need)) convertBuf.resize(size_t(need));
         planes.assign(size_t(planesCount), nullptr);
-        av_samples_fill_arrays(planes.data(), &lineSize, convertBuf.data(), chans, outMax, codec->sample_fmt,
-                               1);
+        av_samples_fill_arrays(planes.data(), &lineSize, convertBuf.data(), chans, outMax, outFormat, 1);
         const uint8_t* in[1] = {data};
         const int n = swr_convert(swr.get(), planes.data(), outMax, data ? in : nullptr, data ? frames : 0);
         if (n < 0) return fail(Failure::Encoder, QStringLiteral("The audio cannot be converted."));
+        if (mp3) {
+            if (n > 0 && !mp3->Encode(reinterpret_cast<const float* const*>(planes.data()), n))
+                return fail(Mp3Failure(mp3->ErrorKind()), mp3->ErrorText());
+            return true;
+        }
         if (n > 0 && av_audio_fifo_write(fifo.get(), reinterpret_cast<void**>(planes.data()), n) < n)
             return fail(Failure::Encoder, QStringLiteral("Out of memory."));
         return true;
@@ -402,6 +398,26 @@ bool AudioEncoder::Open(const QString& destination, const EncoderSetup& setup, c
         s.tempPath = temp.fileName();
     }
     s.destination = dest.absoluteFilePath();
+    s.inChannels = inChannels;
+    s.inBytesPerFrame = inChannels * av_get_bytes_per_sample(PackedFormat(inKind));
+
+    if (plan.lame) {
+        s.mp3 = std::make_unique<Mp3Writer>();
+        if (!s.mp3->Open(s.tempPath, setup.MP3, plan.rate, plan.channels, tags)) {
+            const Failure kind = Mp3Failure(s.mp3->ErrorKind());
+            const QString text = s.mp3->ErrorText();
+            s.discard();
+            return s.fail(kind, text);
+        }
+        s.outFormat = AV_SAMPLE_FMT_FLTP;
+        s.outChannels = plan.channels;
+        if (!MakeResampler(s.swr, plan.rate, plan.channels, s.outFormat, inRate, inChannels, inKind)) {
+            s.discard();
+            return s.fail(Failure::Encoder, QStringLiteral("The audio cannot be converted."));
+        }
+        s.open = true;
+        return true;
+    }
 
     const AVOutputFormat* muxer = av_guess_format(plan.muxer.toLatin1().constData(), nullptr, nullptr);
     const AVCodec* encoder = avcodec_find_encoder_by_name(plan.encoder.toLatin1().constData());
@@ -497,18 +513,12 @@ bool AudioEncoder::Open(const QString& destination, const EncoderSetup& setup, c
                       QStringLiteral("The output file cannot be started (%1).").arg(AvErrorText(rc)));
     }
 
-    AVChannelLayout inLayout;
-    av_channel_layout_default(&inLayout, inChannels);
-    SwrContext* swr = nullptr;
-    rc = swr_alloc_set_opts2(&swr, &c->ch_layout, c->sample_fmt, c->sample_rate, &inLayout,
-                             PackedFormat(inKind), inRate, 0, nullptr);
-    av_channel_layout_uninit(&inLayout);
-    if (rc < 0 || !swr || swr_init(swr) < 0) {
-        swr_free(&swr);
+    s.outFormat = c->sample_fmt;
+    s.outChannels = c->ch_layout.nb_channels;
+    if (!MakeResampler(s.swr, c->sample_rate, s.outChannels, s.outFormat, inRate, inChannels, inKind)) {
         s.discard();
         return s.fail(Failure::Encoder, QStringLiteral("The audio cannot be converted."));
     }
-    s.swr.reset(swr);
     s.fifo.reset(av_audio_fifo_alloc(c->sample_fmt, c->ch_layout.nb_channels, 4096));
     if (!s.fifo) {
         s.discard();
@@ -518,11 +528,6 @@ bool AudioEncoder::Open(const QString& destination, const EncoderSetup& setup, c
     s.frameSize = c->frame_size > 0 && !variable ? c->frame_size : 4096;
     s.padLastFrame =
         c->frame_size > 0 && !variable && !(encoder->capabilities & AV_CODEC_CAP_SMALL_LAST_FRAME);
-    s.inChannels = inChannels;
-    s.inBytesPerFrame = inChannels * av_get_bytes_per_sample(PackedFormat(inKind));
-    s.isMp3 = plan.muxer == QLatin1String("mp3");
-    if (s.isMp3) s.id3v1 = tags;
-    s.mp3HeaderBits = plan.mp3HeaderBits;
     s.open = true;
     return true;
 }
@@ -534,7 +539,7 @@ bool AudioEncoder::Write(const void* data, qint64 frames) {
     constexpr qint64 kSlice = 1 << 16;
     while (frames > 0) {
         const int n = int(std::min(frames, kSlice));
-        if (!d->convert(p, n) || !d->drainFifo(false)) {
+        if (!d->convert(p, n) || (!d->mp3 && !d->drainFifo(false))) {
             d->discard();
             return false;
         }
@@ -547,34 +552,37 @@ bool AudioEncoder::Write(const void* data, qint64 frames) {
 bool AudioEncoder::Finish() {
     State& s = *d;
     if (!s.open) return false;
-    bool ok = s.convert(nullptr, 0) && s.drainFifo(true);
-    if (ok) {
+    bool ok = s.convert(nullptr, 0);
+    if (ok && s.mp3) {
+        if (!s.mp3->Finish()) ok = s.fail(Mp3Failure(s.mp3->ErrorKind()), s.mp3->ErrorText());
+    } else if (ok) {
+        ok = s.drainFifo(true);
+    }
+    if (ok && !s.mp3) {
         const int rc = avcodec_send_frame(s.codec.get(), nullptr);
         ok = rc >= 0
                  ? s.writePackets()
                  : s.fail(Failure::Encoder, QStringLiteral("The encoder failed (%1).").arg(AvErrorText(rc)));
     }
-    if (ok) {
+    if (ok && !s.mp3) {
         const int rc = av_write_trailer(s.output.get());
         if (rc < 0)
             ok = s.fail(Failure::Destination,
                         QStringLiteral("The destination cannot be written (%1).").arg(AvErrorText(rc)));
     }
-    if (ok && s.output->pb) {
+    if (ok && !s.mp3 && s.output->pb) {
         const int rc = avio_closep(&s.output->pb);
         if (rc < 0)
             ok = s.fail(Failure::Destination,
                         QStringLiteral("The destination cannot be written (%1).").arg(AvErrorText(rc)));
     }
-    if (ok && s.isMp3 && !PatchId3v1(s.tempPath, s.id3v1))
-        ok = s.fail(Failure::Destination,
-                    QStringLiteral("The destination cannot be written: %1").arg(s.destination));
     if (!ok) {
         s.discard();
         return false;
     }
     s.output.reset();
     s.codec.reset();
+    s.mp3.reset();
     // rename() replaces an existing destination in one step.
     if (std::rename(QFile::encodeName(s.tempPath).constData(),
                     QFile::encodeName(s.destination).constData()) != 0) {

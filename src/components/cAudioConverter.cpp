@@ -30,6 +30,7 @@ struct cAudioConverter::Source {
     qint32 sampleRate = 0;
     qint16 channels = 0;
     qint32 bitsPerSample = 0;
+    qint32 bitRateKbps = 0;
 };
 
 namespace {
@@ -179,6 +180,10 @@ qint32 cAudioConverter::Examine(Source& src) {
     src.sampleRate = rate;
     src.channels = qint16(channels);
     src.bitsPerSample = SampleBits(par);
+    // The stream's own rate, else the container's (an MP3 with a VBR header
+    // states only the average of the whole file).
+    const qint64 bitsPerSecond = par->bit_rate > 0 ? par->bit_rate : fc->bit_rate;
+    src.bitRateKbps = bitsPerSecond > 0 ? qint32((bitsPerSecond + 500) / 1000) : 0;
     return OpenOk;
 }
 
@@ -226,6 +231,9 @@ qint16 cAudioConverter::Channels() const {
 }
 qint32 cAudioConverter::BitsPerSample() const {
     return m_source ? m_source->bitsPerSample : 0;
+}
+qint32 cAudioConverter::BitRate() const {
+    return m_source ? m_source->bitRateKbps : 0;
 }
 
 void cAudioConverter::CloseSource() {

@@ -72,6 +72,9 @@ public:
     qint32 SampleRate() const;
     qint16 Channels() const;
     qint32 BitsPerSample() const;
+    // Of the open file: the audio stream's bit rate in kbit/s (192 for a
+    // 192 kbit/s MP3, 1411 for CD-quality PCM); 0 when the file states none.
+    qint32 BitRate() const;
     void CloseSource();
     // Releases everything the instance holds (a running conversion is aborted and
     // answered by Aborted); OpenSource works again afterwards.

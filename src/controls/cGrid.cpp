@@ -16,6 +16,7 @@
 #include <QStyledItemDelegate>
 #include <QTimer>
 #include <QUrl>
+#include <algorithm>
 
 #include <cmath>
 
@@ -118,6 +119,23 @@ public:
         const int n = static_cast<int>(m_rows.size());
         beginInsertRows(QModelIndex(), n, n);
         m_rows.append(QVector<CellData>(m_cols.size()));
+        endInsertRows();
+    }
+    void appendRows(const QList<QList<cGridCellValue>>& rows) {
+        if (rows.isEmpty()) return;
+        const int n = static_cast<int>(m_rows.size());
+        const qsizetype cols = m_cols.size();
+        beginInsertRows(QModelIndex(), n, n + static_cast<int>(rows.size()) - 1);
+        for (const QList<cGridCellValue>& values : rows) {
+            QVector<CellData> row(cols);
+            const qsizetype used = std::min(cols, values.size());
+            for (qsizetype c = 0; c < used; ++c) {
+                row[c].text = values[c].text;
+                row[c].format = values[c].format;
+                row[c].icon = values[c].icon;
+            }
+            m_rows.append(std::move(row));
+        }
         endInsertRows();
     }
     void removeRowAt(qint32 row) {
@@ -352,6 +370,10 @@ bool cGrid::setCellFont(qint32 row, qint32 col, const QFont& f) {
     c->hasFont = true;
     m_model->cellChanged(row, col);
     return true;
+}
+
+void cGrid::AppendRows(const QList<QList<cGridCellValue>>& rows) {
+    m_model->appendRows(rows);
 }
 
 void cGrid::RemoveRow(qint32 row) {

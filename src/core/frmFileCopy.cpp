@@ -5,6 +5,7 @@
 #include "core/FileCopyClass.h"
 #include "core/Services.h"
 #include "core/WindowChrome.h"
+#include "core/mdlModes.h"
 
 #include <QCloseEvent>
 #include <QFrame>
@@ -164,7 +165,8 @@ void frmFileCopy::CopyFinished() {
     cmdExit->setEnabled(true);
 
     if (!error.isEmpty())
-        core::services().msgBox(this, "The file was not copied.\n\n" + error, core::vbExclamation, "Corvane");
+        core::services().msgBox(this, "The file was not copied.\n\n" + error, core::vbExclamation,
+                                core::AppTitle());
     tmrEnd->start();
     emit CopyEnded(successful);
 }

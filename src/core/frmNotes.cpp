@@ -5,6 +5,7 @@
 #include "core/MainWindowHost.h"
 #include "core/Services.h"
 #include "core/mdlFunctions.h"
+#include "core/mdlModes.h"
 
 #include <QCloseEvent>
 #include <QFile>
@@ -87,7 +88,7 @@ void frmNotes::Form_Unload() {
     text.replace(QLatin1String("\n"), QLatin1String("\r\n"));
     if (!core::WriteTextFile(text, NotesFile())) {
         core::services().msgBox(this, "The notes could not be saved to \"" + NotesFile() + "\".",
-                                core::vbExclamation, "Corvane");
+                                core::vbExclamation, core::AppTitle());
         return;
     }
     if (core::MainWindowHost* host = core::mainWindowHost()) host->notesChanged();

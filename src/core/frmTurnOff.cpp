@@ -116,11 +116,14 @@ void frmTurnOff::cmdCancel_Click() {
 void frmTurnOff::ShutDown() {
     Timer1->stop();
     if (!core::ShutdownSystem(core::EWX_SHUTDOWN)) {
-        // The program still ends as planned, but the user learns why the
-        // computer stayed on.
-        core::services().msgBox(
-            this, "The computer could not be turned off.\n\n" + core::LastShutdownError().description,
-            core::vbExclamation, "Corvane");
+        // The program still ends as planned; the reason the computer stayed on
+        // is logged, since an unattended job has nobody to close a box.
+        const QString line =
+            QStringLiteral("The computer could not be turned off: ") + core::LastShutdownError().description;
+        if (LogLine)
+            LogLine(line);
+        else
+            qWarning("%s", qUtf8Printable(line));
     }
     close();
     if (core::MainWindowHost* host = core::mainWindowHost()) host->closeHost();
@@ -134,9 +137,10 @@ void frmTurnOff::closeEvent(QCloseEvent* event) {
 
 namespace core {
 
-void ShowTurnOffCountdown(qint32 seconds) {
+void ShowTurnOffCountdown(qint32 seconds, std::function<void(const QString& line)> log) {
     // No parent: closing the main window must not take the running countdown with it.
     frmTurnOff window;
+    window.LogLine = std::move(log);
     g_frmTurnOff = &window;
     window.Form_Load();
     window.StartShutDown(seconds);

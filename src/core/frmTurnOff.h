@@ -6,6 +6,8 @@
 #include <QPointer>
 #include <QtGlobal>
 
+#include <functional>
+
 class QCloseEvent;
 class QLabel;
 class QPushButton;
@@ -25,6 +27,10 @@ public:
 
     // The seconds left.
     qint32 lNumOfSecToShutDown = 0;
+    // Where a refused shutdown is told (the batch window's log); without one
+    // it goes to the program's warning output. Never a message box: nobody
+    // may be there to close it.
+    std::function<void(const QString& line)> LogLine;
 
     QLabel* lblApplInfo = nullptr;
     QLabel* Image1 = nullptr;
@@ -49,6 +55,7 @@ namespace core {
 extern QPointer<frmTurnOff> g_frmTurnOff;
 
 // Loads the countdown window, starts it with the seconds and shows it
-// modally; returns when the window has closed.
-void ShowTurnOffCountdown(qint32 seconds);
+// modally; returns when the window has closed. A refused shutdown is told
+// to `log` (see frmTurnOff::LogLine).
+void ShowTurnOffCountdown(qint32 seconds, std::function<void(const QString& line)> log = {});
 } // namespace core

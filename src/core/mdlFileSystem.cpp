@@ -17,21 +17,30 @@ QLocale SizeNumberLocale() {
     return locale;
 }
 
-QString FormatSizeNumber(double value) {
-    const QLocale locale = SizeNumberLocale();
+namespace {
+QString FormatSizeNumberIn(const QLocale& locale, double value) {
     if (value >= 100.0) return locale.toString(std::nearbyint(value), 'f', 0);
     if (value >= 10.0) return locale.toString(value, 'f', 1);
     return locale.toString(value, 'f', 2);
 }
+} // namespace
+
+QString FormatSizeNumber(double value) {
+    return FormatSizeNumberIn(SizeNumberLocale(), value);
+}
 
 QString FormatFileSize(qint64 size) {
-    if (size <= 999) return SizeNumberLocale().toString(size) + QLatin1String(" bytes");
+    return FormatFileSize(size, SizeNumberLocale());
+}
+
+QString FormatFileSize(qint64 size, const QLocale& sizeLocale) {
+    if (size <= 999) return sizeLocale.toString(size) + QLatin1String(" bytes");
     static const char* const units[] = {"", " KB", " MB", " GB", " TB", " PB", " EB", " ZB", " YB"};
     const double v = double(size);
     int k = 1;
     while (k < 8 && v > 999.0 * std::pow(1024.0, k))
         ++k;
-    return FormatSizeNumber(v / std::pow(1024.0, k)) + QLatin1String(units[k]);
+    return FormatSizeNumberIn(sizeLocale, v / std::pow(1024.0, k)) + QLatin1String(units[k]);
 }
 
 bool KillFile(const QString& file) {

@@ -14,6 +14,9 @@ QLocale SizeNumberLocale();
 // " TB", " PB", " EB", " ZB" or " YB" (a unit is taken from 1000 upwards,
 // the division is by 1024).
 QString FormatFileSize(qint64 size);
+// The same with the numbers in `sizeLocale` (a SizeNumberLocale() taken
+// before): for threads other than the GUI's, which owns the services.
+QString FormatFileSize(qint64 size, const QLocale& sizeLocale);
 // >= 100: rounded to a whole number (halves to even); >= 10: one decimal;
 // else two decimals (the locale's decimal separator).
 QString FormatSizeNumber(double value);

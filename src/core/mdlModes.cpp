@@ -50,6 +50,10 @@ qint32 g_lAppIncItemsLists = 1;
 qint32 g_lAppShowTree = 1;
 QString g_sAppMainTool = kAppMainTool;
 
+QString AppTitle() {
+    return g_sProductName + QLatin1Char(' ') + g_sProductVersion;
+}
+
 void InitModes() {
     g_sCompany = kCompany;
     g_sProductName = kProductName;

@@ -51,4 +51,8 @@ extern QString g_sAppMainTool;
 // sets the application title to g_sProductName & " " & g_sProductVersion.
 void InitModes();
 
+// The application title, g_sProductName & " " & g_sProductVersion: the
+// title of every message box that has none of its own.
+QString AppTitle();
+
 } // namespace core

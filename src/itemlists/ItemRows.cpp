@@ -4,8 +4,12 @@
 #include "core/Services.h"
 #include "core/mdlFileTime.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QtNumeric>
+
+#include <fcntl.h>
+#include <sys/stat.h>
 
 #include <cmath>
 #include <limits>
@@ -105,10 +109,22 @@ void ItemRow::setRange(const QString& rangeAllText, const QString& startText, co
 
 qint64 ItemRow::setFromSource(const QString& path, components::cAudioConverter& converter,
                               bool tagsFromSource) {
-    const qint64 bytes = QFileInfo(path).size(); // 64-bit: files of 2 GiB and more keep their true size
+    // One statx for the size and the creation time, kept in UTC: turning it
+    // into local time takes a process-wide lock, which many lists' worth of
+    // probing threads would queue on. Whoever shows it converts it.
+    qint64 bytes = 0; // 64-bit: files of 2 GiB and more keep their true size
+    struct statx st {};
+    if (statx(AT_FDCWD, QFile::encodeName(path).constData(), 0, STATX_SIZE | STATX_BTIME | STATX_CTIME,
+              &st) == 0) {
+        bytes = qint64(st.stx_size);
+        const statx_timestamp& t = (st.stx_mask & STATX_BTIME) ? st.stx_btime : st.stx_ctime;
+        created = QDateTime::fromMSecsSinceEpoch(qint64(t.tv_sec) * 1000 + t.tv_nsec / 1000000, Qt::UTC);
+    } else {
+        bytes = QFileInfo(path).size();
+        created = core::GetFileCreatedDate(path);
+    }
     time = FormatTwoDigitTime(RoundHalfEven(converter.Duration() / 1000.0));
     file = path;
-    created = core::GetFileCreatedDate(path);
     bytesSize = QString::number(bytes);
     if (tagsFromSource) {
         converter.ReadTags(path);

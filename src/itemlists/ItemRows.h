@@ -83,7 +83,7 @@ struct ItemRow {
     QString itemName;
     QString size;
     QString time;
-    QDateTime created; // invalid: the cell stays empty
+    QDateTime created; // invalid: the cell stays empty; shown in local time
     QString range;
     QString file;
     QString rangeAll;
@@ -97,6 +97,8 @@ struct ItemRow {
     QString year;
     QString title;
     QString track;
+    // The user edited the tags: re-reading the list keeps them (ItemsListFile.h).
+    bool tagsEdited = false;
 
     // Sets the range cells: ranged when rangeAllText is exactly "0" (then the
     // start and length are kept and "Range" derived from them), else whole

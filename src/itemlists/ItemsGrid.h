@@ -29,6 +29,11 @@ void WriteItemRow(cGrid& grid, qint32 row, const ItemRow& item);
 // number, "Type" always "Audio", the other fields from the cell texts.
 ListRecord RecordOfGridRow(cGrid& grid, qint32 row);
 
+// Whether the user edited the tags of a grid row (kept with the row's
+// hidden title cell; row moves carry it along with the tags).
+bool RowTagsEdited(const cGrid& grid, qint32 row);
+void SetRowTagsEdited(cGrid& grid, qint32 row, bool edited);
+
 // True for tree keys that name no list file: the roots ("##MAIN...") and the
 // CD drives ("##CD...").
 bool IsListNodeKey(const QString& nodeKey);
@@ -36,8 +41,10 @@ bool IsListNodeKey(const QString& nodeKey);
 // Writes every row of the grid to the list file named by the node key,
 // replacing the file (the kept records of `holder` are written back at their
 // places when it holds that list). Nothing is written for a root or CD key.
-// False when the file could not be written; nothing is shown.
-bool SaveGridToFile(cGrid& grid, const QString& nodeKey, const ItemsListHolder* holder = nullptr);
+// False when the file could not be written (`reason` says why); nothing is
+// shown.
+bool SaveGridToFile(cGrid& grid, const QString& nodeKey, const ItemsListHolder* holder = nullptr,
+                    QString* reason = nullptr);
 
 // Reads the list file into the grid, as the list branch of the tree's node
 // click does: clears the grid, sets the image list, writes one row per record
@@ -49,7 +56,19 @@ bool SaveGridToFile(cGrid& grid, const QString& nodeKey, const ItemsListHolder* 
 // asks for it with RedrawNeeded). Progress is reported through `progress`;
 // the wait pointer, the progress bar and the empty-list panel are the
 // caller's. Returns the number of rows.
+//
+// The file is read and the source files probed on other threads (several
+// at once; `converter` is not used); meanwhile this thread appends the rows
+// in small batches and runs its events, without user input, so the window
+// paints and the progress moves while nothing can change the grid.
+// `totals`, when given, receives the sums of "Size" (bytes) and of the
+// lengths (seconds) over all rows, as TotalBytes and TotalSeconds give them.
+struct ListTotals {
+    qint64 bytes = 0;
+    qint64 seconds = 0;
+};
 qint32 LoadItemsListToGrid(cGrid& grid, const QString& listPath, components::cAudioConverter& converter,
-                           ItemsListHolder& holder, cImageList* imageList, const ListProgress& progress = {});
+                           ItemsListHolder& holder, cImageList* imageList, const ListProgress& progress = {},
+                           ListTotals* totals = nullptr);
 
 } // namespace itemlists

@@ -4,7 +4,20 @@
 #include "core/mdlFileSystem.h"
 #include "core/mdlFunctions.h"
 
+#include <QFile>
+#include <QFileInfo>
+#include <QStringDecoder>
+#include <QTemporaryFile>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include <algorithm>
+#include <atomic>
 #include <cmath>
+#include <thread>
+#include <vector>
 
 namespace itemlists {
 
@@ -79,18 +92,57 @@ QString GetTagValue(const QString& key, const QString& record) {
     return DecodeListValue(record.mid(valueStart, end - valueStart));
 }
 
-QString SerializeRecord(const ListRecord& r) {
+namespace {
+// The opening and closing tags of the fields, made once.
+struct FieldTags {
+    QString open[kListFieldCount];
+    QString close[kListFieldCount];
+    QString editedOpen, editedClose;
+    FieldTags() {
+        const QStringList& keys = ListFieldKeys();
+        for (int i = 0; i < kListFieldCount; ++i) {
+            open[i] = QLatin1Char('<') + keys[i] + QLatin1Char('>');
+            close[i] = QLatin1String("</") + keys[i] + QLatin1Char('>');
+        }
+        editedOpen = QLatin1Char('<') + kTagsEditedField + QLatin1Char('>');
+        editedClose = QLatin1String("</") + kTagsEditedField + QLatin1Char('>');
+    }
+};
+const FieldTags& fieldTags() {
+    static const FieldTags tags;
+    return tags;
+}
+
+void appendEncoded(QString& out, const QString& value) {
+    if (!value.contains(QLatin1Char('&')) && !value.contains(QLatin1Char('<')))
+        out += value;
+    else
+        out += EncodeListValue(value);
+}
+
+void appendRecord(QString& out, const ListRecord& r) {
     const QString* values[kListFieldCount] = {
         &r.inc,   &r.type,   &r.itemName, &r.file,  &r.rangeAll, &r.rangeStart, &r.rangeLength,
         &r.album, &r.artist, &r.comment,  &r.genre, &r.year,     &r.title,      &r.track};
-    const QStringList& keys = ListFieldKeys();
-    QString out = kItemOpen;
+    const FieldTags& tags = fieldTags();
+    out += kItemOpen;
     for (int i = 0; i < kListFieldCount; ++i) {
-        out += QLatin1Char('<') + keys[i] + QLatin1Char('>');
-        out += EncodeListValue(*values[i]);
-        out += QLatin1String("</") + keys[i] + QLatin1Char('>');
+        out += tags.open[i];
+        appendEncoded(out, *values[i]);
+        out += tags.close[i];
+    }
+    if (r.tagsEdited) {
+        out += tags.editedOpen;
+        out += QLatin1Char('1');
+        out += tags.editedClose;
     }
     out += kItemClose;
+}
+} // namespace
+
+QString SerializeRecord(const ListRecord& r) {
+    QString out;
+    appendRecord(out, r);
     return out;
 }
 
@@ -110,6 +162,7 @@ ListRecord ParseRecord(const QString& text) {
     r.year = GetTagValue(COL_TAG_YEAR, text);
     r.title = GetTagValue(COL_TAG_TITLE, text);
     r.track = GetTagValue(COL_TAG_TRACK, text);
+    r.tagsEdited = GetTagValue(kTagsEditedField, text) == QLatin1String("1");
     return r;
 }
 
@@ -123,15 +176,17 @@ QString withoutTrailingBreaks(QString s) {
 
 QStringList SplitRecords(const QString& listText) {
     QStringList records;
-    const QStringList pieces = listText.split(kItemOpen);
-    for (qsizetype i = 0; i < pieces.size(); ++i) {
-        if (i == 0) {
-            // Text before the first record: nothing in a file we wrote.
-            const QString lead = withoutTrailingBreaks(pieces[0]);
-            if (!lead.isEmpty()) records << lead;
-            continue;
-        }
-        records << withoutTrailingBreaks(kItemOpen + pieces[i]);
+    qsizetype at = listText.indexOf(kItemOpen);
+    // Text before the first record: nothing in a file we wrote.
+    const QString lead = withoutTrailingBreaks(at < 0 ? listText : listText.left(at));
+    if (!lead.isEmpty()) records << lead;
+    while (at >= 0) {
+        const qsizetype next = listText.indexOf(kItemOpen, at + kItemOpen.size());
+        QStringView piece = QStringView(listText).mid(at, next < 0 ? -1 : next - at);
+        while (piece.endsWith(QLatin1Char('\n')) || piece.endsWith(QLatin1Char('\r')))
+            piece.chop(1);
+        records << piece.toString();
+        at = next;
     }
     return records;
 }
@@ -147,6 +202,9 @@ void ItemsListHolder::Reset(const QString& path) {
 
 QString ComposeListText(const QList<ListRecord>& rows, const QList<KeptRecord>& kept) {
     QString text;
+    // A record is about five hundred characters; one allocation up front
+    // spares a long list many copies.
+    text.reserve(static_cast<qsizetype>(rows.size() + kept.size()) * 512);
     qsizetype k = 0;
     auto putKept = [&](qint32 upTo) {
         while (k < kept.size() && kept[k].anchor <= upTo)
@@ -154,19 +212,236 @@ QString ComposeListText(const QList<ListRecord>& rows, const QList<KeptRecord>& 
     };
     for (qint32 i = 0; i < rows.size(); ++i) {
         putKept(i);
-        text += SerializeRecord(rows[i]);
+        appendRecord(text, rows[i]);
     }
     while (k < kept.size())
         text += kept[k++].text;
     return text;
 }
 
-bool WriteListFile(const QString& path, const QString& listText) {
-    return core::WriteTextFile(listText, path);
+bool WriteListFile(const QString& path, const QString& listText, QString* reason) {
+    // Line breaks (only ever inside a comment) are written CR LF, as in every
+    // text file of the program.
+    QByteArray bytes;
+    if (listText.contains(QLatin1Char('\n'))) {
+        QString body = listText;
+        body.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+        body.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
+        bytes = body.toUtf8();
+    } else {
+        bytes = listText.toUtf8();
+    }
+    bytes += "\r\n";
+    return WriteListBytes(path, bytes, reason);
 }
 
+bool WriteListBytes(const QString& path, const QByteArray& bytes, QString* reason) {
+    auto fail = [reason](const QString& why) {
+        if (reason) *reason = why;
+        return false;
+    };
+    if (path.isEmpty()) return fail(QStringLiteral("No file name"));
+    if (QFileInfo(path).isDir()) return fail(QStringLiteral("A folder of that name is in the way"));
+    // A temporary file beside the list, renamed over it: a crash or a kill
+    // leaves the old list or the new one, never a mix. It is not forced to
+    // the disk first (a list is rewritten on every click, and a 24 MB list
+    // would wait on that for most of a second); the file system writes a file
+    // renamed over another before it commits the rename.
+    QTemporaryFile f(path + QStringLiteral(".XXXXXX"));
+    f.setAutoRemove(true);
+    if (!f.open()) return fail(f.errorString());
+    if (f.write(bytes) != bytes.size() || !f.flush()) return fail(f.errorString());
+    // A rewritten list keeps its permissions; a new one gets the usual ones.
+    f.setPermissions(QFileInfo::exists(path) ? QFile::permissions(path)
+                                             : QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                   QFileDevice::ReadGroup | QFileDevice::ReadOther);
+    if (::rename(QFile::encodeName(f.fileName()).constData(), QFile::encodeName(path).constData()) != 0)
+        return fail(QString::fromLocal8Bit(strerror(errno)));
+    f.setAutoRemove(false); // it is the list now
+    return true;
+}
+
+namespace {
+// Appends text as UTF-8, every line break CR LF.
+void appendUtf8(QByteArray& out, QStringView text) {
+    if (text.isEmpty()) return;
+    if (text.contains(QLatin1Char('\n'))) {
+        QString body = text.toString();
+        body.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+        body.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
+        out += body.toUtf8();
+        return;
+    }
+    // Straight into the buffer: at most three bytes per UTF-16 unit.
+    QStringEncoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+    const qsizetype used = out.size();
+    out.resize(used + text.size() * 3);
+    char* end = utf8.appendToBuffer(out.data() + used, text);
+    out.truncate(end - out.constData());
+}
+
+void appendRecordUtf8(QByteArray& out, const ListRecord& r) {
+    static const QList<QByteArray> open = [] {
+        QList<QByteArray> tags;
+        for (const QString& key : ListFieldKeys())
+            tags << ('<' + key.toLatin1() + '>');
+        return tags;
+    }();
+    static const QList<QByteArray> close = [] {
+        QList<QByteArray> tags;
+        for (const QString& key : ListFieldKeys())
+            tags << ("</" + key.toLatin1() + '>');
+        return tags;
+    }();
+    const QString* values[kListFieldCount] = {
+        &r.inc,   &r.type,   &r.itemName, &r.file,  &r.rangeAll, &r.rangeStart, &r.rangeLength,
+        &r.album, &r.artist, &r.comment,  &r.genre, &r.year,     &r.title,      &r.track};
+    out += "<ITEM>";
+    for (int i = 0; i < kListFieldCount; ++i) {
+        out += open[i];
+        const QString& v = *values[i];
+        if (v.contains(QLatin1Char('&')) || v.contains(QLatin1Char('<')))
+            appendUtf8(out, EncodeListValue(v));
+        else
+            appendUtf8(out, v);
+        out += close[i];
+    }
+    if (r.tagsEdited) out += "<COL_TAG_EDITED>1</COL_TAG_EDITED>";
+    out += "</ITEM>";
+}
+} // namespace
+
+QByteArray ComposeListBytes(const QList<ListRecord>& rows, const QList<KeptRecord>& kept) {
+    QByteArray out;
+    out.reserve(static_cast<qsizetype>(rows.size() + kept.size()) * 520 + 2);
+    qsizetype k = 0;
+    auto putKept = [&](qint32 upTo) {
+        while (k < kept.size() && kept[k].anchor <= upTo)
+            appendUtf8(out, kept[k++].text);
+    };
+    for (qint32 i = 0; i < rows.size(); ++i) {
+        putKept(i);
+        appendRecordUtf8(out, rows[i]);
+    }
+    while (k < kept.size())
+        appendUtf8(out, kept[k++].text);
+    out += "\r\n";
+    return out;
+}
+
+namespace {
+// Windows-1252: Latin-1 except for 0x80..0x9F.
+void appendWindows1252(QString& out, const char* p, qsizetype n) {
+    static const char16_t high[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                      0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+                                      0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                      0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+    for (qsizetype i = 0; i < n; ++i) {
+        const auto b = static_cast<unsigned char>(p[i]);
+        out += (b >= 0x80 && b < 0xA0) ? QChar(high[b - 0x80]) : QChar(b);
+    }
+}
+
+bool validUtf8(QByteArrayView bytes) {
+    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+    const QString ignored = utf8.decode(bytes);
+    return !utf8.hasError();
+}
+} // namespace
+
+QString DecodeListBytes(const QByteArray& bytes) {
+    // The usual case: the whole file is UTF-8.
+    {
+        QStringDecoder utf8(QStringConverter::Utf8);
+        QString text = utf8.decode(bytes);
+        if (!utf8.hasError()) return text;
+    }
+    // Markup is ASCII, and a value holds no "<" (it is written "&lt;"): the
+    // bytes between two "<" are one value with the end of a tag before it.
+    QString out;
+    out.reserve(bytes.size());
+    qsizetype start = 0;
+    while (start <= bytes.size()) {
+        qsizetype end = bytes.indexOf('<', start);
+        if (end < 0) end = bytes.size();
+        const QByteArrayView piece(bytes.constData() + start, end - start);
+        if (validUtf8(piece))
+            out += QString::fromUtf8(piece);
+        else
+            appendWindows1252(out, piece.data(), piece.size());
+        if (end == bytes.size()) break;
+        out += QLatin1Char('<');
+        start = end + 1;
+    }
+    return out;
+}
+
+namespace {
+// Every line break CR LF, as reading a text file by lines makes them.
+QString NormalisedBreaks(QString text) {
+    if (!text.contains(QLatin1Char('\n'))) return text;
+    QString out;
+    out.reserve(text.size() + 16);
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == QLatin1Char('\n') && (i == 0 || text[i - 1] != QLatin1Char('\r')))
+            out += QLatin1Char('\r');
+        out += text[i];
+    }
+    return out;
+}
+} // namespace
+
 QString ReadListFile(const QString& path) {
-    return core::ReadTextFile(path);
+    if (path.isEmpty() || !QFileInfo(path).isFile()) return QString();
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) return QString();
+    const QByteArray bytes = f.readAll();
+    if (f.error() != QFileDevice::NoError) return QString();
+    QString text = DecodeListBytes(bytes);
+    // Lines joined by CR LF, the break after the last line dropped, as every
+    // text file reads. A list is one line: only its end needs work then.
+    if (text.endsWith(QLatin1String("\r\n")) && text.size() > 2 &&
+        text.indexOf(QLatin1Char('\n')) == text.size() - 1 && !text.endsWith(QLatin1String("\r\r\n"))) {
+        text.chop(2);
+    } else if (text.contains(QLatin1Char('\n'))) {
+        QStringList lines = text.split(QLatin1Char('\n'));
+        if (lines.last().isEmpty()) lines.removeLast();
+        for (QString& line : lines)
+            if (line.endsWith(QLatin1Char('\r'))) line.chop(1);
+        text = lines.join(QLatin1String("\r\n"));
+        if (lines.size() == 1 && lines.first().isEmpty()) text = QStringLiteral("\r\n");
+    } else if (text.endsWith(QLatin1Char('\r'))) {
+        text.chop(1);
+    }
+    return text;
+}
+
+bool RowOfListRecord(const ListRecord& rec, components::cAudioConverter& converter, bool copyTagsFromSource,
+                     ItemRow* out) {
+    if (!core::FileExists(rec.file) || converter.OpenSource(rec.file) != 0) return false;
+    ItemRow& row = *out;
+    double inc = 0;
+    // A mark that is no number, or none an icon can have, reads as unmarked.
+    const bool incOk = CellNumber(rec.inc, &inc) && std::fabs(inc) <= 2147483647.0;
+    row.incIcon = incOk ? static_cast<qint32>(RoundHalfEven(inc)) : ICON_UNMARKED;
+    row.typeIcon = GetTypeIcon(rec.type);
+    row.itemName = rec.itemName;
+    row.setRange(rec.rangeAll, rec.rangeStart, rec.rangeLength);
+    // Tags the user edited stay his; the others follow the source file.
+    const bool tagsFromSource = copyTagsFromSource && !rec.tagsEdited;
+    row.setFromSource(rec.file, converter, tagsFromSource);
+    row.tagsEdited = rec.tagsEdited;
+    if (!tagsFromSource) {
+        row.album = rec.album;
+        row.artist = rec.artist;
+        row.comment = rec.comment;
+        row.genre = rec.genre;
+        row.year = rec.year;
+        row.title = rec.title;
+        row.track = rec.track;
+    }
+    converter.CloseSource();
+    return true;
 }
 
 LoadedList LoadItemsList(const QString& path, components::cAudioConverter& converter, bool copyTagsFromSource,
@@ -184,34 +459,153 @@ LoadedList LoadItemsList(const QString& path, components::cAudioConverter& conve
         // A piece that names no file is no record (a fragment of a damaged
         // file); it is not kept.
         if (rec.file.isEmpty()) continue;
-        if (!core::FileExists(rec.file) || converter.OpenSource(rec.file) != 0) {
+        ItemRow row;
+        if (!RowOfListRecord(rec, converter, copyTagsFromSource, &row)) {
             out.kept.append({anchor, recordText});
             continue;
         }
-
-        ItemRow row;
-        double inc = 0;
-        // A mark that is no number, or none an icon can have, reads as unmarked.
-        const bool incOk = CellNumber(rec.inc, &inc) && std::fabs(inc) <= 2147483647.0;
-        row.incIcon = incOk ? static_cast<qint32>(RoundHalfEven(inc)) : ICON_UNMARKED;
-        row.typeIcon = GetTypeIcon(rec.type);
-        row.itemName = rec.itemName;
-        row.setRange(rec.rangeAll, rec.rangeStart, rec.rangeLength);
-        row.size = core::FormatFileSize(row.setFromSource(rec.file, converter, copyTagsFromSource));
-        if (!copyTagsFromSource) {
-            row.album = rec.album;
-            row.artist = rec.artist;
-            row.comment = rec.comment;
-            row.genre = rec.genre;
-            row.year = rec.year;
-            row.title = rec.title;
-            row.track = rec.track;
-        }
-        converter.CloseSource();
+        row.size = core::FormatFileSize(row.bytesSize.toLongLong());
         out.rows.append(row);
         if (progress) progress(static_cast<qint32>(out.rows.size()), out.recordCount);
     }
     return out;
+}
+
+// ------------------------------------------------------------ ListLoader
+
+struct ListLoader::Shared {
+    QString path;
+    bool copyTags = false;
+    QLocale locale;
+    QLocale sizeLocale;
+    int threads = 1;
+    std::atomic<bool> abort{false};
+    std::atomic<qint32> count{-1};
+    std::atomic<qint32> nextToProbe{0};
+
+    struct Slot {
+        std::atomic<bool> ready{false};
+        bool skip = false; // a piece that is no record: nothing to show or keep
+        QByteArray bytes;  // the record as the file holds it, until it is probed
+        Result result;
+    };
+    std::unique_ptr<Slot[]> items;
+    // Results taken by the caller (written by the caller only). The probing
+    // keeps at most kAhead results waiting: a caller that falls behind does
+    // not have a whole long list's rows pile up between the threads.
+    std::atomic<qint32> taken{0};
+    static constexpr qint32 kAhead = 1024;
+    std::vector<std::thread> probers;
+    std::thread reader;
+};
+
+ListLoader::ListLoader(const QString& path, bool copyTagsFromSource, const QLocale& locale, int threads)
+    : m_shared(std::make_shared<Shared>()) {
+    m_shared->path = path;
+    m_shared->copyTags = copyTagsFromSource;
+    m_shared->locale = locale;
+    m_shared->sizeLocale = locale;
+    m_shared->sizeLocale.setNumberOptions(QLocale::OmitGroupSeparator);
+    // Each thread keeps memory of its own; past a few, they only add to it.
+    const int cpus = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    m_shared->threads = threads > 0 ? threads : std::min(cpus, kMaxThreads);
+}
+
+ListLoader::~ListLoader() {
+    m_shared->abort = true;
+    if (m_shared->reader.joinable()) m_shared->reader.join();
+    for (std::thread& t : m_shared->probers)
+        if (t.joinable()) t.join();
+}
+
+void ListLoader::start() {
+    Shared* sh = m_shared.get();
+    sh->reader = std::thread([sh] {
+        // The records stay bytes until they are probed: a long list then
+        // costs its file's size once, not the file, its text and its records.
+        QByteArray bytes;
+        {
+            QFile f(sh->path);
+            if (QFileInfo(sh->path).isFile() && f.open(QIODevice::ReadOnly)) {
+                bytes = f.readAll();
+                if (f.error() != QFileDevice::NoError) bytes.clear();
+            }
+        }
+        static const QByteArray itemOpen = kItemOpen.toLatin1();
+        QList<qsizetype> starts;
+        for (qsizetype at = bytes.indexOf(itemOpen); at >= 0;
+             at = bytes.indexOf(itemOpen, at + itemOpen.size()))
+            starts << at;
+        const qint32 n = static_cast<qint32>(starts.size());
+        sh->items = std::make_unique<Shared::Slot[]>(static_cast<size_t>(n));
+        for (qint32 i = 0; i < n; ++i) {
+            const qsizetype end = i + 1 < n ? starts[i + 1] : bytes.size();
+            sh->items[i].bytes = bytes.mid(starts[i], end - starts[i]);
+        }
+        bytes = QByteArray();
+        auto probe = [sh, n] {
+            components::cAudioConverter converter;
+            for (;;) {
+                if (sh->abort) return;
+                const qint32 i = sh->nextToProbe.fetch_add(1);
+                if (i >= n) return;
+                while (i - sh->taken.load(std::memory_order_relaxed) > Shared::kAhead) {
+                    if (sh->abort) return;
+                    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+                }
+                Shared::Slot& slot = sh->items[i];
+                // As ReadListFile and SplitRecords would give it.
+                QString text = NormalisedBreaks(DecodeListBytes(slot.bytes));
+                slot.bytes = QByteArray();
+                while (text.endsWith(QLatin1Char('\n')) || text.endsWith(QLatin1Char('\r')))
+                    text.chop(1);
+                const ListRecord rec = ParseRecord(text);
+                if (rec.file.isEmpty()) {
+                    slot.skip = true; // a fragment of a damaged file
+                } else if (RowOfListRecord(rec, converter, sh->copyTags, &slot.result.row)) {
+                    slot.result.shown = true; // shown rows are written from the grid
+                    ItemRow& row = slot.result.row;
+                    row.size = core::FormatFileSize(row.bytesSize.toLongLong(), sh->sizeLocale);
+                    if (row.created.isValid())
+                        slot.result.createdText =
+                            sh->locale.toString(row.created.toLocalTime(), QLocale::ShortFormat);
+                } else {
+                    slot.result.text = text;
+                }
+                slot.ready.store(true, std::memory_order_release);
+            }
+        };
+        // The slots exist before anyone may look at them.
+        sh->count.store(n, std::memory_order_release);
+        const int threads = std::max(1, std::min(sh->threads, n));
+        for (int t = 1; t < threads; ++t)
+            sh->probers.emplace_back(probe);
+        probe();
+    });
+}
+
+qint32 ListLoader::RecordCount() const {
+    return m_shared->count.load(std::memory_order_acquire);
+}
+
+bool ListLoader::AllTaken() const {
+    const qint32 n = RecordCount();
+    return n >= 0 && m_shared->taken.load(std::memory_order_relaxed) >= n;
+}
+
+bool ListLoader::Take(Result* out) {
+    Shared* sh = m_shared.get();
+    for (;;) {
+        const qint32 n = RecordCount();
+        const qint32 next = sh->taken.load(std::memory_order_relaxed);
+        if (n < 0 || next >= n) return false;
+        Shared::Slot& slot = sh->items[next];
+        if (!slot.ready.load(std::memory_order_acquire)) return false;
+        sh->taken.store(next + 1, std::memory_order_relaxed);
+        if (slot.skip) continue;
+        *out = std::move(slot.result);
+        return true;
+    }
 }
 
 } // namespace itemlists

@@ -31,7 +31,7 @@ namespace {
 const QString kEmptyListHint = QStringLiteral("Add or Drag and Drop audio items to here.");
 
 int ShowMessage(QWidget* owner, const QString& prompt, int style) {
-    return core::services().msgBox(owner, prompt, style, core::g_sProductName);
+    return core::services().msgBox(owner, prompt, style, core::AppTitle());
 }
 
 // The items-lists folder with its closing "/", as the list keys begin.
@@ -202,16 +202,23 @@ void ItemsTree::LoadItemsListNode(const cTreeViewNode& node) {
     progress = [this](qint32 value, qint32 maximum) {
         itemlists::MainWindowLink::Call(m_link.SetProgress, "SetProgress", value, maximum);
     };
-    const qint32 rows = LoadItemsListToGrid(m_grid, node.Key(), converter(), m_holder, m_imgGrid, progress);
+    ListTotals totals;
+    const qint32 rows =
+        LoadItemsListToGrid(m_grid, node.Key(), converter(), m_holder, m_imgGrid, progress, &totals);
 
     if (rows > 0) {
         itemlists::MainWindowLink::Call(m_link.EmptyPanel, "EmptyPanel", false, kEmptyListHint);
         itemlists::MainWindowLink::Call(m_link.PanelText, "PanelText", QStringLiteral("Main"),
                                         QStringLiteral("Ready."));
     } else {
-        itemlists::MainWindowLink::Call(m_link.EmptyPanel, "EmptyPanel", true, kEmptyListHint);
+        // A list whose files are all away must not look wiped.
+        const qint32 hidden = m_holder.KeptCount();
+        itemlists::MainWindowLink::Call(
+            m_link.EmptyPanel, "EmptyPanel", true,
+            hidden > 0 ? HiddenItemsText(hidden) + QLatin1Char(' ') + kEmptyListHint : kEmptyListHint);
     }
-    DisplayGridInfoStatusBar();
+    ShowListStatus(totals.bytes,
+                   totals.seconds); // summed while the rows came: a long list is not walked again
     itemlists::MainWindowLink::Call(m_link.ShowProgress, "ShowProgress", false);
     itemlists::MainWindowLink::Call(m_link.BusyPointer, "BusyPointer", false);
     m_bLoading = false;
@@ -239,7 +246,7 @@ void ItemsTree::cTreeView1_AfterLabelEdit(cTreeViewNode node, const QString& new
         return;
     }
     if (newText == node.Text()) return;
-    if (!core::IsLegalFileName(newText)) {
+    if (!IsLegalListName(newText)) {
         core::ShowBalloonTip(&m_tree, 1, core::kIllegalNameBalloonText);
         RestartLabelEdit(node, cancel);
         return;
@@ -291,8 +298,15 @@ ItemsTree::ListRename ItemsTree::RenameListFile(cTreeViewNode node, const QStrin
 }
 
 void ItemsTree::DisplayGridInfoStatusBar() {
-    const QString text =
-        ItemsListStatusText(m_grid.Rows(), TotalBytes(m_grid, false), TotalSeconds(m_grid, false));
+    ShowListStatus(TotalBytes(m_grid, false), TotalSeconds(m_grid, false));
+}
+
+void ItemsTree::ShowListStatus(qint64 bytes, qint64 seconds) {
+    QString text = ItemsListStatusText(m_grid.Rows(), bytes, seconds);
+    // Items left out because their files are missing or unreadable are
+    // counted, so a list never looks emptier than its file is.
+    if (m_holder.Holds(SelectedKey()) && m_holder.KeptCount() > 0)
+        text += QStringLiteral(" (") + HiddenItemsText(m_holder.KeptCount()) + QLatin1Char(')');
     itemlists::MainWindowLink::Call(m_link.PanelText, "PanelText", QStringLiteral("Items List Properties"),
                                     text);
 }
@@ -348,7 +362,35 @@ void ItemsTree::RemoveItemsList() {
 }
 
 void ItemsTree::SaveGridToFile() {
-    itemlists::SaveGridToFile(m_grid, SelectedKey(), &m_holder);
+    const QString key = SelectedKey();
+    // While a list is read the grid holds only part of it: a save then would
+    // cut the file short.
+    if (!IsListNodeKey(key) || m_bLoading) return;
+    QString reason;
+    ReportListWrite(key, itemlists::SaveGridToFile(m_grid, key, &m_holder, &reason), reason);
+}
+
+void ItemsTree::ClearListFile(const QString& key) {
+    if (!IsListNodeKey(key)) return;
+    if (m_holder.Holds(key)) m_holder.DropKeptRecords();
+    QString reason;
+    ReportListWrite(key, WriteListFile(key, QString(), &reason), reason);
+}
+
+void ItemsTree::ReportListWrite(const QString& path, bool written, const QString& reason) {
+    if (written) {
+        m_failedWrites.remove(path);
+        return;
+    }
+    // One message per failing list, not one per click: the next message
+    // comes only after a write of that list has succeeded again.
+    if (m_failedWrites.contains(path)) return;
+    m_failedWrites.insert(path);
+    ShowMessage(m_owner,
+                QStringLiteral("The Items List \"") + path + QStringLiteral("\" cannot be saved: ") + reason +
+                    QStringLiteral(".\r\n\r\nYour changes stay on screen and are saved with the next change "
+                                   "once the file can be written."),
+                core::vbExclamation);
 }
 
 void ItemsTree::lblListName_Click() {

@@ -14,6 +14,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QSet>
 #include <QStringList>
 
 #include <memory>
@@ -85,8 +86,13 @@ public:
     // Removes the selected list and its file (asking first when it holds
     // items); the last list is never removed.
     void RemoveItemsList();
-    // Writes the grid to the selected list's file (nothing for a root or CD node).
+    // Writes the grid to the selected list's file (nothing for a root or CD
+    // node). A list that cannot be written is reported once, naming the file
+    // and the reason, and again only after one of its writes has succeeded.
     void SaveGridToFile();
+    // Empties the list file of `key` (a file of one line break) and drops the
+    // records held back for it; a failure is reported as SaveGridToFile does.
+    void ClearListFile(const QString& key);
     // A click on the list caption above the grid.
     void lblListName_Click();
 
@@ -115,6 +121,9 @@ private:
     void LoadItemsListNode(const cTreeViewNode& node);
     void RestartLabelEdit(const cTreeViewNode& node, bool* cancel);
     void AddPathsToList(QStringList& paths);
+    void ReportListWrite(const QString& path, bool written, const QString& reason);
+    // The list's status text from its totals.
+    void ShowListStatus(qint64 bytes, qint64 seconds);
     components::cAudioConverter& converter();
     components::cAudioCDRipper& ripper();
 
@@ -130,6 +139,8 @@ private:
     MainWindowLink m_link;
     ItemsListHolder m_holder;
     bool m_bLoading = false;
+    // Lists whose last write failed and was reported.
+    QSet<QString> m_failedWrites;
 };
 
 // Installs the name filter on every label editor the tree opens: a typed

@@ -86,6 +86,15 @@ bool PathExistsIgnoringCase(const QString& path) {
     return false;
 }
 
+bool IsLegalListName(const QString& name) {
+    return core::IsLegalFileName(name) && !name.startsWith(QLatin1Char('.'));
+}
+
+QString HiddenItemsText(qint32 count) {
+    if (count == 1) return QStringLiteral("1 item not shown: its file is missing or unreadable");
+    return QString::number(count) + QStringLiteral(" items not shown: their files are missing or unreadable");
+}
+
 QString ItemsListStatusText(qint32 rows, qint64 bytes, qint64 seconds) {
     if (rows <= 0) return QStringLiteral("0 Items, 0 KB, 00:00:00");
     return QStringLiteral("%1 Items, %2, %3")

@@ -53,6 +53,14 @@ bool CreateEmptyFile(const QString& path);
 // case aside (so "ABC.flst" is taken while "abc.flst" exists).
 bool PathExistsIgnoringCase(const QString& path);
 
+// A name a list may take: a legal file name (IsLegalFileName) that does not
+// begin with "." (such a file is hidden, and its list would vanish from the tree).
+bool IsLegalListName(const QString& name);
+
+// "1 item not shown: its file is missing or unreadable", or for more than
+// one "<n> items not shown: their files are missing or unreadable".
+QString HiddenItemsText(qint32 count);
+
 // The list summary of the status bar: "0 Items, 0 KB, 00:00:00" for no rows,
 // else "<rows> Items, <size text>, <HH:MM:SS>".
 QString ItemsListStatusText(qint32 rows, qint64 bytes, qint64 seconds);

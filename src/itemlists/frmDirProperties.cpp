@@ -33,7 +33,7 @@ const QString kIllegalName = QStringLiteral("Illegal Item Name.") + QString(42, 
 const QString kNameExists = QStringLiteral("Folder name already exists, please select a different name.");
 
 int ShowMessage(QWidget* owner, const QString& prompt) {
-    return core::services().msgBox(owner, prompt, core::vbInformation, core::g_sProductName);
+    return core::services().msgBox(owner, prompt, core::vbInformation, core::AppTitle());
 }
 
 } // namespace
@@ -125,7 +125,9 @@ frmDirProperties::frmDirProperties(itemlists::ItemsTree& lists, cTreeView& cTree
 }
 
 void frmDirProperties::Form_Load() {
-    core::chrome::ApplyTitleStrip(picTitle, {lblTitle, TabGeneral});
+    // Only the title strip takes the text colour: it is chosen to read on the
+    // application colour, not on the page.
+    core::chrome::ApplyTitleStrip(picTitle, {lblTitle});
     core::chrome::ApplyView({this}, picTitle, QList<QWidget*>{this, TabGeneral});
 
     if (cTabControl1->TabCount() == 0) cTabControl1->AddTab(QStringLiteral("Information"), -1, 0, QString());
@@ -151,7 +153,7 @@ void frmDirProperties::cmdOk_Click() {
         txtFolderName->setFocus();
         return;
     }
-    if (!core::IsLegalFileName(name)) {
+    if (!itemlists::IsLegalListName(name)) {
         ShowMessage(this, kIllegalName);
         txtFolderName->setFocus();
         int key = '?';

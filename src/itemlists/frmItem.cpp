@@ -1,5 +1,6 @@
 #include "itemlists/frmItem.h"
 
+#include "components/DriveRegistry.h"
 #include "components/cAudioConverter.h"
 #include "controls/ControlColor.h"
 #include "controls/cDateTimePick.h"
@@ -14,6 +15,7 @@
 #include "core/mdlModes.h"
 #include "core/mdlSetFormIcon32.h"
 #include "itemlists/ItemRows.h"
+#include "itemlists/ItemsGrid.h"
 #include "itemlists/ItemsTree.h"
 #include "settings/SettingsVariables.h"
 #include "settings/frmOptions.h"
@@ -41,7 +43,7 @@ namespace {
 const QString kTimeFormat = QStringLiteral("HH:mm:ss");
 
 int ShowMessage(QWidget* owner, const QString& prompt) {
-    return core::services().msgBox(owner, prompt, core::vbInformation, core::g_sProductName);
+    return core::services().msgBox(owner, prompt, core::vbInformation, core::AppTitle());
 }
 
 // A duration "H:MM:SS" as a time of day; invalid past 23:59:59.
@@ -293,10 +295,19 @@ void frmItem::GetFileInfo() {
     lblCreated->setText(CellText(row, itemlists::COL_CREATED));
     lblFormat->setText(core::GetExtension(file).toUpper());
 
-    lblSamples->setText(QString::number(cAudioConverter1->SampleRate()));
-    lblBitrate->setText(QString::number(cAudioConverter1->BitsPerSample()));
-    lblChannels->setText(cAudioConverter1->Channels() == 1 ? QStringLiteral("MONO")
-                                                           : QStringLiteral("STEREO"));
+    if (components::DriveRegistry::parseTrackPath(file, nullptr, nullptr)) {
+        // A CD track has no file to examine; its audio is always 44,100 Hz,
+        // 16 bit, 2 channels, 1,411 kbit/s.
+        lblSamples->setText(QStringLiteral("44100"));
+        lblBitrate->setText(QStringLiteral("1411"));
+        lblChannels->setText(QStringLiteral("STEREO"));
+    } else {
+        lblSamples->setText(QString::number(cAudioConverter1->SampleRate()));
+        // The caption reads "Bitrate": the stream's bit rate in kbit/s.
+        lblBitrate->setText(QString::number(cAudioConverter1->BitRate()));
+        lblChannels->setText(cAudioConverter1->Channels() == 1 ? QStringLiteral("MONO")
+                                                               : QStringLiteral("STEREO"));
+    }
     lblPath->setText(core::GetParentFolder(file));
 
     cAudioConverter1->CloseSource();
@@ -410,6 +421,16 @@ qint32 frmItem::ApplyItemChanges() {
     }
 
     const qint32 row = l_lGridRowNum;
+    // Tags the user changed are his from now on: reading the list again keeps
+    // them instead of taking the source file's.
+    const QString comment = txtTagComment->toPlainText().replace(QLatin1Char('\n'), QLatin1String("\r\n"));
+    const bool tagsChanged = CellText(row, itemlists::COL_TAG_ARTIST) != txtTagArtist->text() ||
+                             CellText(row, itemlists::COL_TAG_TITLE) != txtTagSong->text() ||
+                             CellText(row, itemlists::COL_TAG_ALBUM) != txtTagAlbum->text() ||
+                             CellText(row, itemlists::COL_TAG_GEN) != txtTagGenre->text() ||
+                             CellText(row, itemlists::COL_TAG_TRACK) != txtTagTrack->text() ||
+                             CellText(row, itemlists::COL_TAG_YEAR) != txtTagYear->text() ||
+                             CellText(row, itemlists::COL_TAG_COMMENT) != comment;
     SetCellText(row, itemlists::COL_ITEM_NAME, name);
     if (byTime) {
         SetCellText(lItem, itemlists::COL_RANGE_ALL, QStringLiteral("0"));
@@ -428,8 +449,8 @@ qint32 frmItem::ApplyItemChanges() {
     SetCellText(row, itemlists::COL_TAG_GEN, txtTagGenre->text());
     SetCellText(row, itemlists::COL_TAG_TRACK, txtTagTrack->text());
     SetCellText(row, itemlists::COL_TAG_YEAR, txtTagYear->text());
-    SetCellText(row, itemlists::COL_TAG_COMMENT,
-                txtTagComment->toPlainText().replace(QLatin1Char('\n'), QLatin1String("\r\n")));
+    SetCellText(row, itemlists::COL_TAG_COMMENT, comment);
+    if (tagsChanged) itemlists::SetRowTagsEdited(m_grid, row, true);
 
     if (m_lists) m_lists->SaveGridToFile();
     return 0;

@@ -4,6 +4,7 @@
 #include "components/cAudioCDRipper.h"
 #include "components/cAudioConverter.h"
 #include "controls/ControlColor.h"
+#include "controls/cAudioGraph.h"
 #include "controls/cGrid.h"
 #include "controls/cImageList.h"
 #include "controls/cPopupMenu.h"
@@ -108,7 +109,7 @@ int px(int twips) {
 }
 
 QString AppTitle() {
-    return core::g_sProductName + " " + core::g_sProductVersion;
+    return core::AppTitle();
 }
 
 // A stored size as a whole number; text that is no number counts as 0.
@@ -205,6 +206,7 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
     connect(tmrRemove, &QTimer::timeout, this, &frmMain::tmrRemove_Timer);
 
     LinkItemsTree();
+    BuildPlayer();
 
 #ifndef QT_NO_SESSIONMANAGER
     connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager&) { SessionEnding(); });
@@ -340,10 +342,12 @@ QWidget* frmMain::BuildListPane() {
     // A click on the list's caption opens its properties.
     lblListName->installEventFilter(this);
     captionLayout->addWidget(lblListName, 1);
-    cAudioGraphAmp = NewFrame(picTitleList, "cAudioGraphAmp");
+    cAudioGraphAmp = new cAudioGraph(picTitleList, cAudioGraph::LevelGraph);
+    cAudioGraphAmp->setObjectName("cAudioGraphAmp");
     cAudioGraphAmp->setFixedWidth(px(2055));
     captionLayout->addWidget(cAudioGraphAmp);
-    cAudioGraphFreq = NewFrame(picTitleList, "cAudioGraphFreq");
+    cAudioGraphFreq = new cAudioGraph(picTitleList, cAudioGraph::FrequencyGraph);
+    cAudioGraphFreq->setObjectName("cAudioGraphFreq");
     cAudioGraphFreq->setFixedWidth(px(2175));
     captionLayout->addWidget(cAudioGraphFreq);
     layout->addWidget(picTitleList);
@@ -412,11 +416,11 @@ QWidget* frmMain::BuildListPane() {
     picPlayTime = NewFrame(froControl, "picPlayTime");
     auto* timeLayout = new QHBoxLayout(picPlayTime);
     timeLayout->setContentsMargins(0, 0, 0, 0);
-    lblPosition = NewLabel(picPlayTime, "lblPosition", "0:00:00");
-    lblLength = NewLabel(picPlayTime, "lblLength", "0:00:00");
-    timeLayout->addWidget(lblPosition);
+    lblCurrentPositionSec = NewLabel(picPlayTime, "lblCurrentPositionSec", "0:00:00");
+    lbTotalLengthSec = NewLabel(picPlayTime, "lbTotalLengthSec", "0:00:00");
+    timeLayout->addWidget(lblCurrentPositionSec);
     timeLayout->addWidget(NewLabel(picPlayTime, "lblTimeSeparator", "/"));
-    timeLayout->addWidget(lblLength);
+    timeLayout->addWidget(lbTotalLengthSec);
     playerLayout->addWidget(picPlayTime);
     gridLayout->addWidget(froControl);
 
@@ -462,8 +466,7 @@ void frmMain::LinkItemsTree() {
         else
             tmrCDs->stop();
     };
-    // Nothing plays until the preview player joins this window.
-    link.IsPlaying = [] { return false; };
+    // IsPlaying is the preview player's (BuildPlayer).
     link.StopPlay = [this] {
         tlbrRecorder_ButtonClick(tlbrRecorder ? tlbrRecorder->ButtonIndex("Stop") : 0);
     };
@@ -849,8 +852,31 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void frmMain::RunCommandLineSwitches() {
+    RunStartSwitches(core::Command());
+}
+
+void frmMain::SecondStart(const QString& commandLine) {
+    if (m_bUnloaded) return;
+    if (!m_bLoaded) {
+        // Still loading: the hand-over waits until the window is there.
+        QTimer::singleShot(100, this, [this, commandLine] { SecondStart(commandLine); });
+        return;
+    }
+    // The running copy comes to the front, from the tray or the taskbar too.
+    if (m_bInTray || isMinimized()) {
+        setWindowState(Qt::WindowNoState);
+        SetTrayOpenCaption("Hide");
+        m_bInTray = false;
+    }
+    show();
+    raise();
+    activateWindow();
+    RunStartSwitches(commandLine);
+}
+
+void frmMain::RunStartSwitches(const QString& switches) {
     // The whole argument text, lower-cased: no trimming, no further arguments.
-    const QString commandLine = core::Command().toLower();
+    const QString commandLine = switches.toLower();
     if (commandLine == QLatin1String("-addfiles"))
         RunCommand("Add Files");
     else if (commandLine == QLatin1String("-addaudiocd"))
@@ -902,9 +928,11 @@ void frmMain::SetAppView() {
         SetBackColor(strip, settings::g_lAppColor);
     for (QLabel* label : {lblTitle, lblListName, lblProjects})
         SetTextColor(label, settings::g_lTextColor);
-    // The graphs' places take the same colours as the graphs will.
-    SetBackColor(cAudioGraphAmp, settings::g_lAppColor);
-    SetBackColor(cAudioGraphFreq, settings::g_lAppColor);
+    // The graphs: the application colour behind, the text colour for the bars.
+    cAudioGraphAmp->setColor3(settings::g_lAppColor);
+    cAudioGraphAmp->setColor2(settings::g_lTextColor);
+    cAudioGraphFreq->setColor3(settings::g_lAppColor);
+    cAudioGraphFreq->setColor1(settings::g_lTextColor);
     if (prgStatus) prgStatus->setBarColor(settings::g_lAppColor);
 
     if (const auto viewBack = core::chrome::ViewBackColour()) {
@@ -1213,7 +1241,10 @@ void frmMain::CmdMove(const QString& key) {
     if (cGrid1->Rows() < 1) return;
     // The edges (first row up, last row down) move nothing; the list is saved either way.
     const qint32 lMove = itemlists::MoveOffset(key, cGrid1->SelectedRow(), cGrid1->Rows());
-    if (lMove != 0) ReplaceRow(lMove);
+    if (lMove != 0) {
+        StopIfPlayingRowMoves(lMove);
+        ReplaceRow(lMove);
+    }
     m_cTree->SaveGridToFile();
 }
 
@@ -1373,7 +1404,7 @@ void frmMain::cGrid1_MouseUp(qint32 Button, qint32 Shift, double X, double Y) {
         return;
     }
     if (X > 300) return;
-    // The preview player takes the selected row; it joins this window later.
+    LoadSelectedToPlayer();
     const qint32 row = cGrid1->SelectedRow();
     if (row < 1 || row > cGrid1->Rows()) return;
     const qint32 typeCol = cGrid1->ColumnIndex(itemlists::COL_TYPE);
@@ -1420,6 +1451,10 @@ void frmMain::ReplaceRow(qint32 lMove) {
     const qint32 keptMark = cGrid1->CellIcon(t, 1);
     cGrid1->setCellIcon(t, 1, cGrid1->CellIcon(s, 1));
     cGrid1->setCellIcon(s, 1, keptMark);
+    // Whether the tags were edited goes with the tags.
+    const bool keptEdited = itemlists::RowTagsEdited(*cGrid1, t);
+    itemlists::SetRowTagsEdited(*cGrid1, t, itemlists::RowTagsEdited(*cGrid1, s));
+    itemlists::SetRowTagsEdited(*cGrid1, s, keptEdited);
     cGrid1->setSelectedRow(t);
     cGrid1->setRedraw(true);
 }
@@ -1434,8 +1469,8 @@ void frmMain::RemoveSelectedItems() {
         const QString name = cGrid1->CellText(row, cGrid1->ColumnIndex(itemlists::COL_ITEM_NAME));
         const QString prompt = "This operation will erase the " + name + " under the '" +
                                cTreeView1->SelectedItem().Text() + "'.\n\nContinue?";
-        if (core::services().msgBox(this, prompt, core::vbInformation | core::vbYesNo,
-                                    core::g_sProductName) != core::vbYes)
+        if (core::services().msgBox(this, prompt, core::vbInformation | core::vbYesNo, AppTitle()) !=
+            core::vbYes)
             return;
     }
     cGrid1->setRedraw(false);
@@ -1479,8 +1514,7 @@ void frmMain::ClearTheList() {
     }
     const QString prompt = "This operation will erase all the items under the '" +
                            cTreeView1->SelectedItem().Text() + "' list.\n\nAre you sure?";
-    if (core::services().msgBox(this, prompt, core::vbExclamation | core::vbYesNo, core::g_sProductName) ==
-        core::vbYes)
+    if (core::services().msgBox(this, prompt, core::vbExclamation | core::vbYesNo, AppTitle()) == core::vbYes)
         DoClearTheList();
 }
 
@@ -1554,13 +1588,7 @@ void frmMain::tlbrList_ButtonClick(int index) {
 }
 
 void frmMain::tlbrRecorder_ButtonClick(int index) {
-    const QString key = tlbrRecorder->ButtonKey(index);
-    // The preview player joins this window later; until then nothing plays,
-    // so "Play" and "Stop" have nothing to act on.
-    if (key == QLatin1String("Pause")) {
-        // Nothing plays: the button does not stay down.
-        tlbrRecorder->setButtonChecked("Pause", false);
-    }
+    PlayerButtonClick(tlbrRecorder->ButtonKey(index));
 }
 
 void frmMain::tlbrRecorder_ButtonDropDown(int index) {
@@ -1747,6 +1775,7 @@ void frmMain::Form_Unload(bool& cancel) {
     // The components let go of what they hold.
     tmrCDs->stop();
     tmrRemove->stop();
+    ClosePlayer();
     cAudioConverter1->Close();
     if (const auto& closeFreeDB = mainwin::exitHooks().closeFreeDB) closeFreeDB();
     cAudioCDRipper1->Close();
@@ -1772,8 +1801,7 @@ void frmMain::DoClearTheList() {
     if (!IsMainNode(key) && !IsCDNode(key)) {
         // The emptied list holds one line break. The records kept for files
         // that could not be found go with the rest.
-        m_cTree->holder().DropKeptRecords();
-        core::WriteTextFile(QString(), key);
+        m_cTree->ClearListFile(key);
     }
     cGrid1->Clear();
     cGrid1->setRedraw(true);

@@ -4,6 +4,7 @@
 // program.
 #pragma once
 
+#include "controls/cAudioGraph.h"
 #include "controls/cTreeView.h"
 #include "core/MainWindowHost.h"
 
@@ -34,6 +35,7 @@ class Glimmet;
 namespace components {
 class cAudioCDRipper;
 class cAudioConverter;
+class cPlayer;
 } // namespace components
 
 namespace core {
@@ -86,6 +88,11 @@ public:
     // Called after files were added to the grid; has nothing to do.
     void GetFileInfoToGridInfo() {}
 
+    // A later start of the program handed over its command line: the window
+    // comes to the front (out of the tray) and runs the start switches
+    // "-addfiles" and "-addaudiocd" of that command line.
+    void SecondStart(const QString& commandLine);
+
     // Runs a command by its key (toolbars, panels, tool buttons, start-up).
     void RunCommand(const QString& key);
 
@@ -134,9 +141,9 @@ public:
 
     QFrame* picTitleList = nullptr;
     QLabel* lblListName = nullptr;
-    // Places of the level and frequency graphs of the preview player.
-    QFrame* cAudioGraphAmp = nullptr;
-    QFrame* cAudioGraphFreq = nullptr;
+    // The level and frequency graphs of the preview player.
+    cAudioGraph* cAudioGraphAmp = nullptr;
+    cAudioGraph* cAudioGraphFreq = nullptr;
     cGrid* cGrid1 = nullptr;
     // The empty-list panel laid over the grid.
     QFrame* picEmptyMsg = nullptr;
@@ -152,8 +159,8 @@ public:
     cToolbar* tlbrRecorder = nullptr;
     cSlider* cSlider1 = nullptr;
     QFrame* picPlayTime = nullptr;
-    QLabel* lblPosition = nullptr;
-    QLabel* lblLength = nullptr;
+    QLabel* lblCurrentPositionSec = nullptr;
+    QLabel* lbTotalLengthSec = nullptr;
 
     // The tool-button column; element 1 of each array is the hidden template,
     // the loaded buttons follow from 2 on (element 0 is unused).
@@ -180,6 +187,20 @@ public:
 
     // The command menus; every command is the key of one of its items.
     cPopupMenu* m_cMenu = nullptr;
+
+    // --- The preview player (MainPlayer.cpp)
+    // Plays the selected row, resumes a paused file, or stops a busy player
+    // and plays the selected row 200 ms later.
+    void StartPlay();
+    // Stops a playing file.
+    void StopPlay();
+    components::cPlayer* cPlayer1 = nullptr;
+    // The one-shot restart (200 ms), the position display (200 ms) and the graph feed (100 ms).
+    QTimer* tmrPlayer = nullptr;
+    QTimer* tmSlider = nullptr;
+    QTimer* tmrAudioData = nullptr;
+    // The items-list node whose item plays; emptied when the user stops it.
+    cTreeViewNode m_cPlayNode;
 
 public slots:
     // The command dispatcher: runs the action of the item's key.
@@ -225,6 +246,15 @@ public:
     void cGrid1_DblClick(qint32 lRow, qint32 lCol);
     void cGrid1_RedrawNeeded();
 
+    // The preview player's events and timers.
+    void cPlayer1_PlayDone();
+    void cPlayer1_Error(const QString& file, const QString& reason);
+    void cSlider1_ScrollStart();
+    void cSlider1_ScrollEnd();
+    void tmrPlayer_Timer();
+    void tmSlider_Timer();
+    void tmrAudioData_Timer();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool event(QEvent* event) override;
@@ -236,6 +266,8 @@ private slots:
     void RunCommandLineSwitches();
 
 private:
+    // Runs the start switch of a command line ("-addfiles", "-addaudiocd").
+    void RunStartSwitches(const QString& commandLine);
     const QHash<QString, std::function<void()>>& Commands();
     void RunTool(const QString& key);
     QHash<QString, std::function<void()>> m_commands;
@@ -289,6 +321,17 @@ private:
     void ClearTheList();
     bool IsPlaying() const;
     void PressStop();
+
+    // The preview player (MainPlayer.cpp).
+    void BuildPlayer();
+    void PlayerButtonClick(const QString& key);
+    // Opens the selected row's file to show its length, unless a file plays.
+    void LoadSelectedToPlayer();
+    // Moving the playing row, or a row onto its place, stops playback first.
+    void StopIfPlayingRowMoves(qint32 lMove);
+    void ClosePlayer();
+    // The row drawn bold while it plays; 0 when none.
+    qint32 m_lPlayRow = 0;
 
     std::unique_ptr<core::RegistryRoutines> m_reg;
     // The outer size asked for before the window manager told the frame's size.

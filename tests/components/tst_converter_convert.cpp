@@ -308,18 +308,26 @@ void tst_converter_convert::formats() {
 
 void tst_converter_convert::tags_data() {
     QTest::addColumn<int>("format");
-    QTest::newRow("MP3 (ID3v2 and ID3v1)") << 3;
-    QTest::newRow("WMA (ASF)") << 4;
-    QTest::newRow("OGG (Vorbis comments)") << 5;
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("v1Title"); // the MP3's ID3v1 title (Latin-1)
+    const QString latin1 = QString::fromUtf8("Grüße aus Köln");
+    QTest::newRow("MP3 (ID3v2 and ID3v1)") << 3 << latin1 << latin1;
+    // ID3v2 keeps it as UTF-16; ID3v1 can only show what Latin-1 holds.
+    QTest::newRow("MP3 beyond Latin-1")
+        << 3 << QString::fromUtf8("Привет, Köln 東京") << QString::fromUtf8("??????, Köln ??");
+    QTest::newRow("WMA (ASF)") << 4 << latin1 << QString();
+    QTest::newRow("OGG (Vorbis comments)") << 5 << latin1 << QString();
 }
 
 void tst_converter_convert::tags() {
     QFETCH(int, format);
+    QFETCH(QString, title);
+    QFETCH(QString, v1Title);
     cAudioConverter c;
     Recorder r(c);
     c.setOutputFormat(format);
     if (format == 5) c.SetOGGSettings(tOGGSettings{0, 0, 30});
-    c.setTagTitle(QString::fromUtf8("Grüße aus Köln"));
+    c.setTagTitle(title);
     c.setTagArtist("The Artist");
     c.setTagAlbum("An Album");
     c.setTagYear("2003");
@@ -333,7 +341,7 @@ void tst_converter_convert::tags() {
     QCOMPARE(r.terminals, QStringList{"done"});
 
     const QMap<QString, QString> tags = convtest::mutagenTags(out("tags.out"));
-    QCOMPARE(tags.value("title"), QString::fromUtf8("Grüße aus Köln"));
+    QCOMPARE(tags.value("title"), title);
     QCOMPARE(tags.value("artist"), QStringLiteral("The Artist"));
     QCOMPARE(tags.value("album"), QStringLiteral("An Album"));
     QCOMPARE(tags.value("year"), QStringLiteral("2003"));
@@ -343,7 +351,7 @@ void tst_converter_convert::tags() {
     // The converter's own reader finds the same seven values.
     cAudioConverter reader;
     QVERIFY(reader.ReadTags(out("tags.out")));
-    QCOMPARE(reader.TagTitle(), QString::fromUtf8("Grüße aus Köln"));
+    QCOMPARE(reader.TagTitle(), title);
     QCOMPARE(reader.TagArtist(), QStringLiteral("The Artist"));
     QCOMPARE(reader.TagAlbum(), QStringLiteral("An Album"));
     QCOMPARE(reader.TagYear(), QStringLiteral("2003"));
@@ -351,7 +359,11 @@ void tst_converter_convert::tags() {
     QCOMPARE(reader.TagGenre(), QStringLiteral("Jazz"));
     QCOMPARE(reader.TagComment(), QStringLiteral("Said and done"));
     if (format == 3) { // ID3v1 text is Latin-1
-        QCOMPARE(tags.value("v1:title"), QString::fromUtf8("Grüße aus Köln"));
+        QCOMPARE(tags.value("id3v2"), QStringLiteral("2.3"));
+        QCOMPARE(tags.value("v1:title"), v1Title);
+        QCOMPARE(tags.value("v1:comment"), QStringLiteral("Said and done"));
+        QCOMPARE(tags.value("v1:track"), QStringLiteral("7"));
+        QCOMPARE(tags.value("v1:genre"), QStringLiteral("8")); // Jazz in the ID3v1 genre list
         QCOMPARE(tags.value("v1:artist"), QStringLiteral("The Artist"));
     }
 }
@@ -365,6 +377,7 @@ void tst_converter_convert::mp3Header_data() {
     QTest::newRow("stereo, copyright, original, tag") << 0 << true << true << true << 0;
     QTest::newRow("joint stereo, neither bit, no tag") << 1 << false << false << false << -1;
     QTest::newRow("mono, original only") << 3 << false << true << false << 3;
+    QTest::newRow("dual channel, copyright only, tag") << 2 << true << false << true << 2;
 }
 
 void tst_converter_convert::mp3Header() {

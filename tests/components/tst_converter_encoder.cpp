@@ -27,6 +27,24 @@ std::vector<qint16> Tone(int rate, int channels, double seconds) {
     return pcm;
 }
 
+// One second each of white noise (which wants every bit the encoder may spend),
+// digital silence (which wants none) and a tone, 44100 Hz 16-bit stereo.
+std::vector<qint16> NoiseSilenceTone() {
+    constexpr int rate = 44100;
+    std::vector<qint16> pcm(size_t(rate) * 3 * 2, 0);
+    quint32 seed = 12345;
+    for (size_t i = 0; i < size_t(rate) * 2; ++i) {
+        seed = seed * 1664525u + 1013904223u;
+        pcm[i] = qint16(int(seed >> 16) - 32768);
+    }
+    for (size_t i = size_t(rate) * 2; i < size_t(rate) * 4; ++i)
+        pcm[i] = 0;
+    for (size_t i = 0; i < size_t(rate); ++i)
+        pcm[size_t(rate) * 4 + 2 * i] = pcm[size_t(rate) * 4 + 2 * i + 1] =
+            qint16(8000 * std::sin(2 * M_PI * 440 * double(i) / rate));
+    return pcm;
+}
+
 QStringList FilesIn(const QString& dir) {
     return QDir(dir).entryList(QDir::Files | QDir::Hidden);
 }
@@ -38,6 +56,8 @@ class tst_converter_encoder : public QObject {
 private slots:
     void formats_data();
     void formats();
+    void mp3Fields_data();
+    void mp3Fields();
     void everyListedFormatEncodes();
     void cancelAndDestructionLeaveNothing();
     void refusedSettings_data();
@@ -119,6 +139,130 @@ void tst_converter_encoder::formats() {
     QCOMPARE(p.rate, rate);
     QCOMPARE(p.channels, channels);
     QVERIFY2(std::abs(p.seconds - 2.0) <= 0.1, qPrintable(QString::number(p.seconds)));
+}
+
+// Every field of the MP3 record shows in the frames written: bit rates (CBR,
+// VBR and ABR inside their limits), channel mode, CRC, copyright and original
+// bits, and the VBR tag frame.
+void tst_converter_encoder::mp3Fields_data() {
+    QTest::addColumn<components::tMP3Settings>("m");
+    QTest::addColumn<int>("rate");
+    QTest::addColumn<int>("cbrKbps");   // every frame at this rate; 0: variable
+    QTest::addColumn<int>("minKbps");   // no frame below (with the hard minimum)
+    QTest::addColumn<int>("maxKbps");   // no frame above
+    QTest::addColumn<bool>("belowMin"); // some frame (silence) below the soft minimum
+    QTest::addColumn<int>("channelMode");
+    QTest::addColumn<QString>("vbrTag"); // "Xing", "Info" or none
+
+    components::tMP3Settings cbr;
+    cbr.Bitrate = 192;
+    cbr.SampleRate = 44100;
+    cbr.Quality = 5;
+    cbr.ErrorProtect = cbr.Copyright = cbr.StrictISO = -1;
+    QTest::newRow("CBR 192, stereo, CRC, copyright, strict ISO")
+        << cbr << 44100 << 192 << 0 << 320 << false << 0 << QString();
+    cbr = {};
+    cbr.Bitrate = 128;
+    cbr.Mode = 1;
+    cbr.Original = cbr.WriteVBRTag = -1;
+    QTest::newRow("CBR 128, joint stereo, original, Info tag")
+        << cbr << 44100 << 128 << 0 << 320 << false << 1 << QString("Info");
+    cbr.Mode = 2;
+    cbr.WriteVBRTag = 0;
+    cbr.ErrorProtect = -1;
+    QTest::newRow("CBR 128, dual channel, CRC") << cbr << 44100 << 128 << 0 << 320 << false << 2 << QString();
+    cbr.Mode = 5;
+    QTest::newRow("CBR 128, forced joint stereo")
+        << cbr << 44100 << 128 << 0 << 320 << false << 1 << QString();
+    cbr = {};
+    cbr.Bitrate = 64;
+    cbr.Mode = 3;
+    cbr.SampleRate = 22050;
+    QTest::newRow("CBR 64, mono, 22050 Hz") << cbr << 22050 << 64 << 0 << 160 << false << 3 << QString();
+
+    components::tMP3Settings vbr;
+    vbr.VBRMethod = 4;
+    vbr.WriteVBRTag = -1;
+    vbr.VBRQuality = 0;
+    vbr.MinBitrate = 9;  // 96
+    vbr.MaxBitrate = 13; // 160
+    vbr.VBRForceMinBitrate = -1;
+    vbr.Copyright = vbr.Original = -1;
+    vbr.Mode = 4; // not set: the encoder picks joint stereo
+    QTest::newRow("VBR 96 to 160, hard minimum, mode not set, Xing tag")
+        << vbr << 44100 << 0 << 96 << 160 << false << 1 << QString("Xing");
+    vbr.VBRForceMinBitrate = 0;
+    vbr.WriteVBRTag = 0;
+    vbr.Mode = 0;
+    QTest::newRow("VBR 96 to 160, soft minimum, no tag")
+        << vbr << 44100 << 0 << 0 << 160 << true << 0 << QString();
+    vbr.MinBitrate = 0;
+    vbr.MaxBitrate = 18;
+    vbr.WriteVBRTag = -1;
+    // Without the limit the noise takes more than 160 kbps: the rows above show the limit at work.
+    QTest::newRow("VBR up to 320") << vbr << 44100 << 0 << 0 << 320 << true << 0 << QString("Xing");
+
+    components::tMP3Settings abr;
+    abr.VBRMethod = 3;
+    abr.ABRBitrate = 128;
+    abr.MinBitrate = 10; // 112
+    abr.MaxBitrate = 13; // 160
+    abr.VBRForceMinBitrate = -1;
+    abr.WriteVBRTag = -1;
+    abr.ErrorProtect = -1;
+    QTest::newRow("ABR 128 within 112 to 160, CRC")
+        << abr << 44100 << 0 << 112 << 160 << false << 0 << QString("Xing");
+}
+
+void tst_converter_encoder::mp3Fields() {
+    QFETCH(components::tMP3Settings, m);
+    QFETCH(int, rate);
+    QFETCH(int, cbrKbps);
+    QFETCH(int, minKbps);
+    QFETCH(int, maxKbps);
+    QFETCH(bool, belowMin);
+    QFETCH(int, channelMode);
+    QFETCH(QString, vbrTag);
+
+    QTemporaryDir dir;
+    const QString dest = dir.filePath("fields.mp3");
+    EncoderSetup setup;
+    setup.OutputFormat = 3;
+    setup.MP3 = m;
+    const auto pcm = NoiseSilenceTone();
+    AudioEncoder enc;
+    QVERIFY2(enc.Open(dest, setup, EncoderTags{}, 44100, 2, SampleKind::S16), qPrintable(enc.ErrorText()));
+    QVERIFY(enc.Write(pcm.data(), qint64(pcm.size() / 2)));
+    QVERIFY2(enc.Finish(), qPrintable(enc.ErrorText()));
+
+    std::vector<convtest::Mp3Frame> frames = convtest::mp3Frames(dest);
+    QVERIFY(frames.size() > 50);
+    const QByteArray first = frames.front().data;
+    const QString tag = first.contains("Xing") ? "Xing" : first.contains("Info") ? "Info" : QString();
+    QCOMPARE(tag, vbrTag);
+    if (!tag.isEmpty()) frames.erase(frames.begin()); // the tag frame carries no audio
+    int lowest = 1000, highest = 0;
+    for (const convtest::Mp3Frame& f : frames) {
+        QCOMPARE(f.rate, rate);
+        QCOMPARE(f.channelMode, channelMode);
+        QCOMPARE(f.crc, bool(m.ErrorProtect));
+        QCOMPARE(f.copyright, bool(m.Copyright));
+        QCOMPARE(f.original, bool(m.Original));
+        if (cbrKbps) QCOMPARE(f.kbps, cbrKbps);
+        lowest = std::min(lowest, f.kbps);
+        highest = std::max(highest, f.kbps);
+    }
+    const QString seen = QStringLiteral("frames from %1 to %2 kbps").arg(lowest).arg(highest);
+    QVERIFY2(highest <= maxKbps, qPrintable(seen));
+    QVERIFY2(lowest >= minKbps, qPrintable(seen));
+    if (belowMin) QVERIFY2(lowest < 96, qPrintable(seen));
+    if (!cbrKbps && maxKbps == 320) QVERIFY2(highest > 160, qPrintable(seen));
+
+    // The length is right: from the tag's frame count, or the constant bit rate.
+    if (cbrKbps || !tag.isEmpty()) {
+        const convtest::Probe p = convtest::probe(dest);
+        QVERIFY2(std::abs(p.seconds - 3.0) <= 0.1, qPrintable(QString::number(p.seconds)));
+    }
 }
 
 // What the settings dialog offers must be what comes out, for every entry of
@@ -210,6 +354,20 @@ void tst_converter_encoder::refusedSettings_data() {
     QTest::newRow("OGG bit rate too low for the source")
         << ogg << int(AudioEncoder::Failure::Settings)
         << "Ogg Vorbis cannot be encoded at 44100 Hz stereo with 32 kbps.";
+    EncoderSetup mp3;
+    mp3.OutputFormat = 3;
+    mp3.MP3.VBRMethod = 4;
+    mp3.MP3.MinBitrate = 15;
+    mp3.MP3.MaxBitrate = 11;
+    QTest::newRow("MP3 VBR minimum above maximum")
+        << mp3 << int(AudioEncoder::Failure::Settings)
+        << "The minimum VBR bit rate (192 kbps) is above the maximum (128 kbps).";
+    mp3.MP3.VBRMethod = 3;
+    mp3.MP3.MinBitrate = 9;
+    mp3.MP3.MaxBitrate = 19;
+    QTest::newRow("MP3 ABR maximum not in the list")
+        << mp3 << int(AudioEncoder::Failure::Settings)
+        << "The maximum VBR bit rate (list position 19) is not in the bit-rate list.";
     QTest::newRow("WAV 12 bits") << wav << int(AudioEncoder::Failure::Settings)
                                  << "WAV files of 12 bits per sample cannot be written.";
 }

@@ -3,6 +3,7 @@
 #include "controls/cProgressBar.h"
 #include "core/FileCopyClass.h"
 #include "core/frmFileCopy.h"
+#include "core/mdlModes.h"
 
 #include <QDir>
 #include <QFile>
@@ -237,7 +238,7 @@ private slots:
         const auto& shown = env.services().messages.first();
         QVERIFY(shown.prompt.contains("was not copied"));
         QVERIFY(shown.prompt.contains(folder + "/missing.wav"));
-        QCOMPARE(shown.title, QString("Corvane"));
+        QCOMPARE(shown.title, core::AppTitle());
         QCOMPARE(readFile(folder + "/saved.wav"), QByteArray("old contents"));
         // The window still finishes as after any copy.
         QCOMPARE(window.lblState->text(), QString("Ready"));

@@ -130,7 +130,7 @@ private slots:
         notes.Form_Unload();
         QCOMPARE(env.services().messages.size(), 1);
         QVERIFY(env.services().messages.first().prompt.contains("could not be saved"));
-        QCOMPARE(env.services().messages.first().title, QString("Corvane"));
+        QCOMPARE(env.services().messages.first().title, core::AppTitle());
     }
 
     void boxFollowsWindowSize() {

@@ -75,7 +75,8 @@ private slots:
         QCOMPARE(w->lblTotalSize->text(), cell(2, COL_SIZE));
         QCOMPARE(w->lblFormat->text(), QString("WAV"));
         QCOMPARE(w->lblSamples->text(), QString("8000"));
-        QCOMPARE(w->lblBitrate->text(), QString("16"));
+        // The stream's bit rate in kbit/s: 8,000 Hz x 16 bit x 1 channel.
+        QCOMPARE(w->lblBitrate->text(), QString("128"));
         QCOMPARE(w->lblChannels->text(), QString("MONO"));
         QCOMPARE(w->txtTagSong->text(), QString("T"));
         QCOMPARE(w->txtTagTrack->text(), QString("1"));

@@ -543,6 +543,42 @@ private slots:
         QCOMPARE(GetTotalTime(g, true), QString::number(2 * std::lround((total - 44) / 176400.0)));
         QVERIFY(QFile::remove(big));
     }
+
+    // The quick writer used for saving gives the very bytes of the plain one:
+    // escapes, line breaks in comments, characters beyond the BMP, the edit
+    // mark and the records held back.
+    void quickWriterMatchesThePlainOne() {
+        QList<ListRecord> rows;
+        ListRecord a;
+        a.inc = "1";
+        a.itemName = QString::fromUtf8("Caf\xc3\xa9 & <Friends>");
+        a.file = QString::fromUtf8("/m\xc3\xbcsik/\xf0\x9f\x8e\xb5.mp3");
+        a.rangeAll = "1";
+        a.comment = "line one\r\nline two\nline three\rend";
+        a.tagsEdited = true;
+        rows << a;
+        ListRecord b;
+        b.inc = "0";
+        b.itemName = "Plain";
+        b.file = "/x/y.wav";
+        b.rangeAll = "0";
+        b.rangeStart = "65";
+        b.rangeLength = "30";
+        rows << b;
+        const QList<KeptRecord> kept{
+            {0, oldRecord("1", "Audio", "Away", "/gone.wav")},
+            {1, QString::fromUtf8("<ITEM><Inc>1</Inc><Item Name>\xc3\x9f\nx</Item Name></ITEM>")},
+            {9, oldRecord("0", "Data", "Last", "/last.wav")}};
+        const QString path = m_env->path("quick.flst");
+        for (const QList<KeptRecord>& k : {QList<KeptRecord>(), kept}) {
+            QVERIFY(WriteListFile(path, ComposeListText(rows, k)));
+            const QByteArray plain = readAll(path);
+            QCOMPARE(ComposeListBytes(rows, k), plain);
+            QVERIFY(WriteListBytes(path, ComposeListBytes(rows, k)));
+            QCOMPARE(readAll(path), plain);
+        }
+        QCOMPARE(ComposeListBytes({}), QByteArray("\r\n"));
+    }
 };
 
 QTEST_MAIN(tst_listfile)

@@ -127,7 +127,7 @@ private slots:
         QCOMPARE(f->svc().messages.size(), 1);
         QCOMPARE(f->svc().messages[0].prompt, message);
         QCOMPARE(f->svc().messages[0].style, int(core::vbInformation));
-        QCOMPARE(f->svc().messages[0].title, core::g_sProductName);
+        QCOMPARE(f->svc().messages[0].title, core::AppTitle());
         if (balloon) QTRY_COMPARE(shownBalloonText(), core::kIllegalNameBalloonText);
         QVERIFY(g_frmDirProperties);
         QVERIFY(w->isVisible());

@@ -11,6 +11,7 @@
 #include "controls/cToolbar.h"
 #include "controls/cToolbarHost.h"
 #include "controls/cTreeView.h"
+#include "core/SingleInstance.h"
 #include "core/mdlModes.h"
 #include "itemlists/ItemsTree.h"
 #include "itemlists/TreeKeys.h"
@@ -34,6 +35,9 @@
 #include <QTimer>
 #include <QtEndian>
 #include <QtTest>
+
+#include <atomic>
+#include <thread>
 
 namespace {
 
@@ -518,6 +522,37 @@ private slots:
         settle();
         QCOMPARE(w.env.services().openRequests.size(), dialogs);
         if (dialogs) QVERIFY(w.env.services().openRequests.first().multiSelect);
+    }
+
+    // A later start of the program hands its command line to this copy
+    // (core::SingleInstance): the window comes out of the tray to the front
+    // and runs the switch; the later start ends.
+    void laterStartHandsOverItsSwitches() {
+        World w;
+        w.env.services().openAnswers << QStringList();
+        QVERIFY(core::StartApplication("-st"));
+        frmMain* main = frmMain::instance();
+        QVERIFY(main);
+        settle();
+        core::SingleInstance running(w.env.home());
+        QVERIFY(!running.HandOverOrListen("-st"));
+        QObject::connect(&running, &core::SingleInstance::CommandLineReceived, main, &frmMain::SecondStart);
+
+        std::atomic<bool> done{false};
+        bool handedOver = false;
+        std::thread later([&] {
+            core::SingleInstance second(w.env.home());
+            handedOver = second.HandOverOrListen("-addfiles");
+            done = true;
+        });
+        while (!done)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        later.join();
+        QVERIFY(handedOver);
+        QTRY_COMPARE(w.env.services().openRequests.size(), 1);
+        QVERIFY(main->isVisible());
+        QVERIFY(!main->m_bInTray);
+        QVERIFY(!main->isMinimized());
     }
 
     void addAudioCDSelectsTheFirstReadyDisc() {

@@ -6,6 +6,7 @@
 #include "controls/cTreeView.h"
 #include "core/mdlModes.h"
 #include "itemlists/ItemRows.h"
+#include "itemlists/ItemsGrid.h"
 #include "itemlists/ItemsListFile.h"
 #include "itemlists/ItemsTree.h"
 #include "itemlists/RowOps.h"
@@ -187,6 +188,24 @@ private slots:
                 QCOMPARE(main->cGrid1->CellIcon(r, main->cGrid1->ColumnIndex(itemlists::COL_TYPE)),
                          itemlists::ICON_AUDIO);
         }
+    }
+
+    // A row whose tags were edited keeps that mark when it moves: the mark
+    // travels with the tags, and the file says which record it belongs to.
+    void tagEditMarkMovesWithTheRow() {
+        World w;
+        frmMain* main = w.load();
+        QCOMPARE(main->cGrid1->Rows(), 5);
+        itemlists::SetRowTagsEdited(*main->cGrid1, 1, true);
+        main->cGrid1->setSelectedRow(1);
+        main->RunCommand("Move Down");
+        QVERIFY(!itemlists::RowTagsEdited(*main->cGrid1, 1));
+        QVERIFY(itemlists::RowTagsEdited(*main->cGrid1, 2));
+        const QStringList records = itemlists::SplitRecords(itemlists::ReadListFile(w.list));
+        QCOMPARE(records.size(), 5);
+        QVERIFY(records[1].contains("<Item Name>a.wav</Item Name>"));
+        QVERIFY(itemlists::ParseRecord(records[1]).tagsEdited);
+        QVERIFY(!itemlists::ParseRecord(records[0]).tagsEdited);
     }
 
     void clickOnMarkCellTogglesAndSaves() {

@@ -1,0 +1,212 @@
+// A list of many items (50,000 by default): opening it in the main window's
+// tree against TagLib reading the length and tags of the same files in the
+// same run, whether the GUI kept running meanwhile (a GUI timer measures the
+// longest pause between its ticks and the progress values it sees), saving it
+// after one change, and the peak memory.
+// Usage: bench_biglist [item count, default 50000]
+#include "BenchSupport.h"
+#include "controls/cGrid.h"
+#include "controls/cTreeView.h"
+#include "core/mdlModes.h"
+#include "itemlists/ItemsGrid.h"
+#include "itemlists/ItemsListFile.h"
+#include "itemlists/ItemsTree.h"
+#include "settings/SettingsVariables.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QSet>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <taglib/audioproperties.h>
+#include <taglib/fileref.h>
+#include <taglib/tag.h>
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const int count = argc > 1 ? std::max(1, atoi(argv[1])) : 50000;
+    core::InitModes();
+
+    QTemporaryDir dir;
+    if (!dir.isValid()) return 1;
+    const QString tone = dir.filePath("tone.mp3");
+    if (!bench::MakeMp3Tone("bench_biglist", tone, 3,
+                            {"-metadata", "title=Bench Title", "-metadata", "artist=Bench Artist",
+                             "-metadata", "album=Bench Album", "-metadata", "track=3", "-id3v2_version",
+                             "3"}))
+        return 1;
+    // Hard links: as many names as items, on one file's worth of disk.
+    QDir().mkpath(dir.filePath("audio"));
+    QStringList paths;
+    paths.reserve(count);
+    for (int i = 0; i < count; ++i) {
+        const QString p = dir.filePath(QStringLiteral("audio/item%1.mp3").arg(i, 5, 10, QLatin1Char('0')));
+        if (::link(QFile::encodeName(tone).constData(), QFile::encodeName(p).constData()) != 0) return 1;
+        paths << p;
+    }
+    std::printf("bench_biglist: %d items, each a tagged MP3 (3 s, 128 kbps, %.1f KB)\n", count,
+                double(QFileInfo(tone).size()) / 1024.0);
+
+    // The yardstick: TagLib reads the length and the tags of every file.
+    QElapsedTimer clock;
+    clock.start();
+    qint64 taglibMs = 0;
+    int taglibRead = 0;
+    for (const QString& p : paths) {
+        TagLib::FileRef file(QFile::encodeName(p).constData(), true, TagLib::AudioProperties::Average);
+        if (file.isNull() || !file.tag() || !file.audioProperties()) continue;
+        taglibMs += file.audioProperties()->lengthInMilliseconds();
+        const TagLib::Tag* tag = file.tag();
+        if (!tag->title().isEmpty() && !tag->artist().isEmpty()) ++taglibRead;
+    }
+    const qint64 taglibNs = clock.nsecsElapsed();
+    std::printf("  TagLib: %.0f ms for %d files (%.1f us each, %d with tags); peak memory so far %.1f MB\n",
+                double(taglibNs) / 1e6, int(paths.size()), double(taglibNs) / 1e3 / count, taglibRead,
+                bench::MaxRssMb());
+
+    // The list file, every item marked and whole.
+    const QString listsDir = dir.filePath("lists/");
+    QDir().mkpath(listsDir);
+    const QString listPath = listsDir + "Big.flst";
+    {
+        QList<itemlists::ListRecord> records;
+        records.reserve(count);
+        for (int i = 0; i < count; ++i) {
+            itemlists::ListRecord r;
+            r.inc = "1";
+            r.itemName = QFileInfo(paths[i]).fileName();
+            r.file = paths[i];
+            r.rangeAll = "1";
+            r.title = "Stored title";
+            records << r;
+        }
+        if (!itemlists::WriteListFile(listPath, itemlists::ComposeListText(records))) return 1;
+    }
+    paths = QStringList();
+    std::printf("  list file: %.1f MB\n", double(QFileInfo(listPath).size()) / 1048576.0);
+
+    settings::g_sItemsListDir = listsDir;
+    settings::g_bCopyID3FromSource = true;
+    settings::g_bSelectTheLastItem = false;
+    core::g_lAppIncItemsLists = 1;
+    core::g_lAppIncCDRipper = 0;
+
+    QWidget owner;
+    auto* tree = new cTreeView(&owner);
+    auto* grid = new cGrid(&owner);
+    itemlists::InitGridColumns(*grid, nullptr);
+    tree->setGeometry(0, 0, 200, 600);
+    grid->setGeometry(200, 0, 800, 600);
+    owner.resize(1000, 600);
+    owner.show();
+    itemlists::ItemsTree lists(*tree, *grid, &owner);
+    lists.setTree();
+    // The main window's side of the tree, as far as the open needs it.
+    bool progressShown = false;
+    itemlists::MainWindowLink& link = lists.link();
+    link.PanelText = [](const QString&, const QString&) {};
+    link.SetListName = [](const QString&) {};
+    link.SetCDPolling = [](bool) {};
+    link.IsPlaying = [] { return false; };
+    link.StopPlay = [] {};
+    link.ShowProgress = [&](bool visible) { progressShown = visible; };
+    link.IsProgressVisible = [&] { return progressShown; };
+    link.EmptyPanel = [](bool, const QString&) {};
+    link.BusyPointer = [](bool) {};
+    QSet<int> progressValues;
+    bool loading = false;
+    lists.link().SetProgress = [&](qint32 value, qint32) {
+        if (loading) progressValues.insert(value);
+    };
+
+    // A GUI timer: each tick is proof that the GUI thread ran its events.
+    int ticks = 0;
+    qint64 longestGapNs = 0;
+    QElapsedTimer sinceTick;
+    QTimer timer;
+    timer.setInterval(0);
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        if (!loading) return;
+        if (ticks > 0) longestGapNs = std::max(longestGapNs, sinceTick.nsecsElapsed());
+        sinceTick.start();
+        ++ticks;
+    });
+    timer.start();
+
+    const cTreeViewNode node = tree->Nodes().Item(listPath);
+    if (node.isNull()) return 1;
+    loading = true;
+    sinceTick.start();
+    clock.restart();
+    cTreeViewNode(node).setSelected(true);
+    lists.cTreeView1_NodeClick(node);
+    const qint64 openNs = clock.nsecsElapsed();
+    const qint64 finalStretchNs = sinceTick.nsecsElapsed(); // from the last tick to the end of the open
+    longestGapNs = std::max(longestGapNs, finalStretchNs);
+    loading = false;
+    timer.stop();
+    const int rows = grid->Rows();
+    std::printf("  peak memory after the open: %.1f MB\n", bench::MaxRssMb());
+    if (qEnvironmentVariableIsSet("BENCH_PHASES")) {
+        QFile statm("/proc/self/statm");
+        statm.open(QIODevice::ReadOnly);
+        std::printf("  resident now: %.1f MB\n", statm.readAll().split(' ').value(1).toDouble() * 4 / 1024);
+    }
+    const bool tagsOk = rows > 0 && grid->CellText(rows, grid->ColumnIndex(itemlists::COL_TAG_TITLE)) ==
+                                        QLatin1String("Bench Title");
+
+    if (qEnvironmentVariableIsSet("BENCH_PHASES")) {
+        QElapsedTimer t;
+        t.start();
+        QList<itemlists::ListRecord> recs;
+        for (int r = 1; r <= grid->Rows(); ++r)
+            recs << itemlists::RecordOfGridRow(*grid, r);
+        const double a = t.nsecsElapsed() / 1e6;
+        t.restart();
+        const QByteArray text = itemlists::ComposeListBytes(recs);
+        const double b = t.nsecsElapsed() / 1e6;
+        t.restart();
+        itemlists::WriteListBytes(listPath + ".x", text);
+        std::printf("  phases: records %.1f ms, compose %.1f ms, write %.1f ms\n", a, b,
+                    t.nsecsElapsed() / 1e6);
+    }
+    // One change, one save.
+    grid->setCellIcon(1, 1, itemlists::ICON_UNMARKED);
+    clock.restart();
+    lists.SaveGridToFile();
+    const qint64 saveNs = clock.nsecsElapsed();
+    const bool saved =
+        itemlists::ParseRecord(itemlists::SplitRecords(itemlists::ReadListFile(listPath)).value(0)).inc ==
+        QLatin1String("0");
+    const double peakMb = bench::MaxRssMb();
+
+    const double ratio = double(openNs) / double(std::max<qint64>(1, taglibNs));
+    std::printf("  open: %.0f ms for %d rows (%.1f us each), %.2f x TagLib%s\n", double(openNs) / 1e6, rows,
+                double(openNs) / 1e3 / std::max(1, rows), ratio, tagsOk ? "" : " (TAGS WRONG)");
+    std::printf("  GUI during the open: %d timer ticks, longest pause %.1f ms (the last stretch %.1f ms); "
+                "the progress "
+                "showed %d values\n",
+                ticks, double(longestGapNs) / 1e6, double(finalStretchNs) / 1e6, int(progressValues.size()));
+    std::printf("  save after one change: %.0f ms (%s)\n", double(saveNs) / 1e6,
+                saved ? "written" : "FAILED");
+    std::printf("  peak memory (ru_maxrss): %.1f MB\n", peakMb);
+
+    const bool ok = rows == count && tagsOk && saved && ratio <= 2.0 && longestGapNs <= 50'000'000 &&
+                    progressValues.size() > 2 && saveNs <= 250'000'000 && peakMb < 300.0;
+    std::printf(
+        "bench_biglist: %s (targets: open <= 2 x TagLib, GUI pauses <= 50 ms, progress moving, save <= "
+        "250 ms, peak < 300 MB)\n",
+        ok ? "all targets met" : "TARGET MISSED");
+    return ok ? 0 : 1;
+}
