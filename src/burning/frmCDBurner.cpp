@@ -12,6 +12,8 @@
 #include "core/mdlSettingStore.h"
 #include "itemlists/HandOver.h"
 
+#include "core/ModalShow.h"
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -281,7 +283,7 @@ void ShowCDBurner(QWidget* owner, cGrid& mainGrid, cImageList* imgMenu, const CD
     window->Form_Load();
     window->HandOver(mainGrid);
     QApplication::restoreOverrideCursor();
-    window->exec();
+    core::ExecModal(window.get());
 }
 
 } // namespace burning

@@ -79,7 +79,9 @@ qint32 cPopupMenu::AddItem(const QString& caption, const QString& helpText, qint
         m_items[index - 1].action = menu->menuAction();
     } else {
         QMenu* menu = ensureMenu(parentIndex);
-        QAction* action = new QAction(caption, menu); // owned by its menu
+        // A separator draws as a line; some styles would print its "-" caption beside it.
+        QAction* action =
+            new QAction(m_items[index - 1].separator ? QString() : caption, menu); // owned by its menu
         action->setSeparator(m_items[index - 1].separator);
         menu->addAction(action);
         m_items[index - 1].action = action;
@@ -114,7 +116,7 @@ void cPopupMenu::setCaption(qint32 index, const QString& caption) {
     if (!valid(index)) return;
     Item& item = m_items[index - 1];
     item.caption = caption;
-    if (item.action) item.action->setText(caption);
+    if (item.action && !item.separator) item.action->setText(caption);
     if (static_cast<size_t>(index) <= m_menus.size() && m_menus[index - 1])
         m_menus[index - 1]->setTitle(caption);
 }

@@ -93,6 +93,8 @@ qint32 cToolbar::AddButton(const QString& tooltip, qint32 icon, qint32 omitted, 
     auto* widget = new ToolbarButton(this); // owned by the toolbar
     widget->setText(caption);
     widget->setToolTip(tooltip);
+    // Icon-only buttons are found by screen readers and automation through their tooltip.
+    widget->setAccessibleName(caption.trimmed().isEmpty() ? tooltip : caption.trimmed());
     widget->setAutoRaise(true);
     widget->setIconSize(iconSize());
     widget->setToolButtonStyle(caption.isEmpty() ? Qt::ToolButtonIconOnly : Qt::ToolButtonTextBesideIcon);

@@ -5,6 +5,7 @@
 #include "conversion/ConverterItemJob.h"
 #include "conversion/frmACMConverter.h"
 #include "conversion/frmConverter.h"
+#include "core/ModalShow.h"
 #include "itemlists/Templates.h"
 
 #include <QPointer>
@@ -28,7 +29,7 @@ void Connect(frmBatchTool& window, const ToolLaunch& launch) {
 
 void ShowModal(frmBatchTool& window, const ToolLaunch& launch) {
     if (launch.beforeShow) launch.beforeShow(&window);
-    window.exec();
+    core::ExecModal(&window);
 }
 
 } // namespace

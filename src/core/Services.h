@@ -14,6 +14,7 @@
 #include <memory>
 #include <optional>
 
+class QDialog;
 class QWidget;
 
 namespace core {
@@ -78,6 +79,15 @@ public:
     virtual void stopSound() = 0;
     // Asks the platform to power the machine off; false with a reason when it refuses.
     virtual bool powerOff(QString* error) = 0;
+
+    // A modal window is about to be shown (core::ExecModal). The real program
+    // answers false and the caller runs the window; a test may take it instead,
+    // look at it and answer true with the window's result in `result`.
+    virtual bool showModal(QDialog* dialog, int* result) {
+        (void)dialog;
+        (void)result;
+        return false;
+    }
 
     virtual QDateTime now() = 0;
     virtual QLocale locale() = 0;

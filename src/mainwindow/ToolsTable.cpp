@@ -1,10 +1,13 @@
 #include "mainwindow/ToolsTable.h"
 
+#include "core/ModalShow.h"
 #include "core/mdlModes.h"
 
 #include <QDialog>
 #include <QHash>
 #include <QWidget>
+
+#include <cmath>
 
 namespace mainwin {
 
@@ -41,6 +44,11 @@ std::vector<ToolInfo> makeTools() {
 
 QHash<QString, ToolHook>& hooks() {
     static QHash<QString, ToolHook> h;
+    return h;
+}
+
+ToolHook& freeDBHook() {
+    static ToolHook h;
     return h;
 }
 
@@ -89,10 +97,45 @@ QStringList UnfilledToolHooks() {
     return keys;
 }
 
+DiscFill ComputeDiscFill(qint32 marked, qint64 seconds) {
+    DiscFill fill;
+    const double quotient = static_cast<double>(seconds) / 60.0;
+    // Nearest integer, an exact half to the even neighbour (150 s -> 2, 210 s -> 4).
+    fill.minutes = static_cast<qint32>(std::nearbyint(quotient));
+    const QString n = QString::number(marked);
+    const QString m = QString::number(fill.minutes);
+    fill.filesText = n + " items to burn (" + m + " minutes).";
+    fill.sizePanelText = m + " Min / " + "80" + " Min.";
+    fill.barValue = fill.minutes;
+    // The limit is tested on the unrounded quotient: 4801 seconds are too many, 4800 are not.
+    fill.tooBig = quotient > 80.0;
+    if (fill.tooBig) {
+        fill.barColor = 255;
+        fill.dataSizeText = QStringLiteral("Data is to big (more then 80 min). Please remove some tracks.");
+        fill.dataSizeBold = true;
+    } else {
+        fill.dataSizeText = "Data Size: " + n + " files, " + m + " Min / " + "80" + " Min.";
+    }
+    return fill;
+}
+
+void SetFreeDBHook(ToolHook hook) {
+    freeDBHook() = std::move(hook);
+}
+
+ToolHook FreeDBHook() {
+    return freeDBHook();
+}
+
+ExitHooks& exitHooks() {
+    static ExitHooks h;
+    return h;
+}
+
 void ShowToolModal(const ToolLaunch& launch, QDialog* window) {
     if (launch.owner) launch.owner->unsetCursor();
     if (launch.setCDPolling) launch.setCDPolling(false);
-    if (window) window->exec();
+    if (window) core::ExecModal(window);
     if (launch.cdNodeSelected && launch.cdNodeSelected() && launch.setCDPolling) launch.setCDPolling(true);
     if (launch.owner) launch.owner->unsetCursor();
 }

@@ -17,6 +17,7 @@
 #include "controls/cToolbar.h"
 #include "controls/cToolbarHost.h"
 #include "core/AppPaths.h"
+#include "core/ModalShow.h"
 #include "core/PlatformCalls.h"
 #include "core/RegistryRoutines.h"
 #include "core/Services.h"
@@ -25,11 +26,13 @@
 #include "core/frmFileCopy.h"
 #include "core/frmNotes.h"
 #include "core/mdlCommDialog.h"
+#include "core/mdlFileSystem.h"
 #include "core/mdlFunctions.h"
 #include "core/mdlMain.h"
 #include "core/mdlModes.h"
 #include "core/mdlOnTop.h"
 #include "core/mdlSetFormIcon32.h"
+#include "core/mdlTransparent.h"
 #include "itemlists/AudioCDSource.h"
 #include "itemlists/HandOver.h"
 #include "itemlists/ItemRows.h"
@@ -49,6 +52,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCursor>
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
@@ -61,7 +65,9 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QSplitter>
+#include <QStandardPaths>
 #include <QTimer>
+#include <QUrl>
 #include <QVBoxLayout>
 #include <cmath>
 #include <limits>
@@ -334,6 +340,8 @@ QWidget* frmMain::BuildListPane() {
     captionLayout->setContentsMargins(4, 0, 0, 0);
     captionLayout->setSpacing(px(120));
     lblListName = NewLabel(picTitleList, "lblListName", "New Items List");
+    // A click on the list's caption opens its properties.
+    lblListName->installEventFilter(this);
     captionLayout->addWidget(lblListName, 1);
     cAudioGraphAmp = new cAudioGraph(picTitleList, cAudioGraph::LevelGraph);
     cAudioGraphAmp->setObjectName("cAudioGraphAmp");
@@ -628,6 +636,7 @@ void frmMain::AddToolButton(const QString& caption, qint32 icon) {
     auto* button = new QPushButton(caption, picControl);
     button->setObjectName(QStringLiteral("cmdTools_%1").arg(n));
     button->setToolTip(caption);
+    button->setAccessibleName(caption);
     button->setGeometry(previous->x(), previous->y() + previous->height() + px(kToolGap), previous->width(),
                         previous->height());
     connect(button, &QPushButton::clicked, this, [this, n] { cmdTools_Click(n); });
@@ -637,6 +646,8 @@ void frmMain::AddToolButton(const QString& caption, qint32 icon) {
     auto* iconButton = new QPushButton(picControl);
     iconButton->setObjectName(QStringLiteral("cmdToolsIcon_%1").arg(n));
     iconButton->setIcon(imgMenu->ItemPicture(icon + 1));
+    // Icon-only: screen readers and desktop automation find it by the tool's name.
+    iconButton->setAccessibleName(caption);
     iconButton->setGeometry(previousIcon->x(), previousIcon->y() + previousIcon->height() + px(kToolGap),
                             previousIcon->width(), previousIcon->height());
     if (const auto colour = core::chrome::ViewBackColour()) SetBackColor(iconButton, *colour);
@@ -816,6 +827,10 @@ bool frmMain::event(QEvent* event) {
 }
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == lblListName && event->type() == QEvent::MouseButtonRelease) {
+        RunCommand("Items List Properties");
+        return true;
+    }
     if (watched == cGrid1 && (event->type() == QEvent::Resize || event->type() == QEvent::Move)) {
         PlaceEmptyMessage();
     } else if (watched == picEmptyMsg) {
@@ -1024,16 +1039,22 @@ const QHash<QString, std::function<void()>>& frmMain::Commands() {
     });
     c.insert("Support", [this] { core::ShellOpen(this, core::g_sSupportURL); });
     c.insert("RC Open", [this] { cSysTray1_TrayClick(1); });
-    // Commands whose window or part is not there yet: named, so that a key
-    // never silently falls through, and listed by PendingCommands().
-    for (const char* pending :
-         {"Add Directories", "Transparent", "Minimize", "GoSysTray", "FreeDB", "On Top", "Master Volume",
-          "Burn From List", "Burn From Files", "Events", "View", "General", "ID3 Tags", "Advanced",
-          "Live Update", "HelpTopic", "Open Default Player"}) {
-        const QString key = QString::fromLatin1(pending);
-        c.insert(key, [key] { qInfo("Command \"%s\" has nothing to run yet", qPrintable(key)); });
-        m_pendingCommands << key;
+    c.insert("Transparent", [this] { CmdTransparent(); });
+    c.insert("On Top", [this] { CmdOnTop(); });
+    c.insert("Minimize",
+             [this] { setWindowState((windowState() & ~Qt::WindowActive) | Qt::WindowMinimized); });
+    c.insert("GoSysTray", [this] { GoSysTray(); });
+    c.insert("FreeDB", [this] { CmdFreeDB(); });
+    c.insert("Master Volume", [this] { CmdMasterVolume(); });
+    for (const char* page : {"Events", "View", "General", "ID3 Tags", "Advanced"}) {
+        const QString key = QString::fromLatin1(page);
+        c.insert(key, [this, key] { ShowOptionsPage(key); });
     }
+    c.insert("HelpTopic", [this] { CmdHelpTopic(); });
+    c.insert("Open Default Player", [this] { CmdOpenDefaultPlayer(); });
+    // Keys that no menu item or button carries, and "Add Directories": nothing.
+    for (const char* none : {"Add Directories", "Burn From List", "Burn From Files", "Live Update"})
+        c.insert(QString::fromLatin1(none), [] {});
     // The File menu's "Remove" names no command.
     c.insert("Remove", [] {});
     return m_commands;
@@ -1052,16 +1073,14 @@ QStringList frmMain::PendingCommands() {
 
 void frmMain::RunTool(const QString& key) {
     const mainwin::ToolInfo* tool = mainwin::FindTool(key);
-    const mainwin::ToolHook hook = mainwin::ToolHookFor(key);
-    if (!tool || !hook) {
-        qInfo("Tool \"%s\" has no window yet", qPrintable(key));
-        return;
-    }
+    if (!tool) return;
     mainwin::ToolLaunch launch;
     launch.tool = tool;
     launch.owner = this;
     launch.grid = cGrid1;
     launch.tree = cTreeView1;
+    launch.images = imgMenu;
+    launch.balloon = [this](const QString& text) { cSysTray1->ShowBalloon(text, AppTitle(), 1, 30); };
     launch.setCDPolling = [this](bool on) {
         if (on)
             tmrCDs->start();
@@ -1070,9 +1089,10 @@ void frmMain::RunTool(const QString& key) {
     };
     launch.cdNodeSelected = [this] { return IsCDNode(SelectedKey()); };
 
-    if (!tool->rootText.isEmpty()) {
+    const bool listTests = !tool->rootText.isEmpty();
+    if (listTests) {
         const auto say = [this](const QString& text) {
-            core::services().msgBox(this, text, core::vbInformation, core::g_sProductName);
+            core::services().msgBox(this, text, core::vbInformation, AppTitle());
         };
         // Root test: the first list or drive under the root is selected instead.
         cTreeViewNode node = cTreeView1->SelectedItem();
@@ -1093,6 +1113,7 @@ void frmMain::RunTool(const QString& key) {
                 return;
             }
         } else if (cGrid1->Rows() == 0) {
+            // The tool does not open afterwards, even when files were added.
             RunCommand("Add Files");
             return;
         }
@@ -1109,8 +1130,43 @@ void frmMain::RunTool(const QString& key) {
         launch.totalSize = itemlists::GetTotalSize(*cGrid1, true);
         const cTreeViewNode selected = cTreeView1->SelectedItem();
         launch.listName = core::MakeSafeFileName(selected.isNull() ? QString() : selected.Text());
+        launch.selectedRow = cGrid1->SelectedRow();
+        launch.timePanelText = "Total Time: " + core::SecondsToTime(launch.totalSeconds);
+        launch.sizePanelText = "Total Size: " + launch.totalSize;
+        const QString n = QString::number(launch.marked);
+        if (key == QLatin1String("Audio Converter") || key == QLatin1String("ACM Converter") ||
+            key == QLatin1String("Audio CD Ripper"))
+            launch.filesText = n + " items to convert.";
+        else if (key == QLatin1String("MP3 CD Maker") || key == QLatin1String("WMA CD Maker"))
+            launch.filesText = n + " items to burn.";
+        else if (key == QLatin1String("Audio Joiner"))
+            launch.filesText = n + " items to join.";
+        launch.allRows = key == QLatin1String("Audio CD Ripper");
+        if (key == QLatin1String("Audio Splitter") && launch.selectedRow >= 1) {
+            // The splitter takes the selected row, marked or not.
+            const qint32 row = launch.selectedRow;
+            launch.filesText =
+                "Split: " + cGrid1->CellText(row, cGrid1->ColumnIndex(itemlists::COL_ITEM_NAME));
+            launch.timePanelText = "Total Time: " + cGrid1->CellText(row, cGrid1->ColumnIndex("Time"));
+            launch.sizePanelText =
+                "Total Size: " +
+                core::FormatFileSize(static_cast<qint64>(
+                    cGrid1->CellText(row, cGrid1->ColumnIndex("COL_BYTES_SIZE")).toDouble()));
+        }
+        if (key == QLatin1String("Audio CD Maker")) {
+            launch.discFill = mainwin::ComputeDiscFill(launch.marked, launch.totalSeconds);
+            launch.filesText = launch.discFill.filesText;
+        }
     }
+
+    const mainwin::ToolHook hook = mainwin::ToolHookFor(key);
+    if (!hook) {
+        qInfo("Tool \"%s\" has no window yet", qPrintable(key));
+        return;
+    }
+    if (listTests) setCursor(Qt::WaitCursor);
     hook(launch);
+    unsetCursor();
 }
 
 void frmMain::CmdAddFiles() {
@@ -1128,15 +1184,27 @@ void frmMain::CmdSaveAs() {
     }
     const qint32 row = cGrid1->SelectedRow();
     if (cGrid1->Rows() < 1 || row < 1) return;
-    const QString ext = core::GetExtension(cGrid1->CellText(row, cGrid1->ColumnIndex("Item Name")));
+    const QString itemName = cGrid1->CellText(row, cGrid1->ColumnIndex("Item Name"));
+    const QString ext = core::GetExtension(itemName);
     core::g_tOpenFileName.lpstrFilter = "Audio Files (*." + ext + ")" + QChar(0) + "*." + ext;
     core::g_tOpenFileName.lpstrTitle = "Save As";
     core::g_tOpenFileName.lpstrDefExt = ext;
-    const core::tFileDialogResult result = core::ShowSaveDialog(this, QString(), -1);
+    const core::tFileDialogResult result = core::ShowSaveDialog(this, itemName, -1);
     if (result.bCancelled || result.sFiles.size() < 2) return;
     // The item's own file is the source (the list's key joined with the item's
     // name names no file).
-    core::ShowFileCopy(this, cGrid1->CellText(row, cGrid1->ColumnIndex("COL_FILE")), result.sFiles[1]);
+    const QString source = cGrid1->CellText(row, cGrid1->ColumnIndex("COL_FILE"));
+    const QString dest = result.sFiles[1];
+    // Copying a file onto itself would empty it before a byte is read.
+    const QFileInfo from(source);
+    const QFileInfo to(dest);
+    if (to.exists() && (from.canonicalFilePath() == to.canonicalFilePath() ||
+                        (from.exists() && from.fileName() == to.fileName() && from.dir() == to.dir()))) {
+        core::services().msgBox(this, "The item cannot be saved over its own file:\n" + dest,
+                                core::vbInformation, AppTitle());
+        return;
+    }
+    core::ShowFileCopy(this, source, dest);
 }
 
 void frmMain::CmdNewItemsList() {
@@ -1171,11 +1239,13 @@ void frmMain::CmdMarkUnmarkAll() {
 }
 
 void frmMain::CmdMove(const QString& key) {
-    // The edges (first row up, last row down) and an empty grid move nothing.
+    if (cGrid1->Rows() < 1) return;
+    // The edges (first row up, last row down) move nothing; the list is saved either way.
     const qint32 lMove = itemlists::MoveOffset(key, cGrid1->SelectedRow(), cGrid1->Rows());
-    if (lMove == 0) return;
-    StopIfPlayingRowMoves(lMove);
-    ReplaceRow(lMove);
+    if (lMove != 0) {
+        StopIfPlayingRowMoves(lMove);
+        ReplaceRow(lMove);
+    }
     m_cTree->SaveGridToFile();
 }
 
@@ -1187,7 +1257,7 @@ void frmMain::CmdRenameItem() {
 
 void frmMain::CmdRemove(const QString& pending) {
     // The removal runs from the timer, after the menu's click has returned.
-    if (pending == QLatin1String("Item") && IsCDNode(SelectedKey())) {
+    if (IsCDNode(SelectedKey())) {
         core::services().msgBox(this, QStringLiteral("Cannot remove items from Audio CD.") + QString(20, ' '),
                                 core::vbInformation, AppTitle());
         return;
@@ -1195,6 +1265,119 @@ void frmMain::CmdRemove(const QString& pending) {
     if (cGrid1->Rows() < 1) return;
     m_sPendingRemove = pending;
     tmrRemove->start();
+}
+
+void frmMain::SetOnTop(bool bVal) {
+    // Taking a window that is not on top out would show it again (in the tray too).
+    if (bVal || windowFlags().testFlag(Qt::WindowStaysOnTopHint)) core::SetWindowOnTop(this, bVal);
+    if (tlbrTop) tlbrTop->setButtonChecked(tlbrTop->ButtonIndex("On Top"), bVal);
+    if (m_cMenu) m_cMenu->setChecked(m_cMenu->IndexForKey("On Top"), bVal);
+}
+
+void frmMain::SetTransparent(bool bVal) {
+    if (bVal)
+        core::SetWindowAlpha(this, 90);
+    else
+        core::ClearWindowAlpha(this);
+    if (tlbrTop) tlbrTop->setButtonChecked(tlbrTop->ButtonIndex("Transparent"), bVal);
+    if (m_cMenu) m_cMenu->setChecked(m_cMenu->IndexForKey("Transparent"), bVal);
+}
+
+void frmMain::CmdTransparent() {
+    const qint32 index = m_cMenu->IndexForKey("Transparent");
+    SetTransparent(!m_cMenu->Checked(index));
+}
+
+void frmMain::CmdOnTop() {
+    const qint32 index = m_cMenu->IndexForKey("On Top");
+    const bool checked = m_cMenu->Checked(index);
+    m_cMenu->setChecked(index, !checked);
+    SetOnTop(!checked);
+}
+
+void frmMain::GoSysTray() {
+    // Without a notification area a hidden window could not be reached again:
+    // it is minimised instead, as a start with "-st" does.
+    if (!cSysTray::IsAvailable()) {
+        setWindowState((windowState() & ~Qt::WindowActive) | Qt::WindowMinimized);
+        return;
+    }
+    setWindowState((windowState() & ~Qt::WindowActive) | Qt::WindowMinimized);
+    hide();
+    SetTrayOpenCaption("Show");
+    m_bInTray = true;
+}
+
+void frmMain::CmdFreeDB() {
+    LeaveOnTop();
+    if (cGrid1->Rows() < 1) return;
+    if (!IsCDNode(SelectedKey())) {
+        core::services().msgBox(this,
+                                QStringLiteral("Select the CD drive to get the information about.") +
+                                    QString(18, QLatin1Char(' ')),
+                                core::vbInformation, AppTitle());
+        return;
+    }
+    const mainwin::ToolHook hook = mainwin::FreeDBHook();
+    if (!hook) {
+        qInfo("The FreeDB window is not there yet");
+        return;
+    }
+    mainwin::ToolLaunch launch;
+    launch.owner = this;
+    launch.grid = cGrid1;
+    launch.tree = cTreeView1;
+    launch.images = imgMenu;
+    launch.cdNodeSelected = [this] { return IsCDNode(SelectedKey()); };
+    launch.listCaption = lblListName;
+    launch.afterLabelEdit = [this](cTreeViewNode node, const QString& newText, bool* cancel) {
+        cTreeView1_AfterLabelEdit(node, newText, cancel);
+    };
+    setCursor(Qt::WaitCursor);
+    hook(launch);
+    unsetCursor();
+}
+
+void frmMain::CmdMasterVolume() {
+    LeaveOnTop();
+    const QString mixer = QStandardPaths::findExecutable(QStringLiteral("pavucontrol"));
+    if (mixer.isEmpty() || !core::services().startProgram(mixer, {})) {
+        core::services().msgBox(this,
+                                QStringLiteral("The volume control could not be started. Please install "
+                                               "pavucontrol (PulseAudio Volume Control)."),
+                                core::vbInformation, AppTitle());
+    }
+}
+
+void frmMain::ShowOptionsPage(const QString& key) {
+    LeaveOnTop();
+    frmOptions* options = frmOptions::instance();
+    if (!options) return;
+    cTreeViewNode node = options->cTreeView1->Nodes().Item(key);
+    if (node.isNull()) return;
+    node.setSelected(true);
+    options->cTreeView1_NodeClick(options->cTreeView1->Nodes().Item(key));
+    core::ExecModal(options);
+}
+
+void frmMain::CmdHelpTopic() {
+    // The help pages are installed into the program folder with the other assets.
+    const QString index = core::ProgramFolder() + "/help/index.html";
+    if (!QFileInfo::exists(index)) {
+        core::services().msgBox(this, "The help file cannot be found:\n" + index, core::vbInformation,
+                                AppTitle());
+        return;
+    }
+    core::services().openUrl(QUrl::fromLocalFile(index));
+}
+
+void frmMain::CmdOpenDefaultPlayer() {
+    LeaveOnTop();
+    const qint32 row = cGrid1->SelectedRow();
+    if (row < 1 || row > cGrid1->Rows()) return;
+    const QString file = cGrid1->CellText(row, cGrid1->ColumnIndex("COL_FILE"));
+    if (file.isEmpty()) return;
+    core::ShellOpen(this, file);
 }
 
 // ---------------------------------------------------------------------------
@@ -1214,10 +1397,11 @@ void frmMain::cGrid1_MouseUp(qint32 Button, qint32 Shift, double X, double Y) {
     if (Button == 2 && cGrid1->Rows() >= 1) {
         const qint32 x = static_cast<qint32>(std::lround(X));
         const qint32 y = static_cast<qint32>(std::lround(Y));
-        const QPoint origin = cGrid1->mapTo(this, QPoint(0, 0));
+        // The grid reports the point in its own coordinates; the menu opens at the screen point.
+        const QPoint at = cGrid1->mapToGlobal(QPoint(x, y));
         qint32 result = 0;
-        m_cMenu->ShowPopupMenuEx(origin.x() + x, origin.y() + y, x, y, 0, 0, -1,
-                                 m_cMenu->IndexForKey("MarkUnmark All"), result);
+        m_cMenu->ShowPopupMenuEx(at.x(), at.y(), x, y, 0, 0, -1, m_cMenu->IndexForKey("MarkUnmark All"),
+                                 result);
         return;
     }
     if (X > 300) return;
@@ -1395,12 +1579,12 @@ void frmMain::tlbrTop_ButtonDropDown(int index) {
 }
 
 void frmMain::tlbrProjects_ButtonClick(int index) {
-    LeaveOnTop();
+    SetOnTop(false);
     RunCommand(tlbrProjects->ButtonKey(index));
 }
 
 void frmMain::tlbrList_ButtonClick(int index) {
-    LeaveOnTop();
+    SetOnTop(false);
     RunCommand(tlbrList->ButtonKey(index));
 }
 
@@ -1594,6 +1778,8 @@ void frmMain::Form_Unload(bool& cancel) {
     tmrRemove->stop();
     ClosePlayer();
     cAudioConverter1->Close();
+    if (const auto& closeFreeDB = mainwin::exitHooks().closeFreeDB) closeFreeDB();
+    cAudioCDRipper1->Close();
 
     // The outer size, whatever the window state.
     if (m_reg) {

@@ -212,6 +212,9 @@ public:
     bool HasCommand(const QString& key);
     // The commands and tools that have nothing to run yet.
     QStringList PendingCommands();
+    // Always-on-top mode and transparency (alpha 90 of 255), with their check marks.
+    void SetOnTop(bool bVal);
+    void SetTransparent(bool bVal);
     // A click on the tray icon: 1 = left button, 2 = right button.
     void cSysTray1_TrayClick(qint32 lButton);
     // The desktop session ends: the exit runs without the question and the window closes.
@@ -305,6 +308,14 @@ private:
     void CmdMove(const QString& key);
     void CmdRenameItem();
     void CmdRemove(const QString& pending);
+    void CmdTransparent();
+    void CmdOnTop();
+    void GoSysTray();
+    void CmdFreeDB();
+    void CmdMasterVolume();
+    void ShowOptionsPage(const QString& key);
+    void CmdHelpTopic();
+    void CmdOpenDefaultPlayer();
     void MarkAllItems(bool bMark);
     void RemoveSelectedItems();
     void ClearTheList();

@@ -14,6 +14,8 @@
 #include "settings/SettingsVariables.h"
 #include "settings/frmOptions.h"
 
+#include "core/ModalShow.h"
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -198,7 +200,7 @@ bool ShowCDRipper(const CDRipperOpening& o) {
     w->Form_Load();
     w->HandOverCD(*o.mainGrid, o.selectedKey, o.selectedText);
     QApplication::restoreOverrideCursor();
-    w->exec();
+    core::ExecModal(w);
     return true;
 }
 

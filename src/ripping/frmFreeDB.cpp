@@ -11,6 +11,8 @@
 #include "itemlists/TreeKeys.h"
 #include "settings/SettingsVariables.h"
 
+#include "core/ModalShow.h"
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QHBoxLayout>
@@ -215,7 +217,7 @@ bool ShowFreeDB(QWidget* owner, const FreeDBTarget& target) {
     if (!g_frmFreeDB) g_frmFreeDB = new frmFreeDB(target, owner);
     QPointer<frmFreeDB> window = g_frmFreeDB;
     const bool started = window->GetFreeDB();
-    if (started && window) window->exec();
+    if (started && window) core::ExecModal(window);
     QApplication::restoreOverrideCursor();
     return started;
 }

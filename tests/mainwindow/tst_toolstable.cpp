@@ -84,9 +84,17 @@ private slots:
         for (const QString& key : keys)
             if (!main->HasCommand(key)) missing << key;
         QVERIFY2(missing.isEmpty(), qPrintable("no command for: " + missing.join(", ")));
-        // The tools without a window yet are visible as such.
+        // The tools without a window yet are visible as such; the windows that
+        // exist are connected, and every other command has its action.
+        const QStringList windows{"Audio Converter", "ACM Converter", "MP3 Tags Editor", "Audio CD Ripper",
+                                  "Audio CD Maker"};
         for (const mainwin::ToolInfo& tool : mainwin::Tools())
-            QVERIFY(main->PendingCommands().contains(tool.key));
+            QCOMPARE(main->PendingCommands().contains(tool.key),
+                     !windows.contains(tool.key) && mainwin::UnfilledToolHooks().contains(tool.key));
+        for (const QString& key : windows)
+            QVERIFY(!main->PendingCommands().contains(key));
+        for (const QString& key : main->PendingCommands())
+            QVERIFY2(mainwin::FindTool(key), qPrintable(key));
         delete main;
     }
 

@@ -13,6 +13,14 @@ std::optional<QString> ScriptedServices::inputBox(QWidget*, const QString& promp
     return inputAnswers.isEmpty() ? std::nullopt : inputAnswers.dequeue();
 }
 
+bool ScriptedServices::showModal(QDialog* dialog, int* result) {
+    ++modalShows;
+    if (!modalHandler) return false;
+    const int answer = modalHandler(dialog);
+    if (result) *result = answer;
+    return true;
+}
+
 QStringList ScriptedServices::openFiles(const core::FileDialogRequest& request) {
     openRequests.append(request);
     return openAnswers.isEmpty() ? QStringList{} : openAnswers.dequeue();

@@ -7,6 +7,7 @@
 
 #include <QList>
 #include <QQueue>
+#include <functional>
 
 namespace testsupport {
 
@@ -28,6 +29,9 @@ public:
     bool powerOffResult = true;
     QDateTime fixedNow; // when valid, now() returns it
     QLocale fixedLocale = QLocale::c();
+    // When set, modal windows shown through core::ExecModal come here instead
+    // of running: the handler looks at the window and returns its result.
+    std::function<int(QDialog*)> modalHandler;
 
     // What happened.
     QList<ShownMessage> messages;
@@ -40,6 +44,7 @@ public:
     QList<QString> playedSounds;
     int soundStops = 0;
     int powerOffs = 0;
+    int modalShows = 0; // windows shown through core::ExecModal
 
     int msgBox(QWidget* owner, const QString& prompt, int style, const QString& title) override;
     std::optional<QString> inputBox(QWidget* owner, const QString& prompt, const QString& title,
@@ -53,6 +58,7 @@ public:
     bool playSound(const QString& wavFile) override;
     void stopSound() override;
     bool powerOff(QString* error) override;
+    bool showModal(QDialog* dialog, int* result) override;
     QDateTime now() override;
     QLocale locale() override;
 };
