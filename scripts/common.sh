@@ -12,7 +12,7 @@ PACKAGES=(
     libburn-dev libisofs-dev
     libespeak-ng-dev libfftw3-dev libsqlite3-dev libmp3lame-dev
     ffmpeg python3 python3-mutagen sox pulseaudio pulseaudio-utils
-    libtag1-dev xvfb xauth
+    libtag1-dev xvfb xauth clang-format
 )
 
 install_packages() {

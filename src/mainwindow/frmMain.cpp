@@ -1,9 +1,9 @@
 #include "mainwindow/frmMain.h"
 
-#include "components/cPlayer.h"
 #include "components/DriveRegistry.h"
 #include "components/cAudioCDRipper.h"
 #include "components/cAudioConverter.h"
+#include "components/cPlayer.h"
 #include "controls/ControlColor.h"
 #include "controls/cAudioGraph.h"
 #include "controls/cGrid.h"
