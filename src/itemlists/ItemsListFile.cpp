@@ -281,6 +281,18 @@ void appendUtf8(QByteArray& out, QStringView text) {
 }
 
 void appendRecordUtf8(QByteArray& out, const ListRecord& r) {
+    const QStringView values[kListFieldCount] = {
+        r.inc,   r.type,   r.itemName, r.file,  r.rangeAll, r.rangeStart, r.rangeLength,
+        r.album, r.artist, r.comment,  r.genre, r.year,     r.title,      r.track};
+    AppendListRecordBytes(out, values, r.tagsEdited);
+}
+} // namespace
+
+void AppendListTextBytes(QByteArray& out, QStringView text) {
+    appendUtf8(out, text);
+}
+
+void AppendListRecordBytes(QByteArray& out, const QStringView (&values)[kListFieldCount], bool tagsEdited) {
     static const QList<QByteArray> open = [] {
         QList<QByteArray> tags;
         for (const QString& key : ListFieldKeys())
@@ -293,23 +305,19 @@ void appendRecordUtf8(QByteArray& out, const ListRecord& r) {
             tags << ("</" + key.toLatin1() + '>');
         return tags;
     }();
-    const QString* values[kListFieldCount] = {
-        &r.inc,   &r.type,   &r.itemName, &r.file,  &r.rangeAll, &r.rangeStart, &r.rangeLength,
-        &r.album, &r.artist, &r.comment,  &r.genre, &r.year,     &r.title,      &r.track};
     out += "<ITEM>";
     for (int i = 0; i < kListFieldCount; ++i) {
         out += open[i];
-        const QString& v = *values[i];
+        const QStringView v = values[i];
         if (v.contains(QLatin1Char('&')) || v.contains(QLatin1Char('<')))
-            appendUtf8(out, EncodeListValue(v));
+            appendUtf8(out, EncodeListValue(v.toString()));
         else
             appendUtf8(out, v);
         out += close[i];
     }
-    if (r.tagsEdited) out += "<COL_TAG_EDITED>1</COL_TAG_EDITED>";
+    if (tagsEdited) out += "<COL_TAG_EDITED>1</COL_TAG_EDITED>";
     out += "</ITEM>";
 }
-} // namespace
 
 QByteArray ComposeListBytes(const QList<ListRecord>& rows, const QList<KeptRecord>& kept) {
     QByteArray out;

@@ -119,6 +119,11 @@ QString ComposeListText(const QList<ListRecord>& rows, const QList<KeptRecord>& 
 // (UTF-8, CR LF line breaks, the closing CR LF), made without the text in
 // between: a long list is saved in a fraction of the time and memory.
 QByteArray ComposeListBytes(const QList<ListRecord>& rows, const QList<KeptRecord>& kept = {});
+// The pieces ComposeListBytes is made of, for a writer that reads the values
+// straight from where they are kept: one record from its field values (in
+// ListFieldKeys order), and a kept record's text.
+void AppendListRecordBytes(QByteArray& out, const QStringView (&values)[kListFieldCount], bool tagsEdited);
+void AppendListTextBytes(QByteArray& out, QStringView text);
 // Writes the bytes as they are through a temporary name; false (with the
 // reason) when the file could not be written, the old file then untouched.
 bool WriteListBytes(const QString& path, const QByteArray& bytes, QString* reason = nullptr);

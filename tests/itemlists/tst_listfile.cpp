@@ -579,6 +579,58 @@ private slots:
         }
         QCOMPARE(ComposeListBytes({}), QByteArray("\r\n"));
     }
+
+    // Saving a grid writes what the plain writer makes of its rows' records,
+    // byte for byte: marks (an icon number past the usual ones included),
+    // escapes, line breaks, characters beyond the BMP, the edit mark, empty
+    // cells and the records held back at the start, between rows and past the
+    // end.
+    void gridSaveMatchesThePlainWriter() {
+        cGrid& g = *newGrid();
+        const QString texts[] = {QString::fromUtf8("Caf\xc3\xa9 & <Friends>"),
+                                 QString::fromUtf8("/m\xc3\xbcsik/\xf0\x9f\x8e\xb5.mp3"),
+                                 "line one\r\nline two\nline three\rend",
+                                 "&amp; stays &lt;",
+                                 QString(),
+                                 "plain"};
+        for (int i = 0; i < 6; ++i) {
+            ItemRow r;
+            r.incIcon = i == 4 ? 23 : i % 2;
+            r.itemName = texts[i];
+            r.file = texts[(i + 1) % 6];
+            r.setRange(i % 3 ? "1" : "0", QString::number(i), QString::number(2 * i));
+            r.album = texts[(i + 2) % 6];
+            r.artist = texts[(i + 3) % 6];
+            r.comment = texts[(i + 4) % 6];
+            r.genre = texts[(i + 5) % 6];
+            r.year = i == 2 ? QString() : QString::number(1990 + i);
+            r.title = texts[i % 6];
+            r.track = QString::number(i + 1);
+            r.tagsEdited = i % 2 == 0;
+            WriteItemRow(g, i + 1, r);
+        }
+        QList<ListRecord> rows;
+        for (int r = 1; r <= g.Rows(); ++r)
+            rows << RecordOfGridRow(g, r);
+        const QString path = listPath();
+        const QString plainPath = m_env->path("plain.flst");
+        for (bool keep : {false, true}) {
+            ItemsListHolder holder;
+            holder.Reset(path);
+            if (keep) {
+                holder.Keep(0, oldRecord("1", "Audio", "Away", "/gone.wav"));
+                holder.Keep(3,
+                            QString::fromUtf8("<ITEM><Inc>1</Inc><Item Name>\xc3\x9f\nx</Item Name></ITEM>"));
+                holder.Keep(3, oldRecord("0", "Audio", "Second", "/second.wav"));
+                holder.Keep(40, oldRecord("0", "Data", "Last", "/last.wav"));
+            }
+            QVERIFY(SaveGridToFile(g, path, &holder));
+            QVERIFY(WriteListFile(plainPath, ComposeListText(rows, holder.KeptRecords())));
+            const QByteArray plain = readAll(plainPath);
+            QCOMPARE(plain.count("<ITEM>"), keep ? 10 : 6);
+            QCOMPARE(readAll(path), plain);
+        }
+    }
 };
 
 QTEST_MAIN(tst_listfile)
