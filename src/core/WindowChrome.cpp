@@ -57,10 +57,6 @@ bool ApplyViewPicture(QWidget* widget, const QString& name) {
     return true;
 }
 
-QString Caption() {
-    return core::g_sProductName + QLatin1Char(' ') + core::g_sProductVersion;
-}
-
 void SetIcon(QWidget* window, const QString& iconName) {
     core::SetFormIcon(window, iconName, true);
 }

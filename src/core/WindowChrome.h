@@ -1,6 +1,6 @@
 // The look every window shares, written once: the title strip in the
 // application and text colours, the "View" colour and pictures, the icon,
-// the caption "<product> <version>", and the load-on-demand and
+// the caption "<product> <version>" (core::AppTitle), and the load-on-demand and
 // hide-until-exit lifecycle. No window parses a stored colour itself.
 //
 // A tool window typically calls, in its Form_Load:
@@ -37,8 +37,6 @@ void ApplyView(const QList<QWidget*>& backs, QWidget* titleStrip = nullptr,
 // picture that does not load leaves the widget as it is (false).
 bool ApplyViewPicture(QWidget* widget, const QString& name);
 
-// "<product> <version>", the caption of the program's own windows.
-QString Caption();
 // The window's icon from the program's icon set (see core::SetFormIcon).
 void SetIcon(QWidget* window, const QString& iconName);
 

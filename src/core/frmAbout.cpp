@@ -122,7 +122,7 @@ QString frmAbout::NostrelURL() {
 
 void frmAbout::Form_Load() {
     core::chrome::ApplyTitleStrip(picTitle, {lblTitle});
-    const QString nameAndVersion = core::chrome::Caption();
+    const QString nameAndVersion = core::AppTitle();
     lblAppName->setText(nameAndVersion);
     lblTitle->setText(nameAndVersion);
     lblHomePage->setText(nameAndVersion + " - Home Page");

@@ -255,12 +255,8 @@ private slots:
 
     void refusedAndUnreachable() {
         // A port nobody listens on.
-        quint16 port = 0;
-        {
-            QTcpServer s;
-            QVERIFY(s.listen(QHostAddress::LocalHost));
-            port = s.serverPort();
-        }
+        const quint16 port = testsupport::closedLocalPort();
+        QVERIFY(port != 0);
         qputenv("CORVANE_CDDB_SERVER", "127.0.0.1:" + QByteArray::number(port));
         cFreeDB db;
         QVERIFY(!db.IsConnected());

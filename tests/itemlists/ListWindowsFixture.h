@@ -22,13 +22,11 @@
 namespace listwindows {
 
 inline QByteArray readAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    return testsupport::fileBytes(path);
 }
 
 inline bool writeAll(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+    return testsupport::writeFileBytes(path, bytes);
 }
 
 // A PCM WAV of silence: 8 kHz, mono, 16-bit.
