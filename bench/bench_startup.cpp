@@ -3,9 +3,11 @@
 // alternate, medians compared). Needs a display: scripts/bench.sh runs it
 // under xvfb-run when there is none.
 //
-//   bench_startup            the comparison (starts itself in both modes)
-//   bench_startup --bare     one bare window
+//   bench_startup            the comparison (starts bench_startup_bare and
+//                            itself with --corvane, alternating)
 //   bench_startup --corvane  one start of the program
+// The bare window is a program of its own that links Qt Widgets only, so the
+// libraries Corvane links count against Corvane.
 #include "BenchSupport.h"
 #include "app/StartApplication.h"
 #include "core/RealServices.h"
@@ -13,21 +15,28 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QMainWindow>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QWindow>
 
 #include <algorithm>
 #include <cstdio>
+#include <ctime>
 #include <unistd.h>
 #include <vector>
 
 namespace {
 
-// The size frmMain restores when nothing is stored.
-constexpr int kWidth = 876;
-constexpr int kHeight = 496;
+// Milliseconds since the parent started this process (CLOCK_MONOTONIC stamp
+// handed over in CORVANE_BENCH_SPAWN_NS); 0 when run on its own.
+double SinceSpawn() {
+    bool ok = false;
+    const qint64 t0 = qgetenv("CORVANE_BENCH_SPAWN_NS").toLongLong(&ok);
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    const qint64 t = qint64(now.tv_sec) * 1000000000 + now.tv_nsec;
+    return ok ? double(t - t0) / 1e6 : 0.0;
+}
 
 // Reports "shown" once the watched window is exposed, and ends the process
 // at once: only the way to the first frame is measured.
@@ -38,6 +47,8 @@ public:
         if (event->type() == QEvent::Expose) {
             QWindow* w = m_window();
             if (w && watched == w && w->isExposed()) {
+                if (qEnvironmentVariableIsSet("CORVANE_BENCH_STEPS"))
+                    std::fprintf(stderr, "%6.1f ms  shown\n", SinceSpawn());
                 std::fputs("shown\n", stdout);
                 std::fflush(stdout);
                 _exit(0);
@@ -50,29 +61,20 @@ private:
     std::function<QWindow*()> m_window;
 };
 
-int runBare(int argc, char** argv) {
-    QApplication app(argc, argv);
-    QMainWindow window;
-    ShownWatch watch([&window] { return window.windowHandle(); });
-    app.installEventFilter(&watch);
-    window.resize(kWidth, kHeight);
-    window.show();
-    return app.exec();
-}
-
 int runCorvane(int argc, char** argv) {
+    if (qEnvironmentVariableIsSet("CORVANE_BENCH_STEPS"))
+        std::fprintf(stderr, "%6.1f ms  main\n", SinceSpawn());
     QApplication app(argc, argv);
     core::setServices(std::make_unique<core::RealServices>());
     QApplication::setQuitOnLastWindowClosed(false);
     ShownWatch watch([] { return frmMain::instance() ? frmMain::instance()->windowHandle() : nullptr; });
     app.installEventFilter(&watch);
     // CORVANE_BENCH_STEPS=1 prints the time of each start-up step (for profiling).
+    // Times count from the moment the parent started this process.
     if (qEnvironmentVariableIsSet("CORVANE_BENCH_STEPS")) {
-        static QElapsedTimer steps;
-        steps.start();
+        std::fprintf(stderr, "%6.1f ms  QApplication built\n", SinceSpawn());
         core::SetStartupObserver([](const QString& step, const QString& detail) {
-            std::fprintf(stderr, "%6.1f ms  %s %s\n", double(steps.nsecsElapsed()) / 1e6, qPrintable(step),
-                         qPrintable(detail));
+            std::fprintf(stderr, "%6.1f ms  %s %s\n", SinceSpawn(), qPrintable(step), qPrintable(detail));
         });
     }
     if (!core::StartApplication(QString())) return 1;
@@ -80,12 +82,17 @@ int runCorvane(int argc, char** argv) {
 }
 
 // Milliseconds from starting the child to its "shown"; -1 on failure.
-double timeChild(const QString& mode) {
+double timeChild(const QString& program, const QStringList& arguments) {
     QProcess child;
     child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("CORVANE_BENCH_SPAWN_NS", QString::number(qint64(now.tv_sec) * 1000000000 + now.tv_nsec));
+    child.setProcessEnvironment(env);
     QElapsedTimer timer;
     timer.start();
-    child.start(QCoreApplication::applicationFilePath(), {mode});
+    child.start(program, arguments);
     if (!child.waitForStarted(10000)) return -1;
     QByteArray out;
     while (!out.contains("shown\n")) {
@@ -105,7 +112,6 @@ double median(std::vector<double> v) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc > 1 && QByteArray(argv[1]) == "--bare") return runBare(argc, argv);
     if (argc > 1 && QByteArray(argv[1]) == "--corvane") return runCorvane(argc, argv);
 
     QCoreApplication app(argc, argv);
@@ -117,16 +123,20 @@ int main(int argc, char** argv) {
     qputenv("CORVANE_VIRTUAL_DRIVES", "");
     qputenv("XDG_CONFIG_HOME", (dir.path() + "/config").toUtf8());
 
+    const QString self = QCoreApplication::applicationFilePath();
+    const QString bareProgram = QCoreApplication::applicationDirPath() + "/bench_startup_bare";
+    auto corvaneStart = [&] { return timeChild(self, {"--corvane"}); };
+    auto bareStart = [&] { return timeChild(bareProgram, {}); };
     // The first start installs the settings and assets; later ones are ordinary starts.
-    if (timeChild("--corvane") < 0 || timeChild("--bare") < 0) {
+    if (corvaneStart() < 0 || bareStart() < 0) {
         std::fprintf(stderr, "bench_startup: a start failed (is there a display?)\n");
         return 1;
     }
     const int rounds = bench::CountArg(argc, argv, 1, 9);
     std::vector<double> bare, corvane;
     for (int i = 0; i < rounds; ++i) {
-        bare.push_back(timeChild("--bare"));
-        corvane.push_back(timeChild("--corvane"));
+        bare.push_back(bareStart());
+        corvane.push_back(corvaneStart());
     }
     if (std::count(bare.begin(), bare.end(), -1.0) || std::count(corvane.begin(), corvane.end(), -1.0)) {
         std::fprintf(stderr, "bench_startup: a start failed\n");

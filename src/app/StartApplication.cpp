@@ -1,6 +1,7 @@
 #include "app/StartApplication.h"
 
 #include "components/DriveRegistry.h"
+#include "components/FFmpegLibrary.h"
 #include "controls/cPopupMenu.h"
 #include "controls/cSysTray.h"
 #include "core/Installer.h"
@@ -16,6 +17,7 @@
 
 #include <QLabel>
 #include <QMetaObject>
+#include <QTimer>
 #include <memory>
 
 namespace core {
@@ -102,6 +104,10 @@ bool StartApplication(const QString& commandLine) {
     // The start switches run once, from the event loop: the window is shown
     // (or in the tray) by then.
     QMetaObject::invokeMethod(main, "RunCommandLineSwitches", Qt::QueuedConnection);
+    // FFmpeg's libraries (and the hundred it pulls in) load on another thread
+    // once the window is up, so that neither the start nor the first playback
+    // or conversion waits for them.
+    QTimer::singleShot(500, [] { components::ffmpeg::PreloadInBackground(); });
     return true;
 }
 

@@ -18,23 +18,17 @@ namespace components {
 namespace {
 
 struct SwrDeleter {
-    void operator()(SwrContext* p) const { swr_free(&p); }
+    void operator()(SwrContext* p) const { ff().swr_free(&p); }
 };
 using Resampler = std::unique_ptr<SwrContext, SwrDeleter>;
-
-QString AvErrorText(int code) {
-    char buf[AV_ERROR_MAX_STRING_SIZE] = {};
-    av_strerror(code, buf, sizeof buf);
-    return QString::fromLocal8Bit(buf);
-}
 
 } // namespace
 
 struct AudioDecoder::State {
     ffmpeg::InputContext input;
     ffmpeg::CodecContext codec;
-    ffmpeg::Packet packet{av_packet_alloc()};
-    ffmpeg::Frame frame{av_frame_alloc()};
+    ffmpeg::Packet packet{ff().av_packet_alloc()};
+    ffmpeg::Frame frame{ff().av_frame_alloc()};
     Resampler swr;
     int stream = -1;
     int outRate = 0;
@@ -59,7 +53,7 @@ struct AudioDecoder::State {
     AVSampleFormat outFormat() const {
         return outKind == SampleKind::S16 ? AV_SAMPLE_FMT_S16 : AV_SAMPLE_FMT_FLT;
     }
-    ~State() { av_channel_layout_uninit(&swrInLayout); }
+    ~State() { ff().av_channel_layout_uninit(&swrInLayout); }
 };
 
 namespace {
@@ -91,17 +85,17 @@ bool AudioDecoder::Open(const QString& path) {
     int rc = 0;
     s->input = ffmpeg::OpenInput(path, &rc);
     if (!s->input) {
-        s->error = QStringLiteral("The file is not a known audio format (%1).").arg(AvErrorText(rc));
+        s->error = QStringLiteral("The file is not a known audio format (%1).").arg(ffmpeg::ErrorText(rc));
         d = std::move(s);
         return false;
     }
-    if (avformat_find_stream_info(s->input.get(), nullptr) < 0) {
+    if (ff().avformat_find_stream_info(s->input.get(), nullptr) < 0) {
         s->error = QStringLiteral("The file is not a known audio format.");
         d = std::move(s);
         return false;
     }
     const AVCodec* dec = nullptr;
-    s->stream = av_find_best_stream(s->input.get(), AVMEDIA_TYPE_AUDIO, -1, -1, &dec, 0);
+    s->stream = ff().av_find_best_stream(s->input.get(), AVMEDIA_TYPE_AUDIO, -1, -1, &dec, 0);
     if (s->stream < 0 || !dec) {
         s->error = s->stream == AVERROR_DECODER_NOT_FOUND
                        ? QStringLiteral("The audio of the file cannot be decoded.")
@@ -112,9 +106,9 @@ bool AudioDecoder::Open(const QString& path) {
     for (unsigned i = 0; i < s->input->nb_streams; ++i)
         if (int(i) != s->stream) s->input->streams[i]->discard = AVDISCARD_ALL;
     const AVStream* st = s->input->streams[s->stream];
-    s->codec.reset(avcodec_alloc_context3(dec));
-    if (!s->codec || avcodec_parameters_to_context(s->codec.get(), st->codecpar) < 0 ||
-        avcodec_open2(s->codec.get(), dec, nullptr) < 0) {
+    s->codec.reset(ff().avcodec_alloc_context3(dec));
+    if (!s->codec || ff().avcodec_parameters_to_context(s->codec.get(), st->codecpar) < 0 ||
+        ff().avcodec_open2(s->codec.get(), dec, nullptr) < 0) {
         s->error = QStringLiteral("The audio of the file cannot be decoded.");
         d = std::move(s);
         return false;
@@ -150,9 +144,9 @@ qint64 AudioDecoder::DurationMs() const {
     if (!IsOpen()) return -1;
     const AVStream* st = d->input->streams[d->stream];
     if (st->duration != AV_NOPTS_VALUE && st->duration > 0)
-        return av_rescale_q(st->duration, st->time_base, AVRational{1, 1000});
+        return ff().av_rescale_q(st->duration, st->time_base, AVRational{1, 1000});
     if (d->input->duration != AV_NOPTS_VALUE && d->input->duration > 0)
-        return av_rescale(d->input->duration, 1000, AV_TIME_BASE);
+        return ff().av_rescale(d->input->duration, 1000, AV_TIME_BASE);
     return -1;
 }
 
@@ -189,19 +183,19 @@ bool AudioDecoder::Seek(qint64 ms) {
     if (ms < 0) ms = 0;
     AVStream* st = d->input->streams[d->stream];
     const qint64 start = st->start_time != AV_NOPTS_VALUE ? st->start_time : 0;
-    const qint64 ts = start + av_rescale_q(ms, AVRational{1, 1000}, st->time_base);
-    if (av_seek_frame(d->input.get(), d->stream, ts, AVSEEK_FLAG_BACKWARD) < 0 &&
-        avformat_seek_file(d->input.get(), d->stream, INT64_MIN, ts, ts, 0) < 0) {
+    const qint64 ts = start + ff().av_rescale_q(ms, AVRational{1, 1000}, st->time_base);
+    if (ff().av_seek_frame(d->input.get(), d->stream, ts, AVSEEK_FLAG_BACKWARD) < 0 &&
+        ff().avformat_seek_file(d->input.get(), d->stream, INT64_MIN, ts, ts, 0) < 0) {
         d->error = QStringLiteral("The file cannot be positioned.");
         return false;
     }
-    avcodec_flush_buffers(d->codec.get());
+    ff().avcodec_flush_buffers(d->codec.get());
     d->swr.reset();
     d->swrReady = false;
     d->pending.clear();
     d->pendingPos = 0;
     d->inputEnded = d->decoderDrained = d->swrFlushed = false;
-    d->seekTargetSamples = av_rescale(ms, d->codec->sample_rate, 1000);
+    d->seekTargetSamples = ff().av_rescale(ms, d->codec->sample_rate, 1000);
     d->skipSourceSamples = -1; // worked out from the first frame's time stamp
     return true;
 }
@@ -231,25 +225,26 @@ qint64 AudioDecoder::Read(void* buffer, qint64 maxFrames) {
     // flushes the resampler when frame is null) into pending.
     auto convert = [&](const AVFrame* f, int offset, int count) -> bool {
         const int maxOut =
-            f ? int(av_rescale_rnd(swr_get_delay(s.swr.get(), f->sample_rate) + count, s.outRate,
-                                   f->sample_rate, AV_ROUND_UP)) +
+            f ? int(ff().av_rescale_rnd(ff().swr_get_delay(s.swr.get(), f->sample_rate) + count, s.outRate,
+                                        f->sample_rate, AV_ROUND_UP)) +
                     32
-              : int(av_rescale_rnd(swr_get_delay(s.swr.get(), s.outRate), 1, 1, AV_ROUND_UP)) + 4096;
+              : int(ff().av_rescale_rnd(ff().swr_get_delay(s.swr.get(), s.outRate), 1, 1, AV_ROUND_UP)) +
+                    4096;
         const size_t start = s.pending.size();
         s.pending.resize(start + size_t(maxOut) * size_t(bpf));
         uint8_t* dst[1] = {s.pending.data() + start};
         int n;
         if (f) {
-            const int bps = av_get_bytes_per_sample(AVSampleFormat(f->format));
-            const bool planar = av_sample_fmt_is_planar(AVSampleFormat(f->format));
+            const int bps = ff().av_get_bytes_per_sample(AVSampleFormat(f->format));
+            const bool planar = ff().av_sample_fmt_is_planar(AVSampleFormat(f->format));
             const int chans = f->ch_layout.nb_channels;
             // One pointer per plane; a file may have more channels than AVFrame::data holds.
             std::vector<const uint8_t*> src(size_t(planar ? chans : 1));
             for (size_t c = 0; c < src.size(); ++c)
                 src[c] = f->extended_data[c] + size_t(offset) * size_t(bps) * (planar ? 1 : size_t(chans));
-            n = swr_convert(s.swr.get(), dst, maxOut, src.data(), count);
+            n = ff().swr_convert(s.swr.get(), dst, maxOut, src.data(), count);
         } else {
-            n = swr_convert(s.swr.get(), dst, maxOut, nullptr, 0);
+            n = ff().swr_convert(s.swr.get(), dst, maxOut, nullptr, 0);
         }
         if (n < 0) {
             s.pending.resize(start);
@@ -262,7 +257,7 @@ qint64 AudioDecoder::Read(void* buffer, qint64 maxFrames) {
 
     auto ensureSwr = [&](const AVFrame* f) -> bool {
         if (s.swrReady && (f->sample_rate != s.swrInRate || f->format != s.swrInFormat ||
-                           av_channel_layout_compare(&f->ch_layout, &s.swrInLayout) != 0)) {
+                           ff().av_channel_layout_compare(&f->ch_layout, &s.swrInLayout) != 0)) {
             // The stream changed its format: hand out what the old resampler still holds, then start anew.
             if (!convert(nullptr, 0, 0)) return false;
             s.swr.reset();
@@ -270,21 +265,21 @@ qint64 AudioDecoder::Read(void* buffer, qint64 maxFrames) {
         }
         if (s.swrReady) return true;
         AVChannelLayout outLayout;
-        av_channel_layout_default(&outLayout, s.outChannels);
+        ff().av_channel_layout_default(&outLayout, s.outChannels);
         SwrContext* raw = nullptr;
         AVChannelLayout inLayout;
         if (f->ch_layout.nb_channels > 0 && f->ch_layout.order != AV_CHANNEL_ORDER_UNSPEC)
-            av_channel_layout_copy(&inLayout, &f->ch_layout);
+            ff().av_channel_layout_copy(&inLayout, &f->ch_layout);
         else
-            av_channel_layout_default(&inLayout, f->ch_layout.nb_channels > 0
-                                                     ? f->ch_layout.nb_channels
-                                                     : s.codec->ch_layout.nb_channels);
-        const int rc = swr_alloc_set_opts2(&raw, &outLayout, s.outFormat(), s.outRate, &inLayout,
-                                           AVSampleFormat(f->format), f->sample_rate, 0, nullptr);
-        av_channel_layout_uninit(&inLayout);
-        av_channel_layout_uninit(&outLayout);
-        if (rc < 0 || !raw || swr_init(raw) < 0) {
-            swr_free(&raw);
+            ff().av_channel_layout_default(&inLayout, f->ch_layout.nb_channels > 0
+                                                          ? f->ch_layout.nb_channels
+                                                          : s.codec->ch_layout.nb_channels);
+        const int rc = ff().swr_alloc_set_opts2(&raw, &outLayout, s.outFormat(), s.outRate, &inLayout,
+                                                AVSampleFormat(f->format), f->sample_rate, 0, nullptr);
+        ff().av_channel_layout_uninit(&inLayout);
+        ff().av_channel_layout_uninit(&outLayout);
+        if (rc < 0 || !raw || ff().swr_init(raw) < 0) {
+            ff().swr_free(&raw);
             s.error = QStringLiteral("The audio of the file cannot be converted.");
             return false;
         }
@@ -292,31 +287,31 @@ qint64 AudioDecoder::Read(void* buffer, qint64 maxFrames) {
         s.swrReady = true;
         s.swrInRate = f->sample_rate;
         s.swrInFormat = f->format;
-        av_channel_layout_uninit(&s.swrInLayout);
-        av_channel_layout_copy(&s.swrInLayout, &f->ch_layout);
+        ff().av_channel_layout_uninit(&s.swrInLayout);
+        ff().av_channel_layout_copy(&s.swrInLayout, &f->ch_layout);
         return true;
     };
 
     takePending();
     while (written < maxFrames) {
         // Next decoded frame.
-        int rc = avcodec_receive_frame(s.codec.get(), s.frame.get());
+        int rc = ff().avcodec_receive_frame(s.codec.get(), s.frame.get());
         if (rc == AVERROR(EAGAIN)) {
             if (s.inputEnded) {
                 // Already sent the flush packet; nothing more will come.
                 s.decoderDrained = true;
             } else {
-                const int rr = av_read_frame(s.input.get(), s.packet.get());
+                const int rr = ff().av_read_frame(s.input.get(), s.packet.get());
                 if (rr < 0) {
                     s.inputEnded = true;
-                    avcodec_send_packet(s.codec.get(), nullptr);
+                    ff().avcodec_send_packet(s.codec.get(), nullptr);
                     continue;
                 }
                 if (s.packet->stream_index == s.stream) {
-                    const int sr = avcodec_send_packet(s.codec.get(), s.packet.get());
+                    const int sr = ff().avcodec_send_packet(s.codec.get(), s.packet.get());
                     (void)sr; // a damaged packet is skipped
                 }
-                av_packet_unref(s.packet.get());
+                ff().av_packet_unref(s.packet.get());
                 continue;
             }
         } else if (rc == AVERROR_EOF) {
@@ -324,7 +319,7 @@ qint64 AudioDecoder::Read(void* buffer, qint64 maxFrames) {
         } else if (rc < 0) {
             // A decoding error on one packet: go on with the next, but not for ever.
             if (++s.errorsInRow > kMaxErrorsInRow) {
-                s.error = QStringLiteral("The audio of the file is damaged (%1).").arg(AvErrorText(rc));
+                s.error = QStringLiteral("The audio of the file is damaged (%1).").arg(ffmpeg::ErrorText(rc));
                 return written ? written : -1;
             }
             continue;
@@ -352,8 +347,8 @@ qint64 AudioDecoder::Read(void* buffer, qint64 maxFrames) {
                 // Time stamps count from the stream's start, which need not be 0.
                 const qint64 start = st->start_time != AV_NOPTS_VALUE ? st->start_time : 0;
                 const qint64 first = pts == AV_NOPTS_VALUE ? s.seekTargetSamples
-                                                           : av_rescale_q(pts - start, st->time_base,
-                                                                          AVRational{1, f->sample_rate});
+                                                           : ff().av_rescale_q(pts - start, st->time_base,
+                                                                               AVRational{1, f->sample_rate});
                 s.skipSourceSamples = std::max<qint64>(0, s.seekTargetSamples - first);
             }
             const qint64 drop = std::min<qint64>(s.skipSourceSamples, count);
@@ -364,15 +359,15 @@ qint64 AudioDecoder::Read(void* buffer, qint64 maxFrames) {
         }
         if (count > 0) {
             if (!ensureSwr(f)) {
-                av_frame_unref(f);
+                ff().av_frame_unref(f);
                 return written ? written : -1;
             }
             if (!convert(f, offset, count)) {
-                av_frame_unref(f);
+                ff().av_frame_unref(f);
                 return written ? written : -1;
             }
         }
-        av_frame_unref(f);
+        ff().av_frame_unref(f);
         takePending();
     }
     return written;

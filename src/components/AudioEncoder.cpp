@@ -25,17 +25,11 @@ namespace components {
 namespace {
 
 struct SwrDeleter {
-    void operator()(SwrContext* p) const { swr_free(&p); }
+    void operator()(SwrContext* p) const { ff().swr_free(&p); }
 };
 struct FifoDeleter {
-    void operator()(AVAudioFifo* p) const { av_audio_fifo_free(p); }
+    void operator()(AVAudioFifo* p) const { ff().av_audio_fifo_free(p); }
 };
-
-QString AvErrorText(int code) {
-    char buf[AV_ERROR_MAX_STRING_SIZE] = {};
-    av_strerror(code, buf, sizeof buf);
-    return QString::fromLocal8Bit(buf);
-}
 
 // The rates the MPEG audio layer-3 encoder writes.
 constexpr int kMp3Rates[] = {8000, 11025, 12000, 16000, 22050, 24000, 32000, 44100, 48000};
@@ -206,15 +200,15 @@ AudioEncoder::Failure Mp3Failure(Mp3Writer::Failure f) {
 bool MakeResampler(std::unique_ptr<SwrContext, SwrDeleter>& out, int outRate, int outChannels,
                    AVSampleFormat outFormat, int inRate, int inChannels, SampleKind inKind) {
     AVChannelLayout inLayout, outLayout;
-    av_channel_layout_default(&inLayout, inChannels);
-    av_channel_layout_default(&outLayout, outChannels);
+    ff().av_channel_layout_default(&inLayout, inChannels);
+    ff().av_channel_layout_default(&outLayout, outChannels);
     SwrContext* swr = nullptr;
-    const int rc = swr_alloc_set_opts2(&swr, &outLayout, outFormat, outRate, &inLayout, PackedFormat(inKind),
-                                       inRate, 0, nullptr);
-    av_channel_layout_uninit(&inLayout);
-    av_channel_layout_uninit(&outLayout);
-    if (rc < 0 || !swr || swr_init(swr) < 0) {
-        swr_free(&swr);
+    const int rc = ff().swr_alloc_set_opts2(&swr, &outLayout, outFormat, outRate, &inLayout,
+                                            PackedFormat(inKind), inRate, 0, nullptr);
+    ff().av_channel_layout_uninit(&inLayout);
+    ff().av_channel_layout_uninit(&outLayout);
+    if (rc < 0 || !swr || ff().swr_init(swr) < 0) {
+        ff().swr_free(&swr);
         return false;
     }
     out.reset(swr);
@@ -228,8 +222,8 @@ struct AudioEncoder::State {
     ffmpeg::CodecContext codec;
     std::unique_ptr<SwrContext, SwrDeleter> swr;
     std::unique_ptr<AVAudioFifo, FifoDeleter> fifo;
-    ffmpeg::Frame frame{av_frame_alloc()};
-    ffmpeg::Packet packet{av_packet_alloc()};
+    ffmpeg::Frame frame{ff().av_frame_alloc()};
+    ffmpeg::Packet packet{ff().av_packet_alloc()};
     AVStream* stream = nullptr;
     QString destination;
     QString tempPath;
@@ -264,74 +258,78 @@ struct AudioEncoder::State {
 
     bool writePackets() {
         for (;;) {
-            const int rc = avcodec_receive_packet(codec.get(), packet.get());
+            const int rc = ff().avcodec_receive_packet(codec.get(), packet.get());
             if (rc == AVERROR(EAGAIN) || rc == AVERROR_EOF) return true;
             if (rc < 0)
                 return fail(Failure::Encoder,
-                            QStringLiteral("The encoder failed (%1).").arg(AvErrorText(rc)));
-            av_packet_rescale_ts(packet.get(), codec->time_base, stream->time_base);
+                            QStringLiteral("The encoder failed (%1).").arg(ffmpeg::ErrorText(rc)));
+            ff().av_packet_rescale_ts(packet.get(), codec->time_base, stream->time_base);
             packet->stream_index = stream->index;
-            const int wr = av_write_frame(output.get(), packet.get());
-            av_packet_unref(packet.get());
+            const int wr = ff().av_write_frame(output.get(), packet.get());
+            ff().av_packet_unref(packet.get());
             if (wr < 0)
-                return fail(Failure::Destination,
-                            QStringLiteral("The destination cannot be written (%1).").arg(AvErrorText(wr)));
+                return fail(
+                    Failure::Destination,
+                    QStringLiteral("The destination cannot be written (%1).").arg(ffmpeg::ErrorText(wr)));
         }
     }
 
     // Encodes `count` frames from the FIFO (padded with silence up to a whole frame when asked).
     bool encodeFromFifo(int count, bool pad) {
         AVFrame* f = frame.get();
-        av_frame_unref(f);
+        ff().av_frame_unref(f);
         f->nb_samples = pad ? frameSize : count;
         f->format = codec->sample_fmt;
         f->sample_rate = codec->sample_rate;
-        if (av_channel_layout_copy(&f->ch_layout, &codec->ch_layout) < 0 || av_frame_get_buffer(f, 0) < 0)
+        if (ff().av_channel_layout_copy(&f->ch_layout, &codec->ch_layout) < 0 ||
+            ff().av_frame_get_buffer(f, 0) < 0)
             return fail(Failure::Encoder, QStringLiteral("Out of memory."));
-        if (av_audio_fifo_read(fifo.get(), reinterpret_cast<void**>(f->data), count) < count)
+        if (ff().av_audio_fifo_read(fifo.get(), reinterpret_cast<void**>(f->data), count) < count)
             return fail(Failure::Encoder, QStringLiteral("The encoder failed."));
         if (pad && count < frameSize)
-            av_samples_set_silence(f->data, count, frameSize - count, codec->ch_layout.nb_channels,
-                                   codec->sample_fmt);
+            ff().av_samples_set_silence(f->data, count, frameSize - count, codec->ch_layout.nb_channels,
+                                        codec->sample_fmt);
         f->pts = nextPts;
         nextPts += f->nb_samples;
-        const int rc = avcodec_send_frame(codec.get(), f);
-        av_frame_unref(f);
+        const int rc = ff().avcodec_send_frame(codec.get(), f);
+        ff().av_frame_unref(f);
         if (rc < 0)
-            return fail(Failure::Encoder, QStringLiteral("The encoder failed (%1).").arg(AvErrorText(rc)));
+            return fail(Failure::Encoder,
+                        QStringLiteral("The encoder failed (%1).").arg(ffmpeg::ErrorText(rc)));
         return writePackets();
     }
 
     bool drainFifo(bool all) {
-        while (av_audio_fifo_size(fifo.get()) >= frameSize)
+        while (ff().av_audio_fifo_size(fifo.get()) >= frameSize)
             if (!encodeFromFifo(frameSize, false)) return false;
-        const int rest = av_audio_fifo_size(fifo.get());
+        const int rest = ff().av_audio_fifo_size(fifo.get());
         if (all && rest > 0) return encodeFromFifo(rest, padLastFrame);
         return true;
     }
 
     // Runs `frames` input frames (null: the resampler's tail) through the resampler into the FIFO.
     bool convert(const uint8_t* data, int frames) {
-        const int outMax = swr_get_out_samples(swr.get(), frames);
+        const int outMax = ff().swr_get_out_samples(swr.get(), frames);
         if (outMax < 0) return fail(Failure::Encoder, QStringLiteral("The audio cannot be converted."));
         if (outMax == 0) return true;
         const int chans = outChannels;
-        const int planesCount = av_sample_fmt_is_planar(outFormat) ? chans : 1;
+        const int planesCount = ff().av_sample_fmt_is_planar(outFormat) ? chans : 1;
         int lineSize = 0;
-        const int need = av_samples_get_buffer_size(&lineSize, chans, outMax, outFormat, 1);
+        const int need = ff().av_samples_get_buffer_size(&lineSize, chans, outMax, outFormat, 1);
         if (need < 0) return fail(Failure::Encoder, QStringLiteral("The audio cannot be converted."));
         if (convertBuf.size() < size_t(need)) convertBuf.resize(size_t(need));
         planes.assign(size_t(planesCount), nullptr);
-        av_samples_fill_arrays(planes.data(), &lineSize, convertBuf.data(), chans, outMax, outFormat, 1);
+        ff().av_samples_fill_arrays(planes.data(), &lineSize, convertBuf.data(), chans, outMax, outFormat, 1);
         const uint8_t* in[1] = {data};
-        const int n = swr_convert(swr.get(), planes.data(), outMax, data ? in : nullptr, data ? frames : 0);
+        const int n =
+            ff().swr_convert(swr.get(), planes.data(), outMax, data ? in : nullptr, data ? frames : 0);
         if (n < 0) return fail(Failure::Encoder, QStringLiteral("The audio cannot be converted."));
         if (mp3) {
             if (n > 0 && !mp3->Encode(reinterpret_cast<const float* const*>(planes.data()), n))
                 return fail(Mp3Failure(mp3->ErrorKind()), mp3->ErrorText());
             return true;
         }
-        if (n > 0 && av_audio_fifo_write(fifo.get(), reinterpret_cast<void**>(planes.data()), n) < n)
+        if (n > 0 && ff().av_audio_fifo_write(fifo.get(), reinterpret_cast<void**>(planes.data()), n) < n)
             return fail(Failure::Encoder, QStringLiteral("Out of memory."));
         return true;
     }
@@ -399,7 +397,7 @@ bool AudioEncoder::Open(const QString& destination, const EncoderSetup& setup, c
     }
     s.destination = dest.absoluteFilePath();
     s.inChannels = inChannels;
-    s.inBytesPerFrame = inChannels * av_get_bytes_per_sample(PackedFormat(inKind));
+    s.inBytesPerFrame = inChannels * ff().av_get_bytes_per_sample(PackedFormat(inKind));
 
     if (plan.lame) {
         s.mp3 = std::make_unique<Mp3Writer>();
@@ -419,31 +417,32 @@ bool AudioEncoder::Open(const QString& destination, const EncoderSetup& setup, c
         return true;
     }
 
-    const AVOutputFormat* muxer = av_guess_format(plan.muxer.toLatin1().constData(), nullptr, nullptr);
-    const AVCodec* encoder = avcodec_find_encoder_by_name(plan.encoder.toLatin1().constData());
+    const AVOutputFormat* muxer = ff().av_guess_format(plan.muxer.toLatin1().constData(), nullptr, nullptr);
+    const AVCodec* encoder = ff().avcodec_find_encoder_by_name(plan.encoder.toLatin1().constData());
     if (!muxer || !encoder) {
         s.discard();
+        if (!ffmpeg::Available()) return s.fail(Failure::NotSupported, ffmpeg::ErrorText(0));
         return s.fail(Failure::NotSupported,
-                      QStringLiteral("The encoder %1 is not available.").arg(plan.encoder));
+                      QStringLiteral("The encoder %1 is not available in the installed FFmpeg libraries.")
+                          .arg(plan.encoder));
     }
     AVFormatContext* raw = nullptr;
-    if (avformat_alloc_output_context2(&raw, muxer, nullptr, nullptr) < 0 || !raw) {
+    if (ff().avformat_alloc_output_context2(&raw, muxer, nullptr, nullptr) < 0 || !raw) {
         s.discard();
         return s.fail(Failure::Encoder, QStringLiteral("Out of memory."));
     }
     s.output.reset(raw);
-    int rc = avio_open(&s.output->pb, ffmpeg::LocalUrl(s.tempPath).constData(), AVIO_FLAG_WRITE);
+    int rc = ff().avio_open(&s.output->pb, ffmpeg::LocalUrl(s.tempPath).constData(), AVIO_FLAG_WRITE);
     if (rc < 0) {
         s.discard();
-        return s.fail(
-            Failure::Destination,
-            QStringLiteral("The destination cannot be written: %1 (%2)").arg(destination, AvErrorText(rc)));
+        return s.fail(Failure::Destination, QStringLiteral("The destination cannot be written: %1 (%2)")
+                                                .arg(destination, ffmpeg::ErrorText(rc)));
     }
 
-    s.codec.reset(avcodec_alloc_context3(encoder));
+    s.codec.reset(ff().avcodec_alloc_context3(encoder));
     AVCodecContext* c = s.codec.get();
     c->sample_rate = plan.rate;
-    av_channel_layout_default(&c->ch_layout, plan.channels);
+    ff().av_channel_layout_default(&c->ch_layout, plan.channels);
     c->sample_fmt = encoder->sample_fmts ? encoder->sample_fmts[0] : AV_SAMPLE_FMT_S16;
     // Floating point (or the widest integer) keeps the most of the source where the encoder offers a choice.
     if (encoder->sample_fmts)
@@ -459,9 +458,9 @@ bool AudioEncoder::Open(const QString& destination, const EncoderSetup& setup, c
     if (muxer->flags & AVFMT_GLOBALHEADER) c->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
     AVDictionary* codecOpts = nullptr;
     for (const auto& [key, value] : plan.codecOptions)
-        av_dict_set(&codecOpts, key, value.constData(), 0);
-    rc = avcodec_open2(c, encoder, &codecOpts);
-    av_dict_free(&codecOpts);
+        ff().av_dict_set(&codecOpts, key, value.constData(), 0);
+    rc = ff().avcodec_open2(c, encoder, &codecOpts);
+    ff().av_dict_free(&codecOpts);
     if (rc < 0) {
         // Said in the user's terms: which format, at which rate, channels and bit rate or quality.
         QString what = plan.qscale ? QStringLiteral("quality %1").arg(plan.quality)
@@ -476,8 +475,8 @@ bool AudioEncoder::Open(const QString& destination, const EncoderSetup& setup, c
         return s.fail(Failure::Settings, text);
     }
 
-    s.stream = avformat_new_stream(s.output.get(), nullptr);
-    if (!s.stream || avcodec_parameters_from_context(s.stream->codecpar, c) < 0) {
+    s.stream = ff().avformat_new_stream(s.output.get(), nullptr);
+    if (!s.stream || ff().avcodec_parameters_from_context(s.stream->codecpar, c) < 0) {
         s.discard();
         return s.fail(Failure::Encoder, QStringLiteral("Out of memory."));
     }
@@ -497,20 +496,20 @@ bool AudioEncoder::Open(const QString& destination, const EncoderSetup& setup, c
         const QByteArray utf8 = v.toUtf8();
         // Ogg keeps its comments with the stream, the other containers with the file.
         if (plan.muxer == QLatin1String("ogg"))
-            av_dict_set(&s.stream->metadata, key, utf8.constData(), 0);
+            ff().av_dict_set(&s.stream->metadata, key, utf8.constData(), 0);
         else
-            av_dict_set(&s.output->metadata, key, utf8.constData(), 0);
+            ff().av_dict_set(&s.output->metadata, key, utf8.constData(), 0);
     }
 
     AVDictionary* muxOpts = nullptr;
     for (const auto& [key, value] : plan.muxerOptions)
-        av_dict_set(&muxOpts, key, value.constData(), 0);
-    rc = avformat_write_header(s.output.get(), &muxOpts);
-    av_dict_free(&muxOpts);
+        ff().av_dict_set(&muxOpts, key, value.constData(), 0);
+    rc = ff().avformat_write_header(s.output.get(), &muxOpts);
+    ff().av_dict_free(&muxOpts);
     if (rc < 0) {
         s.discard();
         return s.fail(Failure::Encoder,
-                      QStringLiteral("The output file cannot be started (%1).").arg(AvErrorText(rc)));
+                      QStringLiteral("The output file cannot be started (%1).").arg(ffmpeg::ErrorText(rc)));
     }
 
     s.outFormat = c->sample_fmt;
@@ -519,7 +518,7 @@ bool AudioEncoder::Open(const QString& destination, const EncoderSetup& setup, c
         s.discard();
         return s.fail(Failure::Encoder, QStringLiteral("The audio cannot be converted."));
     }
-    s.fifo.reset(av_audio_fifo_alloc(c->sample_fmt, c->ch_layout.nb_channels, 4096));
+    s.fifo.reset(ff().av_audio_fifo_alloc(c->sample_fmt, c->ch_layout.nb_channels, 4096));
     if (!s.fifo) {
         s.discard();
         return s.fail(Failure::Encoder, QStringLiteral("Out of memory."));
@@ -559,22 +558,22 @@ bool AudioEncoder::Finish() {
         ok = s.drainFifo(true);
     }
     if (ok && !s.mp3) {
-        const int rc = avcodec_send_frame(s.codec.get(), nullptr);
-        ok = rc >= 0
-                 ? s.writePackets()
-                 : s.fail(Failure::Encoder, QStringLiteral("The encoder failed (%1).").arg(AvErrorText(rc)));
+        const int rc = ff().avcodec_send_frame(s.codec.get(), nullptr);
+        ok = rc >= 0 ? s.writePackets()
+                     : s.fail(Failure::Encoder,
+                              QStringLiteral("The encoder failed (%1).").arg(ffmpeg::ErrorText(rc)));
     }
     if (ok && !s.mp3) {
-        const int rc = av_write_trailer(s.output.get());
+        const int rc = ff().av_write_trailer(s.output.get());
         if (rc < 0)
             ok = s.fail(Failure::Destination,
-                        QStringLiteral("The destination cannot be written (%1).").arg(AvErrorText(rc)));
+                        QStringLiteral("The destination cannot be written (%1).").arg(ffmpeg::ErrorText(rc)));
     }
     if (ok && !s.mp3 && s.output->pb) {
-        const int rc = avio_closep(&s.output->pb);
+        const int rc = ff().avio_closep(&s.output->pb);
         if (rc < 0)
             ok = s.fail(Failure::Destination,
-                        QStringLiteral("The destination cannot be written (%1).").arg(AvErrorText(rc)));
+                        QStringLiteral("The destination cannot be written (%1).").arg(ffmpeg::ErrorText(rc)));
     }
     if (!ok) {
         s.discard();

@@ -1,9 +1,5 @@
 #include "components/ConverterCodecs.h"
 
-extern "C" {
-#include <libavcodec/avcodec.h>
-}
-
 namespace components::codecs {
 
 namespace {
@@ -37,10 +33,6 @@ std::vector<AcmFormat> Mp3Formats() {
     return out;
 }
 
-bool HasEncoder(const QString& name) {
-    return avcodec_find_encoder_by_name(name.toLatin1().constData()) != nullptr;
-}
-
 QString ChannelsText(int channels) {
     return channels == 1 ? QStringLiteral("Mono") : QStringLiteral("Stereo");
 }
@@ -49,7 +41,10 @@ QString ChannelsText(int channels) {
 
 const std::vector<AcmTag>& AcmTags() {
     static const std::vector<AcmTag> tags = [] {
-        const std::vector<AcmTag> all = {
+        // Listed without asking FFmpeg, whose libraries load only after the
+        // program has started; an encoder the installed FFmpeg lacks is
+        // reported when a conversion asks for it.
+        return std::vector<AcmTag>{
             {"PCM", "pcm_s16le", Grid({8000, 11025, 16000, 22050, 32000, 44100, 48000}, {8, 16})},
             {"IMA ADPCM", "adpcm_ima_wav", Grid({8000, 11025, 22050, 44100}, {4})},
             {"MS ADPCM", "adpcm_ms", Grid({8000, 11025, 22050, 44100}, {4})},
@@ -58,10 +53,6 @@ const std::vector<AcmTag>& AcmTags() {
             {"GSM 6.10", "libgsm_ms", {{8000, 1, 0}}},
             {"MPEG Layer-3", "libmp3lame", Mp3Formats()},
         };
-        std::vector<AcmTag> present;
-        for (const AcmTag& t : all)
-            if (HasEncoder(t.encoder)) present.push_back(t);
-        return present;
     }();
     return tags;
 }
@@ -103,14 +94,10 @@ const std::vector<WmaCodec>& WmaCodecs() {
             {32000, 32000, 2},  {32000, 22050, 2},  {32000, 22050, 1},  {24000, 22050, 1},
             {24000, 16000, 1},  {24000, 11025, 1},  {24000, 8000, 1},
         };
-        const std::vector<WmaCodec> all = {
+        return std::vector<WmaCodec>{
             {"WMA version 2", "wmav2", formats},
             {"WMA version 1", "wmav1", formats},
         };
-        std::vector<WmaCodec> present;
-        for (const WmaCodec& c : all)
-            if (HasEncoder(c.encoder)) present.push_back(c);
-        return present;
     }();
     return codecs;
 }

@@ -13,7 +13,7 @@ QByteArray LocalUrl(const QString& path) {
 InputContext OpenInput(const QString& path, int* error, const AVInputFormat* format) {
     QuietLogging();
     AVFormatContext* raw = nullptr;
-    const int rc = avformat_open_input(&raw, LocalUrl(path).constData(), format, nullptr);
+    const int rc = ff().avformat_open_input(&raw, LocalUrl(path).constData(), format, nullptr);
     if (error) *error = rc;
     if (rc < 0) return InputContext(); // FFmpeg frees the context itself on failure
     return InputContext(raw);
@@ -21,7 +21,7 @@ InputContext OpenInput(const QString& path, int* error, const AVInputFormat* for
 
 void QuietLogging() {
     static std::once_flag once;
-    std::call_once(once, [] { av_log_set_level(AV_LOG_FATAL); });
+    std::call_once(once, [] { ff().av_log_set_level(AV_LOG_FATAL); });
 }
 
 } // namespace components::ffmpeg

@@ -3,11 +3,7 @@
 // Owning handles for the FFmpeg objects the components use, so that every
 // handle is released on every path (early returns and exceptions included).
 
-extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavformat/avformat.h>
-#include <libavutil/frame.h>
-}
+#include "components/FFmpegLibrary.h"
 
 #include <QString>
 
@@ -16,25 +12,25 @@ extern "C" {
 namespace components::ffmpeg {
 
 struct InputContextDeleter {
-    void operator()(AVFormatContext* p) const { avformat_close_input(&p); }
+    void operator()(AVFormatContext* p) const { ff().avformat_close_input(&p); }
 };
 struct OutputContextDeleter {
     void operator()(AVFormatContext* p) const {
-        if (p && p->pb && !(p->oformat->flags & AVFMT_NOFILE)) avio_closep(&p->pb);
-        avformat_free_context(p);
+        if (p && p->pb && !(p->oformat->flags & AVFMT_NOFILE)) ff().avio_closep(&p->pb);
+        ff().avformat_free_context(p);
     }
 };
 struct CodecContextDeleter {
-    void operator()(AVCodecContext* p) const { avcodec_free_context(&p); }
+    void operator()(AVCodecContext* p) const { ff().avcodec_free_context(&p); }
 };
 struct PacketDeleter {
-    void operator()(AVPacket* p) const { av_packet_free(&p); }
+    void operator()(AVPacket* p) const { ff().av_packet_free(&p); }
 };
 struct FrameDeleter {
-    void operator()(AVFrame* p) const { av_frame_free(&p); }
+    void operator()(AVFrame* p) const { ff().av_frame_free(&p); }
 };
 struct DictionaryDeleter {
-    void operator()(AVDictionary* p) const { av_dict_free(&p); }
+    void operator()(AVDictionary* p) const { ff().av_dict_free(&p); }
 };
 
 using InputContext = std::unique_ptr<AVFormatContext, InputContextDeleter>;

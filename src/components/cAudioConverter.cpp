@@ -56,9 +56,9 @@ bool NeedsStreamInfo(const AVFormatContext* fc, const AVStream* st) {
 qint32 DurationMs(const AVFormatContext* fc, const AVStream* st) {
     qint64 ms = 0;
     if (st->duration != AV_NOPTS_VALUE && st->duration > 0)
-        ms = av_rescale_q(st->duration, st->time_base, AVRational{1, 1000});
+        ms = ff().av_rescale_q(st->duration, st->time_base, AVRational{1, 1000});
     else if (fc->duration != AV_NOPTS_VALUE && fc->duration > 0)
-        ms = av_rescale(fc->duration, 1000, AV_TIME_BASE);
+        ms = ff().av_rescale(fc->duration, 1000, AV_TIME_BASE);
     return qint32(std::clamp<qint64>(ms, 0, INT32_MAX));
 }
 
@@ -67,11 +67,11 @@ qint32 DurationMs(const AVFormatContext* fc, const AVStream* st) {
 qint32 SampleBits(const AVCodecParameters* par) {
     const AVCodecID id = par->codec_id;
     if (id >= AV_CODEC_ID_FIRST_AUDIO && id < AV_CODEC_ID_ADPCM_IMA_QT) {
-        const int bits = av_get_bits_per_sample(id);
+        const int bits = ff().av_get_bits_per_sample(id);
         if (bits > 0) return bits;
     }
     if (par->bits_per_raw_sample > 0) return par->bits_per_raw_sample;
-    const AVCodecDescriptor* desc = avcodec_descriptor_get(id);
+    const AVCodecDescriptor* desc = ff().avcodec_descriptor_get(id);
     if (desc && (desc->props & AV_CODEC_PROP_LOSSLESS) && par->bits_per_coded_sample > 0)
         return par->bits_per_coded_sample;
     return 16;
@@ -91,7 +91,8 @@ QString Lookup(const AVDictionary* first, const AVDictionary* second,
     for (const char* key : keys) {
         for (const AVDictionary* d : {first, second}) {
             if (!d) continue;
-            const AVDictionaryEntry* e = av_dict_get(d, key, nullptr, 0); // keys compare case-insensitively
+            const AVDictionaryEntry* e =
+                ff().av_dict_get(d, key, nullptr, 0); // keys compare case-insensitively
             if (e && e->value && *e->value) return TagText(e->value);
         }
     }
@@ -137,13 +138,13 @@ bool IsMpegAudio(AVCodecID id) {
 
 // Reads the first frame of the stream for its rate and channels.
 bool ReadMpegFormat(AVFormatContext* fc, int index, int* rate, int* channels) {
-    ffmpeg::Packet pkt(av_packet_alloc());
+    ffmpeg::Packet pkt(ff().av_packet_alloc());
     if (!pkt) return false;
     for (int tries = 0; tries < 16; ++tries) {
-        if (av_read_frame(fc, pkt.get()) < 0) return false;
+        if (ff().av_read_frame(fc, pkt.get()) < 0) return false;
         const bool ours = pkt->stream_index == index;
         const bool ok = ours && ParseMpegAudioHeader(pkt->data, pkt->size, rate, channels);
-        av_packet_unref(pkt.get());
+        ff().av_packet_unref(pkt.get());
         if (ours) return ok;
     }
     return false;
@@ -162,7 +163,7 @@ qint32 cAudioConverter::Examine(Source& src) {
     } else if (index < 0 || NeedsStreamInfo(fc, fc->streams[index])) {
         // Reading packets costs time, so only when the header left something
         // unknown (the length of an MP3 without a VBR header, for one).
-        if (avformat_find_stream_info(fc, nullptr) < 0) return OpenNotMedia;
+        if (ff().avformat_find_stream_info(fc, nullptr) < 0) return OpenNotMedia;
         index = FirstAudioStream(fc);
         if (index >= 0 && NeedsStreamInfo(fc, fc->streams[index])) return OpenNoAudio;
     }
@@ -174,7 +175,7 @@ qint32 cAudioConverter::Examine(Source& src) {
         channels = par->ch_layout.nb_channels;
     }
     if (rate <= 0 || channels <= 0) return OpenNoAudio;
-    if (!avcodec_find_decoder(par->codec_id)) return OpenNoDecoder;
+    if (!ff().avcodec_find_decoder(par->codec_id)) return OpenNoDecoder;
 
     src.durationMs = DurationMs(fc, st);
     src.sampleRate = rate;
@@ -208,7 +209,7 @@ qint32 cAudioConverter::OpenSource(const QString& path) {
     // Probing every container format costs more than reading an MP3's header;
     // a file that looks like one is read as one, and probed only if that fails.
     if (fi.suffix().compare(QLatin1String("mp3"), Qt::CaseInsensitive) == 0 && StartsLikeMpegAudio(path)) {
-        src->input = ffmpeg::OpenInput(path, nullptr, av_find_input_format("mp3"));
+        src->input = ffmpeg::OpenInput(path, nullptr, ff().av_find_input_format("mp3"));
         if (src->input) rc = Examine(*src);
     }
     if (rc != OpenOk) {

@@ -2,10 +2,14 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QIconEngine>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
 #include <QStyle>
+
+#include <functional>
+#include <memory>
 
 cImageList::cImageList(QObject* parent) : QObject(parent) {}
 
@@ -148,19 +152,92 @@ QStyle::StandardPixmap standardFor(qint32 number, bool* found) {
     }
 }
 
+// Makes a picture only when something first draws or measures it. The style's
+// pictures are PNGs decoded at every size they come in, and a window shows a
+// handful of the ninety numbers: decoding them all up front held up the start.
+// Copies of the icon share what was made.
+class DeferredIconEngine final : public QIconEngine {
+public:
+    explicit DeferredIconEngine(std::function<QIcon()> make) : m_state(std::make_shared<State>()) {
+        m_state->make = std::move(make);
+    }
+
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override {
+        icon().paint(painter, rect, Qt::AlignCenter, mode, state);
+    }
+    QSize actualSize(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+        return icon().actualSize(size, mode, state);
+    }
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+        return icon().pixmap(size, mode, state);
+    }
+    QPixmap scaledPixmap(const QSize& size, QIcon::Mode mode, QIcon::State state, qreal scale) override {
+        return icon().pixmap(size, scale, mode, state);
+    }
+    QList<QSize> availableSizes(QIcon::Mode mode, QIcon::State state) override {
+        return icon().availableSizes(mode, state);
+    }
+    QString key() const override { return QStringLiteral("cImageListDeferred"); }
+    QIconEngine* clone() const override { return new DeferredIconEngine(m_state); }
+    // Every maker returns a picture (a drawn one when the style has none).
+    bool isNull() override { return false; }
+
+private:
+    struct State {
+        std::function<QIcon()> make;
+        QIcon icon;
+        bool made = false;
+    };
+    explicit DeferredIconEngine(std::shared_ptr<State> state) : m_state(std::move(state)) {}
+
+    const QIcon& icon() {
+        if (!m_state->made) {
+            m_state->made = true;
+            m_state->icon = m_state->make();
+            m_state->make = nullptr;
+        }
+        return m_state->icon;
+    }
+
+    std::shared_ptr<State> m_state;
+};
+
+QIcon deferred(std::function<QIcon()> make) {
+    return QIcon(new DeferredIconEngine(std::move(make)));
+}
+
+// The style's picture for a standard pixmap, or the drawn one of the number.
+QIcon styleOrDrawn(QStyle::StandardPixmap sp, qint32 number) {
+    QIcon icon;
+    if (QStyle* style = QApplication::style()) icon = style->standardIcon(sp);
+    return icon.isNull() ? drawnPicture(number) : icon;
+}
+
+// The built-in set, made once per process (on the GUI thread) and shared by
+// every image list: icons are implicitly shared, and each picture is only made
+// when first drawn.
+const QVector<QIcon>& standardSet() {
+    // Never destroyed: pictures must not outlive the application object.
+    static const QVector<QIcon>* const set = [] {
+        auto* pictures = new QVector<QIcon>;
+        pictures->reserve(cImageList::StandardCount);
+        for (qint32 number = 0; number < cImageList::StandardCount; ++number) {
+            bool found = false;
+            const QStyle::StandardPixmap sp = standardFor(number, &found);
+            if (found)
+                pictures->append(deferred([sp, number] { return styleOrDrawn(sp, number); }));
+            else
+                pictures->append(deferred([number] { return drawnPicture(number); }));
+        }
+        return pictures;
+    }();
+    return *set;
+}
+
 } // namespace
 
 void cImageList::LoadStandardSet() {
-    m_pictures.clear();
-    QStyle* style = QApplication::style();
-    for (qint32 number = 0; number < StandardCount; ++number) {
-        bool found = false;
-        const QStyle::StandardPixmap sp = standardFor(number, &found);
-        QIcon icon;
-        if (found && style) icon = style->standardIcon(sp);
-        if (icon.isNull()) icon = drawnPicture(number);
-        m_pictures.append(icon);
-    }
+    m_pictures = standardSet();
 }
 
 namespace {
@@ -209,8 +286,12 @@ QIcon audioPicture() {
 
 void cImageList::LoadGridSet() {
     LoadStandardSet();
-    m_pictures[0] = markPicture(false);
-    m_pictures[1] = markPicture(true);
-    m_pictures[3] = audioPicture();
-    if (QStyle* style = QApplication::style()) m_pictures[4] = style->standardIcon(QStyle::SP_FileIcon);
+    // Made once and shared (and never destroyed), like the standard set.
+    static const QIcon* const pictures =
+        new QIcon[4]{deferred([] { return markPicture(false); }), deferred([] { return markPicture(true); }),
+                     deferred(audioPicture), deferred([] { return styleOrDrawn(QStyle::SP_FileIcon, 4); })};
+    m_pictures[0] = pictures[0];
+    m_pictures[1] = pictures[1];
+    m_pictures[3] = pictures[2];
+    m_pictures[4] = pictures[3];
 }

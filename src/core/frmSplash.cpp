@@ -6,7 +6,6 @@
 #include "core/mdlSetFormIcon32.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QFrame>
 #include <QLabel>
 #include <QMouseEvent>
@@ -30,15 +29,11 @@ void setBackColor(QWidget* widget, const QColor& color) {
     widget->setAutoFillBackground(true);
 }
 
-// One step of the fade: lets pending events run, so the splash paints and
-// answers a double click while it fades. A step lasts about a millisecond:
-// the 26 steps stay visible as a fade without holding up the start.
+// One step of the fade: lets the pending events run, so the splash paints and
+// answers a double click while it fades. A step waits for nothing more: a
+// timed pause per step would only hold up the start.
 void waitDispatching() {
-    QElapsedTimer timer;
-    timer.start();
-    do {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
-    } while (timer.nsecsElapsed() < 1000000);
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 
 } // namespace
