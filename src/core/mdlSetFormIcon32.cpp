@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
 #include <QRegularExpression>
 
 namespace core {
@@ -27,10 +28,20 @@ bool addGroupFiles(QIcon& icon, const QString& folder, const QString& name) {
 } // namespace
 
 QIcon LoadFormIcon(const QString& iconName) {
+    if (iconName.isEmpty()) return QIcon();
+    // Every window asks for the same few icons, and reading an icon decodes
+    // all its files: each is read once per folder pair and then shared.
+    // (Never destroyed: pictures must not outlive the application object.)
+    static auto* const cache = new QHash<QString, QIcon>;
+    const QString programIcons = ProgramFolder() + QLatin1String("/icons");
+    const QString installIcons = InstallFolder() + QLatin1String("/icons");
+    const QString key = programIcons + QChar(u'\n') + installIcons + QChar(u'\n') + iconName;
+    const auto cached = cache->constFind(key);
+    if (cached != cache->constEnd()) return *cached;
     QIcon icon;
-    if (iconName.isEmpty()) return icon;
-    if (!addGroupFiles(icon, ProgramFolder() + QLatin1String("/icons"), iconName))
-        addGroupFiles(icon, InstallFolder() + QLatin1String("/icons"), iconName);
+    if (!addGroupFiles(icon, programIcons, iconName)) addGroupFiles(icon, installIcons, iconName);
+    // A name with no files is looked up again next time (its files may arrive).
+    if (!icon.isNull()) cache->insert(key, icon);
     return icon;
 }
 

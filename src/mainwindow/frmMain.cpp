@@ -565,12 +565,12 @@ void frmMain::Form_Load() {
     Form_Resize();
     m_bLoaded = true;
 
-    if (frmOptions* options = frmOptions::instance()) {
+    frmOptions::WhenLoaded(this, [this](frmOptions* options) {
         connect(options, &frmOptions::settingsApplied, this, &frmMain::OptionsApplied);
         // A text colour picked in the dialog shows on the title at once.
         connect(options, &frmOptions::textColorPicked, this,
                 [this](qint32 colour) { components::ApplyTextColor(lblTitle, colour); });
-    }
+    });
 
     // A picture of the window on request, for checking its look without a screen.
     const QString shot = qEnvironmentVariable("CORVANE_SCREENSHOT");

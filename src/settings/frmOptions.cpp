@@ -32,13 +32,26 @@
 #include <QMouseEvent>
 #include <QPixmap>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
+#include <vector>
+
 namespace {
 
 frmOptions* s_instance = nullptr;
+bool s_loadOnDemand = false;
+
+struct LoadedHook {
+    QPointer<QObject> context;
+    std::function<void(frmOptions*)> hook;
+};
+std::vector<LoadedHook>& loadedHooks() {
+    static std::vector<LoadedHook> hooks;
+    return hooks;
+}
 
 QString WithClosingSlash(const QString& folder) {
     if (folder.isEmpty() || folder.endsWith('/')) return folder;
@@ -62,7 +75,29 @@ frmOptions::~frmOptions() {
 }
 
 frmOptions* frmOptions::instance() {
+    if (!s_instance && s_loadOnDemand && !settings::g_bAppExiting) {
+        auto* options = new frmOptions;
+        // Stays loaded and hidden; the main window's exit closes it for real.
+        options->setAttribute(Qt::WA_DeleteOnClose);
+        options->Form_Load();
+    }
     return s_instance;
+}
+
+frmOptions* frmOptions::loadedInstance() {
+    return s_instance;
+}
+
+void frmOptions::LoadOnDemand() {
+    s_loadOnDemand = true;
+}
+
+void frmOptions::WhenLoaded(QObject* context, std::function<void(frmOptions*)> hook) {
+    if (s_instance && s_instance->m_loaded) {
+        hook(s_instance);
+        return;
+    }
+    loadedHooks().push_back({context, std::move(hook)});
 }
 
 QString frmOptions::SettingsKeyRoot() {
@@ -386,6 +421,12 @@ void frmOptions::Form_Load() {
     CheckPlaySoundEna();
     CheckNoticeAppEna();
     CheckCopyID3FromSourceEna();
+
+    // Hooks of windows that are gone are dropped; the others run once.
+    std::vector<LoadedHook> hooks;
+    hooks.swap(loadedHooks());
+    for (LoadedHook& entry : hooks)
+        if (entry.context) entry.hook(this);
 }
 
 void frmOptions::ApplyTheme() {

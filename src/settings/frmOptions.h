@@ -31,8 +31,18 @@ public:
     explicit frmOptions(QWidget* parent = nullptr);
     ~frmOptions() override;
 
-    // The loaded instance, or nullptr.
+    // The loaded instance, or nullptr. Once LoadOnDemand was called (the
+    // running program), the first call loads the dialog hidden.
     static frmOptions* instance();
+    // The instance if it is loaded; never loads it.
+    static frmOptions* loadedInstance();
+    // Start-up reads the settings without the dialog (settings/OptionsSettings.h);
+    // from then on instance() builds the dialog when something first needs it,
+    // except while the program exits.
+    static void LoadOnDemand();
+    // Runs `hook` with the dialog once it is loaded (at once when it is), as
+    // long as `context` lives.
+    static void WhenLoaded(QObject* context, std::function<void(frmOptions*)> hook);
 
     // Runs once at start-up: fills the lists and the page tree, then reads
     // the settings (GetOptions). Calling it again does nothing.

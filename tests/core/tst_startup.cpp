@@ -25,7 +25,7 @@ void unloadAll() {
     settings::g_bDisplayMSGWhenExit = false;
     if (frmMain* main = frmMain::instance()) main->close();
     settings::g_bAppExiting = true;
-    if (frmOptions* options = frmOptions::instance()) options->close();
+    if (frmOptions* options = frmOptions::loadedInstance()) options->close();
     if (settings::g_frmAudioProp) settings::g_frmAudioProp->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     settings::g_bAppExiting = false;
@@ -43,7 +43,8 @@ struct Session {
 };
 
 bool noWindowLoaded() {
-    return !frmMain::instance() && !frmOptions::instance() && !settings::g_frmAudioProp && !core::g_frmSplash;
+    return !frmMain::instance() && !frmOptions::loadedInstance() && !settings::g_frmAudioProp &&
+           !core::g_frmSplash;
 }
 
 } // namespace

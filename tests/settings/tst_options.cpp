@@ -5,6 +5,7 @@
 #include "core/RegistryRoutines.h"
 #include "core/mdlFunctions.h"
 #include "core/mdlRunOnStart.h"
+#include "settings/OptionsSettings.h"
 #include "settings/SettingsVariables.h"
 #include "settings/frmOptions.h"
 
@@ -89,6 +90,18 @@ std::unique_ptr<frmOptions> LoadedDialog() {
 
 QCheckBox* Check(frmOptions& dialog, const char* name) {
     return dialog.findChild<QCheckBox*>(name);
+}
+
+// Every settings variable the Options settings fill, as text.
+QStringList VariablesSnapshot() {
+    QStringList values;
+    for (const CheckSetting& c : CheckSettings())
+        values << QString("%1=%2").arg(c.control).arg(*c.variable);
+    values << QString::number(g_lAudioDevice) << g_sTargetFormat << g_sItemsListDir << g_sFileNameFormat
+           << g_sPlayAtEnd << g_sAppNotice << g_sTagArtist << g_sTagSong << g_sTagAlbum << g_sTagGenre
+           << g_sTagTrack << g_sTagYear << g_sTagComment << QString::number(g_lAppColor)
+           << QString::number(g_lTextColor);
+    return values;
 }
 
 } // namespace
@@ -222,6 +235,100 @@ private slots:
         QCOMPARE(g_sPlayAtEnd, sound);
         QCOMPARE(dialog->txtPlayAtEnd->text(), QString("notify.wav"));
         QCOMPARE(dialog->txtPlayAtEnd->toolTip(), sound);
+    }
+
+    // Start-up reads the settings without building the dialog: whatever the
+    // store holds, the variables must come out as the dialog's load makes them.
+    void startUpReadsWhatTheDialogReads_data() {
+        QTest::addColumn<bool>("keys");
+        QTest::addColumn<QStringList>("stored"); // subkey, name, value, ...
+        QTest::newRow("no keys") << false << QStringList();
+        QTest::newRow("empty keys") << true << QStringList();
+        QTest::newRow("values") << true
+                                << QStringList{"General",
+                                               "cboTargetFormat",
+                                               "MP3 - MPEG-1 Audio Layer 3 (*.mp3)",
+                                               "General",
+                                               "cboFileName",
+                                               "[123].[dest_extension]",
+                                               "General",
+                                               "chkClearOnExit",
+                                               "1",
+                                               "General",
+                                               "picColor",
+                                               "255",
+                                               "General",
+                                               "picTextColor",
+                                               "16744448",
+                                               "Events",
+                                               "chkPlaySound",
+                                               "1",
+                                               "Events",
+                                               "txtAppNotice",
+                                               "notify [PROG_NAME]",
+                                               "ID3 Tags",
+                                               "chkCopyID3FromSource",
+                                               "0",
+                                               "ID3 Tags",
+                                               "txtTagAlbum",
+                                               "Album"};
+        QTest::newRow("unusable values")
+            << true << QStringList{"General", "chkClearOnExit",  "yes",
+                                   "General", "cboTargetFormat", "OGG - Ogg Media Format (*.ogg)",
+                                   "General", "cboFileName",     "[nope]",
+                                   "General", "picColor",        "red",
+                                   "Events",  "txtPlayAtEnd",    "/music/",
+                                   "General", "cboDevices",      "3"};
+    }
+    void startUpReadsWhatTheDialogReads() {
+        QFETCH(bool, keys);
+        QFETCH(QStringList, stored);
+        testsupport::TestEnv env(keys);
+        for (int i = 0; i + 2 < stored.size(); i += 3)
+            Store(stored[i], stored[i + 1], stored[i + 2]);
+
+        ScrambleVariables();
+        LoadOptionsSettings();
+        const QStringList withoutDialog = VariablesSnapshot();
+
+        ScrambleVariables();
+        auto dialog = LoadedDialog();
+        QCOMPARE(withoutDialog, VariablesSnapshot());
+    }
+
+    // Once the program runs, the dialog is built hidden when first asked for,
+    // once; windows waiting for it are told; nothing builds it while exiting.
+    void dialogLoadsOnDemand() {
+        testsupport::TestEnv env;
+        Store("General", "chkClearOnExit", "1");
+        QVERIFY(!frmOptions::loadedInstance());
+        QObject gone;
+        QObject alive;
+        int toldGone = 0;
+        QList<frmOptions*> told;
+        frmOptions::WhenLoaded(&alive, [&](frmOptions* o) { told << o; });
+        {
+            QObject shortLived;
+            frmOptions::WhenLoaded(&shortLived, [&](frmOptions*) { ++toldGone; });
+        }
+        frmOptions::LoadOnDemand();
+        g_bAppExiting = true;
+        QVERIFY(!frmOptions::instance());
+        g_bAppExiting = false;
+
+        frmOptions* options = frmOptions::instance();
+        QVERIFY(options);
+        QCOMPARE(frmOptions::instance(), options);
+        QCOMPARE(frmOptions::loadedInstance(), options);
+        QVERIFY(!options->isVisible());
+        QVERIFY(options->chkClearOnExit->isChecked());
+        QCOMPARE(told, QList<frmOptions*>{options});
+        QCOMPARE(toldGone, 0);
+        // A window asking later is told at once.
+        frmOptions::WhenLoaded(&alive, [&](frmOptions* o) { told << o; });
+        QCOMPARE(told.size(), 2);
+        delete options;
+        QVERIFY(!frmOptions::loadedInstance());
     }
 
     void missingKeysGiveDefaults() {
