@@ -273,17 +273,19 @@ qint32 LoadItemsListToGrid(cGrid& grid, const QString& listPath, components::cAu
         QElapsedTimer slice;
         slice.start();
         QList<QList<cGridCellValue>> batch;
-        ListLoader::Result result;
         const qint32 before = shown;
-        while (slice.elapsed() < kSliceMs && loader.Take(&result)) {
-            if (!result.shown) {
-                holder.Keep(shown, result.text);
+        while (slice.elapsed() < kSliceMs) {
+            const ListLoader::Result* result = loader.Next();
+            if (!result) break;
+            if (!result->shown) {
+                holder.Keep(shown, QString(result->text.constData(), result->text.size()));
+                loader.Release();
                 continue;
             }
-            batch.append(cellsOf(result.row, result.createdText));
+            batch.append(cellsOf(result->row, result->createdText));
             if (totals) {
                 // As TotalBytes and TotalSeconds add up a grid, while the rows come.
-                const ItemRow& row = result.row;
+                const ItemRow& row = result->row;
                 bool whole = false;
                 const qint64 bytes = row.bytesSize.toLongLong(&whole);
                 qint64 sum = 0;
@@ -295,6 +297,7 @@ qint32 LoadItemsListToGrid(cGrid& grid, const QString& listPath, components::cAu
                     if (CellNumber(row.rangeLength, &v)) AddToTotal(totals->seconds, v);
                 }
             }
+            loader.Release();
             ++shown;
         }
         grid.AppendRows(batch);

@@ -491,20 +491,41 @@ struct ListLoader::Shared {
     std::atomic<qint32> count{-1};
     std::atomic<qint32> nextToProbe{0};
 
+    // The file as read, and where each record starts in it. A record is
+    // decoded by the thread that probes it; the bytes go once every record
+    // has been decoded.
+    QByteArray bytes;
+    std::vector<qsizetype> starts;
+    std::atomic<qint32> decoded{0};
+
+    // Record i is probed into slot i % kAhead once record i - kAhead has
+    // been taken. The strings a result holds are made by a probing thread and
+    // freed by one (when its slot is filled again): the caller copies them.
+    // Were they freed on the caller's thread, its allocator would hand that
+    // memory out again for the grid's strings, pinning the probing threads'
+    // heaps for as long as the list is shown.
     struct Slot {
-        std::atomic<bool> ready{false};
-        bool skip = false; // a piece that is no record: nothing to show or keep
-        QByteArray bytes;  // the record as the file holds it, until it is probed
+        std::atomic<qint32> record{-1}; // the record whose result the slot holds
+        bool skip = false;              // a piece that is no record: nothing to show or keep
         Result result;
     };
-    std::unique_ptr<Slot[]> items;
-    // Results taken by the caller (written by the caller only). The probing
-    // keeps at most kAhead results waiting: a caller that falls behind does
-    // not have a whole long list's rows pile up between the threads.
+    std::unique_ptr<Slot[]> ring{new Slot[kAhead]};
+    // Results taken by the caller (written by the caller only).
     std::atomic<qint32> taken{0};
-    static constexpr qint32 kAhead = 1024;
     std::vector<std::thread> probers;
     std::thread reader;
+
+    // The text of record i as ReadListFile and SplitRecords would give it.
+    QString recordText(qint32 i) const {
+        const qsizetype start = starts[static_cast<size_t>(i)];
+        const qsizetype end =
+            static_cast<size_t>(i) + 1 < starts.size() ? starts[static_cast<size_t>(i) + 1] : bytes.size();
+        QString text = NormalisedBreaks(
+            DecodeListBytes(QByteArray::fromRawData(bytes.constData() + start, end - start)));
+        while (text.endsWith(QLatin1Char('\n')) || text.endsWith(QLatin1Char('\r')))
+            text.chop(1);
+        return text;
+    }
 };
 
 ListLoader::ListLoader(const QString& path, bool copyTagsFromSource, const QLocale& locale, int threads)
@@ -529,44 +550,34 @@ ListLoader::~ListLoader() {
 void ListLoader::start() {
     Shared* sh = m_shared.get();
     sh->reader = std::thread([sh] {
-        // The records stay bytes until they are probed: a long list then
-        // costs its file's size once, not the file, its text and its records.
-        QByteArray bytes;
         {
             QFile f(sh->path);
             if (QFileInfo(sh->path).isFile() && f.open(QIODevice::ReadOnly)) {
-                bytes = f.readAll();
-                if (f.error() != QFileDevice::NoError) bytes.clear();
+                sh->bytes = f.readAll();
+                if (f.error() != QFileDevice::NoError) sh->bytes.clear();
             }
         }
         static const QByteArray itemOpen = kItemOpen.toLatin1();
-        QList<qsizetype> starts;
-        for (qsizetype at = bytes.indexOf(itemOpen); at >= 0;
-             at = bytes.indexOf(itemOpen, at + itemOpen.size()))
-            starts << at;
-        const qint32 n = static_cast<qint32>(starts.size());
-        sh->items = std::make_unique<Shared::Slot[]>(static_cast<size_t>(n));
-        for (qint32 i = 0; i < n; ++i) {
-            const qsizetype end = i + 1 < n ? starts[i + 1] : bytes.size();
-            sh->items[i].bytes = bytes.mid(starts[i], end - starts[i]);
-        }
-        bytes = QByteArray();
+        for (qsizetype at = sh->bytes.indexOf(itemOpen); at >= 0;
+             at = sh->bytes.indexOf(itemOpen, at + itemOpen.size()))
+            sh->starts.push_back(at);
+        const qint32 n = static_cast<qint32>(sh->starts.size());
+        if (n == 0) sh->bytes = QByteArray();
         auto probe = [sh, n] {
             components::cAudioConverter converter;
             for (;;) {
                 if (sh->abort) return;
                 const qint32 i = sh->nextToProbe.fetch_add(1);
                 if (i >= n) return;
-                while (i - sh->taken.load(std::memory_order_relaxed) > Shared::kAhead) {
+                const QString text = sh->recordText(i);
+                if (sh->decoded.fetch_add(1) + 1 == n) sh->bytes = QByteArray(); // the last one read
+                while (i - sh->taken.load(std::memory_order_acquire) >= kAhead) {
                     if (sh->abort) return;
-                    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+                    std::this_thread::sleep_for(std::chrono::milliseconds(1));
                 }
-                Shared::Slot& slot = sh->items[i];
-                // As ReadListFile and SplitRecords would give it.
-                QString text = NormalisedBreaks(DecodeListBytes(slot.bytes));
-                slot.bytes = QByteArray();
-                while (text.endsWith(QLatin1Char('\n')) || text.endsWith(QLatin1Char('\r')))
-                    text.chop(1);
+                Shared::Slot& slot = sh->ring[i % kAhead];
+                slot.skip = false;
+                slot.result = Result(); // the strings of record i - kAhead go on this thread
                 const ListRecord rec = ParseRecord(text);
                 if (rec.file.isEmpty()) {
                     slot.skip = true; // a fragment of a damaged file
@@ -580,10 +591,10 @@ void ListLoader::start() {
                 } else {
                     slot.result.text = text;
                 }
-                slot.ready.store(true, std::memory_order_release);
+                slot.record.store(i, std::memory_order_release);
             }
         };
-        // The slots exist before anyone may look at them.
+        // The records are found before anyone may look at them.
         sh->count.store(n, std::memory_order_release);
         const int threads = std::max(1, std::min(sh->threads, n));
         for (int t = 1; t < threads; ++t)
@@ -601,19 +612,22 @@ bool ListLoader::AllTaken() const {
     return n >= 0 && m_shared->taken.load(std::memory_order_relaxed) >= n;
 }
 
-bool ListLoader::Take(Result* out) {
+const ListLoader::Result* ListLoader::Next() {
     Shared* sh = m_shared.get();
     for (;;) {
         const qint32 n = RecordCount();
         const qint32 next = sh->taken.load(std::memory_order_relaxed);
-        if (n < 0 || next >= n) return false;
-        Shared::Slot& slot = sh->items[next];
-        if (!slot.ready.load(std::memory_order_acquire)) return false;
-        sh->taken.store(next + 1, std::memory_order_relaxed);
-        if (slot.skip) continue;
-        *out = std::move(slot.result);
-        return true;
+        if (n < 0 || next >= n) return nullptr;
+        const Shared::Slot& slot = sh->ring[next % kAhead];
+        if (slot.record.load(std::memory_order_acquire) != next) return nullptr;
+        if (!slot.skip) return &slot.result;
+        Release();
     }
+}
+
+void ListLoader::Release() {
+    Shared* sh = m_shared.get();
+    sh->taken.store(sh->taken.load(std::memory_order_relaxed) + 1, std::memory_order_release);
 }
 
 } // namespace itemlists
