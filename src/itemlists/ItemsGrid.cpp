@@ -125,13 +125,13 @@ bool SaveGridToFile(cGrid& grid, const QString& nodeKey, const ItemsListHolder* 
     if (!IsListNodeKey(nodeKey)) return false;
     const QList<KeptRecord> kept =
         (holder && holder->Holds(nodeKey)) ? holder->KeptRecords() : QList<KeptRecord>();
-    // The bytes are made straight from the cells: a record list in between
-    // would cost a long list a third of its save time and a second copy of
-    // every row.
+    // The bytes are made straight from the cells and written a piece at a
+    // time: neither a record list nor the whole file is ever held in memory.
+    ListFileWriter writer(nodeKey);
+    if (!writer.Open(reason)) return false;
+    QByteArray& out = writer.Buffer();
     const qint32 count = grid.Rows();
     const RecordColumns c(grid);
-    QByteArray out;
-    out.reserve(static_cast<qsizetype>(count + kept.size()) * 520 + 2);
     const QString type = QStringLiteral("Audio");
     // The mark is one of a few icons: their numbers are made once.
     QString incTexts[16];
@@ -157,11 +157,14 @@ bool SaveGridToFile(cGrid& grid, const QString& nodeKey, const ItemsListHolder* 
                                                      texts[3], texts[4], texts[5],  texts[6], texts[7],
                                                      texts[8], texts[9], texts[10], texts[11]};
         AppendListRecordBytes(out, values, (grid.CellFormat(row, c.title) & kTagsEditedFormat) != 0);
+        if (!writer.Flush()) break; // Commit gives the reason
     }
-    while (k < kept.size())
+    while (k < kept.size()) {
         AppendListTextBytes(out, kept[k++].text);
+        if (!writer.Flush()) break;
+    }
     out += "\r\n";
-    return WriteListBytes(nodeKey, out, reason);
+    return writer.Commit(reason);
 }
 
 namespace {

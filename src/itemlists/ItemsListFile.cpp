@@ -235,30 +235,79 @@ bool WriteListFile(const QString& path, const QString& listText, QString* reason
     return WriteListBytes(path, bytes, reason);
 }
 
-bool WriteListBytes(const QString& path, const QByteArray& bytes, QString* reason) {
-    auto fail = [reason](const QString& why) {
+// A temporary file beside the list, renamed over it: a crash or a kill leaves
+// the old list or the new one, never a mix. It is not forced to the disk first
+// (a list is rewritten on every click, and a 24 MB list would wait on that for
+// most of a second); the file system writes a file renamed over another
+// before it commits the rename.
+struct ListFileWriter::File {
+    QTemporaryFile file;
+    explicit File(const QString& path) : file(path + QStringLiteral(".XXXXXX")) { file.setAutoRemove(true); }
+};
+
+namespace {
+// The bytes a writer gathers before it writes them.
+constexpr qsizetype kWriterPiece = 1 << 20;
+} // namespace
+
+ListFileWriter::ListFileWriter(const QString& path) : m_path(path) {}
+
+ListFileWriter::~ListFileWriter() = default;
+
+bool ListFileWriter::Open(QString* reason) {
+    auto fail = [&](const QString& why) {
+        m_error = why;
         if (reason) *reason = why;
         return false;
     };
-    if (path.isEmpty()) return fail(QStringLiteral("No file name"));
-    if (QFileInfo(path).isDir()) return fail(QStringLiteral("A folder of that name is in the way"));
-    // A temporary file beside the list, renamed over it: a crash or a kill
-    // leaves the old list or the new one, never a mix. It is not forced to
-    // the disk first (a list is rewritten on every click, and a 24 MB list
-    // would wait on that for most of a second); the file system writes a file
-    // renamed over another before it commits the rename.
-    QTemporaryFile f(path + QStringLiteral(".XXXXXX"));
-    f.setAutoRemove(true);
-    if (!f.open()) return fail(f.errorString());
-    if (f.write(bytes) != bytes.size() || !f.flush()) return fail(f.errorString());
+    if (m_path.isEmpty()) return fail(QStringLiteral("No file name"));
+    if (QFileInfo(m_path).isDir()) return fail(QStringLiteral("A folder of that name is in the way"));
+    m_file = std::make_unique<File>(m_path);
+    if (!m_file->file.open()) {
+        const QString why = m_file->file.errorString();
+        m_file.reset();
+        return fail(why);
+    }
+    m_buffer.reserve(kWriterPiece + kWriterPiece / 4);
+    return true;
+}
+
+bool ListFileWriter::Flush(bool always) {
+    if (!m_file || !m_error.isEmpty()) return false;
+    if (m_buffer.isEmpty() || (!always && m_buffer.size() < kWriterPiece)) return true;
+    if (m_file->file.write(m_buffer) != m_buffer.size()) {
+        m_error = m_file->file.errorString();
+        return false;
+    }
+    m_buffer.resize(0); // the capacity stays for the next piece
+    return true;
+}
+
+bool ListFileWriter::Commit(QString* reason) {
+    auto fail = [&](const QString& why) {
+        if (reason) *reason = why;
+        return false;
+    };
+    if (!m_file) return fail(m_error.isEmpty() ? QStringLiteral("The file is not open") : m_error);
+    if (!Flush(true)) return fail(m_error);
+    QTemporaryFile& f = m_file->file;
+    if (!f.flush()) return fail(f.errorString());
     // A rewritten list keeps its permissions; a new one gets the usual ones.
-    f.setPermissions(QFileInfo::exists(path) ? QFile::permissions(path)
-                                             : QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                                   QFileDevice::ReadGroup | QFileDevice::ReadOther);
-    if (::rename(QFile::encodeName(f.fileName()).constData(), QFile::encodeName(path).constData()) != 0)
+    f.setPermissions(QFileInfo::exists(m_path) ? QFile::permissions(m_path)
+                                               : QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                     QFileDevice::ReadGroup | QFileDevice::ReadOther);
+    if (::rename(QFile::encodeName(f.fileName()).constData(), QFile::encodeName(m_path).constData()) != 0)
         return fail(QString::fromLocal8Bit(strerror(errno)));
     f.setAutoRemove(false); // it is the list now
+    m_file.reset();
     return true;
+}
+
+bool WriteListBytes(const QString& path, const QByteArray& bytes, QString* reason) {
+    ListFileWriter writer(path);
+    if (!writer.Open(reason)) return false;
+    writer.Buffer() = bytes;
+    return writer.Commit(reason);
 }
 
 namespace {

@@ -127,6 +127,34 @@ void AppendListTextBytes(QByteArray& out, QStringView text);
 // Writes the bytes as they are through a temporary name; false (with the
 // reason) when the file could not be written, the old file then untouched.
 bool WriteListBytes(const QString& path, const QByteArray& bytes, QString* reason = nullptr);
+// Writes a list file piece by piece through a temporary name, so a long list
+// is never held whole in memory: the caller appends the bytes to Buffer()
+// and calls Flush now and then; Commit writes the rest and puts the file in
+// place. A writer that is not committed leaves the old file untouched.
+class ListFileWriter {
+public:
+    explicit ListFileWriter(const QString& path);
+    ~ListFileWriter();
+    ListFileWriter(const ListFileWriter&) = delete;
+    ListFileWriter& operator=(const ListFileWriter&) = delete;
+
+    // False (with the reason) when the temporary file cannot be made.
+    bool Open(QString* reason = nullptr);
+    QByteArray& Buffer() { return m_buffer; }
+    // Writes the buffer out once it holds a good piece; false once a write failed.
+    bool Flush(bool always = false);
+    // Writes the rest and renames the file over the list; false (with the
+    // reason) when something could not be written, the old file then untouched.
+    bool Commit(QString* reason = nullptr);
+
+private:
+    struct File;
+    QString m_path;
+    std::unique_ptr<File> m_file;
+    QByteArray m_buffer;
+    QString m_error;
+};
+
 // Writes the list text and one CR LF through a temporary name. False when the
 // file could not be written (`reason` then says why); the old file is then
 // untouched.
