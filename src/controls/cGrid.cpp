@@ -168,7 +168,8 @@ public:
         const int n = static_cast<int>(m_rows.size());
         const size_t cols = static_cast<size_t>(m_cols.size());
         beginInsertRows(QModelIndex(), n, n + static_cast<int>(rows.size()) - 1);
-        m_rows.reserve(m_rows.size() + static_cast<size_t>(rows.size()));
+        const size_t needed = m_rows.size() + static_cast<size_t>(rows.size());
+        if (needed > m_rows.capacity()) m_rows.reserve(std::max(needed, m_rows.capacity() * 2)); // amortised
         for (const QList<cGridCellValue>& values : rows) {
             Row& row = m_rows.emplace_back();
             row.cells.resize(cols);
