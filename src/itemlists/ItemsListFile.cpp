@@ -12,6 +12,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
@@ -540,12 +542,13 @@ struct ListLoader::Shared {
     std::atomic<qint32> count{-1};
     std::atomic<qint32> nextToProbe{0};
 
-    // The file as read, and where each record starts in it. A record is
-    // decoded by the thread that probes it; the bytes go once every record
-    // has been decoded.
-    QByteArray bytes;
-    std::vector<qsizetype> starts;
-    std::atomic<qint32> decoded{0};
+    // The list file, open while the records are read, and where each record
+    // starts and where the last one ends. Only these are kept: the thread
+    // that probes a record reads its bytes, so a long list's file is never
+    // held whole in memory.
+    int fd = -1;
+    std::vector<qint64> starts;
+    qint64 end = 0;
 
     // Record i is probed into slot i % kAhead once record i - kAhead has
     // been taken. The strings a result holds are made by a probing thread and
@@ -564,13 +567,65 @@ struct ListLoader::Shared {
     std::vector<std::thread> probers;
     std::thread reader;
 
-    // The text of record i as ReadListFile and SplitRecords would give it.
+    ~Shared() {
+        if (fd >= 0) ::close(fd);
+    }
+
+    // Opens the file and finds its records, reading it a piece at a time.
+    // A file that cannot be read has none.
+    void findRecords() {
+        if (!QFileInfo(path).isFile()) return;
+        fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0) return;
+        static const QByteArray itemOpen = kItemOpen.toLatin1();
+        const qint64 overlap = itemOpen.size() - 1; // a tag cut by a piece's end is found in the next
+        QByteArray piece(1 << 20, Qt::Uninitialized);
+        qint64 pieceAt = 0; // the file offset of piece[0]
+        qsizetype carried = 0;
+        for (;;) {
+            const ssize_t got =
+                ::read(fd, piece.data() + carried, static_cast<size_t>(piece.size() - carried));
+            if (got < 0 && errno == EINTR) continue;
+            if (got < 0) {
+                starts.clear(); // an unreadable file reads as an empty one
+                end = 0;
+                return;
+            }
+            if (got == 0) break;
+            const qsizetype filled = carried + got;
+            const QByteArrayView view(piece.constData(), filled);
+            for (qsizetype at = view.indexOf(itemOpen); at >= 0;
+                 at = view.indexOf(itemOpen, at + itemOpen.size()))
+                starts.push_back(pieceAt + at);
+            // Keep the last bytes for the next piece: they may begin a tag.
+            carried = std::min<qsizetype>(overlap, filled);
+            std::memmove(piece.data(), piece.constData() + filled - carried, static_cast<size_t>(carried));
+            pieceAt += filled - carried;
+        }
+        end = pieceAt + carried;
+    }
+
+    // The text of record i as ReadListFile and SplitRecords would give it
+    // (a file cut short since it was scanned gives what is left of it); null
+    // when its bytes cannot be read.
     QString recordText(qint32 i) const {
-        const qsizetype start = starts[static_cast<size_t>(i)];
-        const qsizetype end =
-            static_cast<size_t>(i) + 1 < starts.size() ? starts[static_cast<size_t>(i) + 1] : bytes.size();
-        QString text = NormalisedBreaks(
-            DecodeListBytes(QByteArray::fromRawData(bytes.constData() + start, end - start)));
+        const qint64 start = starts[static_cast<size_t>(i)];
+        const qint64 stop =
+            static_cast<size_t>(i) + 1 < starts.size() ? starts[static_cast<size_t>(i) + 1] : end;
+        QByteArray bytes(stop - start, Qt::Uninitialized);
+        qsizetype done = 0;
+        while (done < bytes.size()) {
+            const ssize_t got = ::pread(fd, bytes.data() + done, static_cast<size_t>(bytes.size() - done),
+                                        static_cast<off_t>(start + done));
+            if (got < 0 && errno == EINTR) continue;
+            if (got < 0) return QString();
+            if (got == 0) {
+                bytes.truncate(done);
+                break;
+            }
+            done += got;
+        }
+        QString text = NormalisedBreaks(DecodeListBytes(bytes));
         while (text.endsWith(QLatin1Char('\n')) || text.endsWith(QLatin1Char('\r')))
             text.chop(1);
         return text;
@@ -599,19 +654,8 @@ ListLoader::~ListLoader() {
 void ListLoader::start() {
     Shared* sh = m_shared.get();
     sh->reader = std::thread([sh] {
-        {
-            QFile f(sh->path);
-            if (QFileInfo(sh->path).isFile() && f.open(QIODevice::ReadOnly)) {
-                sh->bytes = f.readAll();
-                if (f.error() != QFileDevice::NoError) sh->bytes.clear();
-            }
-        }
-        static const QByteArray itemOpen = kItemOpen.toLatin1();
-        for (qsizetype at = sh->bytes.indexOf(itemOpen); at >= 0;
-             at = sh->bytes.indexOf(itemOpen, at + itemOpen.size()))
-            sh->starts.push_back(at);
+        sh->findRecords();
         const qint32 n = static_cast<qint32>(sh->starts.size());
-        if (n == 0) sh->bytes = QByteArray();
         auto probe = [sh, n] {
             components::cAudioConverter converter;
             for (;;) {
@@ -619,7 +663,6 @@ void ListLoader::start() {
                 const qint32 i = sh->nextToProbe.fetch_add(1);
                 if (i >= n) return;
                 const QString text = sh->recordText(i);
-                if (sh->decoded.fetch_add(1) + 1 == n) sh->bytes = QByteArray(); // the last one read
                 while (i - sh->taken.load(std::memory_order_acquire) >= kAhead) {
                     if (sh->abort) return;
                     std::this_thread::sleep_for(std::chrono::milliseconds(1));
