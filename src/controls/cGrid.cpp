@@ -17,6 +17,8 @@
 #include <QTimer>
 #include <QUrl>
 #include <algorithm>
+#include <memory>
+#include <vector>
 
 #include <cmath>
 
@@ -24,12 +26,19 @@
 
 class cGridModel : public QAbstractTableModel {
 public:
+    // A cell is its text and two numbers. A grid holds hundreds of thousands
+    // of them, so nothing else lives in a cell: a font, which few cells ever
+    // get, is a number into the grid's table of fonts, kept by the row only
+    // once one of its cells has one.
     struct CellData {
         QString text;
-        QFont font;
         qint32 icon = -1;
         qint32 format = 0;
-        bool hasFont = false;
+    };
+    struct Row {
+        std::vector<CellData> cells;      // may be shorter than the columns: the rest are empty
+        std::unique_ptr<quint16[]> fonts; // per cell, 0 for none, else 1 + number in m_fonts
+        qsizetype fontCount = 0;          // entries in `fonts`
     };
     struct Column {
         QString key;
@@ -58,8 +67,10 @@ public:
             QIcon icon = list->IconForNumber(c->icon);
             return icon.isNull() ? QVariant() : QVariant(icon);
         }
-        case Qt::FontRole:
-            return c->hasFont ? QVariant(c->font) : QVariant();
+        case Qt::FontRole: {
+            const QFont* f = font(index.row() + 1, index.column() + 1);
+            return f ? QVariant(*f) : QVariant();
+        }
         case Qt::TextAlignmentRole: {
             Qt::Alignment h = Qt::AlignLeft;
             if (c->format & cGrid::DT_CENTER)
@@ -84,21 +95,52 @@ public:
         return index.isValid() ? (Qt::ItemIsEnabled | Qt::ItemIsSelectable) : Qt::NoItemFlags;
     }
 
+    bool inside(qint32 row, qint32 col) const {
+        return row >= 1 && static_cast<size_t>(row) <= m_rows.size() && col >= 1 && col <= m_cols.size();
+    }
     const CellData* cell(qint32 row, qint32 col) const {
-        if (row < 1 || row > m_rows.size() || col < 1 || col > m_cols.size()) return nullptr;
-        const QVector<CellData>& r = m_rows[row - 1];
-        if (col > r.size()) return &m_empty; // a column added after the row
-        return &r[col - 1];
+        if (!inside(row, col)) return nullptr;
+        const Row& r = m_rows[static_cast<size_t>(row) - 1];
+        if (static_cast<size_t>(col) > r.cells.size()) return &m_empty; // a column added after the row
+        return &r.cells[static_cast<size_t>(col) - 1];
     }
     CellData* writableCell(qint32 row, qint32 col) {
-        if (row < 1 || row > m_rows.size() || col < 1 || col > m_cols.size()) return nullptr;
-        QVector<CellData>& r = m_rows[row - 1];
-        if (col > r.size()) r.resize(m_cols.size());
-        return &r[col - 1];
+        if (!inside(row, col)) return nullptr;
+        Row& r = m_rows[static_cast<size_t>(row) - 1];
+        if (static_cast<size_t>(col) > r.cells.size()) r.cells.resize(static_cast<size_t>(m_cols.size()));
+        return &r.cells[static_cast<size_t>(col) - 1];
     }
     void cellChanged(qint32 row, qint32 col) {
         const QModelIndex i = index(row - 1, col - 1);
         emit dataChanged(i, i);
+    }
+
+    // The cell's own font, null when it has none.
+    const QFont* font(qint32 row, qint32 col) const {
+        if (!inside(row, col)) return nullptr;
+        const Row& r = m_rows[static_cast<size_t>(row) - 1];
+        if (col > r.fontCount || r.fonts[col - 1] == 0) return nullptr;
+        return &m_fonts[r.fonts[col - 1] - 1];
+    }
+    bool setFont(qint32 row, qint32 col, const QFont& f) {
+        if (!inside(row, col)) return false;
+        // The few fonts a grid uses are kept once.
+        qsizetype n = m_fonts.indexOf(f);
+        if (n < 0) {
+            if (m_fonts.size() >= 0xFFFF) return false;
+            m_fonts.append(f);
+            n = m_fonts.size() - 1;
+        }
+        Row& r = m_rows[static_cast<size_t>(row) - 1];
+        if (col > r.fontCount) {
+            const qsizetype count = m_cols.size();
+            auto fonts = std::make_unique<quint16[]>(static_cast<size_t>(count)); // zeroed
+            std::copy_n(r.fonts.get(), r.fontCount, fonts.get());
+            r.fonts = std::move(fonts);
+            r.fontCount = count;
+        }
+        r.fonts[col - 1] = static_cast<quint16>(n + 1);
+        return true;
     }
 
     qint32 addColumn(const QString& key, const QString& caption) {
@@ -118,39 +160,41 @@ public:
     void appendRow() {
         const int n = static_cast<int>(m_rows.size());
         beginInsertRows(QModelIndex(), n, n);
-        m_rows.append(QVector<CellData>(m_cols.size()));
+        m_rows.emplace_back().cells.resize(static_cast<size_t>(m_cols.size()));
         endInsertRows();
     }
     void appendRows(const QList<QList<cGridCellValue>>& rows) {
         if (rows.isEmpty()) return;
         const int n = static_cast<int>(m_rows.size());
-        const qsizetype cols = m_cols.size();
+        const size_t cols = static_cast<size_t>(m_cols.size());
         beginInsertRows(QModelIndex(), n, n + static_cast<int>(rows.size()) - 1);
+        const size_t needed = m_rows.size() + static_cast<size_t>(rows.size());
+        if (needed > m_rows.capacity()) m_rows.reserve(std::max(needed, m_rows.capacity() * 2)); // amortised
         for (const QList<cGridCellValue>& values : rows) {
-            QVector<CellData> row(cols);
-            const qsizetype used = std::min(cols, values.size());
-            for (qsizetype c = 0; c < used; ++c) {
-                row[c].text = values[c].text;
-                row[c].format = values[c].format;
-                row[c].icon = values[c].icon;
+            Row& row = m_rows.emplace_back();
+            row.cells.resize(cols);
+            const size_t used = std::min(cols, static_cast<size_t>(values.size()));
+            for (size_t c = 0; c < used; ++c) {
+                const cGridCellValue& v = values[static_cast<qsizetype>(c)];
+                row.cells[c] = {v.text, v.icon, v.format};
             }
-            m_rows.append(std::move(row));
         }
         endInsertRows();
     }
     void removeRowAt(qint32 row) {
         beginRemoveRows(QModelIndex(), row - 1, row - 1);
-        m_rows.removeAt(row - 1);
+        m_rows.erase(m_rows.begin() + (row - 1));
         endRemoveRows();
     }
     void clearRows() {
-        if (m_rows.isEmpty()) return;
+        if (m_rows.empty()) return;
         beginResetModel();
-        m_rows.clear();
+        m_rows = std::vector<Row>();
+        m_fonts.clear();
         endResetModel();
     }
     void refreshAll() {
-        if (m_rows.isEmpty() || m_cols.isEmpty()) return;
+        if (m_rows.empty() || m_cols.isEmpty()) return;
         emit dataChanged(index(0, 0),
                          index(static_cast<int>(m_rows.size()) - 1, static_cast<int>(m_cols.size()) - 1));
     }
@@ -159,7 +203,8 @@ private:
     cGrid* m_grid;
     QVector<Column> m_cols;
     QHash<QString, qint32> m_colIndex;
-    QVector<QVector<CellData>> m_rows;
+    std::vector<Row> m_rows;
+    QList<QFont> m_fonts;
     const CellData m_empty;
 };
 
@@ -360,14 +405,11 @@ qint32 cGrid::CellFormat(qint32 row, qint32 col) const {
     return c ? c->format : 0;
 }
 QFont cGrid::CellFont(qint32 row, qint32 col) const {
-    const auto* c = m_model->cell(row, col);
-    return (c && c->hasFont) ? c->font : font();
+    const QFont* f = m_model->font(row, col);
+    return f ? *f : font();
 }
 bool cGrid::setCellFont(qint32 row, qint32 col, const QFont& f) {
-    auto* c = m_model->writableCell(row, col);
-    if (!c) return false;
-    c->font = f;
-    c->hasFont = true;
+    if (!m_model->setFont(row, col, f)) return false;
     m_model->cellChanged(row, col);
     return true;
 }

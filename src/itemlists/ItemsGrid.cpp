@@ -125,13 +125,13 @@ bool SaveGridToFile(cGrid& grid, const QString& nodeKey, const ItemsListHolder* 
     if (!IsListNodeKey(nodeKey)) return false;
     const QList<KeptRecord> kept =
         (holder && holder->Holds(nodeKey)) ? holder->KeptRecords() : QList<KeptRecord>();
-    // The bytes are made straight from the cells: a record list in between
-    // would cost a long list a third of its save time and a second copy of
-    // every row.
+    // The bytes are made straight from the cells and written a piece at a
+    // time: neither a record list nor the whole file is ever held in memory.
+    ListFileWriter writer(nodeKey);
+    if (!writer.Open(reason)) return false;
+    QByteArray& out = writer.Buffer();
     const qint32 count = grid.Rows();
     const RecordColumns c(grid);
-    QByteArray out;
-    out.reserve(static_cast<qsizetype>(count + kept.size()) * 520 + 2);
     const QString type = QStringLiteral("Audio");
     // The mark is one of a few icons: their numbers are made once.
     QString incTexts[16];
@@ -157,11 +157,14 @@ bool SaveGridToFile(cGrid& grid, const QString& nodeKey, const ItemsListHolder* 
                                                      texts[3], texts[4], texts[5],  texts[6], texts[7],
                                                      texts[8], texts[9], texts[10], texts[11]};
         AppendListRecordBytes(out, values, (grid.CellFormat(row, c.title) & kTagsEditedFormat) != 0);
+        if (!writer.Flush()) break; // Commit gives the reason
     }
-    while (k < kept.size())
+    while (k < kept.size()) {
         AppendListTextBytes(out, kept[k++].text);
+        if (!writer.Flush()) break;
+    }
     out += "\r\n";
-    return WriteListBytes(nodeKey, out, reason);
+    return writer.Commit(reason);
 }
 
 namespace {
@@ -257,8 +260,9 @@ qint32 LoadItemsListToGrid(cGrid& grid, const QString& listPath, components::cAu
     loader.start();
 
     // This thread takes the results in file order, a slice of time at a
-    // time, and runs its events in between.
-    constexpr qint64 kSliceMs = 10;
+    // time, and runs its events in between. Appending the slice's rows to the
+    // grid costs about as much again, so the slice is short.
+    constexpr qint64 kSliceMs = 6;
     qint32 shown = 0;
     qint32 maximum = -1;
     QEventLoop loop;
@@ -273,17 +277,19 @@ qint32 LoadItemsListToGrid(cGrid& grid, const QString& listPath, components::cAu
         QElapsedTimer slice;
         slice.start();
         QList<QList<cGridCellValue>> batch;
-        ListLoader::Result result;
         const qint32 before = shown;
-        while (slice.elapsed() < kSliceMs && loader.Take(&result)) {
-            if (!result.shown) {
-                holder.Keep(shown, result.text);
+        while (slice.elapsed() < kSliceMs) {
+            const ListLoader::Result* result = loader.Next();
+            if (!result) break;
+            if (!result->shown) {
+                holder.Keep(shown, QString(result->text.constData(), result->text.size()));
+                loader.Release();
                 continue;
             }
-            batch.append(cellsOf(result.row, result.createdText));
+            batch.append(cellsOf(result->row, result->createdText));
             if (totals) {
                 // As TotalBytes and TotalSeconds add up a grid, while the rows come.
-                const ItemRow& row = result.row;
+                const ItemRow& row = result->row;
                 bool whole = false;
                 const qint64 bytes = row.bytesSize.toLongLong(&whole);
                 qint64 sum = 0;
@@ -295,6 +301,7 @@ qint32 LoadItemsListToGrid(cGrid& grid, const QString& listPath, components::cAu
                     if (CellNumber(row.rangeLength, &v)) AddToTotal(totals->seconds, v);
                 }
             }
+            loader.Release();
             ++shown;
         }
         grid.AppendRows(batch);

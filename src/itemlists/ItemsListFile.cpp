@@ -12,6 +12,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
@@ -235,30 +237,79 @@ bool WriteListFile(const QString& path, const QString& listText, QString* reason
     return WriteListBytes(path, bytes, reason);
 }
 
-bool WriteListBytes(const QString& path, const QByteArray& bytes, QString* reason) {
-    auto fail = [reason](const QString& why) {
+// A temporary file beside the list, renamed over it: a crash or a kill leaves
+// the old list or the new one, never a mix. It is not forced to the disk first
+// (a list is rewritten on every click, and a 24 MB list would wait on that for
+// most of a second); the file system writes a file renamed over another
+// before it commits the rename.
+struct ListFileWriter::File {
+    QTemporaryFile file;
+    explicit File(const QString& path) : file(path + QStringLiteral(".XXXXXX")) { file.setAutoRemove(true); }
+};
+
+namespace {
+// The bytes a writer gathers before it writes them.
+constexpr qsizetype kWriterPiece = 1 << 20;
+} // namespace
+
+ListFileWriter::ListFileWriter(const QString& path) : m_path(path) {}
+
+ListFileWriter::~ListFileWriter() = default;
+
+bool ListFileWriter::Open(QString* reason) {
+    auto fail = [&](const QString& why) {
+        m_error = why;
         if (reason) *reason = why;
         return false;
     };
-    if (path.isEmpty()) return fail(QStringLiteral("No file name"));
-    if (QFileInfo(path).isDir()) return fail(QStringLiteral("A folder of that name is in the way"));
-    // A temporary file beside the list, renamed over it: a crash or a kill
-    // leaves the old list or the new one, never a mix. It is not forced to
-    // the disk first (a list is rewritten on every click, and a 24 MB list
-    // would wait on that for most of a second); the file system writes a file
-    // renamed over another before it commits the rename.
-    QTemporaryFile f(path + QStringLiteral(".XXXXXX"));
-    f.setAutoRemove(true);
-    if (!f.open()) return fail(f.errorString());
-    if (f.write(bytes) != bytes.size() || !f.flush()) return fail(f.errorString());
+    if (m_path.isEmpty()) return fail(QStringLiteral("No file name"));
+    if (QFileInfo(m_path).isDir()) return fail(QStringLiteral("A folder of that name is in the way"));
+    m_file = std::make_unique<File>(m_path);
+    if (!m_file->file.open()) {
+        const QString why = m_file->file.errorString();
+        m_file.reset();
+        return fail(why);
+    }
+    m_buffer.reserve(kWriterPiece + kWriterPiece / 4);
+    return true;
+}
+
+bool ListFileWriter::Flush(bool always) {
+    if (!m_file || !m_error.isEmpty()) return false;
+    if (m_buffer.isEmpty() || (!always && m_buffer.size() < kWriterPiece)) return true;
+    if (m_file->file.write(m_buffer) != m_buffer.size()) {
+        m_error = m_file->file.errorString();
+        return false;
+    }
+    m_buffer.resize(0); // the capacity stays for the next piece
+    return true;
+}
+
+bool ListFileWriter::Commit(QString* reason) {
+    auto fail = [&](const QString& why) {
+        if (reason) *reason = why;
+        return false;
+    };
+    if (!m_file) return fail(m_error.isEmpty() ? QStringLiteral("The file is not open") : m_error);
+    if (!Flush(true)) return fail(m_error);
+    QTemporaryFile& f = m_file->file;
+    if (!f.flush()) return fail(f.errorString());
     // A rewritten list keeps its permissions; a new one gets the usual ones.
-    f.setPermissions(QFileInfo::exists(path) ? QFile::permissions(path)
-                                             : QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                                   QFileDevice::ReadGroup | QFileDevice::ReadOther);
-    if (::rename(QFile::encodeName(f.fileName()).constData(), QFile::encodeName(path).constData()) != 0)
+    f.setPermissions(QFileInfo::exists(m_path) ? QFile::permissions(m_path)
+                                               : QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                     QFileDevice::ReadGroup | QFileDevice::ReadOther);
+    if (::rename(QFile::encodeName(f.fileName()).constData(), QFile::encodeName(m_path).constData()) != 0)
         return fail(QString::fromLocal8Bit(strerror(errno)));
     f.setAutoRemove(false); // it is the list now
+    m_file.reset();
     return true;
+}
+
+bool WriteListBytes(const QString& path, const QByteArray& bytes, QString* reason) {
+    ListFileWriter writer(path);
+    if (!writer.Open(reason)) return false;
+    writer.Buffer() = bytes;
+    return writer.Commit(reason);
 }
 
 namespace {
@@ -491,20 +542,94 @@ struct ListLoader::Shared {
     std::atomic<qint32> count{-1};
     std::atomic<qint32> nextToProbe{0};
 
+    // The list file, open while the records are read, and where each record
+    // starts and where the last one ends. Only these are kept: the thread
+    // that probes a record reads its bytes, so a long list's file is never
+    // held whole in memory.
+    int fd = -1;
+    std::vector<qint64> starts;
+    qint64 end = 0;
+
+    // Record i is probed into slot i % kAhead once record i - kAhead has
+    // been taken. The strings a result holds are made by a probing thread and
+    // freed by one (when its slot is filled again): the caller copies them.
+    // Were they freed on the caller's thread, its allocator would hand that
+    // memory out again for the grid's strings, pinning the probing threads'
+    // heaps for as long as the list is shown.
     struct Slot {
-        std::atomic<bool> ready{false};
-        bool skip = false; // a piece that is no record: nothing to show or keep
-        QByteArray bytes;  // the record as the file holds it, until it is probed
+        std::atomic<qint32> record{-1}; // the record whose result the slot holds
+        bool skip = false;              // a piece that is no record: nothing to show or keep
         Result result;
     };
-    std::unique_ptr<Slot[]> items;
-    // Results taken by the caller (written by the caller only). The probing
-    // keeps at most kAhead results waiting: a caller that falls behind does
-    // not have a whole long list's rows pile up between the threads.
+    std::unique_ptr<Slot[]> ring{new Slot[kAhead]};
+    // Results taken by the caller (written by the caller only).
     std::atomic<qint32> taken{0};
-    static constexpr qint32 kAhead = 1024;
     std::vector<std::thread> probers;
     std::thread reader;
+
+    ~Shared() {
+        if (fd >= 0) ::close(fd);
+    }
+
+    // Opens the file and finds its records, reading it a piece at a time.
+    // A file that cannot be read has none.
+    void findRecords() {
+        if (!QFileInfo(path).isFile()) return;
+        fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0) return;
+        static const QByteArray itemOpen = kItemOpen.toLatin1();
+        const qint64 overlap = itemOpen.size() - 1; // a tag cut by a piece's end is found in the next
+        QByteArray piece(1 << 20, Qt::Uninitialized);
+        qint64 pieceAt = 0; // the file offset of piece[0]
+        qsizetype carried = 0;
+        for (;;) {
+            const ssize_t got =
+                ::read(fd, piece.data() + carried, static_cast<size_t>(piece.size() - carried));
+            if (got < 0 && errno == EINTR) continue;
+            if (got < 0) {
+                starts.clear(); // an unreadable file reads as an empty one
+                end = 0;
+                return;
+            }
+            if (got == 0) break;
+            const qsizetype filled = carried + got;
+            const QByteArrayView view(piece.constData(), filled);
+            for (qsizetype at = view.indexOf(itemOpen); at >= 0;
+                 at = view.indexOf(itemOpen, at + itemOpen.size()))
+                starts.push_back(pieceAt + at);
+            // Keep the last bytes for the next piece: they may begin a tag.
+            carried = std::min<qsizetype>(overlap, filled);
+            std::memmove(piece.data(), piece.constData() + filled - carried, static_cast<size_t>(carried));
+            pieceAt += filled - carried;
+        }
+        end = pieceAt + carried;
+    }
+
+    // The text of record i as ReadListFile and SplitRecords would give it
+    // (a file cut short since it was scanned gives what is left of it); null
+    // when its bytes cannot be read.
+    QString recordText(qint32 i) const {
+        const qint64 start = starts[static_cast<size_t>(i)];
+        const qint64 stop =
+            static_cast<size_t>(i) + 1 < starts.size() ? starts[static_cast<size_t>(i) + 1] : end;
+        QByteArray bytes(stop - start, Qt::Uninitialized);
+        qsizetype done = 0;
+        while (done < bytes.size()) {
+            const ssize_t got = ::pread(fd, bytes.data() + done, static_cast<size_t>(bytes.size() - done),
+                                        static_cast<off_t>(start + done));
+            if (got < 0 && errno == EINTR) continue;
+            if (got < 0) return QString();
+            if (got == 0) {
+                bytes.truncate(done);
+                break;
+            }
+            done += got;
+        }
+        QString text = NormalisedBreaks(DecodeListBytes(bytes));
+        while (text.endsWith(QLatin1Char('\n')) || text.endsWith(QLatin1Char('\r')))
+            text.chop(1);
+        return text;
+    }
 };
 
 ListLoader::ListLoader(const QString& path, bool copyTagsFromSource, const QLocale& locale, int threads)
@@ -529,44 +654,22 @@ ListLoader::~ListLoader() {
 void ListLoader::start() {
     Shared* sh = m_shared.get();
     sh->reader = std::thread([sh] {
-        // The records stay bytes until they are probed: a long list then
-        // costs its file's size once, not the file, its text and its records.
-        QByteArray bytes;
-        {
-            QFile f(sh->path);
-            if (QFileInfo(sh->path).isFile() && f.open(QIODevice::ReadOnly)) {
-                bytes = f.readAll();
-                if (f.error() != QFileDevice::NoError) bytes.clear();
-            }
-        }
-        static const QByteArray itemOpen = kItemOpen.toLatin1();
-        QList<qsizetype> starts;
-        for (qsizetype at = bytes.indexOf(itemOpen); at >= 0;
-             at = bytes.indexOf(itemOpen, at + itemOpen.size()))
-            starts << at;
-        const qint32 n = static_cast<qint32>(starts.size());
-        sh->items = std::make_unique<Shared::Slot[]>(static_cast<size_t>(n));
-        for (qint32 i = 0; i < n; ++i) {
-            const qsizetype end = i + 1 < n ? starts[i + 1] : bytes.size();
-            sh->items[i].bytes = bytes.mid(starts[i], end - starts[i]);
-        }
-        bytes = QByteArray();
+        sh->findRecords();
+        const qint32 n = static_cast<qint32>(sh->starts.size());
         auto probe = [sh, n] {
             components::cAudioConverter converter;
             for (;;) {
                 if (sh->abort) return;
                 const qint32 i = sh->nextToProbe.fetch_add(1);
                 if (i >= n) return;
-                while (i - sh->taken.load(std::memory_order_relaxed) > Shared::kAhead) {
+                const QString text = sh->recordText(i);
+                while (i - sh->taken.load(std::memory_order_acquire) >= kAhead) {
                     if (sh->abort) return;
-                    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+                    std::this_thread::sleep_for(std::chrono::milliseconds(1));
                 }
-                Shared::Slot& slot = sh->items[i];
-                // As ReadListFile and SplitRecords would give it.
-                QString text = NormalisedBreaks(DecodeListBytes(slot.bytes));
-                slot.bytes = QByteArray();
-                while (text.endsWith(QLatin1Char('\n')) || text.endsWith(QLatin1Char('\r')))
-                    text.chop(1);
+                Shared::Slot& slot = sh->ring[i % kAhead];
+                slot.skip = false;
+                slot.result = Result(); // the strings of record i - kAhead go on this thread
                 const ListRecord rec = ParseRecord(text);
                 if (rec.file.isEmpty()) {
                     slot.skip = true; // a fragment of a damaged file
@@ -580,10 +683,10 @@ void ListLoader::start() {
                 } else {
                     slot.result.text = text;
                 }
-                slot.ready.store(true, std::memory_order_release);
+                slot.record.store(i, std::memory_order_release);
             }
         };
-        // The slots exist before anyone may look at them.
+        // The records are found before anyone may look at them.
         sh->count.store(n, std::memory_order_release);
         const int threads = std::max(1, std::min(sh->threads, n));
         for (int t = 1; t < threads; ++t)
@@ -601,19 +704,22 @@ bool ListLoader::AllTaken() const {
     return n >= 0 && m_shared->taken.load(std::memory_order_relaxed) >= n;
 }
 
-bool ListLoader::Take(Result* out) {
+const ListLoader::Result* ListLoader::Next() {
     Shared* sh = m_shared.get();
     for (;;) {
         const qint32 n = RecordCount();
         const qint32 next = sh->taken.load(std::memory_order_relaxed);
-        if (n < 0 || next >= n) return false;
-        Shared::Slot& slot = sh->items[next];
-        if (!slot.ready.load(std::memory_order_acquire)) return false;
-        sh->taken.store(next + 1, std::memory_order_relaxed);
-        if (slot.skip) continue;
-        *out = std::move(slot.result);
-        return true;
+        if (n < 0 || next >= n) return nullptr;
+        const Shared::Slot& slot = sh->ring[next % kAhead];
+        if (slot.record.load(std::memory_order_acquire) != next) return nullptr;
+        if (!slot.skip) return &slot.result;
+        Release();
     }
+}
+
+void ListLoader::Release() {
+    Shared* sh = m_shared.get();
+    sh->taken.store(sh->taken.load(std::memory_order_relaxed) + 1, std::memory_order_release);
 }
 
 } // namespace itemlists

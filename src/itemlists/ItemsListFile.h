@@ -127,6 +127,34 @@ void AppendListTextBytes(QByteArray& out, QStringView text);
 // Writes the bytes as they are through a temporary name; false (with the
 // reason) when the file could not be written, the old file then untouched.
 bool WriteListBytes(const QString& path, const QByteArray& bytes, QString* reason = nullptr);
+// Writes a list file piece by piece through a temporary name, so a long list
+// is never held whole in memory: the caller appends the bytes to Buffer()
+// and calls Flush now and then; Commit writes the rest and puts the file in
+// place. A writer that is not committed leaves the old file untouched.
+class ListFileWriter {
+public:
+    explicit ListFileWriter(const QString& path);
+    ~ListFileWriter();
+    ListFileWriter(const ListFileWriter&) = delete;
+    ListFileWriter& operator=(const ListFileWriter&) = delete;
+
+    // False (with the reason) when the temporary file cannot be made.
+    bool Open(QString* reason = nullptr);
+    QByteArray& Buffer() { return m_buffer; }
+    // Writes the buffer out once it holds a good piece; false once a write failed.
+    bool Flush(bool always = false);
+    // Writes the rest and renames the file over the list; false (with the
+    // reason) when something could not be written, the old file then untouched.
+    bool Commit(QString* reason = nullptr);
+
+private:
+    struct File;
+    QString m_path;
+    std::unique_ptr<File> m_file;
+    QByteArray m_buffer;
+    QString m_error;
+};
+
 // Writes the list text and one CR LF through a temporary name. False when the
 // file could not be written (`reason` then says why); the old file is then
 // untouched.
@@ -164,11 +192,12 @@ bool RowOfListRecord(const ListRecord& record, components::cAudioConverter& conv
 LoadedList LoadItemsList(const QString& path, components::cAudioConverter& converter, bool copyTagsFromSource,
                          const ListProgress& progress = {});
 
-// Reads a list on threads of its own: one reads and parses the file, then
-// several probe the source files at once, each with a converter of its own.
-// The caller takes the results in file order as they come (Take) while its
-// own thread goes on. Destroying the loader stops the threads and waits for
-// them.
+// Reads a list on threads of its own: one reads the file and finds its
+// records, then several probe the source files at once, each with a converter
+// of its own. The caller takes the results in file order as they come (Next,
+// then Release) while its own thread goes on. The probing runs at most
+// kAhead results ahead of the caller, so a long list never piles up between
+// the threads. Destroying the loader stops the threads and waits for them.
 class ListLoader {
 public:
     struct Result {
@@ -183,6 +212,7 @@ public:
     // kMaxThreads.
     ListLoader(const QString& path, bool copyTagsFromSource, const QLocale& locale, int threads = 0);
     static constexpr int kMaxThreads = 6;
+    static constexpr qint32 kAhead = 1024;
     ~ListLoader();
     ListLoader(const ListLoader&) = delete;
     ListLoader& operator=(const ListLoader&) = delete;
@@ -192,8 +222,12 @@ public:
     qint32 RecordCount() const;
     // True when every result has been taken.
     bool AllTaken() const;
-    // Moves the next result, in file order, into `out` when it is ready.
-    bool Take(Result* out);
+    // The next result in file order when it is ready, else null. It stays
+    // the loader's: the caller copies what it keeps (a deep copy, so that no
+    // string of the probing threads outlives the load) and calls Release.
+    const Result* Next();
+    // Done with the result Next gave; its slot goes back to the probing.
+    void Release();
 
 private:
     struct Shared;

@@ -190,6 +190,50 @@ private slots:
         QCOMPARE(g.SettingColor(), qint64(0x80000008));
     }
 
+    // Cells, icons, formats and fonts stay with their rows as rows go and
+    // columns come, and a grid emptied starts again with no font anywhere.
+    void cellsAndFontsFollowTheirRows() {
+        cGrid g;
+        addColumns(g, 2);
+        g.AppendRows({{{"a1", 0, -1}, {"a2", cGrid::FormatIcon, 7}},
+                      {{"b1", 0, -1}}, // shorter than the columns: the rest stay empty
+                      {{"c1", 0, -1}, {"c2", 0, -1}, {"dropped", 0, -1}}});
+        QCOMPARE(g.Rows(), 3);
+        QCOMPARE(g.CellText(2, 2), QString());
+        QCOMPARE(g.CellIcon(1, 2), 7);
+        QCOMPARE(g.CellFormat(1, 2), cGrid::FormatIcon);
+        QCOMPARE(g.CellIcon(2, 2), -1);
+
+        QFont bold("Tahoma", 8);
+        bold.setBold(true);
+        const QFont plain("Tahoma", 8);
+        QVERIFY(g.setCellFont(2, 1, bold));
+        QVERIFY(g.setCellFont(3, 2, plain));
+        QVERIFY(!g.setCellFont(4, 1, bold)); // no such row
+        // A column added after the rows: its cells read empty and take writes.
+        QCOMPARE(g.AddColumn("K3", "C3"), 3);
+        QCOMPARE(g.CellText(1, 3), QString());
+        QCOMPARE(g.CellIcon(1, 3), -1);
+        QVERIFY(g.setCellFont(2, 3, bold));
+        QVERIFY(g.setCellText(3, 3, "c3"));
+
+        g.RemoveRow(1);
+        QCOMPARE(g.CellText(1, 1), QString("b1"));
+        QVERIFY(g.CellFont(1, 1).bold());
+        QVERIFY(g.CellFont(1, 3).bold());
+        QVERIFY(!g.model()->index(0, 1).data(Qt::FontRole).isValid());
+        QCOMPARE(g.CellFont(1, 2), g.font()); // a cell without a font of its own
+        QCOMPARE(g.CellText(2, 3), QString("c3"));
+        QVERIFY(!g.CellFont(2, 2).bold());
+        QCOMPARE(g.CellFont(2, 2).pointSize(), 8);
+        QVERIFY(!g.model()->index(1, 0).data(Qt::FontRole).isValid());
+
+        g.Clear();
+        g.CellDetails(1, 1, "new");
+        QVERIFY(!g.model()->index(0, 0).data(Qt::FontRole).isValid());
+        QCOMPARE(g.CellFont(1, 1), g.font());
+    }
+
     void redrawOffAsksToBeRedrawnWhenShown() {
         cGrid g;
         addColumns(g, 1);

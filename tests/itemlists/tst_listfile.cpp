@@ -456,6 +456,33 @@ private slots:
         QCOMPARE(readAll(listPath()), QByteArray("\r\n"));
     }
 
+    // A long list is read a piece (a megabyte) at a time: a record that
+    // begins across the end of a piece is found like any other.
+    void recordsAcrossTheReadersPieces_data() {
+        QTest::addColumn<int>("before");
+        for (int k : {0, 1, 3, 5, 6, 7})
+            QTest::addRow("<ITEM> %d bytes before the end of the piece", k) << k;
+    }
+    void recordsAcrossTheReadersPieces() {
+        QFETCH(int, before);
+        const QString gone = m_fixtures.path() + "/unmounted/song.mp3";
+        const QString empty = oldRecord("1", "Audio", "", gone);
+        const QString first = oldRecord(
+            "1", "Audio", QString((1 << 20) - before - empty.toUtf8().size(), QLatin1Char('n')), gone);
+        QCOMPARE(first.toUtf8().size(), (1 << 20) - before);
+        const QString second = oldRecord("0", "Audio", "Second", gone + "2");
+        const QString text = first + second + oldRecord("1", "Audio", "Shown", m_wav) + "\r\n";
+        writeAll(listPath(), text.toUtf8());
+        cGrid& g = *newGrid();
+        QCOMPARE(load(g, listPath()), 1);
+        QCOMPARE(column(g, COL_ITEM_NAME), QStringList({"Shown"}));
+        QCOMPARE(m_holder.KeptCount(), 2);
+        QCOMPARE(m_holder.KeptRecords()[0].text, first);
+        QCOMPARE(m_holder.KeptRecords()[1].text, second);
+        QVERIFY(SaveGridToFile(g, listPath(), &m_holder));
+        QCOMPARE(QString::fromUtf8(readAll(listPath())), text);
+    }
+
     void damagedFilesNeverCrash_data() {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<int>("minRows");
