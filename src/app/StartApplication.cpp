@@ -2,8 +2,10 @@
 
 #include "components/DriveRegistry.h"
 #include "components/FFmpegLibrary.h"
+#include "components/cAudioConverter.h"
 #include "controls/cPopupMenu.h"
 #include "controls/cSysTray.h"
+#include "core/AppPaths.h"
 #include "core/Installer.h"
 #include "core/RegistryRoutines.h"
 #include "core/Services.h"
@@ -12,9 +14,11 @@
 #include "core/mdlMain.h"
 #include "core/mdlModes.h"
 #include "mainwindow/frmMain.h"
-#include "settings/frmAudioProp.h"
+#include "settings/EncoderSettings.h"
+#include "settings/OptionsSettings.h"
 #include "settings/frmOptions.h"
 
+#include <QIcon>
 #include <QLabel>
 #include <QMetaObject>
 #include <QTimer>
@@ -24,6 +28,12 @@ namespace core {
 
 bool StartApplication(const QString& commandLine) {
     core::SetCommand(commandLine);
+    // With no desktop icon theme Qt looks standard pictures up in "hicolor",
+    // the fallback theme, which holds application icons only: every lookup
+    // failed, after reading its large index, before the style's own picture
+    // was taken. The program's own folder is then the only place searched.
+    if (QIcon::themeName() == QLatin1String("hicolor"))
+        QIcon::setThemeSearchPaths({InstallFolder() + QLatin1String("/icons")});
     InitModes();
     // Drive paths such as "E:/" open the drive's folder or mount point.
     SetShellDriveResolver(&components::DriveRegistry::localPath);
@@ -61,20 +71,24 @@ bool StartApplication(const QString& commandLine) {
     splash->repaint();
     splash->FadeIn();
 
-    // The settings dialogs stay loaded and hidden for the whole run; the main
-    // window's exit closes them for real (they delete themselves then).
+    // The settings dialogs stay loaded and hidden for the whole run once
+    // loaded; the main window's exit closes them for real (they delete
+    // themselves then).
+    // The options are read into the settings variables without building the
+    // Options dialog: it is built, hidden, when something first needs it.
     SetSplashStatus("Loading options...");
-    auto* options = new frmOptions;
-    options->setAttribute(Qt::WA_DeleteOnClose);
-    options->Form_Load();
+    settings::LoadOptionsSettings();
+    frmOptions::LoadOnDemand();
     core::NotifyStartup("loaded", "frmOptions");
 
-    // After the Options dialog: it sets the output-format switches that decide
-    // which format pages the Audio Format dialog offers.
+    // After the options: they set the output-format switches that decide
+    // which format pages the Audio Format dialog offers. The encoder settings
+    // are read the same way, and the dialog is built when first opened.
     SetSplashStatus("Loading audio properties...");
-    auto* audioProp = new frmAudioProp;
-    audioProp->setAttribute(Qt::WA_DeleteOnClose);
-    audioProp->Form_Load();
+    {
+        components::cAudioConverter converter;
+        settings::LoadEncoderSettings(settings::ConverterCodecLists(converter));
+    }
     core::NotifyStartup("loaded", "g_frmAudioProp");
 
     SetSplashStatus("Loading GUI...");

@@ -7,11 +7,13 @@
 #include <QFileInfo>
 
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <memory>
 #include <optional>
 #include <sqlite3.h>
 #include <sys/stat.h>
+#include <vector>
 
 namespace core {
 
@@ -37,12 +39,26 @@ struct DbCloser {
 };
 using Db = std::unique_ptr<sqlite3, DbCloser>;
 
+// Statements of the thread's shared connection are prepared once and kept
+// (defined with the connection below): start-up alone reads about a hundred
+// values, and preparing each lookup again cost more than running it.
+sqlite3_stmt* takeKeptStatement(sqlite3* db, const char* sql);
+// Gives a statement back; false when it was not a kept one.
+bool giveBackStatement(sqlite3_stmt* stmt);
+
 class Statement {
 public:
     Statement(sqlite3* db, const char* sql) {
+        m_stmt = takeKeptStatement(db, sql);
+        if (m_stmt) {
+            m_ok = true;
+            return;
+        }
         m_ok = sqlite3_prepare_v2(db, sql, -1, &m_stmt, nullptr) == SQLITE_OK;
     }
-    ~Statement() { sqlite3_finalize(m_stmt); }
+    ~Statement() {
+        if (!giveBackStatement(m_stmt)) sqlite3_finalize(m_stmt);
+    }
     Statement(const Statement&) = delete;
     Statement& operator=(const Statement&) = delete;
 
@@ -301,14 +317,61 @@ struct SharedConnection {
     FileIdentity identity;
     Db db;
 
+    // The kept statements of `db`. One in use is not handed out again (a
+    // nested lookup of the same kind prepares its own).
+    struct Kept {
+        const char* sql;
+        sqlite3_stmt* stmt;
+        bool inUse;
+    };
+    std::vector<Kept> kept;
+
+    // Before `db` closes: statements in use are finalized by their users
+    // when they give them back and find them gone.
+    void dropStatements() {
+        for (const Kept& k : kept)
+            if (!k.inUse) sqlite3_finalize(k.stmt);
+        kept.clear();
+    }
+
     // At the end of the thread the log is folded into the store, so that the
     // file alone holds every setting, unless the file changed under us.
     ~SharedConnection() {
+        dropStatements();
         if (db && identityOf(path) == identity)
             sqlite3_db_config(db.get(), SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 0, nullptr);
     }
 };
 thread_local SharedConnection t_connection;
+
+sqlite3_stmt* takeKeptStatement(sqlite3* db, const char* sql) {
+    if (!db || t_connection.db.get() != db) return nullptr;
+    for (SharedConnection::Kept& k : t_connection.kept) {
+        if (k.sql != sql && std::strcmp(k.sql, sql) != 0) continue;
+        if (k.inUse) return nullptr;
+        k.inUse = true;
+        return k.stmt;
+    }
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v3(db, sql, -1, SQLITE_PREPARE_PERSISTENT, &stmt, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(stmt);
+        return nullptr;
+    }
+    t_connection.kept.push_back({sql, stmt, true});
+    return stmt;
+}
+
+bool giveBackStatement(sqlite3_stmt* stmt) {
+    if (!stmt) return false;
+    for (SharedConnection::Kept& k : t_connection.kept) {
+        if (k.stmt != stmt) continue;
+        sqlite3_reset(stmt);
+        sqlite3_clear_bindings(stmt);
+        k.inUse = false;
+        return true;
+    }
+    return false;
+}
 
 // A commit may fold the log into the store file (automatic checkpoint), which
 // changes the file's size and time. That change is our own: without taking
@@ -325,6 +388,7 @@ sqlite3* sharedStore() {
     const auto identity = identityOf(path);
     if (t_connection.db && identity && t_connection.path == path && t_connection.identity == *identity)
         return t_connection.db.get();
+    t_connection.dropStatements();
     t_connection.db.reset();
     Db db = openStore();
     const auto opened = identityOf(path);

@@ -550,7 +550,7 @@ struct ListLoader::Shared {
     std::vector<qint64> starts;
     qint64 end = 0;
 
-    // Record i is probed into slot i % kAhead once record i - kAhead has
+    // Record i is probed into slot i % ringSize once record i - ringSize has
     // been taken. The strings a result holds are made by a probing thread and
     // freed by one (when its slot is filled again): the caller copies them.
     // Were they freed on the caller's thread, its allocator would hand that
@@ -561,7 +561,11 @@ struct ListLoader::Shared {
         bool skip = false;              // a piece that is no record: nothing to show or keep
         Result result;
     };
-    std::unique_ptr<Slot[]> ring{new Slot[kAhead]};
+    // Made by the reader thread once the records are counted (no larger than
+    // the list: most lists are short, and a ring of empty rows costs time on
+    // the thread that opens the list), before the count is published.
+    std::unique_ptr<Slot[]> ring;
+    qint32 ringSize = 1;
     // Results taken by the caller (written by the caller only).
     std::atomic<qint32> taken{0};
     std::vector<std::thread> probers;
@@ -656,6 +660,8 @@ void ListLoader::start() {
     sh->reader = std::thread([sh] {
         sh->findRecords();
         const qint32 n = static_cast<qint32>(sh->starts.size());
+        sh->ringSize = std::max<qint32>(1, std::min<qint32>(kAhead, n));
+        sh->ring.reset(new Shared::Slot[static_cast<size_t>(sh->ringSize)]);
         auto probe = [sh, n] {
             components::cAudioConverter converter;
             for (;;) {
@@ -663,13 +669,13 @@ void ListLoader::start() {
                 const qint32 i = sh->nextToProbe.fetch_add(1);
                 if (i >= n) return;
                 const QString text = sh->recordText(i);
-                while (i - sh->taken.load(std::memory_order_acquire) >= kAhead) {
+                while (i - sh->taken.load(std::memory_order_acquire) >= sh->ringSize) {
                     if (sh->abort) return;
                     std::this_thread::sleep_for(std::chrono::milliseconds(1));
                 }
-                Shared::Slot& slot = sh->ring[i % kAhead];
+                Shared::Slot& slot = sh->ring[i % sh->ringSize];
                 slot.skip = false;
-                slot.result = Result(); // the strings of record i - kAhead go on this thread
+                slot.result = Result(); // the strings of record i - ringSize go on this thread
                 const ListRecord rec = ParseRecord(text);
                 if (rec.file.isEmpty()) {
                     slot.skip = true; // a fragment of a damaged file
@@ -710,7 +716,7 @@ const ListLoader::Result* ListLoader::Next() {
         const qint32 n = RecordCount();
         const qint32 next = sh->taken.load(std::memory_order_relaxed);
         if (n < 0 || next >= n) return nullptr;
-        const Shared::Slot& slot = sh->ring[next % kAhead];
+        const Shared::Slot& slot = sh->ring[next % sh->ringSize];
         if (slot.record.load(std::memory_order_acquire) != next) return nullptr;
         if (!slot.skip) return &slot.result;
         Release();

@@ -813,9 +813,15 @@ void frmOptions::picTextColor_Click() {
 namespace settings {
 
 void ShowAudioFormatAtTab(QWidget* owner, const QString& key) {
-    // Loaded at start-up; loading it here only covers a start that skipped it.
+    // Built when first opened (start-up reads its settings without it); it
+    // then stays loaded and hidden until the main window's exit closes it.
+    Q_UNUSED(owner);
     frmAudioProp* form = g_frmAudioProp;
-    if (!form) form = new frmAudioProp(owner);
+    if (!form && !g_bAppExiting) {
+        form = new frmAudioProp;
+        form->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    if (!form) return;
     form->ShowFormatPage(key); // loads, selects the tab of the key, shows its page
     form->exec();
 }

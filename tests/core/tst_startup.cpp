@@ -114,7 +114,7 @@ private slots:
                 splashTexts << core::g_frmSplash->windowTitle() << core::g_frmSplash->lblAppTitle->text()
                             << core::g_frmSplash->lblVersion->text();
             }
-            if (frmOptions::instance()) dialogsHidden &= !frmOptions::instance()->isVisible();
+            if (frmOptions::loadedInstance()) dialogsHidden &= !frmOptions::loadedInstance()->isVisible();
             if (settings::g_frmAudioProp) dialogsHidden &= !settings::g_frmAudioProp->isVisible();
         });
 
@@ -142,8 +142,9 @@ private slots:
         QCOMPARE(main->windowTitle(), QString("Corvane 1.2"));
         QCOMPARE(main->objectName(), QString("frmMain"));
         QVERIFY(main->isVisible());
+        // The settings are read; the dialogs are built, hidden, when first needed.
+        QVERIFY(!frmOptions::loadedInstance() && !settings::g_frmAudioProp);
         QVERIFY(frmOptions::instance() && !frmOptions::instance()->isVisible());
-        QVERIFY(settings::g_frmAudioProp && !settings::g_frmAudioProp->isVisible());
         QCOMPARE(QCoreApplication::applicationName() + " " + QCoreApplication::applicationVersion(),
                  QString("Corvane 1.2"));
         // No display name: the desktop would append it to every other window's caption.

@@ -37,6 +37,32 @@ QString Stored(const QString& subkey, const QString& name) {
     return Reg(subkey).GetRegistryValue(name).toString();
 }
 
+// Every encoder variable, as text.
+QStringList EncoderVariables() {
+    QStringList v;
+    for (qint32 n :
+         {g_lWAVSampleRate, g_lWAVBitsPerSample, g_lWAVChannelsIndex, g_lMP3Bitrate, g_lMP3Quality,
+          g_lMP3SampleRate, g_lMP3Mode, g_lMP3VBRQuality, g_lMP3MinBitrate, g_lMP3MaxBitrate,
+          g_lMP3ABRBitrate, g_lWMACodec, g_lWMAFormat, g_lOGGQuality, g_lOGGNominalBitrate, g_lAPELevel})
+        v << QString::number(n);
+    for (bool b : {g_bMP3ErrorProtect, g_bMP3Original, g_bMP3Copyright, g_bMP3StrictISO, g_bMP3VBRTag,
+                   g_bMP3VBRForceMinBitrate, g_bMP3ABR, g_bOGGByQuality, g_bOGGByBitrate})
+        v << QString::number(b);
+    return v << g_sACMTag << g_sACMFormat;
+}
+
+void ScrambleEncoderVariables() {
+    for (qint32* n : {&g_lWAVSampleRate, &g_lWAVBitsPerSample, &g_lWAVChannelsIndex, &g_lMP3Bitrate,
+                      &g_lMP3Quality, &g_lMP3SampleRate, &g_lMP3Mode, &g_lMP3VBRQuality, &g_lMP3MinBitrate,
+                      &g_lMP3MaxBitrate, &g_lMP3ABRBitrate, &g_lWMACodec, &g_lWMAFormat, &g_lOGGQuality,
+                      &g_lOGGNominalBitrate, &g_lAPELevel})
+        *n = 4711;
+    for (bool* b : {&g_bMP3ErrorProtect, &g_bMP3Original, &g_bMP3Copyright, &g_bMP3StrictISO, &g_bMP3VBRTag,
+                    &g_bMP3VBRForceMinBitrate, &g_bMP3ABR, &g_bOGGByQuality, &g_bOGGByBitrate})
+        *b = !*b;
+    g_sACMTag = g_sACMFormat = "stale";
+}
+
 QStringList Items(const QComboBox* combo) {
     QStringList items;
     for (int i = 0; i < combo->count(); ++i)
@@ -138,6 +164,8 @@ private slots:
     void recommendedCodecsCancelled();
     void sliderLabelFollowsDragsOnly();
     void closesForRealOnlyWhenExiting();
+    void startUpReadsWhatTheDialogReads_data();
+    void startUpReadsWhatTheDialogReads();
 };
 
 void tst_AudioProp::tabsPerOfferedFormat_data() {
@@ -488,6 +516,42 @@ void tst_AudioProp::closesForRealOnlyWhenExiting() {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(!dlg);
     QVERIFY(!g_frmAudioProp);
+}
+
+void tst_AudioProp::startUpReadsWhatTheDialogReads_data() {
+    QTest::addColumn<QStringList>("stored"); // subkey, name, value, ...
+    QTest::newRow("nothing stored") << QStringList();
+    QTest::newRow("values") << QStringList{
+        "Formats\\MP3", "cboMP3Bitrate", "192",  "Formats\\MP3", "chkMP3ABR",     "1",
+        "Formats\\MP3", "cboMP3Mode",    "3",    "Formats\\WAV", "cboSamplesWAV", "22050",
+        "Formats\\OGG", "optOggBit",     "True", "Formats\\ACM", "cboTags",       "MS ADPCM",
+        "Formats\\WMA", "cboWMACodecs",  "1"};
+    QTest::newRow("unusable values") << QStringList{"Formats\\MP3", "cboMP3Bitrate", "fast",
+                                                    "Formats\\ACM", "cboTags",       "No such codec",
+                                                    "Formats\\WMA", "cboWMACodecs",  "9"};
+}
+
+// Start-up reads the encoder settings without building the dialog: the
+// variables must come out as the dialog's load makes them.
+void tst_AudioProp::startUpReadsWhatTheDialogReads() {
+    QFETCH(QStringList, stored);
+    testsupport::TestEnv env;
+    frmOptions options;
+    options.Form_Load(); // the edition's format switches
+    for (int i = 0; i + 2 < stored.size(); i += 3)
+        QVERIFY(Reg(stored[i]).SetRegistryValue(stored[i + 1], stored[i + 2], core::REG_SZ));
+
+    ScrambleEncoderVariables();
+    {
+        components::cAudioConverter converter;
+        LoadEncoderSettings(ConverterCodecLists(converter));
+    }
+    const QStringList withoutDialog = EncoderVariables();
+
+    ScrambleEncoderVariables();
+    frmAudioProp dlg;
+    dlg.Form_Load();
+    QCOMPARE(withoutDialog, EncoderVariables());
 }
 
 QTEST_MAIN(tst_AudioProp)
