@@ -10,7 +10,9 @@
 // libraries Corvane links count against Corvane.
 #include "BenchSupport.h"
 #include "app/StartApplication.h"
+#include "core/AppPaths.h"
 #include "core/RealServices.h"
+#include "core/SingleInstance.h"
 #include "mainwindow/frmMain.h"
 
 #include <QApplication>
@@ -77,6 +79,9 @@ int runCorvane(int argc, char** argv) {
             std::fprintf(stderr, "%6.1f ms  %s %s\n", SinceSpawn(), qPrintable(step), qPrintable(detail));
         });
     }
+    // As the program does: one copy per program folder.
+    core::SingleInstance instance(core::ProgramFolder());
+    if (instance.HandOverOrListen(QString())) return 1;
     if (!core::StartApplication(QString())) return 1;
     return app.exec();
 }

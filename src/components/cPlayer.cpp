@@ -1,13 +1,10 @@
 #include "components/cPlayer.h"
 
 #include "components/AudioDecoder.h"
+#include "components/AudioOutput.h"
 #include "components/Worker.h"
 
-#include <QAudioDevice>
-#include <QAudioFormat>
-#include <QAudioSink>
 #include <QElapsedTimer>
-#include <QMediaDevices>
 #include <QMetaObject>
 #include <QTimer>
 
@@ -32,12 +29,6 @@ constexpr int kFeedMs = 10;
 // A device that takes no samples for this long while the file has been handed
 // over completely is given up on, so that PlayDone always comes.
 constexpr qint64 kStallMs = 5000;
-
-QAudioDevice PickDevice(qint32 index) {
-    const QList<QAudioDevice> outputs = QMediaDevices::audioOutputs();
-    if (index >= 0 && index < outputs.size()) return outputs.at(index);
-    return QMediaDevices::defaultAudioOutput();
-}
 
 } // namespace
 
@@ -91,10 +82,7 @@ struct cPlayer::Session {
     QString file;
     std::shared_ptr<Shared> shared = std::make_shared<Shared>();
     std::unique_ptr<Worker> worker;
-    QAudioDevice device;
-    QAudioFormat format;
-    std::unique_ptr<QAudioSink> sink;
-    QIODevice* io = nullptr;
+    std::unique_ptr<AudioOutput> sink;
     int bpf = 0;
     int channels = 0;
     qint64 sinkBytes = 0;
@@ -154,29 +142,27 @@ qint32 cPlayer::Play(const QString& file, qint32 audioDevice) {
     }
     auto s = std::make_unique<Session>();
     s->file = file;
-    s->device = PickDevice(audioDevice);
-    if (s->device.isNull()) {
+    QString moduleError;
+    s->sink = CreateAudioOutput(&moduleError);
+    if (!s->sink) {
+        m_error = moduleError;
+        return 2;
+    }
+    if (!s->sink->SelectDevice(audioDevice)) {
         m_error = QStringLiteral("No audio output device is available.");
         return 2;
     }
-    QAudioFormat format;
-    format.setSampleRate(decoder->SourceRate());
-    format.setChannelCount(qBound(1, decoder->SourceChannels(), 2));
-    format.setSampleFormat(QAudioFormat::Int16);
-    if (!s->device.isFormatSupported(format)) {
-        // Let the decoder convert to what the device takes.
-        const QAudioFormat preferred = s->device.preferredFormat();
-        format.setSampleRate(preferred.sampleRate() > 0 ? preferred.sampleRate() : 44100);
-        format.setChannelCount(qBound(1, preferred.channelCount(), 2));
-    }
-    decoder->SetOutput(format.sampleRate(), format.channelCount(), SampleKind::S16);
-    s->format = format;
-    s->channels = format.channelCount();
+    // The decoder converts to what the device takes.
+    int rate = decoder->SourceRate();
+    int channels = qBound(1, decoder->SourceChannels(), 2);
+    s->sink->FitFormat(&rate, &channels);
+    decoder->SetOutput(rate, channels, SampleKind::S16);
+    s->channels = channels;
     s->bpf = decoder->BytesPerFrame();
-    s->sinkBytes = qint64(format.sampleRate()) * kSinkMs / 1000 * s->bpf;
-    s->shared->ring.resize(size_t(format.sampleRate()) * kRingMs / 1000 * size_t(s->bpf));
+    s->sinkBytes = qint64(rate) * kSinkMs / 1000 * s->bpf;
+    s->shared->ring.resize(size_t(rate) * kRingMs / 1000 * size_t(s->bpf));
     s->scratch.resize(size_t(s->sinkBytes));
-    s->history.assign(size_t(format.sampleRate()), 0.0f);
+    s->history.assign(size_t(rate), 0.0f);
 
     // The first sink's worth is decoded here, so the sink starts full and a
     // file that cannot be decoded is refused before anything plays.
@@ -205,19 +191,16 @@ qint32 cPlayer::Play(const QString& file, qint32 audioDevice) {
         return 3;
     }
 
-    s->sink = std::make_unique<QAudioSink>(s->device, format);
-    s->sink->setBufferSize(s->sinkBytes);
-    s->io = s->sink->start();
-    if (!s->io || s->sink->error() != QAudio::NoError) {
+    if (!s->sink->Start(rate, channels, s->sinkBytes)) {
         m_error = QStringLiteral("The audio device cannot be opened.");
-        s->sink->stop();
+        s->sink->Stop();
         return 4;
     }
     s->sincePlayedMoved.start();
 
     const qint64 ms = decoder->DurationMs();
     m_length = ms > 0 ? double(ms) / 1000.0 : 0.0;
-    m_rate = format.sampleRate();
+    m_rate = rate;
     m_paused = false;
 
     // The rest is decoded on the worker thread, a chunk at a time, as the ring drains.
@@ -270,13 +253,13 @@ qint32 cPlayer::Play(const QString& file, qint32 audioDevice) {
 
 void cPlayer::Pause() {
     if (!m_session || m_paused) return;
-    m_session->sink->suspend();
+    m_session->sink->Suspend();
     m_paused = true;
 }
 
 void cPlayer::Resume() {
     if (!m_session || !m_paused) return;
-    m_session->sink->resume();
+    m_session->sink->Resume();
     m_paused = false;
     m_session->sincePlayedMoved.restart();
 }
@@ -292,7 +275,7 @@ void cPlayer::Close() {
 
 qint64 cPlayer::PlayedFrames() const {
     if (!m_session || !m_session->sink) return 0;
-    const qint64 us = m_session->sink->processedUSecs();
+    const qint64 us = m_session->sink->ProcessedUSecs();
     return std::min(us * m_rate / 1000000, m_session->runFrames);
 }
 
@@ -318,13 +301,11 @@ void cPlayer::SetPosition(double seconds) {
     }
     s.shared->cv.notify_all();
     // A new sink run drops what the old one still held.
-    s.sink->stop();
-    s.io = s.sink->start();
-    if (!s.io || s.sink->error() != QAudio::NoError) {
+    if (!s.sink->Restart()) {
         Fail(QStringLiteral("The audio device cannot be opened."));
         return;
     }
-    if (m_paused) s.sink->suspend();
+    if (m_paused) s.sink->Suspend();
     s.baseFrames = ms * m_rate / 1000;
     s.runFrames = 0;
     s.drained = false;
@@ -370,15 +351,14 @@ void cPlayer::Feed() {
         if (!failure.isEmpty() && s.shared->size > 0) failure.clear();
     }
     // A device that went away ends playback rather than leaving it hanging.
-    if (failure.isEmpty() && (s.sink->error() == QAudio::FatalError || s.sink->error() == QAudio::OpenError))
-        failure = QStringLiteral("The audio device stopped playing.");
+    if (failure.isEmpty() && s.sink->Broken()) failure = QStringLiteral("The audio device stopped playing.");
     if (!failure.isEmpty()) {
         Fail(failure);
         return;
     }
     if (m_paused) return;
 
-    qint64 room = s.sink->bytesFree();
+    qint64 room = s.sink->BytesFree();
     room -= room % s.bpf;
     while (room > 0) {
         size_t got = 0;
@@ -395,11 +375,11 @@ void cPlayer::Feed() {
                 // sample has been heard, however short the file.
                 const qint64 n = std::min<qint64>(room, qint64(s.scratch.size()));
                 std::memset(s.scratch.data(), 0, size_t(n));
-                s.io->write(s.scratch.data(), n);
+                s.sink->Write(s.scratch.data(), n);
             }
             break;
         }
-        qint64 written = s.io->write(s.scratch.data(), qint64(got));
+        qint64 written = s.sink->Write(s.scratch.data(), qint64(got));
         if (written <= 0) break;
         written -= written % s.bpf;
         {
@@ -445,7 +425,7 @@ void cPlayer::EndSession(bool notify) {
     }
     s->shared->cv.notify_all();
     s->worker.reset(); // waits for the decoding thread, which is only ever a chunk away
-    if (s->sink) s->sink->stop();
+    if (s->sink) s->sink->Stop();
     s.reset();
     if (notify)
         QMetaObject::invokeMethod(

@@ -14,7 +14,6 @@
 
 #include <memory>
 
-class QAudioSink;
 class QIODevice;
 class QTimer;
 

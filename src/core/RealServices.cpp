@@ -1,5 +1,7 @@
 #include "core/RealServices.h"
 
+#include "components/AudioOutput.h"
+
 #include <QApplication>
 #include <QColorDialog>
 #include <QDBusConnection>
@@ -11,12 +13,11 @@
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QProcess>
-#include <QSoundEffect>
 
 namespace core {
 
 struct RealServices::Sound {
-    QSoundEffect effect;
+    std::unique_ptr<components::SoundPlayer> player;
 };
 
 RealServices::RealServices() = default;
@@ -126,14 +127,14 @@ bool RealServices::startProgram(const QString& program, const QStringList& argum
 
 bool RealServices::playSound(const QString& wavFile) {
     if (!m_sound) m_sound = std::make_unique<Sound>();
-    m_sound->effect.stop();
-    m_sound->effect.setSource(QUrl::fromLocalFile(wavFile));
-    m_sound->effect.play();
+    if (!m_sound->player) m_sound->player = components::CreateSoundPlayer();
+    if (!m_sound->player) return false;
+    m_sound->player->Play(wavFile);
     return true;
 }
 
 void RealServices::stopSound() {
-    if (m_sound) m_sound->effect.stop();
+    if (m_sound && m_sound->player) m_sound->player->Stop();
 }
 
 bool RealServices::powerOff(QString* error) {

@@ -810,6 +810,9 @@ bool RegistryStoreUsable(QString* message) {
     const QString path = RegistryFile();
     const QFileInfo info(path);
     if (!info.exists() && !info.isSymLink()) return true;
+    // The thread's shared connection checks the whole store when it opens;
+    // it is the one every later call uses, so the check is not made twice.
+    if (sharedStore()) return true;
     QString reason;
     bool usable = false;
     {
