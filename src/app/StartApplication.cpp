@@ -1,5 +1,6 @@
 #include "app/StartApplication.h"
 
+#include "components/AudioOutput.h"
 #include "components/DriveRegistry.h"
 #include "components/FFmpegLibrary.h"
 #include "components/cAudioConverter.h"
@@ -118,10 +119,13 @@ bool StartApplication(const QString& commandLine) {
     // The start switches run once, from the event loop: the window is shown
     // (or in the tray) by then.
     QMetaObject::invokeMethod(main, "RunCommandLineSwitches", Qt::QueuedConnection);
-    // FFmpeg's libraries (and the hundred it pulls in) load on another thread
-    // once the window is up, so that neither the start nor the first playback
-    // or conversion waits for them.
-    QTimer::singleShot(500, [] { components::ffmpeg::PreloadInBackground(); });
+    // FFmpeg's libraries (and the hundred they pull in) and the sound module
+    // load on another thread once the window is up, so that neither the start
+    // nor the first playback or conversion waits for them.
+    QTimer::singleShot(500, [] {
+        components::ffmpeg::PreloadInBackground();
+        components::PreloadAudioOutputInBackground();
+    });
     return true;
 }
 

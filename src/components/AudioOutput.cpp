@@ -2,8 +2,11 @@
 
 #include <QCoreApplication>
 #include <QStringList>
+#include <QThreadPool>
 
 #include <dlfcn.h>
+
+#include <mutex>
 
 namespace components {
 
@@ -19,13 +22,11 @@ struct Module {
 
 // Beside the program first (the build and installation folders hold both),
 // then wherever the dynamic linker looks.
-Module load() {
+Module load(const QString& beside) {
     Module m;
     QStringList tried;
     void* handle = nullptr;
-    if (QCoreApplication::instance()) {
-        const QString beside =
-            QCoreApplication::applicationDirPath() + QLatin1Char('/') + QLatin1String(kModule);
+    if (!beside.isEmpty()) {
         handle = dlopen(beside.toLocal8Bit().constData(), RTLD_NOW | RTLD_LOCAL);
         if (!handle) tried << QString::fromLocal8Bit(dlerror());
     }
@@ -45,12 +46,31 @@ Module load() {
     return m;
 }
 
-const Module& module() {
-    static const Module* const instance = new Module(load()); // kept loaded for the run
+// The module's path beside the program; asked on the GUI thread.
+QString besideProgram() {
+    return QCoreApplication::instance()
+               ? QCoreApplication::applicationDirPath() + QLatin1Char('/') + QLatin1String(kModule)
+               : QString();
+}
+
+const Module& module(const QString& beside) {
+    static const Module* const instance = new Module(load(beside)); // kept loaded for the run
     return *instance;
 }
 
+const Module& module() {
+    return module(besideProgram());
+}
+
 } // namespace
+
+void PreloadAudioOutputInBackground() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        const QString beside = besideProgram();
+        QThreadPool::globalInstance()->start([beside] { module(beside); });
+    });
+}
 
 std::unique_ptr<AudioOutput> CreateAudioOutput(QString* error) {
     const Module& m = module();

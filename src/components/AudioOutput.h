@@ -46,6 +46,9 @@ public:
 // *error, when it cannot be loaded.
 std::unique_ptr<AudioOutput> CreateAudioOutput(QString* error = nullptr);
 std::unique_ptr<SoundPlayer> CreateSoundPlayer(QString* error = nullptr);
+// Loads the module on a background thread, so that the first playback does
+// not wait for it. Returns at once; call it on the GUI thread.
+void PreloadAudioOutputInBackground();
 
 } // namespace components
 
