@@ -19,15 +19,22 @@
 #include "settings/OptionsSettings.h"
 #include "settings/frmOptions.h"
 
+#include <QDBusConnection>
 #include <QIcon>
 #include <QLabel>
 #include <QMetaObject>
+#include <QThreadPool>
 #include <QTimer>
 #include <memory>
 
 namespace core {
 
 bool StartApplication(const QString& commandLine) {
+    // The session bus is asked for by the first label the splash shows (for
+    // accessibility), and connecting to it can take a while (without a bus,
+    // an attempt to start one): that runs on another thread while the
+    // settings store is checked.
+    QThreadPool::globalInstance()->start([] { QDBusConnection::sessionBus(); });
     core::SetCommand(commandLine);
     // With no desktop icon theme Qt looks standard pictures up in "hicolor",
     // the fallback theme, which holds application icons only: every lookup
