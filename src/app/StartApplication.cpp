@@ -19,6 +19,7 @@
 #include "settings/OptionsSettings.h"
 #include "settings/frmOptions.h"
 
+#include <QApplication>
 #include <QDBusConnection>
 #include <QIcon>
 #include <QLabel>
@@ -130,7 +131,20 @@ bool StartApplication(const QString& commandLine) {
     // load on another thread once the window is up, so that neither the start
     // nor the first playback or conversion waits for them.
     QTimer::singleShot(500, [] {
-        components::ffmpeg::PreloadInBackground();
+        // Without FFmpeg no audio file can be read, played or converted: said
+        // once, rather than as every file being refused as "not audio".
+        components::ffmpeg::PreloadInBackground([](const QString& reason) {
+            QMetaObject::invokeMethod(
+                qApp,
+                [reason] {
+                    services().msgBox(nullptr,
+                                      "The FFmpeg libraries could not be loaded (" + reason +
+                                          "). Audio files cannot be read, played or converted until they "
+                                          "are installed.",
+                                      vbCritical, AppTitle());
+                },
+                Qt::QueuedConnection);
+        });
         components::PreloadAudioOutputInBackground();
     });
     return true;

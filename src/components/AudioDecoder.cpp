@@ -77,6 +77,11 @@ bool AudioDecoder::Open(const QString& path) {
         d = std::move(s);
         return false;
     }
+    if (!ffmpeg::Available()) {
+        s->error = ffmpeg::ErrorText(0);
+        d = std::move(s);
+        return false;
+    }
     if (fi.size() == 0) {
         s->error = QStringLiteral("The file is empty.");
         d = std::move(s);

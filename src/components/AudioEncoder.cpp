@@ -363,6 +363,9 @@ bool AudioEncoder::Open(const QString& destination, const EncoderSetup& setup, c
     if (inRate <= 0 || inChannels <= 0)
         return s.fail(Failure::Encoder, QStringLiteral("The source holds no audio."));
 
+    // Every format is written or resampled through FFmpeg.
+    if (!ffmpeg::Available()) return s.fail(Failure::NotSupported, ffmpeg::ErrorText(0));
+
     Plan plan;
     if (!PlanOutput(setup, inRate, inChannels, plan)) return s.fail(plan.failure, plan.error);
 

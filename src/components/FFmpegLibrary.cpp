@@ -1,5 +1,6 @@
 #include "components/FFmpegLibrary.h"
 
+#include <QFile>
 #include <QStringList>
 #include <QThreadPool>
 
@@ -55,9 +56,13 @@ void fillMissing(FFmpegApi& api) {
 Loaded load() {
     Loaded result;
     std::vector<void*> handles;
+    // CORVANE_FFMPEG_DIR loads them from that folder only (the tests use it
+    // to see the program without them).
+    const QString folder = qEnvironmentVariable("CORVANE_FFMPEG_DIR");
     for (const QString& name : libraryNames()) {
+        const QString file = folder.isEmpty() ? name : folder + QLatin1Char('/') + name;
         // Kept loaded for the rest of the run.
-        void* handle = dlopen(name.toLatin1().constData(), RTLD_LAZY | RTLD_LOCAL);
+        void* handle = dlopen(QFile::encodeName(file).constData(), RTLD_LAZY | RTLD_LOCAL);
         if (!handle) {
             result.error = QString::fromLocal8Bit(dlerror());
             fillMissing(result.api);
@@ -105,17 +110,22 @@ QString LoadError() {
 }
 
 QString ErrorText(int code) {
-    if (!Available()) return QStringLiteral("the FFmpeg libraries could not be loaded (%1)").arg(LoadError());
+    if (!Available())
+        return QStringLiteral("The FFmpeg libraries could not be loaded (%1).").arg(LoadError());
     char buf[AV_ERROR_MAX_STRING_SIZE] = {};
     ff().av_strerror(code, buf, sizeof buf);
     return QString::fromLocal8Bit(buf);
 }
 
-void PreloadInBackground() {
+void PreloadInBackground(std::function<void(const QString& reason)> whenMissing) {
     // The global pool is waited for when the application object goes, so a
     // load still running at exit finishes first.
     static std::once_flag once;
-    std::call_once(once, [] { QThreadPool::globalInstance()->start([] { loaded(); }); });
+    std::call_once(once, [&whenMissing] {
+        QThreadPool::globalInstance()->start([whenMissing] {
+            if (!Available() && whenMissing) whenMissing(LoadError());
+        });
+    });
 }
 
 } // namespace ffmpeg

@@ -21,6 +21,8 @@ extern "C" {
 
 #include <QString>
 
+#include <functional>
+
 // Every FFmpeg function the components call.
 #define CORVANE_FFMPEG_FUNCTIONS(X)                                                                          \
     X(av_audio_fifo_alloc)                                                                                   \
@@ -113,8 +115,9 @@ QString LoadError();
 // FFmpeg's text for an error code, or why the libraries could not be loaded.
 QString ErrorText(int code);
 // Loads the libraries on a background thread, so that the first conversion
-// or playback does not wait for them. Returns at once.
-void PreloadInBackground();
+// or playback does not wait for them. Returns at once. When they cannot be
+// loaded, `whenMissing` is called (on that thread) with the reason.
+void PreloadInBackground(std::function<void(const QString& reason)> whenMissing = {});
 
 } // namespace ffmpeg
 } // namespace components

@@ -171,8 +171,9 @@ public:
     QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
         return icon().pixmap(size, mode, state);
     }
+    // `size` comes in device pixels; QIcon::pixmap takes it without the scale.
     QPixmap scaledPixmap(const QSize& size, QIcon::Mode mode, QIcon::State state, qreal scale) override {
-        return icon().pixmap(size, scale, mode, state);
+        return icon().pixmap(scale > 0 ? size / scale : size, scale, mode, state);
     }
     QList<QSize> availableSizes(QIcon::Mode mode, QIcon::State state) override {
         return icon().availableSizes(mode, state);

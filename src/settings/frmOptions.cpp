@@ -719,7 +719,11 @@ void frmOptions::cmdAddSound_Click() {
 
 void frmOptions::cmdTestSound_Click() {
     const QString sound = txtPlayAtEnd->property("Tag").toString();
-    if (!sound.isEmpty()) core::services().playSound(sound);
+    if (sound.isEmpty() || core::services().playSound(sound)) return;
+    // Asked for by the user, so said (the end of a job passes a failed sound over).
+    core::services().msgBox(this,
+                            "The sound " + sound + " cannot be played: the sound output is not available.",
+                            core::vbExclamation, core::AppTitle());
 }
 
 QString frmOptions::TestAppCommandLine() const {

@@ -523,6 +523,42 @@ private slots:
             QVERIFY(!images.ItemPicture(i).isNull());
     }
 
+    // The built-in pictures are made when first drawn; they must come out at
+    // the size asked for, on plain and on high-density screens, drawn and
+    // style-made ones alike (the grid's pictures too).
+    void imageListPicturesAtEveryDensity_data() {
+        QTest::addColumn<qreal>("ratio");
+        QTest::newRow("1x") << 1.0;
+        QTest::newRow("2x") << 2.0;
+        QTest::newRow("1.5x") << 1.5;
+    }
+    void imageListPicturesAtEveryDensity() {
+        QFETCH(qreal, ratio);
+        cImageList standard;
+        standard.LoadStandardSet();
+        cImageList grid;
+        grid.LoadGridSet();
+        const int most = qRound(16 * ratio);
+        for (cImageList* images : {&standard, &grid}) {
+            for (qint32 n : {0, 1, 2, 3, 4, 17, 47, 79}) {
+                const QPixmap pixmap = images->IconForNumber(n).pixmap(QSize(16, 16), ratio);
+                const QSize shown = pixmap.deviceIndependentSize().toSize();
+                const QString what = QStringLiteral("%1: %2x%3 pixels at %4")
+                                         .arg(n)
+                                         .arg(pixmap.width())
+                                         .arg(pixmap.height())
+                                         .arg(pixmap.devicePixelRatio());
+                // Shown in the box asked for, filling it one way (pictures
+                // keep their shape), and never made finer than the screen needs.
+                QVERIFY2(!pixmap.isNull(), qPrintable(what));
+                QVERIFY2(shown.width() <= 16 && shown.height() <= 16 &&
+                             qMax(shown.width(), shown.height()) == 16,
+                         qPrintable(what));
+                QVERIFY2(pixmap.width() <= most && pixmap.height() <= most, qPrintable(what));
+            }
+        }
+    }
+
     void imageListFromFolder() {
         QTemporaryDir dir;
         QVERIFY(dir.isValid());

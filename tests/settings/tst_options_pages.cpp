@@ -106,6 +106,12 @@ private slots:
 
         dialog->cmdTestSound_Click();
         QCOMPARE(env.services().playedSounds, QList<QString>{chosen});
+        QVERIFY(env.services().messages.isEmpty());
+        // A sound that cannot be played is said, naming the file.
+        env.services().soundPlays = false;
+        dialog->cmdTestSound_Click();
+        QCOMPARE(env.services().messages.size(), 1);
+        QVERIFY(env.services().messages.first().prompt.contains(chosen));
         // Hiding the dialog stops a sound that still plays.
         const int stops = env.services().soundStops;
         dialog->cmdCancel_Click();

@@ -52,7 +52,7 @@ bool ScriptedServices::startProgram(const QString& program, const QStringList& a
 
 bool ScriptedServices::playSound(const QString& wavFile) {
     playedSounds.append(wavFile);
-    return true;
+    return soundPlays;
 }
 
 void ScriptedServices::stopSound() {

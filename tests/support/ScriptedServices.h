@@ -27,7 +27,8 @@ public:
     QQueue<QString> folderAnswers;
     QQueue<std::optional<QColor>> colorAnswers;
     bool powerOffResult = true;
-    QDateTime fixedNow; // when valid, now() returns it
+    bool soundPlays = true; // what playSound answers
+    QDateTime fixedNow;     // when valid, now() returns it
     QLocale fixedLocale = QLocale::c();
     // When set, modal windows shown through core::ExecModal come here instead
     // of running: the handler looks at the window and returns its result.
