@@ -123,6 +123,13 @@ bool IsListNodeKey(const QString& nodeKey) {
 
 bool SaveGridToFile(cGrid& grid, const QString& nodeKey, const ItemsListHolder* holder, QString* reason) {
     if (!IsListNodeKey(nodeKey)) return false;
+    if (holder && holder->Holds(nodeKey) && holder->Unreadable()) {
+        if (reason)
+            *reason =
+                QStringLiteral("the file could not be read whole when the list was opened, so it is not "
+                               "written over (open the list again once it can be read)");
+        return false;
+    }
     const QList<KeptRecord> kept =
         (holder && holder->Holds(nodeKey)) ? holder->KeptRecords() : QList<KeptRecord>();
     // The bytes are made straight from the cells and written a piece at a
@@ -316,6 +323,7 @@ qint32 LoadItemsListToGrid(cGrid& grid, const QString& listPath, components::cAu
     if (!loader.AllTaken()) loop.exec(QEventLoop::ExcludeUserInputEvents);
     timer.stop();
 
+    holder.SetUnreadable(loader.Unreadable());
     const qint32 rows = grid.Rows();
     if (rows > 0) {
         grid.setRedraw(true);

@@ -200,6 +200,7 @@ qint32 CountRecords(const QString& listText) {
 void ItemsListHolder::Reset(const QString& path) {
     m_path = path;
     m_kept.clear();
+    m_unreadable = false;
 }
 
 QString ComposeListText(const QList<ListRecord>& rows, const QList<KeptRecord>& kept) {
@@ -541,6 +542,7 @@ struct ListLoader::Shared {
     std::atomic<bool> abort{false};
     std::atomic<qint32> count{-1};
     std::atomic<qint32> nextToProbe{0};
+    std::atomic<bool> unreadable{false}; // part of the file could not be read
 
     // The list file, open while the records are read, and where each record
     // starts and where the last one ends. Only these are kept: the thread
@@ -580,7 +582,10 @@ struct ListLoader::Shared {
     void findRecords() {
         if (!QFileInfo(path).isFile()) return;
         fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
-        if (fd < 0) return;
+        if (fd < 0) {
+            unreadable = true; // there, but not to be read: not to be written over either
+            return;
+        }
         static const QByteArray itemOpen = kItemOpen.toLatin1();
         const qint64 overlap = itemOpen.size() - 1; // a tag cut by a piece's end is found in the next
         QByteArray piece(1 << 20, Qt::Uninitialized);
@@ -591,8 +596,9 @@ struct ListLoader::Shared {
                 ::read(fd, piece.data() + carried, static_cast<size_t>(piece.size() - carried));
             if (got < 0 && errno == EINTR) continue;
             if (got < 0) {
-                starts.clear(); // an unreadable file reads as an empty one
+                starts.clear(); // shown as an empty list, and kept from being written over
                 end = 0;
+                unreadable = true;
                 return;
             }
             if (got == 0) break;
@@ -610,9 +616,9 @@ struct ListLoader::Shared {
     }
 
     // The text of record i as ReadListFile and SplitRecords would give it
-    // (a file cut short since it was scanned gives what is left of it); null
+    // (a file cut short since it was scanned gives what is left of it); false
     // when its bytes cannot be read.
-    QString recordText(qint32 i) const {
+    bool recordText(qint32 i, QString* out) const {
         const qint64 start = starts[static_cast<size_t>(i)];
         const qint64 stop =
             static_cast<size_t>(i) + 1 < starts.size() ? starts[static_cast<size_t>(i) + 1] : end;
@@ -622,7 +628,7 @@ struct ListLoader::Shared {
             const ssize_t got = ::pread(fd, bytes.data() + done, static_cast<size_t>(bytes.size() - done),
                                         static_cast<off_t>(start + done));
             if (got < 0 && errno == EINTR) continue;
-            if (got < 0) return QString();
+            if (got < 0) return false;
             if (got == 0) {
                 bytes.truncate(done);
                 break;
@@ -632,7 +638,8 @@ struct ListLoader::Shared {
         QString text = NormalisedBreaks(DecodeListBytes(bytes));
         while (text.endsWith(QLatin1Char('\n')) || text.endsWith(QLatin1Char('\r')))
             text.chop(1);
-        return text;
+        *out = text;
+        return true;
     }
 };
 
@@ -668,7 +675,8 @@ void ListLoader::start() {
                 if (sh->abort) return;
                 const qint32 i = sh->nextToProbe.fetch_add(1);
                 if (i >= n) return;
-                const QString text = sh->recordText(i);
+                QString text;
+                if (!sh->recordText(i, &text)) sh->unreadable = true; // the record is missing: see Unreadable
                 while (i - sh->taken.load(std::memory_order_acquire) >= sh->ringSize) {
                     if (sh->abort) return;
                     std::this_thread::sleep_for(std::chrono::milliseconds(1));
@@ -703,6 +711,10 @@ void ListLoader::start() {
 
 qint32 ListLoader::RecordCount() const {
     return m_shared->count.load(std::memory_order_acquire);
+}
+
+bool ListLoader::Unreadable() const {
+    return m_shared->unreadable.load();
 }
 
 bool ListLoader::AllTaken() const {

@@ -105,10 +105,16 @@ public:
     // (Clear the List); the next save then writes the shown rows only.
     // Removing single items keeps them: the user never saw them to remove.
     void DropKeptRecords() { m_kept.clear(); }
+    // The list's file could not be read whole when it was opened (a read
+    // error, not a missing file): what the grid shows is not all of it, so
+    // it is not written over until it is opened again.
+    void SetUnreadable(bool unreadable) { m_unreadable = unreadable; }
+    bool Unreadable() const { return m_unreadable; }
 
 private:
     QString m_path;
     QList<KeptRecord> m_kept;
+    bool m_unreadable = false;
 };
 
 // The text of a list file (without its final CR LF): the rows in order, with
@@ -222,6 +228,9 @@ public:
     qint32 RecordCount() const;
     // True when every result has been taken.
     bool AllTaken() const;
+    // True when part of the file could not be read (its records are missing
+    // from the results); set by the time every result is taken.
+    bool Unreadable() const;
     // The next result in file order when it is ready, else null. It stays
     // the loader's: the caller copies what it keeps (a deep copy, so that no
     // string of the probing threads outlives the load) and calls Release.

@@ -529,6 +529,46 @@ private slots:
         }
     }
 
+    // More records than the readers run ahead of the grid: slots are reused
+    // and the readers wait for the grid, and every record comes back in its
+    // place.
+    void aListLongerThanTheReadersRun() {
+        const QString gone = m_fixtures.path() + "/unmounted/";
+        QString text;
+        const int count = ListLoader::kAhead * 2 + 77;
+        for (int i = 0; i < count; ++i)
+            text += oldRecord(i % 2 ? "1" : "0", "Audio", QString("Item %1").arg(i),
+                              gone + QString("%1.mp3").arg(i));
+        text += "\r\n";
+        writeAll(listPath(), text.toUtf8());
+        cGrid& g = *newGrid();
+        QCOMPARE(load(g, listPath()), 0);
+        QCOMPARE(m_holder.KeptCount(), count);
+        QVERIFY(!m_holder.Unreadable());
+        QVERIFY(SaveGridToFile(g, listPath(), &m_holder));
+        QCOMPARE(QString::fromUtf8(readAll(listPath())), text);
+    }
+
+    // A list file that is there but cannot be read shows empty, and is not
+    // written over by the next change (that would lose every item in it).
+    void unreadableListIsNotWrittenOver() {
+        const QString unreadable = "/proc/self/mem"; // a file whose first bytes cannot be read
+        QVERIFY(QFileInfo(unreadable).isFile());
+        cGrid& g = *newGrid();
+        QCOMPARE(load(g, unreadable), 0);
+        QVERIFY(m_holder.Unreadable());
+        WriteItemRow(g, 1, simpleRow("Added", m_mp3));
+        QString reason;
+        QVERIFY(!SaveGridToFile(g, unreadable, &m_holder, &reason));
+        QVERIFY2(reason.contains("could not be read"), qPrintable(reason));
+        // Opening a readable list starts afresh.
+        writeAll(listPath(), QByteArray("\r\n"));
+        QCOMPARE(load(g, listPath()), 0);
+        QVERIFY(!m_holder.Unreadable());
+        WriteItemRow(g, 1, simpleRow("Added", m_mp3));
+        QVERIFY(SaveGridToFile(g, listPath(), &m_holder));
+    }
+
     void missingListReadsEmpty() {
         cGrid& g = *newGrid();
         QCOMPARE(load(g, listPath("Nothing")), 0);
