@@ -164,3 +164,13 @@ void cToolbar::GetDropDownPosition(qint32 index, qint32& x, qint32& y) const {
 QToolButton* cToolbar::ButtonWidget(qint32 index) const {
     return valid(index) ? m_buttons[index - 1].widget.data() : nullptr;
 }
+
+void cToolbar::setTransparent(bool transparent) {
+    m_transparent = transparent;
+    update();
+}
+
+void cToolbar::paintEvent(QPaintEvent* event) {
+    if (m_transparent) return; // neither panel nor frame; the buttons paint themselves
+    QToolBar::paintEvent(event);
+}

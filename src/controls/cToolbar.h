@@ -18,6 +18,10 @@ public:
 
     explicit cToolbar(QWidget* parent = nullptr);
 
+    // A transparent bar draws neither panel nor frame: what lies behind it
+    // (a host's colour or picture) shows through.
+    void setTransparent(bool transparent);
+
     // Build settings; kept, they do not change how the bar works.
     qint32 Style() const { return m_style; }
     using QToolBar::setStyle;
@@ -69,6 +73,9 @@ public:
     // The button widget (nullptr for separators and unknown indexes).
     QToolButton* ButtonWidget(qint32 index) const;
 
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
 signals:
     // A click on a button, including the face of a drop-down button.
     void ButtonClick(int index);
@@ -76,6 +83,7 @@ signals:
     void ButtonDropDown(int index);
 
 private:
+    bool m_transparent = false;
     struct Button {
         QString key;
         QString tooltip;

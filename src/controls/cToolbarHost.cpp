@@ -29,8 +29,9 @@ void cToolbarHost::AttachToolbar(cToolbar* toolbar) {
     if (m_toolbar) m_layout->removeWidget(m_toolbar);
     m_toolbar = toolbar;
     toolbar->setParent(this);
-    // The host's colour or picture shows through the bar.
-    toolbar->setStyleSheet(QStringLiteral("QToolBar { background: transparent; border: none; }"));
+    // The host's colour or picture shows through the bar. (Not a style
+    // sheet: one re-polishes the bar and every button on it, at every start.)
+    toolbar->setTransparent(true);
     m_layout->addWidget(toolbar, 1, Qt::AlignLeft | Qt::AlignVCenter);
     toolbar->show();
 }
