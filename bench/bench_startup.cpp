@@ -9,6 +9,7 @@
 // The bare window is a program of its own that links Qt Widgets only, so the
 // libraries Corvane links count against Corvane.
 #include "BenchSupport.h"
+#include "StartupWatch.h"
 #include "app/StartApplication.h"
 #include "core/AppPaths.h"
 #include "core/RealServices.h"
@@ -29,54 +30,21 @@
 
 namespace {
 
-// Milliseconds since the parent started this process (CLOCK_MONOTONIC stamp
-// handed over in CORVANE_BENCH_SPAWN_NS); 0 when run on its own.
-double SinceSpawn() {
-    bool ok = false;
-    const qint64 t0 = qgetenv("CORVANE_BENCH_SPAWN_NS").toLongLong(&ok);
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    const qint64 t = qint64(now.tv_sec) * 1000000000 + now.tv_nsec;
-    return ok ? double(t - t0) / 1e6 : 0.0;
-}
-
-// Reports "shown" once the watched window is exposed, and ends the process
-// at once: only the way to the first frame is measured.
-class ShownWatch : public QObject {
-public:
-    explicit ShownWatch(std::function<QWindow*()> window) : m_window(std::move(window)) {}
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::Expose) {
-            QWindow* w = m_window();
-            if (w && watched == w && w->isExposed()) {
-                if (qEnvironmentVariableIsSet("CORVANE_BENCH_STEPS"))
-                    std::fprintf(stderr, "%6.1f ms  shown\n", SinceSpawn());
-                std::fputs("shown\n", stdout);
-                std::fflush(stdout);
-                _exit(0);
-            }
-        }
-        return false;
-    }
-
-private:
-    std::function<QWindow*()> m_window;
-};
-
 int runCorvane(int argc, char** argv) {
-    if (qEnvironmentVariableIsSet("CORVANE_BENCH_STEPS"))
-        std::fprintf(stderr, "%6.1f ms  main\n", SinceSpawn());
+    bench::Step("main");
     QApplication app(argc, argv);
     core::setServices(std::make_unique<core::RealServices>());
     QApplication::setQuitOnLastWindowClosed(false);
-    ShownWatch watch([] { return frmMain::instance() ? frmMain::instance()->windowHandle() : nullptr; });
+    bench::ShownWatch watch(
+        [] { return frmMain::instance() ? frmMain::instance()->windowHandle() : nullptr; });
     app.installEventFilter(&watch);
     // CORVANE_BENCH_STEPS=1 prints the time of each start-up step (for profiling).
     // Times count from the moment the parent started this process.
     if (qEnvironmentVariableIsSet("CORVANE_BENCH_STEPS")) {
-        std::fprintf(stderr, "%6.1f ms  QApplication built\n", SinceSpawn());
+        bench::Step("QApplication built");
         core::SetStartupObserver([](const QString& step, const QString& detail) {
-            std::fprintf(stderr, "%6.1f ms  %s %s\n", SinceSpawn(), qPrintable(step), qPrintable(detail));
+            std::fprintf(stderr, "%6.1f ms  %s %s\n", bench::SinceSpawn(), qPrintable(step),
+                         qPrintable(detail));
         });
     }
     // As the program does: one copy per program folder.

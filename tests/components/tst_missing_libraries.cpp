@@ -9,37 +9,11 @@
 #include "components/cAudioConverter.h"
 #include "components/cPlayer.h"
 
+#include "ListFixtures.h"
+
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
-
-namespace {
-
-// A tiny valid WAV file: the file is fine, only the libraries are missing.
-QString WriteWav(const QString& path) {
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly)) return QString();
-    const QByteArray pcm(4410 * 4, '\0');
-    QByteArray h;
-    auto u32 = [&h](quint32 v) { h.append(reinterpret_cast<const char*>(&v), 4); };
-    auto u16 = [&h](quint16 v) { h.append(reinterpret_cast<const char*>(&v), 2); };
-    h.append("RIFF");
-    u32(quint32(36 + pcm.size()));
-    h.append("WAVEfmt ");
-    u32(16);
-    u16(1);
-    u16(2);
-    u32(44100);
-    u32(44100 * 4);
-    u16(4);
-    u16(16);
-    h.append("data");
-    u32(quint32(pcm.size()));
-    f.write(h + pcm);
-    return path;
-}
-
-} // namespace
 
 class tst_missing_libraries : public QObject {
     Q_OBJECT
@@ -49,7 +23,8 @@ private slots:
                      !qEnvironmentVariableIsEmpty("CORVANE_AUDIO_MODULE"),
                  "run through CTest, which points both at nothing");
         QVERIFY(m_dir.isValid());
-        QVERIFY(!WriteWav(m_dir.filePath("tone.wav")).isEmpty());
+        // A valid file: only the libraries are missing.
+        QVERIFY(testsupport::writeSilentWav(m_dir.filePath("tone.wav"), 0.1));
     }
 
     void ffmpegMissingIsSaid() {
