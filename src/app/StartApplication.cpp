@@ -3,7 +3,6 @@
 #include "components/AudioOutput.h"
 #include "components/DriveRegistry.h"
 #include "components/FFmpegLibrary.h"
-#include "components/cAudioConverter.h"
 #include "controls/cPopupMenu.h"
 #include "controls/cSysTray.h"
 #include "core/AppPaths.h"
@@ -94,10 +93,7 @@ bool StartApplication(const QString& commandLine) {
     // which format pages the Audio Format dialog offers. The encoder settings
     // are read the same way, and the dialog is built when first opened.
     SetSplashStatus("Loading audio properties...");
-    {
-        components::cAudioConverter converter;
-        settings::LoadEncoderSettings(settings::ConverterCodecLists(converter));
-    }
+    settings::LoadEncoderSettings();
     core::NotifyStartup("loaded", "g_frmAudioProp");
 
     SetSplashStatus("Loading GUI...");

@@ -76,22 +76,26 @@ void PreloadAudioOutputInBackground() {
     });
 }
 
-std::unique_ptr<AudioOutput> CreateAudioOutput(QString* error) {
+namespace {
+
+// An object the module makes, or null with the reason the module is missing.
+template <typename T, typename Make> std::unique_ptr<T> create(Make Module::*make, QString* error) {
     const Module& m = module();
     if (!m.error.isEmpty()) {
         if (error) *error = m.error;
         return nullptr;
     }
-    return std::unique_ptr<AudioOutput>(m.createOutput());
+    return std::unique_ptr<T>((m.*make)());
+}
+
+} // namespace
+
+std::unique_ptr<AudioOutput> CreateAudioOutput(QString* error) {
+    return create<AudioOutput>(&Module::createOutput, error);
 }
 
 std::unique_ptr<SoundPlayer> CreateSoundPlayer(QString* error) {
-    const Module& m = module();
-    if (!m.error.isEmpty()) {
-        if (error) *error = m.error;
-        return nullptr;
-    }
-    return std::unique_ptr<SoundPlayer>(m.createSound());
+    return create<SoundPlayer>(&Module::createSound, error);
 }
 
 } // namespace components

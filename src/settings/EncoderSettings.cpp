@@ -500,4 +500,9 @@ tEncoderControls LoadEncoderSettings(const tCodecLists& lists) {
     return c;
 }
 
+tEncoderControls LoadEncoderSettings() {
+    components::cAudioConverter converter;
+    return LoadEncoderSettings(ConverterCodecLists(converter));
+}
+
 } // namespace settings

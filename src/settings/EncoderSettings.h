@@ -204,5 +204,7 @@ void SetEncoderVariables(const tEncoderControls& c);
 // The whole load without a dialog: presets, stored values, variables.
 // Returns the controls' state.
 tEncoderControls LoadEncoderSettings(const tCodecLists& lists);
+// The same with the converter's own lists: what start-up reads, without the dialog.
+tEncoderControls LoadEncoderSettings();
 
 } // namespace settings

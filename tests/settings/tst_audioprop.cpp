@@ -542,10 +542,7 @@ void tst_AudioProp::startUpReadsWhatTheDialogReads() {
         QVERIFY(Reg(stored[i]).SetRegistryValue(stored[i + 1], stored[i + 2], core::REG_SZ));
 
     ScrambleEncoderVariables();
-    {
-        components::cAudioConverter converter;
-        LoadEncoderSettings(ConverterCodecLists(converter));
-    }
+    LoadEncoderSettings(); // as start-up reads them
     const QStringList withoutDialog = EncoderVariables();
 
     ScrambleEncoderVariables();
