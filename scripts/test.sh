@@ -30,4 +30,5 @@ export PULSE_SERVER="unix:$XDG_RUNTIME_DIR/pulse/native"
 pactl set-default-source ci_mic
 
 cd "$BUILD"
-ctest --output-on-failure --parallel "$(nproc)" --timeout 600
+# Extra arguments go to ctest (for example -R tst_ripper to run one test).
+ctest --output-on-failure --parallel "$(nproc)" --timeout 600 "$@"
