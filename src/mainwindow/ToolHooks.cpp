@@ -11,6 +11,7 @@
 #include "ripping/frmCDRipper.h"
 #include "ripping/frmFreeDB.h"
 #include "tags/frmMP3TagsEditor.h"
+#include "tools/frmAudioEditor.h"
 
 #include <QWidget>
 
@@ -80,6 +81,19 @@ void InstallToolHooks() {
             hooks.noticValues = [grid] { return itemlists::LastRowValues(*grid); };
             burning::ShowCDBurner(launch.owner, *launch.grid, launch.images, hooks);
         });
+    });
+    // The selected row, marked or not; a file that is no WAV is converted to the temporary WAV first.
+    SetToolHook("Audio Analyser", [](const ToolLaunch& launch) {
+        tools::AnalyserOpening opening;
+        opening.owner = launch.owner;
+        opening.mainGrid = launch.grid;
+        opening.selectedRow = launch.selectedRow;
+        opening.imgMenu = launch.images;
+        opening.setCDPolling = launch.setCDPolling;
+        opening.cdNodeSelected = launch.cdNodeSelected;
+        opening.addFiles = launch.addFiles;
+        opening.abortedAudioEditor = launch.abortedAudioEditor;
+        tools::ShowAudioAnalyser(opening);
     });
     SetFreeDBHook([](const ToolLaunch& launch) {
         ripping::FreeDBTarget target;

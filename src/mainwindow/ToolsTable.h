@@ -90,6 +90,8 @@ struct ToolLaunch {
     std::function<bool()> cdNodeSelected;        // the selected node is a CD drive
     cImageList* images = nullptr;                // the menu pictures (tool windows' tabs)
     std::function<void(const QString&)> balloon; // a balloon on the main window's tray icon
+    std::function<void(QStringList&)> addFiles;  // adds files to the selected list and saves it
+    bool* abortedAudioEditor = nullptr;          // the main window's g_bAbortedAudioEditor
     // The set-up values of a list-fed tool, ready to write into its window:
     QString filesText;      // lblFilesToConvert ("3 items to convert.")
     QString timePanelText;  // "Total Time: H:MM:SS", for the panel keyed "Total Size"

@@ -1088,6 +1088,8 @@ void frmMain::RunTool(const QString& key) {
             tmrCDs->stop();
     };
     launch.cdNodeSelected = [this] { return IsCDNode(SelectedKey()); };
+    launch.addFiles = [this](QStringList& files) { m_cTree->AddPathsToList(files); };
+    launch.abortedAudioEditor = &g_bAbortedAudioEditor;
 
     const bool listTests = !tool->rootText.isEmpty();
     if (listTests) {
