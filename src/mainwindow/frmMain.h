@@ -16,6 +16,9 @@
 #include <memory>
 
 class QCloseEvent;
+namespace conversion {
+struct ToolLaunch;
+}
 class QFrame;
 class QLabel;
 class QPushButton;
@@ -110,8 +113,6 @@ public:
     bool m_bInTray = false;
     // The removal tmrRemove is to run: "Item" or "All".
     QString m_sPendingRemove;
-    // Set by the temporary-WAV window when the user aborts the analyser's conversion.
-    bool g_bAbortedAudioEditor = false;
 
     // --- Controls
     cSysTray* cSysTray1 = nullptr;
@@ -270,6 +271,8 @@ private:
     void RunStartSwitches(const QString& commandLine);
     const QHash<QString, std::function<void()>>& Commands();
     void RunTool(const QString& key);
+    // What every tool and the FreeDB window are lent of the main window.
+    conversion::ToolLaunch LaunchContext(const QString& key);
     QHash<QString, std::function<void()>> m_commands;
     QStringList m_pendingCommands;
     void BuildControls();

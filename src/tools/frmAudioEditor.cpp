@@ -8,8 +8,8 @@
 #include "controls/cToolbar.h"
 #include "controls/cWaveView.h"
 #include "conversion/ConversionLaunch.h"
+#include "conversion/ToolLaunch.h"
 #include "core/AppPaths.h"
-#include "core/ModalShow.h"
 #include "core/Services.h"
 #include "core/WindowChrome.h"
 #include "core/mdlCommDialog.h"
@@ -410,23 +410,25 @@ void frmAudioEditor::reject() {
 
 namespace tools {
 
-void ShowAudioAnalyser(const AnalyserOpening& o) {
-    if (!o.mainGrid || o.selectedRow < 1 || o.selectedRow > o.mainGrid->Rows()) return;
-    if (o.owner) o.owner->setCursor(Qt::WaitCursor);
-    auto window = std::make_unique<frmAudioEditor>(o.imgMenu, o.addFiles, o.owner);
+bool g_bAbortedAudioEditor = false;
+
+void OpenAudioAnalyser(const conversion::ToolLaunch& launch) {
+    cGrid* grid = launch.mainGrid;
+    const qint32 row = launch.selectedRow;
+    if (!grid || row < 1 || row > grid->Rows()) return;
+    auto window = std::make_unique<frmAudioEditor>(launch.imgMenu, launch.addFiles, launch.owner);
     g_frmAudioEditor = window.get();
     window->Form_Load();
-    if (o.abortedAudioEditor) *o.abortedAudioEditor = false;
+    g_bAbortedAudioEditor = false;
 
-    const QString file = o.mainGrid->CellText(o.selectedRow, o.mainGrid->ColumnIndex(itemlists::COL_FILE));
+    const QString file = grid->CellText(row, grid->ColumnIndex(itemlists::COL_FILE));
     QString wav = file;
     bool ready = true;
     if (core::GetFileExt(file).toUpper() != QLatin1String("WAV")) {
         wav = core::ProgramFolder() + QStringLiteral("/tmpeditor.wav");
-        if (o.owner) o.owner->unsetCursor();
-        const auto outcome = conversion::ConvertFileModal(o.owner, file, wav);
-        if (outcome == frmAudioEditorProc::Outcome::Aborted && o.abortedAudioEditor)
-            *o.abortedAudioEditor = true;
+        if (launch.owner) launch.owner->unsetCursor();
+        const auto outcome = conversion::ConvertFileModal(launch.owner, file, wav);
+        if (outcome == frmAudioEditorProc::Outcome::Aborted) g_bAbortedAudioEditor = true;
         // Only a finished conversion is shown: after a failure the temporary
         // file may still hold an earlier item.
         ready = outcome == frmAudioEditorProc::Outcome::Done;
@@ -434,15 +436,9 @@ void ShowAudioAnalyser(const AnalyserOpening& o) {
     if (ready) {
         window->txtWavFile->setText(wav);
         window->LoadFile(wav);
-        window->setWindowTitle(
-            o.mainGrid->CellText(o.selectedRow, o.mainGrid->ColumnIndex(itemlists::COL_ITEM_NAME)));
-        if (o.owner) o.owner->unsetCursor();
-        if (o.setCDPolling) o.setCDPolling(false);
-        if (o.beforeShow) o.beforeShow(window.get());
-        core::ExecModal(window.get());
-        if (o.cdNodeSelected && o.cdNodeSelected() && o.setCDPolling) o.setCDPolling(true);
+        window->setWindowTitle(grid->CellText(row, grid->ColumnIndex(itemlists::COL_ITEM_NAME)));
+        conversion::ShowToolModal(launch, window.get());
     }
-    if (o.owner) o.owner->unsetCursor();
     g_frmAudioEditor = nullptr;
 }
 

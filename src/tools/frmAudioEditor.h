@@ -103,27 +103,19 @@ namespace tools {
 extern QPointer<frmAudioEditor> g_frmAudioEditor;
 } // namespace tools
 
-class cGrid;
+namespace conversion {
+struct ToolLaunch;
+}
 
 namespace tools {
 
-// What the main window hands the "Audio Analyser" command after its list and
-// mark tests.
-struct AnalyserOpening {
-    QWidget* owner = nullptr;
-    cGrid* mainGrid = nullptr;
-    qint32 selectedRow = 0; // the row analysed, marked or not
-    cImageList* imgMenu = nullptr;
-    std::function<void(bool)> setCDPolling;
-    std::function<bool()> cdNodeSelected;
-    std::function<void(QStringList&)> addFiles;
-    bool* abortedAudioEditor = nullptr; // the main window's g_bAbortedAudioEditor
-    // Called with the analyser just before its modal show (tests drive it from here).
-    std::function<void(frmAudioEditor*)> beforeShow;
-};
+// True after the user aborted the conversion to the temporary WAV; the
+// analyser is then not opened. Reset by every "Audio Analyser" command.
+extern bool g_bAbortedAudioEditor;
 
-// Converts the selected item to the temporary WAV when it is no WAV, then
-// shows the analyser on it modally; returns when the analyser has closed.
-void ShowAudioAnalyser(const AnalyserOpening& opening);
+// "Audio Analyser": the selected row of the main grid, marked or not; a file
+// that is no WAV is converted to the temporary WAV first. Shows the analyser
+// modally and returns when it has closed.
+void OpenAudioAnalyser(const conversion::ToolLaunch& launch);
 
 } // namespace tools
