@@ -3,6 +3,7 @@
 #include "mainwindow/ToolsTable.h"
 
 #include "burning/frmCDBurner.h"
+#include "burning/frmDataBurner3.h"
 #include "components/cFreeDB.h"
 #include "controls/cGrid.h"
 #include "conversion/ConversionLaunch.h"
@@ -81,6 +82,24 @@ void InstallToolHooks() {
             burning::ShowCDBurner(launch.owner, *launch.grid, launch.images, hooks);
         });
     });
+    // Both data-disc commands open one window; the command names its target format.
+    for (const char* key : {"MP3 CD Maker", "WMA CD Maker"}) {
+        SetToolHook(key, [key](const ToolLaunch& launch) {
+            if (!launch.grid) return;
+            AroundShow(launch, [&] {
+                burning::DataBurnerOpening opening;
+                opening.command = QString::fromLatin1(key);
+                opening.owner = launch.owner;
+                opening.mainGrid = launch.grid;
+                opening.imgMenu = launch.images;
+                opening.listName = launch.listName;
+                opening.balloon = launch.balloon;
+                cGrid* grid = launch.grid;
+                opening.noticValues = [grid] { return itemlists::LastRowValues(*grid); };
+                burning::ShowDataBurner(opening);
+            });
+        });
+    }
     SetFreeDBHook([](const ToolLaunch& launch) {
         ripping::FreeDBTarget target;
         target.grid = launch.grid;
