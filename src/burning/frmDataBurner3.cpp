@@ -2,8 +2,8 @@
 
 #include "burning/AudioBurnRun.h"
 #include "controls/cGrid.h"
+#include "conversion/ConversionLaunch.h"
 #include "core/AppPaths.h"
-#include "core/ModalShow.h"
 #include "core/Services.h"
 #include "core/WindowChrome.h"
 #include "core/frmAbout.h"
@@ -492,24 +492,23 @@ void frmDataBurner3::reject() {
 
 namespace burning {
 
-void ShowDataBurner(const DataBurnerOpening& opening) {
+void ShowDataBurner(const conversion::ToolLaunch& launch) {
+    if (!launch.mainGrid) return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    auto window = std::make_unique<frmDataBurner3>(opening.imgMenu, opening.owner, opening.writer);
+    auto window = std::make_unique<frmDataBurner3>(launch.imgMenu, launch.owner);
     g_frmDataBurner3 = window.get();
-    window->EndActionsHooks().balloon = opening.balloon;
-    window->EndActionsHooks().noticValues = opening.noticValues;
+    conversion::ConnectToMainWindow(*window, launch);
     window->Form_Load();
-    window->lblTitle->setText(opening.command);
-    window->setWindowTitle(opening.command);
-    const QString target = opening.command == u"WMA CD Maker"
+    window->lblTitle->setText(launch.toolKey);
+    window->setWindowTitle(launch.toolKey);
+    const QString target = launch.toolKey == u"WMA CD Maker"
                                ? QStringLiteral("WMA - Windows Media Audio files (*.wma)")
                                : QStringLiteral("MP3 - MPEG-1 Audio Layer 3 (*.mp3)");
     window->cboTargetFormat->setCurrentIndex(window->cboTargetFormat->findText(target, Qt::MatchExactly));
-    if (opening.mainGrid)
-        window->HandOver(*opening.mainGrid, opening.listName, QStringLiteral(" items to burn."));
-    window->txtCDName->setText(opening.listName);
+    window->HandOver(*launch.mainGrid, launch.listName, QStringLiteral(" items to burn."));
+    window->txtCDName->setText(launch.listName);
     QApplication::restoreOverrideCursor();
-    core::ExecModal(window.get());
+    conversion::ShowToolModal(launch, window.get());
     g_frmDataBurner3 = nullptr;
 }
 

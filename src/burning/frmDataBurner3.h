@@ -7,6 +7,7 @@
 
 #include "burning/DataBurnRun.h"
 #include "burning/DataPrepJob.h"
+#include "conversion/ToolLaunch.h"
 #include "conversion/frmBatchTool.h"
 #include "itemlists/Templates.h"
 
@@ -116,21 +117,9 @@ namespace burning {
 // The data-disc burner while it is loaded.
 extern QPointer<frmDataBurner3> g_frmDataBurner3;
 
-// What the main window gives the data-disc burner when it opens it.
-struct DataBurnerOpening {
-    QString command; // "MP3 CD Maker" or "WMA CD Maker"
-    QWidget* owner = nullptr;
-    cGrid* mainGrid = nullptr;
-    cImageList* imgMenu = nullptr;
-    QString listName; // MakeSafeFileName of the selected node's text
-    std::function<void(const QString&)> balloon;
-    std::function<itemlists::NoticFileValues()> noticValues;
-    std::shared_ptr<components::AudioWriterSeam> writer; // empty: libburn
-};
-
-// The command once the main window's checks have passed: loads
-// g_frmDataBurner3, hands it the marked rows, shows it modally and unloads it
-// when it closes. The caller stops and restarts its CD polling.
-void ShowDataBurner(const DataBurnerOpening& opening);
+// "MP3 CD Maker" and "WMA CD Maker" (the launch's tool key) once the main
+// window's checks have passed: loads g_frmDataBurner3, hands it the marked
+// rows, shows it modally and unloads it when it closes.
+void ShowDataBurner(const conversion::ToolLaunch& launch);
 
 } // namespace burning

@@ -171,12 +171,12 @@ private slots:
             w->close();
             return int(QDialog::Accepted);
         };
-        burning::DataBurnerOpening opening;
-        opening.command = command;
-        opening.mainGrid = &mainGrid;
-        opening.listName = "My-List";
-        opening.balloon = [this](const QString& t) { balloons << t; };
-        burning::ShowDataBurner(opening);
+        conversion::ToolLaunch launch;
+        launch.toolKey = command;
+        launch.mainGrid = &mainGrid;
+        launch.listName = "My-List";
+        launch.balloon = [this](const QString& t) { balloons << t; };
+        burning::ShowDataBurner(launch);
 
         QCOMPARE(title, command + "|" + command + "|4 items to burn.");
         QCOMPARE(format.left(3), ext.toUpper());
