@@ -90,6 +90,7 @@ constexpr int kSmallWidthReplacement = 13740;
 constexpr int kTreeWidth = 2535;
 constexpr int kToolColumnWidth = 2535;
 constexpr int kTitleHeight = 375;
+constexpr int kMarkColumnTwips = 300; // the width a click toggles an item's mark in
 constexpr int kCaptionStripHeight = 255;
 constexpr int kPlayerHeight = 855;
 constexpr int kTopHostHeight = 740;
@@ -1404,7 +1405,10 @@ void frmMain::cGrid1_MouseUp(qint32 Button, qint32 Shift, double X, double Y) {
                                  result);
         return;
     }
-    if (X > 300) return;
+    // Only the mark column: 300 twips from the grid's left edge (logical
+    // pixels, which high-density screens scale). A click on the name beside it
+    // selects and nothing more.
+    if (X > core::TwipsToPixels(kMarkColumnTwips)) return;
     LoadSelectedToPlayer();
     const qint32 row = cGrid1->SelectedRow();
     if (row < 1 || row > cGrid1->Rows()) return;
