@@ -52,9 +52,9 @@ private slots:
             << "Track02.cda" << wav << "Track02";
         QTest::newRow("CD track named by FreeDB") << "[item_name].[dest_extension]" << 4 << "E:/Track04.cda"
                                                   << "First Song.cda" << mp3 << "First Song.mp3";
-        QTest::newRow("file without extension")
-            << "[file_name].[source_extension].[dest_extension]" << 1 << "/m/noext"
-            << "noext" << wav << "noext.wav";
+        QTest::newRow("item without extension")
+            << "[file_name].[source_extension].[dest_extension]" << 1 << "/m/Intro.ogg"
+            << "Intro" << wav << "Intro.wav";
         QTest::newRow("values lose slashes and control characters")
             << "[item_name]" << 1 << "/m/a.wav" << QString("AC/DC\tlive") + QChar(0) + "x" << mp3
             << "ACDClivex";
