@@ -65,9 +65,6 @@ void unloadAll() {
         if (w->isVisible()) w->close();
     testsupport::processDeletes();
     settings::g_bAppExiting = false;
-    for (const mainwin::ToolInfo& tool : mainwin::Tools())
-        mainwin::SetToolHook(tool.key, {});
-    mainwin::SetFreeDBHook({});
     core::InitModes();
 }
 
