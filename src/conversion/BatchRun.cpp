@@ -79,6 +79,14 @@ bool BatchRun::cmdConvert_Click() {
                                 core::vbInformation, core::g_sProductName);
         return false;
     }
+    // Without a format there is no extension for the names ("[dest_extension]"
+    // would stay in them) and nothing to hand the component.
+    RunOutput output = m_policy.output ? m_policy.output() : OutputForFormat(m_view.TargetFormatText());
+    if (!output.destExtension) {
+        core::services().msgBox(m_view.PromptOwner(), QStringLiteral("Please choose the audio format."),
+                                core::vbInformation, core::g_sProductName);
+        return false;
+    }
 
     m_view.LogRunSeparator();
     m_destFolder = WithClosingSlash(dest);
@@ -90,7 +98,7 @@ bool BatchRun::cmdConvert_Click() {
     m_view.LogLine(m_policy.preparingText + QString::number(m_view.RowCount()) + QStringLiteral(" tracks."));
 
     // SetDestination: the output format and its settings, once per run.
-    m_output = m_policy.output ? m_policy.output() : OutputForFormat(m_view.TargetFormatText());
+    m_output = std::move(output);
     m_job.BeginRun(m_output.settings);
     m_view.LogLine(m_output.logLine);
     if (m_policy.onRunStart) m_policy.onRunStart();

@@ -376,26 +376,43 @@ private slots:
         QVERIFY(!run.IsRunning());
     }
 
+    // Nothing to write into, no name or no format: said before anything starts.
     void refusedWithoutDestinationOrTemplate_data() {
         QTest::addColumn<QString>("destination");
         QTest::addColumn<QString>("fileTemplate");
-        QTest::newRow("no destination") << "  "
-                                        << "[file_name].[dest_extension]";
+        QTest::addColumn<QString>("format");
+        QTest::addColumn<QString>("message");
+        const QString wav = "WAV - Waveform Audio Format (*.wav)";
+        QTest::newRow("no destination")
+            << "  "
+            << "[file_name].[dest_extension]" << wav << "Please choose the destination folder.";
         QTest::newRow("no template") << "/tmp/x/"
-                                     << "";
+                                     << "" << wav << "Please choose the file name format.";
+        QTest::newRow("no format") << "/tmp/x/"
+                                   << "[file_name].[dest_extension]"
+                                   << ""
+                                   << "Please choose the audio format.";
+        QTest::newRow("no format of the list") << "/tmp/x/"
+                                               << "[file_name].[dest_extension]"
+                                               << "WAV"
+                                               << "Please choose the audio format.";
     }
     void refusedWithoutDestinationOrTemplate() {
         QFETCH(QString, destination);
         QFETCH(QString, fileTemplate);
+        QFETCH(QString, format);
+        QFETCH(QString, message);
         FakeBatchView view;
         fill(view, 1);
         view.destination = destination;
         view.fileTemplate = fileTemplate;
+        view.targetFormat = format;
         ScriptedItemJob job;
         RecordingEndActions end;
         BatchRun run(job, view, end);
         QVERIFY(!run.cmdConvert_Click());
         QCOMPARE(env->services().messages.size(), 1);
+        QCOMPARE(env->services().messages[0].prompt, message);
         QVERIFY(job.runs.isEmpty());
         QVERIFY(job.items.isEmpty());
         QVERIFY(view.log.isEmpty());

@@ -70,6 +70,7 @@ class tst_frmcdripper : public QObject {
 
 private slots:
     void init() {
+        qputenv("CORVANE_KEEP_TRAYS_OPEN", "1"); // the ejected tray is looked at after the run
         m_env = std::make_unique<testsupport::TestEnv>();
         m_env->addVirtualDrive("blank"); // D: holds no disc image
         const QString cd = m_env->addVirtualDrive("cd");
