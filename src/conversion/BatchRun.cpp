@@ -82,7 +82,8 @@ bool BatchRun::cmdConvert_Click() {
     // Without a format there is no extension for the names ("[dest_extension]"
     // would stay in them) and nothing to hand the component.
     RunOutput output = m_policy.output ? m_policy.output() : OutputForFormat(m_view.TargetFormatText());
-    if (!output.destExtension) {
+    // (A window whose items keep their own extensions names each one itself.)
+    if (!output.destExtension && !m_policy.destExtensionFor) {
         core::services().msgBox(m_view.PromptOwner(), QStringLiteral("Please choose the audio format."),
                                 core::vbInformation, core::g_sProductName);
         return false;
