@@ -67,6 +67,10 @@ void InstallToolHooks() {
             opening.selectedText = node.isNull() ? QString() : node.Text();
             opening.imgMenu = launch.images;
             opening.balloon = launch.balloon;
+            cGrid* grid = launch.grid;
+            opening.endHooks = [grid](conversion::StandardEndActions& end) {
+                end.noticValues = [grid] { return itemlists::LastRowValues(*grid); };
+            };
             ripping::ShowCDRipper(opening);
         });
     });

@@ -60,7 +60,7 @@ struct CDRipperOpening {
     QString selectedText; // its caption
     cImageList* imgMenu = nullptr;
     std::function<void(const QString&)> balloon;                   // the tray balloon
-    std::function<void(qint32)> turnOffCountdown;                  // the modal countdown
+    std::function<void(qint32)> turnOffCountdown;                  // empty: the standard countdown
     std::function<void(conversion::StandardEndActions&)> endHooks; // anything else (the program's values)
 };
 
