@@ -199,12 +199,12 @@ private slots:
         m_env->services().modalHandler = [&](QDialog* window) {
             auto* w = qobject_cast<frmFreeDB*>(window);
             status = w->lblCurrentTrack->text();
-            second = ripping::ShowFreeDB(nullptr, target());
+            second = ripping::ShowFreeDB(target());
             (void)QTest::qWaitFor([&] { return !window->isVisible() && ripping::g_frmFreeDB.isNull(); },
                                   10000);
             return int(QDialog::Accepted);
         };
-        QVERIFY(ripping::ShowFreeDB(nullptr, target()));
+        QVERIFY(ripping::ShowFreeDB(target()));
         QVERIFY(eventRan); // the modal show's own loop ran it, not one before it
         QCOMPARE(status, QString("Checking connection..."));
         QVERIFY(!second);
@@ -221,7 +221,7 @@ private slots:
             (void)window;
             return int(QDialog::Rejected);
         };
-        QVERIFY(ripping::ShowFreeDB(nullptr, target()));
+        QVERIFY(ripping::ShowFreeDB(target()));
         QCOMPARE(m_server->commands.filter("cddb query").size(), 1);
         QCOMPARE(m_tree->Nodes().Item("/lists/Mine.flst").Text(), QString("Mine"));
     }
