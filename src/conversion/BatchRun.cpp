@@ -120,6 +120,7 @@ bool BatchRun::cmdConvert_Click() {
     m_tried = 0;
     m_abortRequested = false;
     m_runPaths.clear();
+    m_produced.clear();
     if (m_policy.resetFinishedSecondsAtStart) g_ltmrUpToItemSecs = 0;
     m_view.ShowLogPage();
     g_ltmrSces = 1;
@@ -185,7 +186,8 @@ qint32 BatchRun::ConvertTask(qint32 lRow) {
     nameCtx.row = lRow;
     nameCtx.sourcePath = m_view.Cell(lRow, COL_FILE);
     nameCtx.itemName = m_view.Cell(lRow, COL_ITEM_NAME);
-    nameCtx.destExtension = m_output.destExtension;
+    nameCtx.destExtension =
+        m_policy.destExtensionFor ? m_policy.destExtensionFor(nameCtx.sourcePath) : m_output.destExtension;
     nameCtx.now = core::services().now();
     nameCtx.locale = core::services().locale();
     const QString name = CreateDestFileName(m_template, nameCtx);
@@ -256,6 +258,7 @@ qint32 BatchRun::ConvertTask(qint32 lRow) {
     }
     item.destination = path;
     m_runPaths.insert(QDir::cleanPath(path));
+    m_itemPath = path;
     ++m_tried;
     m_job.StartItem(item);
     return kStarted;
@@ -291,6 +294,7 @@ void BatchRun::Job_Done() {
     if (!m_running) return;
     m_view.LogLine(QStringLiteral("Done."));
     m_view.SetCurrentTrack(QStringLiteral("Done."));
+    m_produced << m_itemPath;
     g_ltmrUpToItemSecs += g_ltmrItemSecs;
     g_lCurrentRow += 1;
     // An abort asked for while this item was finishing stops the run here.
@@ -340,7 +344,7 @@ void BatchRun::CompletedEnd(qint32 rows) {
     const QString text =
         m_failed > 0 ? QStringLiteral("Done with errors (%1 of %2 failed).").arg(m_failed).arg(m_tried)
                      : QStringLiteral("Done.");
-    m_end.Balloon(text);
+    if (m_policy.completionBalloon) m_end.Balloon(text);
     m_view.SetCurrentTrack(text);
     if (!m_policy.productCaptionAtEnd) m_view.SetCaption(text);
     m_view.SetBusyPointer(false);

@@ -17,6 +17,7 @@
 #include <QObject>
 #include <QSet>
 #include <QString>
+#include <QStringList>
 #include <QTimer>
 
 #include <functional>
@@ -146,6 +147,11 @@ struct BatchPolicy {
     std::function<void()> onRunStart;
     // End-of-job events at the completion; false for a stage that others follow.
     bool endEvents = true;
+    // The "Done." balloon at the completion; false for a stage that others follow.
+    bool completionBalloon = true;
+    // "[dest_extension]" of an item from its source path (a copy keeps its
+    // own); empty: the run's output format gives it.
+    std::function<std::optional<QString>(const QString& source)> destExtensionFor;
     QList<ExtraEndStep> extraEndSteps;
 };
 
@@ -204,6 +210,8 @@ public:
     // The output settings and destination of the current run.
     const RunOutput& Output() const { return m_output; }
     QString DestinationFolder() const { return m_destFolder + m_underFolder; }
+    // The outputs of the current (or last) run's items that ended well, in row order.
+    const QStringList& Produced() const { return m_produced; }
 
 public slots:
     void Job_Progress(qint32 percent);
@@ -240,6 +248,8 @@ private:
     QString m_underFolder;
     QString m_template;
     QSet<QString> m_runPaths; // outputs of this run, so that no item overwrites another's
+    QString m_itemPath;       // the output of the item being converted
+    QStringList m_produced;
 };
 
 } // namespace conversion

@@ -1,6 +1,7 @@
 #include "mainwindow/ToolsTable.h"
 
 #include "burning/frmCDBurner.h"
+#include "burning/frmDataBurner3.h"
 #include "controls/cGrid.h"
 #include "conversion/ConversionLaunch.h"
 #include "core/mdlFileSystem.h"
@@ -63,9 +64,9 @@ std::vector<ToolInfo> makeTools() {
     tools.push_back(listFed(named("Audio Converter", 60, &g_lAppIncConverter, "lAppIncConverter", "Convert", 7),
                             "Mark the items to convert.", H::MarkedRows, "%1 items to convert.", conversion::ShowConverter));
     tools.push_back(listFed(named("MP3 CD Maker", 72, &g_lAppIncMP3Burner, "lAppIncMP3Burner", "Burn MP3", 72),
-                            "Mark the items to burn.", H::MarkedRows, "%1 items to burn.", {}));
+                            "Mark the items to burn.", H::MarkedRows, "%1 items to burn.", burning::ShowDataBurner));
     tools.push_back(listFed(named("WMA CD Maker", 72, &g_lAppIncWMABurner, "lAppIncWMABurner", "Burn WMA", 72),
-                            "Mark the items to burn.", H::MarkedRows, "%1 items to burn.", {}));
+                            "Mark the items to burn.", H::MarkedRows, "%1 items to burn.", burning::ShowDataBurner));
     {
         ToolInfo duplicator = named("Audio CD Duplicator", 83, &g_lAppIncDuplicator, "lAppIncFreq", "CD Duplicator", 83);
         duplicator.pausesCDPolling = true;
