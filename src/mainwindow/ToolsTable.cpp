@@ -14,6 +14,7 @@
 #include "ripping/frmCDRipper.h"
 #include "ripping/frmFreeDB.h"
 #include "tags/frmMP3TagsEditor.h"
+#include "tools/frmAudioEditor.h"
 
 #include <QHash>
 
@@ -95,8 +96,12 @@ std::vector<ToolInfo> makeTools() {
     tools.push_back(listFed(named("Audio CD Maker", 73, &g_lAppIncAudioBurner, "lAppIncAudioBurner", "Burn", 73),
                             "Mark the items to burn.", H::DiscFill, "", burning::ShowCDBurner));
     // The analyser reads the selected row itself, marked or not.
-    tools.push_back(listFed(named("Audio Analyser", 62, &g_lAppIncEditor, "lAppIncEditor", "Analyser", 62),
-                            "Mark the item to edit.", H::MarkedRows, "", {}));
+    {
+        ToolInfo analyser = listFed(named("Audio Analyser", 62, &g_lAppIncEditor, "lAppIncEditor", "Analyser", 62),
+                                    "Mark the item to edit.", H::MarkedRows, "", tools::OpenAudioAnalyser);
+        analyser.pausesCDPolling = true;
+        tools.push_back(analyser);
+    }
     tools.push_back(named("Audio Recorder", 70, &g_lAppIncMicRec, "lAppIncMicRec", "Recorder", 70));
     tools.push_back(named("Text To Speech", 82, &g_lAppIncTTS, "lAppIncTTS", "TTS", 82));
     {

@@ -3,6 +3,7 @@
 // which values, and what the seam was asked to start or open.
 #include "DiscImages.h"
 #include "ListFixtures.h"
+#include "MediaTools.h"
 #include "TestEnv.h"
 #include "burning/frmCDBurner.h"
 #include "controls/cGrid.h"
@@ -27,6 +28,7 @@
 #include "settings/SettingsVariables.h"
 #include "settings/frmAudioProp.h"
 #include "settings/frmOptions.h"
+#include "tools/frmAudioEditor.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -37,6 +39,7 @@
 #include <QFileInfo>
 #include <QFrame>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPointer>
@@ -416,6 +419,55 @@ private slots:
         QCOMPARE(rows, 1);
         QVERIFY(!polling);
         QVERIFY(main->tmrCDs->isActive());
+        QCOMPARE(main->cursor().shape(), Qt::ArrowCursor);
+    }
+
+    // The analyser from the dispatcher works on the selected row, marked or
+    // not: a WAV directly, any other file through the temporary WAV; CD
+    // polling is off while it shows.
+    void analyserFromTheDispatcher() {
+        World w;
+        const QString ogg = w.env.path("audio/tone.ogg");
+        QVERIFY(testsupport::runFfmpeg(testsupport::sineInput(0.5) << "-c:a"
+                                                                   << "libvorbis" << ogg));
+        const QString withOgg = settings::g_sItemsListDir + "Mixed.flst";
+        QVERIFY(testsupport::writeMarkedList(withOgg, {w.env.path("audio/a.wav"), ogg}));
+        frmMain* main = w.load();
+        struct Seen {
+            QString file, caption, samples;
+            bool polling = true;
+        };
+        QList<Seen> seen;
+        w.env.services().modalHandler = [&](QDialog* window) -> int {
+            if (auto* analyser = qobject_cast<frmAudioEditor*>(window)) {
+                Seen s{analyser->txtWavFile->text(), analyser->windowTitle(), {}, main->tmrCDs->isActive()};
+                // The file's facts arrive queued.
+                for (int i = 0; i < 200 && analyser->lblNumOfSamples->text() == "Num Of Samples"; ++i)
+                    QTest::qWait(10);
+                s.samples = analyser->lblNumOfSamples->text();
+                seen << s;
+            }
+            return int(QDialog::Rejected);
+        };
+
+        w.selectList(withOgg);
+        w.markRows({true, false});
+        main->cGrid1->setSelectedRow(2);
+        main->RunCommand("Audio Analyser");
+        QCOMPARE(seen.size(), 1);
+        QCOMPARE(seen[0].file, core::ProgramFolder() + "/tmpeditor.wav");
+        QCOMPARE(seen[0].caption, w.cell(2, "Item Name"));
+        QVERIFY2(qAbs(seen[0].samples.toInt() - 22050) < 500,
+                 qPrintable(seen[0].samples)); // the decoded tone
+        QVERIFY(!tools::g_bAbortedAudioEditor);
+        QVERIFY(!seen[0].polling);
+
+        w.selectList(w.songs);
+        main->cGrid1->setSelectedRow(1);
+        main->RunCommand("Audio Analyser");
+        QCOMPARE(seen.size(), 2);
+        QCOMPARE(seen[1].file, w.cell(1, "COL_FILE"));
+        QCOMPARE(seen[1].samples, QString::number(qRound(0.1 * 44100)));
         QCOMPARE(main->cursor().shape(), Qt::ArrowCursor);
     }
 
