@@ -10,6 +10,8 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <chrono>
+
 namespace conversion {
 
 using namespace itemlists;
@@ -51,6 +53,17 @@ BatchRun::BatchRun(ItemJob& job, BatchView& view, EndActions& endActions, BatchP
 }
 
 BatchRun::~BatchRun() = default;
+
+void BatchRun::SetClock(std::function<qint64()> clock) {
+    m_clock = std::move(clock);
+}
+
+qint64 BatchRun::ClockMs() const {
+    if (m_clock) return m_clock();
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
 
 void BatchRun::ResetCounters() {
     g_ltmrItemSecsTotal = 0;
@@ -120,6 +133,7 @@ bool BatchRun::cmdConvert_Click() {
     if (m_policy.resetFinishedSecondsAtStart) g_ltmrUpToItemSecs = 0;
     m_view.ShowLogPage();
     g_ltmrSces = 1;
+    m_runStartMs = ClockMs();
     ConvertTracks();
     return true;
 }
@@ -129,7 +143,9 @@ void BatchRun::ConvertTracks() {
     m_view.SetTotalBarMax(n * 100);
     m_running = true;
     m_view.SetRunning(true);
-    m_timer.start();
+    // One timer for the whole run: restarting it for each item would put its
+    // next tick off again and again, and items shorter than a second would never show a time.
+    if (!m_timer.isActive()) m_timer.start();
 
     qint32 r = kStarted;
     for (qint32 i = g_lCurrentRow; i <= n; ++i) {
@@ -367,7 +383,8 @@ void BatchRun::DoEndEvents() {
 }
 
 void BatchRun::Timer1_Timer() {
-    g_ltmrSces += 1;
+    // The run's seconds come from its clock, so late or missed ticks do not make the estimate drift.
+    g_ltmrSces = static_cast<qint32>(1 + (ClockMs() - m_runStartMs) / 1000);
     const qint64 left =
         TimeLeftSeconds(g_ltmrSces, g_ltmrCurItemSecs, g_ltmrUpToItemSecs, g_ltmrItemSecsTotal);
     if (left == 0) return;

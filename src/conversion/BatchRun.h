@@ -186,6 +186,9 @@ public:
 
     // The five counters to 0 (at load).
     void ResetCounters();
+    // The clock the time left is measured on, in milliseconds of a steady
+    // clock (tests inject their own). Each run reads it once at its start.
+    void SetClock(std::function<qint64()> clock);
     bool IsRunning() const { return m_running; }
     // Closing is refused while a run is active.
     bool CanClose() const { return !m_running; }
@@ -226,6 +229,7 @@ private:
     void CancelledEnd();
     void AbortedEnd();
     QString AppTitle() const;
+    qint64 ClockMs() const;
     TagContext TagContextOf(qint32 row) const;
 
     ItemJob& m_job;
@@ -233,6 +237,8 @@ private:
     EndActions& m_end;
     BatchPolicy m_policy;
     QTimer m_timer;
+    std::function<qint64()> m_clock;
+    qint64 m_runStartMs = 0;
     bool m_running = false;
     bool m_abortRequested = false;
     qint32 m_failed = 0;

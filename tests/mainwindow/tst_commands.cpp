@@ -12,8 +12,10 @@
 #include "controls/cSysTray.h"
 #include "controls/cToolbar.h"
 #include "controls/cTreeView.h"
+#include "conversion/frmBatchTool.h"
 #include "conversion/frmConverter.h"
 #include "core/AppPaths.h"
+#include "core/frmTurnOff.h"
 #include "core/mdlFunctions.h"
 #include "core/mdlModes.h"
 #include "itemlists/HandOver.h"
@@ -39,6 +41,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -530,6 +533,75 @@ private slots:
         QVERIFY(device.startsWith(main->cTreeView1->SelectedItem().Key().mid(4)));
         QVERIFY(!polling);
         QVERIFY(main->tmrCDs->isActive());
+    }
+
+    // Every window with end-of-job actions, opened as the user opens it:
+    // through the dispatcher's tools table. A run that ends well shows the
+    // 30-second turn-off countdown and starts the end-of-job program with the
+    // values of the main window's last row.
+    void endOfJobFromTheDispatcher_data() {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<bool>("fromCD");
+        QTest::newRow("Audio Converter") << "Audio Converter" << false;
+        QTest::newRow("ACM Converter") << "ACM Converter" << false;
+        QTest::newRow("Audio CD Ripper") << "Audio CD Ripper" << true;
+        QTest::newRow("Audio CD Maker") << "Audio CD Maker" << false;
+    }
+    void endOfJobFromTheDispatcher() {
+        QFETCH(QString, key);
+        QFETCH(bool, fromCD);
+        World w;
+        w.env.addVirtualDrive("writer"); // E:, a blank disc for the burner
+        settings::g_bTurnOffComputer = true;
+        settings::g_bNoticeApp = true;
+        settings::g_sAppNotice = "notify-done [FILE_RECORDED] [FILE_TIME_LENGTH]";
+        settings::g_bPlaySound = false;
+        settings::g_bOpenDestFolder = false;
+        frmMain* main = w.load();
+        if (fromCD)
+            w.selectCD();
+        else
+            w.selectList(w.songs);
+        w.markAll(true);
+        const qint32 last = main->cGrid1->Rows();
+        const QStringList program{"notify-done", w.cell(last, "Item Name"), w.cell(last, "Time")};
+        const QString out = w.env.path("out");
+        QVERIFY(QDir().mkpath(out));
+
+        QStringList countdowns;
+        QString ending;
+        QString log;
+        w.env.services().modalHandler = [&](QDialog* window) {
+            if (auto* countdown = qobject_cast<frmTurnOff*>(window)) {
+                // Seen counting from 30; cancelled, as the shutdown itself is the countdown's own test.
+                countdowns << countdown->lblSecToShutDown->text();
+                countdown->cmdCancel_Click();
+                return int(QDialog::Rejected);
+            }
+            auto* tool = qobject_cast<conversion::frmBatchTool*>(window);
+            if (!tool) return int(QDialog::Rejected);
+            tool->txtToPath->setEditText(out);
+            if (tool->cboTargetFormat)
+                tool->cboTargetFormat->setCurrentIndex(
+                    tool->cboTargetFormat->findText("WAV", Qt::MatchStartsWith));
+            if (auto* burner = qobject_cast<frmCDBurner*>(tool)) {
+                burner->cboDrv->setCurrentIndex(burner->cboDrv->count() - 1);
+                burner->cboDrv_Click();
+            }
+            tool->cmdConvert->click(); // as the user starts it (the burner's burn returns when done)
+            (void)QTest::qWaitFor([&] { return tool->cmdConvert->isEnabled(); }, 20000);
+            ending = tool->lblCurrentTrack->text();
+            log = tool->txtLog->toPlainText();
+            tool->close();
+            return int(QDialog::Rejected);
+        };
+
+        main->RunCommand(key);
+
+        QVERIFY2(ending == "Done." || ending == "Finished.", qPrintable(ending + '\n' + log));
+        QCOMPARE(countdowns, QStringList{"30"});
+        QCOMPARE(w.env.services().powerOffs, 0);
+        QCOMPARE(w.env.services().startedPrograms, QList<QStringList>{program});
     }
 
     // Tool buttons, the headline button and the status panels reach their commands.
