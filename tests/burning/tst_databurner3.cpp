@@ -122,7 +122,10 @@ class TestDataBurner3 : public QObject {
     }
 
 private slots:
-    void initTestCase() { QVERIFY2(testsupport::haveXorriso(), "xorriso (package xorriso) is needed"); }
+    void initTestCase() {
+        QVERIFY2(testsupport::haveXorriso(), "xorriso (package xorriso) is needed");
+        qputenv("CORVANE_KEEP_TRAYS_OPEN", "1"); // the ejected tray is looked at after the run
+    }
     void init() {
         env = std::make_unique<testsupport::TestEnv>();
         balloons.clear();
