@@ -63,7 +63,7 @@ inline QByteArray wavBytes(const WavSpec& s, const QByteArray& pcm) {
     return out;
 }
 
-// `frames` frames of noise under a 440 Hz tone, in the spec's format.
+// `frames` frames of noise under a 440 Hz tone, in the fixture's format.
 inline QByteArray tonePcm(const WavSpec& s, qint64 frames) {
     QByteArray pcm;
     pcm.reserve(int(frames * s.channels * s.bits / 8));
