@@ -2,6 +2,8 @@
 // written byte by byte so that a test can compare what it gets back.
 #pragma once
 
+#include "components/WavFile.h"
+
 #include <QByteArray>
 #include <QFile>
 #include <QRandomGenerator>
@@ -92,6 +94,15 @@ inline QByteArray tonePcm(const WavSpec& s, qint64 frames) {
         }
     }
     return pcm;
+}
+
+// The frames of a WAV file as stored, read through the analyser's own header reader.
+inline QByteArray wavFrames(const QString& path) {
+    components::WavLayout layout;
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly) || !components::ReadWavLayout(f, &layout, nullptr)) return {};
+    f.seek(layout.dataOffset);
+    return f.read(layout.BytesOf(layout.frames));
 }
 
 inline bool writeWav(const QString& path, const WavSpec& s, const QByteArray& pcm) {

@@ -21,14 +21,6 @@ Q_DECLARE_METATYPE(testsupport::WavSpec)
 
 namespace {
 
-QByteArray dataOf(const QString& path) {
-    components::WavLayout layout;
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly) || !components::ReadWavLayout(f, &layout, nullptr)) return {};
-    f.seek(layout.dataOffset);
-    return f.read(layout.BytesOf(layout.frames));
-}
-
 void mouse(QWidget* w, QEvent::Type type, int x, Qt::MouseButtons buttons) {
     const QPointF pos(x, w->height() / 2);
     QMouseEvent e(type, pos, w->mapToGlobal(pos), Qt::LeftButton, buttons, Qt::NoModifier);
@@ -123,7 +115,7 @@ private slots:
         QVERIFY(w.window.cmdAddSelection->isEnabled());
         QVERIFY(w.window.tlbrList->ButtonEnabled(QString("Save Selection")));
         const qint64 align = 2 * spec.bits / 8;
-        QCOMPARE(dataOf(out), pcm.mid(int(start * align), int((end - start) * align)));
+        QCOMPARE(testsupport::wavFrames(out), pcm.mid(int(start * align), int((end - start) * align)));
         QVERIFY(w.added.isEmpty()); // saving only
         QVERIFY(w.window.isVisible());
     }
@@ -159,7 +151,7 @@ private slots:
             QVERIFY(w.window.isVisible());
             QVERIFY(w.window.cmdAddSelection->isEnabled());
         }
-        QCOMPARE(dataOf(source).size(), 2 * 44100 * 4);
+        QCOMPARE(testsupport::wavFrames(source).size(), 2 * 44100 * 4);
 
         // Done: the saved file is added once complete, and the window closes.
         const QString out = w.env.path("added.wav");
@@ -167,7 +159,7 @@ private slots:
         w.window.cmdAddSelection_Click();
         QVERIFY(w.added.isEmpty()); // not before the save is done
         QTRY_COMPARE(w.added, QStringList{out});
-        QCOMPARE(dataOf(out).size(), 44100 * 4);
+        QCOMPARE(testsupport::wavFrames(out).size(), 44100 * 4);
         QVERIFY(!w.window.isVisible());
     }
 

@@ -18,14 +18,6 @@ Q_DECLARE_METATYPE(testsupport::WavSpec)
 
 namespace {
 
-QByteArray dataOf(const QString& path) {
-    components::WavLayout layout;
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly) || !components::ReadWavLayout(f, &layout, nullptr)) return {};
-    f.seek(layout.dataOffset);
-    return f.read(layout.BytesOf(layout.frames));
-}
-
 // Waits for the one terminal event of a save and names it.
 QString saveOutcome(cAudioEditor& editor) {
     QSignalSpy done(&editor, &cAudioEditor::Done), aborted(&editor, &cAudioEditor::Aborted),
@@ -90,7 +82,7 @@ private slots:
         editor.SaveSelection();
         QCOMPARE(saveOutcome(editor), QString("Done"));
         const qint64 align = spec.channels * spec.bits / 8;
-        QCOMPARE(dataOf(out), pcm.mid(int(start * align), int(spec.rate * align)));
+        QCOMPARE(testsupport::wavFrames(out), pcm.mid(int(start * align), int(spec.rate * align)));
         components::WavLayout layout;
         QVERIFY(components::ReadWavLayout(out, &layout, nullptr));
         QCOMPARE(layout.rate, qint32(spec.rate));
@@ -117,7 +109,7 @@ private slots:
         editor.RangeLength = 250;
         editor.SaveSelection();
         QCOMPARE(saveOutcome(editor), QString("Done"));
-        QCOMPARE(dataOf(env.path("ms.wav")), pcm.mid(66150 * 4, 11025 * 4));
+        QCOMPARE(testsupport::wavFrames(env.path("ms.wav")), pcm.mid(66150 * 4, 11025 * 4));
     }
 
     // What cannot be loaded leaves an empty view and says why; saves that
