@@ -17,6 +17,7 @@ constexpr const char* kModule = "libcorvane_audio.so";
 struct Module {
     CorvaneCreateAudioOutput createOutput = nullptr;
     CorvaneCreateSoundPlayer createSound = nullptr;
+    CorvaneCreateAudioInput createInput = nullptr;
     QString error;
 };
 
@@ -41,7 +42,8 @@ Module load(const QString& beside) {
     }
     m.createOutput = reinterpret_cast<CorvaneCreateAudioOutput>(dlsym(handle, "corvane_create_audio_output"));
     m.createSound = reinterpret_cast<CorvaneCreateSoundPlayer>(dlsym(handle, "corvane_create_sound_player"));
-    if (!m.createOutput || !m.createSound)
+    m.createInput = reinterpret_cast<CorvaneCreateAudioInput>(dlsym(handle, "corvane_create_audio_input"));
+    if (!m.createOutput || !m.createSound || !m.createInput)
         m.error = QStringLiteral("The sound module %1 is not this version's.").arg(QLatin1String(kModule));
     return m;
 }
@@ -96,6 +98,10 @@ std::unique_ptr<AudioOutput> CreateAudioOutput(QString* error) {
 
 std::unique_ptr<SoundPlayer> CreateSoundPlayer(QString* error) {
     return create<SoundPlayer>(&Module::createSound, error);
+}
+
+std::unique_ptr<AudioInput> CreateAudioInput(QString* error) {
+    return create<AudioInput>(&Module::createInput, error);
 }
 
 } // namespace components

@@ -5,7 +5,9 @@
 // Multimedia and the sound libraries it pulls in added to every start.
 
 #include <QString>
+#include <QStringList>
 
+#include <functional>
 #include <memory>
 
 namespace components {
@@ -42,10 +44,41 @@ public:
     virtual void Stop() = 0;
 };
 
-// Both load the module on first use (GUI thread); null, with the reason in
-// *error, when it cannot be loaded.
+// A device recording PCM samples (unsigned 8-bit or signed 16-bit,
+// interleaved) on a thread of its own.
+class AudioInput {
+public:
+    // Called on the recording thread: each piece of samples as it arrives
+    // (whole frames), and once when the device fails or goes away.
+    struct Callbacks {
+        std::function<void(const char* data, qint64 bytes)> data;
+        std::function<void()> lost;
+    };
+
+    virtual ~AudioInput() = default;
+    // The names of the input devices, the default input first; empty when
+    // no sound server answers.
+    virtual QStringList Devices() = 0;
+    // The most channels input `index` records.
+    virtual int MaxChannels(int index) = 0;
+    // Starts recording from input `index` (the default input when out of
+    // range) in exactly this format, handing pieces of about `pieceMs`
+    // milliseconds. False, with the reason in *error, when it cannot start.
+    virtual bool Start(int index, int rate, int channels, int bits, int pieceMs, Callbacks callbacks,
+                       QString* error) = 0;
+    // Hands over what the device has delivered so far, then stops; no
+    // callback comes after it returns. Nothing when not started.
+    virtual void Stop() = 0;
+    // Whether the device being recorded is still offered by the system (a
+    // device that went away is not always reported otherwise).
+    virtual bool Present() = 0;
+};
+
+// All three load the module on first use (GUI thread); null, with the reason
+// in *error, when it cannot be loaded.
 std::unique_ptr<AudioOutput> CreateAudioOutput(QString* error = nullptr);
 std::unique_ptr<SoundPlayer> CreateSoundPlayer(QString* error = nullptr);
+std::unique_ptr<AudioInput> CreateAudioInput(QString* error = nullptr);
 // Loads the module on a background thread, so that the first playback does
 // not wait for it. Returns at once; call it on the GUI thread.
 void PreloadAudioOutputInBackground();
@@ -56,4 +89,5 @@ void PreloadAudioOutputInBackground();
 extern "C" {
 using CorvaneCreateAudioOutput = components::AudioOutput* (*)();
 using CorvaneCreateSoundPlayer = components::SoundPlayer* (*)();
+using CorvaneCreateAudioInput = components::AudioInput* (*)();
 }

@@ -5,8 +5,10 @@
 #include <QAudioDevice>
 #include <QAudioFormat>
 #include <QAudioSink>
+#include <QAudioSource>
 #include <QMediaDevices>
 #include <QSoundEffect>
+#include <QThread>
 #include <QUrl>
 
 #include <pulse/context.h>
@@ -138,6 +140,142 @@ private:
     std::unique_ptr<QSoundEffect> m_effect;
 };
 
+// The inputs, the default one first (the recorder selects the first device).
+QList<QAudioDevice> OrderedInputs() {
+    QList<QAudioDevice> inputs = QMediaDevices::audioInputs();
+    const QAudioDevice preferred = QMediaDevices::defaultAudioInput();
+    for (qsizetype i = 1; i < inputs.size(); ++i)
+        if (inputs.at(i) == preferred) inputs.move(i, 0);
+    return inputs;
+}
+
+// Records on a thread of its own with an event loop, where the source lives
+// and its pieces arrive; a busy GUI thread never delays them.
+class QtAudioInput final : public components::AudioInput {
+public:
+    ~QtAudioInput() override { Stop(); }
+
+    QStringList Devices() override {
+        QStringList names;
+        if (!SoundServerReady()) return names;
+        for (const QAudioDevice& device : OrderedInputs())
+            names << device.description();
+        return names;
+    }
+
+    int MaxChannels(int index) override {
+        if (!SoundServerReady()) return 0;
+        const QList<QAudioDevice> inputs = OrderedInputs();
+        return index >= 0 && index < inputs.size() ? inputs.at(index).maximumChannelCount() : 0;
+    }
+
+    bool Start(int index, int rate, int channels, int bits, int pieceMs, Callbacks callbacks,
+               QString* error) override {
+        Stop();
+        auto fail = [error](const QString& why) {
+            if (error) *error = why;
+            return false;
+        };
+        if (!SoundServerReady()) return fail(QStringLiteral("No sound server answers."));
+        const QList<QAudioDevice> inputs = OrderedInputs();
+        const QAudioDevice device =
+            index >= 0 && index < inputs.size() ? inputs.at(index) : QMediaDevices::defaultAudioInput();
+        if (device.isNull()) return fail(QStringLiteral("No sound input device is available."));
+        QAudioFormat format;
+        format.setSampleRate(rate);
+        format.setChannelCount(channels);
+        format.setSampleFormat(bits == 8 ? QAudioFormat::UInt8 : QAudioFormat::Int16);
+        if (!device.isFormatSupported(format))
+            return fail(QStringLiteral("The device %1 cannot record %2 Hz, %3 bits, %4 channel(s).")
+                            .arg(device.description())
+                            .arg(rate)
+                            .arg(bits)
+                            .arg(channels));
+
+        m_callbacks = std::move(callbacks);
+        m_thread = std::make_unique<QThread>();
+        m_thread->setObjectName(QStringLiteral("Recording"));
+        m_thread->start(QThread::TimeCriticalPriority);
+        m_context = std::make_unique<QObject>();
+        m_context->moveToThread(m_thread.get());
+        QString why;
+        QMetaObject::invokeMethod(
+            m_context.get(),
+            [&] {
+                m_source = std::make_unique<QAudioSource>(device, format);
+                // Small pieces: the server hands a client nothing until its buffer is full.
+                m_source->setBufferSize(qMax(format.bytesForDuration(qint64(pieceMs) * 1000), 256));
+                QObject::connect(m_source.get(), &QAudioSource::stateChanged, m_context.get(),
+                                 [this](QAudio::State state) {
+                                     if (state == QAudio::StoppedState && m_source &&
+                                         m_source->error() != QAudio::NoError && !m_lost) {
+                                         m_lost = true;
+                                         if (m_callbacks.lost) m_callbacks.lost();
+                                     }
+                                 });
+                m_io = m_source->start();
+                if (!m_io || m_source->error() != QAudio::NoError) {
+                    why = QStringLiteral("The input device %1 cannot be opened.").arg(device.description());
+                    m_source.reset();
+                    m_io = nullptr;
+                    return;
+                }
+                QObject::connect(m_io, &QIODevice::readyRead, m_context.get(), [this] { Drain(); });
+            },
+            Qt::BlockingQueuedConnection);
+        if (!why.isEmpty()) {
+            Stop();
+            return fail(why);
+        }
+        m_device = device;
+        return true;
+    }
+
+    bool Present() override { return !m_device.isNull() && QMediaDevices::audioInputs().contains(m_device); }
+
+    void Stop() override {
+        if (!m_thread) return;
+        QMetaObject::invokeMethod(
+            m_context.get(),
+            [this] {
+                if (m_source) {
+                    Drain();
+                    m_source->stop();
+                }
+                m_source.reset();
+                m_io = nullptr;
+            },
+            Qt::BlockingQueuedConnection);
+        m_thread->quit();
+        m_thread->wait();
+        m_context.reset();
+        m_thread.reset();
+        m_callbacks = {};
+        m_lost = false;
+        m_device = QAudioDevice();
+    }
+
+private:
+    // Hands over everything the source holds now (recording thread).
+    void Drain() {
+        if (!m_io) return;
+        for (;;) {
+            const qint64 n = m_io->read(m_piece, sizeof m_piece);
+            if (n <= 0) break;
+            if (m_callbacks.data) m_callbacks.data(m_piece, n);
+        }
+    }
+
+    QAudioDevice m_device;
+    std::unique_ptr<QThread> m_thread;
+    std::unique_ptr<QObject> m_context;
+    std::unique_ptr<QAudioSource> m_source;
+    QIODevice* m_io = nullptr;
+    Callbacks m_callbacks;
+    bool m_lost = false;
+    char m_piece[16384];
+};
+
 } // namespace
 
 extern "C" {
@@ -146,5 +284,8 @@ __attribute__((visibility("default"))) components::AudioOutput* corvane_create_a
 }
 __attribute__((visibility("default"))) components::SoundPlayer* corvane_create_sound_player() {
     return new QtSoundPlayer;
+}
+__attribute__((visibility("default"))) components::AudioInput* corvane_create_audio_input() {
+    return new QtAudioInput;
 }
 }

@@ -15,6 +15,7 @@
 #include "ripping/frmFreeDB.h"
 #include "tags/frmMP3TagsEditor.h"
 #include "tools/frmAudioEditor.h"
+#include "tools/frmMicRecorder.h"
 
 #include <QHash>
 
@@ -102,7 +103,12 @@ std::vector<ToolInfo> makeTools() {
         analyser.pausesCDPolling = true;
         tools.push_back(analyser);
     }
-    tools.push_back(named("Audio Recorder", 70, &g_lAppIncMicRec, "lAppIncMicRec", "Recorder", 70));
+    {
+        // Handed nothing: it works on the one file named in its own path box.
+        ToolInfo recorder = named("Audio Recorder", 70, &g_lAppIncMicRec, "lAppIncMicRec", "Recorder", 70);
+        recorder.open = tools::OpenMicRecorder;
+        tools.push_back(recorder);
+    }
     tools.push_back(named("Text To Speech", 82, &g_lAppIncTTS, "lAppIncTTS", "TTS", 82));
     {
         // Modeless: the command returns at once and the editor reads nothing of the list.
