@@ -3,8 +3,8 @@
 // with what the windows need of it.
 #pragma once
 
-#include "conversion/ItemJob.h"
 #include "conversion/frmAudioEditorProc.h"
+#include "core/ItemJob.h"
 
 #include <QString>
 
@@ -25,7 +25,7 @@ struct ToolLaunch {
     // The main window's tray balloon: cSysTray1->ShowBalloon(text, product name & " " & version, 1, 30).
     std::function<void(const QString& text)> balloon;
     // The window's job; empty: the converter component.
-    std::function<std::unique_ptr<ItemJob>()> makeJob;
+    std::function<std::unique_ptr<core::ItemJob>()> makeJob;
     // Called with the loaded window before it is shown (tests drive it from here).
     std::function<void(QDialog* window)> beforeShow;
 };
@@ -43,8 +43,9 @@ void ShowACMConverter(const ToolLaunch& launch);
 // format of frmAudioEditorProc::g_sConvertToTarget when g_bConvertTo is set)
 // and shows the window modally until it closes. Only Done means `dest` holds
 // the result.
-frmAudioEditorProc::Outcome ConvertFileModal(QWidget* owner, const QString& source, const QString& dest,
-                                             const std::function<std::unique_ptr<ItemJob>()>& makeJob = {},
-                                             const std::function<void(QDialog*)>& beforeShow = {});
+frmAudioEditorProc::Outcome
+ConvertFileModal(QWidget* owner, const QString& source, const QString& dest,
+                 const std::function<std::unique_ptr<core::ItemJob>()>& makeJob = {},
+                 const std::function<void(QDialog*)>& beforeShow = {});
 
 } // namespace conversion

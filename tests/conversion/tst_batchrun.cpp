@@ -3,7 +3,8 @@
 // output paths that must not go astray, and the end-of-job events.
 #include "BatchFakes.h"
 #include "TestEnv.h"
-#include "conversion/BatchRun.h"
+#include "conversion/JobBinding.h"
+#include "core/BatchRun.h"
 #include "core/mdlModes.h"
 #include "settings/EncoderSettings.h"
 #include "settings/SettingsVariables.h"
@@ -13,7 +14,7 @@
 #include <QSignalSpy>
 #include <QtTest>
 
-using namespace conversion;
+using namespace core;
 using testsupport::FakeBatchView;
 using testsupport::RecordingEndActions;
 using testsupport::ScriptedItemJob;
@@ -74,9 +75,9 @@ class tst_BatchRun : public QObject {
     QString dest;
 
     // Runs to its end (or fails the test).
-    static BatchRun::Ending runToEnd(BatchRun& run) {
-        QSignalSpy finished(&run, &BatchRun::Finished);
-        if (!run.cmdConvert_Click()) return BatchRun::Ending::Cancelled;
+    static BatchRun::Ending runToEnd(BatchRun& run, FakeBatchView& view) {
+        QSignalSpy finished(&run, &BatchRun::Ended);
+        if (!view.start(run)) return BatchRun::Ending::Cancelled;
         if (finished.isEmpty()) finished.wait(10000);
         if (finished.isEmpty()) return BatchRun::Ending(-1);
         return finished.first().first().value<BatchRun::Ending>();
@@ -176,9 +177,10 @@ private slots:
             job.outcomes.enqueue(c == 'e' ? ScriptedItemJob::error(6, "Bad file")
                                           : ScriptedItemJob::done({50}));
         RecordingEndActions end;
-        BatchRun run(job, view, end);
+        BatchRun run(job, end);
+        view.attach(run, end);
 
-        QCOMPARE(runToEnd(run), ending);
+        QCOMPARE(runToEnd(run, view), ending);
         QList<int> startedRows;
         for (const ItemRequest& item : job.items)
             startedRows << item.row;
@@ -217,8 +219,9 @@ private slots:
         settings::g_lMP3Bitrate = 128;
         ScriptedItemJob job;
         RecordingEndActions end;
-        BatchRun run(job, view, end);
-        QCOMPARE(runToEnd(run), BatchRun::Ending::Completed);
+        BatchRun run(job, end);
+        view.attach(run, end);
+        QCOMPARE(runToEnd(run, view), BatchRun::Ending::Completed);
 
         QCOMPARE(view.filesLabels, (QStringList{"Files: 1/3", "Files: 2/3", "Files: 3/3"}));
         QCOMPARE(job.runs.size(), 1);
@@ -250,8 +253,9 @@ private slots:
         for (int i = 0; i < 300; ++i)
             job.outcomes.enqueue(ScriptedItemJob::error(1, "Cannot open"));
         RecordingEndActions end;
-        BatchRun run(job, view, end);
-        QCOMPARE(runToEnd(run), BatchRun::Ending::Completed);
+        BatchRun run(job, end);
+        view.attach(run, end);
+        QCOMPARE(runToEnd(run, view), BatchRun::Ending::Completed);
         QCOMPARE(job.items.size(), 300);
         QCOMPARE(view.currentTrack, QString("Done with errors (300 of 300 failed)."));
         QVERIFY(end.turnOffs.isEmpty());
@@ -264,8 +268,9 @@ private slots:
         job.outcomes = QQueue<ScriptedItemJob::Outcome>(
             QList<ScriptedItemJob::Outcome>{ScriptedItemJob::done(), ScriptedItemJob::hold({0, 30})});
         RecordingEndActions end;
-        BatchRun run(job, view, end);
-        QVERIFY(run.cmdConvert_Click());
+        BatchRun run(job, end);
+        view.attach(run, end);
+        QVERIFY(view.start(run));
         QTRY_COMPARE(view.currentBar, 30);
         QCOMPARE(view.caption, QString("Converting... [ 30% / 32.5% ]"));
         QCOMPARE(view.totalBar, 130);
@@ -281,7 +286,8 @@ private slots:
         FakeBatchView view;
         ScriptedItemJob job;
         RecordingEndActions end;
-        BatchRun run(job, view, end);
+        BatchRun run(job, end);
+        view.attach(run, end);
         run.g_ltmrItemSecsTotal = 600;
         run.g_ltmrUpToItemSecs = 100;
         run.g_ltmrCurItemSecs = 50;
@@ -302,11 +308,12 @@ private slots:
         job.outcomes = QQueue<ScriptedItemJob::Outcome>(
             QList<ScriptedItemJob::Outcome>{ScriptedItemJob::done(), ScriptedItemJob::hold({20})});
         RecordingEndActions end;
-        BatchRun run(job, view, end);
-        QSignalSpy finished(&run, &BatchRun::Finished);
+        BatchRun run(job, end);
+        view.attach(run, end);
+        QSignalSpy finished(&run, &BatchRun::Ended);
         run.cmdAbort_Click(); // idle: nothing asked
         QVERIFY(env->services().messages.isEmpty());
-        QVERIFY(run.cmdConvert_Click());
+        QVERIFY(view.start(run));
         QTRY_COMPARE(job.items.size(), 2);
         env->services().msgBoxAnswers << core::vbNo << core::vbYes;
         run.cmdAbort_Click(); // No: the run goes on
@@ -341,9 +348,10 @@ private slots:
             job.outcomes =
                 QQueue<ScriptedItemJob::Outcome>(QList<ScriptedItemJob::Outcome>{ScriptedItemJob::hold()});
             RecordingEndActions end;
-            BatchRun run(job, view, end);
-            QSignalSpy finished(&run, &BatchRun::Finished);
-            QVERIFY(run.cmdConvert_Click());
+            BatchRun run(job, end);
+            view.attach(run, end);
+            QSignalSpy finished(&run, &BatchRun::Ended);
+            QVERIFY(view.start(run));
             services->whileOpen = [&job] { job.FinishHeld(); };
             run.cmdAbort_Click(); // the scripted answer is the first button: Yes
             QCOMPARE(finished.size(), 1);
@@ -365,9 +373,10 @@ private slots:
         job.outcomes =
             QQueue<ScriptedItemJob::Outcome>(QList<ScriptedItemJob::Outcome>{ScriptedItemJob::hold()});
         RecordingEndActions end;
-        BatchRun run(job, view, end);
-        QSignalSpy finished(&run, &BatchRun::Finished);
-        QVERIFY(run.cmdConvert_Click());
+        BatchRun run(job, end);
+        view.attach(run, end);
+        QSignalSpy finished(&run, &BatchRun::Ended);
+        QVERIFY(view.start(run));
         job.FinishHeld(); // Done queued; the job is idle when Abort arrives
         run.cmdAbort_Click();
         QVERIFY(finished.wait(5000));
@@ -393,8 +402,9 @@ private slots:
         view.fileTemplate = fileTemplate;
         ScriptedItemJob job;
         RecordingEndActions end;
-        BatchRun run(job, view, end);
-        QVERIFY(!run.cmdConvert_Click());
+        BatchRun run(job, end);
+        view.attach(run, end);
+        QVERIFY(!view.start(run));
         QCOMPARE(env->services().messages.size(), 1);
         QVERIFY(job.runs.isEmpty());
         QVERIFY(job.items.isEmpty());
@@ -423,8 +433,9 @@ private slots:
         view.overwrite = true;
         ScriptedItemJob job;
         RecordingEndActions end;
-        BatchRun run(job, view, end);
-        QCOMPARE(runToEnd(run), BatchRun::Ending::Completed);
+        BatchRun run(job, end);
+        view.attach(run, end);
+        QCOMPARE(runToEnd(run, view), BatchRun::Ending::Completed);
 
         QCOMPARE(view.destination, dest);
         QStringList outputs;
@@ -448,8 +459,9 @@ private slots:
         view.subFolder = "Rock";
         ScriptedItemJob job;
         RecordingEndActions end;
-        BatchRun run(job, view, end);
-        QCOMPARE(runToEnd(run), BatchRun::Ending::Completed);
+        BatchRun run(job, end);
+        view.attach(run, end);
+        QCOMPARE(runToEnd(run, view), BatchRun::Ending::Completed);
         QVERIFY(QFileInfo(dest + "Rock").isDir());
         QCOMPARE(job.items[0].destination, dest + "Rock/Song1.wav");
         QCOMPARE(end.folders, QStringList{dest + "Rock/"});
@@ -461,7 +473,7 @@ private slots:
         FakeBatchView view;
         fill(view, 1);
         settings::g_sAppNotice = "notify-send \"[PROG_NAME] finished\" '[FILE_RECORDED]; rm -rf ~'";
-        StandardEndActions end;
+        conversion::StandardEndActions end;
         int countdowns = 0;
         QStringList balloons;
         end.turnOffCountdown = [&](qint32 s) { countdowns += s; };
@@ -472,9 +484,11 @@ private slots:
             v.fileSize = "1 KB";
             return v;
         };
+        end.wanted = [&view](const QString& box) { return view.checkedBoxes.contains(box); };
         ScriptedItemJob job;
-        BatchRun run(job, view, end);
-        QCOMPARE(runToEnd(run), BatchRun::Ending::Completed);
+        BatchRun run(job, end);
+        view.attach(run);
+        QCOMPARE(runToEnd(run, view), BatchRun::Ending::Completed);
         auto& s = env->services();
         QCOMPARE(s.playedSounds, QStringList{"/sounds/notify.wav"});
         QCOMPARE(s.openedUrls.size(), 1);
@@ -504,8 +518,9 @@ private slots:
             void TurnOffCountdown(qint32) override { *order << "turnoff"; }
         } end;
         end.order = &order;
-        BatchRun run(job, view, end, policy);
-        QCOMPARE(runToEnd(run), BatchRun::Ending::Completed);
+        BatchRun run(job, end, policy);
+        view.attach(run, end);
+        QCOMPARE(runToEnd(run, view), BatchRun::Ending::Completed);
         QCOMPARE(order, (QStringList{"program", "eject", "turnoff"}));
         QCOMPARE(job.items.size(), 1); // the unmarked row is passed over
     }

@@ -142,7 +142,7 @@ private slots:
         const QString dest = m_env->path("rips");
         QVERIFY(QDir().mkpath(dest));
         w->txtToPath->setEditText(dest);
-        QSignalSpy finished(&w->Run(), &conversion::BatchRun::Finished);
+        QSignalSpy finished(&w->Run(), &core::BatchRun::Ended);
         w->cmdConvert_Click();
         QVERIFY(!w->cmdConvert->isEnabled());
         QVERIFY(!w->close()); // closing is refused while the run goes
