@@ -5,7 +5,8 @@
 //
 // Contract of every job:
 //  - a start method of its own (the batch run's Start(request), the burn's
-//    Start(files)); a refused start returns false and reports nothing more;
+//    Start(files)), handed everything the job needs of the window; a refused
+//    start returns false and is followed by no Finished;
 //  - while it runs: Running(true), log lines, the current task, the two bars
 //    and the labels, as signals on the job's thread (the GUI thread);
 //  - Abort() stops it cooperatively; cmdAbort_Click() first asks "Abort

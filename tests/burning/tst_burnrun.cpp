@@ -11,6 +11,7 @@
 #include "settings/SettingsVariables.h"
 
 #include <QDir>
+#include <QSignalSpy>
 #include <QtTest>
 
 using components::cAudioBurner;
@@ -64,6 +65,7 @@ private slots:
     void abortQuestion_data();
     void abortQuestion();
     void nothingToBurn();
+    void finishedOncePerBurn();
     void dataSize_data();
     void dataSize();
     void capacityAndSpeedTexts();
@@ -233,6 +235,26 @@ void TestBurnRun::nothingToBurn() {
     f.view.marks.clear();
     f.burn();
     QCOMPARE(f.env.services().messages.size(), 2);
+}
+
+// One queued Finished per burn, true only for a burn that finished cleanly;
+// none when there was nothing to burn.
+void TestBurnRun::finishedOncePerBurn() {
+    Fixture f;
+    QSignalSpy finished(&f.run, &core::Job::Finished);
+    f.view.addItem(f.wav("one.wav", 1));
+    f.burn();
+    QCOMPARE(finished.size(), 0);
+    QTRY_COMPARE(finished.size(), 1);
+    QCOMPARE(finished.at(0).at(0).toBool(), true);
+    f.burn(); // the disc is full now
+    QTRY_COMPARE(finished.size(), 2);
+    QCOMPARE(finished.at(1).at(0).toBool(), false);
+    f.view.rows.clear();
+    f.view.marks.clear();
+    f.burn();
+    QCoreApplication::processEvents();
+    QCOMPARE(finished.size(), 2);
 }
 
 void TestBurnRun::dataSize_data() {

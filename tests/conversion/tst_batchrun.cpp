@@ -208,6 +208,43 @@ private slots:
         }
     }
 
+    // The job's contract: every accepted start ends in exactly one Finished,
+    // never from inside the start; success only for a completed run; a
+    // refused start is followed by none.
+    void finishedOncePerStartQueued() {
+        FakeBatchView view;
+        fill(view, 0); // a run without rows ends inside Start
+        ScriptedItemJob job;
+        RecordingEndActions end;
+        BatchRun run(job, end);
+        view.attach(run, end);
+        QSignalSpy finished(&run, &Job::Finished);
+        QVERIFY(view.start(run));
+        QCOMPARE(finished.size(), 0);
+        QTRY_COMPARE(finished.size(), 1);
+        QCOMPARE(finished.at(0).at(0).toBool(), true);
+
+        view.addItem("/music/Song1.mp3");
+        touch(dest + "Song1.wav");
+        env->services().msgBoxAnswers << core::vbCancel;
+        QVERIFY(view.start(run)); // cancelled at the overwrite question
+        QTRY_COMPARE(finished.size(), 2);
+        QCOMPARE(finished.at(1).at(0).toBool(), false);
+
+        view.overwrite = true;
+        job.outcomes.enqueue(ScriptedItemJob::hold());
+        QVERIFY(view.start(run));
+        env->services().msgBoxAnswers << core::vbYes;
+        run.cmdAbort_Click();
+        QTRY_COMPARE(finished.size(), 3);
+        QCOMPARE(finished.at(2).at(0).toBool(), false);
+
+        view.destination.clear();
+        QVERIFY(!view.start(run));
+        QCoreApplication::processEvents();
+        QCOMPARE(finished.size(), 3);
+    }
+
     void filesLabelAndHandOver() {
         FakeBatchView view;
         fill(view, 3);
