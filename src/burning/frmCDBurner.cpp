@@ -72,6 +72,12 @@ frmCDBurner::frmCDBurner(cImageList* imgMenu, QWidget* parent,
     choices.openCD = [this] { cmdOpenCD_Click(); };
     m_burnRun = std::make_unique<core::AudioBurnJob>(*cAudioBurner1, EndActionsHooks(), choices);
     ShowJob(*m_burnRun);
+    // Besides "Burn" and "Exit": a writer, speed or tray changed mid-burn would
+    // spoil the disc being written.
+    connect(m_burnRun.get(), &core::Job::Running, this, [this](bool running) {
+        for (QWidget* control : std::initializer_list<QWidget*>{cboDrv, cboSpeed, cmdOpenCD, cmdClose})
+            control->setEnabled(!running);
+    });
 }
 
 frmCDBurner::~frmCDBurner() = default;

@@ -43,11 +43,7 @@ void BindJob(core::Job& job, const JobWidgets& w) {
             if (log) core::AddLogLine(text, log);
         });
         QObject::connect(&job, &core::Job::LogSeparator, context, [log] {
-            if (!log || log->toPlainText().isEmpty()) return;
-            QTextCursor cursor = log->textCursor();
-            cursor.movePosition(QTextCursor::End);
-            cursor.insertText(QStringLiteral("\r\n"));
-            log->setTextCursor(cursor);
+            if (log) AddLogSeparator(log);
         });
     }
     if (w.showLog) QObject::connect(&job, &core::Job::ShowLog, context, w.showLog);
@@ -68,6 +64,14 @@ void BindJob(core::Job& job, const JobWidgets& w) {
         for (const QPointer<QWidget>& widget : locked)
             if (widget) widget->setEnabled(!running);
     });
+}
+
+void AddLogSeparator(QPlainTextEdit* log) {
+    if (log->toPlainText().isEmpty()) return;
+    QTextCursor cursor = log->textCursor();
+    cursor.movePosition(QTextCursor::End);
+    cursor.insertText(QStringLiteral("\r\n"));
+    log->setTextCursor(cursor);
 }
 
 int WindowQuestions::Ask(const QString& prompt, int style, const QString& title) {

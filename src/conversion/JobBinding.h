@@ -37,6 +37,8 @@ struct JobWidgets {
 
 // Connects the job's signals to the widgets (for as long as the window lives).
 void BindJob(core::Job& job, const JobWidgets& widgets);
+// A bare line break when the log is not empty (an empty line between runs).
+void AddLogSeparator(QPlainTextEdit* log);
 
 // The job's questions as message boxes of the window, through core::services().
 class WindowQuestions : public core::JobQuestions {

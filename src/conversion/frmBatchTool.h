@@ -3,7 +3,7 @@
 // buttons, the status bar, the destination with its path history, the
 // "Set as default" links, and the close rule. It shows its job through the
 // GUI binding (JobBinding.h): the item-by-item run (core::BatchRun) that it
-// hands its rows and choices at each start, or a window's own job (ShowJob).
+// hands its rows and choices at each start, and a window's own jobs (ShowJob).
 // A window adds its format area and its differences (a BatchPolicy).
 #pragma once
 
@@ -48,10 +48,16 @@ public:
         QString runButtonCaption = QStringLiteral("Convert"); // "Rip" in the ripper
         // False: the overwrite box is not read, an existing output always asks (ACM Converter).
         bool honourOverwriteBox = true;
+        // The CD windows' frame: the progress block above the pages, the grid
+        // only a hidden holder of the tracks, a line above the status bar.
+        bool tracksFrame = false;
+        // Title of the destination folder's questions: the product name, or
+        // (false) the application title with the version.
+        bool productNameTitles = true;
     };
 
     // `component` does the items of the batch run; null for a window whose
-    // job is its own (it calls ShowJob).
+    // only job is its own (it calls ShowJob).
     frmBatchTool(const Design& design, std::unique_ptr<core::ItemJob> component, core::BatchPolicy policy,
                  cImageList* imgMenu, QWidget* parent = nullptr);
     ~frmBatchTool() override;
@@ -68,12 +74,12 @@ public:
 
     core::BatchRun& Run() { return *m_run; }
     core::ItemJob& Component() { return *m_component; }
-    // The job the window shows: its batch run, or its own.
-    core::Job& ShownJob() { return *m_shown; }
+    // True while one of the window's jobs (its batch run, its own) runs.
+    bool IsJobRunning() const;
     // The end-of-job actions; the launcher fills the balloon, countdown and program hooks.
     StandardEndActions& EndActionsHooks() { return m_end; }
     // The rows and choices of the grid and the Settings page, as a run is handed them.
-    core::BatchRequest Request() const;
+    virtual core::BatchRequest Request() const;
 
     // How the links open the modal dialogs; the defaults open the real ones.
     std::function<void(QWidget* owner, const QString& key)> openAudioFormat;
@@ -177,8 +183,8 @@ protected:
     virtual void LoadFormatArea() {}
     // The output format of a run: by default that of the target-format row.
     virtual core::RunOutput RunOutput() const;
-    // Shows `job` in the window (log, bars, labels, buttons, close rule, Abort)
-    // instead of the batch run.
+    // Shows `job` in the window (log, bars, labels, buttons, close rule,
+    // Abort), besides the batch run if there is one; one job runs at a time.
     void ShowJob(core::Job& job);
     // Releases the component when the window closes (once, never while a job runs).
     virtual void Unload();
@@ -205,7 +211,7 @@ private:
     StandardEndActions m_end;
     WindowQuestions m_questions{this};
     std::unique_ptr<core::BatchRun> m_run;
-    core::Job* m_shown = nullptr;
+    QList<core::Job*> m_jobs; // the jobs shown
     QPointer<cImageList> m_imgMenu;
     Design m_design;
     bool m_unloaded = false;

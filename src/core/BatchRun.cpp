@@ -7,6 +7,8 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <chrono>
+
 namespace core {
 
 BatchRun::BatchRun(ItemJob& job, EndActions& endActions, BatchPolicy policy, QObject* parent)
@@ -21,6 +23,17 @@ BatchRun::BatchRun(ItemJob& job, EndActions& endActions, BatchPolicy policy, QOb
 }
 
 BatchRun::~BatchRun() = default;
+
+void BatchRun::SetClock(std::function<qint64()> clock) {
+    m_clock = std::move(clock);
+}
+
+qint64 BatchRun::ClockMs() const {
+    if (m_clock) return m_clock();
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
 
 void BatchRun::ResetCounters() {
     g_ltmrItemSecsTotal = 0;
@@ -43,13 +56,21 @@ bool BatchRun::Start(const BatchRequest& request) {
         Ask(QStringLiteral("Please choose the file name format."), vbInformation, g_sProductName);
         return false;
     }
+    // Without a format there is no extension for the names ("[dest_extension]"
+    // would stay in them) and nothing to hand the component. (A window whose
+    // items keep their own extensions names each one itself.)
+    if (!request.output.destExtension && !m_policy.destExtensionFor) {
+        Ask(QStringLiteral("Please choose the audio format."), vbInformation, g_sProductName);
+        return false;
+    }
 
     m_request = request;
     emit LogSeparator();
     m_destFolder = WithClosingSlash(dest);
     m_underFolder = GetUnderFolder(request.createSubFolder, request.subFolderName);
 
-    emit LogLine(QStringLiteral("Preparing to ") + m_policy.verb + QStringLiteral(": ") +
+    const QString& runVerb = m_policy.runVerb.isEmpty() ? m_policy.verb : m_policy.runVerb;
+    emit LogLine(QStringLiteral("Preparing to ") + runVerb + QStringLiteral(": ") +
                  QString::number(RowCount()) + QStringLiteral(" tracks."));
 
     // SetDestination: the output format and its settings, once per run.
@@ -70,9 +91,11 @@ bool BatchRun::Start(const BatchRequest& request) {
     m_tried = 0;
     m_abortRequested = false;
     m_runPaths.clear();
+    m_produced.clear();
     if (m_policy.resetFinishedSecondsAtStart) g_ltmrUpToItemSecs = 0;
     emit ShowLog();
     g_ltmrSces = 1;
+    m_runStartMs = ClockMs();
     ConvertTracks();
     return true;
 }
@@ -81,7 +104,9 @@ void BatchRun::ConvertTracks() {
     const qint32 n = RowCount();
     SetTotalBarMax(n * 100);
     SetRunning(true);
-    m_timer.start();
+    // One timer for the whole run: restarting it for each item would put its
+    // next tick off again and again, and items shorter than a second would never show a time.
+    if (!m_timer.isActive()) m_timer.start();
 
     qint32 r = kStarted;
     for (qint32 i = g_lCurrentRow; i <= n; ++i) {
@@ -131,7 +156,8 @@ qint32 BatchRun::ConvertTask(qint32 lRow) {
     nameCtx.row = lRow;
     nameCtx.sourcePath = row.file;
     nameCtx.itemName = row.itemName;
-    nameCtx.destExtension = m_output.destExtension;
+    nameCtx.destExtension =
+        m_policy.destExtensionFor ? m_policy.destExtensionFor(row.file) : m_output.destExtension;
     nameCtx.now = services().now();
     nameCtx.locale = services().locale();
     const QString name = CreateDestFileName(m_request.fileNameTemplate, nameCtx);
@@ -184,6 +210,7 @@ qint32 BatchRun::ConvertTask(qint32 lRow) {
     }
     item.destination = path;
     m_runPaths.insert(QDir::cleanPath(path));
+    m_itemPath = path;
     ++m_tried;
     m_job.StartItem(item);
     return kStarted;
@@ -221,6 +248,7 @@ void BatchRun::Job_Done() {
     if (!IsRunning()) return;
     emit LogLine(QStringLiteral("Done."));
     emit CurrentTask(QStringLiteral("Done."));
+    m_produced << m_itemPath;
     g_ltmrUpToItemSecs += g_ltmrItemSecs;
     g_lCurrentRow += 1;
     // An abort asked for while this item was finishing stops the run here.
@@ -267,7 +295,7 @@ void BatchRun::CompletedEnd(qint32 rows) {
     const QString text =
         m_failed > 0 ? QStringLiteral("Done with errors (%1 of %2 failed).").arg(m_failed).arg(m_tried)
                      : QStringLiteral("Done.");
-    EndOfJobActions().Balloon(text);
+    if (m_policy.completionBalloon) EndOfJobActions().Balloon(text);
     emit CurrentTask(text);
     if (!m_policy.quietDisplay) emit Caption(text);
     emit Busy(false);
@@ -294,7 +322,8 @@ void BatchRun::DoEndEvents() {
 }
 
 void BatchRun::Timer1_Timer() {
-    g_ltmrSces += 1;
+    // The run's seconds come from its clock, so late or missed ticks do not make the estimate drift.
+    g_ltmrSces = static_cast<qint32>(1 + (ClockMs() - m_runStartMs) / 1000);
     const qint64 left =
         TimeLeftSeconds(g_ltmrSces, g_ltmrCurItemSecs, g_ltmrUpToItemSecs, g_ltmrItemSecsTotal);
     if (left == 0) return;

@@ -22,6 +22,7 @@
 #include <QList>
 #include <QSet>
 #include <QString>
+#include <QStringList>
 #include <QTimer>
 
 #include <functional>
@@ -63,6 +64,9 @@ struct BatchPolicy {
     Tags tags = Tags::Full;
     // The log's "Preparing to <verb>: " and "Start to <verb>: ".
     QString verb = QStringLiteral("convert");
+    // The run's verb in "Preparing to ...", when it is not the items' (the data
+    // disc prepares to burn and starts to convert each item); empty: verb.
+    QString runVerb;
     // The ACM Converter's display: no hourglass, the product name as caption
     // (and the time left zeroed at the end), errors and "Aborted." in the log
     // and label only.
@@ -73,6 +77,12 @@ struct BatchPolicy {
     bool resetFinishedSecondsAtStart = false;
     // End-of-job events at the completion; false for a stage that others follow.
     bool endEvents = true;
+    // The "Done." balloon at the completion; false for a stage that others follow.
+    bool completionBalloon = true;
+    // "[dest_extension]" of an item from its source path (a copy keeps its
+    // own); empty: the run's output format gives it. A run with it is not
+    // refused for want of a format.
+    std::function<std::optional<QString>(const QString& source)> destExtensionFor;
     QList<ExtraEndStep> extraEndSteps;
     // Called at run start after the output hand-over (the ripper's drive).
     std::function<void()> onRunStart;
@@ -108,6 +118,9 @@ public:
 
     // The five counters to 0 (at load).
     void ResetCounters();
+    // The clock the time left is measured on, in milliseconds of a steady
+    // clock (tests inject their own). Each run reads it once at its start.
+    void SetClock(std::function<qint64()> clock);
     bool TimerEnabled() const { return m_timer.isActive(); }
     // Items of the current (or last) run that failed, and that were tried.
     qint32 FailedCount() const { return m_failed; }
@@ -116,7 +129,8 @@ public:
     ItemJob& Component() { return m_job; }
 
     // The run button. False when the run was refused (already running, no
-    // destination or no file-name template; the last two with a message).
+    // destination, no file-name template or no usable format; the last three
+    // with a message).
     bool Start(const BatchRequest& request);
     void ConvertTracks();
     qint32 ConvertTask(qint32 lRow);
@@ -129,6 +143,8 @@ public:
     // The output settings and destination of the current run.
     const RunOutput& Output() const { return m_output; }
     QString DestinationFolder() const { return m_destFolder + m_underFolder; }
+    // The outputs of the current (or last) run's items that ended well, in row order.
+    const QStringList& Produced() const { return m_produced; }
 
 public slots:
     void Job_Progress(qint32 percent);
@@ -150,12 +166,15 @@ private:
     void CancelledEnd();
     void AbortedEnd();
     TagContext TagContextOf(qint32 row) const;
+    qint64 ClockMs() const;
     qint32 RowCount() const { return static_cast<qint32>(m_request.rows.size()); }
     const BatchItem& Row(qint32 row) const { return m_request.rows[row - 1]; }
 
     ItemJob& m_job;
     BatchPolicy m_policy;
     QTimer m_timer;
+    std::function<qint64()> m_clock;
+    qint64 m_runStartMs = 0;
     bool m_abortRequested = false;
     qint32 m_failed = 0;
     qint32 m_tried = 0;
@@ -164,6 +183,8 @@ private:
     QString m_destFolder; // with its closing "/"
     QString m_underFolder;
     QSet<QString> m_runPaths; // outputs of this run, so that no item overwrites another's
+    QString m_itemPath;       // the output of the item being converted
+    QStringList m_produced;
 };
 
 } // namespace core

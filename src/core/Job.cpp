@@ -8,11 +8,16 @@
 namespace core {
 
 void RunEndActions(EndActions& actions, const EndOfJob& end) {
+    auto extraSteps = [&](bool afterSound) {
+        for (const ExtraEndStep& step : end.extraSteps)
+            if (step.afterSound == afterSound && step.run && actions.Wanted(step.box)) step.run();
+    };
     if (actions.Wanted(BOX_PLAY_SOUND)) actions.PlaySound();
-    if (actions.Wanted(BOX_OPEN_DEST_FOLDER)) actions.OpenFolder(end.folder);
+    extraSteps(true);
+    // No folder (a burner without a writer): nothing to open.
+    if (!end.folder.isEmpty() && actions.Wanted(BOX_OPEN_DEST_FOLDER)) actions.OpenFolder(end.folder);
     if (actions.Wanted(BOX_NOTICE_APP)) actions.RunNoticApp();
-    for (const ExtraEndStep& step : end.extraSteps)
-        if (step.run && actions.Wanted(step.box)) step.run();
+    extraSteps(false);
     // Never after a failed item: the user has to see what went wrong.
     if (!end.failures && actions.Wanted(BOX_TURN_OFF)) actions.TurnOffCountdown(30);
 }

@@ -65,11 +65,13 @@ public:
     virtual void Balloon(const QString& text) = 0;
 };
 
-// A window's own end-of-job step, run when its box is ticked, after the
-// program and before the turn-off (the ripper's "Eject the CD door").
+// A window's own end-of-job step, run when its box is ticked: after the
+// program and before the turn-off (the ripper's "Eject the CD door"), or,
+// with afterSound, right after the sound (the data-disc burner's steps).
 struct ExtraEndStep {
     QString box;
     std::function<void()> run;
+    bool afterSound = false;
 };
 
 // What the end of a job that ended well does.
