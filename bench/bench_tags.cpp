@@ -3,7 +3,7 @@
 // reading the same tag without audio properties, over the same files.
 // Usage: bench_tags [file count, default 1000]
 #include "BenchSupport.h"
-#include "tags/cMP3ID3v2.h"
+#include "id3/cMP3ID3v2.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -73,7 +73,7 @@ int main(int argc, char** argv) {
         count, double(Tag(0).size()) / 1024.0, double(QFileInfo(files.first()).size()) / 1024.0);
 
     qint64 ourSum = 0;
-    tags::cMP3ID3v2 tag;
+    id3::cMP3ID3v2 tag;
     const double ours = bench::BestMicrosPerFile(
         files, 5,
         [&](const QString& f) -> qint64 {

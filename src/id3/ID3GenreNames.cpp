@@ -1,8 +1,8 @@
-#include "tags/ID3GenreNames.h"
+#include "id3/ID3GenreNames.h"
 
 #include <array>
 
-namespace tags {
+namespace id3 {
 
 namespace {
 
@@ -158,10 +158,25 @@ const std::array<const char*, kGenreCodeCount> kNames = {
     "Synth Pop",
 };
 
+QString GenreKey(const QString& name) {
+    QString key;
+    for (const QChar ch : name)
+        if (ch.isLetterOrNumber()) key += ch.toLower();
+    return key;
+}
+
 } // namespace
 
 QString ID3GenreNames(quint8 genre) {
     return genre < kNames.size() ? QString::fromLatin1(kNames[genre]) : QString();
 }
 
-} // namespace tags
+quint8 ID3GenreCode(const QString& name) {
+    const QString key = GenreKey(name);
+    if (key.isEmpty()) return 255;
+    for (size_t i = 0; i < kNames.size(); ++i)
+        if (GenreKey(QString::fromLatin1(kNames[i])) == key) return quint8(i);
+    return 255;
+}
+
+} // namespace id3

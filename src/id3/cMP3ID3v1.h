@@ -1,13 +1,14 @@
 // The ID3v1 tag of one MP3 file: the 128-byte record at its very end, written
 // in the version 1.1 layout (28-byte comment, zero byte, track). Assigning
 // MP3File reads the record; Update writes the properties back over it or
-// appends a new one. Failures are raised as tags::TagError.
+// appends a new one. Failures are raised as id3::TagError.
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QtGlobal>
 
-namespace tags {
+namespace id3 {
 
 class cMP3ID3v1 {
 public:
@@ -22,6 +23,9 @@ public:
     void CheckUpdate() const;
 
     bool HasID3v1Tag() const { return m_bTagFound; }
+
+    // The 128-byte record Update writes, "TAG" first.
+    QByteArray RenderTag() const;
 
     QString Title() const { return m_sTitle; }
     void setTitle(const QString& v) { m_sTitle = v; }
@@ -53,4 +57,4 @@ private:
     quint8 m_bTrack = 0;
 };
 
-} // namespace tags
+} // namespace id3

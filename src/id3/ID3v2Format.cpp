@@ -1,11 +1,11 @@
-#include "tags/ID3v2Format.h"
+#include "id3/ID3v2Format.h"
 
-#include "tags/ID3GenreNames.h"
+#include "id3/ID3GenreNames.h"
 
 #include <QStringDecoder>
 #include <QUrl>
 
-namespace tags::id3v2 {
+namespace id3::v2 {
 
 quint32 DecodeSynchsafe(const char* p) {
     quint32 v = 0;
@@ -273,4 +273,4 @@ bool IsValidFrameId(const QByteArray& id) {
     return !id.isEmpty();
 }
 
-} // namespace tags::id3v2
+} // namespace id3::v2

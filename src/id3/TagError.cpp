@@ -1,11 +1,11 @@
-#include "tags/TagError.h"
+#include "id3/TagError.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
 
 #include <cstring>
 
-namespace tags {
+namespace id3 {
 
 QString TagErrorSource(const char* className) {
     QString exe = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
@@ -17,4 +17,4 @@ TagError FileError(int errnoValue, const char* className) {
     return TagError(errnoValue, TagErrorSource(className), QString::fromLocal8Bit(std::strerror(errnoValue)));
 }
 
-} // namespace tags
+} // namespace id3

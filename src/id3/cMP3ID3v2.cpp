@@ -1,9 +1,9 @@
-#include "tags/cMP3ID3v2.h"
+#include "id3/cMP3ID3v2.h"
 
-#include "tags/ID3GenreNames.h"
-#include "tags/ID3v2Format.h"
-#include "tags/TagError.h"
-#include "tags/TagFile.h"
+#include "id3/ID3GenreNames.h"
+#include "id3/ID3v2Format.h"
+#include "id3/TagError.h"
+#include "id3/TagFile.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -13,9 +13,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace tags {
+namespace id3 {
 
-using namespace id3v2;
+using namespace v2;
 
 namespace {
 
@@ -71,6 +71,16 @@ private:
     int m_fd;
     QByteArray m_path;
 };
+
+// The tag bytes filling a room of `room` bytes: its size field set, zeros after it.
+QByteArray InRoom(QByteArray tag, qint64 room, const QString& file) {
+    if (room - 10 > qint64(kMaxSynchsafe))
+        throw CannotRewrite(QStringLiteral("%1: the ID3v2 tag would be too large.").arg(file));
+    const qint64 length = tag.size();
+    tag.replace(6, 4, EncodeSynchsafe(quint32(room - 10)));
+    tag.append(QByteArray(room - length, '\0'));
+    return tag;
+}
 
 bool WriteAll(int fd, const char* data, qint64 count) {
     while (count > 0) {
@@ -292,8 +302,11 @@ void cMP3ID3v2::WriteGenreFrame() {
     RequireStore();
     const int g = FindGroup(QStringLiteral("TCON"));
     if (g >= 0) EraseGroup(g);
-    AddFrame(QStringLiteral("TCON"), MakeTextBody(QLatin1Char('(') + QString::number(m_bGenre) +
-                                                  QLatin1Char(')') + m_sOtherGenreName));
+    // 255 is no genre: other taggers would show a written "(255)" as "Unknown".
+    const QString code =
+        m_bGenre == 255 ? QString() : QLatin1Char('(') + QString::number(m_bGenre) + QLatin1Char(')');
+    if (code.isEmpty() && m_sOtherGenreName.isEmpty()) return;
+    AddFrame(QStringLiteral("TCON"), MakeTextBody(code + m_sOtherGenreName));
 }
 
 void cMP3ID3v2::setArtistURL(const QString& v) {
@@ -617,6 +630,16 @@ QByteArray cMP3ID3v2::RenderTag() const {
     return out;
 }
 
+void cMP3ID3v2::NewTag() {
+    m_sFile.clear();
+    ResetState();
+}
+
+QByteArray cMP3ID3v2::RenderTagInRoom() const {
+    const QByteArray tag = RenderTag();
+    return InRoom(tag, TagRoom(tag.size()), m_sFile);
+}
+
 qint64 cMP3ID3v2::OldRegion(TagFile& file) const {
     const qint64 size = file.Size();
     if (size < 0) throw FileError(errno, kClass);
@@ -658,19 +681,12 @@ void cMP3ID3v2::WriteID3v2Tag() {
 
     if (old > 0 && length < old) {
         // In place: the new tag, then zeros to the end of the old room.
-        if (old - 10 > qint64(kMaxSynchsafe))
-            throw CannotRewrite(QStringLiteral("%1: the ID3v2 tag would be too large.").arg(m_sFile));
-        tag.replace(6, 4, EncodeSynchsafe(quint32(old - 10)));
-        tag.append(QByteArray(old - length, '\0'));
+        tag = InRoom(tag, old, m_sFile);
         if (!file.WriteAt(0, tag) || !file.Sync()) throw FileError(errno, kClass);
         return;
     }
 
-    const qint64 room = TagRoom(length);
-    if (room - 10 > qint64(kMaxSynchsafe))
-        throw CannotRewrite(QStringLiteral("%1: the ID3v2 tag would be too large.").arg(m_sFile));
-    tag.replace(6, 4, EncodeSynchsafe(quint32(room - 10)));
-    tag.append(QByteArray(room - length, '\0'));
+    tag = InRoom(tag, TagRoom(length), m_sFile);
 
     // The file is built anew beside itself and renamed over it, so a failure
     // at any point leaves the original as it was.
@@ -714,4 +730,4 @@ void cMP3ID3v2::WriteID3v2Tag() {
     }
 }
 
-} // namespace tags
+} // namespace id3

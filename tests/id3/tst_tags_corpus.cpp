@@ -4,15 +4,15 @@
 // left as it was. Each case is also replayed with its first bytes mutated.
 #include "FuzzEntry.h"
 #include "TagFixtures.h"
-#include "tags/TagError.h"
-#include "tags/cMP3ID3v1.h"
-#include "tags/cMP3ID3v2.h"
+#include "id3/TagError.h"
+#include "id3/cMP3ID3v1.h"
+#include "id3/cMP3ID3v2.h"
 
 #include <QDir>
 #include <QTemporaryDir>
 #include <QtTest>
 
-using namespace tags;
+using namespace id3;
 using namespace tagtests;
 
 class tst_tags_corpus : public QObject {

@@ -1,4 +1,4 @@
-#include "tags/TagFile.h"
+#include "id3/TagFile.h"
 
 #include <QFile>
 
@@ -7,7 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace tags {
+namespace id3 {
 
 namespace {
 int OpenWith(const QString& path, int flags) {
@@ -99,4 +99,4 @@ bool TagFile::Sync() const {
     return ::fsync(m_fd) == 0;
 }
 
-} // namespace tags
+} // namespace id3

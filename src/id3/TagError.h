@@ -7,7 +7,7 @@
 
 #include <exception>
 
-namespace tags {
+namespace id3 {
 
 // The tag classes' own error numbers.
 constexpr qint32 kErrNotValidMP3 = static_cast<qint32>(0x80041001);
@@ -38,4 +38,4 @@ QString TagErrorSource(const char* className);
 // A failure of the platform's file calls: errno and its text.
 TagError FileError(int errnoValue, const char* className);
 
-} // namespace tags
+} // namespace id3

@@ -1,8 +1,8 @@
 // The ID3v1 record: what is read from the last 128 bytes, what Update writes
 // in place or appends, the files it refuses, and the genre names.
 #include "TagFixtures.h"
-#include "tags/TagError.h"
-#include "tags/cMP3ID3v1.h"
+#include "id3/TagError.h"
+#include "id3/cMP3ID3v1.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -13,7 +13,7 @@
 #include <functional>
 #include <sys/resource.h>
 
-using namespace tags;
+using namespace id3;
 using namespace tagtests;
 
 namespace {

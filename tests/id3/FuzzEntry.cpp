@@ -1,15 +1,15 @@
 #include "FuzzEntry.h"
 
-#include "tags/ID3v2Format.h"
-#include "tags/TagError.h"
-#include "tags/cMP3ID3v2.h"
+#include "id3/ID3v2Format.h"
+#include "id3/TagError.h"
+#include "id3/cMP3ID3v2.h"
 
 #include <QByteArray>
 
 namespace tagtests {
 
 int FuzzID3v2(const uint8_t* data, size_t size) {
-    using namespace tags;
+    using namespace id3;
     const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
 
     cMP3ID3v2 t;
@@ -36,12 +36,12 @@ int FuzzID3v2(const uint8_t* data, size_t size) {
     }
 
     // The decoders on their own, on any bytes.
-    id3v2::LangTextFrame lt;
-    id3v2::ParseLangText(bytes, lt);
+    v2::LangTextFrame lt;
+    v2::ParseLangText(bytes, lt);
     QString desc, url;
-    id3v2::ParseUserUrl(bytes, desc, url);
-    sink += id3v2::DecodeTextBody(bytes).size() + id3v2::ParseGenre(QString::fromLatin1(bytes)).other.size() +
-            id3v2::RemoveUnsync(bytes).size() + id3v2::DecodeCounter(bytes.left(16)).size() + lt.text.size();
+    v2::ParseUserUrl(bytes, desc, url);
+    sink += v2::DecodeTextBody(bytes).size() + v2::ParseGenre(QString::fromLatin1(bytes)).other.size() +
+            v2::RemoveUnsync(bytes).size() + v2::DecodeCounter(bytes.left(16)).size() + lt.text.size();
     return sink < 0 ? 1 : 0;
 }
 

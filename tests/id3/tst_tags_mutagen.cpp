@@ -3,15 +3,15 @@
 // we edit only the title every other frame keeps its bytes and the audio
 // after the tag is unchanged.
 #include "TagFixtures.h"
-#include "tags/cMP3ID3v1.h"
-#include "tags/cMP3ID3v2.h"
+#include "id3/cMP3ID3v1.h"
+#include "id3/cMP3ID3v2.h"
 
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QTemporaryDir>
 #include <QtTest>
 
-using namespace tags;
+using namespace id3;
 using namespace tagtests;
 
 namespace {

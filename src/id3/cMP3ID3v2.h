@@ -7,7 +7,7 @@
 // MP3File reads a tag of version 2.2, 2.3 or 2.4 found at the start of the
 // file; Update writes the store back (version 2.3, or 2.4 for a tag that was
 // 2.4), in place when it fits into the old tag's room, otherwise by building
-// the file anew beside it and renaming it over. Failures are tags::TagError.
+// the file anew beside it and renaming it over. Failures are id3::TagError.
 #pragma once
 
 #include <QByteArray>
@@ -17,7 +17,7 @@
 
 #include <vector>
 
-namespace tags {
+namespace id3 {
 
 class cMP3ID3v2 {
 public:
@@ -102,6 +102,13 @@ public:
     // The tag bytes Update would write (before the room's size is set in the header).
     QByteArray RenderTag() const;
 
+    // Starts an empty tag without reading a file, for a file being written
+    // from scratch: the properties and frame calls work on it as on a tag read.
+    void NewTag();
+    // The tag as it goes at the start of a new file: in the room Update gives
+    // a tag in a file without one, with its padding.
+    QByteArray RenderTagInRoom() const;
+
     // Reads a tag from the bytes of a whole file instead of a file (the reader's
     // entry for tests and fuzzing).
     void ReadFromBytes(const QByteArray& fileBytes);
@@ -153,4 +160,4 @@ private:
     bool m_bTagUnsync = false;
 };
 
-} // namespace tags
+} // namespace id3

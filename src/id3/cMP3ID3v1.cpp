@@ -1,13 +1,13 @@
-#include "tags/cMP3ID3v1.h"
+#include "id3/cMP3ID3v1.h"
 
-#include "tags/ID3GenreNames.h"
-#include "tags/TagError.h"
-#include "tags/TagFile.h"
+#include "id3/ID3GenreNames.h"
+#include "id3/TagError.h"
+#include "id3/TagFile.h"
 
 #include <cerrno>
 #include <unistd.h>
 
-namespace tags {
+namespace id3 {
 
 namespace {
 
@@ -87,6 +87,11 @@ void cMP3ID3v1::ReadID3v1Tag() {
     m_bGenre = quint8(rec.at(127));
 }
 
+QByteArray cMP3ID3v1::RenderTag() const {
+    return QByteArray("TAG") + Field(m_sTitle, 30) + Field(m_sArtist, 30) + Field(m_sAlbum, 30) +
+           Field(m_sYear, 4) + Field(m_sComment, 28) + '\0' + char(m_bTrack) + char(m_bGenre);
+}
+
 void cMP3ID3v1::CheckUpdate() const {
     TagFile file;
     if (!file.OpenReadWrite(m_sFile)) throw FileError(errno, kClass);
@@ -104,12 +109,10 @@ void cMP3ID3v1::WriteID3v1Tag() {
 
     QByteArray magic;
     if (!file.ReadAt(size - kRecord, 3, magic)) throw FileError(errno, kClass);
-    const QByteArray body = Field(m_sTitle, 30) + Field(m_sArtist, 30) + Field(m_sAlbum, 30) +
-                            Field(m_sYear, 4) + Field(m_sComment, 28) + '\0' + char(m_bTrack) +
-                            char(m_bGenre);
+    const QByteArray record = RenderTag();
     if (magic == "TAG") {
-        if (!file.WriteAt(size - kRecord + 3, body)) throw FileError(errno, kClass);
-    } else if (!file.WriteAt(size, QByteArray("TAG") + body)) {
+        if (!file.WriteAt(size - kRecord + 3, record.mid(3))) throw FileError(errno, kClass);
+    } else if (!file.WriteAt(size, record)) {
         const int err = errno;
         // A record half appended is taken off again, so the file keeps its former bytes.
         (void)!::ftruncate(file.Fd(), size);
@@ -118,4 +121,4 @@ void cMP3ID3v1::WriteID3v1Tag() {
     if (!file.Sync()) throw FileError(errno, kClass);
 }
 
-} // namespace tags
+} // namespace id3

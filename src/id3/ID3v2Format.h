@@ -8,7 +8,7 @@
 #include <QStringList>
 #include <QtGlobal>
 
-namespace tags::id3v2 {
+namespace id3::v2 {
 
 // Largest value a synchsafe number holds.
 constexpr quint32 kMaxSynchsafe = 0x0FFFFFFF;
@@ -84,4 +84,4 @@ QByteArray MapV22FrameID(const QByteArray& id);
 // Frame ids are four (version 2.2: three) capital letters or digits.
 bool IsValidFrameId(const QByteArray& id);
 
-} // namespace tags::id3v2
+} // namespace id3::v2

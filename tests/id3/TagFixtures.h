@@ -13,7 +13,7 @@
 
 #include "MediaTools.h"
 #include "TestEnv.h"
-#include "tags/TagError.h"
+#include "id3/TagError.h"
 
 #include <sys/resource.h>
 
@@ -31,25 +31,25 @@ inline bool WriteAll(const QString& path, const QByteArray& bytes) {
 }
 
 // The error a call raises, or number 0 when it raises none.
-inline tags::TagError Raised(const std::function<void()>& call) {
+inline id3::TagError Raised(const std::function<void()>& call) {
     try {
         call();
-    } catch (const tags::TagError& e) {
+    } catch (const id3::TagError& e) {
         return e;
     }
-    return tags::TagError(0, QString(), QString());
+    return id3::TagError(0, QString(), QString());
 }
 
 // Raised() with the file size limit lowered to `maxFileBytes`, as a full disk
 // would stop a write; SIGXFSZ is ignored so that the write fails with EFBIG.
-inline tags::TagError RaisedWithFileSizeLimit(rlim_t maxFileBytes, const std::function<void()>& call) {
+inline id3::TagError RaisedWithFileSizeLimit(rlim_t maxFileBytes, const std::function<void()>& call) {
     rlimit old{};
     ::getrlimit(RLIMIT_FSIZE, &old);
     rlimit limit = old;
     limit.rlim_cur = maxFileBytes;
     const auto previous = ::signal(SIGXFSZ, SIG_IGN);
     ::setrlimit(RLIMIT_FSIZE, &limit);
-    const tags::TagError e = Raised(call);
+    const id3::TagError e = Raised(call);
     ::setrlimit(RLIMIT_FSIZE, &old);
     ::signal(SIGXFSZ, previous);
     return e;

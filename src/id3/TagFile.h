@@ -6,7 +6,7 @@
 #include <QString>
 #include <QtGlobal>
 
-namespace tags {
+namespace id3 {
 
 class TagFile {
 public:
@@ -36,4 +36,4 @@ private:
     int m_fd = -1;
 };
 
-} // namespace tags
+} // namespace id3
