@@ -1,6 +1,7 @@
 #include "components/Mp3Writer.h"
 
 #include "components/AudioEncoder.h"
+#include "components/OutputFiles.h"
 #include "id3/ID3GenreNames.h"
 #include "id3/TagError.h"
 #include "id3/cMP3ID3v1.h"
@@ -185,7 +186,7 @@ bool Mp3Writer::Open(const QString& path, const tMP3Settings& m, int rate, int c
         Close();
         return fail(Failure::Settings, e.Description);
     }
-    if (m_file.write(v2) != v2.size()) {
+    if (!WriteAll(m_file, v2)) {
         const QString why = m_file.errorString(); // closing clears it
         Close();
         return fail(Failure::Destination,
@@ -200,7 +201,7 @@ bool Mp3Writer::writeOut(int bytes) {
         // -1 buffer too small, -2 out of memory, -3 not initialised, -4 psycho-acoustic problem.
         return fail(Failure::Encoder, QStringLiteral("The MP3 encoder failed (%1).").arg(bytes));
     }
-    if (bytes > 0 && m_file.write(reinterpret_cast<const char*>(m_out.data()), bytes) != bytes)
+    if (bytes > 0 && !WriteAll(m_file, reinterpret_cast<const char*>(m_out.data()), bytes))
         return fail(Failure::Destination,
                     QStringLiteral("The destination cannot be written (%1).").arg(m_file.errorString()));
     return true;
@@ -242,7 +243,7 @@ bool Mp3Writer::Finish() {
             return fail(Failure::Destination,
                         QStringLiteral("The destination cannot be written (%1).").arg(m_file.errorString()));
     }
-    if (m_file.write(m_v1Tag) != m_v1Tag.size() || !m_file.flush())
+    if (!WriteAll(m_file, m_v1Tag) || !m_file.flush())
         return fail(Failure::Destination,
                     QStringLiteral("The destination cannot be written (%1).").arg(m_file.errorString()));
     m_file.close();

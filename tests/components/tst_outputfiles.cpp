@@ -179,7 +179,8 @@ private slots:
     // A write that fails says why in the system's words: a full disk reads
     // "No space left on device" (the writer pointed at /dev/full, which
     // refuses every write as a full disk does), a file over the size limit
-    // "File too large"; nothing is left behind.
+    // "File too large", also when the disk took part of a write first;
+    // nothing is left behind.
     void writeFailuresNameTheReason() {
         Mp3Writer mp3;
         tMP3Settings m;
@@ -205,10 +206,16 @@ private slots:
         const bool encoded =
             enc.Open(dir.filePath("big.wav"), WavSetup(), EncoderTags{}, 44100, 2, SampleKind::S16) &&
             enc.Write(pcm.data(), qint64(pcm.size() / 2)) && enc.Finish();
+        // A list that only partly fits: the short write is not taken for the reason.
+        QString listReason;
+        const bool listed =
+            itemlists::WriteListBytes(dir.filePath("big.flst"), QByteArray(256 * 1024, 'x'), &listReason);
         ::setrlimit(RLIMIT_FSIZE, &old);
         std::signal(SIGXFSZ, oldHandler);
         QVERIFY(!encoded);
         QVERIFY2(enc.ErrorText().contains("File too large"), qPrintable(enc.ErrorText()));
+        QVERIFY(!listed);
+        QCOMPARE(listReason, QString("File too large"));
         QCOMPARE(FilesIn(dir.path()), QStringList());
     }
 };
