@@ -5,6 +5,8 @@
 #include <QStringDecoder>
 #include <QUrl>
 
+#include <cstring>
+
 namespace id3::v2 {
 
 quint32 DecodeSynchsafe(const char* p) {
@@ -45,15 +47,26 @@ qint64 TagRoom(qint64 tagBytes) {
     return (tagBytes / 2048 + 1) * 2048;
 }
 
-QByteArray RemoveUnsync(const QByteArray& data) {
-    QByteArray out;
-    out.reserve(data.size());
+QByteArray RemoveUnsync(QByteArray data) {
+    // One pass, in place: the runs up to and including each FF move down over
+    // the 00 left out after it. A buffer not shared with anyone is not copied.
     const qsizetype n = data.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        out.append(data.at(i));
-        if (quint8(data.at(i)) == 0xFF && i + 1 < n && data.at(i + 1) == '\0') ++i;
+    const void* first = std::memchr(data.constData(), 0xFF, size_t(n));
+    if (!first) return data;
+    qsizetype i = static_cast<const char*>(first) - data.constData() + 1;
+    char* p = data.data();
+    qsizetype o = i;
+    if (i < n && p[i] == '\0') ++i;
+    while (i < n) {
+        const void* ff = std::memchr(p + i, 0xFF, size_t(n - i));
+        const qsizetype stop = ff ? static_cast<const char*>(ff) - p + 1 : n;
+        if (o != i) std::memmove(p + o, p + i, size_t(stop - i));
+        o += stop - i;
+        i = stop;
+        if (ff && i < n && p[i] == '\0') ++i;
     }
-    return out;
+    data.truncate(o);
+    return data;
 }
 
 namespace {
@@ -105,15 +118,15 @@ qsizetype FindTerminator(quint8 encoding, const QByteArray& bytes, qsizetype fro
     return -1;
 }
 
-QString DecodeTextBody(const QByteArray& body) {
-    if (body.isEmpty()) return QString();
+QStringList DecodeTextValues(const QByteArray& body) {
+    if (body.isEmpty()) return {};
     const quint8 enc = quint8(body.at(0));
     if (enc > 3) {
         // Not a text encoding: every byte as a character, zero bytes dropped.
         QString s;
         for (qsizetype i = 1; i < body.size(); ++i)
             if (body.at(i) != '\0') s.append(QChar(quint8(body.at(i))));
-        return QString(QChar(enc)) + s;
+        return {QString(QChar(enc)) + s};
     }
     QStringList values;
     qsizetype pos = 1;
@@ -126,7 +139,11 @@ QString DecodeTextBody(const QByteArray& body) {
     }
     while (!values.isEmpty() && values.back().isEmpty())
         values.removeLast();
-    return values.join(QLatin1Char('/'));
+    return values;
+}
+
+QString DecodeTextBody(const QByteArray& body) {
+    return DecodeTextValues(body).join(QLatin1Char('/'));
 }
 
 quint8 EncodingFor(const QString& text) {
@@ -237,34 +254,113 @@ QByteArray EncodeCounter(const QString& text) {
     return out;
 }
 
+namespace {
+
+// A genre code of one to three digits, 0 to 255.
+int GenreCode(const QString& text) {
+    if (text.isEmpty() || text.size() > 3) return -1;
+    for (QChar c : text)
+        if (c < QLatin1Char('0') || c > QLatin1Char('9')) return -1;
+    const int code = text.toInt();
+    return code <= 255 ? code : -1;
+}
+
+// The two keywords a genre may be besides a code.
+QString GenreKeyword(const QString& text) {
+    if (text == QLatin1String("RX")) return QStringLiteral("Remix");
+    if (text == QLatin1String("CR")) return QStringLiteral("Cover");
+    return QString();
+}
+
+} // namespace
+
 GenreValue ParseGenre(const QString& value) {
     GenreValue g;
-    const qsizetype o = value.indexOf(QLatin1Char('('));
-    const qsizetype r = value.indexOf(QLatin1Char(')'));
-    if (o >= 0 && r > o) {
-        bool ok = false;
-        const QString inner = value.mid(o + 1, r - o - 1).trimmed();
-        const int code = inner.isEmpty() ? -1 : inner.toInt(&ok);
-        if (ok && code >= 0 && code <= 255) {
+    qsizetype codeAt = -1; // where the first code's name stands in g.names
+    auto code = [&](int c) {
+        const QString name = ID3GenreNames(quint8(c));
+        if (!g.hasCode) {
             g.hasCode = true;
-            g.code = quint8(code);
-            g.other = r == value.size() - 1 ? ID3GenreNames(g.code) : value.mid(r + 1);
-            return g;
+            g.code = quint8(c);
+            if (!name.isEmpty()) codeAt = g.names.size();
         }
+        if (!name.isEmpty()) g.names << name;
+    };
+    for (const QString& v : value.split(QChar(0), Qt::SkipEmptyParts)) {
+        // A value of a version 2.4 tag: a code on its own, or a keyword.
+        if (GenreCode(v) >= 0) {
+            code(GenreCode(v));
+            continue;
+        }
+        if (!GenreKeyword(v).isEmpty()) {
+            g.names << GenreKeyword(v);
+            continue;
+        }
+        // Version 2.3: "(code)" groups, then a name of its own ("((" escapes a
+        // name that begins with a parenthesis).
+        const qsizetype before = g.names.size();
+        qsizetype pos = 0;
+        while (pos < v.size() && v.at(pos) == QLatin1Char('(') &&
+               !v.mid(pos).startsWith(QLatin1String("(("))) {
+            const qsizetype close = v.indexOf(QLatin1Char(')'), pos);
+            if (close < 0) break;
+            const QString inner = v.mid(pos + 1, close - pos - 1).trimmed();
+            if (GenreCode(inner) >= 0)
+                code(GenreCode(inner));
+            else if (!GenreKeyword(inner).isEmpty())
+                g.names << GenreKeyword(inner);
+            else
+                break;
+            pos = close + 1;
+        }
+        QString rest = v.mid(pos);
+        if (rest.startsWith(QLatin1String("(("))) rest.remove(0, 1);
+        if (!rest.isEmpty() && !g.names.mid(before).contains(rest)) g.names << rest;
     }
-    g.other = value;
+    // The name shown beside the code: what the tag names besides it; the
+    // list's name of the code when it names nothing else.
+    QStringList others = g.names;
+    if (codeAt >= 0) others.removeAt(codeAt);
+    g.other = others.isEmpty() && g.hasCode ? ID3GenreNames(g.code) : others.join(QStringLiteral(" / "));
     return g;
 }
 
 QByteArray MapV22FrameID(const QByteArray& id) {
+    // The frames of version 2.2 and the ones other taggers added to it.
     static const struct {
         const char* v22;
         const char* v23;
-    } kMap[] = {{"TP1", "TPE1"}, {"TT2", "TIT2"}, {"TAL", "TALB"}, {"COM", "COMM"},
-                {"TRK", "TRCK"}, {"TEN", "TENC"}, {"TYE", "TYER"}, {"TCO", "TCON"}};
+    } kMap[] = {
+        {"BUF", "RBUF"}, {"CNT", "PCNT"}, {"COM", "COMM"}, {"CRA", "AENC"}, {"ETC", "ETCO"}, {"EQU", "EQUA"},
+        {"GEO", "GEOB"}, {"IPL", "IPLS"}, {"MCI", "MCDI"}, {"MLL", "MLLT"}, {"PIC", "APIC"}, {"POP", "POPM"},
+        {"REV", "RVRB"}, {"RVA", "RVAD"}, {"SLT", "SYLT"}, {"STC", "SYTC"}, {"TAL", "TALB"}, {"TBP", "TBPM"},
+        {"TCM", "TCOM"}, {"TCO", "TCON"}, {"TCR", "TCOP"}, {"TDA", "TDAT"}, {"TDY", "TDLY"}, {"TEN", "TENC"},
+        {"TFT", "TFLT"}, {"TIM", "TIME"}, {"TKE", "TKEY"}, {"TLA", "TLAN"}, {"TLE", "TLEN"}, {"TMT", "TMED"},
+        {"TOA", "TOPE"}, {"TOF", "TOFN"}, {"TOL", "TOLY"}, {"TOR", "TORY"}, {"TOT", "TOAL"}, {"TP1", "TPE1"},
+        {"TP2", "TPE2"}, {"TP3", "TPE3"}, {"TP4", "TPE4"}, {"TPA", "TPOS"}, {"TPB", "TPUB"}, {"TRC", "TSRC"},
+        {"TRD", "TRDA"}, {"TRK", "TRCK"}, {"TSI", "TSIZ"}, {"TSS", "TSSE"}, {"TT1", "TIT1"}, {"TT2", "TIT2"},
+        {"TT3", "TIT3"}, {"TXT", "TEXT"}, {"TXX", "TXXX"}, {"TYE", "TYER"}, {"UFI", "UFID"}, {"ULT", "USLT"},
+        {"WAF", "WOAF"}, {"WAR", "WOAR"}, {"WAS", "WOAS"}, {"WCM", "WCOM"}, {"WCP", "WCOP"}, {"WPB", "WPUB"},
+        {"WXX", "WXXX"}, {"TCP", "TCMP"}, {"TST", "TSOT"}, {"TSA", "TSOA"}, {"TSP", "TSOP"}, {"TS2", "TSO2"},
+        {"TSC", "TSOC"},
+    };
     for (const auto& m : kMap)
         if (id == m.v22) return QByteArray(m.v23);
     return QByteArray();
+}
+
+QByteArray PictureBodyV23(const QByteArray& pic) {
+    if (pic.size() < 4) return pic;
+    QByteArray format = pic.mid(1, 3);
+    if (format.contains('\0')) format.truncate(format.indexOf('\0'));
+    QByteArray mime;
+    if (format.compare("JPG", Qt::CaseInsensitive) == 0)
+        mime = "image/jpeg";
+    else if (format == "-->")
+        mime = format; // a link to the picture instead of the picture
+    else
+        mime = "image/" + format.toLower();
+    return pic.left(1) + mime + '\0' + pic.mid(4);
 }
 
 bool IsValidFrameId(const QByteArray& id) {

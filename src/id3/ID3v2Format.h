@@ -26,7 +26,7 @@ QByteArray EncodeBE32(quint32 value);
 qint64 TagRoom(qint64 tagBytes);
 
 // Every FF 00 pair becomes FF.
-QByteArray RemoveUnsync(const QByteArray& data);
+QByteArray RemoveUnsync(QByteArray data);
 
 // Text encodings of frame bodies: 0 Latin-1, 1 UTF-16 with byte-order mark,
 // 2 UTF-16 big-endian, 3 UTF-8.
@@ -35,8 +35,10 @@ QString DecodeString(quint8 encoding, const QByteArray& bytes);
 // or two at an even distance for UTF-16), -1 when there is none.
 qsizetype FindTerminator(quint8 encoding, const QByteArray& bytes, qsizetype from);
 int TerminatorLength(quint8 encoding);
-// Every string of a text frame body (encoding byte first); several values
-// are joined with "/".
+// Every string of a text frame body (encoding byte first), empty ones at
+// the end left out.
+QStringList DecodeTextValues(const QByteArray& body);
+// The same joined with "/".
 QString DecodeTextBody(const QByteArray& body);
 
 // The encoding an edited value is written in: 0 when every character fits
@@ -69,17 +71,26 @@ QByteArray EncodeUrl(const QString& url);
 QString DecodeCounter(const QByteArray& body);
 QByteArray EncodeCounter(const QString& text);
 
-// The genre rule of TCON values: "(n)name" gives code n and the name (the
-// list name of n when nothing follows ")"); anything else is free text.
+// The genres of a TCON value, read as the common tag readers read them.
+// Several values are separated by zero characters. A value is a code
+// ("35", version 2.4), a keyword ("RX" Remix, "CR" Cover), or "(code)"
+// groups followed by a name of its own ("(35)Remix", version 2.3); anything
+// else is a name. `names` lists every genre in order, codes by their list
+// names; `code` is the first code, and `other` what the value names besides
+// it (the code's list name when nothing).
 struct GenreValue {
     bool hasCode = false;
     quint8 code = 255;
     QString other;
+    QStringList names;
 };
 GenreValue ParseGenre(const QString& value);
 
 // The version 2.3 id of a version 2.2 id; empty when it has none.
 QByteArray MapV22FrameID(const QByteArray& id);
+// A version 2.2 PIC body as a version 2.3 APIC body: the three-letter image
+// format ("JPG", "PNG") becomes a MIME type ("image/jpeg", "image/png").
+QByteArray PictureBodyV23(const QByteArray& pic);
 
 // Frame ids are four (version 2.2: three) capital letters or digits.
 bool IsValidFrameId(const QByteArray& id);

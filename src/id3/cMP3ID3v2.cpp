@@ -196,7 +196,7 @@ QByteArray cMP3ID3v2::PlainBody(const FrameData& f) const {
     if (f.flags == 0) return b;
     if (m_bTagVersion == 4) {
         if (f.flags & 0x000C) return QByteArray();
-        if (f.flags & 0x0002) b = RemoveUnsync(b);
+        if (f.flags & 0x0002) b = RemoveUnsync(std::move(b));
         qsizetype skip = 0;
         if (f.flags & 0x0040) skip += 1;
         if (f.flags & 0x0001) skip += 4;
@@ -404,6 +404,8 @@ void cMP3ID3v2::ResetState() {
     m_bGenre = 255;
     m_sCannotRewrite.clear();
     m_bTagUnsync = false;
+    m_genres.clear();
+    m_dropped.clear();
 }
 
 void cMP3ID3v2::setMP3File(const QString& path) {
@@ -424,7 +426,7 @@ void cMP3ID3v2::ReadID3v2Tag() {
     // The tag lies inside the file, so nothing read here is larger than the file.
     QByteArray data;
     if (!file.ReadAt(10, DecodeSynchsafe(header.constData() + 6), data)) throw FileError(errno, kClass);
-    ParseTag(header, data);
+    ParseTag(header, std::move(data));
 }
 
 void cMP3ID3v2::ReadFromBytes(const QByteArray& fileBytes) {
@@ -434,13 +436,13 @@ void cMP3ID3v2::ReadFromBytes(const QByteArray& fileBytes) {
     ParseTag(header, fileBytes.mid(10, DecodeSynchsafe(header.constData() + 6)));
 }
 
-void cMP3ID3v2::ParseTag(const QByteArray& header, const QByteArray& raw) {
+void cMP3ID3v2::ParseTag(const QByteArray& header, QByteArray raw) {
     const quint8 version = quint8(header.at(3));
     const quint8 flags = quint8(header.at(5));
     m_lTagPos = 4;
     m_bTagVersion = version;
 
-    QByteArray d = raw;
+    QByteArray d = std::move(raw);
     qsizetype pos = 0;
     bool damaged = false;
     if (version == 2) {
@@ -449,31 +451,31 @@ void cMP3ID3v2::ParseTag(const QByteArray& header, const QByteArray& raw) {
                 QStringLiteral("Its ID3v2.2 tag is compressed and cannot be read or rewritten.");
             return;
         }
-        if (flags & 0x80) d = RemoveUnsync(d);
-    } else if (version == 3) {
-        if (flags & 0x80) d = RemoveUnsync(d);
-        if (flags & 0x40) {
-            const qint64 ext = d.size() >= 4 ? qint64(DecodeBE(d.constData(), 4)) : -1;
-            if (ext < 0 || ext > d.size() - 4)
-                damaged = true;
-            else
-                pos = 4 + ext;
-        }
+        if (flags & 0x80) d = RemoveUnsync(std::move(d));
     } else {
-        m_bTagUnsync = flags & 0x80;
-        if (flags & 0x40) {
-            const qint64 ext =
-                d.size() >= 4 && IsSynchsafe(d.constData()) ? qint64(DecodeSynchsafe(d.constData())) : -1;
-            if (ext < 6 || ext > d.size())
-                damaged = true;
-            else
-                pos = ext;
+        if (version == 3 && (flags & 0x80)) d = RemoveUnsync(std::move(d));
+        if (version == 4) m_bTagUnsync = flags & 0x80;
+        // The extended header is skipped by its size, whatever flags it holds.
+        // Some taggers set its flag without writing one: a frame id where its
+        // size would be means there is none.
+        if ((flags & 0x40) && !(d.size() >= 4 && IsValidFrameId(d.left(4)))) {
+            qint64 ext = -1;
+            if (version == 3 && d.size() >= 4)
+                ext = 4 + qint64(DecodeBE(d.constData(), 4));
+            else if (version == 4 && d.size() >= 4 && IsSynchsafe(d.constData()))
+                ext = qint64(DecodeSynchsafe(d.constData()));
+            if (ext < 6 || ext > d.size()) {
+                m_sCannotRewrite = QStringLiteral(
+                    "The extended header of its ID3v2 tag runs past the end of the tag, so the tag cannot "
+                    "be read or rewritten.");
+                return;
+            }
+            pos = ext;
         }
     }
 
     const int headerSize = version == 2 ? 6 : 10;
     const int idSize = version == 2 ? 3 : 4;
-    QStringList dropped;
     while (!damaged && pos < d.size()) {
         if (d.at(pos) == '\0') break; // padding
         if (d.size() - pos < headerSize) {
@@ -505,14 +507,14 @@ void cMP3ID3v2::ParseTag(const QByteArray& header, const QByteArray& raw) {
         if (version == 2) {
             const QByteArray mapped = MapV22FrameID(id);
             if (mapped.isEmpty()) {
-                if (!dropped.contains(QString::fromLatin1(id))) dropped << QString::fromLatin1(id);
+                if (!m_dropped.contains(QString::fromLatin1(id))) m_dropped << QString::fromLatin1(id);
                 continue;
             }
-            StoreFrame(mapped, 0, body);
+            StoreFrame(mapped, 0, id == "PIC" ? PictureBodyV23(body) : body);
         } else {
             // A v2.4 tag marked unsynchronised as a whole: frames that do not say
             // so themselves are kept plain, as they will be written.
-            if (version == 4 && m_bTagUnsync && !(frameFlags & 0x0002)) body = RemoveUnsync(body);
+            if (version == 4 && m_bTagUnsync && !(frameFlags & 0x0002)) body = RemoveUnsync(std::move(body));
             StoreFrame(id, frameFlags, body);
         }
     }
@@ -520,10 +522,6 @@ void cMP3ID3v2::ParseTag(const QByteArray& header, const QByteArray& raw) {
         m_sCannotRewrite =
             QStringLiteral("Its ID3v2 tag is damaged, and rewriting it would lose the part that "
                            "cannot be read.");
-    else if (!dropped.isEmpty())
-        m_sCannotRewrite = QStringLiteral("Its ID3v2.2 tag holds frames (%1) that have no place in the tag "
-                                          "this program writes.")
-                               .arg(dropped.join(QStringLiteral(", ")));
     SetPropertiesFromStore();
 }
 
@@ -539,63 +537,75 @@ void cMP3ID3v2::StoreFrame(const QByteArray& id, quint16 flags, const QByteArray
 }
 
 void cMP3ID3v2::SetPropertiesFromStore() {
-    bool haveComment = false, haveLyrics = false, haveLink = false, haveTyer = false;
-    QString tdrc;
+    bool haveComment = false, haveLyrics = false, haveLink = false;
+    QString tyer, tdrc;
     for (const Group& g : m_frames) {
         const QString& id = g.id;
+        // A frame given twice shows its first instance, as the common readers
+        // show it; every instance stays in the store.
+        QByteArray first;
         for (const FrameData& f : g.items) {
-            const QByteArray body = PlainBody(f);
-            if (body.isNull()) continue;
-            if (id == QLatin1String("PCNT"))
-                m_sPlayCounter = DecodeCounter(body);
-            else if (id == QLatin1String("TRCK"))
-                m_sTrack = DecodeTextBody(body);
-            else if (id == QLatin1String("TENC"))
-                m_sEncodedBy = DecodeTextBody(body);
-            else if (id == QLatin1String("WXXX")) {
-                QString desc, url;
-                if (!haveLink && ParseUserUrl(body, desc, url) && desc.isEmpty()) {
-                    m_sLinkTo = url;
-                    haveLink = true;
+            first = PlainBody(f);
+            if (!first.isNull()) break;
+        }
+        if (id == QLatin1String("WXXX") || id == QLatin1String("COMM") || id == QLatin1String("USLT")) {
+            // The first instance without a description.
+            for (const FrameData& f : g.items) {
+                const QByteArray body = PlainBody(f);
+                if (body.isNull()) continue;
+                if (id == QLatin1String("WXXX")) {
+                    QString desc, url;
+                    if (!haveLink && ParseUserUrl(body, desc, url) && desc.isEmpty()) {
+                        m_sLinkTo = url;
+                        haveLink = true;
+                    }
+                } else {
+                    const bool comm = id == QLatin1String("COMM");
+                    bool& have = comm ? haveComment : haveLyrics;
+                    LangTextFrame t;
+                    if (!have && ParseLangText(body, t) && t.description.isEmpty()) {
+                        (comm ? m_sComment : m_sLyrics) = t.text;
+                        have = true;
+                    }
                 }
-            } else if (id == QLatin1String("TCOP"))
-                m_sCopyright = DecodeTextBody(body);
-            else if (id == QLatin1String("TOPE"))
-                m_sOriginalArtist = DecodeTextBody(body);
-            else if (id == QLatin1String("TCOM"))
-                m_sComposer = DecodeTextBody(body);
-            else if (id == QLatin1String("TCON")) {
-                const GenreValue gv = ParseGenre(DecodeTextBody(body));
-                if (gv.hasCode) m_bGenre = gv.code;
-                m_sOtherGenreName = gv.other;
-            } else if (id == QLatin1String("COMM") || id == QLatin1String("USLT")) {
-                const bool comm = id == QLatin1String("COMM");
-                bool& have = comm ? haveComment : haveLyrics;
-                LangTextFrame t;
-                if (!have && ParseLangText(body, t) && t.description.isEmpty()) {
-                    (comm ? m_sComment : m_sLyrics) = t.text;
-                    have = true;
-                }
-            } else if (id == QLatin1String("TYER")) {
-                m_sYear = DecodeTextBody(body);
-                haveTyer = true;
-            } else if (id == QLatin1String("TDRC"))
-                tdrc = DecodeTextBody(body);
-            else if (id == QLatin1String("TIT2"))
-                m_sTitle = DecodeTextBody(body);
-            else if (id == QLatin1String("TPE1"))
-                m_sArtist = DecodeTextBody(body);
-            else if (id == QLatin1String("TALB"))
-                m_sAlbum = DecodeTextBody(body);
-            else if (id == QLatin1String("WOAF"))
-                m_sAudioURL = DecodeUrl(body);
-            else if (id == QLatin1String("WOAR"))
-                m_sArtistURL = DecodeUrl(body);
-            else if (id == QLatin1String("WCOM"))
-                m_sBuyURL = DecodeUrl(body);
+            }
+            continue;
+        }
+        if (first.isNull()) continue;
+        if (id == QLatin1String("PCNT"))
+            m_sPlayCounter = DecodeCounter(first);
+        else if (id == QLatin1String("TCON")) {
+            const GenreValue gv = ParseGenre(DecodeTextValues(first).join(QChar(0)));
+            if (gv.hasCode) m_bGenre = gv.code;
+            m_sOtherGenreName = gv.other;
+            m_genres = gv.names;
+        } else if (id == QLatin1String("WOAF"))
+            m_sAudioURL = DecodeUrl(first);
+        else if (id == QLatin1String("WOAR"))
+            m_sArtistURL = DecodeUrl(first);
+        else if (id == QLatin1String("WCOM"))
+            m_sBuyURL = DecodeUrl(first);
+        else {
+            static const struct {
+                const char* id;
+                QString cMP3ID3v2::*field;
+            } kText[] = {{"TRCK", &cMP3ID3v2::m_sTrack},     {"TENC", &cMP3ID3v2::m_sEncodedBy},
+                         {"TCOP", &cMP3ID3v2::m_sCopyright}, {"TOPE", &cMP3ID3v2::m_sOriginalArtist},
+                         {"TCOM", &cMP3ID3v2::m_sComposer},  {"TIT2", &cMP3ID3v2::m_sTitle},
+                         {"TPE1", &cMP3ID3v2::m_sArtist},    {"TALB", &cMP3ID3v2::m_sAlbum}};
+            if (id == QLatin1String("TYER"))
+                tyer = DecodeTextBody(first);
+            else if (id == QLatin1String("TDRC"))
+                tdrc = DecodeTextBody(first);
+            else
+                for (const auto& t : kText)
+                    if (id == QLatin1String(t.id)) {
+                        this->*t.field = DecodeTextBody(first);
+                        break;
+                    }
         }
     }
-    if (!haveTyer) m_sYear = tdrc;
+    m_sYear = tyer.isEmpty() ? tdrc : tyer;
 }
 
 // --------------------------------------------------------------------- writer

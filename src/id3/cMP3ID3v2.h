@@ -13,6 +13,7 @@
 #include <QByteArray>
 #include <QHash>
 #include <QString>
+#include <QStringList>
 #include <QtGlobal>
 
 #include <vector>
@@ -89,6 +90,13 @@ public:
     void setTrack(const QString& v);
 
     QString GenreName(quint8 genre) const;
+    // Every genre the TCON frame names, as the common tag readers list them:
+    // codes by their list names, "RX" as Remix, "CR" as Cover.
+    QStringList Genres() const { return m_genres; }
+
+    // The ids of the frames of a version 2.2 tag read that have no version 2.3
+    // id: Update leaves them out.
+    QStringList DroppedFrames() const { return m_dropped; }
 
     QString MP3File() const { return m_sFile; }
     // Stores the path and reads its tag; an open failure raises and leaves the object empty.
@@ -121,7 +129,7 @@ private:
 
     void ResetState();
     void ReadID3v2Tag();
-    void ParseTag(const QByteArray& header, const QByteArray& data);
+    void ParseTag(const QByteArray& header, QByteArray data);
     void StoreFrame(const QByteArray& id, quint16 flags, const QByteArray& body);
     void SetPropertiesFromStore();
     QByteArray PlainBody(const FrameData& f) const;
@@ -158,6 +166,8 @@ private:
     QString m_sCannotRewrite;
     // The v2.4 header said every frame is unsynchronised.
     bool m_bTagUnsync = false;
+    QStringList m_genres;
+    QStringList m_dropped;
 };
 
 } // namespace id3

@@ -372,7 +372,12 @@ void frmMP3TagsEditor::cmdApply_Click() {
         m_v2Loaded.insert(txtDescription, txtDescription->toPlainText());
         m_v2Loaded.insert(txtLyric, txtLyric->toPlainText());
     }
-    ShowInfo(QStringLiteral("Done."));
+    QString done = QStringLiteral("Done.");
+    // A version 2.2 tag is written as version 2.3; what has no place there is named.
+    if (g_bWriteV2 && !g_cID3v2.DroppedFrames().isEmpty())
+        done += QStringLiteral("\n\nThe ID3v2.2 frames %1 have no ID3v2.3 id and were left out.")
+                    .arg(g_cID3v2.DroppedFrames().join(QStringLiteral(", ")));
+    ShowInfo(done);
 }
 
 void frmMP3TagsEditor::cmdClose_Click() {

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Writes the hand-made broken ID3v2 tags of corpus/ (seeds of the fuzzer and
-the cases of tst_tags_corpus). Run it again after adding a case."""
-import os, struct
+the cases of tst_tags_corpus), and the tag fixtures of tag_fixtures.py as
+"fixture_" cases. Run it again after adding a case (mutagen is needed)."""
+import os, struct, sys, tempfile
 
 HERE = os.path.join(os.path.dirname(os.path.abspath(__file__)), 'corpus')
 AUDIO = b'\xff\xfb\x90\x00' + bytes(range(256)) * 2
@@ -60,6 +61,15 @@ cases = {
     'id3_in_audio': AUDIO + tag(3, T) + AUDIO,
     'many_tiny_frames': tag(3, frame(b'TXXX', b'\x00') * 3000) + AUDIO,
 }
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import tag_fixtures  # noqa: E402
+
+with tempfile.TemporaryDirectory() as folder:
+    tag_fixtures.write_all(folder)
+    for name in sorted(os.listdir(folder)):
+        with open(os.path.join(folder, name), 'rb') as f:
+            cases['fixture_' + name[:-len('.mp3')]] = f.read()
 
 os.makedirs(HERE, exist_ok=True)
 for name, data in cases.items():

@@ -57,12 +57,19 @@ private slots:
                    '\x0c'
             << true << "Song"
             << "" << 3 << 12;
-        QTest::newRow("zero inside a field is dropped")
-            << audio + Record(QByteArray("ab\0cd", 5), "", "", "", "", 0, 255) << true << "abcd"
+        // What follows a zero byte is left-over bytes, not text.
+        QTest::newRow("a zero byte ends the field")
+            << audio + Record(QByteArray("ab\0cd", 5), "", "", "", "", 0, 255) << true << "ab"
             << "" << 0 << 255;
-        QTest::newRow("30-byte comment: last byte is the track")
+        // Without the zero byte before it, the last byte is the comment's, not a track.
+        QTest::newRow("30-byte comment: no track")
             << audio + "TAG" + QByteArray(90, ' ') + "2000" + QByteArray(28, 'c') + 'x' + 'y' + '\x05' << true
-            << "" << QString(28, 'c') << int('y') << 5;
+            << "" << QString(28, 'c') + "xy" << 0 << 5;
+        QTest::newRow("comment ending in a space is no track 32")
+            << audio + "TAG" + QByteArray(90, ' ') + "2000" + QByteArray(28, 'c') + 'x' + ' ' + '\x05' << true
+            << "" << QString(28, 'c') + "x" << 0 << 5;
+        QTest::newRow("Windows-1252 text") << audio + Record("\x80uro \x96 \x93q\x94", "", "", "", "", 0, 0)
+                                           << true << QString::fromUtf8("€uro – “q”") << "" << 0 << 0;
         QTest::newRow("exactly 128 bytes is not examined")
             << Record("Song", "", "", "", "", 1, 1) << false << ""
             << "" << 0 << 255;
@@ -121,12 +128,13 @@ private slots:
         QCOMPARE(v1.Artist(), QStringLiteral("?mega"));
         QCOMPARE(int(v1.Track()), 200);
 
-        // A full 30-byte comment read earlier: Update writes a zero over its 29th byte.
+        // A full 30-byte comment (version 1.0, no track) read earlier: Update
+        // writes the version 1.1 layout, a zero over its 29th byte and no track.
         const QString full = file("full.mp3", audio + "TAG" + QByteArray(94, ' ') + QByteArray(28, 'c') +
                                                   'x' + '\x09' + '\x01');
         v1.setMP3File(full);
         v1.Update();
-        QCOMPARE(ReadAll(full).mid(audio.size() + 125, 3), QByteArray("\0\x09\x01", 3));
+        QCOMPARE(ReadAll(full).mid(audio.size() + 125, 3), QByteArray("\0\0\x01", 3));
     }
 
     void refusedFilesStayAsTheyWere_data() {
