@@ -160,11 +160,13 @@ bool ProbeMp3(const QString& path, Mp3Facts& out) {
     const int sideInfo =
         first.version == 3 ? (first.channels == 1 ? 17 : 32) : (first.channels == 1 ? 9 : 17);
     qint64 frames = 0, bytes = 0;
+    bool constant = false; // an "Info" header: the encoder kept one bit rate
     const uchar* f = w + at;
     const qint64 room = got - at;
     if (room >= 4 + sideInfo + 16 &&
         (std::memcmp(f + 4 + sideInfo, "Xing", 4) == 0 || std::memcmp(f + 4 + sideInfo, "Info", 4) == 0)) {
         const uchar* x = f + 4 + sideInfo;
+        constant = std::memcmp(x, "Info", 4) == 0;
         const quint32 flags = BE32(x + 4);
         const uchar* field = x + 8;
         if (flags & 1) {
@@ -193,7 +195,7 @@ bool ProbeMp3(const QString& path, Mp3Facts& out) {
         const qint64 ms = frames * first.samples * 1000 / first.rate;
         out.durationMs = qint32(std::min<qint64>(ms, INT32_MAX));
         const qint64 measured = bytes > 0 ? bytes : audioBytes;
-        out.bitRateKbps = ms > 0 ? qint32((measured * 8 + ms / 2) / ms) : first.kbps;
+        out.bitRateKbps = ms > 0 && !constant ? qint32((measured * 8 + ms / 2) / ms) : first.kbps;
     } else {
         out.durationMs = qint32(std::min<qint64>(audioBytes * 8 / first.kbps, INT32_MAX));
         out.bitRateKbps = first.kbps;
