@@ -6,6 +6,7 @@
 #include "controls/cTreeView.h"
 
 #include <QString>
+#include <QStringList>
 #include <QtGlobal>
 
 #include <functional>
@@ -48,6 +49,8 @@ struct ToolLaunch {
     std::function<void(const QString& text)> balloon;
     // Renames a node as the user's label edit does (the list caption follows).
     std::function<void(cTreeViewNode node, const QString& newText)> renameNode;
+    // Adds files to the selected list through the Add Files window and saves the list.
+    std::function<void(QStringList& files)> addFiles;
 
     // The hand-over of a list-fed tool, ready to write into its window.
     qint32 marked = 0;       // GetMarkedCount

@@ -148,7 +148,9 @@ frmMP3TagsEditor::frmMP3TagsEditor(QWidget* parent) : QWidget(parent, Qt::Window
     buttons->addWidget(cmdApply);
     buttons->addWidget(cmdClose);
     layout->addLayout(buttons);
-    resize(480, 460);
+    // The design size, grown to what the pages and the button row ask for
+    // with the fonts of this desktop, so that nothing starts cut off.
+    resize(QSize(480, 460).expandedTo(sizeHint()));
 
     connect(cboID3, &QComboBox::currentIndexChanged, this, &frmMP3TagsEditor::cboID3_Click);
     connect(cmdSelectFile, &QPushButton::clicked, this, &frmMP3TagsEditor::cmdSelectFile_Click);
