@@ -79,7 +79,8 @@ frmAudioCDDuplicator::frmAudioCDDuplicator(cImageList* imgMenu, QWidget* parent,
     choices.writerEntry = [this] { return cboDrv->currentText(); };
     choices.speed = [this] { return m_writer.Speed(); };
     choices.openDestCD = [this] { cmdOpenDestCD_Click(); };
-    m_job = std::make_unique<core::DuplicateJob>(*cAudioCDRipper1, *cAudioBurner1, EndActionsHooks(), choices);
+    m_job =
+        std::make_unique<core::DuplicateJob>(*cAudioCDRipper1, *cAudioBurner1, EndActionsHooks(), choices);
     ShowJob(*m_job);
     connect(m_job.get(), &core::Job::Running, this, [this](bool running) {
         EnableControls(!running);
@@ -114,9 +115,9 @@ void frmAudioCDDuplicator::BuildDriveArea() {
     cmdOpenCD = Named(new QPushButton(QStringLiteral("Open"), formatArea), "cmdOpenCD");
     cmdCloseCD = Named(new QPushButton(QStringLiteral("Close"), formatArea), "cmdCloseCD");
     lblCDStatus = Named(new QLabel(QStringLiteral("Ready."), formatArea), "lblCDStatus");
-    chkOnTheFly = Named(
-        new QCheckBox(QStringLiteral("On The Fly - Duplicate without using a temp folder"), formatArea),
-        "chkOnTheFly");
+    chkOnTheFly =
+        Named(new QCheckBox(QStringLiteral("On The Fly - Duplicate without using a temp folder"), formatArea),
+              "chkOnTheFly");
     chkOnTheFly->setVisible(false);
     Label2 = Named(Bold(new QLabel(QStringLiteral("Destination Audio CD:"), formatArea)), "Label2");
     cboDrv = Named(new QComboBox(formatArea), "cboDrv");
@@ -169,7 +170,7 @@ void frmAudioCDDuplicator::BuildDriveArea() {
     // The events from the top: sound, folder, turn-off, program, eject.
     int next = eventsLayout->indexOf(Label20) + 1;
     for (QWidget* box : std::initializer_list<QWidget*>{chkPlaySound, chkOpenDestFolder, chkTurnOffComputer,
-                                                         chkNoticeApp, chkOpenCDdrive}) {
+                                                        chkNoticeApp, chkOpenCDdrive}) {
         eventsLayout->removeWidget(box);
         eventsLayout->insertWidget(next++, box);
     }
@@ -288,8 +289,9 @@ void frmAudioCDDuplicator::cmdConvert_Click() {
 }
 
 void frmAudioCDDuplicator::EnableControls(bool bEnable) {
-    for (QWidget* control : std::initializer_list<QWidget*>{cmdExit, cmdConvert, cboDevices, cmdOpenCD,
-                                                            cmdCloseCD, cboDrv, cboSpeed, cmdOpenDestCD, cmdClose})
+    for (QWidget* control :
+         std::initializer_list<QWidget*>{cmdExit, cmdConvert, cboDevices, cmdOpenCD, cmdCloseCD, cboDrv,
+                                         cboSpeed, cmdOpenDestCD, cmdClose})
         control->setEnabled(bEnable);
 }
 

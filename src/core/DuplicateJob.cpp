@@ -29,7 +29,8 @@ QString Canonical(const QString& path) {
 // Deletes one file of the temporary folder (nothing elsewhere).
 void DeleteTempFile(const QString& path) {
     const QFileInfo info(path);
-    if (QDir::cleanPath(info.absolutePath()) + QLatin1Char('/') != QDir::cleanPath(DuplicatorTempFolder()) + QLatin1Char('/'))
+    if (QDir::cleanPath(info.absolutePath()) + QLatin1Char('/') !=
+        QDir::cleanPath(DuplicatorTempFolder()) + QLatin1Char('/'))
         return;
     if (info.isFile() || info.isSymLink()) QFile::remove(path);
 }
@@ -305,10 +306,9 @@ void DuplicateJob::BurnDisk() {
     m_keptRips.clear();
     // After the files are gone, so that a turn-off leaves nothing behind.
     DoEndEvents();
-    const QString text = m_failed > 0 ? QStringLiteral("Done with errors (%1 of %2 tracks failed).")
-                                            .arg(m_failed)
-                                            .arg(m_rows)
-                                      : QStringLiteral("Done.");
+    const QString text =
+        m_failed > 0 ? QStringLiteral("Done with errors (%1 of %2 tracks failed).").arg(m_failed).arg(m_rows)
+                     : QStringLiteral("Done.");
     EndOfJobActions().Balloon(text);
     Ask(m_failed > 0 ? text : text + QString(19, u' '), vbInformation, AppTitle());
     SetRunning(false);
@@ -333,7 +333,8 @@ void DuplicateJob::DoEndEvents() {
     const QString writerRoot = letter.isEmpty() ? QString() : letter + QStringLiteral(":/");
     auto ejectSource = [this] {
         // The tray of the drive the tracks were read from.
-        if (m_ripper.selectedDevice() != m_ripper.DeviceIndex()) m_ripper.SelectDevice(m_ripper.DeviceIndex());
+        if (m_ripper.selectedDevice() != m_ripper.DeviceIndex())
+            m_ripper.SelectDevice(m_ripper.DeviceIndex());
         m_ripper.OpenTray();
     };
     RunEndActions(EndOfJobActions(),

@@ -93,7 +93,8 @@ void TestDuplicator::loadListsTheSourceDiscAndTheWriter() {
     QVERIFY(w->cmdConvert->isEnabled());
     QCOMPARE(gridColumn(*w, itemlists::COL_ITEM_NAME),
              (QStringList{"Track01.cda", "Track02.cda", "Track03.cda"}));
-    QCOMPARE(gridColumn(*w, itemlists::COL_FILE), (QStringList{"D:/Track01.cda", "D:/Track02.cda", "D:/Track03.cda"}));
+    QCOMPARE(gridColumn(*w, itemlists::COL_FILE),
+             (QStringList{"D:/Track01.cda", "D:/Track02.cda", "D:/Track03.cda"}));
     QCOMPARE(gridColumn(*w, QStringLiteral("Time")), (QStringList{"", "", ""}));
     QCOMPARE(w->cGrid1->SelectedRow(), 1);
     QVERIFY(!w->cGrid1->isVisibleTo(w.get()));
@@ -126,10 +127,16 @@ void TestDuplicator::discCheck_data() {
     QTest::addColumn<QString>("disc"); // what the source drive holds
     QTest::addColumn<QString>("status");
     QTest::addColumn<QString>("afterTick");
-    QTest::newRow("data disc") << "iso" << "'D:\\' is not an Audio CD." << "'D:\\' is not an Audio CD.";
-    QTest::newRow("blank disc") << "blank" << "'D:\\' is not an Audio CD." << "'D:\\' is not an Audio CD.";
+    QTest::newRow("data disc") << "iso"
+                               << "'D:\\' is not an Audio CD."
+                               << "'D:\\' is not an Audio CD.";
+    QTest::newRow("blank disc") << "blank"
+                                << "'D:\\' is not an Audio CD."
+                                << "'D:\\' is not an Audio CD.";
     // No drive: no check at load; the first tick checks nothing and says so.
-    QTest::newRow("no drive") << "none" << "Ready." << "Cannot select '\\' as an Audio CD.";
+    QTest::newRow("no drive") << "none"
+                              << "Ready."
+                              << "Cannot select '\\' as an Audio CD.";
 }
 
 void TestDuplicator::discCheck() {
@@ -180,9 +187,9 @@ void TestDuplicator::closeRules() {
     QStringList during;
     auto look = [&] {
         QString s;
-        for (QWidget* c : std::initializer_list<QWidget*>{w->cmdExit, w->cmdConvert, w->cboDevices, w->cmdOpenCD,
-                                                          w->cmdCloseCD, w->cboDrv, w->cboSpeed, w->cmdOpenDestCD,
-                                                          w->cmdClose})
+        for (QWidget* c : std::initializer_list<QWidget*>{w->cmdExit, w->cmdConvert, w->cboDevices,
+                                                          w->cmdOpenCD, w->cmdCloseCD, w->cboDrv, w->cboSpeed,
+                                                          w->cmdOpenDestCD, w->cmdClose})
             s += c->isEnabled() ? '1' : '0';
         s += w->tmrState->isActive() ? " timer" : " -";
         s += w->close() ? " closed" : " open";

@@ -4,6 +4,7 @@
 // source disc taken out, a writer holding a written disc, one drive for both,
 // nothing to burn), with what is kept of the rips for a second try. Then the
 // temporary folder's deletion rules.
+#include "../components/tst_burner_fixtures.h"
 #include "DiscImages.h"
 #include "TestEnv.h"
 #include "components/DriveRegistry.h"
@@ -29,17 +30,9 @@ QList<QByteArray> sourceTracks() {
             testsupport::randomPcm(185220, 3)};
 }
 
-// The bytes of track `track` (from 1) of the disc in the drive, out of its BIN.
+// The bytes of track `track` (from 1) of the disc in the drive.
 QByteArray trackBytes(qint32 drive, int track) {
-    const components::DiscInfo disc = DriveRegistry::instance().readDisc(drive);
-    if (track < 1 || track > disc.tracks.size()) return {};
-    const QStringList bins = QFileInfo(disc.image).dir().entryList({"*.bin"}, QDir::Files);
-    if (bins.size() != 1) return {};
-    QFile bin(QFileInfo(disc.image).dir().filePath(bins.first()));
-    if (!bin.open(QIODevice::ReadOnly)) return {};
-    const components::DiscTrack& t = disc.tracks.at(track - 1);
-    bin.seek(qint64(t.startSector) * testsupport::kCdSectorBytes);
-    return bin.read(qint64(t.sectors) * testsupport::kCdSectorBytes);
+    return burnertest::readTrackFromImage(DriveRegistry::instance().readDisc(drive), track);
 }
 
 QStringList tempFiles() {
@@ -159,8 +152,8 @@ void TestDuplicateJob::copiesTheDiscSampleForSample() {
     QVERIFY(d.run());
 
     for (const char* line : {"Preparing to copy: 3 tracks.", "Destination format: PCM WAV 44100 16 Stereo.",
-                             "Start to rip: Track01.cda...", "Start to rip: Track03.cda...", "Caching track...",
-                             "Closing session, please wait...", "Finished."})
+                             "Start to rip: Track01.cda...", "Start to rip: Track03.cda...",
+                             "Caching track...", "Closing session, please wait...", "Finished."})
         QVERIFY2(d.log.contains(QLatin1String(line)), line);
     QVERIFY(!d.burner.BurnOption()); // disc-at-once
     QCOMPARE(d.questions.asked, QStringList{"Done." + QString(19, ' ')});

@@ -3,6 +3,7 @@
 // in E: through the window's own controls; the copy equals the original
 // sample for sample with no gap, and the tree lists it. The standard build
 // does not offer the command.
+#include "../components/tst_burner_fixtures.h"
 #include "DiscImages.h"
 #include "TestEnv.h"
 
@@ -45,17 +46,9 @@ void unloadAll() {
     core::InitModes();
 }
 
-// The bytes of track `track` of the disc in the drive, out of its BIN.
+// The bytes of track `track` (from 1) of the disc in the drive.
 QByteArray trackBytes(qint32 drive, int track) {
-    const components::DiscInfo disc = DriveRegistry::instance().readDisc(drive);
-    if (track < 1 || track > disc.tracks.size()) return {};
-    const QStringList bins = QFileInfo(disc.image).dir().entryList({"*.bin"}, QDir::Files);
-    if (bins.size() != 1) return {};
-    QFile bin(QFileInfo(disc.image).dir().filePath(bins.first()));
-    if (!bin.open(QIODevice::ReadOnly)) return {};
-    const components::DiscTrack& t = disc.tracks.at(track - 1);
-    bin.seek(qint64(t.startSector) * testsupport::kCdSectorBytes);
-    return bin.read(qint64(t.sectors) * testsupport::kCdSectorBytes);
+    return burnertest::readTrackFromImage(DriveRegistry::instance().readDisc(drive), track);
 }
 
 } // namespace
@@ -66,7 +59,9 @@ class tst_duplicate_main : public QObject {
     qint64 now = 0;
 
 private slots:
-    void init() { DriveRegistry::instance().setClockForTesting([this] { return now; }); }
+    void init() {
+        DriveRegistry::instance().setClockForTesting([this] { return now; });
+    }
     void cleanup() { DriveRegistry::instance().setClockForTesting({}); }
 
     void fullBuildDuplicatesADisc() {
