@@ -77,7 +77,7 @@ private slots:
             m_env->path(QStringLiteral("rec-%1-%2-%3.wav").arg(rate).arg(channels).arg(bits));
 
         QProcess player;
-        player.start("paplay", {"--latency-msec=20", m_tone});
+        player.start("paplay", {"--latency-msec=100", m_tone});
         QVERIFY(player.waitForStarted(5000));
         qint32 device = 0;
         tWaveFormatEx format = Format(rate, channels, bits);
@@ -108,7 +108,7 @@ private slots:
         QVERIFY2(qAbs(hz - 440) <= 5, qPrintable(QString("%1 Hz").arg(hz)));
 
         // Silence plays now: the meter stays near zero.
-        player.start("paplay", {"--latency-msec=20", m_silence});
+        player.start("paplay", {"--latency-msec=100", m_silence});
         QVERIFY(player.waitForStarted(5000));
         QCOMPARE(wave.RecordStart(device, m_env->path("silence.wav"), format, 1600), 0);
         levels.clear();
@@ -160,7 +160,7 @@ private slots:
         tWaveFormatEx format = Format(44100, 2, 16);
         // Something plays into it, so that it delivers.
         QProcess player;
-        player.start("paplay", {"--latency-msec=20", "-d", "corvane_lost", m_tone});
+        player.start("paplay", {"--latency-msec=100", "-d", "corvane_lost", m_tone});
         QVERIFY(player.waitForStarted(5000));
         wave.MeterIn = true;
         QSignalSpy levels(&wave, &cWave::MeterLevel);

@@ -8,7 +8,6 @@
 #include <QByteArray>
 #include <QFile>
 #include <QProcess>
-#include <QRegularExpression>
 #include <QString>
 #include <QtEndian>
 
@@ -134,16 +133,25 @@ inline QString HeaderFaults(const Header& h) {
     return faults.join(QStringLiteral(", "));
 }
 
-// The rough frequency of the first channel, as sox measures it; 0 when it cannot.
+// The strongest frequency of the first channel in sox's power spectrum (a
+// click from a busy machine does not move it); 0 when it cannot tell.
 inline double SoxFrequency(const QString& path) {
     QProcess sox;
     sox.start(QStringLiteral("sox"), {path, QStringLiteral("-n"), QStringLiteral("remix"),
-                                      QStringLiteral("1"), QStringLiteral("stat")});
+                                      QStringLiteral("1"), QStringLiteral("stat"), QStringLiteral("-freq")});
     if (!sox.waitForFinished(30000)) return 0;
-    const QString out = QString::fromUtf8(sox.readAllStandardError());
-    const QRegularExpressionMatch m =
-        QRegularExpression(QStringLiteral("Rough\\s+frequency:\\s+(-?\\d+)")).match(out);
-    return m.hasMatch() ? m.captured(1).toDouble() : 0;
+    double best = 0, bestPower = -1;
+    for (const QString& line : QString::fromUtf8(sox.readAllStandardError()).split(QLatin1Char('\n'))) {
+        const QStringList f = line.simplified().split(QLatin1Char(' '));
+        bool okHz = false, okPower = false;
+        const double hz = f.size() == 2 ? f[0].toDouble(&okHz) : 0;
+        const double power = f.size() == 2 ? f[1].toDouble(&okPower) : 0;
+        if (okHz && okPower && power > bestPower) {
+            best = hz;
+            bestPower = power;
+        }
+    }
+    return best;
 }
 
 // "codec,rate,channels" of the file's audio, as ffprobe sees it.

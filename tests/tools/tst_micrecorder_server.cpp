@@ -7,6 +7,7 @@
 #include "MediaTools.h"
 #include "TestEnv.h"
 #include "controls/AccessibleNames.h"
+#include "controls/cProgressBar.h"
 #include "core/mdlModes.h"
 #include "mainwindow/ToolsTable.h"
 #include "mainwindow/frmMain.h"
@@ -73,12 +74,13 @@ private slots:
             QTest::keyClicks(box, path);
 
             QProcess player;
-            player.start("paplay", {"--latency-msec=20", tone});
+            player.start("paplay", {"--latency-msec=100", tone});
             [&] { QVERIFY(player.waitForStarted(5000)); }();
             QTest::qWait(300); // the tone is under way
             QSignalSpy done(window->cWave1, &components::cWave::DoneRecord);
             Press(Find(face, QAccessible::Button, "Record"));
-            [&] { QTRY_VERIFY(window->cWave1->IsRecording()); }();
+            // About two seconds once the tone is heard.
+            [&] { QTRY_VERIFY_WITH_TIMEOUT(window->prgMeter->Value() > 60, 5000); }();
             QTest::qWait(2000);
             Press(Find(face, QAccessible::Button, "Stop Record"));
             [&] { QVERIFY(done.wait(5000)); }();
