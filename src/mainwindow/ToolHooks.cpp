@@ -7,10 +7,14 @@
 #include "controls/cGrid.h"
 #include "conversion/ConversionLaunch.h"
 #include "core/mdlOnTop.h"
+#include "itemlists/ItemsTree.h"
 #include "itemlists/Templates.h"
+#include "itemlists/frmStat.h"
+#include "mainwindow/frmMain.h"
 #include "ripping/frmCDRipper.h"
 #include "ripping/frmFreeDB.h"
 #include "tags/frmMP3TagsEditor.h"
+#include "tools/frmOrlath.h"
 
 #include <QWidget>
 
@@ -34,6 +38,29 @@ void AroundShow(const ToolLaunch& launch, const std::function<void()>& show) {
     if (launch.setCDPolling) launch.setCDPolling(false);
     show();
     if (launch.cdNodeSelected && launch.cdNodeSelected() && launch.setCDPolling) launch.setCDPolling(true);
+    if (launch.owner) launch.owner->unsetCursor();
+}
+
+// "Text To Speech" needs no list: it opens with nothing handed over and adds
+// its file to whatever list the main window shows, which it then saves and reloads.
+void OpenOrlath(const ToolLaunch& launch) {
+    tools::OrlathOpening opening;
+    opening.owner = launch.owner;
+    opening.imgMenu = launch.images;
+    opening.addToList = [](const QString& file) {
+        frmMain* main = frmMain::instance();
+        if (!main || !main->m_cTree) return;
+        QStringList paths{file};
+        frmStat* adding = frmStat::Load(main);
+        adding->AddFilesToList(paths, *main->cGrid1, main, false, main->m_cTree->link());
+        frmStat::Unload();
+        main->m_cTree->SaveGridToFile();
+        main->m_cTree->DisplayGridInfoStatusBar();
+        main->cTreeView1_NodeClick(main->cTreeView1->SelectedItem());
+    };
+    // The hourglass stays on the main window while the tool is open.
+    if (launch.owner) launch.owner->setCursor(Qt::WaitCursor);
+    tools::ShowOrlath(opening);
     if (launch.owner) launch.owner->unsetCursor();
 }
 
@@ -81,6 +108,7 @@ void InstallToolHooks() {
             burning::ShowCDBurner(launch.owner, *launch.grid, launch.images, hooks);
         });
     });
+    SetToolHook("Text To Speech", OpenOrlath);
     SetFreeDBHook([](const ToolLaunch& launch) {
         ripping::FreeDBTarget target;
         target.grid = launch.grid;
