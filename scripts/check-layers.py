@@ -1,5 +1,7 @@
 #!/usr/bin/env python3
-"""Fails when a file under src/ includes a header of a higher layer.
+"""Fails when a file under src/ includes a header of a higher layer, or when
+the dispatcher (frmMain::RunTool) branches on a tool's key instead of reading
+the tool's row of the tools table.
 
 Includes point down: app > mainwindow > tool windows > itemlists, settings >
 core > components, controls. Tool windows may use conversion's batch run;
@@ -63,13 +65,52 @@ def check(root):
     return faults
 
 
+STRING = re.compile(r'"((?:[^"\\]|\\.)*)"')
+KEY_TEST = re.compile(r'\bkey\s*[!=]=|[!=]=\s*key\b|\bkey\.(compare|startsWith|endsWith|contains)\b|'
+                      r'\bswitch\s*\(\s*key\b')
+
+
+def function_body(text, name):
+    """The text between the braces of the definition of `name`, or None."""
+    m = re.search(r'\b' + re.escape(name) + r'\s*\([^;{]*\)\s*(const\s*)?\{', text)
+    if not m:
+        return None
+    depth, start = 0, m.end() - 1
+    for i in range(start, len(text)):
+        if text[i] == '{':
+            depth += 1
+        elif text[i] == '}':
+            depth -= 1
+            if depth == 0:
+                return text[start + 1:i]
+    return text[start + 1:]
+
+
+def check_dispatcher(root):
+    """The dispatcher reads each tool's row: no branch on a tool's key in RunTool."""
+    faults = []
+    table = root / "mainwindow" / "ToolsTable.cpp"
+    tool_texts = set(STRING.findall(table.read_text(encoding="utf-8"))) if table.is_file() else set()
+    for path in sorted((root / "mainwindow").glob("*.cpp")):
+        text = path.read_text(encoding="utf-8", errors="replace")
+        body = function_body(text, "frmMain::RunTool")
+        if body is None:
+            continue
+        where = path.relative_to(root.parent)
+        if KEY_TEST.search(body):
+            faults.append(f"{where}: RunTool tests the tool's key; put the difference in the tool's row")
+        for literal in sorted(set(STRING.findall(body)) & tool_texts):
+            faults.append(f"{where}: RunTool names \"{literal}\" of the tools table; put it in the tool's row")
+    return faults
+
+
 def main():
     root = pathlib.Path(sys.argv[1] if len(sys.argv) > 1 else pathlib.Path(__file__).parent.parent / "src")
-    faults = check(root.resolve())
+    faults = check(root.resolve()) + check_dispatcher(root.resolve())
     for fault in faults:
         print(fault)
     if faults:
-        print(f"{len(faults)} include(s) point up a layer")
+        print(f"{len(faults)} fault(s) in the layers")
         return 1
     print("layers: every include points down")
     return 0

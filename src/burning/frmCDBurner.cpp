@@ -4,6 +4,7 @@
 #include "controls/cGrid.h"
 #include "controls/cProgressBar.h"
 #include "controls/cStatusBar.h"
+#include "conversion/ConversionLaunch.h"
 #include "core/AppPaths.h"
 #include "core/WindowChrome.h"
 #include "core/frmAbout.h"
@@ -274,16 +275,16 @@ void frmCDBurner::reject() {
 
 namespace burning {
 
-void ShowCDBurner(QWidget* owner, cGrid& mainGrid, cImageList* imgMenu, const CDBurnerHooks& hooks) {
+void ShowCDBurner(const conversion::ToolLaunch& launch) {
+    if (!launch.mainGrid) return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    auto window = std::make_unique<frmCDBurner>(imgMenu, owner);
+    auto window = std::make_unique<frmCDBurner>(launch.imgMenu, launch.owner);
     g_frmCDBurner = window.get();
-    window->EndActionsHooks().balloon = hooks.balloon;
-    window->EndActionsHooks().noticValues = hooks.noticValues;
+    conversion::ConnectToMainWindow(*window, launch);
     window->Form_Load();
-    window->HandOver(mainGrid);
+    window->HandOver(*launch.mainGrid);
     QApplication::restoreOverrideCursor();
-    core::ExecModal(window.get());
+    conversion::ShowToolModal(launch, window.get());
 }
 
 } // namespace burning

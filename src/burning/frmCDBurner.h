@@ -5,6 +5,7 @@
 
 #include "burning/AudioBurnRun.h"
 #include "components/cAudioBurner.h"
+#include "conversion/ToolLaunch.h"
 #include "conversion/frmBatchTool.h"
 #include "itemlists/Templates.h"
 
@@ -78,16 +79,9 @@ namespace burning {
 // The Audio CD Burner while it is loaded.
 extern QPointer<frmCDBurner> g_frmCDBurner;
 
-// What the main window gives the burner when it opens it.
-struct CDBurnerHooks {
-    std::function<void(const QString&)> balloon; // the tray balloon
-    // The end-of-job program's file values (the main window's last row).
-    std::function<itemlists::NoticFileValues()> noticValues;
-};
-
-// The "Audio CD Maker" command once the main window's checks have passed:
-// loads g_frmCDBurner, hands it the marked rows of mainGrid, shows it modally
-// and unloads it when it closes. The caller stops and restarts its CD polling.
-void ShowCDBurner(QWidget* owner, cGrid& mainGrid, cImageList* imgMenu, const CDBurnerHooks& hooks);
+// The "Audio CD Maker" command once the dispatcher's tests have passed:
+// loads g_frmCDBurner, hands it the marked rows of the main grid, shows it
+// modally and unloads it when it closes.
+void ShowCDBurner(const conversion::ToolLaunch& launch);
 
 } // namespace burning

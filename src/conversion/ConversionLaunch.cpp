@@ -5,7 +5,6 @@
 #include "conversion/ConverterItemJob.h"
 #include "conversion/frmACMConverter.h"
 #include "conversion/frmConverter.h"
-#include "core/ModalShow.h"
 #include "itemlists/Templates.h"
 
 #include <QPointer>
@@ -19,7 +18,9 @@ std::unique_ptr<ItemJob> MakeJob(const std::function<std::unique_ptr<ItemJob>()>
     return std::make_unique<ConverterItemJob>();
 }
 
-void Connect(frmBatchTool& window, const ToolLaunch& launch) {
+} // namespace
+
+void ConnectToMainWindow(frmBatchTool& window, const ToolLaunch& launch) {
     window.EndActionsHooks().balloon = launch.balloon;
     QPointer<cGrid> grid = launch.mainGrid;
     window.EndActionsHooks().noticValues = [grid] {
@@ -27,21 +28,14 @@ void Connect(frmBatchTool& window, const ToolLaunch& launch) {
     };
 }
 
-void ShowModal(frmBatchTool& window, const ToolLaunch& launch) {
-    if (launch.beforeShow) launch.beforeShow(&window);
-    core::ExecModal(&window);
-}
-
-} // namespace
-
 void ShowConverter(const ToolLaunch& launch) {
     auto window = std::make_unique<frmConverter>(MakeJob(launch.makeJob), launch.imgMenu, launch.owner);
     g_frmConverter = window.get();
     window->Form_Load();
-    Connect(*window, launch);
+    ConnectToMainWindow(*window, launch);
     if (launch.mainGrid)
         window->HandOver(*launch.mainGrid, launch.listName, QStringLiteral(" items to convert."));
-    ShowModal(*window, launch);
+    ShowToolModal(launch, window.get());
     g_frmConverter = nullptr;
 }
 
@@ -59,12 +53,12 @@ void ShowACMConverter(const ToolLaunch& launch) {
     auto window = std::make_unique<frmACMConverter>(std::move(job), *codecs, launch.imgMenu, launch.owner);
     g_frmACMConverter = window.get();
     window->Form_Load();
-    Connect(*window, launch);
+    ConnectToMainWindow(*window, launch);
     if (launch.mainGrid) {
         window->HandOver(*launch.mainGrid, launch.listName, QStringLiteral(" items to convert."));
         window->FillSourceList(*launch.mainGrid);
     }
-    ShowModal(*window, launch);
+    ShowToolModal(launch, window.get());
     g_frmACMConverter = nullptr;
 }
 

@@ -1,9 +1,9 @@
-// How the main window's dispatcher opens the converting windows: it keeps its
-// own tests (selection, empty list, marks) and CD polling, and calls these
-// with what the windows need of it.
+// How the dispatcher opens the converting windows, once its tests have
+// passed, from the common launch context.
 #pragma once
 
 #include "conversion/ItemJob.h"
+#include "conversion/ToolLaunch.h"
 #include "conversion/frmAudioEditorProc.h"
 
 #include <QString>
@@ -12,23 +12,14 @@
 #include <memory>
 
 class QWidget;
-class cGrid;
-class cImageList;
 
 namespace conversion {
 
-struct ToolLaunch {
-    QWidget* owner = nullptr;      // the main window
-    cGrid* mainGrid = nullptr;     // its items grid (marked rows, totals, the end-of-job program's last row)
-    cImageList* imgMenu = nullptr; // its menu pictures (the tabs' icons)
-    QString listName;              // core::MakeSafeFileName of the selected node's text
-    // The main window's tray balloon: cSysTray1->ShowBalloon(text, product name & " " & version, 1, 30).
-    std::function<void(const QString& text)> balloon;
-    // The window's job; empty: the converter component.
-    std::function<std::unique_ptr<ItemJob>()> makeJob;
-    // Called with the loaded window before it is shown (tests drive it from here).
-    std::function<void(QDialog* window)> beforeShow;
-};
+class frmBatchTool;
+
+// The end-of-job steps that need the main window: its tray balloon, and the
+// end-of-job program's file values from its grid's last row.
+void ConnectToMainWindow(frmBatchTool& window, const ToolLaunch& launch);
 
 // "Audio Converter": loads g_frmConverter, hands over the marked rows of the
 // main grid with their count, totals and the list name, shows it modally and

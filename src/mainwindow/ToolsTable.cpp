@@ -1,13 +1,21 @@
 #include "mainwindow/ToolsTable.h"
 
-#include "core/ModalShow.h"
+#include "burning/frmCDBurner.h"
+#include "controls/cGrid.h"
+#include "conversion/ConversionLaunch.h"
+#include "core/mdlFileSystem.h"
+#include "core/mdlFunctions.h"
 #include "core/mdlModes.h"
+#include "itemlists/HandOver.h"
+#include "itemlists/ItemRows.h"
+#include "itemlists/ItemsGrid.h"
+#include "itemlists/TreeKeys.h"
+#include "ripping/frmCDRipper.h"
+#include "ripping/frmFreeDB.h"
+#include "tags/frmMP3TagsEditor.h"
+#include "tools/frmOrlath.h"
 
-#include <QDialog>
 #include <QHash>
-#include <QWidget>
-
-#include <cmath>
 
 namespace mainwin {
 
@@ -20,35 +28,99 @@ QString mark(const char* text) {
     return QString::fromLatin1(text) + QString(29, QLatin1Char(' '));
 }
 
-std::vector<ToolInfo> makeTools() {
-    using namespace core;
-    const QString list = root("Select the Items List.");
-    // clang-format off
-    return {
-        {"Audio Converter",     "Audio Converter",     60, &g_lAppIncConverter,    "lAppIncConverter",    "Convert",       7,  true,  list, mark("Mark the items to convert.")},
-        {"MP3 CD Maker",        "MP3 CD Maker",        72, &g_lAppIncMP3Burner,    "lAppIncMP3Burner",    "Burn MP3",      72, true,  list, mark("Mark the items to burn.")},
-        {"WMA CD Maker",        "WMA CD Maker",        72, &g_lAppIncWMABurner,    "lAppIncWMABurner",    "Burn WMA",      72, true,  list, mark("Mark the items to burn.")},
-        {"Audio CD Duplicator", "Audio CD Duplicator", 83, &g_lAppIncDuplicator,   "lAppIncFreq",         "CD Duplicator", 83, false, {},   {}},
-        {"Audio CD Ripper",     "Audio CD Ripper",     25, &g_lAppIncCDRipper,     "lAppIncCDRipper",     "CD Ripper",     25, true,  root("Select the Items List of the CD."), mark("Mark the items to rip.")},
-        {"ACM Converter",       "ACM Converter",       61, &g_lAppIncACMConverter, "lAppIncACMConverter", "Converter",     61, true,  list, mark("Mark the items to convert.")},
-        {"Audio Joiner",        "Audio Joiner",        64, &g_lAppIncJoin,         "lAppIncJoin",         "Join",          64, true,  list, mark("Mark the items to join.")},
-        {"Audio Splitter",      "Audio Splitter",      63, &g_lAppIncSplit,        "lAppIncSplit",        "Splitter",      63, true,  list, mark("Mark the items to split.")},
-        {"Audio CD Maker",      "Audio CD Maker",      73, &g_lAppIncAudioBurner,  "lAppIncAudioBurner",  "Burn",          73, true,  list, mark("Mark the items to burn.")},
-        {"Audio Analyser",      "Audio Analyser",      62, &g_lAppIncEditor,       "lAppIncEditor",       "Analyser",      62, false, list, mark("Mark the item to edit.")},
-        {"Audio Recorder",      "Audio Recorder",      70, &g_lAppIncMicRec,       "lAppIncMicRec",       "Recorder",      70, false, {},   {}},
-        {"Text To Speech",      "Text To Speech",      82, &g_lAppIncTTS,          "lAppIncTTS",          "TTS",           82, false, {},   {}},
-        {"MP3 Tags Editor",     "MP3 Tags Editor",     6,  &g_lAppIncTagsEditor,   {},                    {},              -1, false, {},   {}},
-    };
-    // clang-format on
+// A tool's name, pictures and edition switch; the rest is added by the row.
+ToolInfo named(const char* key, qint32 icon, const qint32* edition, const char* headlineId,
+               const char* headlineCaption, qint32 headlineIcon) {
+    ToolInfo tool;
+    tool.key = QString::fromLatin1(key);
+    tool.caption = tool.key;
+    tool.icon = icon;
+    tool.edition = edition;
+    tool.headlineId = QString::fromLatin1(headlineId);
+    tool.headlineCaption = QString::fromLatin1(headlineCaption);
+    tool.headlineIcon = headlineIcon;
+    return tool;
 }
 
-QHash<QString, ToolHook>& hooks() {
-    static QHash<QString, ToolHook> h;
+// A tool that takes its items from the selected list: the root test, "Add
+// Files" for an empty list, the mark test, and CD polling off while it is open.
+ToolInfo listFed(ToolInfo tool, const char* markText, HandOver handOver, const char* filesText,
+                 ToolOpen open) {
+    tool.rootText = root("Select the Items List.");
+    tool.addFilesWhenEmpty = true;
+    tool.markText = mark(markText);
+    tool.handOver = handOver;
+    tool.filesText = QString::fromLatin1(filesText);
+    tool.pausesCDPolling = true;
+    tool.open = std::move(open);
+    return tool;
+}
+
+std::vector<ToolInfo> makeTools() {
+    using namespace core;
+    using H = HandOver;
+    std::vector<ToolInfo> tools;
+    // clang-format off
+    tools.push_back(listFed(named("Audio Converter", 60, &g_lAppIncConverter, "lAppIncConverter", "Convert", 7),
+                            "Mark the items to convert.", H::MarkedRows, "%1 items to convert.", conversion::ShowConverter));
+    tools.push_back(listFed(named("MP3 CD Maker", 72, &g_lAppIncMP3Burner, "lAppIncMP3Burner", "Burn MP3", 72),
+                            "Mark the items to burn.", H::MarkedRows, "%1 items to burn.", {}));
+    tools.push_back(listFed(named("WMA CD Maker", 72, &g_lAppIncWMABurner, "lAppIncWMABurner", "Burn WMA", 72),
+                            "Mark the items to burn.", H::MarkedRows, "%1 items to burn.", {}));
+    {
+        ToolInfo duplicator = named("Audio CD Duplicator", 83, &g_lAppIncDuplicator, "lAppIncFreq", "CD Duplicator", 83);
+        duplicator.pausesCDPolling = true;
+        tools.push_back(duplicator);
+    }
+    {
+        // The ripper receives every track of the CD with its mark, so it needs a CD drive, not a list.
+        ToolInfo ripper = listFed(named("Audio CD Ripper", 25, &g_lAppIncCDRipper, "lAppIncCDRipper", "CD Ripper", 25),
+                                  "Mark the items to rip.", H::AllRows, "%1 items to convert.", ripping::ShowCDRipper);
+        ripper.rootText = root("Select the Items List of the CD.");
+        ripper.cdText = root("Select the the Audio CD device to rip from.");
+        ripper.addFilesWhenEmpty = false;
+        tools.push_back(ripper);
+    }
+    tools.push_back(listFed(named("ACM Converter", 61, &g_lAppIncACMConverter, "lAppIncACMConverter", "Converter", 61),
+                            "Mark the items to convert.", H::MarkedRows, "%1 items to convert.", conversion::ShowACMConverter));
+    {
+        ToolInfo joiner = listFed(named("Audio Joiner", 64, &g_lAppIncJoin, "lAppIncJoin", "Join", 64),
+                                  "Mark the items to join.", H::MarkedRows, "%1 items to join.", {});
+        joiner.minMarked = 2;
+        joiner.fewText = "Nothing to join." + QString(55, QLatin1Char(' ')) + "\r\n\r\n";
+        tools.push_back(joiner);
+    }
+    tools.push_back(listFed(named("Audio Splitter", 63, &g_lAppIncSplit, "lAppIncSplit", "Splitter", 63),
+                            "Mark the items to split.", H::SelectedItem, "Split: %1", {}));
+    tools.push_back(listFed(named("Audio CD Maker", 73, &g_lAppIncAudioBurner, "lAppIncAudioBurner", "Burn", 73),
+                            "Mark the items to burn.", H::DiscFill, "", burning::ShowCDBurner));
+    // The analyser reads the selected row itself, marked or not.
+    tools.push_back(listFed(named("Audio Analyser", 62, &g_lAppIncEditor, "lAppIncEditor", "Analyser", 62),
+                            "Mark the item to edit.", H::MarkedRows, "", {}));
+    tools.push_back(named("Audio Recorder", 70, &g_lAppIncMicRec, "lAppIncMicRec", "Recorder", 70));
+    {
+        // Needs no list: it opens with nothing handed over.
+        ToolInfo speech = named("Text To Speech", 82, &g_lAppIncTTS, "lAppIncTTS", "TTS", 82);
+        speech.open = tools::OpenOrlath;
+        tools.push_back(speech);
+    }
+    {
+        // Modeless: the command returns at once and the editor reads nothing of the list.
+        ToolInfo editor = named("MP3 Tags Editor", 6, &g_lAppIncTagsEditor, "", "", -1);
+        editor.open = tags::OpenMP3TagsEditor;
+        tools.push_back(editor);
+    }
+    // clang-format on
+    return tools;
+}
+
+QHash<QString, ToolOpen>& standIns() {
+    static QHash<QString, ToolOpen> h;
     return h;
 }
 
-ToolHook& freeDBHook() {
-    static ToolHook h;
+ToolOpen& freeDBStandIn() {
+    static ToolOpen h;
     return h;
 }
 
@@ -78,53 +150,74 @@ bool Offered(const ToolInfo& tool) {
     return tool.edition && *tool.edition == 1;
 }
 
-void SetToolHook(const QString& key, ToolHook hook) {
-    Q_ASSERT_X(FindTool(key), "SetToolHook", "no tool has this key");
-    if (hook)
-        hooks().insert(key, std::move(hook));
+Refusal CheckPreconditions(const ToolInfo& tool, const QString& selectedKey, qint32 rows, qint32 marked) {
+    using Then = Refusal::Then;
+    if (!tool.rootText.isEmpty() && itemlists::IsMainNode(selectedKey))
+        return {Then::SelectFirstChild, tool.rootText};
+    if (!tool.cdText.isEmpty() && !itemlists::IsCDNode(selectedKey))
+        return {Then::SelectFirstDrive, tool.cdText};
+    // The tool does not open afterwards, even when files were added.
+    if (tool.addFilesWhenEmpty && rows == 0) return {Then::AddFiles, {}};
+    if (!tool.markText.isEmpty() && marked == 0) return {Then::Nothing, tool.markText};
+    if (!tool.fewText.isEmpty() && marked < tool.minMarked) return {Then::Nothing, tool.fewText};
+    return {};
+}
+
+void FillHandOver(const ToolInfo& tool, cGrid& grid, const QString& selectedText, ToolLaunch& launch) {
+    if (tool.handOver == HandOver::Nothing) return;
+    launch.marked = itemlists::GetMarkedCount(grid);
+    launch.totalSeconds = itemlists::TotalSeconds(grid, true);
+    launch.totalSize = itemlists::GetTotalSize(grid, true);
+    launch.listName = core::MakeSafeFileName(selectedText);
+    launch.selectedRow = grid.SelectedRow();
+    launch.timePanelText = "Total Time: " + core::SecondsToTime(launch.totalSeconds);
+    launch.sizePanelText = "Total Size: " + launch.totalSize;
+    launch.allRows = tool.handOver == HandOver::AllRows;
+    if (!tool.filesText.isEmpty() && tool.handOver != HandOver::SelectedItem)
+        launch.filesText = tool.filesText.arg(launch.marked);
+    if (tool.handOver == HandOver::SelectedItem && launch.selectedRow >= 1) {
+        const qint32 row = launch.selectedRow;
+        launch.filesText = tool.filesText.arg(grid.CellText(row, grid.ColumnIndex(itemlists::COL_ITEM_NAME)));
+        launch.timePanelText = "Total Time: " + grid.CellText(row, grid.ColumnIndex("Time"));
+        launch.sizePanelText =
+            "Total Size: " + core::FormatFileSize(static_cast<qint64>(
+                                 grid.CellText(row, grid.ColumnIndex("COL_BYTES_SIZE")).toDouble()));
+    }
+    if (tool.handOver == HandOver::DiscFill) {
+        launch.discFill = conversion::ComputeDiscFill(launch.marked, launch.totalSeconds);
+        launch.filesText = launch.discFill.filesText;
+    }
+}
+
+ToolOpen ToolOpenFor(const QString& key) {
+    if (const auto standIn = standIns().constFind(key); standIn != standIns().constEnd())
+        return standIn.value();
+    const ToolInfo* tool = FindTool(key);
+    return tool ? tool->open : ToolOpen();
+}
+
+void SetToolOpen(const QString& key, ToolOpen open) {
+    Q_ASSERT_X(FindTool(key), "SetToolOpen", "no tool has this key");
+    if (open)
+        standIns().insert(key, std::move(open));
     else
-        hooks().remove(key);
+        standIns().remove(key);
 }
 
-ToolHook ToolHookFor(const QString& key) {
-    return hooks().value(key);
-}
-
-QStringList UnfilledToolHooks() {
+QStringList ToolsWithoutWindow() {
     QStringList keys;
     for (const ToolInfo& tool : Tools())
-        if (!hooks().contains(tool.key)) keys << tool.key;
+        if (!ToolOpenFor(tool.key)) keys << tool.key;
     return keys;
 }
 
-DiscFill ComputeDiscFill(qint32 marked, qint64 seconds) {
-    DiscFill fill;
-    const double quotient = static_cast<double>(seconds) / 60.0;
-    // Nearest integer, an exact half to the even neighbour (150 s -> 2, 210 s -> 4).
-    fill.minutes = static_cast<qint32>(std::nearbyint(quotient));
-    const QString n = QString::number(marked);
-    const QString m = QString::number(fill.minutes);
-    fill.filesText = n + " items to burn (" + m + " minutes).";
-    fill.sizePanelText = m + " Min / " + "80" + " Min.";
-    fill.barValue = fill.minutes;
-    // The limit is tested on the unrounded quotient: 4801 seconds are too many, 4800 are not.
-    fill.tooBig = quotient > 80.0;
-    if (fill.tooBig) {
-        fill.barColor = 255;
-        fill.dataSizeText = QStringLiteral("Data is to big (more then 80 min). Please remove some tracks.");
-        fill.dataSizeBold = true;
-    } else {
-        fill.dataSizeText = "Data Size: " + n + " files, " + m + " Min / " + "80" + " Min.";
-    }
-    return fill;
+ToolOpen FreeDBOpen() {
+    if (freeDBStandIn()) return freeDBStandIn();
+    return ripping::OpenFreeDB;
 }
 
-void SetFreeDBHook(ToolHook hook) {
-    freeDBHook() = std::move(hook);
-}
-
-ToolHook FreeDBHook() {
-    return freeDBHook();
+void SetFreeDBOpen(ToolOpen open) {
+    freeDBStandIn() = std::move(open);
 }
 
 ExitHooks& exitHooks() {
@@ -132,12 +225,11 @@ ExitHooks& exitHooks() {
     return h;
 }
 
-void ShowToolModal(const ToolLaunch& launch, QDialog* window) {
-    if (launch.owner) launch.owner->unsetCursor();
-    if (launch.setCDPolling) launch.setCDPolling(false);
-    if (window) core::ExecModal(window);
-    if (launch.cdNodeSelected && launch.cdNodeSelected() && launch.setCDPolling) launch.setCDPolling(true);
-    if (launch.owner) launch.owner->unsetCursor();
+void CloseFreeDBAtExit() {
+    if (exitHooks().closeFreeDB)
+        exitHooks().closeFreeDB();
+    else
+        ripping::CloseFreeDBClient();
 }
 
 } // namespace mainwin

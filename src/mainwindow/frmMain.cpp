@@ -43,6 +43,7 @@
 #include "itemlists/TreeKeys.h"
 #include "itemlists/frmDirProperties.h"
 #include "itemlists/frmItem.h"
+#include "itemlists/frmStat.h"
 #include "mainwindow/ToolsTable.h"
 #include "mainwindow/mdlMenus.h"
 #include "settings/SettingsVariables.h"
@@ -170,7 +171,6 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
     setAttribute(Qt::WA_DeleteOnClose);
     s_instance = this;
     core::setMainWindowHost(this);
-    mainwin::InstallToolHooks();
     // Any size the user or the stored values give is taken; the controls
     // squeeze rather than hold the window bigger.
     setMinimumSize(1, 1);
@@ -1006,7 +1006,7 @@ void frmMain::m_cMenu_Click(int index) {
 const QHash<QString, std::function<void()>>& frmMain::Commands() {
     if (!m_commands.isEmpty()) return m_commands;
     auto& c = m_commands;
-    // The tools, each through its hook (see mainwin::SetToolHook).
+    // The tools, each through its row of the tools table.
     for (const mainwin::ToolInfo& tool : mainwin::Tools()) {
         const QString key = tool.key;
         c.insert(key, [this, key] { RunTool(key); });
@@ -1067,105 +1067,75 @@ bool frmMain::HasCommand(const QString& key) {
 QStringList frmMain::PendingCommands() {
     Commands();
     QStringList pending = m_pendingCommands;
-    pending << mainwin::UnfilledToolHooks();
+    pending << mainwin::ToolsWithoutWindow();
     return pending;
 }
 
+conversion::ToolLaunch frmMain::LaunchContext(const QString& key) {
+    conversion::ToolLaunch launch;
+    launch.toolKey = key;
+    launch.owner = this;
+    launch.mainGrid = cGrid1;
+    launch.tree = cTreeView1;
+    launch.imgMenu = imgMenu;
+    launch.balloon = [this](const QString& text) { cSysTray1->ShowBalloon(text, AppTitle(), 1, 30); };
+    launch.renameNode = [this](cTreeViewNode node, const QString& newText) {
+        bool cancel = false;
+        cTreeView1_AfterLabelEdit(node, newText, &cancel);
+        lblListName->setText(node.Text());
+    };
+    launch.addFilesToList = [this](const QStringList& files) {
+        QStringList paths = files;
+        frmStat* adding = frmStat::Load(this);
+        adding->AddFilesToList(paths, *cGrid1, this, false, m_cTree->link());
+        frmStat::Unload();
+    };
+    launch.saveShownList = [this] {
+        m_cTree->SaveGridToFile();
+        m_cTree->DisplayGridInfoStatusBar();
+        cTreeView1_NodeClick(cTreeView1->SelectedItem());
+    };
+    return launch;
+}
+
+// The tool's row decides everything: its preconditions, what it is handed,
+// whether CD polling pauses, and the function that opens its window.
 void frmMain::RunTool(const QString& key) {
     const mainwin::ToolInfo* tool = mainwin::FindTool(key);
-    if (!tool) return;
-    mainwin::ToolLaunch launch;
-    launch.tool = tool;
-    launch.owner = this;
-    launch.grid = cGrid1;
-    launch.tree = cTreeView1;
-    launch.images = imgMenu;
-    launch.balloon = [this](const QString& text) { cSysTray1->ShowBalloon(text, AppTitle(), 1, 30); };
-    launch.setCDPolling = [this](bool on) {
-        if (on)
-            tmrCDs->start();
-        else
-            tmrCDs->stop();
-    };
-    launch.cdNodeSelected = [this] { return IsCDNode(SelectedKey()); };
-
-    const bool listTests = !tool->rootText.isEmpty();
-    if (listTests) {
-        const auto say = [this](const QString& text) {
-            core::services().msgBox(this, text, core::vbInformation, AppTitle());
-        };
-        // Root test: the first list or drive under the root is selected instead.
-        cTreeViewNode node = cTreeView1->SelectedItem();
-        if (!node.isNull() && IsMainNode(node.Key())) {
-            say(tool->rootText);
-            const cTreeViewNode first = node.Children().Item(1);
+    if (!tool || !mainwin::Offered(*tool)) return;
+    const cTreeViewNode selected = cTreeView1->SelectedItem();
+    const mainwin::Refusal refusal =
+        mainwin::CheckPreconditions(*tool, selected.isNull() ? QString() : selected.Key(), cGrid1->Rows(),
+                                    itemlists::GetMarkedCount(*cGrid1));
+    using Then = mainwin::Refusal::Then;
+    if (refusal.then != Then::Open) {
+        if (!refusal.text.isEmpty())
+            core::services().msgBox(this, refusal.text, core::vbInformation, AppTitle());
+        cTreeViewNode parent;
+        if (refusal.then == Then::SelectFirstChild) parent = selected;
+        if (refusal.then == Then::SelectFirstDrive && !itemlists::g_cAudioCDsNode.isNull()) {
+            parent = itemlists::g_cAudioCDsNode;
+            parent.setExpanded(true);
+        }
+        if (!parent.isNull()) {
+            const cTreeViewNode first = parent.Children().Item(1);
             if (!first.isNull()) cTreeView1_NodeClick(first);
-            return;
         }
-        if (key == QLatin1String("Audio CD Ripper")) {
-            if (!IsCDNode(SelectedKey())) {
-                say("Select the the Audio CD device to rip from." + QString(40, QLatin1Char(' ')));
-                if (!itemlists::g_cAudioCDsNode.isNull()) {
-                    itemlists::g_cAudioCDsNode.setExpanded(true);
-                    const cTreeViewNode first = itemlists::g_cAudioCDsNode.Children().Item(1);
-                    if (!first.isNull()) cTreeView1_NodeClick(first);
-                }
-                return;
-            }
-        } else if (cGrid1->Rows() == 0) {
-            // The tool does not open afterwards, even when files were added.
-            RunCommand("Add Files");
-            return;
-        }
-        launch.marked = itemlists::GetMarkedCount(*cGrid1);
-        if (launch.marked == 0) {
-            say(tool->markText);
-            return;
-        }
-        if (key == QLatin1String("Audio Joiner") && launch.marked == 1) {
-            say("Nothing to join." + QString(55, QLatin1Char(' ')) + "\r\n\r\n");
-            return;
-        }
-        launch.totalSeconds = itemlists::TotalSeconds(*cGrid1, true);
-        launch.totalSize = itemlists::GetTotalSize(*cGrid1, true);
-        const cTreeViewNode selected = cTreeView1->SelectedItem();
-        launch.listName = core::MakeSafeFileName(selected.isNull() ? QString() : selected.Text());
-        launch.selectedRow = cGrid1->SelectedRow();
-        launch.timePanelText = "Total Time: " + core::SecondsToTime(launch.totalSeconds);
-        launch.sizePanelText = "Total Size: " + launch.totalSize;
-        const QString n = QString::number(launch.marked);
-        if (key == QLatin1String("Audio Converter") || key == QLatin1String("ACM Converter") ||
-            key == QLatin1String("Audio CD Ripper"))
-            launch.filesText = n + " items to convert.";
-        else if (key == QLatin1String("MP3 CD Maker") || key == QLatin1String("WMA CD Maker"))
-            launch.filesText = n + " items to burn.";
-        else if (key == QLatin1String("Audio Joiner"))
-            launch.filesText = n + " items to join.";
-        launch.allRows = key == QLatin1String("Audio CD Ripper");
-        if (key == QLatin1String("Audio Splitter") && launch.selectedRow >= 1) {
-            // The splitter takes the selected row, marked or not.
-            const qint32 row = launch.selectedRow;
-            launch.filesText =
-                "Split: " + cGrid1->CellText(row, cGrid1->ColumnIndex(itemlists::COL_ITEM_NAME));
-            launch.timePanelText = "Total Time: " + cGrid1->CellText(row, cGrid1->ColumnIndex("Time"));
-            launch.sizePanelText =
-                "Total Size: " +
-                core::FormatFileSize(static_cast<qint64>(
-                    cGrid1->CellText(row, cGrid1->ColumnIndex("COL_BYTES_SIZE")).toDouble()));
-        }
-        if (key == QLatin1String("Audio CD Maker")) {
-            launch.discFill = mainwin::ComputeDiscFill(launch.marked, launch.totalSeconds);
-            launch.filesText = launch.discFill.filesText;
-        }
+        if (refusal.then == Then::AddFiles) RunCommand("Add Files");
+        return;
     }
+    conversion::ToolLaunch launch = LaunchContext(key);
+    mainwin::FillHandOver(*tool, *cGrid1, selected.isNull() ? QString() : selected.Text(), launch);
 
-    const mainwin::ToolHook hook = mainwin::ToolHookFor(key);
-    if (!hook) {
+    const mainwin::ToolOpen open = mainwin::ToolOpenFor(key);
+    if (!open) {
         qInfo("Tool \"%s\" has no window yet", qPrintable(key));
         return;
     }
-    if (listTests) setCursor(Qt::WaitCursor);
-    hook(launch);
+    setCursor(Qt::WaitCursor);
+    if (tool->pausesCDPolling) tmrCDs->stop();
+    open(launch);
+    if (tool->pausesCDPolling && IsCDNode(SelectedKey())) tmrCDs->start();
     unsetCursor();
 }
 
@@ -1318,23 +1288,9 @@ void frmMain::CmdFreeDB() {
                                 core::vbInformation, AppTitle());
         return;
     }
-    const mainwin::ToolHook hook = mainwin::FreeDBHook();
-    if (!hook) {
-        qInfo("The FreeDB window is not there yet");
-        return;
-    }
-    mainwin::ToolLaunch launch;
-    launch.owner = this;
-    launch.grid = cGrid1;
-    launch.tree = cTreeView1;
-    launch.images = imgMenu;
-    launch.cdNodeSelected = [this] { return IsCDNode(SelectedKey()); };
-    launch.listCaption = lblListName;
-    launch.afterLabelEdit = [this](cTreeViewNode node, const QString& newText, bool* cancel) {
-        cTreeView1_AfterLabelEdit(node, newText, cancel);
-    };
+    const mainwin::ToolOpen open = mainwin::FreeDBOpen();
     setCursor(Qt::WaitCursor);
-    hook(launch);
+    open(LaunchContext("FreeDB"));
     unsetCursor();
 }
 
@@ -1778,7 +1734,7 @@ void frmMain::Form_Unload(bool& cancel) {
     tmrRemove->stop();
     ClosePlayer();
     cAudioConverter1->Close();
-    if (const auto& closeFreeDB = mainwin::exitHooks().closeFreeDB) closeFreeDB();
+    mainwin::CloseFreeDBAtExit();
     cAudioCDRipper1->Close();
 
     // The outer size, whatever the window state.

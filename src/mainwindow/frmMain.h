@@ -16,6 +16,9 @@
 #include <memory>
 
 class QCloseEvent;
+namespace conversion {
+struct ToolLaunch;
+}
 class QFrame;
 class QLabel;
 class QPushButton;
@@ -270,6 +273,8 @@ private:
     void RunStartSwitches(const QString& commandLine);
     const QHash<QString, std::function<void()>>& Commands();
     void RunTool(const QString& key);
+    // What every tool and the FreeDB window are lent of the main window.
+    conversion::ToolLaunch LaunchContext(const QString& key);
     QHash<QString, std::function<void()>> m_commands;
     QStringList m_pendingCommands;
     void BuildControls();

@@ -3,6 +3,7 @@
 #include "components/cAudioCDRipper.h"
 #include "controls/cGrid.h"
 #include "controls/cStatusBar.h"
+#include "conversion/ConversionLaunch.h"
 #include "core/Services.h"
 #include "core/frmAbout.h"
 #include "core/mdlFunctions.h"
@@ -172,36 +173,19 @@ void frmCDRipper::HandOverCD(cGrid& mainGrid, const QString& cdNodeKey, const QS
 
 namespace ripping {
 
-bool ShowCDRipper(const CDRipperOpening& o) {
-    const QString pad(40, QLatin1Char(' '));
-    if (itemlists::IsMainNode(o.selectedKey)) {
-        core::services().msgBox(o.owner, QStringLiteral("Select the Items List of the CD.") + pad,
-                                core::vbInformation, AppTitle());
-        return false;
-    }
-    if (!itemlists::IsCDNode(o.selectedKey)) {
-        core::services().msgBox(o.owner, QStringLiteral("Select the the Audio CD device to rip from.") + pad,
-                                core::vbInformation, AppTitle());
-        return false;
-    }
-    if (!o.mainGrid || itemlists::GetMarkedCount(*o.mainGrid) < 1) {
-        core::services().msgBox(o.owner,
-                                QStringLiteral("Mark the items to rip.") + QString(29, QLatin1Char(' ')),
-                                core::vbInformation, AppTitle());
-        return false;
-    }
+void ShowCDRipper(const conversion::ToolLaunch& launch) {
+    if (!launch.mainGrid) return;
+    const cTreeViewNode node = launch.tree ? launch.tree->SelectedItem() : cTreeViewNode();
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    auto* w = new frmCDRipper(o.imgMenu, o.owner);
+    auto* w = new frmCDRipper(launch.imgMenu, launch.owner);
     w->setAttribute(Qt::WA_DeleteOnClose);
     g_frmCDRipper = w;
-    w->EndActionsHooks().balloon = o.balloon;
-    w->EndActionsHooks().turnOffCountdown = o.turnOffCountdown;
-    if (o.endHooks) o.endHooks(w->EndActionsHooks());
+    conversion::ConnectToMainWindow(*w, launch);
     w->Form_Load();
-    w->HandOverCD(*o.mainGrid, o.selectedKey, o.selectedText);
+    w->HandOverCD(*launch.mainGrid, node.isNull() ? QString() : node.Key(),
+                  node.isNull() ? QString() : node.Text());
     QApplication::restoreOverrideCursor();
-    core::ExecModal(w);
-    return true;
+    conversion::ShowToolModal(launch, w);
 }
 
 } // namespace ripping

@@ -4,11 +4,10 @@
 // policy; every track of the CD is handed over with its mark.
 #pragma once
 
+#include "conversion/ToolLaunch.h"
 #include "conversion/frmBatchTool.h"
 
 #include <QPointer>
-
-#include <functional>
 
 class QComboBox;
 class QLabel;
@@ -52,23 +51,9 @@ namespace ripping {
 // The ripper window while it is loaded.
 extern QPointer<frmCDRipper> g_frmCDRipper;
 
-// What the main window lends the ripper window.
-struct CDRipperOpening {
-    QWidget* owner = nullptr;
-    cGrid* mainGrid = nullptr;
-    QString selectedKey;  // key of the selected tree node
-    QString selectedText; // its caption
-    cImageList* imgMenu = nullptr;
-    std::function<void(const QString&)> balloon;                   // the tray balloon
-    std::function<void(qint32)> turnOffCountdown;                  // the modal countdown
-    std::function<void(conversion::StandardEndActions&)> endHooks; // anything else (the program's values)
-};
-
-// The "Audio CD Ripper" command after the main window has stopped its CD
-// polling: refuses a root node, a node that is no CD and a CD without marks
-// with their messages (false), else loads the window, hands the CD over and
-// shows it modally (true once it has closed). The caller selects another node
-// after a refusal and restarts the polling afterwards.
-bool ShowCDRipper(const CDRipperOpening& opening);
+// The "Audio CD Ripper" command once the dispatcher's tests have passed (a
+// CD drive selected, items marked): loads the window, hands the CD over and
+// shows it modally until it has closed.
+void ShowCDRipper(const conversion::ToolLaunch& launch);
 
 } // namespace ripping

@@ -34,7 +34,8 @@ QString AppTitle() {
 
 } // namespace
 
-frmFreeDB::frmFreeDB(const FreeDBTarget& target, QWidget* parent) : QDialog(parent), m_target(target) {
+frmFreeDB::frmFreeDB(const conversion::ToolLaunch& target, QWidget* parent)
+    : QDialog(parent), m_target(target) {
     setObjectName(QStringLiteral("g_frmFreeDB"));
     setWindowTitle(QStringLiteral("FreeDB"));
     picTitle = new QWidget(this);
@@ -171,8 +172,8 @@ void frmFreeDB::cFreeDB1_AlbumTitle(const QString& album) {
 }
 
 void frmFreeDB::cFreeDB1_TrackInfo(const QString& artist, qint32 track, const QString& title) {
-    if (!BoundNodeSelected() || !m_target.grid) return;
-    cGrid& grid = *m_target.grid;
+    if (!BoundNodeSelected() || !m_target.mainGrid) return;
+    cGrid& grid = *m_target.mainGrid;
     if (grid.Rows() < 1 || track < 1 || track > grid.Rows()) return;
     grid.setCellText(track, grid.ColumnIndex(itemlists::COL_ITEM_NAME), title + QStringLiteral(".cda"));
     grid.setCellText(track, grid.ColumnIndex(itemlists::COL_TAG_ARTIST), artist);
@@ -181,11 +182,7 @@ void frmFreeDB::cFreeDB1_TrackInfo(const QString& artist, qint32 track, const QS
     cTreeViewNode node = m_target.tree->SelectedItem();
     const QString caption = lblArtist->text() + QStringLiteral(" - ") + lblAlbumName->text();
     node.setText(caption);
-    if (m_target.afterLabelEdit) {
-        bool cancel = false;
-        m_target.afterLabelEdit(node, caption, &cancel);
-    }
-    if (m_target.lblListName) m_target.lblListName->setText(node.Text());
+    if (m_target.renameNode) m_target.renameNode(node, caption);
     Unload();
 }
 
@@ -203,8 +200,9 @@ void frmFreeDB::cFreeDB1_QueryError(qint32 code, const QString& message) {
     if (code == components::cFreeDB::ErrNoMatch) Unload();
 }
 
-bool ShowFreeDB(QWidget* owner, const FreeDBTarget& target) {
-    if (!target.grid || !target.tree || target.grid->Rows() < 1) return false;
+bool ShowFreeDB(const conversion::ToolLaunch& target) {
+    QWidget* owner = target.owner;
+    if (!target.mainGrid || !target.tree || target.mainGrid->Rows() < 1) return false;
     const cTreeViewNode node = target.tree->SelectedItem();
     if (node.isNull() || !itemlists::IsCDNode(node.Key())) {
         core::services().msgBox(owner,
@@ -220,6 +218,14 @@ bool ShowFreeDB(QWidget* owner, const FreeDBTarget& target) {
     if (started && window) core::ExecModal(window);
     QApplication::restoreOverrideCursor();
     return started;
+}
+
+void OpenFreeDB(const conversion::ToolLaunch& launch) {
+    ShowFreeDB(launch);
+}
+
+void CloseFreeDBClient() {
+    if (g_frmFreeDB && g_frmFreeDB->cFreeDB1) g_frmFreeDB->cFreeDB1->Close();
 }
 
 } // namespace ripping

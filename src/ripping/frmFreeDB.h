@@ -6,6 +6,8 @@
 // selected its events are dropped, and only that CD node is ever renamed.
 #pragma once
 
+#include "conversion/ToolLaunch.h"
+
 #include <QDialog>
 #include <QPointer>
 #include <QString>
@@ -13,9 +15,6 @@
 #include <functional>
 
 class QLabel;
-class cGrid;
-class cTreeView;
-class cTreeViewNode;
 class Glimmet;
 class cLinkLabel;
 class QPushButton;
@@ -26,22 +25,14 @@ class cFreeDB;
 
 namespace ripping {
 
-// What the window writes to: the main window's grid of CD rows, its tree and
-// list-name label, and its label-edit handler (called for the CD node only).
-struct FreeDBTarget {
-    cGrid* grid = nullptr;
-    cTreeView* tree = nullptr;
-    QLabel* lblListName = nullptr;
-    std::function<void(cTreeViewNode node, const QString& newText, bool* cancel)> afterLabelEdit;
-};
-
 // The CDDB server the window asks (the component's CORVANE_CDDB_SERVER still wins).
 extern QString g_sFreeDBServer;
 
 class frmFreeDB : public QDialog {
     Q_OBJECT
 public:
-    explicit frmFreeDB(const FreeDBTarget& target, QWidget* parent = nullptr);
+    // Writes to the launch's main grid and tree; renames the CD node through it.
+    explicit frmFreeDB(const conversion::ToolLaunch& target, QWidget* parent = nullptr);
     ~frmFreeDB() override;
 
     // Starts a lookup for the selected CD node. True: started, show the window
@@ -77,7 +68,7 @@ private:
     bool BoundNodeSelected() const;
 
     QWidget* picTitle = nullptr;
-    FreeDBTarget m_target;
+    conversion::ToolLaunch m_target;
     QString m_nodeKey;
     bool m_unloading = false;
 };
@@ -88,6 +79,10 @@ extern QPointer<frmFreeDB> g_frmFreeDB;
 // The "FreeDB" command of the main window after it has left the topmost
 // level: nothing for an empty grid, a message when no CD node is selected,
 // else the lookup with the window shown modally. Returns true when a lookup started.
-bool ShowFreeDB(QWidget* owner, const FreeDBTarget& target);
+bool ShowFreeDB(const conversion::ToolLaunch& launch);
+// The "FreeDB" command's open function (the result is the command's business).
+void OpenFreeDB(const conversion::ToolLaunch& launch);
+// Releases the client of the loaded window (the main window's exit).
+void CloseFreeDBClient();
 
 } // namespace ripping

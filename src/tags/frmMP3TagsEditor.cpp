@@ -5,6 +5,7 @@
 #include "core/WindowChrome.h"
 #include "core/mdlCommDialog.h"
 #include "core/mdlModes.h"
+#include "core/mdlOnTop.h"
 #include "tags/TagError.h"
 
 #include <QApplication>
@@ -399,6 +400,12 @@ frmMP3TagsEditor* ShowMP3TagsEditor(const QString& path) {
         window->LoadFileTags(path);
     }
     return window;
+}
+
+void OpenMP3TagsEditor(const conversion::ToolLaunch& launch) {
+    if (launch.owner && launch.owner->windowFlags().testFlag(Qt::WindowStaysOnTopHint))
+        core::SetWindowOnTop(launch.owner, false);
+    ShowMP3TagsEditor();
 }
 
 } // namespace tags

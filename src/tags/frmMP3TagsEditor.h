@@ -3,6 +3,7 @@
 // but the chosen file.
 #pragma once
 
+#include "conversion/ToolLaunch.h"
 #include "tags/cMP3ID3v1.h"
 #include "tags/cMP3ID3v2.h"
 
@@ -91,5 +92,8 @@ extern QPointer<frmMP3TagsEditor> g_frmMP3TagsEditor;
 // (or takes the open one) and shows it modeless with no owner; with a path,
 // the editor opens that file as if it had been chosen with "...".
 frmMP3TagsEditor* ShowMP3TagsEditor(const QString& path = QString());
+// The command's open function: the main window leaves the topmost level
+// first, so that the editor is not hidden behind it.
+void OpenMP3TagsEditor(const conversion::ToolLaunch& launch);
 
 } // namespace tags

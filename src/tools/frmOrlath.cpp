@@ -52,8 +52,8 @@ QFrame* Separator(QWidget* parent) {
 
 } // namespace
 
-frmOrlath::frmOrlath(const tools::OrlathOpening& opening, QWidget* parent)
-    : QDialog(parent), m_opening(opening) {
+frmOrlath::frmOrlath(const conversion::ToolLaunch& launch, QWidget* parent)
+    : QDialog(parent), m_launch(launch) {
     setObjectName(QStringLiteral("frmOrlath"));
     // Fixed border, no caption text of its own: the title strip carries the title.
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
@@ -234,7 +234,7 @@ void frmOrlath::BuildControls() {
 }
 
 void frmOrlath::Form_Load() {
-    if (cImageList* images = m_opening.imgMenu) {
+    if (cImageList* images = m_launch.imgMenu) {
         const qint32 pictures[] = {84, 41, 47, 3};
         for (int i = 0; i < cmdToolsIcon.size(); ++i)
             cmdToolsIcon[i]->setIcon(images->ItemPicture(pictures[i]));
@@ -372,7 +372,7 @@ bool frmOrlath::ConvertTo(const QString& dest, QString* reason) {
     frmAudioEditorProc::g_bConvertTo = true;
     QString failure;
     const auto outcome =
-        conversion::ConvertFileModal(this, TempWavPath(), dest, m_opening.makeJob, [&](QDialog* w) {
+        conversion::ConvertFileModal(this, TempWavPath(), dest, m_launch.makeJob, [&](QDialog* w) {
             auto* window = static_cast<frmAudioEditorProc*>(w);
             unsetCursor();
             connect(window, &frmAudioEditorProc::Ended, this,
@@ -419,7 +419,8 @@ void frmOrlath::cmdAdd_Click() {
         ShowMessage(QStringLiteral("The speech was not added to the Items List: ") + reason);
         return;
     }
-    if (m_opening.addToList) m_opening.addToList(dest);
+    if (m_launch.addFilesToList) m_launch.addFilesToList({dest});
+    if (m_launch.saveShownList) m_launch.saveShownList();
     Form_Unload();
     accept();
 }
@@ -473,8 +474,9 @@ void frmOrlath::reject() {
 
 namespace tools {
 
-void ShowOrlath(const OrlathOpening& opening) {
-    frmOrlath window(opening, opening.owner);
+void OpenOrlath(const conversion::ToolLaunch& launch) {
+    // The main window keeps its hourglass while the window is open.
+    frmOrlath window(launch, launch.owner);
     g_frmOrlath = &window;
     window.Form_Load();
     core::ExecModal(&window);

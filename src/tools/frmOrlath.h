@@ -6,7 +6,7 @@
 #pragma once
 
 #include "components/cOrlath.h"
-#include "conversion/ItemJob.h"
+#include "conversion/ToolLaunch.h"
 
 #include <QDialog>
 #include <QPointer>
@@ -25,24 +25,11 @@ class cLinkLabel;
 class cSlider;
 class cStatusBar;
 
-namespace tools {
-
-// What the main window hands the window when it opens it.
-struct OrlathOpening {
-    QWidget* owner = nullptr;
-    cImageList* imgMenu = nullptr; // the main window's menu pictures
-    // Appends the file as an item to the main window's list, saves and reloads it.
-    std::function<void(const QString& file)> addToList;
-    // The conversion window's job; empty: the converter component.
-    std::function<std::unique_ptr<conversion::ItemJob>()> makeJob;
-};
-
-} // namespace tools
-
 class frmOrlath : public QDialog {
     Q_OBJECT
 public:
-    explicit frmOrlath(const tools::OrlathOpening& opening, QWidget* parent = nullptr);
+    // Of the launch it takes the menu pictures, the list's add and save, and (tests) the conversion's job.
+    explicit frmOrlath(const conversion::ToolLaunch& launch, QWidget* parent = nullptr);
     ~frmOrlath() override;
 
     void Form_Load();
@@ -119,7 +106,7 @@ private:
     void ShowMessage(const QString& text);
     void Form_Unload();
 
-    tools::OrlathOpening m_opening;
+    conversion::ToolLaunch m_launch;
     bool m_unloaded = false;
 };
 
@@ -128,5 +115,5 @@ namespace tools {
 extern QPointer<frmOrlath> g_frmOrlath;
 // The "Text To Speech" command: loads the window, shows it modally and
 // returns when it has closed.
-void ShowOrlath(const OrlathOpening& opening);
+void OpenOrlath(const conversion::ToolLaunch& launch);
 } // namespace tools

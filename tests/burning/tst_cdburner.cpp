@@ -308,7 +308,9 @@ void TestCDBurner::showOpensAndUnloads() {
         burning::g_frmCDBurner->chkOpenCDdrive->setChecked(true);
         burning::g_frmCDBurner->cmdExit->click();
     });
-    burning::ShowCDBurner(nullptr, mainGrid, nullptr, {});
+    conversion::ToolLaunch launch;
+    launch.mainGrid = &mainGrid;
+    burning::ShowCDBurner(launch);
     QCOMPARE(seen, (QStringList{"1 items to burn (1 minutes).", "1", "1"}));
     QVERIFY(!burning::g_frmCDBurner);
     QCOMPARE(storedBox(), QStringLiteral("1"));

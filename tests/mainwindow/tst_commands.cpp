@@ -102,8 +102,8 @@ struct World {
         processDeletes();
         settings::g_bAppExiting = false;
         for (const mainwin::ToolInfo& tool : mainwin::Tools())
-            mainwin::SetToolHook(tool.key, {});
-        mainwin::SetFreeDBHook({});
+            mainwin::SetToolOpen(tool.key, {});
+        mainwin::SetFreeDBOpen({});
         mainwin::exitHooks() = {};
         cSysTray::OverrideAvailable(std::nullopt);
         core::InitModes();
@@ -162,16 +162,16 @@ struct Launched {
     bool pollingWhileShown = true;
 };
 
-// Fills every hook with a stand-in window that records the hand-over and is
-// shown through the dispatcher's modal show.
+// Stands in for every tool's window: records the hand-over and is shown
+// through the tools' modal show.
 void recordLaunches(World& w, Launched& seen) {
     for (const mainwin::ToolInfo& tool : mainwin::Tools())
-        mainwin::SetToolHook(tool.key, [&w, &seen](const mainwin::ToolLaunch& launch) {
+        mainwin::SetToolOpen(tool.key, [&w, &seen](const mainwin::ToolLaunch& launch) {
             ++seen.calls;
             seen.launch = launch;
             seen.busyPointer = w.main->cursor().shape() == Qt::WaitCursor;
             QDialog window;
-            mainwin::ShowToolModal(launch, &window);
+            conversion::ShowToolModal(launch, &window);
         });
     w.env.services().modalHandler = [&w, &seen](QDialog*) {
         ++seen.shows;
@@ -292,7 +292,7 @@ private slots:
 
         QCOMPARE(seen.calls, 1);
         const mainwin::ToolLaunch& l = seen.launch;
-        QCOMPARE(l.tool->key, key);
+        QCOMPARE(l.toolKey, key);
         QCOMPARE(l.marked, 2);
         QVERIFY(seen.busyPointer);
         QCOMPARE(main->cursor().shape(), Qt::ArrowCursor);
@@ -347,7 +347,7 @@ private slots:
         main->RunCommand("Audio CD Maker");
 
         QCOMPARE(seen.calls, 1);
-        const mainwin::DiscFill& fill = seen.launch.discFill;
+        const conversion::DiscFill& fill = seen.launch.discFill;
         QCOMPARE(fill.minutes, 80);
         QCOMPARE(fill.tooBig, tooBig);
         QCOMPARE(seen.launch.filesText, QString("2 items to burn (80 minutes)."));
@@ -382,7 +382,7 @@ private slots:
         QFETCH(qint64, seconds);
         QFETCH(int, minutes);
         QFETCH(bool, tooBig);
-        const mainwin::DiscFill fill = mainwin::ComputeDiscFill(3, seconds);
+        const conversion::DiscFill fill = conversion::ComputeDiscFill(3, seconds);
         QCOMPARE(fill.minutes, minutes);
         QCOMPARE(fill.barValue, minutes);
         QCOMPARE(fill.barMax, 83);
@@ -497,7 +497,7 @@ private slots:
         QVERIFY(maker);
         maker->click();
         QCOMPARE(seen.calls, 1);
-        QCOMPARE(seen.launch.tool->key, QString("Audio CD Maker"));
+        QCOMPARE(seen.launch.toolKey, QString("Audio CD Maker"));
 
         // The headline button of this edition is "Burn", keyed "Audio CD Maker".
         const int headline = main->tlbrTop->ButtonIndex("Audio CD Maker");
@@ -808,9 +808,9 @@ private slots:
         frmMain* main = w.load();
         main->show();
         int lookups = 0;
-        mainwin::SetFreeDBHook([&](const mainwin::ToolLaunch& launch) {
+        mainwin::SetFreeDBOpen([&](const mainwin::ToolLaunch& launch) {
             ++lookups;
-            QVERIFY(launch.cdNodeSelected());
+            QVERIFY(itemlists::IsCDNode(launch.tree->SelectedItem().Key()));
         });
         w.selectList(w.songs);
         main->RunCommand("On Top");
@@ -825,13 +825,24 @@ private slots:
         main->RunCommand("FreeDB");
         QCOMPARE(lookups, 1);
         QCOMPARE(w.messages().size(), 1);
+
+        // The window renames the CD node through the context: the caption above the grid follows.
+        mainwin::SetFreeDBOpen([&](const mainwin::ToolLaunch& launch) {
+            cTreeViewNode node = launch.tree->SelectedItem();
+            node.setText("The Band - First Album");
+            launch.renameNode(node, "The Band - First Album");
+        });
+        main->RunCommand("FreeDB");
+        QVERIFY(itemlists::IsCDNode(main->cTreeView1->SelectedItem().Key()));
+        QCOMPARE(main->cTreeView1->SelectedItem().Text(), QString("The Band - First Album"));
+        QCOMPARE(main->lblListName->text(), QString("The Band - First Album"));
     }
 
     void freeDBOnAnEmptyDriveDoesNothing() {
         World w(false);
         frmMain* main = w.load();
         int lookups = 0;
-        mainwin::SetFreeDBHook([&](const mainwin::ToolLaunch&) { ++lookups; });
+        mainwin::SetFreeDBOpen([&](const mainwin::ToolLaunch&) { ++lookups; });
         w.selectCD();
         QCOMPARE(main->cGrid1->Rows(), 0);
         main->RunCommand("FreeDB");

@@ -60,7 +60,7 @@ private slots:
     }
     void cleanup() {
         for (const mainwin::ToolInfo& tool : mainwin::Tools())
-            mainwin::SetToolHook(tool.key, {});
+            mainwin::SetToolOpen(tool.key, {});
         core::InitModes();
     }
 
@@ -90,7 +90,7 @@ private slots:
                                   "Audio CD Ripper", "Audio CD Maker", "Text To Speech"};
         for (const mainwin::ToolInfo& tool : mainwin::Tools())
             QCOMPARE(main->PendingCommands().contains(tool.key),
-                     !windows.contains(tool.key) && mainwin::UnfilledToolHooks().contains(tool.key));
+                     !windows.contains(tool.key) && mainwin::ToolsWithoutWindow().contains(tool.key));
         for (const QString& key : windows)
             QVERIFY(!main->PendingCommands().contains(key));
         for (const QString& key : main->PendingCommands())
@@ -98,15 +98,15 @@ private slots:
         delete main;
     }
 
-    // A filled hook of a list-fed tool runs only after the dispatcher's tests,
+    // A list-fed tool's open function runs only after the dispatcher's tests,
     // which show the table's texts with their trailing blanks.
     void listFedToolRefusesOnARoot() {
         testsupport::TestEnv env;
         QPointer<frmMain> main = new frmMain;
         main->Form_Load();
         int launched = 0;
-        mainwin::SetToolHook("Audio Converter", [&launched](const mainwin::ToolLaunch&) { ++launched; });
-        QVERIFY(!mainwin::UnfilledToolHooks().contains("Audio Converter"));
+        mainwin::SetToolOpen("Audio Converter", [&launched](const mainwin::ToolLaunch&) { ++launched; });
+        QVERIFY(!mainwin::ToolsWithoutWindow().contains("Audio Converter"));
 
         cTreeViewNode rootNode = main->cTreeView1->Nodes().Item(1);
         rootNode.setSelected(true);
@@ -118,6 +118,42 @@ private slots:
         // The first list under the root is selected instead.
         QVERIFY(!main->cTreeView1->SelectedItem().Key().startsWith("##MAIN"));
         delete main;
+    }
+
+    // The ripper's refusals come from its row alone: a root, a node that is no
+    // CD drive (an empty one too: the ripper never asks for files), a CD
+    // without marks. Each is shown and nothing opens.
+    void ripperRefusals_data() {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<qint32>("rows");
+        QTest::addColumn<bool>("marks");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<int>("then");
+        using Then = mainwin::Refusal::Then;
+        const QString pad(40, ' ');
+        QTest::newRow("root") << "##MAINCDS" << 3 << true << "Select the Items List of the CD." + pad
+                              << int(Then::SelectFirstChild);
+        QTest::newRow("a list") << "/lists/Mine.flst" << 3 << true
+                                << "Select the the Audio CD device to rip from." + pad
+                                << int(Then::SelectFirstDrive);
+        QTest::newRow("an empty list")
+            << "/lists/Mine.flst" << 0 << false << "Select the the Audio CD device to rip from." + pad
+            << int(Then::SelectFirstDrive);
+        QTest::newRow("nothing marked")
+            << "##CDE:" << 3 << false << "Mark the items to rip." + QString(29, ' ') << int(Then::Nothing);
+        QTest::newRow("marked") << "##CDE:" << 3 << true << QString() << int(Then::Open);
+    }
+    void ripperRefusals() {
+        QFETCH(QString, key);
+        QFETCH(qint32, rows);
+        QFETCH(bool, marks);
+        QFETCH(QString, message);
+        QFETCH(int, then);
+        const mainwin::ToolInfo* ripper = mainwin::FindTool("Audio CD Ripper");
+        QVERIFY(ripper);
+        const mainwin::Refusal refusal = mainwin::CheckPreconditions(*ripper, key, rows, marks ? rows : 0);
+        QCOMPARE(refusal.text, message);
+        QCOMPARE(int(refusal.then), then);
     }
 };
 

@@ -157,32 +157,6 @@ private slots:
         components::DriveRegistry::instance().closeTray(1);
         QVERIFY(w->close());
     }
-
-    void commandRefusals_data() {
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<bool>("marks");
-        QTest::addColumn<QString>("message");
-        const QString pad(40, ' ');
-        QTest::newRow("root") << "##MAINCDS" << true << "Select the Items List of the CD." + pad;
-        QTest::newRow("a list") << "/lists/Mine.flst" << true
-                                << "Select the the Audio CD device to rip from." + pad;
-        QTest::newRow("nothing marked") << "##CDE:" << false << "Mark the items to rip." + QString(29, ' ');
-    }
-    void commandRefusals() {
-        QFETCH(QString, key);
-        QFETCH(bool, marks);
-        QFETCH(QString, message);
-        if (!marks)
-            for (int r = 1; r <= 3; ++r)
-                m_main->setCellIcon(r, m_main->ColumnIndex(COL_INC), ICON_UNMARKED);
-        ripping::CDRipperOpening o;
-        o.mainGrid = m_main.get();
-        o.selectedKey = key;
-        QVERIFY(!ripping::ShowCDRipper(o));
-        QCOMPARE(m_env->services().messages.size(), 1);
-        QCOMPARE(m_env->services().messages[0].prompt, message);
-        QVERIFY(ripping::g_frmCDRipper.isNull());
-    }
 };
 
 QTEST_MAIN(tst_frmcdripper)

@@ -42,13 +42,15 @@ class tst_frmfreedb : public QObject {
     QLabel* m_listName = nullptr;
     QStringList m_labelEdits;
 
-    ripping::FreeDBTarget target() {
-        ripping::FreeDBTarget t;
-        t.grid = m_grid;
+    // The main window's part: its grid and tree, and its rename of a node
+    // (a label edit, then the caption above the grid).
+    conversion::ToolLaunch target() {
+        conversion::ToolLaunch t;
+        t.mainGrid = m_grid;
         t.tree = m_tree;
-        t.lblListName = m_listName;
-        t.afterLabelEdit = [this](cTreeViewNode node, const QString& text, bool*) {
+        t.renameNode = [this](cTreeViewNode node, const QString& text) {
             m_labelEdits << node.Key() + '=' + text;
+            m_listName->setText(node.Text());
         };
         return t;
     }
@@ -182,11 +184,11 @@ private slots:
     void commandChecks() {
         // An empty grid: nothing at all; a list node: the message, no window.
         m_grid->Clear();
-        QVERIFY(!ripping::ShowFreeDB(nullptr, target()));
+        QVERIFY(!ripping::ShowFreeDB(target()));
         QVERIFY(m_env->services().messages.isEmpty());
         setRows(3);
         m_tree->Nodes().Item("/lists/Mine.flst").setSelected(true);
-        QVERIFY(!ripping::ShowFreeDB(nullptr, target()));
+        QVERIFY(!ripping::ShowFreeDB(target()));
         QCOMPARE(m_env->services().messages.size(), 1);
         QCOMPARE(m_env->services().messages[0].prompt,
                  QString("Select the CD drive to get the information about.") + QString(18, ' '));

@@ -50,10 +50,11 @@ class tst_frmorlath : public QObject {
     int jobsMade = 0;
 
     std::unique_ptr<frmOrlath> open(std::function<std::unique_ptr<conversion::ItemJob>()> makeJob = {}) {
-        tools::OrlathOpening opening;
-        opening.addToList = [this](const QString& file) { added << file; };
-        opening.makeJob = makeJob;
-        auto w = std::make_unique<frmOrlath>(opening);
+        conversion::ToolLaunch launch;
+        launch.addFilesToList = [this](const QStringList& files) { added << files; };
+        launch.saveShownList = [this] { added << "saved"; };
+        launch.makeJob = makeJob;
+        auto w = std::make_unique<frmOrlath>(launch);
         w->Form_Load();
         return w;
     }
@@ -257,7 +258,8 @@ private slots:
         w->txtSpeak->setPlainText("Every item in the list can be spoken.");
         w->cmdAdd_Click();
         QVERIFY2(env->services().messages.isEmpty(), qPrintable(env->services().messages.value(0).prompt));
-        QCOMPARE(added.size(), 1);
+        QCOMPARE(added.size(), 2);
+        QCOMPARE(added[1], QString("saved")); // the list is saved after the add
         const QString file = added[0];
         QCOMPARE(QFileInfo(file).path(), core::ProgramFolder());
         QCOMPARE(QFileInfo(file).fileName(), QString("TTS_14-05-09_12-08-2026.mp3"));

@@ -24,10 +24,10 @@ private slots:
         testsupport::TestEnv env;
         core::InitModes();
         QStringList added;
-        tools::OrlathOpening opening;
-        opening.addToList = [&](const QString& file) { added << file; };
+        conversion::ToolLaunch launch;
+        launch.addFilesToList = [&](const QStringList& files) { added << files; };
         {
-            frmOrlath w(opening);
+            frmOrlath w(launch);
             w.Form_Load();
             QCOMPARE(w.cboVoices->count(), 0);
             QCOMPARE(env.services().messages.size(), 1);

@@ -1,0 +1,84 @@
+#!/usr/bin/env python3
+"""The layer checker on small trees: a clean tree passes, and each rule fails
+on the one file that breaks it."""
+import pathlib
+import subprocess
+import sys
+import tempfile
+import unittest
+
+CHECKER = pathlib.Path(__file__).resolve().parents[2] / "scripts" / "check-layers.py"
+
+TABLE = '''
+std::vector<ToolInfo> makeTools() {
+    return {{"Audio Converter", "Audio Converter"}, {"Audio Joiner", "Audio Joiner"}};
+}
+'''
+
+RUNTOOL_CLEAN = '''
+#include "mainwindow/ToolsTable.h"
+void frmMain::RunTool(const QString& key) {
+    const mainwin::ToolInfo* tool = mainwin::FindTool(key);
+    if (!tool) return;
+    if (tool->addFilesWhenEmpty && rows == 0) RunCommand("Add Files");
+    mainwin::ToolOpenFor(key)(LaunchContext(key));
+}
+'''
+
+
+def tree(root, files):
+    for name, text in files.items():
+        path = root / name
+        path.parent.mkdir(parents=True, exist_ok=True)
+        path.write_text(text, encoding="utf-8")
+
+
+def run(files):
+    with tempfile.TemporaryDirectory() as folder:
+        src = pathlib.Path(folder) / "src"
+        tree(src, files)
+        done = subprocess.run([sys.executable, str(CHECKER), str(src)], capture_output=True, text=True)
+        return done.returncode, done.stdout
+
+
+BASE = {
+    "core/Registry.cpp": '#include "core/Registry.h"\n#include "components/Worker.h"\n#include <QString>\n',
+    "core/Registry.h": "#pragma once\n",
+    "components/Worker.h": "#pragma once\n#include <QObject>\n",
+    "dialogs/frmNotes.cpp": '#include "core/Registry.h"\n#include <QDialog>\n',
+    "mainwindow/ToolsTable.cpp": TABLE,
+    "mainwindow/frmMainCommands.cpp": RUNTOOL_CLEAN,
+}
+
+
+class CheckLayers(unittest.TestCase):
+    def test_clean_tree_passes(self):
+        code, out = run(BASE)
+        self.assertEqual(code, 0, out)
+
+    def test_faults(self):
+        cases = {
+            "upward include": ("core/Registry.cpp", '#include "mainwindow/frmMain.h"\n', "must not include"),
+            "key compared in RunTool": (
+                "mainwindow/frmMainCommands.cpp",
+                RUNTOOL_CLEAN.replace('if (!tool) return;',
+                                      'if (!tool) return;\n    if (key == QLatin1String("x")) return;'),
+                "tests the tool's key"),
+            "tool named in RunTool": (
+                "mainwindow/frmMainCommands.cpp",
+                RUNTOOL_CLEAN.replace('if (!tool) return;',
+                                      'if (!tool) return;\n    if (tool->key == "Audio Joiner") return;'),
+                "names \"Audio Joiner\""),
+        }
+        for name, (path, text, message) in cases.items():
+            with self.subTest(name):
+                files = dict(BASE)
+                files[path] = text
+                code, out = run(files)
+                self.assertEqual(code, 1, out)
+                self.assertIn(message, out)
+                self.assertIn(path, out)
+
+
+if __name__ == "__main__":
+    unittest.main()
