@@ -2,6 +2,7 @@
 
 #include "components/AudioEncoder.h"
 #include "components/Id3TagWriter.h"
+#include "components/OutputFiles.h"
 
 #include <lame/lame.h>
 
@@ -134,7 +135,7 @@ bool Mp3Writer::Open(const QString& path, const tMP3Settings& m, int rate, int c
                     QStringLiteral("The destination cannot be written: %1 (%2)").arg(path, why));
     }
     const QByteArray v2 = id3::V2Tag(tags);
-    if (m_file.write(v2) != v2.size()) {
+    if (!WriteAll(m_file, v2)) {
         const QString why = m_file.errorString(); // closing clears it
         Close();
         return fail(Failure::Destination,
@@ -150,7 +151,7 @@ bool Mp3Writer::writeOut(int bytes) {
         // -1 buffer too small, -2 out of memory, -3 not initialised, -4 psycho-acoustic problem.
         return fail(Failure::Encoder, QStringLiteral("The MP3 encoder failed (%1).").arg(bytes));
     }
-    if (bytes > 0 && m_file.write(reinterpret_cast<const char*>(m_out.data()), bytes) != bytes)
+    if (bytes > 0 && !WriteAll(m_file, reinterpret_cast<const char*>(m_out.data()), bytes))
         return fail(Failure::Destination,
                     QStringLiteral("The destination cannot be written (%1).").arg(m_file.errorString()));
     return true;
@@ -192,7 +193,7 @@ bool Mp3Writer::Finish() {
             return fail(Failure::Destination,
                         QStringLiteral("The destination cannot be written (%1).").arg(m_file.errorString()));
     }
-    if (m_file.write(m_v1Tag) != m_v1Tag.size() || !m_file.flush())
+    if (!WriteAll(m_file, m_v1Tag) || !m_file.flush())
         return fail(Failure::Destination,
                     QStringLiteral("The destination cannot be written (%1).").arg(m_file.errorString()));
     m_file.close();

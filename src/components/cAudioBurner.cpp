@@ -198,7 +198,7 @@ qint64 decodeTrack(const QString& path, QFile& out, qint64 maxBytes, qint64 minS
             *outcome = Outcome::error(cAudioBurner::ErrTooLong, QString()); // caller words it
             return -1;
         }
-        if (out.write(buf.data(), len) != len) {
+        if (!WriteAll(out, buf.data(), len)) {
             *outcome =
                 Outcome::error(cAudioBurner::ErrWrite,
                                QStringLiteral("The disc image cannot be written: %1").arg(out.errorString()));
@@ -218,7 +218,7 @@ qint64 decodeTrack(const QString& path, QFile& out, qint64 maxBytes, qint64 minS
     }
     if (padded > bytes) {
         const QByteArray zeros(int(padded - bytes), '\0');
-        if (out.write(zeros) != zeros.size()) {
+        if (!WriteAll(out, zeros)) {
             *outcome =
                 Outcome::error(cAudioBurner::ErrWrite,
                                QStringLiteral("The disc image cannot be written: %1").arg(out.errorString()));
@@ -460,7 +460,7 @@ qint32 cAudioBurner::BurnCD(const QString& drive, qint32 speed) {
                     ErrWrite,
                     QStringLiteral("The disc image cannot be written: %1").arg(cuePart.ErrorText()));
             if (!cue.open(cuePart.Handle(), QIODevice::WriteOnly, QFileDevice::DontCloseHandle) ||
-                cue.write(cueText) != cueText.size() || !cue.flush())
+                !WriteAll(cue, cueText) || !cue.flush())
                 return Outcome::error(
                     ErrWrite, QStringLiteral("The disc image cannot be written: %1").arg(cue.errorString()));
             bin.close();
