@@ -229,6 +229,13 @@ void frmCDBurner::cboDrv_Click() {
     lblState->setFont(font);
 }
 
+void frmCDBurner::SetRunning(bool running) {
+    frmBatchTool::SetRunning(running);
+    // A writer, speed or tray changed mid-burn would spoil the disc being written.
+    for (QWidget* control : std::initializer_list<QWidget*>{cboDrv, cboSpeed, cmdOpenCD, cmdClose})
+        if (control) control->setEnabled(!running);
+}
+
 void frmCDBurner::cmdOpenCD_Click() {
     cAudioBurner1->OpenTray(SelectedDrive());
 }

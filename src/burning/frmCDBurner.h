@@ -57,6 +57,9 @@ public slots:
     void cmdClose_Click();
     void lblOpenDestinationDestinationFolder_Click();
 
+    // Running: besides "Burn" and "Exit", the writer, speed and tray controls are off.
+    void SetRunning(bool running) override;
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void reject() override;

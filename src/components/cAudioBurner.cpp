@@ -1,15 +1,13 @@
 #include "components/cAudioBurner.h"
 
 #include "components/AudioDecoder.h"
+#include "components/DriveClaim.h"
 #include "components/OutputFiles.h"
 #include "components/Worker.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QMutex>
-#include <QMutexLocker>
-#include <QSet>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -126,35 +124,6 @@ DiscView realDisc(AudioWriterSeam& writer, const DriveInfo& drive) {
 }
 
 using Outcome = Worker::Outcome;
-
-// The drives being burned in this process, held for the life of a burn.
-class DriveClaim {
-public:
-    explicit DriveClaim(const QString& device) : m_device(device) {
-        QMutexLocker lock(&mutex());
-        m_held = !claimed().contains(device);
-        if (m_held) claimed().insert(device);
-    }
-    ~DriveClaim() {
-        QMutexLocker lock(&mutex());
-        if (m_held) claimed().remove(m_device);
-    }
-    DriveClaim(const DriveClaim&) = delete;
-    DriveClaim& operator=(const DriveClaim&) = delete;
-    bool held() const { return m_held; }
-
-private:
-    static QMutex& mutex() {
-        static QMutex m;
-        return m;
-    }
-    static QSet<QString>& claimed() {
-        static QSet<QString> s;
-        return s;
-    }
-    QString m_device;
-    bool m_held = false;
-};
 
 Outcome tooLong(qint64 needed, qint64 free) {
     return Outcome::error(cAudioBurner::ErrTooLong,

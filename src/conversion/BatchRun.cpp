@@ -10,6 +10,8 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <chrono>
+
 namespace conversion {
 
 using namespace itemlists;
@@ -52,6 +54,17 @@ BatchRun::BatchRun(ItemJob& job, BatchView& view, EndActions& endActions, BatchP
 
 BatchRun::~BatchRun() = default;
 
+void BatchRun::SetClock(std::function<qint64()> clock) {
+    m_clock = std::move(clock);
+}
+
+qint64 BatchRun::ClockMs() const {
+    if (m_clock) return m_clock();
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
 void BatchRun::ResetCounters() {
     g_ltmrItemSecsTotal = 0;
     g_ltmrCurItemSecs = 0;
@@ -79,6 +92,15 @@ bool BatchRun::cmdConvert_Click() {
                                 core::vbInformation, core::g_sProductName);
         return false;
     }
+    // Without a format there is no extension for the names ("[dest_extension]"
+    // would stay in them) and nothing to hand the component.
+    RunOutput output = m_policy.output ? m_policy.output() : OutputForFormat(m_view.TargetFormatText());
+    // (A window whose items keep their own extensions names each one itself.)
+    if (!output.destExtension && !m_policy.destExtensionFor) {
+        core::services().msgBox(m_view.PromptOwner(), QStringLiteral("Please choose the audio format."),
+                                core::vbInformation, core::g_sProductName);
+        return false;
+    }
 
     m_view.LogRunSeparator();
     m_destFolder = WithClosingSlash(dest);
@@ -90,7 +112,7 @@ bool BatchRun::cmdConvert_Click() {
     m_view.LogLine(m_policy.preparingText + QString::number(m_view.RowCount()) + QStringLiteral(" tracks."));
 
     // SetDestination: the output format and its settings, once per run.
-    m_output = m_policy.output ? m_policy.output() : OutputForFormat(m_view.TargetFormatText());
+    m_output = std::move(output);
     m_job.BeginRun(m_output.settings);
     m_view.LogLine(m_output.logLine);
     if (m_policy.onRunStart) m_policy.onRunStart();
@@ -107,9 +129,11 @@ bool BatchRun::cmdConvert_Click() {
     m_tried = 0;
     m_abortRequested = false;
     m_runPaths.clear();
+    m_produced.clear();
     if (m_policy.resetFinishedSecondsAtStart) g_ltmrUpToItemSecs = 0;
     m_view.ShowLogPage();
     g_ltmrSces = 1;
+    m_runStartMs = ClockMs();
     ConvertTracks();
     return true;
 }
@@ -119,7 +143,9 @@ void BatchRun::ConvertTracks() {
     m_view.SetTotalBarMax(n * 100);
     m_running = true;
     m_view.SetRunning(true);
-    m_timer.start();
+    // One timer for the whole run: restarting it for each item would put its
+    // next tick off again and again, and items shorter than a second would never show a time.
+    if (!m_timer.isActive()) m_timer.start();
 
     qint32 r = kStarted;
     for (qint32 i = g_lCurrentRow; i <= n; ++i) {
@@ -169,7 +195,8 @@ qint32 BatchRun::ConvertTask(qint32 lRow) {
     nameCtx.row = lRow;
     nameCtx.sourcePath = m_view.Cell(lRow, COL_FILE);
     nameCtx.itemName = m_view.Cell(lRow, COL_ITEM_NAME);
-    nameCtx.destExtension = m_output.destExtension;
+    nameCtx.destExtension =
+        m_policy.destExtensionFor ? m_policy.destExtensionFor(nameCtx.sourcePath) : m_output.destExtension;
     nameCtx.now = core::services().now();
     nameCtx.locale = core::services().locale();
     const QString name = CreateDestFileName(m_template, nameCtx);
@@ -240,6 +267,7 @@ qint32 BatchRun::ConvertTask(qint32 lRow) {
     }
     item.destination = path;
     m_runPaths.insert(QDir::cleanPath(path));
+    m_itemPath = path;
     ++m_tried;
     m_job.StartItem(item);
     return kStarted;
@@ -275,6 +303,7 @@ void BatchRun::Job_Done() {
     if (!m_running) return;
     m_view.LogLine(QStringLiteral("Done."));
     m_view.SetCurrentTrack(QStringLiteral("Done."));
+    m_produced << m_itemPath;
     g_ltmrUpToItemSecs += g_ltmrItemSecs;
     g_lCurrentRow += 1;
     // An abort asked for while this item was finishing stops the run here.
@@ -324,7 +353,7 @@ void BatchRun::CompletedEnd(qint32 rows) {
     const QString text =
         m_failed > 0 ? QStringLiteral("Done with errors (%1 of %2 failed).").arg(m_failed).arg(m_tried)
                      : QStringLiteral("Done.");
-    m_end.Balloon(text);
+    if (m_policy.completionBalloon) m_end.Balloon(text);
     m_view.SetCurrentTrack(text);
     if (!m_policy.productCaptionAtEnd) m_view.SetCaption(text);
     m_view.SetBusyPointer(false);
@@ -354,7 +383,8 @@ void BatchRun::DoEndEvents() {
 }
 
 void BatchRun::Timer1_Timer() {
-    g_ltmrSces += 1;
+    // The run's seconds come from its clock, so late or missed ticks do not make the estimate drift.
+    g_ltmrSces = static_cast<qint32>(1 + (ClockMs() - m_runStartMs) / 1000);
     const qint64 left =
         TimeLeftSeconds(g_ltmrSces, g_ltmrCurItemSecs, g_ltmrUpToItemSecs, g_ltmrItemSecsTotal);
     if (left == 0) return;

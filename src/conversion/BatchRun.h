@@ -17,6 +17,7 @@
 #include <QObject>
 #include <QSet>
 #include <QString>
+#include <QStringList>
 #include <QTimer>
 
 #include <functional>
@@ -146,6 +147,11 @@ struct BatchPolicy {
     std::function<void()> onRunStart;
     // End-of-job events at the completion; false for a stage that others follow.
     bool endEvents = true;
+    // The "Done." balloon at the completion; false for a stage that others follow.
+    bool completionBalloon = true;
+    // "[dest_extension]" of an item from its source path (a copy keeps its
+    // own); empty: the run's output format gives it.
+    std::function<std::optional<QString>(const QString& source)> destExtensionFor;
     QList<ExtraEndStep> extraEndSteps;
 };
 
@@ -180,6 +186,9 @@ public:
 
     // The five counters to 0 (at load).
     void ResetCounters();
+    // The clock the time left is measured on, in milliseconds of a steady
+    // clock (tests inject their own). Each run reads it once at its start.
+    void SetClock(std::function<qint64()> clock);
     bool IsRunning() const { return m_running; }
     // Closing is refused while a run is active.
     bool CanClose() const { return !m_running; }
@@ -201,6 +210,8 @@ public:
     // The output settings and destination of the current run.
     const RunOutput& Output() const { return m_output; }
     QString DestinationFolder() const { return m_destFolder + m_underFolder; }
+    // The outputs of the current (or last) run's items that ended well, in row order.
+    const QStringList& Produced() const { return m_produced; }
 
 public slots:
     void Job_Progress(qint32 percent);
@@ -218,6 +229,7 @@ private:
     void CancelledEnd();
     void AbortedEnd();
     QString AppTitle() const;
+    qint64 ClockMs() const;
     TagContext TagContextOf(qint32 row) const;
 
     ItemJob& m_job;
@@ -225,6 +237,8 @@ private:
     EndActions& m_end;
     BatchPolicy m_policy;
     QTimer m_timer;
+    std::function<qint64()> m_clock;
+    qint64 m_runStartMs = 0;
     bool m_running = false;
     bool m_abortRequested = false;
     qint32 m_failed = 0;
@@ -234,6 +248,8 @@ private:
     QString m_underFolder;
     QString m_template;
     QSet<QString> m_runPaths; // outputs of this run, so that no item overwrites another's
+    QString m_itemPath;       // the output of the item being converted
+    QStringList m_produced;
 };
 
 } // namespace conversion

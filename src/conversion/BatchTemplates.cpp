@@ -1,5 +1,6 @@
 #include "conversion/BatchTemplates.h"
 
+#include "components/DriveRegistry.h"
 #include "components/OutputFiles.h"
 #include "core/mdlFunctions.h"
 #include "itemlists/ItemRows.h"
@@ -55,15 +56,27 @@ QString CreateDestFileName(const QString& fileNameTemplate, const FileNameContex
     QString date = item.locale.toString(item.now.date(), QLocale::ShortFormat);
     date.replace(u'/', u'-');
 
+    // A CD track's ".cda" names no file format: it is not what the output is
+    // made of, so it never reaches an output name.
+    const bool cdTrack = components::DriveRegistry::parseTrackPath(item.sourcePath, nullptr, nullptr);
+    QString itemName = item.itemName;
+    if (cdTrack && itemName.endsWith(QLatin1String(".cda"), Qt::CaseInsensitive)) itemName.chop(4);
+    const QString sourceExt = cdTrack ? QString() : clean(core::GetFileExt(item.itemName).toLower()).value();
+
     QString name = fileNameTemplate;
     ReplaceAll(name, QStringLiteral("[123]"), QString::number(item.row));
     ReplaceAll(name, QStringLiteral("[file_name]"), clean(core::GetBaseName(fileName)));
-    ReplaceAll(name, QStringLiteral("[source_extension]"), clean(core::GetFileExt(item.itemName).toLower()));
+    // No extension: the dot that would have led it goes too ("Track01.wav", not "Track01..wav").
+    if (sourceExt.isEmpty()) {
+        ReplaceAll(name, QStringLiteral(".[source_extension]"), QString());
+        ReplaceAll(name, QStringLiteral("[source_extension]."), QString());
+    }
+    ReplaceAll(name, QStringLiteral("[source_extension]"), sourceExt);
     ReplaceAll(name, QStringLiteral("[dest_extension]"), destExt);
     ReplaceAll(name, QStringLiteral("[convert_extension]"), destExt);
     ReplaceAll(name, QStringLiteral("[time]"), item.now.time().toString(QStringLiteral("HH-mm-ss")));
     ReplaceAll(name, QStringLiteral("[date]"), clean(date));
-    ReplaceAll(name, QStringLiteral("[item_name]"), clean(item.itemName));
+    ReplaceAll(name, QStringLiteral("[item_name]"), clean(itemName));
     return name;
 }
 

@@ -38,7 +38,9 @@ std::optional<QString> DestExtensionOf(const QString& targetFormatText);
 // "[123]", "[file_name]", "[source_extension]", "[dest_extension]",
 // "[convert_extension]", "[time]", "[date]", "[item_name]"; each occurrence,
 // case-sensitive, on the growing text. Every value is cleaned by
-// CleanFileNameValue.
+// CleanFileNameValue. A CD track ("E:/Track01.cda") has no source extension
+// and its item name loses its ".cda"; an empty source extension takes the dot
+// before (or else after) its token with it.
 QString CreateDestFileName(const QString& fileNameTemplate, const FileNameContext& item);
 
 // --- Tags -----------------------------------------------------------------

@@ -49,11 +49,11 @@ struct ToolLaunch {
     std::function<void(const QString& text)> balloon;
     // Renames a node as the user's label edit does (the list caption follows).
     std::function<void(cTreeViewNode node, const QString& newText)> renameNode;
-    // Appends the files as items to the grid through the Add Files window.
-    std::function<void(const QStringList& files)> addFilesToList;
-    // Saves the grid to the selected list's file, refreshes the list summary
-    // and loads the selected node into the grid again.
-    std::function<void()> saveShownList;
+    // Adds files to the selected list through the Add Files window, saves the
+    // list and refreshes its summary.
+    std::function<void(QStringList& files)> addFiles;
+    // Loads the selected node into the grid again.
+    std::function<void()> reloadShownList;
 
     // The hand-over of a list-fed tool, ready to write into its window.
     qint32 marked = 0;       // GetMarkedCount

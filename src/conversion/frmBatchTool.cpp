@@ -33,6 +33,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QStyle>
 #include <QTextCursor>
 #include <QVBoxLayout>
 
@@ -77,7 +78,10 @@ frmBatchTool::frmBatchTool(const Design& design, std::unique_ptr<ItemJob> job, B
     setWindowTitle(design.caption);
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     m_run = std::make_unique<BatchRun>(*m_job, *this, m_end, std::move(policy), this);
-    m_end.turnOffCountdown = [](qint32 seconds) { core::ShowTurnOffCountdown(seconds); };
+    // A refused shutdown is told in this window's log: nobody may be there to close a box.
+    m_end.turnOffCountdown = [this](qint32 seconds) {
+        core::ShowTurnOffCountdown(seconds, [this](const QString& line) { LogLine(line); });
+    };
     openAudioFormat = [](QWidget* owner, const QString& key) { settings::ShowAudioFormatAtTab(owner, key); };
     openProgParameters = [](QWidget* owner, int section) {
         settings::ShowProgParametersAtSection(owner, section);
@@ -160,27 +164,33 @@ void frmBatchTool::BuildControls(const Design& design) {
               "lblOpenDestinationDestinationFolder");
     formatArea = Named(new QWidget(TabSettings), "formatArea");
 
-    s->addWidget(Label4, 0, 0);
-    s->addWidget(txtToPath, 0, 1);
-    s->addWidget(cmdSelectPath, 0, 2);
-    s->addWidget(lblSetAsDefaultDestination, 0, 3);
-    s->addWidget(chkCreateSubFolder, 1, 0);
-    s->addWidget(txtUndeForlder, 1, 1);
-    s->addWidget(chkOverWrite, 2, 0, 1, 2);
-    s->addWidget(Label21, 3, 0);
-    s->addWidget(cboFileName, 3, 1);
-    s->addWidget(lblSetAsDefaultFileName, 3, 3);
-    auto* links = new QHBoxLayout();
-    links->addWidget(Image1);
-    links->addWidget(lblParameters);
-    links->addSpacing(20);
-    links->addWidget(imgOpenDestFolder);
-    links->addWidget(lblOpenDestinationDestinationFolder);
-    links->addStretch(1);
-    s->addLayout(links, 4, 1, 1, 3);
-    s->addWidget(formatArea, 5, 0, 1, 4);
+    // Rows from the top: the window's own format area (drive, target format),
+    // the destination with its folder link, the sub-folder, overwriting, and
+    // the file-name template with its help link.
+    const QStyle* style = this->style();
+    imgOpenDestFolder->setPixmap(style->standardIcon(QStyle::SP_DirOpenIcon).pixmap(16, 16));
+    Image1->setPixmap(style->standardIcon(QStyle::SP_FileDialogInfoView).pixmap(16, 16));
+    auto* destinationLink = new QHBoxLayout();
+    destinationLink->addWidget(imgOpenDestFolder);
+    destinationLink->addWidget(lblOpenDestinationDestinationFolder);
+    auto* parametersLink = new QHBoxLayout();
+    parametersLink->addWidget(Image1);
+    parametersLink->addWidget(lblParameters);
+    s->addWidget(formatArea, 0, 0, 1, 5);
+    s->addWidget(Label4, 1, 0);
+    s->addWidget(txtToPath, 1, 1);
+    s->addWidget(cmdSelectPath, 1, 2);
+    s->addWidget(lblSetAsDefaultDestination, 1, 3);
+    s->addLayout(destinationLink, 1, 4);
+    s->addWidget(chkCreateSubFolder, 2, 0);
+    s->addWidget(txtUndeForlder, 2, 1);
+    s->addWidget(chkOverWrite, 3, 0, 1, 2);
+    s->addWidget(Label21, 4, 0);
+    s->addWidget(cboFileName, 4, 1);
+    s->addWidget(lblSetAsDefaultFileName, 4, 3);
+    s->addLayout(parametersLink, 4, 4);
     s->setColumnStretch(1, 1);
-    s->setRowStretch(6, 1);
+    s->setRowStretch(5, 1);
 
     // Events page
     eventsLayout = new QVBoxLayout(TabEvents);
@@ -207,22 +217,31 @@ void frmBatchTool::BuildControls(const Design& design) {
     l->addWidget(txtLog);
 
     cGrid1 = Named(new cGrid(this), "cGrid1");
-    cGrid1->setMinimumHeight(140);
-    body->addWidget(cGrid1, 1);
-
     lblCurrentTrack = Named(new QLabel(QStringLiteral("Ready."), this), "lblCurrentTrack");
     prgCurrnet = Named(new Glimmet(this), "prgCurrnet");
     prgTotal = Named(new Glimmet(this), "prgTotal");
     lblFilesToConvert = Named(new QLabel(QStringLiteral("Files: 0/15"), this), "lblFilesToConvert");
     lblTimeLeft = Named(new QLabel(QStringLiteral("Time Left: 00:00:00"), this), "lblTimeLeft");
-    body->addWidget(lblCurrentTrack);
-    body->addWidget(prgCurrnet);
-    body->addWidget(prgTotal);
     auto* counters = new QHBoxLayout();
     counters->addWidget(lblFilesToConvert);
     counters->addStretch(1);
     counters->addWidget(lblTimeLeft);
-    body->addLayout(counters);
+    if (design.tracksFrame) {
+        // The grid only holds the tracks; the progress block sits above the pages.
+        cGrid1->setVisible(false);
+        body->setStretchFactor(cTabControl1, 1);
+        body->insertLayout(0, counters);
+        body->insertWidget(1, prgTotal);
+        body->insertWidget(2, lblCurrentTrack);
+        body->insertWidget(3, prgCurrnet);
+    } else {
+        cGrid1->setMinimumHeight(140);
+        body->addWidget(cGrid1, 1);
+        body->addWidget(lblCurrentTrack);
+        body->addWidget(prgCurrnet);
+        body->addWidget(prgTotal);
+        body->addLayout(counters);
+    }
 
     cmdConvert = Named(new QPushButton(design.runButtonCaption, this), "cmdConvert");
     cmdAbort = Named(new QPushButton(QStringLiteral("Abort"), this), "cmdAbort");
@@ -234,6 +253,12 @@ void frmBatchTool::BuildControls(const Design& design) {
     buttons->addWidget(cmdExit);
     body->addLayout(buttons);
 
+    if (design.tracksFrame) {
+        auto* line = new QFrame(this);
+        line->setFrameShape(QFrame::HLine);
+        line->setFrameShadow(QFrame::Sunken);
+        root->addWidget(line);
+    }
     cStatusBar1 = Named(new cStatusBar(this), "cStatusBar1");
     cStatusBar1->setSizeGripEnabled(false);
     root->addWidget(cStatusBar1);
@@ -303,6 +328,10 @@ void frmBatchTool::Form_Load() {
 
     CheckUnderFolderEna();
     m_run->ResetCounters();
+    // No button of a tool window is its default: Enter in the destination
+    // field must neither eject a tray nor start a run.
+    for (QPushButton* button : findChildren<QPushButton*>())
+        button->setAutoDefault(false);
 }
 
 void frmBatchTool::HandOver(cGrid& mainGrid, const QString& listName, const QString& countSuffix,
@@ -460,8 +489,8 @@ void frmBatchTool::AddTargetFormatRow(QGridLayout* grid, int row) {
     lblSetAsDefaultFormat->setToolTip(QStringLiteral("Set as default format"));
     grid->addWidget(Label5, row, 0);
     grid->addWidget(cboTargetFormat, row, 1);
-    grid->addWidget(cmdEditTargetFormat, row, 2);
-    grid->addWidget(lblSetAsDefaultFormat, row, 3);
+    grid->addWidget(lblSetAsDefaultFormat, row, 2);
+    grid->addWidget(cmdEditTargetFormat, row, 3);
 
     connect(cboTargetFormat, &QComboBox::currentIndexChanged, this, [this](int index) {
         if (index >= 0) cboTargetFormat_Click();
@@ -524,16 +553,17 @@ void frmBatchTool::lblOpenDestinationDestinationFolder_Click() {
     const QString folder =
         txtToPath->currentText() + GetUnderFolder(chkCreateSubFolder->isChecked(), txtUndeForlder->text());
     if (!core::IsFolder(folder)) {
+        const QString title = m_design.productNameTitles ? core::g_sProductName : core::AppTitle();
         const int answer = core::services().msgBox(
             this,
             QStringLiteral("The folder ") + folder + QStringLiteral(" does not exist.") + QString(44, u' ') +
                 QStringLiteral("\r\n\r\nWould you like to create it?"),
-            core::vbYesNo | core::vbInformation, core::g_sProductName);
+            core::vbYesNo | core::vbInformation, title);
         if (answer != core::vbYes) return;
         if (core::CreateFolderTree(folder) != 0)
             core::services().msgBox(
                 this, QStringLiteral("The path: ") + folder + QStringLiteral(" cannot be created."),
-                core::vbOKOnly, core::g_sProductName);
+                core::vbOKOnly, title);
         else
             RememberDestination();
     }

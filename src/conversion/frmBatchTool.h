@@ -43,6 +43,12 @@ public:
         QString iconName; // icon resource
         QString noticeAppText = QStringLiteral("Execute external program ");
         QString runButtonCaption = QStringLiteral("Convert"); // "Rip" in the ripper
+        // The CD windows' frame: the progress block above the pages, the grid
+        // only a hidden holder of the tracks, a line above the status bar.
+        bool tracksFrame = false;
+        // Title of the destination folder's questions: the product name, or
+        // (false) the application title with the version.
+        bool productNameTitles = true;
     };
 
     frmBatchTool(const Design& design, std::unique_ptr<ItemJob> job, BatchPolicy policy, cImageList* imgMenu,

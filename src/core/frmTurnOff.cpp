@@ -1,6 +1,7 @@
 #include "core/frmTurnOff.h"
 
 #include "core/MainWindowHost.h"
+#include "core/ModalShow.h"
 #include "core/Services.h"
 #include "core/mdlModes.h"
 #include "core/mdlShutDown.h"
@@ -144,7 +145,7 @@ void ShowTurnOffCountdown(qint32 seconds, std::function<void(const QString& line
     g_frmTurnOff = &window;
     window.Form_Load();
     window.StartShutDown(seconds);
-    window.exec();
+    ExecModal(&window);
     g_frmTurnOff = nullptr;
 }
 

@@ -151,17 +151,8 @@ conversion::ToolLaunch frmMain::LaunchContext(const QString& key) {
         cTreeView1_AfterLabelEdit(node, newText, &cancel);
         lblListName->setText(node.Text());
     };
-    launch.addFilesToList = [this](const QStringList& files) {
-        QStringList paths = files;
-        frmStat* adding = frmStat::Load(this);
-        adding->AddFilesToList(paths, *cGrid1, this, false, m_cTree->link());
-        frmStat::Unload();
-    };
-    launch.saveShownList = [this] {
-        m_cTree->SaveGridToFile();
-        m_cTree->DisplayGridInfoStatusBar();
-        cTreeView1_NodeClick(cTreeView1->SelectedItem());
-    };
+    launch.addFiles = [this](QStringList& files) { m_cTree->AddPathsToList(files); };
+    launch.reloadShownList = [this] { cTreeView1_NodeClick(cTreeView1->SelectedItem()); };
     return launch;
 }
 

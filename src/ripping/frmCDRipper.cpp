@@ -42,6 +42,8 @@ conversion::frmBatchTool::Design RipperDesign() {
     d.settingsTabIcon = 25;
     d.iconName = QStringLiteral("cd_music");
     d.noticeAppText = QStringLiteral("Execute external program");
+    d.tracksFrame = true;
+    d.productNameTitles = false;
     return d;
 }
 
@@ -80,10 +82,10 @@ frmCDRipper::frmCDRipper(cImageList* imgMenu, QWidget* parent)
     cmdOpenCD->setObjectName(QStringLiteral("cmdOpenCD"));
     g->addWidget(Label1, 0, 0);
     g->addWidget(cboDevices, 0, 1);
-    g->addWidget(cmdOpenCD, 0, 2);
-    g->addWidget(lblCDStatus, 1, 1, 1, 3);
+    g->addWidget(lblCDStatus, 0, 2);
+    g->addWidget(cmdOpenCD, 0, 3);
 
-    AddTargetFormatRow(g, 2);
+    AddTargetFormatRow(g, 1);
     g->setColumnStretch(1, 1);
 
     QFont bold = font();
@@ -92,7 +94,15 @@ frmCDRipper::frmCDRipper(cImageList* imgMenu, QWidget* parent)
     chkOpenCDdrive->setObjectName(ripping::BOX_OPEN_CD_DRIVE);
     chkOpenCDdrive->setFont(bold);
     chkOpenCDdrive->setChecked(true);
-    if (eventsLayout) eventsLayout->addWidget(chkOpenCDdrive);
+    // The events from the top: sound, folder, turn-off, program, eject.
+    if (eventsLayout) {
+        int at = eventsLayout->indexOf(Label20) + 1;
+        for (QWidget* box : std::initializer_list<QWidget*>{
+                 chkPlaySound, chkOpenDestFolder, chkTurnOffComputer, chkNoticeApp, chkOpenCDdrive}) {
+            eventsLayout->removeWidget(box);
+            eventsLayout->insertWidget(at++, box);
+        }
+    }
     cmdConvert->setText(QStringLiteral("Rip"));
 
     connect(cboDevices, &QComboBox::currentIndexChanged, this, [this](int index) {

@@ -419,8 +419,9 @@ void frmOrlath::cmdAdd_Click() {
         ShowMessage(QStringLiteral("The speech was not added to the Items List: ") + reason);
         return;
     }
-    if (m_launch.addFilesToList) m_launch.addFilesToList({dest});
-    if (m_launch.saveShownList) m_launch.saveShownList();
+    QStringList files{dest};
+    if (m_launch.addFiles) m_launch.addFiles(files);
+    if (m_launch.reloadShownList) m_launch.reloadShownList();
     Form_Unload();
     accept();
 }

@@ -285,7 +285,7 @@ private slots:
         run.g_ltmrItemSecsTotal = 600;
         run.g_ltmrUpToItemSecs = 100;
         run.g_ltmrCurItemSecs = 50;
-        run.g_ltmrSces = 30;
+        run.SetClock([] { return qint64(30000); }); // 30 s after the (never started) run's clock
         run.Timer1_Timer(); // idle: the estimate shows, then the timer stops and zeroes it
         QCOMPARE(run.g_ltmrSces, 31);
         QCOMPARE(view.timeLeft, QString("Time Left: 00:00:00"));
@@ -293,6 +293,58 @@ private slots:
         view.timeLeft = "Time Left: 00:01:33";
         run.Timer1_Timer(); // nothing converted yet: the label keeps its text
         QCOMPARE(view.timeLeft, QString("Time Left: 00:01:33"));
+    }
+
+    // The elapsed seconds come from one clock read at the run's start, not
+    // from ticks restarted with each item: item 2 still counts item 1's time,
+    // and a second run starts its own clock.
+    void timeLeftFromOneClockPerRun() {
+        FakeBatchView view;
+        fill(view, 3);
+        view.checkedBoxes.clear();
+        for (auto& row : view.rows)
+            row[itemlists::COL_TIME] = "00:01:40";
+        ScriptedItemJob job;
+        using O = ScriptedItemJob;
+        job.outcomes = QQueue<O::Outcome>(QList<O::Outcome>{O::hold({50}), O::hold({50}), O::done()});
+        RecordingEndActions end;
+        BatchRun run(job, view, end);
+        qint64 ms = 5'000'000;
+        run.SetClock([&ms] { return ms; });
+        run.g_ltmrItemSecsTotal = 300;
+
+        QVERIFY(run.cmdConvert_Click());
+        QTRY_COMPARE(run.g_ltmrCurItemSecs, 50);
+        ms += 10'000;
+        run.Timer1_Timer();
+        QCOMPARE(run.g_ltmrSces, 11);
+        QCOMPARE(view.timeLeft, QString("Time Left: 00:00:55")); // 11 / 50 * 250
+
+        job.FinishHeld();
+        QTRY_COMPARE(job.items.size(), 2);
+        QTRY_COMPARE(run.g_ltmrCurItemSecs, 50);
+        QVERIFY(run.TimerEnabled());
+        ms += 10'000;
+        run.Timer1_Timer();
+        QCOMPARE(run.g_ltmrSces, 21);
+        QCOMPARE(view.timeLeft, QString("Time Left: 00:00:21")); // 21 / 150 * 150
+
+        job.FinishHeld();
+        QTRY_VERIFY(!run.IsRunning());
+
+        // A later run in the same window counts from its own start.
+        ms += 60'000;
+        job.outcomes = QQueue<O::Outcome>(QList<O::Outcome>{O::hold({50})});
+        view.overwrite = true;
+        run.g_ltmrUpToItemSecs = 0;
+        QVERIFY(run.cmdConvert_Click());
+        QTRY_COMPARE(run.g_ltmrCurItemSecs, 50);
+        ms += 4'000;
+        run.Timer1_Timer();
+        QCOMPARE(run.g_ltmrSces, 5);
+        QCOMPARE(view.timeLeft, QString("Time Left: 00:00:25")); // 5 / 50 * 250
+        job.Abort();
+        QTRY_VERIFY(!run.IsRunning());
     }
 
     void abortAnsweredYes() {
@@ -376,26 +428,43 @@ private slots:
         QVERIFY(!run.IsRunning());
     }
 
+    // Nothing to write into, no name or no format: said before anything starts.
     void refusedWithoutDestinationOrTemplate_data() {
         QTest::addColumn<QString>("destination");
         QTest::addColumn<QString>("fileTemplate");
-        QTest::newRow("no destination") << "  "
-                                        << "[file_name].[dest_extension]";
+        QTest::addColumn<QString>("format");
+        QTest::addColumn<QString>("message");
+        const QString wav = "WAV - Waveform Audio Format (*.wav)";
+        QTest::newRow("no destination")
+            << "  "
+            << "[file_name].[dest_extension]" << wav << "Please choose the destination folder.";
         QTest::newRow("no template") << "/tmp/x/"
-                                     << "";
+                                     << "" << wav << "Please choose the file name format.";
+        QTest::newRow("no format") << "/tmp/x/"
+                                   << "[file_name].[dest_extension]"
+                                   << ""
+                                   << "Please choose the audio format.";
+        QTest::newRow("no format of the list") << "/tmp/x/"
+                                               << "[file_name].[dest_extension]"
+                                               << "WAV"
+                                               << "Please choose the audio format.";
     }
     void refusedWithoutDestinationOrTemplate() {
         QFETCH(QString, destination);
         QFETCH(QString, fileTemplate);
+        QFETCH(QString, format);
+        QFETCH(QString, message);
         FakeBatchView view;
         fill(view, 1);
         view.destination = destination;
         view.fileTemplate = fileTemplate;
+        view.targetFormat = format;
         ScriptedItemJob job;
         RecordingEndActions end;
         BatchRun run(job, view, end);
         QVERIFY(!run.cmdConvert_Click());
         QCOMPARE(env->services().messages.size(), 1);
+        QCOMPARE(env->services().messages[0].prompt, message);
         QVERIFY(job.runs.isEmpty());
         QVERIFY(job.items.isEmpty());
         QVERIFY(view.log.isEmpty());

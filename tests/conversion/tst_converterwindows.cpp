@@ -295,6 +295,7 @@ private slots:
         QCOMPARE(w->txtToPath->currentText(), dest + "/");
         QVERIFY(
             env->services().messages.last().prompt.startsWith("The folder " + dest + "/ does not exist."));
+        QCOMPARE(env->services().messages.last().title, core::g_sProductName); // the name alone, here
         QVERIFY(env->services().openedUrls.isEmpty());
         env->services().msgBoxAnswers.enqueue(core::vbYes);
         w->lblOpenDestinationDestinationFolder_Click();

@@ -68,6 +68,7 @@ class tst_riprun : public QObject {
 
 private slots:
     void init() {
+        qputenv("CORVANE_KEEP_TRAYS_OPEN", "1"); // the ejected tray is looked at after the run
         m_env = std::make_unique<testsupport::TestEnv>(false);
         const QString cd = m_env->addVirtualDrive("cd");
         QVERIFY(!testsupport::writeAudioCueBin(cd, {3, 2, 4}).isEmpty());

@@ -51,8 +51,8 @@ class tst_frmorlath : public QObject {
 
     std::unique_ptr<frmOrlath> open(std::function<std::unique_ptr<conversion::ItemJob>()> makeJob = {}) {
         conversion::ToolLaunch launch;
-        launch.addFilesToList = [this](const QStringList& files) { added << files; };
-        launch.saveShownList = [this] { added << "saved"; };
+        launch.addFiles = [this](QStringList& files) { added << files; };
+        launch.reloadShownList = [this] { added << "reloaded"; };
         launch.makeJob = makeJob;
         auto w = std::make_unique<frmOrlath>(launch);
         w->Form_Load();
@@ -259,7 +259,7 @@ private slots:
         w->cmdAdd_Click();
         QVERIFY2(env->services().messages.isEmpty(), qPrintable(env->services().messages.value(0).prompt));
         QCOMPARE(added.size(), 2);
-        QCOMPARE(added[1], QString("saved")); // the list is saved after the add
+        QCOMPARE(added[1], QString("reloaded")); // the list is loaded again after the add
         const QString file = added[0];
         QCOMPARE(QFileInfo(file).path(), core::ProgramFolder());
         QCOMPARE(QFileInfo(file).fileName(), QString("TTS_14-05-09_12-08-2026.mp3"));

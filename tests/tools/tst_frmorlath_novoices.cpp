@@ -25,7 +25,7 @@ private slots:
         core::InitModes();
         QStringList added;
         conversion::ToolLaunch launch;
-        launch.addFilesToList = [&](const QStringList& files) { added << files; };
+        launch.addFiles = [&](QStringList& files) { added << files; };
         {
             frmOrlath w(launch);
             w.Form_Load();
