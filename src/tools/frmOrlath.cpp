@@ -4,9 +4,9 @@
 #include "controls/cSlider.h"
 #include "controls/cStatusBar.h"
 #include "controls/cTreeView.h"
-#include "conversion/BatchTemplates.h"
 #include "conversion/ConversionLaunch.h"
 #include "core/AppPaths.h"
+#include "core/BatchTemplates.h"
 #include "core/ModalShow.h"
 #include "core/Services.h"
 #include "core/WindowChrome.h"
@@ -399,7 +399,7 @@ void frmOrlath::cmdSaveAs_Click() {
     if (result.bCancelled || result.iCount < 1 || result.sFiles.size() < 2) return;
     const QString dest = result.sFiles.at(1);
     // The speech is written into the temporary file first: it cannot also be the destination.
-    if (conversion::IsSameFile(dest, TempWavPath())) {
+    if (core::IsSameFile(dest, TempWavPath())) {
         ShowMessage(QStringLiteral("The file ") + dest +
                     QStringLiteral(" is where the speech is prepared; please choose another name."));
         return;

@@ -49,7 +49,7 @@ class tst_frmorlath : public QObject {
     QStringList added;
     int jobsMade = 0;
 
-    std::unique_ptr<frmOrlath> open(std::function<std::unique_ptr<conversion::ItemJob>()> makeJob = {}) {
+    std::unique_ptr<frmOrlath> open(std::function<std::unique_ptr<core::ItemJob>()> makeJob = {}) {
         conversion::ToolLaunch launch;
         launch.addFiles = [this](QStringList& files) { added << files; };
         launch.reloadShownList = [this] { added << "reloaded"; };

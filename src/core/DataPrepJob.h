@@ -5,26 +5,26 @@
 #pragma once
 
 #include "components/Worker.h"
-#include "conversion/ItemJob.h"
+#include "core/ItemJob.h"
 
 #include <memory>
 
-namespace burning {
+namespace core {
 
-class DataPrepJob : public conversion::ItemJob {
+class DataPrepJob : public ItemJob {
     Q_OBJECT
 public:
     // `converter`: the job that converts (the converter component by default).
-    explicit DataPrepJob(std::unique_ptr<conversion::ItemJob> converter = {}, QObject* parent = nullptr);
+    explicit DataPrepJob(std::unique_ptr<ItemJob> converter = {}, QObject* parent = nullptr);
     ~DataPrepJob() override;
 
     // True: the items are copied as they are.
     void setCopyMode(bool copy) { m_copy = copy; }
     bool copyMode() const { return m_copy; }
-    conversion::ItemJob& converter() { return *m_converter; }
+    ItemJob& converter() { return *m_converter; }
 
-    void BeginRun(const conversion::OutputSettings& output) override;
-    void StartItem(const conversion::ItemRequest& item) override;
+    void BeginRun(const OutputSettings& output) override;
+    void StartItem(const ItemRequest& item) override;
     void Abort() override;
     void Close() override;
 
@@ -34,9 +34,9 @@ public:
                          const std::function<bool(qint32 percent)>& keepGoing, QString* error);
 
 private:
-    std::unique_ptr<conversion::ItemJob> m_converter;
+    std::unique_ptr<ItemJob> m_converter;
     components::Worker m_copier;
     bool m_copy = false;
 };
 
-} // namespace burning
+} // namespace core

@@ -4,14 +4,14 @@
 #pragma once
 
 #include "components/cAudioCDRipper.h"
-#include "conversion/BatchRun.h"
-#include "conversion/ItemJob.h"
+#include "core/BatchRun.h"
+#include "core/ItemJob.h"
 
 #include <functional>
 
-namespace ripping {
+namespace core {
 
-class RipperItemJob : public conversion::ItemJob {
+class RipperItemJob : public ItemJob {
     Q_OBJECT
 public:
     // The ripper stays the caller's; it must outlive the job.
@@ -20,10 +20,10 @@ public:
     components::cAudioCDRipper& Ripper() { return m_ripper; }
 
     // OutputFormat and the one settings call of that format.
-    void BeginRun(const conversion::OutputSettings& output) override;
+    void BeginRun(const OutputSettings& output) override;
     // Track := the item's row, the seven tags in their order, the range for a
     // partial row, DestinationFile, StartRip.
-    void StartItem(const conversion::ItemRequest& item) override;
+    void StartItem(const ItemRequest& item) override;
     void Abort() override;
     void Close() override;
 
@@ -34,14 +34,21 @@ private:
     bool m_ripping = false;
 };
 
+// The disc check of the CD windows' source drive: select the drive, then
+// whether it holds an audio CD with tracks. `drive` is how the window names
+// it ("E:"). The text is what the status label shows.
+struct DiscCheck {
+    bool ok = false;
+    QString text;
+};
+DiscCheck CheckAudioCD(components::cAudioCDRipper& ripper, qint32 device, const QString& drive);
+
 // The ripper window's run: every row handed over with its mark and only the
 // marked ones ripped, "rip" in the log, finished seconds counted from 0 at
 // each start, the drive chosen at the start, and "Eject the CD door"
 // (box "chkOpenCDdrive") among the end-of-job events, before the turn-off.
 // `ripper` gives the component the run uses; `deviceIndex` the drive chosen in the window.
-conversion::BatchPolicy RipperPolicy(std::function<components::cAudioCDRipper*()> ripper,
-                                     std::function<qint32()> deviceIndex);
+BatchPolicy RipperPolicy(std::function<components::cAudioCDRipper*()> ripper,
+                         std::function<qint32()> deviceIndex);
 
-inline const QString BOX_OPEN_CD_DRIVE = QStringLiteral("chkOpenCDdrive");
-
-} // namespace ripping
+} // namespace core

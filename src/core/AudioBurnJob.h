@@ -1,34 +1,27 @@
-// The burn run of the Audio CD Burner, without widgets: the "Burn" button
-// (track list from the rows, BurnDisk), the burner's events in the log, the
-// labels and the bars, Abort, and the end-of-job events. It reaches its window
-// through the batch run's BatchView and EndActions, so the burner shares the
-// tool windows' log and end-of-job events; only the item loop is its own,
-// since the burner burns every track in one call.
+// The burn of the Audio CD Burner as a job: the "Burn" button (the track list
+// from the files handed over, BurnDisk), the burner's events in the log, the
+// labels and the bars, Abort, and the end-of-job events. The burner burns
+// every track in one call, so this job has no item step of its own.
 //
-// While BurnCD runs, "Burn" stays disabled and the window cannot close,
-// whatever the events say; both come back when the call returns. The end-of-job
-// events run only after a burn that finished cleanly, never after an error or
-// an abort.
+// While BurnCD runs, the job is running (the window's "Burn" disabled, the
+// window kept open), whatever the events say; both come back when the call
+// returns, and Finished(success) follows, success only for a burn that
+// finished cleanly. The end-of-job events run only then, never after an
+// error or an abort.
 //
 // Also the window's display rules that need no widget: the minutes of the
 // items against 80, the speed entries and the disc capacity in minutes.
 #pragma once
 
 #include "components/cAudioBurner.h"
-#include "conversion/BatchRun.h"
+#include "core/Job.h"
 
-#include <QObject>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
-namespace burning {
-
-// The end-of-job box of this window: open the writer's tray.
-inline const QString BOX_OPEN_CD_DRIVE = QStringLiteral("chkOpenCDdrive");
-
-// x rounded to the nearest whole number, a half to the even neighbour.
-qint64 RoundHalfEven(double x);
+namespace core {
 
 // "1764 KB/s (10x)".
 QString SpeedEntryText(qint32 kbps);
@@ -52,22 +45,23 @@ struct BurnChoices {
     std::function<void()> openCD;         // cmdOpenCD_Click
 };
 
-class AudioBurnRun : public QObject {
+class AudioBurnJob : public Job {
     Q_OBJECT
 public:
-    AudioBurnRun(components::cAudioBurner& burner, conversion::BatchView& view, conversion::EndActions& end,
-                 BurnChoices choices, QObject* parent = nullptr);
+    AudioBurnJob(components::cAudioBurner& burner, EndActions& end, BurnChoices choices,
+                 QObject* parent = nullptr);
 
     // The window state, by its own names.
     bool g_bBatchError = false;
     qint32 g_lLastTrack = 0;
 
-    bool IsBurning() const { return m_burning; }
-    bool CanClose() const { return !m_burning; }
-
-    void cmdConvert_Click();
-    void BurnDisk();
-    void cmdAbort_Click();
+    // The Burn button with the files of the window's rows, in grid order.
+    // Returns when the burn has ended; false when there was nothing to burn
+    // (after "Nothing to burn.").
+    bool Start(const QStringList& files);
+    // Burns the track list; false (after "Nothing to burn.") when it is empty.
+    bool BurnDisk();
+    void Abort() override;
     void DoEndEvents();
 
     // The drive root of the chosen writer ("E:/").
@@ -83,19 +77,12 @@ public slots:
     void cAudioBurner1_BurnFinished();
     void cAudioBurner1_BurnError(qint32 Code, const QString& Message);
 
-signals:
-    // After BurnCD has returned and "Burn" is enabled again.
-    void BurnEnded();
-
 private:
-    void Step(const QString& text);
-
     components::cAudioBurner& m_burner;
-    conversion::BatchView& m_view;
-    conversion::EndActions& m_end;
     BurnChoices m_choices;
-    bool m_burning = false;
+    qint32 m_files = 0;
     bool m_abortRequested = false;
+    bool m_finishedWell = false;
 };
 
-} // namespace burning
+} // namespace core

@@ -1,17 +1,15 @@
-#include "burning/DataPrepJob.h"
+#include "core/DataPrepJob.h"
 
-#include "conversion/ConverterItemJob.h"
+#include "core/ConverterItemJob.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 
-namespace burning {
+namespace core {
 
-DataPrepJob::DataPrepJob(std::unique_ptr<conversion::ItemJob> converter, QObject* parent)
-    : conversion::ItemJob(parent),
-      m_converter(converter ? std::move(converter) : std::make_unique<conversion::ConverterItemJob>()) {
-    using conversion::ItemJob;
+DataPrepJob::DataPrepJob(std::unique_ptr<ItemJob> converter, QObject* parent)
+    : ItemJob(parent), m_converter(converter ? std::move(converter) : std::make_unique<ConverterItemJob>()) {
     connect(m_converter.get(), &ItemJob::Progress, this, &ItemJob::Progress);
     connect(m_converter.get(), &ItemJob::Done, this, &ItemJob::Done);
     connect(m_converter.get(), &ItemJob::Error, this, &ItemJob::Error);
@@ -25,7 +23,7 @@ DataPrepJob::DataPrepJob(std::unique_ptr<conversion::ItemJob> converter, QObject
 
 DataPrepJob::~DataPrepJob() = default;
 
-void DataPrepJob::BeginRun(const conversion::OutputSettings& output) {
+void DataPrepJob::BeginRun(const OutputSettings& output) {
     if (!m_copy) m_converter->BeginRun(output);
 }
 
@@ -75,7 +73,7 @@ bool DataPrepJob::CopyFile(const QString& source, const QString& destination,
     return true;
 }
 
-void DataPrepJob::StartItem(const conversion::ItemRequest& item) {
+void DataPrepJob::StartItem(const ItemRequest& item) {
     if (!m_copy) {
         m_converter->StartItem(item);
         return;
@@ -112,4 +110,4 @@ void DataPrepJob::Close() {
     m_converter->Close();
 }
 
-} // namespace burning
+} // namespace core

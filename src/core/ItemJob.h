@@ -1,6 +1,7 @@
-// The one thing a batch run knows of the component that does its work: begin
-// a run with the output format, start one item, abort, close. Adapters
-// implement it over the converter (ConverterItemJob) and the ripper.
+// The one thing the item-by-item run (BatchRun) knows of the component that
+// does its work: begin a run with the output format, start one item, abort,
+// close. Adapters implement it over the converter (ConverterItemJob) and the
+// ripper (RipperItemJob); a new item-by-item tool adds one more.
 //
 // Contract of every implementation:
 //  - StartItem returns at once; afterwards Progress any number of times and
@@ -17,7 +18,7 @@
 
 #include <optional>
 
-namespace conversion {
+namespace core {
 
 // The output format and its settings for a whole run. outputFormat is the
 // component's code 1..6 (WAV, ACM WAV, MP3, WMA, OGG, APE); only the record or
@@ -46,13 +47,21 @@ struct ItemTags {
 
 // One item of a run.
 struct ItemRequest {
-    qint32 row = 0;               // 1-based row of the item (the ripper reads its track from it)
+    qint32 row = 0;               // 1-based row of the item (the ripper's track)
     std::optional<ItemTags> tags; // nullopt: no tag is set (the ACM Converter)
     QString source;
     bool ranged = false;
     qint32 rangeStart = 0;  // seconds
     qint32 rangeLength = 0; // seconds
     QString destination;
+};
+
+// The output settings of a run for a target format, the log line of the
+// hand-over ("Destination format: MP3") and the extension of the outputs.
+struct RunOutput {
+    OutputSettings settings;
+    QString logLine;
+    std::optional<QString> destExtension;
 };
 
 class ItemJob : public QObject {
@@ -76,4 +85,4 @@ signals:
     void Aborted();
 };
 
-} // namespace conversion
+} // namespace core

@@ -3,7 +3,7 @@
 // destination, and StartConvert.
 #pragma once
 
-#include "conversion/ItemJob.h"
+#include "core/ItemJob.h"
 
 #include <memory>
 
@@ -11,7 +11,7 @@ namespace components {
 class cAudioConverter;
 }
 
-namespace conversion {
+namespace core {
 
 class ConverterItemJob : public ItemJob {
     Q_OBJECT
@@ -35,4 +35,4 @@ private:
 // Hands the output format and its one settings call to a converter.
 void ApplyOutputSettings(components::cAudioConverter& converter, const OutputSettings& output);
 
-} // namespace conversion
+} // namespace core

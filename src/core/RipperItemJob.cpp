@@ -1,11 +1,10 @@
-#include "ripping/RipperItemJob.h"
+#include "core/RipperItemJob.h"
 
-namespace ripping {
+namespace core {
 
 using components::cAudioCDRipper;
 
-RipperItemJob::RipperItemJob(cAudioCDRipper& ripper, QObject* parent)
-    : conversion::ItemJob(parent), m_ripper(ripper) {
+RipperItemJob::RipperItemJob(cAudioCDRipper& ripper, QObject* parent) : ItemJob(parent), m_ripper(ripper) {
     connect(&m_ripper, &cAudioCDRipper::Progress, this, [this](qint32 percent) {
         if (m_ripping) emit Progress(percent);
     });
@@ -26,7 +25,7 @@ RipperItemJob::RipperItemJob(cAudioCDRipper& ripper, QObject* parent)
     });
 }
 
-void RipperItemJob::BeginRun(const conversion::OutputSettings& output) {
+void RipperItemJob::BeginRun(const OutputSettings& output) {
     m_ripper.setOutputFormat(output.outputFormat);
     switch (output.outputFormat) {
     case 2:
@@ -50,9 +49,9 @@ void RipperItemJob::BeginRun(const conversion::OutputSettings& output) {
     }
 }
 
-void RipperItemJob::StartItem(const conversion::ItemRequest& item) {
+void RipperItemJob::StartItem(const ItemRequest& item) {
     m_ripper.setTrack(item.row);
-    const conversion::ItemTags tags = item.tags.value_or(conversion::ItemTags{});
+    const ItemTags tags = item.tags.value_or(ItemTags{});
     m_ripper.setTagAlbum(tags.album);
     m_ripper.setTagArtist(tags.artist);
     m_ripper.setTagComment(tags.comment);
@@ -82,27 +81,32 @@ void RipperItemJob::Close() {
     m_ripper.Close();
 }
 
-conversion::BatchPolicy RipperPolicy(std::function<cAudioCDRipper*()> ripper,
-                                     std::function<qint32()> deviceIndex) {
-    conversion::BatchPolicy p;
+DiscCheck CheckAudioCD(cAudioCDRipper& ripper, qint32 device, const QString& drive) {
+    if (!ripper.SelectDevice(device)) return {false, "Cannot select '" + drive + "\\' as an Audio CD."};
+    if (!ripper.IsAudioCD()) return {false, "'" + drive + "\\' is not an Audio CD."};
+    if (ripper.TrackCount() < 1) return {false, "'" + drive + "\\' has no CDA tracks."};
+    return {true, "OK: " + QString::number(ripper.TrackCount()) + " CDA tracks"};
+}
+
+BatchPolicy RipperPolicy(std::function<cAudioCDRipper*()> ripper, std::function<qint32()> deviceIndex) {
+    BatchPolicy p;
     p.markedRowsOnly = true;
     p.resetFinishedSecondsAtStart = true;
-    p.fullTagTokens = false; // "[SOURCE_NAME]", "[ITEM_NAME]" and "[RANGE]" stay as written
-    p.preparingText = QStringLiteral("Preparing to rip: ");
-    p.startText = QStringLiteral("Start to rip: ");
+    p.tags = BatchPolicy::Tags::Short; // "[SOURCE_NAME]", "[ITEM_NAME]" and "[RANGE]" stay as written
+    p.verb = QStringLiteral("rip");
     p.onRunStart = [ripper, deviceIndex] {
         if (cAudioCDRipper* r = ripper ? ripper() : nullptr)
             r->setDeviceIndex(deviceIndex ? deviceIndex() : 0);
     };
-    p.extraEndSteps << conversion::ExtraEndStep{BOX_OPEN_CD_DRIVE, [ripper] {
-                                                    cAudioCDRipper* r = ripper ? ripper() : nullptr;
-                                                    if (!r) return;
-                                                    // The tray of the drive the run read from.
-                                                    if (r->selectedDevice() != r->DeviceIndex())
-                                                        r->SelectDevice(r->DeviceIndex());
-                                                    r->OpenTray();
-                                                }};
+    p.extraEndSteps << ExtraEndStep{BOX_OPEN_CD_DRIVE, [ripper] {
+                                        cAudioCDRipper* r = ripper ? ripper() : nullptr;
+                                        if (!r) return;
+                                        // The tray of the drive the run read from.
+                                        if (r->selectedDevice() != r->DeviceIndex())
+                                            r->SelectDevice(r->DeviceIndex());
+                                        r->OpenTray();
+                                    }};
     return p;
 }
 
-} // namespace ripping
+} // namespace core

@@ -1,17 +1,14 @@
-#include "conversion/BatchTemplates.h"
+#include "core/BatchTemplates.h"
 
 #include "components/DriveRegistry.h"
 #include "components/OutputFiles.h"
 #include "core/mdlFunctions.h"
-#include "itemlists/ItemRows.h"
-#include "settings/EncoderSettings.h"
-#include "settings/SettingsVariables.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
 
-namespace conversion {
+namespace core {
 
 namespace {
 
@@ -65,7 +62,7 @@ QString CreateDestFileName(const QString& fileNameTemplate, const FileNameContex
 
     QString name = fileNameTemplate;
     ReplaceAll(name, QStringLiteral("[123]"), QString::number(item.row));
-    ReplaceAll(name, QStringLiteral("[file_name]"), clean(core::GetBaseName(fileName)));
+    ReplaceAll(name, QStringLiteral("[file_name]"), clean(GetBaseName(fileName)));
     // No extension: the dot that would have led it goes too ("Track01.wav", not "Track01..wav").
     if (sourceExt.isEmpty()) {
         ReplaceAll(name, QStringLiteral(".[source_extension]"), QString());
@@ -105,48 +102,6 @@ ItemTags SetID3Tags(const ItemTags& cells, const TagContext& item) {
     t.track = CreateID3TagsString(cells.track, item);
     t.year = CreateID3TagsString(cells.year, item);
     return t;
-}
-
-RunOutput OutputForFormat(const QString& targetFormatText) {
-    RunOutput out;
-    out.settings.outputFormat = settings::OutputFormatCode(targetFormatText);
-    out.destExtension = DestExtensionOf(targetFormatText);
-    static const char* const names[] = {"WAV", "ACM WAV", "MP3", "WMA", "OGG", "APE"};
-    switch (out.settings.outputFormat) {
-    case 2:
-        out.settings.acmTag = settings::g_sACMTag;
-        out.settings.acmFormat = settings::g_sACMFormat;
-        break;
-    case 3:
-        out.settings.mp3 = settings::MP3SettingsRecord();
-        break;
-    case 4:
-        out.settings.wma = settings::WMASettingsRecord();
-        break;
-    case 5:
-        out.settings.ogg = settings::OGGSettingsRecord();
-        break;
-    case 6:
-        out.settings.apeLevel = settings::g_lAPELevel;
-        break;
-    default:
-        out.settings.outputFormat = 1;
-        out.settings.wav = settings::WAVSettingsRecord();
-        break;
-    }
-    out.logLine =
-        QStringLiteral("Destination format: ") + QLatin1String(names[out.settings.outputFormat - 1]);
-    return out;
-}
-
-RunOutput OutputForACM(const QString& tagName, const QString& formatName) {
-    RunOutput out;
-    out.settings.outputFormat = 2;
-    out.settings.acmTag = tagName;
-    out.settings.acmFormat = formatName;
-    out.logLine = QStringLiteral("Destination format: ACM WAV");
-    out.destExtension = QStringLiteral("wav");
-    return out;
 }
 
 QString WithClosingSlash(const QString& folder) {
@@ -221,18 +176,18 @@ QString ProgressCaption(qint32 currentPercent, qint32 totalValue, qint32 totalMa
 }
 
 qint32 ItemSecondsAt(qint32 percent, qint32 itemSeconds) {
-    return static_cast<qint32>(itemlists::RoundHalfEven(percent / 100.0 * itemSeconds));
+    return static_cast<qint32>(RoundHalfEven(percent / 100.0 * itemSeconds));
 }
 
 qint64 TimeLeftSeconds(qint32 elapsed, qint32 curItemSecs, qint32 upToItemSecs, qint32 totalSecs) {
     if (curItemSecs <= 0) return 0;
     const double done = static_cast<double>(curItemSecs) + upToItemSecs;
-    const qint64 left = itemlists::RoundHalfEven(elapsed / done * (totalSecs - done));
+    const qint64 left = RoundHalfEven(elapsed / done * (totalSecs - done));
     return left < 0 ? 0 : left;
 }
 
 QString TimeLeftText(qint64 seconds) {
-    return QStringLiteral("Time Left: ") + itemlists::FormatTwoDigitTime(seconds);
+    return QStringLiteral("Time Left: ") + FormatTwoDigitTime(seconds);
 }
 
-} // namespace conversion
+} // namespace core

@@ -1,8 +1,8 @@
-#include "conversion/ConverterItemJob.h"
+#include "core/ConverterItemJob.h"
 
 #include "components/cAudioConverter.h"
 
-namespace conversion {
+namespace core {
 
 ConverterItemJob::ConverterItemJob(components::cAudioConverter* converter, QObject* parent)
     : ItemJob(parent) {
@@ -75,4 +75,4 @@ void ConverterItemJob::Close() {
     m_converter->Close();
 }
 
-} // namespace conversion
+} // namespace core

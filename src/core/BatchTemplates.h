@@ -1,9 +1,9 @@
-// Pure helpers of the batch tool windows: output file names and tags from
-// their templates, the output format hand-over, output paths, the time-left
-// estimate and the progress caption. No widget, no component.
+// Pure helpers of the item-by-item run: output file names and tags from
+// their templates, output paths, the time-left estimate and the progress
+// caption. No widget, no component.
 #pragma once
 
-#include "conversion/ItemJob.h"
+#include "core/ItemJob.h"
 
 #include <QDateTime>
 #include <QLocale>
@@ -11,7 +11,7 @@
 
 #include <optional>
 
-namespace conversion {
+namespace core {
 
 // --- File-name template -------------------------------------------------
 
@@ -65,21 +65,6 @@ QString CreateID3TagsString(const QString& text, const TagContext& item);
 
 // The seven tags of an item, each cell expanded by CreateID3TagsString.
 ItemTags SetID3Tags(const ItemTags& cells, const TagContext& item);
-
-// --- Output format hand-over ---------------------------------------------
-
-// The output settings of a run for a target-format text, from the encoder
-// settings variables as they are now, and the log line of the hand-over
-// ("Destination format: MP3"). A text naming no format gives WAV.
-struct RunOutput {
-    OutputSettings settings;
-    QString logLine;
-    std::optional<QString> destExtension;
-};
-RunOutput OutputForFormat(const QString& targetFormatText);
-// The ACM WAV hand-over with a codec chosen in a window (tag, format); the
-// extension is "wav".
-RunOutput OutputForACM(const QString& tagName, const QString& formatName);
 
 // --- Output paths -----------------------------------------------------------
 
@@ -140,4 +125,4 @@ qint64 TimeLeftSeconds(qint32 elapsed, qint32 curItemSecs, qint32 upToItemSecs, 
 // "Time Left: HH:MM:SS" (hours go on past 24).
 QString TimeLeftText(qint64 seconds);
 
-} // namespace conversion
+} // namespace core

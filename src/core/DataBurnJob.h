@@ -1,30 +1,28 @@
-// The burn stage and end of job of the data-disc burner, without widgets:
-// the files that the preparation produced go to the first engine
-// (cAudioDataBurner) or the second (cBurner), the engine's events reach the
-// window's log, label and bars, Abort stops the write, and the end-of-job
-// events run once, after a burn that finished well.
+// The burn stage and end of job of the data-disc burner as a job: the files
+// that the preparation (a batch run over DataPrepJob) produced go to the first
+// engine (cAudioDataBurner) or the second (cBurner), the engine's events show
+// in the window's log, label and bars, Abort stops the write, and the
+// end-of-job events run once, after a burn that finished well.
 //
-// It reaches its window through the batch run's BatchView and EndActions and
-// a few choices of the Settings page.
+// Burn(files) is its start; Finished(success) follows once, success only for
+// a burn that finished well.
 #pragma once
 
 #include "components/cAudioDataBurner.h"
 #include "components/cBurner.h"
-#include "conversion/BatchRun.h"
+#include "core/Job.h"
 
-#include <QObject>
 #include <QString>
 #include <QStringList>
 
 #include <functional>
 
-namespace burning {
+namespace core {
 
-// The end-of-job boxes of this window besides the frame's four.
-inline const QString BOX_EJECT_CD = QStringLiteral("chkOpenCDdrive");
+// The end-of-job box of this window besides the frame's four and "Eject the CD door".
 inline const QString BOX_ERASE_TEMP = QStringLiteral("chkEraseTempfiles");
 
-// What the stage reads of the Settings page and asks of the window.
+// What the job reads of the Settings page and asks of the window.
 struct DataBurnChoices {
     std::function<qint32()> engine;                    // cmbEngine's position (-1 none)
     std::function<QString()> writerEntry;              // the selected cboDrv text
@@ -33,29 +31,25 @@ struct DataBurnChoices {
     std::function<QString()> volumeName;               // txtCDName
     std::function<bool(const QString& box)> boxTicked; // chkISO, chkJOLIET, chkUDF
     std::function<bool()> imapi2Installed;             // the window's check, with its question
-    std::function<void(bool enable)> enableTrayLinks;
-    std::function<void(bool enable)> enableAbort;
     std::function<void()> eraseTempFiles;
 };
 
-class DataBurnRun : public QObject {
+class DataBurnJob : public Job {
     Q_OBJECT
 public:
-    DataBurnRun(components::cAudioDataBurner& first, components::cBurner& second, conversion::BatchView& view,
-                conversion::EndActions& end, DataBurnChoices choices, QObject* parent = nullptr);
+    DataBurnJob(components::cAudioDataBurner& first, components::cBurner& second, EndActions& end,
+                DataBurnChoices choices, QObject* parent = nullptr);
 
     // The preparation's outcome that the end of job reads.
     bool g_bBatchError = false;
     qint32 failedItems = 0;
     qint32 triedItems = 0;
 
-    bool IsBurning() const { return m_burning; }
-    // Burns exactly these files with the chosen engine; nothing when the list is empty.
-    void Burn(const QStringList& files);
-    void BurnDiskImapiV1(const QStringList& files);
-    void BurnDiskImapiV2(const QStringList& files);
-    // While a burn runs: asks, then stops the write (the engine's end follows).
-    void cmdAbort_Click();
+    // Burns exactly these files with the chosen engine. False when nothing
+    // was started (already burning, no file: "Nothing to burn.", or the
+    // second engine missing).
+    bool Burn(const QStringList& files);
+    void Abort() override;
     void DoEndEvents();
 
 public slots:
@@ -77,23 +71,18 @@ public slots:
     void cBurner1_BurnerError(const QString& Detail, const QString& Message);
     void cBurner1_BurnerNote(const QString& Text);
 
-signals:
-    // After the burn's one end (finished well or not) and the end of job.
-    void BurnEnded(bool ok);
-
 private:
-    void Step(const QString& text);
-    void EnableControls(bool enable);
+    void BurnDiskImapiV1(const QStringList& files);
+    bool BurnDiskImapiV2(const QStringList& files);
+    void ShowPercent(qint32 percent);
+    void Succeeded();
     void Failed(const QString& text, bool tooBig);
     QString DriveLetter() const;
 
     components::cAudioDataBurner& m_first;
     components::cBurner& m_second;
-    conversion::BatchView& m_view;
-    conversion::EndActions& m_end;
     DataBurnChoices m_choices;
-    bool m_burning = false;
     bool m_abortRequested = false;
 };
 
-} // namespace burning
+} // namespace core
