@@ -480,7 +480,7 @@ void OpenOrlath(const conversion::ToolLaunch& launch) {
     frmOrlath window(launch, launch.owner);
     g_frmOrlath = &window;
     window.Form_Load();
-    core::ExecModal(&window);
+    core::ExecModal(&window, core::OwnerPointer::Keep);
     g_frmOrlath = nullptr;
 }
 
