@@ -4,9 +4,9 @@
 #include "controls/cProgressBar.h"
 #include "conversion/BatchTemplates.h"
 #include "core/Services.h"
-#include "core/WindowChrome.h"
 #include "core/mdlModes.h"
-#include "core/mdlSetFormIcon32.h"
+#include "dialogs/WindowChrome.h"
+#include "dialogs/mdlSetFormIcon32.h"
 #include "settings/EncoderSettings.h"
 #include "settings/SettingsVariables.h"
 

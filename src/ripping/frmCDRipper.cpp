@@ -5,17 +5,17 @@
 #include "controls/cStatusBar.h"
 #include "conversion/ConversionLaunch.h"
 #include "core/Services.h"
-#include "core/frmAbout.h"
 #include "core/mdlFunctions.h"
 #include "core/mdlModes.h"
 #include "core/mdlSupportedDestination.h"
+#include "dialogs/frmAbout.h"
 #include "itemlists/HandOver.h"
 #include "itemlists/TreeKeys.h"
 #include "ripping/RipperItemJob.h"
 #include "settings/SettingsVariables.h"
 #include "settings/frmOptions.h"
 
-#include "core/ModalShow.h"
+#include "dialogs/ModalShow.h"
 
 #include <QApplication>
 #include <QCheckBox>

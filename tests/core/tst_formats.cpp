@@ -65,4 +65,5 @@ private slots:
 };
 
 QTEST_MAIN(tst_formats)
+#include "dialogs/mdlSupportedDestinationGui.h"
 #include "tst_formats.moc"

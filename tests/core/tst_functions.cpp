@@ -285,4 +285,5 @@ private slots:
 };
 
 QTEST_MAIN(tst_functions)
+#include "dialogs/mdlFunctionsGui.h"
 #include "tst_functions.moc"

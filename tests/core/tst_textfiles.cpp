@@ -212,4 +212,5 @@ private slots:
 };
 
 QTEST_MAIN(tst_textfiles)
+#include "dialogs/mdlFunctionsGui.h"
 #include "tst_textfiles.moc"

@@ -1,9 +1,9 @@
-#include "core/frmTurnOff.h"
+#include "dialogs/frmTurnOff.h"
 
-#include "core/MainWindowHost.h"
 #include "core/Services.h"
 #include "core/mdlModes.h"
 #include "core/mdlShutDown.h"
+#include "dialogs/MainWindowHost.h"
 
 #include <QApplication>
 #include <QCloseEvent>
