@@ -3,6 +3,7 @@
 #include "components/ConverterCodecs.h"
 #include "components/FFmpegHandles.h"
 #include "components/Mp3Writer.h"
+#include "components/OutputFiles.h"
 
 extern "C" {
 #include <libavutil/audio_fifo.h>
@@ -14,7 +15,6 @@ extern "C" {
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryFile>
 
 #include <cstdio>
 #include <cstdlib>
@@ -226,7 +226,7 @@ struct AudioEncoder::State {
     ffmpeg::Packet packet{ff().av_packet_alloc()};
     AVStream* stream = nullptr;
     QString destination;
-    QString tempPath;
+    PartialFile partial; // the output until Finish renames it
     int inChannels = 0;
     int inBytesPerFrame = 0;
     int frameSize = 0;
@@ -251,8 +251,7 @@ struct AudioEncoder::State {
         output.reset(); // closes the file before it is removed
         codec.reset();
         mp3.reset();
-        if (!tempPath.isEmpty()) QFile::remove(tempPath);
-        tempPath.clear();
+        partial.Discard();
         open = false;
     }
 
@@ -380,31 +379,18 @@ bool AudioEncoder::Open(const QString& destination, const EncoderSetup& setup, c
         return s.fail(Failure::Destination,
                       QStringLiteral("The destination folder cannot be created: %1").arg(folder));
 
-    // The temporary file takes the name first, so two encoders never share one.
-    {
-        // Kept well under the longest file name a folder takes.
-        QString base = dest.fileName();
-        while (QFile::encodeName(base).size() > 200)
-            base.chop(1);
-        QTemporaryFile temp(folder + QStringLiteral("/.") + base + QStringLiteral(".part-XXXXXX"));
-        temp.setAutoRemove(false);
-        const bool opened = temp.open();
-        // The finished file is an ordinary document, not a private temporary one.
-        if (opened)
-            temp.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
-                                QFileDevice::ReadOther);
-        if (!opened)
-            return s.fail(Failure::Destination,
-                          QStringLiteral("The destination folder cannot be written: %1").arg(folder));
-        s.tempPath = temp.fileName();
-    }
+    // The partial file takes the name first, so two encoders never share one.
+    if (!s.partial.Create(folder, dest.fileName()))
+        return s.fail(Failure::Destination,
+                      QStringLiteral("The destination folder cannot be written: %1 (%2)")
+                          .arg(folder, s.partial.ErrorText()));
     s.destination = dest.absoluteFilePath();
     s.inChannels = inChannels;
     s.inBytesPerFrame = inChannels * ff().av_get_bytes_per_sample(PackedFormat(inKind));
 
     if (plan.lame) {
         s.mp3 = std::make_unique<Mp3Writer>();
-        if (!s.mp3->Open(s.tempPath, setup.MP3, plan.rate, plan.channels, tags)) {
+        if (!s.mp3->Open(s.partial.Path(), setup.MP3, plan.rate, plan.channels, tags)) {
             const Failure kind = Mp3Failure(s.mp3->ErrorKind());
             const QString text = s.mp3->ErrorText();
             s.discard();
@@ -435,7 +421,7 @@ bool AudioEncoder::Open(const QString& destination, const EncoderSetup& setup, c
         return s.fail(Failure::Encoder, QStringLiteral("Out of memory."));
     }
     s.output.reset(raw);
-    int rc = ff().avio_open(&s.output->pb, ffmpeg::LocalUrl(s.tempPath).constData(), AVIO_FLAG_WRITE);
+    int rc = ff().avio_open(&s.output->pb, ffmpeg::LocalUrl(s.partial.Path()).constData(), AVIO_FLAG_WRITE);
     if (rc < 0) {
         s.discard();
         return s.fail(Failure::Destination, QStringLiteral("The destination cannot be written: %1 (%2)")
@@ -585,14 +571,13 @@ bool AudioEncoder::Finish() {
     s.output.reset();
     s.codec.reset();
     s.mp3.reset();
-    // rename() replaces an existing destination in one step.
-    if (std::rename(QFile::encodeName(s.tempPath).constData(),
-                    QFile::encodeName(s.destination).constData()) != 0) {
+    // The rename replaces an existing destination in one step.
+    if (!s.partial.Commit(s.destination, true)) {
+        const QString why = s.partial.ErrorText();
         s.discard();
         return s.fail(Failure::Destination,
-                      QStringLiteral("The destination cannot be written: %1").arg(s.destination));
+                      QStringLiteral("The destination cannot be written: %1 (%2)").arg(s.destination, why));
     }
-    s.tempPath.clear();
     s.open = false;
     return true;
 }

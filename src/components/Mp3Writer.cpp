@@ -128,13 +128,17 @@ bool Mp3Writer::Open(const QString& path, const tMP3Settings& m, int rate, int c
 
     m_file.setFileName(path);
     if (!m_file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        const QString why = m_file.errorString(); // closing clears it
         Close();
-        return fail(Failure::Destination, QStringLiteral("The destination cannot be written: %1").arg(path));
+        return fail(Failure::Destination,
+                    QStringLiteral("The destination cannot be written: %1 (%2)").arg(path, why));
     }
     const QByteArray v2 = id3::V2Tag(tags);
     if (m_file.write(v2) != v2.size()) {
+        const QString why = m_file.errorString(); // closing clears it
         Close();
-        return fail(Failure::Destination, QStringLiteral("The destination cannot be written: %1").arg(path));
+        return fail(Failure::Destination,
+                    QStringLiteral("The destination cannot be written: %1 (%2)").arg(path, why));
     }
     m_audioStart = v2.size();
     m_v1Tag = id3::V1Tag(tags);

@@ -1,6 +1,7 @@
 #include "components/cAudioBurner.h"
 
 #include "components/AudioDecoder.h"
+#include "components/OutputFiles.h"
 #include "components/Worker.h"
 
 #include <QDir>
@@ -10,7 +11,6 @@
 #include <QMutexLocker>
 #include <QSet>
 #include <QTemporaryDir>
-#include <QTemporaryFile>
 
 #include <algorithm>
 #include <limits>
@@ -412,10 +412,13 @@ qint32 cAudioBurner::BurnCD(const QString& drive, qint32 speed) {
             // The image grows under a name no drive reads as a disc, and is
             // removed with this object unless it was renamed in the end.
             const QDir dir(target->device);
-            QTemporaryFile bin(dir.filePath(QStringLiteral(".AudioCD-XXXXXX.bin.part")));
-            if (!bin.open())
-                return Outcome::error(
-                    ErrWrite, QStringLiteral("The disc image cannot be created: %1").arg(bin.errorString()));
+            PartialFile binPart;
+            QFile bin;
+            if (!binPart.Create(target->device, QStringLiteral("AudioCD.bin")) ||
+                !bin.open(binPart.Handle(), QIODevice::WriteOnly, QFileDevice::DontCloseHandle))
+                return Outcome::error(ErrWrite,
+                                      QStringLiteral("The disc image cannot be created: %1")
+                                          .arg(binPart.IsOpen() ? bin.errorString() : binPart.ErrorText()));
             QList<qint64> starts;
             qint64 written = 0;
             for (qsizetype i = 0; i < tracks.size(); ++i) {
@@ -450,22 +453,28 @@ qint32 cAudioBurner::BurnCD(const QString& drive, qint32 speed) {
                                .arg(i + 1, 2, 10, QLatin1Char('0'))
                                .arg(msf(starts.at(i)))
                                .toUtf8();
-            QTemporaryFile cue(dir.filePath(QStringLiteral(".AudioCD-XXXXXX.cue.part")));
-            if (!cue.open() || cue.write(cueText) != cueText.size() || !cue.flush())
+            PartialFile cuePart;
+            QFile cue;
+            if (!cuePart.Create(target->device, QStringLiteral("AudioCD.cue")))
+                return Outcome::error(
+                    ErrWrite,
+                    QStringLiteral("The disc image cannot be written: %1").arg(cuePart.ErrorText()));
+            if (!cue.open(cuePart.Handle(), QIODevice::WriteOnly, QFileDevice::DontCloseHandle) ||
+                cue.write(cueText) != cueText.size() || !cue.flush())
                 return Outcome::error(
                     ErrWrite, QStringLiteral("The disc image cannot be written: %1").arg(cue.errorString()));
             bin.close();
             cue.close();
-            // Never over an existing file: rename refuses to replace one.
+            // Never over an existing file: a burned image stays as it was.
             const QString binPath = dir.filePath(base + ".bin");
             const QString cuePath = dir.filePath(base + ".cue");
-            if (!QFile::rename(bin.fileName(), binPath))
-                return Outcome::error(ErrWrite,
-                                      QStringLiteral("The disc image cannot be stored as %1.").arg(binPath));
-            if (!QFile::rename(cue.fileName(), cuePath)) {
+            if (!binPart.Commit(binPath, false))
+                return Outcome::error(ErrWrite, QStringLiteral("The disc image cannot be stored as %1: %2")
+                                                    .arg(binPath, binPart.ErrorText()));
+            if (!cuePart.Commit(cuePath, false)) {
                 QFile::remove(binPath); // ours, just made: no half image stays
-                return Outcome::error(ErrWrite,
-                                      QStringLiteral("The disc image cannot be stored as %1.").arg(cuePath));
+                return Outcome::error(ErrWrite, QStringLiteral("The disc image cannot be stored as %1: %2")
+                                                    .arg(cuePath, cuePart.ErrorText()));
             }
             return Outcome::done();
         }

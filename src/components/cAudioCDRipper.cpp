@@ -116,6 +116,8 @@ Worker::Outcome rip(const RipRequest& r, Worker::Context& ctx) {
     if (destination.isDir())
         return Outcome::error(cAudioCDRipper::ErrDestination,
                               "The destination " + r.destination + " is a folder.");
+    // An abort asked for while the disc was being opened ends here, before any output exists.
+    if (ctx.aborted()) return Outcome::aborted();
     if (!encoder.Open(r.destination, r.setup, r.tags, cAudioCDRipper::kCdRate, cAudioCDRipper::kCdChannels,
                       SampleKind::S16))
         return Outcome::error(cAudioCDRipper::ErrDestination,

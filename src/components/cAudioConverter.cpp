@@ -418,6 +418,8 @@ Worker::Outcome RunConversion(const ConvertJob& job, Worker::Context& ctx) {
         }
     }
 
+    // An abort asked for while the source was being opened ends here, before any output exists.
+    if (ctx.aborted()) return O::aborted();
     AudioEncoder encoder;
     if (!encoder.Open(job.destination, job.setup, job.tags, rate, channels, SampleKind::Float))
         return O::error(CodeOf(encoder.ErrorKind()), encoder.ErrorText());

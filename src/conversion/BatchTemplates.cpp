@@ -1,5 +1,6 @@
 #include "conversion/BatchTemplates.h"
 
+#include "components/OutputFiles.h"
 #include "core/mdlFunctions.h"
 #include "itemlists/ItemRows.h"
 #include "settings/EncoderSettings.h"
@@ -140,9 +141,25 @@ QString WithClosingSlash(const QString& folder) {
     return folder + u'/';
 }
 
+QString CleanPathLevel(const QString& level, bool isFileName) {
+    QString out = CleanFileNameValue(level);
+    if (out.isEmpty()) return out;
+    if (out.count(u'.') == out.size())
+        out = QStringLiteral("-");
+    else if (out.startsWith(u'.'))
+        out.prepend(u'-');
+    return components::FitNameToBytes(out, kMaxOutputNameBytes, isFileName);
+}
+
 QString GetUnderFolder(bool createSubFolder, const QString& subFolderName) {
-    if (!createSubFolder || subFolderName.isEmpty()) return QString();
-    return subFolderName + u'/';
+    if (!createSubFolder) return QString();
+    QStringList levels;
+    for (const QString& level : subFolderName.split(u'/')) {
+        const QString clean = CleanPathLevel(level, false);
+        if (!clean.isEmpty()) levels << clean;
+    }
+    if (levels.isEmpty()) return QString();
+    return levels.join(u'/') + u'/';
 }
 
 std::optional<QString> JoinOutputPath(const QString& destinationFolder, const QString& underFolder,
@@ -152,15 +169,14 @@ std::optional<QString> JoinOutputPath(const QString& destinationFolder, const QS
     QStringList parts;
     const QStringList raw = (underFolder + fileName).split(u'/');
     for (qsizetype i = 0; i < raw.size(); ++i) {
-        QString part = raw[i];
+        const bool last = i == raw.size() - 1;
+        const QString part = CleanPathLevel(raw[i], last);
         if (part.isEmpty()) {
-            if (i == raw.size() - 1) return std::nullopt; // no file name after the last "/"
+            if (last) return std::nullopt; // no file name after the last "/"
             continue;
         }
-        if (part == u"." || part == u"..") part = QStringLiteral("-");
         parts << part;
     }
-    if (parts.isEmpty()) return std::nullopt;
     const QString path = dest + parts.join(u'/');
     const QString root = QDir::cleanPath(dest);
     const QString clean = QDir::cleanPath(path);

@@ -83,14 +83,26 @@ RunOutput OutputForACM(const QString& tagName, const QString& formatName);
 
 // The folder with a closing "/" (an empty text stays empty).
 QString WithClosingSlash(const QString& folder);
-// The sub-folder part below the destination: the name and "/" when the option
-// is on and the name is not empty, else "".
+
+// The longest name, in bytes, an output path level gets: within the file
+// system's limit, with room for the " (2)" of a second output of one name.
+constexpr qsizetype kMaxOutputNameBytes = 240;
+// One level of an output path (a sub-folder or the file name) as it goes to
+// the disk: control characters removed; a level of dots only becomes "-" and
+// one that begins with a dot gets "-" before it, so no level climbs up or is
+// hidden; a level too long is shortened (a file name keeps its extension).
+// "" when nothing is left.
+QString CleanPathLevel(const QString& level, bool isFileName);
+
+// The sub-folder part below the destination: when the option is on, the
+// typed name's levels cleaned by CleanPathLevel (empty levels dropped, so an
+// absolute path starts below the destination) and "/"; else, or when no
+// level is left, "".
 QString GetUnderFolder(bool createSubFolder, const QString& subFolderName);
 
 // The full output path of an item: destination folder, sub-folder and file
-// name joined, "." and ".." levels of the sub-folder and name turned into "-".
-// nullopt when the result would not lie inside the destination folder or has
-// no file name.
+// name joined, each level cleaned by CleanPathLevel. nullopt when the result
+// would not lie inside the destination folder or has no file name.
 std::optional<QString> JoinOutputPath(const QString& destinationFolder, const QString& underFolder,
                                       const QString& fileName);
 

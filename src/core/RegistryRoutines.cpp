@@ -46,6 +46,9 @@ sqlite3_stmt* takeKeptStatement(sqlite3* db, const char* sql);
 // Gives a statement back; false when it was not a kept one.
 bool giveBackStatement(sqlite3_stmt* stmt);
 
+// Notes a failed statement of the thread's batch, if one is open on `db`.
+void noteBatchFailure(sqlite3* db);
+
 class Statement {
 public:
     Statement(sqlite3* db, const char* sql) {
@@ -92,6 +95,7 @@ public:
         if (rc != SQLITE_DONE) {
             m_ok = false;
             if (failed) *failed = true;
+            noteBatchFailure(sqlite3_db_handle(m_stmt));
         }
         return false;
     }
@@ -125,14 +129,35 @@ bool execSql(sqlite3* db, const char* sql) {
 
 void noteOwnWrite(sqlite3* db);
 
-// One transaction; rolled back unless committed.
+// The batch open on this thread (RegistryBatch): the calls' transactions
+// are parts of its one transaction.
+struct BatchState {
+    sqlite3* db = nullptr;
+    bool failed = false;
+    QString error;
+};
+thread_local BatchState t_batch;
+
+void noteBatchFailure(sqlite3* db) {
+    if (!db || t_batch.db != db) return;
+    t_batch.failed = true;
+    if (t_batch.error.isEmpty()) t_batch.error = QString::fromUtf8(sqlite3_errmsg(db));
+}
+
+// One transaction; rolled back unless committed. Inside a batch it is a part
+// of the batch's: a write left uncommitted fails the whole batch.
 class Transaction {
 public:
     Transaction(sqlite3* db, bool write) : m_db(db), m_write(write) {
-        m_open = execSql(db, write ? "BEGIN IMMEDIATE" : "BEGIN");
+        m_inBatch = db && t_batch.db == db;
+        m_open = m_inBatch || execSql(db, write ? "BEGIN IMMEDIATE" : "BEGIN");
     }
     ~Transaction() {
-        if (m_open) execSql(m_db, "ROLLBACK");
+        if (!m_open) return;
+        if (!m_inBatch)
+            execSql(m_db, "ROLLBACK");
+        else if (m_write)
+            t_batch.failed = true;
     }
     Transaction(const Transaction&) = delete;
     Transaction& operator=(const Transaction&) = delete;
@@ -140,6 +165,7 @@ public:
     bool commit() {
         if (!m_open) return false;
         m_open = false;
+        if (m_inBatch) return true;
         if (execSql(m_db, "COMMIT")) {
             if (m_write) noteOwnWrite(m_db);
             return true;
@@ -151,6 +177,7 @@ public:
 private:
     sqlite3* m_db;
     bool m_write;
+    bool m_inBatch = false;
     bool m_open = false;
 };
 
@@ -384,6 +411,8 @@ void noteOwnWrite(sqlite3* db) {
 }
 
 sqlite3* sharedStore() {
+    // A batch keeps its connection to the end, whatever happens to the file.
+    if (t_batch.db) return t_batch.db;
     const QString path = RegistryFile();
     const auto identity = identityOf(path);
     if (t_connection.db && identity && t_connection.path == path && t_connection.identity == *identity)
@@ -804,6 +833,51 @@ QString RegistryRoutines::TrimNull(QString& text) {
     const qsizetype nul = text.indexOf(QChar(0));
     if (nul >= 0) text.truncate(nul);
     return text;
+}
+
+RegistryBatch::RegistryBatch() {
+    if (t_batch.db) { // within another batch: a part of that one
+        m_nested = true;
+        return;
+    }
+    sqlite3* const db = sharedStore();
+    if (!db) {
+        m_error = QStringLiteral("the settings store cannot be opened");
+        return;
+    }
+    if (!execSql(db, "BEGIN IMMEDIATE")) {
+        m_error = QString::fromUtf8(sqlite3_errmsg(db));
+        return;
+    }
+    t_batch = BatchState{db, false, QString()};
+    m_owner = true;
+}
+
+RegistryBatch::~RegistryBatch() {
+    if (!m_owner) return;
+    execSql(t_batch.db, "ROLLBACK");
+    t_batch = BatchState{};
+}
+
+bool RegistryBatch::Commit() {
+    if (m_nested) return !t_batch.failed;
+    if (!m_owner) return false;
+    sqlite3* const db = t_batch.db;
+    const BatchState state = t_batch;
+    t_batch = BatchState{};
+    m_owner = false;
+    if (state.failed) {
+        execSql(db, "ROLLBACK");
+        m_error = state.error;
+        return false;
+    }
+    if (!execSql(db, "COMMIT")) {
+        m_error = QString::fromUtf8(sqlite3_errmsg(db));
+        execSql(db, "ROLLBACK");
+        return false;
+    }
+    noteOwnWrite(db);
+    return true;
 }
 
 bool RegistryStoreUsable(QString* message) {

@@ -66,6 +66,28 @@ private:
     QString m_subkey;
 };
 
+// Makes every call this thread makes on the store while it lives one
+// transaction: Commit stores all of their writes, or none when any of them
+// failed (a missing key included) or the commit itself fails. Without Commit
+// nothing is stored. A batch opened inside another is a part of that one.
+class RegistryBatch {
+public:
+    RegistryBatch();
+    ~RegistryBatch();
+    RegistryBatch(const RegistryBatch&) = delete;
+    RegistryBatch& operator=(const RegistryBatch&) = delete;
+
+    bool Commit();
+    // Why the batch failed, in the store's words; "" when a write into a
+    // missing key failed it.
+    QString ErrorText() const { return m_error; }
+
+private:
+    bool m_owner = false;
+    bool m_nested = false;
+    QString m_error;
+};
+
 // Whether the settings store at RegistryFile() can be used. A missing file is
 // usable (it is created on first use). An existing file that is not a
 // readable settings store gives False and, in `message`, a text for the user;

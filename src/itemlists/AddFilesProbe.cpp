@@ -5,6 +5,7 @@
 #include "core/mdlSupportedFormats.h"
 #include "settings/SettingsVariables.h"
 
+#include <QFile>
 #include <QFileInfo>
 
 namespace itemlists {
@@ -21,6 +22,42 @@ QString getLegaName(const QString& sPath) {
         if (at >= 0) name.remove(at, 1);
     }
     return name;
+}
+
+namespace {
+// Why the converter refused a file, in the user's terms.
+QString RefusalReason(const QString& path, qint32 opened) {
+    using components::cAudioConverter;
+    switch (opened) {
+    case cAudioConverter::OpenNoFile: {
+        const QFileInfo fi(path);
+        if (fi.exists() && !fi.isFile()) return QStringLiteral("It is not a file.");
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
+            return QStringLiteral("It cannot be read: %1.").arg(file.errorString());
+        return QStringLiteral("It cannot be read.");
+    }
+    case cAudioConverter::OpenNoAudio:
+        return QStringLiteral("It holds no audio.");
+    case cAudioConverter::OpenNoDecoder:
+        return QStringLiteral("Its audio cannot be decoded.");
+    default:
+        return QStringLiteral("It is not an audio file.");
+    }
+}
+} // namespace
+
+QString CannotAddText(const QString& path, const QString& reason) {
+    QString shown = path;
+    for (QChar& c : shown) {
+        if (c.unicode() < 0x20)
+            c = QChar(0x2400 + c.unicode());
+        else if (c.unicode() == 0x7f)
+            c = QChar(0x2421);
+    }
+    QString text = QStringLiteral("Cannot add ") + shown;
+    if (!reason.isEmpty()) text += QStringLiteral("\r\n\r\n") + reason;
+    return text;
 }
 
 AddTagDefaults AddTagDefaults::FromSettings() {
@@ -45,8 +82,15 @@ AddFileResult ProbeFileForList(const QString& path, components::cAudioConverter&
     if (fi.exists() && fi.size() == 0) return out;
     if (!SupportAudioFile(path)) return out;
 
-    if (converter.OpenSource(path) != components::cAudioConverter::OpenOk) {
+    if (path.contains(u'\n') || path.contains(u'\r')) {
         out.kind = AddFileResult::Refused;
+        out.reason = QStringLiteral("Its name holds a line break, which an items list cannot keep.");
+        return out;
+    }
+    const qint32 opened = converter.OpenSource(path);
+    if (opened != components::cAudioConverter::OpenOk) {
+        out.kind = AddFileResult::Refused;
+        out.reason = RefusalReason(path, opened);
         return out;
     }
 

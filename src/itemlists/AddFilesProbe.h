@@ -36,14 +36,20 @@ struct AddTagDefaults {
 struct AddFileResult {
     enum Kind {
         Skipped, // a folder, an empty file or an unsupported extension: no row, no message
-        Refused, // the converter cannot open it: "Cannot add " + path
+        Refused, // cannot be added: "Cannot add " + path, and `reason`
         Added,   // `row` is the new item row
     };
     Kind kind = Skipped;
+    QString reason; // why it was refused, as a sentence
     ItemRow row;
 };
 
-// Tests and probes one path with the converter (OpenSource; the file stays
+// The message of a refused path: "Cannot add " and the path (its control
+// characters shown as their visible symbols), then the reason.
+QString CannotAddText(const QString& path, const QString& reason);
+
+// Tests and probes one path with the converter. A path holding a line
+// break is refused: an items list, a text of lines, cannot keep it. (OpenSource; the file stays
 // open until the next OpenSource or Close) and builds its row: marked, audio
 // icon, the cleaned file name, the length rounded to whole seconds (halves to
 // even), byte count, creation time, whole range and the tags. The size text

@@ -1,5 +1,6 @@
 #include "itemlists/ItemsListFile.h"
 
+#include "components/OutputFiles.h"
 #include "components/cAudioConverter.h"
 #include "core/mdlFileSystem.h"
 #include "core/mdlFunctions.h"
@@ -13,6 +14,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -295,10 +297,12 @@ bool ListFileWriter::Commit(QString* reason) {
     if (!Flush(true)) return fail(m_error);
     QTemporaryFile& f = m_file->file;
     if (!f.flush()) return fail(f.errorString());
-    // A rewritten list keeps its permissions; a new one gets the usual ones.
-    f.setPermissions(QFileInfo::exists(m_path) ? QFile::permissions(m_path)
-                                               : QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                                     QFileDevice::ReadGroup | QFileDevice::ReadOther);
+    // A rewritten list keeps its permissions; a new one gets those the umask
+    // gives every new file.
+    if (QFileInfo::exists(m_path))
+        f.setPermissions(QFile::permissions(m_path));
+    else
+        ::fchmod(f.handle(), components::NewFileMode());
     if (::rename(QFile::encodeName(f.fileName()).constData(), QFile::encodeName(m_path).constData()) != 0)
         return fail(QString::fromLocal8Bit(strerror(errno)));
     f.setAutoRemove(false); // it is the list now

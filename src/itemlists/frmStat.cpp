@@ -219,7 +219,7 @@ void frmStat::Apply(const Pending& p) {
     case AddFileResult::Skipped:
         break;
     case AddFileResult::Refused:
-        core::services().msgBox(this, QStringLiteral("Cannot add ") + p.path, core::vbInformation,
+        core::services().msgBox(this, itemlists::CannotAddText(p.path, p.result.reason), core::vbInformation,
                                 core::g_sProductName + " " + core::g_sProductVersion);
         break;
     case AddFileResult::Added:

@@ -43,8 +43,8 @@ public:
 
     // Adds the paths of Data, in order, to cGrid1 (rows appended after the
     // existing ones): folders, empty files and unsupported extensions are
-    // skipped silently, files the converter cannot open are refused with
-    // "Cannot add <path>", every other file becomes a marked row. Shows the
+    // skipped silently, files that cannot be added are refused with
+    // "Cannot add <path>" and the reason, every other file becomes a marked row. Shows the
     // window (owned by frm, the owner kept from loading when null) while it
     // works and unloads it at the end. `link` reaches the main window's status
     // bar and empty-list panel. bHide is not read. Returns when done.

@@ -173,9 +173,13 @@ void LoadOptions(core::RegistryRoutines& reg, tOptionsRecord& r) {
     SetOptionsVariables(r, !targetFormat.isEmpty());
 }
 
-bool StoreOptions(core::RegistryRoutines& reg, const tOptionsRecord& r) {
-    auto write = [&reg](const char* name, const QString& text) {
-        reg.SetRegistryValue(QLatin1String(name), text, core::REG_SZ);
+StoreOutcome StoreOptions(core::RegistryRoutines& reg, const tOptionsRecord& r) {
+    // One transaction: a failure (or a kill) part way leaves every old value.
+    core::RegistryBatch batch;
+    QString failedValue;
+    auto write = [&reg, &failedValue](const char* name, const QString& text) {
+        if (!reg.SetRegistryValue(QLatin1String(name), text, core::REG_SZ) && failedValue.isEmpty())
+            failedValue = reg.WorkingKey() + QLatin1Char('\\') + QLatin1String(name);
     };
     auto check = [&write](const char* name, qint16 value) { write(name, QString::number(value)); };
 
@@ -194,15 +198,9 @@ bool StoreOptions(core::RegistryRoutines& reg, const tOptionsRecord& r) {
     write("cboDevices", QString::number(r.cboDevices.index));
     write("cboTargetFormat", r.cboTargetFormat.Text());
 
-    // The tree follows the variable, set before the folder is written.
     const QString listsFolder = WithClosingSlash(r.txtToPath);
-    const bool listsFolderChanged = listsFolder != g_sItemsListDir;
-    g_sItemsListDir = listsFolder;
-
     write("txtToPath", listsFolder);
     write("cboFileName", r.cboFileName.Text());
-
-    core::SetRunOnStart(r.chkRunWhenWinStarts == 1);
 
     check("chkSaveLogWhenExit", r.chkSaveLogWhenExit);
     check("chkDisplayMSGWhenExit", r.chkDisplayMSGWhenExit);
@@ -229,7 +227,20 @@ bool StoreOptions(core::RegistryRoutines& reg, const tOptionsRecord& r) {
     write("txtTagYear", r.txtTagYear);
     write("txtTagComment", r.txtTagComment);
 
-    return listsFolderChanged;
+    StoreOutcome outcome;
+    if (!batch.Commit() || !failedValue.isEmpty()) {
+        outcome.error = !batch.ErrorText().isEmpty()
+                            ? batch.ErrorText()
+                            : QStringLiteral("the value %1 cannot be written").arg(failedValue);
+        return outcome;
+    }
+    outcome.stored = true;
+    // The run-at-start entry is a file of its own, written once the values are in.
+    core::SetRunOnStart(r.chkRunWhenWinStarts == 1);
+    // The tree follows the variable.
+    outcome.listsFolderChanged = listsFolder != g_sItemsListDir;
+    g_sItemsListDir = listsFolder;
+    return outcome;
 }
 
 void SetOptionsVariables(const tOptionsRecord& r, bool withTargetFormat) {

@@ -82,10 +82,17 @@ void PresetOptions(tOptionsRecord& r);
 // is created and entered into the path history when none is stored. `reg`
 // has its root and key path set; its Subkey is changed.
 void LoadOptions(core::RegistryRoutines& reg, tOptionsRecord& r);
-// Writes every value in the fixed order, with the run-at-start entry in its
-// place. Sets g_sItemsListDir to the folder (with its closing "/") before the
-// folder is written and returns whether it changed (case counts).
-bool StoreOptions(core::RegistryRoutines& reg, const tOptionsRecord& r);
+// What storing the options came to.
+struct StoreOutcome {
+    bool stored = false;             // every value was written
+    bool listsFolderChanged = false; // g_sItemsListDir changed (case counts)
+    QString error;                   // why nothing was stored
+};
+// Writes every value in the fixed order as one transaction: all of them, or
+// none when one cannot be written (nothing else changes then). Once they are
+// in: the run-at-start entry, and g_sItemsListDir becomes the folder (with
+// its closing "/").
+StoreOutcome StoreOptions(core::RegistryRoutines& reg, const tOptionsRecord& r);
 // Every settings variable from the record. g_sTargetFormat is left alone
 // unless `withTargetFormat` (a load without a stored format keeps it).
 void SetOptionsVariables(const tOptionsRecord& r, bool withTargetFormat = true);

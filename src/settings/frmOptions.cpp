@@ -603,10 +603,18 @@ void frmOptions::SetControls(const settings::tOptionsRecord& r) {
 
 void frmOptions::cmdOk_Click() {
     if (!m_reg) Form_Load();
-    // Written from the record in the fixed order; the lists folder variable is set on the way.
-    const bool listsFolderChanged = settings::StoreOptions(*m_reg, Controls());
+    // Written from the record in the fixed order, all or nothing.
+    const settings::StoreOutcome outcome = settings::StoreOptions(*m_reg, Controls());
+    if (!outcome.stored) {
+        // The dialog stays open with the edits, so the user can try again or cancel.
+        core::services().msgBox(this,
+                                QStringLiteral("The options cannot be saved: ") + outcome.error +
+                                    QStringLiteral(".\r\n\r\nNo setting was changed."),
+                                core::vbInformation, core::g_sProductName);
+        return;
+    }
     GetOptions();
-    emit settingsApplied(listsFolderChanged);
+    emit settingsApplied(outcome.listsFolderChanged);
     close();
 }
 

@@ -12,6 +12,8 @@
 #include <QDir>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 using components::cAudioBurner;
 using components::DiscKind;
 using components::DriveRegistry;
@@ -196,10 +198,10 @@ void TestBurner::burnsReadsBackAndRefusesTheFullDisc() {
 }
 
 // A source that is not CD audio (mono, another rate) is converted as FFmpeg
-// converts it.
+// converts it. The image's files get the permissions the user's umask gives.
 void TestBurner::convertedSourcesMatchFfmpeg() {
     testsupport::TestEnv env;
-    env.addVirtualDrive("writer");
+    const QString drive = env.addVirtualDrive("writer");
     const QByteArray mono = tonePcm(4, 22050 + 31, 1);
     QVERIFY(writeWav(env.path("mono.wav"), mono, 22050, 1, 16));
     QVERIFY(testsupport::runFfmpeg(
@@ -209,7 +211,15 @@ void TestBurner::convertedSourcesMatchFfmpeg() {
     const QByteArray want = raw.readAll();
     cAudioBurner burner;
     QVERIFY(burner.AddTrack(env.path("mono.wav")));
-    QCOMPARE(burner.BurnCD("D", cAudioBurner::kMaxSpeed), 0);
+    const mode_t oldMask = ::umask(027);
+    const qint32 burned = burner.BurnCD("D", cAudioBurner::kMaxSpeed);
+    ::umask(oldMask);
+    QCOMPARE(burned, 0);
+    for (const char* name : {"/AudioCD.bin", "/AudioCD.cue"}) {
+        struct stat st {};
+        QCOMPARE(::stat(QFile::encodeName(drive + name).constData(), &st), 0);
+        QCOMPARE(st.st_mode & 0777, mode_t(0640));
+    }
     const components::DiscInfo disc = DriveRegistry::instance().readDisc(0);
     QCOMPARE(disc.tracks.size(), 1);
     const QByteArray got = readTrackFromImage(disc, 1);

@@ -431,7 +431,7 @@ private slots:
         for (const ItemRequest& i : job.items)
             outputs << i.destination;
         QCOMPARE(outputs,
-                 (QStringList{dest + "....etcpasswd", dest + "-", dest + "same", dest + "same (2)"}));
+                 (QStringList{dest + "-....etcpasswd", dest + "-", dest + "same", dest + "same (2)"}));
         QCOMPARE(view.log.filter("Error: ").size(), 1);
         QCOMPARE(view.log.filter("Error: ").first(),
                  QString("Error: The destination is the source file itself.(2)"));

@@ -183,6 +183,90 @@ private slots:
         QCOMPARE(p.value_or(QString()), expected);
     }
 
+    // A typed sub-folder is cleaned level by level: nothing climbs out of the
+    // destination, starts at the root or is hidden.
+    void subFolders_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("under");
+        QTest::newRow("plain") << "Rock"
+                               << "Rock/";
+        QTest::newRow("two levels") << "Rock/70s"
+                                    << "Rock/70s/";
+        QTest::newRow("up one level") << "../x"
+                                      << "-/x/";
+        QTest::newRow("absolute") << "/etc/cron.d"
+                                  << "etc/cron.d/";
+        QTest::newRow("down and further up") << "a/../../b"
+                                             << "a/-/-/b/";
+        QTest::newRow("dots only") << "..."
+                                   << "-/";
+        QTest::newRow("hidden") << ".cache"
+                                << "-.cache/";
+        QTest::newRow("control characters") << QString("new\nline\t") << "newline/";
+        QTest::newRow("slashes only") << "//"
+                                      << "";
+        QTest::newRow("empty") << ""
+                               << "";
+    }
+    void subFolders() {
+        QFETCH(QString, typed);
+        QFETCH(QString, under);
+        QCOMPARE(GetUnderFolder(true, typed), under);
+        QCOMPARE(GetUnderFolder(false, typed), QString());
+        const std::optional<QString> p = JoinOutputPath("/out/", GetUnderFolder(true, typed), "a.mp3");
+        QCOMPARE(p.value_or(QString()), "/out/" + under + "a.mp3");
+    }
+
+    // Titles that clean down to nothing or to dots give no hidden file, and a
+    // title of tens of thousands of characters (as a CDDB answer may hold)
+    // gives a name within the file system's limit that keeps its extension.
+    void namesFromTitles_data() {
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("expected"); // empty: only checked for length and form
+        QTest::newRow("slash") << "/"
+                               << "/out/-.mp3";
+        QTest::newRow("dot") << "."
+                             << "/out/-..mp3";
+        QTest::newRow("dots") << ".."
+                              << "/out/-...mp3";
+        QTest::newRow("leading dot") << ".hidden"
+                                     << "/out/-.hidden.mp3";
+        QString longTitle;
+        for (int i = 0; i < 20000; ++i)
+            longTitle += (i % 2) ? QChar(0x00E9) : QChar(u'a');
+        QTest::newRow("very long") << longTitle << "";
+        QString notes; // four bytes each
+        for (int i = 0; i < 10000; ++i)
+            notes += QStringLiteral("\U0001F3B5");
+        QTest::newRow("very long, four bytes each") << notes << "";
+    }
+    void namesFromTitles() {
+        QFETCH(QString, title);
+        QFETCH(QString, expected);
+        FileNameContext c;
+        c.row = 1;
+        c.sourcePath = "D:/Track01.cda";
+        c.itemName = title;
+        c.destExtension = QString("mp3");
+        c.now = at();
+        c.locale = QLocale::c();
+        const QString name = CreateDestFileName("[item_name].[dest_extension]", c);
+        const std::optional<QString> path = JoinOutputPath("/out/", QString(), name);
+        QVERIFY(path);
+        if (!expected.isEmpty()) {
+            QCOMPARE(*path, expected);
+            return;
+        }
+        const QString file = path->mid(5);
+        QVERIFY(!file.contains(u'/'));
+        QVERIFY(file.endsWith(".mp3"));
+        const QByteArray bytes = file.toUtf8();
+        QVERIFY(bytes.size() <= kMaxOutputNameBytes);
+        QVERIFY(bytes.size() > kMaxOutputNameBytes - 4); // cut, not emptied
+        QCOMPARE(QString::fromUtf8(bytes), file);        // no character cut in two
+        QVERIFY(title.startsWith(file.chopped(4)));
+    }
+
     void numberedPaths() {
         QCOMPARE(NumberedPath("/o/a.mp3", 2), QString("/o/a (2).mp3"));
         QCOMPARE(NumberedPath("/o/a", 3), QString("/o/a (3)"));

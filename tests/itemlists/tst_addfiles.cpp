@@ -215,8 +215,8 @@ private slots:
         // The texts that pass the extension test are refused with a message; the rest pass silently.
         QCOMPARE(svc().messages.size(), 2);
         const QString title = core::g_sProductName + " " + core::g_sProductVersion;
-        QCOMPARE(svc().messages[0].prompt, "Cannot add " + m_textMp3);
-        QCOMPARE(svc().messages[1].prompt, "Cannot add " + m_textNoExt);
+        QCOMPARE(svc().messages[0].prompt, "Cannot add " + m_textMp3 + "\r\n\r\nIt is not an audio file.");
+        QCOMPARE(svc().messages[1].prompt, "Cannot add " + m_textNoExt + "\r\n\r\nIt is not an audio file.");
         for (const auto& m : svc().messages) {
             QCOMPARE(m.style, int(core::vbInformation));
             QCOMPARE(m.title, title);
@@ -337,6 +337,60 @@ private slots:
         QFile f(m_list);
         QVERIFY(f.open(QIODevice::ReadOnly));
         QCOMPARE(f.readAll().count("<ITEM>"), 2);
+    }
+
+    // Control characters in names: a tab or a bell is added and survives a
+    // restart (the list keeps the path exactly); a line break or a carriage
+    // return, which a list of lines cannot keep, is refused with a message
+    // that names the file. The list file holds no broken path.
+    void controlCharactersInNames() {
+        const QString d = m_fixtures.path();
+        const QStringList kept{d + "/tab\there.wav", d + "/bell\a.wav"};
+        const QStringList refused{d + "/new\nline.wav", d + "/carriage\rreturn.wav"};
+        for (const QString& p : kept + refused)
+            QVERIFY(QFile::copy(m_wav, p));
+        m_lists->cGrid1_OLEDragDrop({kept[0], refused[0], kept[1], refused[1]});
+        QCOMPARE(column(*m_grid, COL_FILE), kept);
+        const QString why = "\r\n\r\nIts name holds a line break, which an items list cannot keep.";
+        QCOMPARE(svc().messages.size(), 2);
+        QCOMPARE(svc().messages[0].prompt, "Cannot add " + d + QString::fromUtf8("/new\u240Aline.wav") + why);
+        QCOMPARE(svc().messages[1].prompt,
+                 "Cannot add " + d + QString::fromUtf8("/carriage\u240Dreturn.wav") + why);
+
+        QFile f(m_list);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray bytes = f.readAll();
+        QCOMPARE(bytes.count('\n'), 1);
+        QCOMPARE(bytes.count('\r'), 1);
+        QVERIFY(bytes.endsWith("\r\n"));
+        for (const QString& p : kept)
+            QVERIFY(bytes.contains(p.toUtf8()));
+        // What a restart reads.
+        cGrid again;
+        InitGridColumns(again, nullptr);
+        components::cAudioConverter conv;
+        ItemsListHolder holder;
+        QCOMPARE(LoadItemsListToGrid(again, m_list, conv, holder, nullptr), 2);
+        QCOMPARE(column(again, COL_FILE), kept);
+        QCOMPARE(holder.KeptCount(), 0);
+    }
+
+    // A refusal says why: not audio, or unreadable (a link that leads round
+    // in a circle cannot be read by anyone, root included).
+    void refusalsNameTheReason() {
+        const QString loop = m_fixtures.path() + "/loop.mp3";
+        QVERIFY(QFile::link(loop, loop));
+        components::cAudioConverter conv;
+        const struct {
+            QString path;
+            QString reason;
+        } cases[] = {{m_textMp3, "It is not an audio file."},
+                     {loop, "It cannot be read: Too many levels of symbolic links."}};
+        for (const auto& c : cases) {
+            const AddFileResult r = ProbeFileForList(c.path, conv, AddTagDefaults{});
+            QCOMPARE(r.kind, AddFileResult::Refused);
+            QCOMPARE(r.reason, c.reason);
+        }
     }
 
     void dropOnARootOrACDNodeIsIgnored_data() {

@@ -5,10 +5,12 @@
 // titles from the network cannot put a file outside the destination.
 #include "BatchFakes.h"
 #include "DiscImages.h"
+#include "FakeCddbServer.h"
 #include "MediaTools.h"
 #include "TestEnv.h"
 
 #include "components/DriveRegistry.h"
+#include "components/cFreeDB.h"
 #include "conversion/BatchRun.h"
 #include "core/Services.h"
 #include "itemlists/ItemRows.h"
@@ -176,6 +178,69 @@ private slots:
             QVERIFY2(!f.contains('/'), qPrintable(f));
         QCOMPARE(filesBelow(m_env->root() + "/home").filter(".wav").size(), 0);
         QVERIFY(!QFile::exists(m_env->root() + "/escape.cda.wav"));
+    }
+
+    // Titles from a local CDDB answer: one of 40,000 characters (sent in
+    // continuation lines within the protocol's line limit), one that cleans to
+    // nothing and one of a dot; a typed sub-folder that climbs out. The rip
+    // completes, every name is valid and within limits, and nothing is made
+    // outside the destination.
+    void hostileTitlesAndSubFolder() {
+        QString longTitle;
+        for (int i = 0; i < 40000; ++i)
+            longTitle += QChar(u'a' + i % 26);
+        testsupport::FakeCddbServer server;
+        server.onQuery = [](const QString&) { return QByteArray("200 rock 0e000903 A / B\r\n"); };
+        server.onRead = [&longTitle](const QString&) {
+            QByteArray body = "210 rock 0e000903 CD database entry follows (until terminating `.')\r\n"
+                              "DTITLE=A / B\r\n";
+            for (qsizetype at = 0; at < longTitle.size(); at += 200)
+                body += "TTITLE0=" + longTitle.mid(at, 200).toUtf8() + "\r\n";
+            return body + "TTITLE1=/\r\nTTITLE2=.\r\n.\r\n";
+        };
+        qputenv("CORVANE_CDDB_SERVER", "127.0.0.1:" + QByteArray::number(server.port()));
+        QStringList titles(3);
+        components::cFreeDB db;
+        connect(&db, &components::cFreeDB::TrackInfo, this,
+                [&titles](const QString&, qint32 n, const QString& title) {
+                    if (n >= 1 && n <= 3) titles[n - 1] = title;
+                });
+        QSignalSpy looked(&db, &components::cFreeDB::QueryDone);
+        db.SelectDrive("D:");
+        db.StartQuery();
+        QTRY_COMPARE_WITH_TIMEOUT(looked.size(), 1, 10000);
+        qunsetenv("CORVANE_CDDB_SERVER");
+        QCOMPARE(titles, (QStringList{longTitle, "/", "."}));
+
+        cAudioCDRipper ripper;
+        ripping::RipperItemJob job(ripper);
+        FakeBatchView view;
+        fillDisc(view, {1, 2, 3});
+        for (int t = 0; t < 3; ++t)
+            view.rows[t][COL_ITEM_NAME] = titles[t]; // as the FreeDB window names the tracks
+        view.fileTemplate = "[item_name].[dest_extension]";
+        view.createSubFolder = true;
+        view.subFolder = "../up";
+        RecordingEndActions end;
+        BatchRun run(job, view, end, ripping::RipperPolicy([&ripper] { return &ripper; }, [] { return 0; }));
+        QSignalSpy finished(&run, &BatchRun::Finished);
+        QVERIFY(run.cmdConvert_Click());
+        QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 60000);
+        QCOMPARE(finished.at(0).at(0).value<BatchRun::Ending>(), BatchRun::Ending::Completed);
+        QCOMPARE(view.log.filter("Done.").size(), 3);
+
+        const QStringList files = filesBelow(m_dest);
+        QCOMPARE(files.size(), 3);
+        QVERIFY(files.contains("-/up/-.wav"));
+        QVERIFY(files.contains("-/up/-..wav"));
+        const QStringList longOnes = files.filter(QRegularExpression("^-/up/a"));
+        QCOMPARE(longOnes.size(), 1);
+        const QString name = longOnes.first().mid(5);
+        QVERIFY(name.endsWith(".wav"));
+        QVERIFY(name.toUtf8().size() <= 255);
+        QVERIFY(longTitle.startsWith(name.chopped(4)));
+        // Nothing beside the destination, where "../up" would have led.
+        QVERIFY(!QFileInfo::exists(m_env->root() + "/up"));
     }
 
     // Abort confirmed in the middle of a long track: the aborted end, no

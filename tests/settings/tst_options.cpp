@@ -1,9 +1,11 @@
+#include "StoreFaults.h"
 #include "TestEnv.h"
 
 #include "controls/cTreeView.h"
 #include "core/AppPaths.h"
 #include "core/RegistryRoutines.h"
 #include "core/mdlFunctions.h"
+#include "core/mdlModes.h"
 #include "core/mdlRunOnStart.h"
 #include "settings/OptionsSettings.h"
 #include "settings/SettingsVariables.h"
@@ -470,6 +472,41 @@ private slots:
         QCOMPARE(dialog->txtToPath->currentText(), listsBefore);
         // Nothing was written.
         QCOMPARE(Stored("ID3 Tags", "txtTagAlbum"), QString("Stored"));
+    }
+
+    // OK on a store that takes no write: the failure is said, nothing is
+    // stored or applied, and the dialog stays open with the edits; OK once
+    // the store takes writes again saves them and closes.
+    void refusedSaveIsSaidAndKeepsTheDialogOpen() {
+        testsupport::TestEnv env;
+        Store("ID3 Tags", "txtTagAlbum", "Stored");
+        auto dialog = LoadedDialog();
+        dialog->show();
+        dialog->txtTagAlbum->setText("Edited");
+        dialog->chkClearOnExit->setChecked(true);
+        QSignalSpy applied(dialog.get(), &frmOptions::settingsApplied);
+        QVERIFY(testsupport::RefuseStoreWrites());
+
+        dialog->cmdOk_Click();
+        QVERIFY(dialog->isVisible());
+        QCOMPARE(applied.count(), 0);
+        QCOMPARE(env.services().messages.size(), 1);
+        QCOMPARE(env.services().messages[0].prompt,
+                 QString("The options cannot be saved: attempt to write a readonly database.\r\n\r\n"
+                         "No setting was changed."));
+        QCOMPARE(env.services().messages[0].title, core::g_sProductName);
+        QCOMPARE(dialog->txtTagAlbum->text(), QString("Edited"));
+        QVERIFY(dialog->chkClearOnExit->isChecked());
+        QCOMPARE(Stored("ID3 Tags", "txtTagAlbum"), QString("Stored"));
+        QCOMPARE(g_sTagAlbum, QString("Stored"));
+        QVERIFY(!g_bClearOnExit);
+
+        QVERIFY(testsupport::AllowStoreWrites());
+        dialog->cmdOk_Click();
+        QVERIFY(dialog->isHidden());
+        QCOMPARE(applied.count(), 1);
+        QCOMPARE(Stored("ID3 Tags", "txtTagAlbum"), QString("Edited"));
+        QCOMPARE(g_sTagAlbum, QString("Edited"));
     }
 
     void closingKeepsEditsUntilExit() {

@@ -1,3 +1,4 @@
+#include "StoreFaults.h"
 #include "TestEnv.h"
 
 #include "core/AppPaths.h"
@@ -103,7 +104,7 @@ private slots:
         QCOMPARE(g_sTagComment, QString("first line\r\nsecond line"));
 
         core::RegistryRoutines reg = Reg();
-        QVERIFY(!StoreOptions(reg, record)); // the lists folder did not change
+        QVERIFY(!StoreOptions(reg, record).listsFolderChanged);
         QCOMPARE(Snapshot(), before);
     }
 
@@ -168,15 +169,67 @@ private slots:
         QCOMPARE(qint64(quint32(g_lAppColor)), expected);
     }
 
+    // The values go in as one transaction: a store that refuses a write part
+    // way through (the last subkey's first value), refuses every write, or
+    // has lost a subkey, keeps every old value, and no variable changes; the
+    // reason comes back. Once the store takes writes again, all go in.
+    void failedSaveStoresNothing_data() {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("one value refused mid-save") << "txtTagArtist"
+                                                    << "attempt to write a readonly database";
+        QTest::newRow("every write refused") << "*"
+                                             << "attempt to write a readonly database";
+        QTest::newRow("subkey gone")
+            << "-"
+            << "the value SOFTWARE\\Pellory\\Corvane\\ID3 Tags\\chkCopyID3FromSource "
+               "cannot be written";
+    }
+    void failedSaveStoresNothing() {
+        QFETCH(QString, fault);
+        QFETCH(QString, reason);
+        testsupport::TestEnv env;
+        Store("General", "chkClearOnExit", "0");
+        Store("Events", "chkPlaySound", "0");
+        tOptionsRecord r = LoadOptionsSettings();
+        if (fault == "-") QCOMPARE(Reg().DeleteKey("ID3 Tags"), 0);
+        const auto before = Snapshot();
+        const QString listsBefore = g_sItemsListDir;
+        r.chkClearOnExit = 1;
+        r.chkPlaySound = 1;
+        r.txtTagArtist = "New";
+        r.txtToPath = env.path("other");
+        if (fault != "-") QVERIFY(testsupport::RefuseStoreWrites(fault == "*" ? QString() : fault));
+
+        core::RegistryRoutines reg = Reg();
+        const StoreOutcome failed = StoreOptions(reg, r);
+        QVERIFY(!failed.stored);
+        QCOMPARE(failed.error, reason);
+        QCOMPARE(Snapshot(), before);
+        QCOMPARE(g_sItemsListDir, listsBefore);
+
+        if (fault == "-")
+            QCOMPARE(Reg().CreateKey("ID3 Tags"), QString("0"));
+        else
+            QVERIFY(testsupport::AllowStoreWrites());
+        const StoreOutcome stored = StoreOptions(reg, r);
+        QVERIFY(stored.stored);
+        QVERIFY(stored.listsFolderChanged);
+        QCOMPARE(Reg("General").GetRegistryValue("chkClearOnExit").toString(), QString("1"));
+        QCOMPARE(Reg("Events").GetRegistryValue("chkPlaySound").toString(), QString("1"));
+        QCOMPARE(Reg("ID3 Tags").GetRegistryValue("txtTagArtist").toString(), QString("New"));
+        QCOMPARE(g_sItemsListDir, env.path("other") + "/");
+    }
+
     void storeFollowsTheListsFolder() {
         testsupport::TestEnv env;
         tOptionsRecord r = LoadOptionsSettings();
         r.txtToPath = env.root() + "/other"; // typed without its closing "/"
         core::RegistryRoutines reg = Reg();
-        QVERIFY(StoreOptions(reg, r));
+        QVERIFY(StoreOptions(reg, r).listsFolderChanged);
         QCOMPARE(g_sItemsListDir, env.root() + "/other/");
         QCOMPARE(Reg("General").GetRegistryValue("txtToPath").toString(), env.root() + "/other/");
-        QVERIFY(!StoreOptions(reg, r));
+        QVERIFY(!StoreOptions(reg, r).listsFolderChanged);
     }
 };
 
