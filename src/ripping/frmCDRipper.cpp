@@ -54,10 +54,6 @@ std::unique_ptr<ripping::RipperItemJob> NewRipperJob() {
     return job;
 }
 
-QString AppTitle() {
-    return core::g_sProductName + QLatin1Char(' ') + core::g_sProductVersion;
-}
-
 } // namespace
 
 frmCDRipper::frmCDRipper(cImageList* imgMenu, QWidget* parent)

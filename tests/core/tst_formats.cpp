@@ -1,5 +1,6 @@
 // Supported input formats and the output format lists and codes.
 #include "TestEnv.h"
+#include "dialogs/mdlSupportedDestinationGui.h"
 
 #include "core/mdlSupportedDestination.h"
 #include "core/mdlSupportedFormats.h"
@@ -65,5 +66,4 @@ private slots:
 };
 
 QTEST_MAIN(tst_formats)
-#include "dialogs/mdlSupportedDestinationGui.h"
 #include "tst_formats.moc"

@@ -1,5 +1,6 @@
 // Paths, names, sizes, durations, folders and documents.
 #include "TestEnv.h"
+#include "dialogs/mdlFunctionsGui.h"
 
 #include "controls/cBalloonTip.h"
 #include "core/mdlFileSystem.h"
@@ -285,5 +286,4 @@ private slots:
 };
 
 QTEST_MAIN(tst_functions)
-#include "dialogs/mdlFunctionsGui.h"
 #include "tst_functions.moc"

@@ -1,5 +1,6 @@
 // Text files, the path history and the log lines.
 #include "TestEnv.h"
+#include "dialogs/mdlFunctionsGui.h"
 
 #include "core/mdlFunctions.h"
 
@@ -212,5 +213,4 @@ private slots:
 };
 
 QTEST_MAIN(tst_textfiles)
-#include "dialogs/mdlFunctionsGui.h"
 #include "tst_textfiles.moc"
