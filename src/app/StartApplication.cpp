@@ -3,6 +3,7 @@
 #include "components/AudioOutput.h"
 #include "components/DriveRegistry.h"
 #include "components/FFmpegLibrary.h"
+#include "controls/AccessibleNames.h"
 #include "controls/cPopupMenu.h"
 #include "controls/cSysTray.h"
 #include "core/AppPaths.h"
@@ -43,6 +44,8 @@ bool StartApplication(const QString& commandLine) {
     if (QIcon::themeName() == QLatin1String("hicolor"))
         QIcon::setThemeSearchPaths({InstallFolder() + QLatin1String("/icons")});
     InitModes();
+    // Every window and picture button is named for assistive technology.
+    controls::InstallAccessibleNames();
     // Drive paths such as "E:/" open the drive's folder or mount point.
     SetShellDriveResolver(&components::DriveRegistry::localPath);
 

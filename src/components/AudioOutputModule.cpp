@@ -9,13 +9,56 @@
 #include <QSoundEffect>
 #include <QUrl>
 
+#include <pulse/context.h>
+#include <pulse/mainloop.h>
+
+#include <chrono>
+
 namespace {
+
+// Whether a sound server answers now, asked the way Qt Multimedia asks (the
+// same server lookup, no autostart of a server of its own).
+bool SoundServerAnswers() {
+    pa_mainloop* loop = pa_mainloop_new();
+    if (!loop) return false;
+    pa_context* context = pa_context_new(pa_mainloop_get_api(loop), "Corvane");
+    bool ready = false;
+    if (context && pa_context_connect(context, nullptr, PA_CONTEXT_NOFLAGS, nullptr) >= 0) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+        while (std::chrono::steady_clock::now() < deadline) {
+            const pa_context_state_t state = pa_context_get_state(context);
+            if (state == PA_CONTEXT_READY) {
+                ready = true;
+                break;
+            }
+            if (!PA_CONTEXT_IS_GOOD(state)) break;
+            if (pa_mainloop_prepare(loop, 100 * 1000) < 0 || pa_mainloop_poll(loop) < 0 ||
+                pa_mainloop_dispatch(loop) < 0)
+                break;
+        }
+        pa_context_disconnect(context);
+    }
+    if (context) pa_context_unref(context);
+    pa_mainloop_free(loop);
+    return ready;
+}
+
+// Qt Multimedia connects to the sound server once, when it is first asked
+// for a device, and never again: asked while no server ran, it would find
+// no device until the program restarted. So it is not asked before a server
+// answers, and until then every play looks for the server again.
+bool SoundServerReady() {
+    static bool ready = false; // asked on the GUI thread only
+    if (!ready) ready = SoundServerAnswers();
+    return ready;
+}
 
 class QtAudioOutput final : public components::AudioOutput {
 public:
     ~QtAudioOutput() override { Stop(); }
 
     bool SelectDevice(int index) override {
+        if (!SoundServerReady()) return false;
         const QList<QAudioDevice> outputs = QMediaDevices::audioOutputs();
         m_device =
             index >= 0 && index < outputs.size() ? outputs.at(index) : QMediaDevices::defaultAudioOutput();
@@ -80,14 +123,19 @@ private:
 class QtSoundPlayer final : public components::SoundPlayer {
 public:
     void Play(const QString& wavFile) override {
-        m_effect.stop();
-        m_effect.setSource(QUrl::fromLocalFile(wavFile));
-        m_effect.play();
+        if (!SoundServerReady()) return;
+        // Made at the first play, when a server answers (see SoundServerReady).
+        if (!m_effect) m_effect = std::make_unique<QSoundEffect>();
+        m_effect->stop();
+        m_effect->setSource(QUrl::fromLocalFile(wavFile));
+        m_effect->play();
     }
-    void Stop() override { m_effect.stop(); }
+    void Stop() override {
+        if (m_effect) m_effect->stop();
+    }
 
 private:
-    QSoundEffect m_effect;
+    std::unique_ptr<QSoundEffect> m_effect;
 };
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "components/DriveRegistry.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QLoggingCategory>
@@ -180,7 +181,7 @@ DiscInfo DriveRegistry::readDisc(qint32 index) {
 DiscInfo DriveRegistry::readDisc(const DriveInfo& drive) {
     {
         QMutexLocker lock(&m_mutex);
-        if (m_openTrays.contains(drive.device)) return DiscInfo{};
+        if (trayOpenLocked(drive)) return DiscInfo{};
     }
     if (drive.isVirtual) return readVirtualDisc(drive.device);
     const QByteArray device = QFile::encodeName(drive.device);
@@ -261,7 +262,31 @@ bool DriveRegistry::isTrayOpen(qint32 index) {
     const std::optional<DriveInfo> d = drive(index);
     if (!d) return false;
     QMutexLocker lock(&m_mutex);
-    return m_openTrays.contains(d->device);
+    return trayOpenLocked(*d);
+}
+
+bool DriveRegistry::trayOpenLocked(const DriveInfo& drive) {
+    const auto it = m_openTrays.constFind(drive.device);
+    if (it == m_openTrays.constEnd()) return false;
+    if (!drive.isVirtual || qEnvironmentVariableIsSet("CORVANE_KEEP_TRAYS_OPEN")) return true;
+    if (nowMsLocked() - it.value() < kVirtualTrayCloseMs) return true;
+    m_openTrays.erase(it);
+    return false;
+}
+
+qint64 DriveRegistry::nowMsLocked() const {
+    if (m_clock) return m_clock();
+    static const QElapsedTimer started = [] {
+        QElapsedTimer t;
+        t.start();
+        return t;
+    }();
+    return started.elapsed();
+}
+
+void DriveRegistry::setClockForTesting(std::function<qint64()> clock) {
+    QMutexLocker lock(&m_mutex);
+    m_clock = std::move(clock);
 }
 
 bool DriveRegistry::openTray(qint32 index) {
@@ -272,7 +297,7 @@ bool DriveRegistry::openTray(qint32 index) {
         if (cdio_eject_media_drive(device.constData()) != DRIVER_OP_SUCCESS) return false;
     }
     QMutexLocker lock(&m_mutex);
-    m_openTrays.insert(d->device);
+    m_openTrays.insert(d->device, nowMsLocked());
     return true;
 }
 

@@ -6,7 +6,11 @@
 //
 // A virtual drive's disc is the image in its folder: a ".cue" with its ".bin"
 // is an audio (or mixed) CD, an ".iso" a data disc, no image a blank writable
-// disc of 80 minutes. Opening a tray takes the disc out until it closes.
+// disc of 80 minutes. Opening a tray takes the disc out until it closes. A
+// virtual drive's tray closes again by itself a few seconds after it opened,
+// as a user pushes a real tray back with the disc in it; with
+// CORVANE_KEEP_TRAYS_OPEN set it stays open until closed. Real trays are left
+// as the drive has them.
 //
 // Real drives are never looked at when CORVANE_NO_REAL_DRIVES is set (tests
 // always set it).
@@ -14,11 +18,12 @@
 // Thread-safe: any thread may ask; disc reads open their own handles.
 #pragma once
 
+#include <QHash>
 #include <QList>
 #include <QMutex>
-#include <QSet>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -102,6 +107,12 @@ public:
     bool openTray(qint32 index);
     bool closeTray(qint32 index);
 
+    // How long a virtual tray stays open by itself.
+    static constexpr qint64 kVirtualTrayCloseMs = 5000;
+    // For tests: the clock the virtual trays' closing is measured on
+    // (milliseconds, any origin); an empty function goes back to the real one.
+    void setClockForTesting(std::function<qint64()> clock);
+
     // Looks for real drives again (they are listed once per run otherwise).
     void rescanRealDrives();
     // For tests of real-writer code: these devices stand for the real drives
@@ -128,7 +139,13 @@ private:
     bool m_realScanned = false;
     QStringList m_realDevices;
     QStringList m_testDevices;
-    QSet<QString> m_openTrays; // devices or folders whose tray is open
+    // Devices or folders whose tray is open, with when a virtual one opened.
+    QHash<QString, qint64> m_openTrays;
+    std::function<qint64()> m_clock;
+    // True when the drive's tray is open now; a virtual tray whose time is
+    // up is closed here. Called with m_mutex held.
+    bool trayOpenLocked(const DriveInfo& drive);
+    qint64 nowMsLocked() const;
 };
 
 } // namespace components

@@ -1,5 +1,6 @@
 // The real CD writer behind AudioWriterSeam: libburn, track-at-once audio.
 #include "components/AudioWriterSeam.h"
+#include "components/LibburnSupport.h"
 
 #include <QByteArray>
 #include <QFile>
@@ -20,8 +21,6 @@ using namespace burn;
 
 namespace components {
 
-namespace {
-
 // libburn keeps process-wide state: initialised once, never shut down while
 // the program runs (a drive may still be released at exit).
 bool libburnReady() {
@@ -41,8 +40,7 @@ bool libburnReady() {
     return ready;
 }
 
-// The last message libburn queued, drained; "" when none.
-QString lastMessage() {
+QString libburnLastMessage() {
     static char minimum[] = "ALL";
     QString last;
     char text[BURN_MSGS_MESSAGE_LEN];
@@ -52,6 +50,12 @@ QString lastMessage() {
     while (burn_msgs_obtain(minimum, &code, text, &osErrno, severity) > 0)
         last = QString::fromLocal8Bit(text).trimmed();
     return last;
+}
+
+namespace {
+
+QString lastMessage() {
+    return libburnLastMessage();
 }
 
 // One grabbed drive, released on every path.

@@ -130,6 +130,16 @@ QString FitNameToBytes(const QString& name, qsizetype maxBytes, bool keepExtensi
     return base.left(i).toString() + ext;
 }
 
+bool WriteAll(QIODevice& device, const char* data, qint64 size) {
+    while (size > 0) {
+        const qint64 n = device.write(data, size);
+        if (n <= 0) return false;
+        data += n;
+        size -= n;
+    }
+    return true;
+}
+
 unsigned NewFileMode() {
     // Read, not set: umask() itself changes the mask for every thread.
     unsigned mask = 022;

@@ -5,6 +5,7 @@
 // their folder. Also how a name is fitted to the file system's limit.
 #pragma once
 
+#include <QIODevice>
 #include <QString>
 
 namespace components {
@@ -17,6 +18,14 @@ constexpr qsizetype kFileNameMaxBytes = 255;
 // the text from the last dot on (when it is at most 16 characters) is kept
 // and the part before it is cut.
 QString FitNameToBytes(const QString& name, qsizetype maxBytes, bool keepExtension);
+
+// Writes all the bytes, going on after a short write (a nearly full disk
+// takes part of them without an error): false only once a write fails, so
+// the device's errorString() then says why ("No space left on device").
+bool WriteAll(QIODevice& device, const char* data, qint64 size);
+inline bool WriteAll(QIODevice& device, const QByteArray& bytes) {
+    return WriteAll(device, bytes.constData(), bytes.size());
+}
 
 // The mode a new file gets: 0666 less the user's umask.
 unsigned NewFileMode();

@@ -1,15 +1,13 @@
 #include "components/cAudioBurner.h"
 
 #include "components/AudioDecoder.h"
+#include "components/DriveClaim.h"
 #include "components/OutputFiles.h"
 #include "components/Worker.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QMutex>
-#include <QMutexLocker>
-#include <QSet>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -127,35 +125,6 @@ DiscView realDisc(AudioWriterSeam& writer, const DriveInfo& drive) {
 
 using Outcome = Worker::Outcome;
 
-// The drives being burned in this process, held for the life of a burn.
-class DriveClaim {
-public:
-    explicit DriveClaim(const QString& device) : m_device(device) {
-        QMutexLocker lock(&mutex());
-        m_held = !claimed().contains(device);
-        if (m_held) claimed().insert(device);
-    }
-    ~DriveClaim() {
-        QMutexLocker lock(&mutex());
-        if (m_held) claimed().remove(m_device);
-    }
-    DriveClaim(const DriveClaim&) = delete;
-    DriveClaim& operator=(const DriveClaim&) = delete;
-    bool held() const { return m_held; }
-
-private:
-    static QMutex& mutex() {
-        static QMutex m;
-        return m;
-    }
-    static QSet<QString>& claimed() {
-        static QSet<QString> s;
-        return s;
-    }
-    QString m_device;
-    bool m_held = false;
-};
-
 Outcome tooLong(qint64 needed, qint64 free) {
     return Outcome::error(cAudioBurner::ErrTooLong,
                           QStringLiteral("The tracks last %1 but the disc holds only %2. Remove some tracks.")
@@ -198,7 +167,7 @@ qint64 decodeTrack(const QString& path, QFile& out, qint64 maxBytes, qint64 minS
             *outcome = Outcome::error(cAudioBurner::ErrTooLong, QString()); // caller words it
             return -1;
         }
-        if (out.write(buf.data(), len) != len) {
+        if (!WriteAll(out, buf.data(), len)) {
             *outcome =
                 Outcome::error(cAudioBurner::ErrWrite,
                                QStringLiteral("The disc image cannot be written: %1").arg(out.errorString()));
@@ -218,7 +187,7 @@ qint64 decodeTrack(const QString& path, QFile& out, qint64 maxBytes, qint64 minS
     }
     if (padded > bytes) {
         const QByteArray zeros(int(padded - bytes), '\0');
-        if (out.write(zeros) != zeros.size()) {
+        if (!WriteAll(out, zeros)) {
             *outcome =
                 Outcome::error(cAudioBurner::ErrWrite,
                                QStringLiteral("The disc image cannot be written: %1").arg(out.errorString()));
@@ -460,7 +429,7 @@ qint32 cAudioBurner::BurnCD(const QString& drive, qint32 speed) {
                     ErrWrite,
                     QStringLiteral("The disc image cannot be written: %1").arg(cuePart.ErrorText()));
             if (!cue.open(cuePart.Handle(), QIODevice::WriteOnly, QFileDevice::DontCloseHandle) ||
-                cue.write(cueText) != cueText.size() || !cue.flush())
+                !WriteAll(cue, cueText) || !cue.flush())
                 return Outcome::error(
                     ErrWrite, QStringLiteral("The disc image cannot be written: %1").arg(cue.errorString()));
             bin.close();

@@ -1,13 +1,17 @@
 #include "components/cAudioCDRipper.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QList>
 #include <QMetaObject>
+#include <QStringList>
 
 #include <cdio/paranoia/cdda.h>
 #include <cdio/paranoia/paranoia.h>
 
 #include <cstdio>
+#include <utility>
 
 namespace components {
 
@@ -32,9 +36,41 @@ struct ParanoiaDeleter {
 };
 using ParanoiaHandle = std::unique_ptr<cdrom_paranoia_t, ParanoiaDeleter>;
 
-// Paranoia reports every fix-up and read error here; the rip only needs the
-// verified samples, so nothing is done with the reports.
-void paranoiaCallback(long, paranoia_cb_mode_t) {}
+// Paranoia reports every fix-up and read error here. Fix-ups are its own
+// business; a hard read error or a sector it gave up on means the samples it
+// hands back are not the disc's audio. Each rip runs on its own worker thread.
+thread_local bool t_sectorLost = false;
+void paranoiaCallback(long, paranoia_cb_mode_t mode) {
+    if (mode == PARANOIA_CB_READERR || mode == PARANOIA_CB_SKIP) t_sectorLost = true;
+}
+
+// Sectors that could not be read, kept as ranges for the error text.
+class LostSectors {
+public:
+    void add(lsn_t sector) {
+        ++m_count;
+        if (!m_ranges.isEmpty() && m_ranges.last().second + 1 == sector)
+            m_ranges.last().second = sector;
+        else
+            m_ranges.append({sector, sector});
+    }
+    qint64 count() const { return m_count; }
+    // "250-299", "12, 40-41", at most a few ranges then "...".
+    QString text() const {
+        constexpr int kShown = 5;
+        QStringList parts;
+        for (int i = 0; i < m_ranges.size() && i < kShown; ++i) {
+            const auto& [a, b] = m_ranges.at(i);
+            parts << (a == b ? QString::number(a) : QStringLiteral("%1-%2").arg(a).arg(b));
+        }
+        if (m_ranges.size() > kShown) parts << QStringLiteral("...");
+        return parts.join(QStringLiteral(", "));
+    }
+
+private:
+    QList<std::pair<lsn_t, lsn_t>> m_ranges;
+    qint64 m_count = 0;
+};
 
 struct RipRequest {
     qint32 device = 0;
@@ -52,8 +88,14 @@ Worker::Outcome rip(const RipRequest& r, Worker::Context& ctx) {
     if (!drive)
         return Outcome::error(cAudioCDRipper::ErrNoDisc, QStringLiteral("There is no CD drive to rip from."));
     CdioHandle cdio = DriveRegistry::instance().openDisc(r.device);
-    if (!cdio)
+    if (!cdio) {
+        // A damaged image (one cut short before its last track) says so, rather than "no CD".
+        const DiscInfo disc = DriveRegistry::instance().readDisc(r.device);
+        if (disc.kind == DiscKind::Unreadable)
+            return Outcome::error(cAudioCDRipper::ErrUnreadableDisc,
+                                  "The disc in " + drive->letter + " cannot be read: " + disc.error);
         return Outcome::error(cAudioCDRipper::ErrNoDisc, "There is no audio CD in " + drive->letter + ".");
+    }
 
     // The track's sectors, numbered as the drive registry numbers tracks.
     const track_t first = cdio_get_first_track_num(cdio.get());
@@ -123,20 +165,35 @@ Worker::Outcome rip(const RipRequest& r, Worker::Context& ctx) {
         return Outcome::error(cAudioCDRipper::ErrDestination,
                               "The file " + r.destination + " cannot be written: " + encoder.ErrorText());
 
+    // Past the disc's last sector paranoia hands back silence without a word;
+    // those sectors are lost audio too. An image whose size is no whole number
+    // of sectors was cut short inside the sector after its last whole one: the
+    // track that runs up to there has lost its audio from that sector on.
+    const lsn_t discEnd = cdio_get_disc_last_lsn(cdio.get());
+    LostSectors lost;
+    bool cutInside = false;
+    if (drive->isVirtual && to == discEnd) {
+        const char* source = cdio_get_arg(cdio.get(), "source");
+        const qint64 imageBytes = source ? QFileInfo(QFile::decodeName(source)).size() : 0;
+        cutInside = imageBytes % DriveRegistry::kAudioSectorBytes != 0;
+    }
+    const qint64 trackSectors = sectors + (cutInside ? 1 : 0);
     ctx.progress(0);
     for (qint64 done = 0; done < sectors; ++done) {
         if (ctx.aborted()) {
             encoder.Cancel();
             return Outcome::aborted();
         }
+        const auto sector = static_cast<lsn_t>(from + done);
+        t_sectorLost = false;
         const int16_t* samples = cdio_paranoia_read_limited(paranoia.get(), paranoiaCallback, kMaxRetries);
         if (!samples) {
             encoder.Cancel();
-            return Outcome::error(cAudioCDRipper::ErrRead,
-                                  QStringLiteral("Sector %1 of the disc in %2 cannot be read.")
-                                      .arg(from + done)
-                                      .arg(drive->letter));
+            return Outcome::error(
+                cAudioCDRipper::ErrRead,
+                QStringLiteral("Sector %1 of the disc in %2 cannot be read.").arg(sector).arg(drive->letter));
         }
+        if (t_sectorLost || (discEnd != CDIO_INVALID_LSN && sector >= discEnd)) lost.add(sector);
         if (!encoder.Write(samples, kFramesPerSector)) {
             encoder.Cancel();
             return Outcome::error(cAudioCDRipper::ErrEncode,
@@ -147,6 +204,20 @@ Worker::Outcome rip(const RipRequest& r, Worker::Context& ctx) {
     if (ctx.aborted()) {
         encoder.Cancel();
         return Outcome::aborted();
+    }
+    if (cutInside) lost.add(discEnd);
+    // A file with holes of silence or cut off is no rip of the track: it is not kept.
+    if (lost.count() > 0) {
+        encoder.Cancel();
+        return Outcome::error(
+            cAudioCDRipper::ErrRead,
+            QStringLiteral(
+                "Track %1 of the disc in %2 cannot be read whole: %3 of its %4 sectors are lost (%5).")
+                .arg(r.track)
+                .arg(drive->letter)
+                .arg(lost.count())
+                .arg(trackSectors)
+                .arg(lost.text()));
     }
     if (!encoder.Finish())
         return Outcome::error(cAudioCDRipper::ErrEncode,

@@ -2,7 +2,6 @@
 
 #include "components/DriveRegistry.h"
 
-#include <QEventLoop>
 #include <QHostInfo>
 #include <QMetaObject>
 #include <QRegularExpression>
@@ -82,7 +81,9 @@ cFreeDB::cFreeDB(QObject* parent) : QObject(parent), m_host(QHostInfo::localHost
 
 cFreeDB::~cFreeDB() {
     ++m_generation;
+    ++m_probeGeneration;
     releaseSocket();
+    releaseProbe();
 }
 
 QString cFreeDB::effectiveServer() const {
@@ -105,23 +106,29 @@ qint32 cFreeDB::effectivePort() const {
     return m_port;
 }
 
-bool cFreeDB::IsConnected() {
-    QTcpSocket socket;
-    QEventLoop loop;
-    QTimer timer;
-    timer.setSingleShot(true);
-    bool connected = false;
-    connect(&socket, &QTcpSocket::connected, &loop, [&] {
-        connected = true;
-        loop.quit();
-    });
-    connect(&socket, &QTcpSocket::errorOccurred, &loop, [&] { loop.quit(); });
-    connect(&timer, &QTimer::timeout, &loop, [&] { loop.quit(); });
-    socket.connectToHost(effectiveServer(), static_cast<quint16>(effectivePort()));
-    timer.start(m_timeOutMs);
-    if (socket.state() != QAbstractSocket::UnconnectedState) loop.exec();
-    socket.abort();
-    return connected;
+void cFreeDB::CheckConnection() {
+    releaseProbe();
+    const quint64 gen = ++m_probeGeneration;
+    m_probe = new QTcpSocket(this);
+    auto answer = [this, gen](bool connected) {
+        if (gen != m_probeGeneration) return;
+        ++m_probeGeneration; // one answer per check
+        releaseProbe();
+        post([this, connected] { emit ConnectionChecked(connected); });
+    };
+    connect(m_probe, &QTcpSocket::connected, this, [answer] { answer(true); });
+    connect(m_probe, &QTcpSocket::errorOccurred, this, [answer] { answer(false); });
+    // The socket is the timer's context: a released check takes its timer with it.
+    QTimer::singleShot(m_timeOutMs, m_probe, [answer] { answer(false); });
+    m_probe->connectToHost(effectiveServer(), static_cast<quint16>(effectivePort()));
+}
+
+void cFreeDB::releaseProbe() {
+    if (!m_probe) return;
+    disconnect(m_probe, nullptr, this, nullptr);
+    m_probe->abort();
+    m_probe->deleteLater();
+    m_probe = nullptr;
 }
 
 void cFreeDB::SelectDrive(const QString& drive) {
@@ -202,6 +209,8 @@ void cFreeDB::StartQuery() {
 
 void cFreeDB::StopQuery() {
     ++m_generation;
+    ++m_probeGeneration;
+    releaseProbe();
     m_timer.stop();
     releaseSocket();
     m_state = State::Idle;

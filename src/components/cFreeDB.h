@@ -2,8 +2,8 @@
 // the CDDBP protocol (TCP, port 8880) and reports the disc's artist, album and
 // track titles.
 //
-// Everything runs on the caller's (GUI) thread with an asynchronous socket, so
-// nothing blocks; IsConnected alone waits, in a nested event loop. Every event
+// Everything runs on the caller's (GUI) thread with asynchronous sockets, so
+// nothing blocks and no call runs an event loop of its own. Every event
 // is delivered queued, never from inside the call that started the lookup, and
 // no event of a lookup arrives after StopQuery, Close or its QueryDone /
 // QueryError. One lookup ends with exactly one QueryDone or QueryError.
@@ -53,8 +53,10 @@ public:
     explicit cFreeDB(QObject* parent = nullptr);
     ~cFreeDB() override;
 
-    // True when a TCP connection to the server can be made (waits at most TimeOut).
-    bool IsConnected();
+    // Tries a TCP connection to the server, for at most TimeOut, and returns at
+    // once; ConnectionChecked tells the answer, queued. A newer check, StopQuery
+    // and Close drop the answer of a check still running.
+    void CheckConnection();
     // The drive whose disc is looked up: "E:" (a drive name or track path works too).
     void SelectDrive(const QString& drive);
 
@@ -108,6 +110,7 @@ signals:
     void TrackInfo(const QString& artist, qint32 track, const QString& title);
     void QueryDone();
     void QueryError(qint32 code, const QString& message);
+    void ConnectionChecked(bool connected);
 
 private:
     enum class State { Idle, Banner, Hello, Proto, Query, QueryList, Read, ReadBody, Quit };
@@ -122,6 +125,7 @@ private:
     void fail(qint32 code, const QString& message);
     void post(std::function<void()> fn);
     void releaseSocket();
+    void releaseProbe();
     static QString decodeLine(const QByteArray& bytes);
 
     qint32 m_timeOutMs = 20000;
@@ -136,6 +140,8 @@ private:
     State m_state = State::Idle;
     quint64 m_generation = 0; // bumped by every start and stop; stale events are dropped
     QTcpSocket* m_socket = nullptr;
+    QTcpSocket* m_probe = nullptr; // the connection check's socket
+    quint64 m_probeGeneration = 0;
     QTimer m_timer;
     QByteArray m_buffer;
     qint64 m_received = 0;

@@ -42,12 +42,22 @@ struct cPlayer::Shared {
     size_t size = 0; // bytes waiting
     bool eof = false;
     bool quit = false;
+    qint64 left = -1; // bytes still to be decoded when only a part plays (-1: to the end)
     qint64 seekMs = -1;
     quint64 generation = 0; // bumped by each seek; older decoded data is dropped
     QString error;
 
     size_t freeBytes() const { return ring.size() - size; }
-    void push(const char* data, size_t n) {
+    // Takes decoded bytes, as many as the part still asks for; true when the part is complete.
+    bool push(const char* data, size_t n) {
+        if (left >= 0) {
+            n = std::min(n, size_t(left));
+            left -= qint64(n);
+        }
+        pushAll(data, n);
+        return left == 0;
+    }
+    void pushAll(const char* data, size_t n) {
         size_t tail = (head + size) % ring.size();
         while (n) {
             const size_t part = std::min(n, ring.size() - tail);
@@ -131,6 +141,10 @@ qint32 cPlayer::OpenFile(const QString& file) {
 }
 
 qint32 cPlayer::Play(const QString& file, qint32 audioDevice) {
+    return Play(file, audioDevice, 0, -1);
+}
+
+qint32 cPlayer::Play(const QString& file, qint32 audioDevice, qint64 startMs, qint64 lengthMs) {
     if (m_session) EndSession(true);
     m_error.clear();
     m_closed = false;
@@ -163,6 +177,12 @@ qint32 cPlayer::Play(const QString& file, qint32 audioDevice) {
     s->shared->ring.resize(size_t(rate) * kRingMs / 1000 * size_t(s->bpf));
     s->scratch.resize(size_t(s->sinkBytes));
     s->history.assign(size_t(rate), 0.0f);
+    if (startMs > 0 && !decoder->Seek(startMs)) {
+        m_error = decoder->ErrorText();
+        return 3;
+    }
+    s->baseFrames = std::max<qint64>(0, startMs) * rate / 1000;
+    if (lengthMs >= 0) s->shared->left = lengthMs * rate / 1000 * s->bpf;
 
     // The first sink's worth is decoded here, so the sink starts full and a
     // file that cannot be decoded is refused before anything plays.
@@ -183,8 +203,11 @@ qint32 cPlayer::Play(const QString& file, qint32 audioDevice) {
             s->shared->eof = true;
             break;
         }
-        s->shared->push(chunk.data(), size_t(n * s->bpf));
         primed += n * s->bpf;
+        if (s->shared->push(chunk.data(), size_t(n * s->bpf))) {
+            s->shared->eof = true;
+            break;
+        }
     }
     if (primed == 0) {
         m_error = QStringLiteral("The file holds no audio that can be played.");
@@ -241,7 +264,7 @@ qint32 cPlayer::Play(const QString& file, qint32 audioDevice) {
                 shared->eof = true;
                 continue;
             }
-            shared->push(buf.data(), size_t(n * bpf));
+            if (shared->push(buf.data(), size_t(n * bpf))) shared->eof = true;
         }
     });
 

@@ -33,6 +33,9 @@ public:
     // 0 = playback started; otherwise nothing plays and ErrorText() says why.
     // A file that is playing is stopped first (with its PlayDone).
     qint32 Play(const QString& file, qint32 audioDevice);
+    // The same for the part of the file from startMs, lengthMs long (to the
+    // end when lengthMs is negative); PlayDone comes when that part was heard.
+    qint32 Play(const QString& file, qint32 audioDevice, qint64 startMs, qint64 lengthMs);
     void Pause();
     void Resume();
     // Stops at once; PlayDone follows, queued.

@@ -6,6 +6,7 @@
 #include "controls/cTreeView.h"
 
 #include <QString>
+#include <QStringList>
 #include <QtGlobal>
 
 #include <functional>
@@ -16,9 +17,11 @@ class QWidget;
 class cGrid;
 class cImageList;
 
-namespace conversion {
-
+namespace core {
 class ItemJob;
+}
+
+namespace conversion {
 
 // The Audio CD Maker's measure of the marked items against an 80-minute disc,
 // as its window shows it. A warning only: the window opens either way.
@@ -48,6 +51,8 @@ struct ToolLaunch {
     std::function<void(const QString& text)> balloon;
     // Renames a node as the user's label edit does (the list caption follows).
     std::function<void(cTreeViewNode node, const QString& newText)> renameNode;
+    // Adds files to the selected list through the Add Files window and saves the list.
+    std::function<void(QStringList& files)> addFiles;
 
     // The hand-over of a list-fed tool, ready to write into its window.
     qint32 marked = 0;       // GetMarkedCount
@@ -63,7 +68,7 @@ struct ToolLaunch {
 
     // Tests: the window's job (empty: its own component), and a look at the
     // loaded window just before it shows.
-    std::function<std::unique_ptr<ItemJob>()> makeJob;
+    std::function<std::unique_ptr<core::ItemJob>()> makeJob;
     std::function<void(QDialog* window)> beforeShow;
 };
 

@@ -19,8 +19,10 @@
 #include "dialogs/mdlFunctionsGui.h"
 #include "dialogs/mdlSetFormIcon32.h"
 #include "dialogs/mdlSupportedDestinationGui.h"
+#include "itemlists/BatchItems.h"
 #include "itemlists/HandOver.h"
 #include "itemlists/ItemsGrid.h"
+#include "settings/RunOutput.h"
 #include "settings/SettingsVariables.h"
 #include "settings/frmOptions.h"
 
@@ -35,7 +37,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalBlocker>
-#include <QTextCursor>
+#include <QStyle>
 #include <QVBoxLayout>
 
 namespace conversion {
@@ -71,15 +73,18 @@ const QStringList& BuiltInFileNameFormats() {
 
 } // namespace
 
-frmBatchTool::frmBatchTool(const Design& design, std::unique_ptr<ItemJob> job, BatchPolicy policy,
-                           cImageList* imgMenu, QWidget* parent)
-    : QDialog(parent), m_job(std::move(job)), m_imgMenu(imgMenu), m_design(design) {
+frmBatchTool::frmBatchTool(const Design& design, std::unique_ptr<core::ItemJob> component,
+                           core::BatchPolicy policy, cImageList* imgMenu, QWidget* parent)
+    : QDialog(parent), m_component(std::move(component)), m_imgMenu(imgMenu), m_design(design) {
     m_iconName = design.iconName;
     setObjectName(design.objectName);
     setWindowTitle(design.caption);
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
-    m_run = std::make_unique<BatchRun>(*m_job, *this, m_end, std::move(policy), this);
-    m_end.turnOffCountdown = [](qint32 seconds) { core::ShowTurnOffCountdown(seconds); };
+    m_end.wanted = [this](const QString& box) { return EndEventChecked(box); };
+    // A refused shutdown is told in this window's log: nobody may be there to close a box.
+    m_end.turnOffCountdown = [this](qint32 seconds) {
+        core::ShowTurnOffCountdown(seconds, [this](const QString& line) { core::AddLogLine(line, txtLog); });
+    };
     openAudioFormat = [](QWidget* owner, const QString& key) { settings::ShowAudioFormatAtTab(owner, key); };
     openProgParameters = [](QWidget* owner, int section) {
         settings::ShowProgParametersAtSection(owner, section);
@@ -93,9 +98,30 @@ frmBatchTool::frmBatchTool(const Design& design, std::unique_ptr<ItemJob> job, B
         options->exec();
     };
     BuildControls(design);
+    if (m_component) {
+        m_run = std::make_unique<core::BatchRun>(*m_component, m_end, std::move(policy), this);
+        connect(m_run.get(), &core::BatchRun::SelectRow, cGrid1, &cGrid::setSelectedRow);
+        ShowJob(*m_run);
+    }
 }
 
 frmBatchTool::~frmBatchTool() = default;
+
+void frmBatchTool::ShowJob(core::Job& job) {
+    m_jobs << &job;
+    job.SetQuestions(&m_questions);
+    JobWidgets w;
+    w.window = this;
+    w.log = txtLog;
+    w.currentBar = prgCurrnet;
+    w.totalBar = prgTotal;
+    w.currentTask = lblCurrentTrack;
+    w.files = lblFilesToConvert;
+    w.timeLeft = lblTimeLeft;
+    w.disabledWhileRunning = {cmdConvert, cmdExit};
+    w.showLog = [this] { ShowLogPage(); };
+    BindJob(job, w);
+}
 
 void frmBatchTool::BuildControls(const Design& design) {
     auto* root = new QVBoxLayout(this);
@@ -162,27 +188,33 @@ void frmBatchTool::BuildControls(const Design& design) {
               "lblOpenDestinationDestinationFolder");
     formatArea = Named(new QWidget(TabSettings), "formatArea");
 
-    s->addWidget(Label4, 0, 0);
-    s->addWidget(txtToPath, 0, 1);
-    s->addWidget(cmdSelectPath, 0, 2);
-    s->addWidget(lblSetAsDefaultDestination, 0, 3);
-    s->addWidget(chkCreateSubFolder, 1, 0);
-    s->addWidget(txtUndeForlder, 1, 1);
-    s->addWidget(chkOverWrite, 2, 0, 1, 2);
-    s->addWidget(Label21, 3, 0);
-    s->addWidget(cboFileName, 3, 1);
-    s->addWidget(lblSetAsDefaultFileName, 3, 3);
-    auto* links = new QHBoxLayout();
-    links->addWidget(Image1);
-    links->addWidget(lblParameters);
-    links->addSpacing(20);
-    links->addWidget(imgOpenDestFolder);
-    links->addWidget(lblOpenDestinationDestinationFolder);
-    links->addStretch(1);
-    s->addLayout(links, 4, 1, 1, 3);
-    s->addWidget(formatArea, 5, 0, 1, 4);
+    // Rows from the top: the window's own format area (drive, target format),
+    // the destination with its folder link, the sub-folder, overwriting, and
+    // the file-name template with its help link.
+    const QStyle* style = this->style();
+    imgOpenDestFolder->setPixmap(style->standardIcon(QStyle::SP_DirOpenIcon).pixmap(16, 16));
+    Image1->setPixmap(style->standardIcon(QStyle::SP_FileDialogInfoView).pixmap(16, 16));
+    auto* destinationLink = new QHBoxLayout();
+    destinationLink->addWidget(imgOpenDestFolder);
+    destinationLink->addWidget(lblOpenDestinationDestinationFolder);
+    auto* parametersLink = new QHBoxLayout();
+    parametersLink->addWidget(Image1);
+    parametersLink->addWidget(lblParameters);
+    s->addWidget(formatArea, 0, 0, 1, 5);
+    s->addWidget(Label4, 1, 0);
+    s->addWidget(txtToPath, 1, 1);
+    s->addWidget(cmdSelectPath, 1, 2);
+    s->addWidget(lblSetAsDefaultDestination, 1, 3);
+    s->addLayout(destinationLink, 1, 4);
+    s->addWidget(chkCreateSubFolder, 2, 0);
+    s->addWidget(txtUndeForlder, 2, 1);
+    s->addWidget(chkOverWrite, 3, 0, 1, 2);
+    s->addWidget(Label21, 4, 0);
+    s->addWidget(cboFileName, 4, 1);
+    s->addWidget(lblSetAsDefaultFileName, 4, 3);
+    s->addLayout(parametersLink, 4, 4);
     s->setColumnStretch(1, 1);
-    s->setRowStretch(6, 1);
+    s->setRowStretch(5, 1);
 
     // Events page
     eventsLayout = new QVBoxLayout(TabEvents);
@@ -209,22 +241,31 @@ void frmBatchTool::BuildControls(const Design& design) {
     l->addWidget(txtLog);
 
     cGrid1 = Named(new cGrid(this), "cGrid1");
-    cGrid1->setMinimumHeight(140);
-    body->addWidget(cGrid1, 1);
-
     lblCurrentTrack = Named(new QLabel(QStringLiteral("Ready."), this), "lblCurrentTrack");
     prgCurrnet = Named(new Glimmet(this), "prgCurrnet");
     prgTotal = Named(new Glimmet(this), "prgTotal");
     lblFilesToConvert = Named(new QLabel(QStringLiteral("Files: 0/15"), this), "lblFilesToConvert");
     lblTimeLeft = Named(new QLabel(QStringLiteral("Time Left: 00:00:00"), this), "lblTimeLeft");
-    body->addWidget(lblCurrentTrack);
-    body->addWidget(prgCurrnet);
-    body->addWidget(prgTotal);
     auto* counters = new QHBoxLayout();
     counters->addWidget(lblFilesToConvert);
     counters->addStretch(1);
     counters->addWidget(lblTimeLeft);
-    body->addLayout(counters);
+    if (design.tracksFrame) {
+        // The grid only holds the tracks; the progress block sits above the pages.
+        cGrid1->setVisible(false);
+        body->setStretchFactor(cTabControl1, 1);
+        body->insertLayout(0, counters);
+        body->insertWidget(1, prgTotal);
+        body->insertWidget(2, lblCurrentTrack);
+        body->insertWidget(3, prgCurrnet);
+    } else {
+        cGrid1->setMinimumHeight(140);
+        body->addWidget(cGrid1, 1);
+        body->addWidget(lblCurrentTrack);
+        body->addWidget(prgCurrnet);
+        body->addWidget(prgTotal);
+        body->addLayout(counters);
+    }
 
     cmdConvert = Named(new QPushButton(design.runButtonCaption, this), "cmdConvert");
     cmdAbort = Named(new QPushButton(QStringLiteral("Abort"), this), "cmdAbort");
@@ -236,6 +277,12 @@ void frmBatchTool::BuildControls(const Design& design) {
     buttons->addWidget(cmdExit);
     body->addLayout(buttons);
 
+    if (design.tracksFrame) {
+        auto* line = new QFrame(this);
+        line->setFrameShape(QFrame::HLine);
+        line->setFrameShadow(QFrame::Sunken);
+        root->addWidget(line);
+    }
     cStatusBar1 = Named(new cStatusBar(this), "cStatusBar1");
     cStatusBar1->setSizeGripEnabled(false);
     root->addWidget(cStatusBar1);
@@ -304,7 +351,11 @@ void frmBatchTool::Form_Load() {
     cStatusBar1->AddPanel(0, QString(), QString(), -1, 64, false, false, 0, QStringLiteral("Total Time"));
 
     CheckUnderFolderEna();
-    m_run->ResetCounters();
+    if (m_run) m_run->ResetCounters();
+    // No button of a tool window is its default: Enter in the destination
+    // field must neither eject a tray nor start a run.
+    for (QPushButton* button : findChildren<QPushButton*>())
+        button->setAutoDefault(false);
 }
 
 void frmBatchTool::HandOver(cGrid& mainGrid, const QString& listName, const QString& countSuffix,
@@ -336,11 +387,41 @@ void frmBatchTool::SetEndBoxesFromSettings() {
 // --- run buttons ------------------------------------------------------------------
 
 void frmBatchTool::cmdConvert_Click() {
-    m_run->cmdConvert_Click();
+    if (!m_run || !m_run->Start(Request())) return;
+    txtToPath->setEditText(m_run->Destination());
+    RememberDestination();
+}
+
+core::BatchRequest frmBatchTool::Request() const {
+    core::BatchRequest r;
+    for (qint32 row = 1; row <= RowCount(); ++row)
+        r.rows << itemlists::BatchItemFromCells([this, row](const QString& key) { return Cell(row, key); },
+                                                RowMark(row));
+    r.destination = txtToPath->currentText();
+    r.createSubFolder = chkCreateSubFolder->isChecked();
+    r.subFolderName = txtUndeForlder->text();
+    r.overwrite = m_design.honourOverwriteBox && chkOverWrite->isChecked();
+    r.fileNameTemplate = cboFileName->currentText();
+    r.output = RunOutput();
+    return r;
+}
+
+core::RunOutput frmBatchTool::RunOutput() const {
+    return settings::OutputForFormat(TargetFormatText());
 }
 
 void frmBatchTool::cmdAbort_Click() {
-    m_run->cmdAbort_Click();
+    for (core::Job* job : m_jobs)
+        if (job->IsRunning()) {
+            job->cmdAbort_Click();
+            return;
+        }
+}
+
+bool frmBatchTool::IsJobRunning() const {
+    for (const core::Job* job : m_jobs)
+        if (job->IsRunning()) return true;
+    return false;
 }
 
 void frmBatchTool::cmdExit_Click() {
@@ -348,10 +429,14 @@ void frmBatchTool::cmdExit_Click() {
 }
 
 bool frmBatchTool::Form_Unload() {
-    if (!m_run->CanClose()) return false; // a run is active: Abort is the way out
-    if (!m_unloaded) m_job->Close();
+    if (IsJobRunning()) return false; // a job is running: Abort is the way out
+    if (!m_unloaded) Unload();
     m_unloaded = true;
     return true;
+}
+
+void frmBatchTool::Unload() {
+    if (m_component) m_component->Close();
 }
 
 void frmBatchTool::closeEvent(QCloseEvent* event) {
@@ -462,8 +547,8 @@ void frmBatchTool::AddTargetFormatRow(QGridLayout* grid, int row) {
     lblSetAsDefaultFormat->setToolTip(QStringLiteral("Set as default format"));
     grid->addWidget(Label5, row, 0);
     grid->addWidget(cboTargetFormat, row, 1);
-    grid->addWidget(cmdEditTargetFormat, row, 2);
-    grid->addWidget(lblSetAsDefaultFormat, row, 3);
+    grid->addWidget(lblSetAsDefaultFormat, row, 2);
+    grid->addWidget(cmdEditTargetFormat, row, 3);
 
     connect(cboTargetFormat, &QComboBox::currentIndexChanged, this, [this](int index) {
         if (index >= 0) cboTargetFormat_Click();
@@ -517,25 +602,26 @@ void frmBatchTool::cmdSelectPath_Click() {
     QString folder = core::BrowseForFolder(QStringLiteral("Select a new directory"), txtToPath->currentText(),
                                            this, true, QString(), true, false);
     if (folder.isEmpty()) return;
-    txtToPath->setEditText(WithClosingSlash(folder));
+    txtToPath->setEditText(core::WithClosingSlash(folder));
     RememberDestination();
 }
 
 void frmBatchTool::lblOpenDestinationDestinationFolder_Click() {
     if (!txtToPath->currentText().endsWith(u'/')) txtToPath->setEditText(txtToPath->currentText() + u'/');
-    const QString folder =
-        txtToPath->currentText() + GetUnderFolder(chkCreateSubFolder->isChecked(), txtUndeForlder->text());
+    const QString folder = txtToPath->currentText() +
+                           core::GetUnderFolder(chkCreateSubFolder->isChecked(), txtUndeForlder->text());
     if (!core::IsFolder(folder)) {
+        const QString title = m_design.productNameTitles ? core::g_sProductName : core::AppTitle();
         const int answer = core::services().msgBox(
             this,
             QStringLiteral("The folder ") + folder + QStringLiteral(" does not exist.") + QString(44, u' ') +
                 QStringLiteral("\r\n\r\nWould you like to create it?"),
-            core::vbYesNo | core::vbInformation, core::g_sProductName);
+            core::vbYesNo | core::vbInformation, title);
         if (answer != core::vbYes) return;
         if (core::CreateFolderTree(folder) != 0)
             core::services().msgBox(
                 this, QStringLiteral("The path: ") + folder + QStringLiteral(" cannot be created."),
-                core::vbOKOnly, core::g_sProductName);
+                core::vbOKOnly, title);
         else
             RememberDestination();
     }
@@ -551,7 +637,7 @@ void frmBatchTool::lblParameters_Click() {
     if (openProgParameters) openProgParameters(this, 2);
 }
 
-// --- BatchView --------------------------------------------------------------------
+// --- the grid and the boxes ----------------------------------------------------------
 
 qint32 frmBatchTool::RowCount() const {
     return cGrid1->Rows();
@@ -567,101 +653,9 @@ qint32 frmBatchTool::RowMark(qint32 row) const {
     return col > 0 ? cGrid1->CellIcon(row, col) : 0;
 }
 
-void frmBatchTool::SelectRow(qint32 row) {
-    cGrid1->setSelectedRow(row);
-}
-
-QString frmBatchTool::DestinationText() const {
-    return txtToPath->currentText();
-}
-
-void frmBatchTool::SetDestinationText(const QString& text) {
-    txtToPath->setEditText(text);
-}
-
-bool frmBatchTool::CreateSubFolderChecked() const {
-    return chkCreateSubFolder->isChecked();
-}
-
-QString frmBatchTool::SubFolderName() const {
-    return txtUndeForlder->text();
-}
-
-bool frmBatchTool::OverwriteChecked() const {
-    return chkOverWrite->isChecked();
-}
-
-QString frmBatchTool::FileNameTemplate() const {
-    return cboFileName->currentText();
-}
-
 bool frmBatchTool::EndEventChecked(const QString& box) const {
     const auto* check = findChild<QCheckBox*>(box);
     return check && check->isChecked();
-}
-
-void frmBatchTool::SetRunning(bool running) {
-    cmdConvert->setEnabled(!running);
-    cmdExit->setEnabled(!running);
-}
-
-void frmBatchTool::SetBusyPointer(bool busy) {
-    if (busy)
-        setCursor(Qt::WaitCursor);
-    else
-        unsetCursor();
-}
-
-void frmBatchTool::SetCurrentTrack(const QString& text) {
-    lblCurrentTrack->setText(text);
-}
-
-void frmBatchTool::SetFilesToConvert(const QString& text) {
-    lblFilesToConvert->setText(text);
-}
-
-void frmBatchTool::SetTimeLeft(const QString& text) {
-    lblTimeLeft->setText(text);
-}
-
-void frmBatchTool::SetCaption(const QString& text) {
-    setWindowTitle(text);
-}
-
-void frmBatchTool::SetCurrentBar(qint32 value) {
-    prgCurrnet->setValue(value);
-}
-
-qint32 frmBatchTool::CurrentBar() const {
-    return prgCurrnet->Value();
-}
-
-void frmBatchTool::SetTotalBarMax(qint32 max) {
-    prgTotal->setMax(max);
-}
-
-qint32 frmBatchTool::TotalBarMax() const {
-    return prgTotal->Max();
-}
-
-void frmBatchTool::SetTotalBar(qint32 value) {
-    prgTotal->setValue(value);
-}
-
-qint32 frmBatchTool::TotalBar() const {
-    return prgTotal->Value();
-}
-
-void frmBatchTool::LogLine(const QString& text) {
-    core::AddLogLine(text, txtLog);
-}
-
-void frmBatchTool::LogRunSeparator() {
-    if (txtLog->toPlainText().isEmpty()) return;
-    QTextCursor cursor = txtLog->textCursor();
-    cursor.movePosition(QTextCursor::End);
-    cursor.insertText(QStringLiteral("\r\n"));
-    txtLog->setTextCursor(cursor);
 }
 
 void frmBatchTool::ShowLogPage() {

@@ -1,5 +1,7 @@
 #include "core/FileCopyClass.h"
 
+#include "components/OutputFiles.h"
+
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -66,7 +68,7 @@ void FileCopyClass::Copy(const QString& source, const QString& destination) {
     QByteArray pending;
     auto writePending = [&]() -> bool {
         if (pending.isEmpty()) return true;
-        if (out.write(pending) != pending.size()) {
+        if (!components::WriteAll(out, pending)) {
             fail(QStringLiteral("The file \"%1\" could not be written: %2")
                      .arg(destination, out.errorString()));
             return false;

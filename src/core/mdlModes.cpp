@@ -16,6 +16,14 @@ constexpr char kProductDescription[] = "Burn and rip WMA files from the Stereo A
 constexpr char kSiteURL[] = "https://corvane.example.org";
 constexpr char kViewBackColor[] = "-2147483633"; // &H8000000F, the button-face system colour
 constexpr char kAppMainTool[] = "lAppIncAudioBurner";
+
+#ifdef CORVANE_EDITION_FULL
+constexpr Edition kBuildEdition = Edition::Full;
+#else
+constexpr Edition kBuildEdition = Edition::Standard;
+#endif
+// The switches the full table turns on whatever the standard one says.
+constexpr qint32 kFull = kBuildEdition == Edition::Full ? 1 : 0;
 } // namespace
 
 QString g_sCompany = kCompany;
@@ -32,19 +40,19 @@ QString g_sViewBackPicture;
 QString g_sViewToolbarPicture;
 QString g_sViewTitlePicture;
 
-qint32 g_lAppIncConverter = 0;
-qint32 g_lAppIncJoin = 0;
-qint32 g_lAppIncSplit = 0;
-qint32 g_lAppIncMicRec = 0;
+qint32 g_lAppIncConverter = kFull;
+qint32 g_lAppIncJoin = kFull;
+qint32 g_lAppIncSplit = kFull;
+qint32 g_lAppIncMicRec = kFull;
 qint32 g_lAppIncEditor = 1;
 qint32 g_lAppIncAudioBurner = 1;
 qint32 g_lAppIncCDRipper = 1;
 qint32 g_lAppIncTagsEditor = 1;
 qint32 g_lAppIncMP3Burner = 1;
-qint32 g_lAppIncWMABurner = 0;
-qint32 g_lAppIncACMConverter = 0;
+qint32 g_lAppIncWMABurner = kFull;
+qint32 g_lAppIncACMConverter = kFull;
 qint32 g_lAppIncTTS = 1;
-qint32 g_lAppIncDuplicator = 0;
+qint32 g_lAppIncDuplicator = kFull;
 qint32 g_lAppIncItemsLists = 1;
 
 qint32 g_lAppShowTree = 1;
@@ -54,7 +62,17 @@ QString AppTitle() {
     return g_sProductName + QLatin1Char(' ') + g_sProductVersion;
 }
 
+Edition BuildEdition() {
+    return kBuildEdition;
+}
+
 void InitModes() {
+    InitModes(kBuildEdition);
+}
+
+void InitModes(Edition edition) {
+    // The standard table switches these tools off; the full one offers them.
+    const qint32 extra = edition == Edition::Full ? 1 : 0;
     g_sCompany = kCompany;
     g_sProductName = kProductName;
     g_sProductVersion = kProductVersion;
@@ -69,19 +87,19 @@ void InitModes() {
     g_sViewToolbarPicture.clear();
     g_sViewTitlePicture.clear();
 
-    g_lAppIncConverter = 0;
-    g_lAppIncJoin = 0;
-    g_lAppIncSplit = 0;
-    g_lAppIncMicRec = 0;
+    g_lAppIncConverter = extra;
+    g_lAppIncJoin = extra;
+    g_lAppIncSplit = extra;
+    g_lAppIncMicRec = extra;
     g_lAppIncEditor = 1;
     g_lAppIncAudioBurner = 1;
     g_lAppIncCDRipper = 1;
     g_lAppIncTagsEditor = 1;
     g_lAppIncMP3Burner = 1;
-    g_lAppIncWMABurner = 0;
-    g_lAppIncACMConverter = 0;
+    g_lAppIncWMABurner = extra;
+    g_lAppIncACMConverter = extra;
     g_lAppIncTTS = 1;
-    g_lAppIncDuplicator = 0;
+    g_lAppIncDuplicator = extra;
     g_lAppIncItemsLists = 1;
 
     g_lAppShowTree = 1;

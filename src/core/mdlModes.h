@@ -47,9 +47,21 @@ extern qint32 g_lAppShowTree;
 // The headline tool's id ("lAppIncAudioBurner", ...; the duplicator's is "lAppIncFreq").
 extern QString g_sAppMainTool;
 
-// Assigns every value above (the variables also start out with them) and
-// sets the application title to g_sProductName & " " & g_sProductVersion.
+// The two tables a build can be made with (CMake option CORVANE_EDITION):
+// Standard offers the Audio Analyser, Audio CD Maker, Audio CD Ripper, MP3
+// Tags Editor, MP3 CD Maker and Text To Speech; Full switches every tool on.
+// Everything else in the table is the same in both.
+enum class Edition { Standard, Full };
+// The table this build was made with.
+Edition BuildEdition();
+
+// Assigns every value above from this build's table (the variables also start
+// out with it) and sets the application title to g_sProductName & " " &
+// g_sProductVersion.
 void InitModes();
+// The same with the table of the given edition (tests of either table run in
+// any build).
+void InitModes(Edition edition);
 
 // The application title, g_sProductName & " " & g_sProductVersion: the
 // title of every message box that has none of its own.

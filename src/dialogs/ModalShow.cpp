@@ -6,8 +6,12 @@
 
 namespace core {
 
-int ExecModal(QDialog* dialog) {
+int ExecModal(QDialog* dialog, OwnerPointer pointer) {
     if (!dialog) return QDialog::Rejected;
+    // The hourglass said "loading"; over a window that waits for the user it
+    // would say the program is busy.
+    if (pointer == OwnerPointer::Reset)
+        if (QWidget* owner = dialog->parentWidget()) owner->window()->unsetCursor();
     int result = QDialog::Rejected;
     if (services().showModal(dialog, &result)) return result;
     return dialog->exec();

@@ -1,5 +1,6 @@
 #include "dialogs/frmTurnOff.h"
 
+#include "dialogs/ModalShow.h"
 #include "core/Services.h"
 #include "core/mdlModes.h"
 #include "core/mdlShutDown.h"
@@ -144,7 +145,7 @@ void ShowTurnOffCountdown(qint32 seconds, std::function<void(const QString& line
     g_frmTurnOff = &window;
     window.Form_Load();
     window.StartShutDown(seconds);
-    window.exec();
+    ExecModal(&window);
     g_frmTurnOff = nullptr;
 }
 

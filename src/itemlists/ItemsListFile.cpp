@@ -280,7 +280,7 @@ bool ListFileWriter::Open(QString* reason) {
 bool ListFileWriter::Flush(bool always) {
     if (!m_file || !m_error.isEmpty()) return false;
     if (m_buffer.isEmpty() || (!always && m_buffer.size() < kWriterPiece)) return true;
-    if (m_file->file.write(m_buffer) != m_buffer.size()) {
+    if (!components::WriteAll(m_file->file, m_buffer)) {
         m_error = m_file->file.errorString();
         return false;
     }

@@ -115,12 +115,13 @@ public:
     void RemoveItemsListCommand();
     // "Add Files": refused on a CD node, nothing on a root, else AddFiles.
     void AddFilesCommand();
+    // Probes the files into the grid through the Add Files window, then saves the list.
+    void AddPathsToList(QStringList& paths);
 
 private:
     bool IsListSelected() const;
     void LoadItemsListNode(const cTreeViewNode& node);
     void RestartLabelEdit(const cTreeViewNode& node, bool* cancel);
-    void AddPathsToList(QStringList& paths);
     void ReportListWrite(const QString& path, bool written, const QString& reason);
     // The list's status text from its totals.
     void ShowListStatus(qint64 bytes, qint64 seconds);

@@ -1,6 +1,7 @@
 #include "mainwindow/ToolsTable.h"
 
 #include "burning/frmCDBurner.h"
+#include "burning/frmDataBurner3.h"
 #include "controls/cGrid.h"
 #include "conversion/ConversionLaunch.h"
 #include "core/mdlFileSystem.h"
@@ -13,6 +14,7 @@
 #include "ripping/frmCDRipper.h"
 #include "ripping/frmFreeDB.h"
 #include "tags/frmMP3TagsEditor.h"
+#include "tools/frmAudioEditor.h"
 
 #include <QHash>
 
@@ -63,9 +65,9 @@ std::vector<ToolInfo> makeTools() {
     tools.push_back(listFed(named("Audio Converter", 60, &g_lAppIncConverter, "lAppIncConverter", "Convert", 7),
                             "Mark the items to convert.", H::MarkedRows, "%1 items to convert.", conversion::ShowConverter));
     tools.push_back(listFed(named("MP3 CD Maker", 72, &g_lAppIncMP3Burner, "lAppIncMP3Burner", "Burn MP3", 72),
-                            "Mark the items to burn.", H::MarkedRows, "%1 items to burn.", {}));
+                            "Mark the items to burn.", H::MarkedRows, "%1 items to burn.", burning::ShowDataBurner));
     tools.push_back(listFed(named("WMA CD Maker", 72, &g_lAppIncWMABurner, "lAppIncWMABurner", "Burn WMA", 72),
-                            "Mark the items to burn.", H::MarkedRows, "%1 items to burn.", {}));
+                            "Mark the items to burn.", H::MarkedRows, "%1 items to burn.", burning::ShowDataBurner));
     {
         ToolInfo duplicator = named("Audio CD Duplicator", 83, &g_lAppIncDuplicator, "lAppIncFreq", "CD Duplicator", 83);
         duplicator.pausesCDPolling = true;
@@ -94,8 +96,12 @@ std::vector<ToolInfo> makeTools() {
     tools.push_back(listFed(named("Audio CD Maker", 73, &g_lAppIncAudioBurner, "lAppIncAudioBurner", "Burn", 73),
                             "Mark the items to burn.", H::DiscFill, "", burning::ShowCDBurner));
     // The analyser reads the selected row itself, marked or not.
-    tools.push_back(listFed(named("Audio Analyser", 62, &g_lAppIncEditor, "lAppIncEditor", "Analyser", 62),
-                            "Mark the item to edit.", H::MarkedRows, "", {}));
+    {
+        ToolInfo analyser = listFed(named("Audio Analyser", 62, &g_lAppIncEditor, "lAppIncEditor", "Analyser", 62),
+                                    "Mark the item to edit.", H::MarkedRows, "", tools::OpenAudioAnalyser);
+        analyser.pausesCDPolling = true;
+        tools.push_back(analyser);
+    }
     tools.push_back(named("Audio Recorder", 70, &g_lAppIncMicRec, "lAppIncMicRec", "Recorder", 70));
     tools.push_back(named("Text To Speech", 82, &g_lAppIncTTS, "lAppIncTTS", "TTS", 82));
     {

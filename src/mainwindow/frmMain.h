@@ -113,8 +113,6 @@ public:
     bool m_bInTray = false;
     // The removal tmrRemove is to run: "Item" or "All".
     QString m_sPendingRemove;
-    // Set by the temporary-WAV window when the user aborts the analyser's conversion.
-    bool g_bAbortedAudioEditor = false;
 
     // --- Controls
     cSysTray* cSysTray1 = nullptr;

@@ -150,6 +150,7 @@ conversion::ToolLaunch frmMain::LaunchContext(const QString& key) {
         cTreeView1_AfterLabelEdit(node, newText, &cancel);
         lblListName->setText(node.Text());
     };
+    launch.addFiles = [this](QStringList& files) { m_cTree->AddPathsToList(files); };
     return launch;
 }
 

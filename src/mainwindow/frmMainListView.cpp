@@ -51,7 +51,10 @@ void frmMain::cGrid1_MouseUp(qint32 Button, qint32 Shift, double X, double Y) {
                                  result);
         return;
     }
-    if (X > 300) return;
+    // Only the mark column: 300 twips from the grid's left edge (logical
+    // pixels, which high-density screens scale). A click on the name beside it
+    // selects and nothing more.
+    if (X > core::TwipsToPixels(kMarkColumnTwips)) return;
     LoadSelectedToPlayer();
     const qint32 row = cGrid1->SelectedRow();
     if (row < 1 || row > cGrid1->Rows()) return;

@@ -34,6 +34,7 @@ constexpr int kSmallWidthReplacement = 13740;
 constexpr int kTreeWidth = 2535;
 constexpr int kToolColumnWidth = 2535;
 constexpr int kTitleHeight = 375;
+constexpr int kMarkColumnTwips = 300; // the width a click toggles an item's mark in
 constexpr int kCaptionStripHeight = 255;
 constexpr int kPlayerHeight = 855;
 constexpr int kTopHostHeight = 740;

@@ -4,6 +4,7 @@
 #include "controls/cGrid.h"
 #include "controls/cStatusBar.h"
 #include "conversion/ConversionLaunch.h"
+#include "core/RipperItemJob.h"
 #include "core/Services.h"
 #include "core/mdlFunctions.h"
 #include "core/mdlModes.h"
@@ -11,7 +12,6 @@
 #include "dialogs/frmAbout.h"
 #include "itemlists/HandOver.h"
 #include "itemlists/TreeKeys.h"
-#include "ripping/RipperItemJob.h"
 #include "settings/SettingsVariables.h"
 #include "settings/frmOptions.h"
 
@@ -42,14 +42,16 @@ conversion::frmBatchTool::Design RipperDesign() {
     d.settingsTabIcon = 25;
     d.iconName = QStringLiteral("cd_music");
     d.noticeAppText = QStringLiteral("Execute external program");
+    d.tracksFrame = true;
+    d.productNameTitles = false;
     return d;
 }
 
 // The job owns the ripper (a Qt child), and the window owns the job.
-std::unique_ptr<ripping::RipperItemJob> NewRipperJob() {
+std::unique_ptr<core::RipperItemJob> NewRipperJob() {
     auto* ripper = new components::cAudioCDRipper;
     ripper->setObjectName(QStringLiteral("cAudioCDRipper1"));
-    auto job = std::make_unique<ripping::RipperItemJob>(*ripper);
+    auto job = std::make_unique<core::RipperItemJob>(*ripper);
     ripper->setParent(job.get());
     return job;
 }
@@ -58,11 +60,11 @@ std::unique_ptr<ripping::RipperItemJob> NewRipperJob() {
 
 frmCDRipper::frmCDRipper(cImageList* imgMenu, QWidget* parent)
     : frmBatchTool(RipperDesign(), NewRipperJob(),
-                   ripping::RipperPolicy(
+                   core::RipperPolicy(
                        [this]() -> components::cAudioCDRipper* { return cAudioCDRipper1; },
                        [this]() -> qint32 { return cboDevices ? qMax(0, cboDevices->currentIndex()) : 0; }),
                    imgMenu, parent) {
-    cAudioCDRipper1 = &static_cast<ripping::RipperItemJob&>(Job()).Ripper();
+    cAudioCDRipper1 = &static_cast<core::RipperItemJob&>(Component()).Ripper();
 
     auto* g = new QGridLayout(formatArea);
     g->setContentsMargins(0, 0, 0, 0);
@@ -76,19 +78,27 @@ frmCDRipper::frmCDRipper(cImageList* imgMenu, QWidget* parent)
     cmdOpenCD->setObjectName(QStringLiteral("cmdOpenCD"));
     g->addWidget(Label1, 0, 0);
     g->addWidget(cboDevices, 0, 1);
-    g->addWidget(cmdOpenCD, 0, 2);
-    g->addWidget(lblCDStatus, 1, 1, 1, 3);
+    g->addWidget(lblCDStatus, 0, 2);
+    g->addWidget(cmdOpenCD, 0, 3);
 
-    AddTargetFormatRow(g, 2);
+    AddTargetFormatRow(g, 1);
     g->setColumnStretch(1, 1);
 
     QFont bold = font();
     bold.setBold(true);
     chkOpenCDdrive = new QCheckBox(QStringLiteral("Eject the CD door"), TabEvents);
-    chkOpenCDdrive->setObjectName(ripping::BOX_OPEN_CD_DRIVE);
+    chkOpenCDdrive->setObjectName(core::BOX_OPEN_CD_DRIVE);
     chkOpenCDdrive->setFont(bold);
     chkOpenCDdrive->setChecked(true);
-    if (eventsLayout) eventsLayout->addWidget(chkOpenCDdrive);
+    // The events from the top: sound, folder, turn-off, program, eject.
+    if (eventsLayout) {
+        int at = eventsLayout->indexOf(Label20) + 1;
+        for (QWidget* box : std::initializer_list<QWidget*>{
+                 chkPlaySound, chkOpenDestFolder, chkTurnOffComputer, chkNoticeApp, chkOpenCDdrive}) {
+            eventsLayout->removeWidget(box);
+            eventsLayout->insertWidget(at++, box);
+        }
+    }
     cmdConvert->setText(QStringLiteral("Rip"));
 
     connect(cboDevices, &QComboBox::currentIndexChanged, this, [this](int index) {

@@ -86,6 +86,7 @@ frmFreeDB::frmFreeDB(const conversion::ToolLaunch& target, QWidget* parent)
     connect(cFreeDB1, &components::cFreeDB::TrackInfo, this, &frmFreeDB::cFreeDB1_TrackInfo);
     connect(cFreeDB1, &components::cFreeDB::QueryDone, this, &frmFreeDB::cFreeDB1_QueryDone);
     connect(cFreeDB1, &components::cFreeDB::QueryError, this, &frmFreeDB::cFreeDB1_QueryError);
+    connect(cFreeDB1, &components::cFreeDB::ConnectionChecked, this, &frmFreeDB::cFreeDB1_ConnectionChecked);
     Form_Load();
 }
 
@@ -107,8 +108,28 @@ bool frmFreeDB::BoundNodeSelected() const {
 }
 
 bool frmFreeDB::GetFreeDB() {
+    // One lookup at a time: a command that comes while one is checking or
+    // running (the automatic lookup of a reloaded CD) starts nothing.
+    if (Busy()) return false;
     lblCurrentTrack->setText(QStringLiteral("Checking connection..."));
-    if (!cFreeDB1->IsConnected()) {
+    m_checking = true;
+    cFreeDB1->setTimeOut(20);
+    cFreeDB1->setServerName(g_sFreeDBServer);
+    cFreeDB1->setServerPort(8880);
+    // The answer arrives while the window is shown modally, so nothing else
+    // can be clicked meanwhile.
+    cFreeDB1->CheckConnection();
+    return true;
+}
+
+bool frmFreeDB::Busy() const {
+    return m_checking || cFreeDB1->isRunning();
+}
+
+void frmFreeDB::cFreeDB1_ConnectionChecked(bool connected) {
+    if (!m_checking) return;
+    m_checking = false;
+    if (!connected) {
         lblCurrentTrack->setText(QStringLiteral("No internet connection!"));
         core::services().msgBox(
             this,
@@ -116,21 +137,23 @@ bool frmFreeDB::GetFreeDB() {
                            "about the Audio CD (using the 'FreeDB') has failed."),
             core::vbInformation, AppTitle());
         Unload();
-        return false;
+        return;
     }
-    lblCurrentTrack->setText("Connecting to " + g_sFreeDBServer + "...");
+    // The selection may have changed while the check ran: the drive is taken
+    // from the node selected now, and only a CD node is looked up.
     const cTreeViewNode node = m_target.tree ? m_target.tree->SelectedItem() : cTreeViewNode();
-    m_nodeKey = node.isNull() ? QString() : node.Key();
+    if (node.isNull() || !itemlists::IsCDNode(node.Key())) {
+        Unload();
+        return;
+    }
+    m_nodeKey = node.Key();
+    lblCurrentTrack->setText("Connecting to " + cFreeDB1->effectiveServer() + "...");
     cFreeDB1->SelectDrive(itemlists::GetCDNameNode(m_nodeKey));
-    cFreeDB1->setTimeOut(20);
-    cFreeDB1->setServerName(g_sFreeDBServer);
-    cFreeDB1->setServerPort(8880);
     cFreeDB1->setUserName(QStringLiteral("clsCDDB"));
     cFreeDB1->setHostName(QHostInfo::localHostName());
     cFreeDB1->setClientName(QStringLiteral("clsCDDB"));
     cFreeDB1->setClientVersion(QStringLiteral("v0.5"));
     cFreeDB1->StartQuery();
-    return true;
 }
 
 void frmFreeDB::cmdAbort_Click() {
@@ -140,6 +163,7 @@ void frmFreeDB::cmdAbort_Click() {
 void frmFreeDB::Unload() {
     if (m_unloading) return;
     m_unloading = true;
+    m_checking = false;
     cFreeDB1->StopQuery();
     cFreeDB1->Close();
     m_nodeKey.clear();
@@ -211,6 +235,7 @@ bool ShowFreeDB(const conversion::ToolLaunch& target) {
                                 core::vbInformation, AppTitle());
         return false;
     }
+    if (g_frmFreeDB && g_frmFreeDB->Busy()) return false;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     if (!g_frmFreeDB) g_frmFreeDB = new frmFreeDB(target, owner);
     QPointer<frmFreeDB> window = g_frmFreeDB;

@@ -35,9 +35,12 @@ public:
     explicit frmFreeDB(const conversion::ToolLaunch& target, QWidget* parent = nullptr);
     ~frmFreeDB() override;
 
-    // Starts a lookup for the selected CD node. True: started, show the window
-    // modally; false: not started, the window has unloaded itself.
+    // Starts a lookup for the selected CD node with the connection check.
+    // True: started, show the window modally (a failed check then says so and
+    // unloads it); false: a lookup of this window is still going.
     bool GetFreeDB();
+    // A connection check or a lookup is going.
+    bool Busy() const;
     // Stops the lookup and closes the window for good.
     void Unload();
 
@@ -58,6 +61,7 @@ public slots:
     void cFreeDB1_TrackInfo(const QString& artist, qint32 track, const QString& title);
     void cFreeDB1_QueryDone();
     void cFreeDB1_QueryError(qint32 code, const QString& message);
+    void cFreeDB1_ConnectionChecked(bool connected);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -71,6 +75,7 @@ private:
     conversion::ToolLaunch m_target;
     QString m_nodeKey;
     bool m_unloading = false;
+    bool m_checking = false; // the connection check of GetFreeDB has not answered yet
 };
 
 // The program-wide window; null while not loaded.

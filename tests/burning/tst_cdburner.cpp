@@ -5,6 +5,7 @@
 #include "burning/frmCDBurner.h"
 
 #include "../components/tst_burner_fixtures.h"
+#include "DiscImages.h"
 #include "TestEnv.h"
 #include "controls/cGrid.h"
 #include "controls/cProgressBar.h"
@@ -93,6 +94,8 @@ private slots:
     void speedsFollowTheWriter();
     void burnFromTheWindow();
     void abortFromTheWindow();
+    void writerControlsLockedWhileBurning_data();
+    void writerControlsLockedWhileBurning();
     void noWriter();
     void showOpensAndUnloads();
     void openCDdriveBoxIsStored_data();
@@ -277,6 +280,46 @@ void TestCDBurner::abortFromTheWindow() {
     QVERIFY(countdowns.isEmpty());
     QVERIFY(w->cmdConvert->isEnabled());
     QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList());
+}
+
+void TestCDBurner::writerControlsLockedWhileBurning_data() {
+    QTest::addColumn<QString>("ending");
+    QTest::newRow("finished") << "finished";
+    QTest::newRow("disc not blank") << "error";
+    QTest::newRow("aborted") << "aborted";
+}
+
+// While a burn runs the writer, its speed, the trays and the job's buttons
+// are off, and every way the burn ends gives them back.
+void TestCDBurner::writerControlsLockedWhileBurning() {
+    QFETCH(QString, ending);
+    const QString folder = env->addVirtualDrive("writer");
+    if (ending == "error") QVERIFY(!testsupport::writeAudioCueBin(folder, {1}).isEmpty());
+    const int seconds = ending == "aborted" ? 30 : 1; // long enough for the abort to land mid-burn
+    fillMainGrid({{wav("one.wav", 1, seconds), seconds, true}});
+    auto w = newWindow();
+    w->HandOver(mainGrid);
+    QList<QWidget*> controls{w->cboDrv, w->cboSpeed, w->cmdOpenCD, w->cmdClose, w->cmdConvert, w->cmdExit};
+    QStringList during;
+    auto look = [&] {
+        QString enabled;
+        for (QWidget* c : controls)
+            enabled += c->isEnabled() ? '1' : '0';
+        during << enabled;
+    };
+    connect(w->cAudioBurner1, &cAudioBurner::CachingTrack, w.get(), look);
+    connect(w->cAudioBurner1, &cAudioBurner::Error, w.get(), look);
+    if (ending == "aborted") {
+        env->services().msgBoxAnswers.enqueue(core::vbYes);
+        connect(w->cAudioBurner1, &cAudioBurner::CachingTrack, w.get(), [&] { w->cmdAbort_Click(); });
+    }
+    w->cmdConvert_Click();
+    QVERIFY(!during.isEmpty());
+    for (const QString& enabled : during)
+        QCOMPARE(enabled, QString("000000"));
+    for (QWidget* c : controls)
+        QVERIFY2(c->isEnabled(), qPrintable(c->objectName()));
+    QCOMPARE(w->lblCurrentTrack->text().startsWith("Error:"), ending != "finished");
 }
 
 void TestCDBurner::noWriter() {

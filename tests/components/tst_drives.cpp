@@ -18,11 +18,20 @@ class tst_drives : public QObject {
     Q_OBJECT
 
     std::unique_ptr<testsupport::TestEnv> m_env;
+    qint64 m_now = 0;
     DriveRegistry& reg() { return DriveRegistry::instance(); }
 
 private slots:
-    void init() { m_env = std::make_unique<testsupport::TestEnv>(false); }
-    void cleanup() { m_env.reset(); }
+    void init() {
+        m_env = std::make_unique<testsupport::TestEnv>(false);
+        // Time stands still here unless a test moves it: no tray closes by itself.
+        m_now = 0;
+        reg().setClockForTesting([this] { return m_now; });
+    }
+    void cleanup() {
+        reg().setClockForTesting({});
+        m_env.reset();
+    }
 
     void noRealDrivesInTests() {
         QVERIFY(!DriveRegistry::realDrivesAllowed());
@@ -208,6 +217,31 @@ private slots:
         QVERIFY(QFile::exists(cd + "/disc.bin")); // the image itself is never touched
         QCoreApplication::processEvents();
         QCOMPARE(errors.count(), 0);
+    }
+
+    // A virtual tray that was opened closes by itself after a few seconds and
+    // the disc is back for every reader; the environment switch keeps it open.
+    void virtualTrayClosesByItself() {
+        const QString cd = m_env->addVirtualDrive("cd");
+        QVERIFY(!testsupport::writeAudioCueBin(cd, {1, 1}).isEmpty());
+        m_now = 1000;
+        QVERIFY(reg().openTray(0));
+        m_now += DriveRegistry::kVirtualTrayCloseMs - 1;
+        QVERIFY(reg().isTrayOpen(0));
+        QCOMPARE(reg().readDisc(0).kind, DiscKind::NoDisc);
+        m_now += 1;
+        QCOMPARE(reg().readDisc(0).kind, DiscKind::Audio);
+        QVERIFY(!reg().isTrayOpen(0));
+        QVERIFY(reg().openDisc(0));
+
+        qputenv("CORVANE_KEEP_TRAYS_OPEN", "1");
+        QVERIFY(reg().openTray(0));
+        m_now += 60 * 60 * 1000;
+        QVERIFY(reg().isTrayOpen(0));
+        QCOMPARE(reg().readDisc(0).kind, DiscKind::NoDisc);
+        qunsetenv("CORVANE_KEEP_TRAYS_OPEN");
+        QVERIFY(reg().closeTray(0));
+        QCOMPARE(reg().readDisc(0).kind, DiscKind::Audio);
     }
 
     void unreadableImage_data() {

@@ -259,13 +259,24 @@ private slots:
         QVERIFY(port != 0);
         qputenv("CORVANE_CDDB_SERVER", "127.0.0.1:" + QByteArray::number(port));
         cFreeDB db;
-        QVERIFY(!db.IsConnected());
+        QSignalSpy checked(&db, &cFreeDB::ConnectionChecked);
+        db.CheckConnection();
+        QVERIFY(checked.isEmpty()); // never from inside the call
+        QTRY_COMPARE_WITH_TIMEOUT(checked.size(), 1, 10000);
+        QCOMPARE(checked.takeFirst().first().toBool(), false);
         QCOMPARE(lookup().log, QStringList({"error:1"}));
 
         // A server that answers its banner with a refusal.
         m_server->banner = "433 No connections allowed: system load too high\r\n";
         qputenv("CORVANE_CDDB_SERVER", "127.0.0.1:" + QByteArray::number(m_server->port()));
-        QVERIFY(db.IsConnected());
+        db.CheckConnection();
+        QTRY_COMPARE_WITH_TIMEOUT(checked.size(), 1, 10000);
+        QCOMPARE(checked.takeFirst().first().toBool(), true);
+        // A check stopped before it answered says nothing.
+        db.CheckConnection();
+        db.StopQuery();
+        QCoreApplication::processEvents();
+        QVERIFY(checked.isEmpty());
         QCOMPARE(lookup().log, QStringList({"error:1"}));
     }
 

@@ -5,6 +5,7 @@
 #include "components/AudioEncoder.h"
 #include "components/Mp3Writer.h"
 #include "components/OutputFiles.h"
+#include "itemlists/ItemsListFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -111,8 +112,8 @@ private slots:
         QVERIFY(!QFile::exists(running.Path()));
     }
 
-    // New outputs, partial or finished, get 0666 less the umask, as any
-    // program's new files do; not a private 0600.
+    // New outputs, partial or finished, and new items lists get 0666 less
+    // the umask, as any program's new files do; not a private 0600.
     void newFilesFollowTheUmask_data() {
         QTest::addColumn<int>("mask");
         QTest::addColumn<int>("mode");
@@ -133,12 +134,20 @@ private slots:
         const bool encoded =
             enc.Open(dir.filePath("out.wav"), WavSetup(), EncoderTags{}, 44100, 2, SampleKind::S16) &&
             enc.Write(pcm.data(), qint64(pcm.size() / 2)) && enc.Finish();
+        // A new items list too; a rewritten one keeps what it had.
+        const bool listed = itemlists::WriteListBytes(dir.filePath("new.flst"), "<ITEM></ITEM>");
+        Touch(dir.filePath("kept.flst"));
+        QFile::setPermissions(dir.filePath("kept.flst"), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        const bool rewritten = itemlists::WriteListBytes(dir.filePath("kept.flst"), "<ITEM></ITEM>");
         ::umask(old);
         QCOMPARE(int(reported), mode);
         QVERIFY(created);
         QCOMPARE(int(ModeOf(partial.Path())), mode);
         QVERIFY2(encoded, qPrintable(enc.ErrorText()));
         QCOMPARE(int(ModeOf(dir.filePath("out.wav"))), mode);
+        QVERIFY(listed && rewritten);
+        QCOMPARE(int(ModeOf(dir.filePath("new.flst"))), mode);
+        QCOMPARE(int(ModeOf(dir.filePath("kept.flst"))), 0600);
     }
 
     // A name of tens of thousands of characters is fitted in one pass: the
@@ -170,7 +179,8 @@ private slots:
     // A write that fails says why in the system's words: a full disk reads
     // "No space left on device" (the writer pointed at /dev/full, which
     // refuses every write as a full disk does), a file over the size limit
-    // "File too large"; nothing is left behind.
+    // "File too large", also when the disk took part of a write first;
+    // nothing is left behind.
     void writeFailuresNameTheReason() {
         Mp3Writer mp3;
         tMP3Settings m;
@@ -196,10 +206,16 @@ private slots:
         const bool encoded =
             enc.Open(dir.filePath("big.wav"), WavSetup(), EncoderTags{}, 44100, 2, SampleKind::S16) &&
             enc.Write(pcm.data(), qint64(pcm.size() / 2)) && enc.Finish();
+        // A list that only partly fits: the short write is not taken for the reason.
+        QString listReason;
+        const bool listed =
+            itemlists::WriteListBytes(dir.filePath("big.flst"), QByteArray(256 * 1024, 'x'), &listReason);
         ::setrlimit(RLIMIT_FSIZE, &old);
         std::signal(SIGXFSZ, oldHandler);
         QVERIFY(!encoded);
         QVERIFY2(enc.ErrorText().contains("File too large"), qPrintable(enc.ErrorText()));
+        QVERIFY(!listed);
+        QCOMPARE(listReason, QString("File too large"));
         QCOMPARE(FilesIn(dir.path()), QStringList());
     }
 };

@@ -357,6 +357,42 @@ private slots:
         QCOMPARE(run(r).kind, QString("done"));
     }
 
+    // Images of three 2-second tracks (sectors 0-149, 150-299, 300-449) cut
+    // short. Inside the last track: that track reports the sector it lost and
+    // nothing of it is kept, while the other tracks rip as before. Inside a
+    // middle track: the disc says it is damaged, never "no CD" or "Done.".
+    void imageCutShortMidTrack() {
+        const QString cut = m_env->addVirtualDrive("cut");
+        QVERIFY(!testsupport::writeAudioCueBin(cut, {2, 2, 2}).isEmpty());
+        QFile bin(cut + "/disc.bin");
+        QVERIFY(bin.resize(qint64(400) * testsupport::kCdSectorBytes + 1000));
+        cAudioCDRipper r;
+        prepare(r);
+        r.setDeviceIndex(1);
+        r.setTrack(3);
+        r.setDestinationFile(m_out + "/three.wav");
+        Outcome o = run(r);
+        QCOMPARE(o.kind, QString("error"));
+        QCOMPARE(o.code, int(cAudioCDRipper::ErrRead));
+        QCOMPARE(
+            o.message,
+            QString("Track 3 of the disc in E: cannot be read whole: 1 of its 101 sectors are lost (400)."));
+        QCOMPARE(QDir(m_out).entryList(QDir::Files | QDir::Hidden).size(), 0);
+        r.setTrack(2);
+        r.setDestinationFile(m_out + "/two.wav");
+        QCOMPARE(run(r).kind, QString("done"));
+        QCOMPARE(readWav(m_out + "/two.wav").pcm, testsupport::cdTrackPcm(2, 2 * kCd));
+
+        QVERIFY(bin.resize(qint64(250) * testsupport::kCdSectorBytes));
+        r.setTrack(1);
+        r.setDestinationFile(m_out + "/one.wav");
+        o = run(r);
+        QCOMPARE(o.kind, QString("error"));
+        QCOMPARE(o.code, int(cAudioCDRipper::ErrUnreadableDisc));
+        QVERIFY2(o.message.startsWith("The disc in E: cannot be read: "), qPrintable(o.message));
+        QVERIFY(!QFile::exists(m_out + "/one.wav"));
+    }
+
     // The next rip may start from inside the Error of the one before.
     void restartFromInsideError() {
         cAudioCDRipper r;

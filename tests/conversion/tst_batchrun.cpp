@@ -3,7 +3,8 @@
 // output paths that must not go astray, and the end-of-job events.
 #include "BatchFakes.h"
 #include "TestEnv.h"
-#include "conversion/BatchRun.h"
+#include "conversion/JobBinding.h"
+#include "core/BatchRun.h"
 #include "core/mdlModes.h"
 #include "settings/EncoderSettings.h"
 #include "settings/SettingsVariables.h"
@@ -13,7 +14,7 @@
 #include <QSignalSpy>
 #include <QtTest>
 
-using namespace conversion;
+using namespace core;
 using testsupport::FakeBatchView;
 using testsupport::RecordingEndActions;
 using testsupport::ScriptedItemJob;
@@ -74,9 +75,9 @@ class tst_BatchRun : public QObject {
     QString dest;
 
     // Runs to its end (or fails the test).
-    static BatchRun::Ending runToEnd(BatchRun& run) {
-        QSignalSpy finished(&run, &BatchRun::Finished);
-        if (!run.cmdConvert_Click()) return BatchRun::Ending::Cancelled;
+    static BatchRun::Ending runToEnd(BatchRun& run, FakeBatchView& view) {
+        QSignalSpy finished(&run, &BatchRun::Ended);
+        if (!view.start(run)) return BatchRun::Ending::Cancelled;
         if (finished.isEmpty()) finished.wait(10000);
         if (finished.isEmpty()) return BatchRun::Ending(-1);
         return finished.first().first().value<BatchRun::Ending>();
@@ -176,9 +177,10 @@ private slots:
             job.outcomes.enqueue(c == 'e' ? ScriptedItemJob::error(6, "Bad file")
                                           : ScriptedItemJob::done({50}));
         RecordingEndActions end;
-        BatchRun run(job, view, end);
+        BatchRun run(job, end);
+        view.attach(run, end);
 
-        QCOMPARE(runToEnd(run), ending);
+        QCOMPARE(runToEnd(run, view), ending);
         QList<int> startedRows;
         for (const ItemRequest& item : job.items)
             startedRows << item.row;
@@ -206,6 +208,43 @@ private slots:
         }
     }
 
+    // The job's contract: every accepted start ends in exactly one Finished,
+    // never from inside the start; success only for a completed run; a
+    // refused start is followed by none.
+    void finishedOncePerStartQueued() {
+        FakeBatchView view;
+        fill(view, 0); // a run without rows ends inside Start
+        ScriptedItemJob job;
+        RecordingEndActions end;
+        BatchRun run(job, end);
+        view.attach(run, end);
+        QSignalSpy finished(&run, &Job::Finished);
+        QVERIFY(view.start(run));
+        QCOMPARE(finished.size(), 0);
+        QTRY_COMPARE(finished.size(), 1);
+        QCOMPARE(finished.at(0).at(0).toBool(), true);
+
+        view.addItem("/music/Song1.mp3");
+        touch(dest + "Song1.wav");
+        env->services().msgBoxAnswers << core::vbCancel;
+        QVERIFY(view.start(run)); // cancelled at the overwrite question
+        QTRY_COMPARE(finished.size(), 2);
+        QCOMPARE(finished.at(1).at(0).toBool(), false);
+
+        view.overwrite = true;
+        job.outcomes.enqueue(ScriptedItemJob::hold());
+        QVERIFY(view.start(run));
+        env->services().msgBoxAnswers << core::vbYes;
+        run.cmdAbort_Click();
+        QTRY_COMPARE(finished.size(), 3);
+        QCOMPARE(finished.at(2).at(0).toBool(), false);
+
+        view.destination.clear();
+        QVERIFY(!view.start(run));
+        QCoreApplication::processEvents();
+        QCOMPARE(finished.size(), 3);
+    }
+
     void filesLabelAndHandOver() {
         FakeBatchView view;
         fill(view, 3);
@@ -217,8 +256,9 @@ private slots:
         settings::g_lMP3Bitrate = 128;
         ScriptedItemJob job;
         RecordingEndActions end;
-        BatchRun run(job, view, end);
-        QCOMPARE(runToEnd(run), BatchRun::Ending::Completed);
+        BatchRun run(job, end);
+        view.attach(run, end);
+        QCOMPARE(runToEnd(run, view), BatchRun::Ending::Completed);
 
         QCOMPARE(view.filesLabels, (QStringList{"Files: 1/3", "Files: 2/3", "Files: 3/3"}));
         QCOMPARE(job.runs.size(), 1);
@@ -250,8 +290,9 @@ private slots:
         for (int i = 0; i < 300; ++i)
             job.outcomes.enqueue(ScriptedItemJob::error(1, "Cannot open"));
         RecordingEndActions end;
-        BatchRun run(job, view, end);
-        QCOMPARE(runToEnd(run), BatchRun::Ending::Completed);
+        BatchRun run(job, end);
+        view.attach(run, end);
+        QCOMPARE(runToEnd(run, view), BatchRun::Ending::Completed);
         QCOMPARE(job.items.size(), 300);
         QCOMPARE(view.currentTrack, QString("Done with errors (300 of 300 failed)."));
         QVERIFY(end.turnOffs.isEmpty());
@@ -264,8 +305,9 @@ private slots:
         job.outcomes = QQueue<ScriptedItemJob::Outcome>(
             QList<ScriptedItemJob::Outcome>{ScriptedItemJob::done(), ScriptedItemJob::hold({0, 30})});
         RecordingEndActions end;
-        BatchRun run(job, view, end);
-        QVERIFY(run.cmdConvert_Click());
+        BatchRun run(job, end);
+        view.attach(run, end);
+        QVERIFY(view.start(run));
         QTRY_COMPARE(view.currentBar, 30);
         QCOMPARE(view.caption, QString("Converting... [ 30% / 32.5% ]"));
         QCOMPARE(view.totalBar, 130);
@@ -281,11 +323,12 @@ private slots:
         FakeBatchView view;
         ScriptedItemJob job;
         RecordingEndActions end;
-        BatchRun run(job, view, end);
+        BatchRun run(job, end);
+        view.attach(run, end);
         run.g_ltmrItemSecsTotal = 600;
         run.g_ltmrUpToItemSecs = 100;
         run.g_ltmrCurItemSecs = 50;
-        run.g_ltmrSces = 30;
+        run.SetClock([] { return qint64(30000); }); // 30 s after the (never started) run's clock
         run.Timer1_Timer(); // idle: the estimate shows, then the timer stops and zeroes it
         QCOMPARE(run.g_ltmrSces, 31);
         QCOMPARE(view.timeLeft, QString("Time Left: 00:00:00"));
@@ -295,6 +338,59 @@ private slots:
         QCOMPARE(view.timeLeft, QString("Time Left: 00:01:33"));
     }
 
+    // The elapsed seconds come from one clock read at the run's start, not
+    // from ticks restarted with each item: item 2 still counts item 1's time,
+    // and a second run starts its own clock.
+    void timeLeftFromOneClockPerRun() {
+        FakeBatchView view;
+        fill(view, 3);
+        view.checkedBoxes.clear();
+        for (auto& row : view.rows)
+            row[itemlists::COL_TIME] = "00:01:40";
+        ScriptedItemJob job;
+        using O = ScriptedItemJob;
+        job.outcomes = QQueue<O::Outcome>(QList<O::Outcome>{O::hold({50}), O::hold({50}), O::done()});
+        RecordingEndActions end;
+        BatchRun run(job, end);
+        view.attach(run, end);
+        qint64 ms = 5'000'000;
+        run.SetClock([&ms] { return ms; });
+        run.g_ltmrItemSecsTotal = 300;
+
+        QVERIFY(view.start(run));
+        QTRY_COMPARE(run.g_ltmrCurItemSecs, 50);
+        ms += 10'000;
+        run.Timer1_Timer();
+        QCOMPARE(run.g_ltmrSces, 11);
+        QCOMPARE(view.timeLeft, QString("Time Left: 00:00:55")); // 11 / 50 * 250
+
+        job.FinishHeld();
+        QTRY_COMPARE(job.items.size(), 2);
+        QTRY_COMPARE(run.g_ltmrCurItemSecs, 50);
+        QVERIFY(run.TimerEnabled());
+        ms += 10'000;
+        run.Timer1_Timer();
+        QCOMPARE(run.g_ltmrSces, 21);
+        QCOMPARE(view.timeLeft, QString("Time Left: 00:00:21")); // 21 / 150 * 150
+
+        job.FinishHeld();
+        QTRY_VERIFY(!run.IsRunning());
+
+        // A later run in the same window counts from its own start.
+        ms += 60'000;
+        job.outcomes = QQueue<O::Outcome>(QList<O::Outcome>{O::hold({50})});
+        view.overwrite = true;
+        run.g_ltmrUpToItemSecs = 0;
+        QVERIFY(view.start(run));
+        QTRY_COMPARE(run.g_ltmrCurItemSecs, 50);
+        ms += 4'000;
+        run.Timer1_Timer();
+        QCOMPARE(run.g_ltmrSces, 5);
+        QCOMPARE(view.timeLeft, QString("Time Left: 00:00:25")); // 5 / 50 * 250
+        job.Abort();
+        QTRY_VERIFY(!run.IsRunning());
+    }
+
     void abortAnsweredYes() {
         FakeBatchView view;
         fill(view, 3);
@@ -302,11 +398,12 @@ private slots:
         job.outcomes = QQueue<ScriptedItemJob::Outcome>(
             QList<ScriptedItemJob::Outcome>{ScriptedItemJob::done(), ScriptedItemJob::hold({20})});
         RecordingEndActions end;
-        BatchRun run(job, view, end);
-        QSignalSpy finished(&run, &BatchRun::Finished);
+        BatchRun run(job, end);
+        view.attach(run, end);
+        QSignalSpy finished(&run, &BatchRun::Ended);
         run.cmdAbort_Click(); // idle: nothing asked
         QVERIFY(env->services().messages.isEmpty());
-        QVERIFY(run.cmdConvert_Click());
+        QVERIFY(view.start(run));
         QTRY_COMPARE(job.items.size(), 2);
         env->services().msgBoxAnswers << core::vbNo << core::vbYes;
         run.cmdAbort_Click(); // No: the run goes on
@@ -341,9 +438,10 @@ private slots:
             job.outcomes =
                 QQueue<ScriptedItemJob::Outcome>(QList<ScriptedItemJob::Outcome>{ScriptedItemJob::hold()});
             RecordingEndActions end;
-            BatchRun run(job, view, end);
-            QSignalSpy finished(&run, &BatchRun::Finished);
-            QVERIFY(run.cmdConvert_Click());
+            BatchRun run(job, end);
+            view.attach(run, end);
+            QSignalSpy finished(&run, &BatchRun::Ended);
+            QVERIFY(view.start(run));
             services->whileOpen = [&job] { job.FinishHeld(); };
             run.cmdAbort_Click(); // the scripted answer is the first button: Yes
             QCOMPARE(finished.size(), 1);
@@ -365,9 +463,10 @@ private slots:
         job.outcomes =
             QQueue<ScriptedItemJob::Outcome>(QList<ScriptedItemJob::Outcome>{ScriptedItemJob::hold()});
         RecordingEndActions end;
-        BatchRun run(job, view, end);
-        QSignalSpy finished(&run, &BatchRun::Finished);
-        QVERIFY(run.cmdConvert_Click());
+        BatchRun run(job, end);
+        view.attach(run, end);
+        QSignalSpy finished(&run, &BatchRun::Ended);
+        QVERIFY(view.start(run));
         job.FinishHeld(); // Done queued; the job is idle when Abort arrives
         run.cmdAbort_Click();
         QVERIFY(finished.wait(5000));
@@ -376,26 +475,44 @@ private slots:
         QVERIFY(!run.IsRunning());
     }
 
+    // Nothing to write into, no name or no format: said before anything starts.
     void refusedWithoutDestinationOrTemplate_data() {
         QTest::addColumn<QString>("destination");
         QTest::addColumn<QString>("fileTemplate");
-        QTest::newRow("no destination") << "  "
-                                        << "[file_name].[dest_extension]";
+        QTest::addColumn<QString>("format");
+        QTest::addColumn<QString>("message");
+        const QString wav = "WAV - Waveform Audio Format (*.wav)";
+        QTest::newRow("no destination")
+            << "  "
+            << "[file_name].[dest_extension]" << wav << "Please choose the destination folder.";
         QTest::newRow("no template") << "/tmp/x/"
-                                     << "";
+                                     << "" << wav << "Please choose the file name format.";
+        QTest::newRow("no format") << "/tmp/x/"
+                                   << "[file_name].[dest_extension]"
+                                   << ""
+                                   << "Please choose the audio format.";
+        QTest::newRow("no format of the list") << "/tmp/x/"
+                                               << "[file_name].[dest_extension]"
+                                               << "WAV"
+                                               << "Please choose the audio format.";
     }
     void refusedWithoutDestinationOrTemplate() {
         QFETCH(QString, destination);
         QFETCH(QString, fileTemplate);
+        QFETCH(QString, format);
+        QFETCH(QString, message);
         FakeBatchView view;
         fill(view, 1);
         view.destination = destination;
         view.fileTemplate = fileTemplate;
+        view.targetFormat = format;
         ScriptedItemJob job;
         RecordingEndActions end;
-        BatchRun run(job, view, end);
-        QVERIFY(!run.cmdConvert_Click());
+        BatchRun run(job, end);
+        view.attach(run, end);
+        QVERIFY(!view.start(run));
         QCOMPARE(env->services().messages.size(), 1);
+        QCOMPARE(env->services().messages[0].prompt, message);
         QVERIFY(job.runs.isEmpty());
         QVERIFY(job.items.isEmpty());
         QVERIFY(view.log.isEmpty());
@@ -423,8 +540,9 @@ private slots:
         view.overwrite = true;
         ScriptedItemJob job;
         RecordingEndActions end;
-        BatchRun run(job, view, end);
-        QCOMPARE(runToEnd(run), BatchRun::Ending::Completed);
+        BatchRun run(job, end);
+        view.attach(run, end);
+        QCOMPARE(runToEnd(run, view), BatchRun::Ending::Completed);
 
         QCOMPARE(view.destination, dest);
         QStringList outputs;
@@ -448,8 +566,9 @@ private slots:
         view.subFolder = "Rock";
         ScriptedItemJob job;
         RecordingEndActions end;
-        BatchRun run(job, view, end);
-        QCOMPARE(runToEnd(run), BatchRun::Ending::Completed);
+        BatchRun run(job, end);
+        view.attach(run, end);
+        QCOMPARE(runToEnd(run, view), BatchRun::Ending::Completed);
         QVERIFY(QFileInfo(dest + "Rock").isDir());
         QCOMPARE(job.items[0].destination, dest + "Rock/Song1.wav");
         QCOMPARE(end.folders, QStringList{dest + "Rock/"});
@@ -461,7 +580,7 @@ private slots:
         FakeBatchView view;
         fill(view, 1);
         settings::g_sAppNotice = "notify-send \"[PROG_NAME] finished\" '[FILE_RECORDED]; rm -rf ~'";
-        StandardEndActions end;
+        conversion::StandardEndActions end;
         int countdowns = 0;
         QStringList balloons;
         end.turnOffCountdown = [&](qint32 s) { countdowns += s; };
@@ -472,9 +591,11 @@ private slots:
             v.fileSize = "1 KB";
             return v;
         };
+        end.wanted = [&view](const QString& box) { return view.checkedBoxes.contains(box); };
         ScriptedItemJob job;
-        BatchRun run(job, view, end);
-        QCOMPARE(runToEnd(run), BatchRun::Ending::Completed);
+        BatchRun run(job, end);
+        view.attach(run);
+        QCOMPARE(runToEnd(run, view), BatchRun::Ending::Completed);
         auto& s = env->services();
         QCOMPARE(s.playedSounds, QStringList{"/sounds/notify.wav"});
         QCOMPARE(s.openedUrls.size(), 1);
@@ -504,8 +625,9 @@ private slots:
             void TurnOffCountdown(qint32) override { *order << "turnoff"; }
         } end;
         end.order = &order;
-        BatchRun run(job, view, end, policy);
-        QCOMPARE(runToEnd(run), BatchRun::Ending::Completed);
+        BatchRun run(job, end, policy);
+        view.attach(run, end);
+        QCOMPARE(runToEnd(run, view), BatchRun::Ending::Completed);
         QCOMPARE(order, (QStringList{"program", "eject", "turnoff"}));
         QCOMPARE(job.items.size(), 1); // the unmarked row is passed over
     }

@@ -1,12 +1,15 @@
 // File-name and tag templates, the output hand-over, output paths, the
 // progress caption and the time-left estimate.
-#include "conversion/BatchTemplates.h"
+#include "core/BatchTemplates.h"
+#include "core/mdlSupportedDestination.h"
 #include "settings/EncoderSettings.h"
+#include "settings/RunOutput.h"
 #include "settings/SettingsVariables.h"
 
 #include <QtTest>
 
-using namespace conversion;
+using namespace core;
+using namespace settings;
 
 class tst_BatchTemplates : public QObject {
     Q_OBJECT
@@ -42,6 +45,18 @@ private slots:
                               << "a" << mp3 << "09-05-07";
         QTest::newRow("upper case stays") << "[DATE]-[FILE_NAME]" << 1 << "/m/a.wav"
                                           << "a" << mp3 << "[DATE]-[FILE_NAME]";
+        // A CD track's ".cda" is no format: it never reaches an output name.
+        QTest::newRow("CD track, both extensions")
+            << "[file_name].[source_extension].[dest_extension]" << 1 << "E:/Track01.cda"
+            << "Track01.cda" << wav << "Track01.wav";
+        QTest::newRow("CD track, extension first")
+            << "[source_extension].[file_name]" << 2 << "E:/Track02.cda"
+            << "Track02.cda" << wav << "Track02";
+        QTest::newRow("CD track named by FreeDB") << "[item_name].[dest_extension]" << 4 << "E:/Track04.cda"
+                                                  << "First Song.cda" << mp3 << "First Song.mp3";
+        QTest::newRow("item without extension")
+            << "[file_name].[source_extension].[dest_extension]" << 1 << "/m/Intro.ogg"
+            << "Intro" << wav << "Intro.wav";
         QTest::newRow("values lose slashes and control characters")
             << "[item_name]" << 1 << "/m/a.wav" << QString("AC/DC\tlive") + QChar(0) + "x" << mp3
             << "ACDClivex";
@@ -61,6 +76,35 @@ private slots:
         c.now = at();
         c.locale = QLocale::c();
         QCOMPARE(CreateDestFileName(tmpl, c), expected);
+    }
+
+    // Every built-in template, for a CD track and for a file, with every
+    // format offered: no token and no ".cda" is left in the name.
+    void builtInTemplatesLeaveNoToken() {
+        const QStringList templates{"[file_name].[dest_extension]",
+                                    "[file_name].[source_extension].[dest_extension]",
+                                    "[file_name]_[123].[dest_extension]",
+                                    "[file_name]_[123].[source_extension].[dest_extension]",
+                                    "[123].[dest_extension]",
+                                    "[123].[source_extension].[dest_extension]",
+                                    "[item_name]_[date]_[time].[convert_extension]"};
+        for (const QString& format : core::DestinationFormatTexts())
+            for (const QString& tmpl : templates)
+                for (const auto& [source, item] :
+                     {std::pair<QString, QString>{"D:/Track07.cda", "Track07.cda"},
+                      {"/music/Song.ogg", "Song.ogg"}}) {
+                    FileNameContext c;
+                    c.row = 7;
+                    c.sourcePath = source;
+                    c.itemName = item;
+                    c.destExtension = DestExtensionOf(format);
+                    c.now = at();
+                    c.locale = QLocale::c();
+                    const QString name = CreateDestFileName(tmpl, c);
+                    QVERIFY2(!name.contains('[') && !name.contains(']') && !name.contains("cda") &&
+                                 !name.contains(".."),
+                             qPrintable(tmpl + " -> " + name));
+                }
     }
 
     void dateInFileNameHasNoSlash() {

@@ -83,12 +83,20 @@ private slots:
                  (QStringList{"Events", "Formats", "General", "ID3 Tags"}));
         QCOMPARE(r.EnumRegistryKeys(HKEY_LOCAL_MACHINE, kRoot + "\\Formats"),
                  (QStringList{"ACM", "APE", "MP3", "OGG", "WAV", "WMA"}));
-        // A new key starts with the seed's values: readable title strips.
+        // A new key starts with the seed's values: readable title strips, a
+        // target format and a name template, CD-quality stereo WAV.
         const auto general = r.EnumRegistryValues(HKEY_LOCAL_MACHINE, kRoot + "\\General");
-        QCOMPARE(general.size(), 2);
+        QCOMPARE(general.size(), 4);
         RegistryRoutines g = reg("General");
         QCOMPARE(g.GetRegistryValue("picColor").toString(), QString("8405024"));
         QCOMPARE(g.GetRegistryValue("picTextColor").toString(), QString("16777215"));
+        QCOMPARE(g.GetRegistryValue("cboTargetFormat").toString(),
+                 QString("WAV - Waveform Audio Format (*.wav)"));
+        QCOMPARE(g.GetRegistryValue("cboFileName").toString(), QString("[file_name].[dest_extension]"));
+        RegistryRoutines wav = reg("Formats\\WAV");
+        QCOMPARE(wav.GetRegistryValue("cboSamplesWAV").toString(), QString("44100"));
+        QCOMPARE(wav.GetRegistryValue("cboBitrateWAV").toString(), QString("16"));
+        QCOMPARE(wav.GetRegistryValue("cboChannelsWAV").toString(), QString("1"));
         QVERIFY(r.EnumRegistryValues(HKEY_LOCAL_MACHINE, kRoot + "\\Events").isEmpty());
 
         QStringList assets = filesIn(InstallFolder());

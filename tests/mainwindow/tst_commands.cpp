@@ -3,6 +3,7 @@
 // which values, and what the seam was asked to start or open.
 #include "DiscImages.h"
 #include "ListFixtures.h"
+#include "MediaTools.h"
 #include "TestEnv.h"
 #include "burning/frmCDBurner.h"
 #include "controls/cGrid.h"
@@ -11,8 +12,10 @@
 #include "controls/cSysTray.h"
 #include "controls/cToolbar.h"
 #include "controls/cTreeView.h"
+#include "conversion/frmBatchTool.h"
 #include "conversion/frmConverter.h"
 #include "core/AppPaths.h"
+#include "dialogs/frmTurnOff.h"
 #include "core/mdlFunctions.h"
 #include "core/mdlModes.h"
 #include "itemlists/HandOver.h"
@@ -25,6 +28,7 @@
 #include "settings/SettingsVariables.h"
 #include "settings/frmAudioProp.h"
 #include "settings/frmOptions.h"
+#include "tools/frmAudioEditor.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -35,7 +39,9 @@
 #include <QFileInfo>
 #include <QFrame>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
+#include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -416,6 +422,55 @@ private slots:
         QCOMPARE(main->cursor().shape(), Qt::ArrowCursor);
     }
 
+    // The analyser from the dispatcher works on the selected row, marked or
+    // not: a WAV directly, any other file through the temporary WAV; CD
+    // polling is off while it shows.
+    void analyserFromTheDispatcher() {
+        World w;
+        const QString ogg = w.env.path("audio/tone.ogg");
+        QVERIFY(testsupport::runFfmpeg(testsupport::sineInput(0.5) << "-c:a"
+                                                                   << "libvorbis" << ogg));
+        const QString withOgg = settings::g_sItemsListDir + "Mixed.flst";
+        QVERIFY(testsupport::writeMarkedList(withOgg, {w.env.path("audio/a.wav"), ogg}));
+        frmMain* main = w.load();
+        struct Seen {
+            QString file, caption, samples;
+            bool polling = true;
+        };
+        QList<Seen> seen;
+        w.env.services().modalHandler = [&](QDialog* window) -> int {
+            if (auto* analyser = qobject_cast<frmAudioEditor*>(window)) {
+                Seen s{analyser->txtWavFile->text(), analyser->windowTitle(), {}, main->tmrCDs->isActive()};
+                // The file's facts arrive queued.
+                for (int i = 0; i < 200 && analyser->lblNumOfSamples->text() == "Num Of Samples"; ++i)
+                    QTest::qWait(10);
+                s.samples = analyser->lblNumOfSamples->text();
+                seen << s;
+            }
+            return int(QDialog::Rejected);
+        };
+
+        w.selectList(withOgg);
+        w.markRows({true, false});
+        main->cGrid1->setSelectedRow(2);
+        main->RunCommand("Audio Analyser");
+        QCOMPARE(seen.size(), 1);
+        QCOMPARE(seen[0].file, core::ProgramFolder() + "/tmpeditor.wav");
+        QCOMPARE(seen[0].caption, w.cell(2, "Item Name"));
+        QVERIFY2(qAbs(seen[0].samples.toInt() - 22050) < 500,
+                 qPrintable(seen[0].samples)); // the decoded tone
+        QVERIFY(!tools::g_bAbortedAudioEditor);
+        QVERIFY(!seen[0].polling);
+
+        w.selectList(w.songs);
+        main->cGrid1->setSelectedRow(1);
+        main->RunCommand("Audio Analyser");
+        QCOMPARE(seen.size(), 2);
+        QCOMPARE(seen[1].file, w.cell(1, "COL_FILE"));
+        QCOMPARE(seen[1].samples, QString::number(qRound(0.1 * 44100)));
+        QCOMPARE(main->cursor().shape(), Qt::ArrowCursor);
+    }
+
     // The real burner window from the dispatcher, past 80 minutes: it opens
     // with the warning, and CD polling is off while it shows.
     void burnerWindowFromTheDispatcher() {
@@ -478,6 +533,75 @@ private slots:
         QVERIFY(device.startsWith(main->cTreeView1->SelectedItem().Key().mid(4)));
         QVERIFY(!polling);
         QVERIFY(main->tmrCDs->isActive());
+    }
+
+    // Every window with end-of-job actions, opened as the user opens it:
+    // through the dispatcher's tools table. A run that ends well shows the
+    // 30-second turn-off countdown and starts the end-of-job program with the
+    // values of the main window's last row.
+    void endOfJobFromTheDispatcher_data() {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<bool>("fromCD");
+        QTest::newRow("Audio Converter") << "Audio Converter" << false;
+        QTest::newRow("ACM Converter") << "ACM Converter" << false;
+        QTest::newRow("Audio CD Ripper") << "Audio CD Ripper" << true;
+        QTest::newRow("Audio CD Maker") << "Audio CD Maker" << false;
+    }
+    void endOfJobFromTheDispatcher() {
+        QFETCH(QString, key);
+        QFETCH(bool, fromCD);
+        World w;
+        w.env.addVirtualDrive("writer"); // E:, a blank disc for the burner
+        settings::g_bTurnOffComputer = true;
+        settings::g_bNoticeApp = true;
+        settings::g_sAppNotice = "notify-done [FILE_RECORDED] [FILE_TIME_LENGTH]";
+        settings::g_bPlaySound = false;
+        settings::g_bOpenDestFolder = false;
+        frmMain* main = w.load();
+        if (fromCD)
+            w.selectCD();
+        else
+            w.selectList(w.songs);
+        w.markAll(true);
+        const qint32 last = main->cGrid1->Rows();
+        const QStringList program{"notify-done", w.cell(last, "Item Name"), w.cell(last, "Time")};
+        const QString out = w.env.path("out");
+        QVERIFY(QDir().mkpath(out));
+
+        QStringList countdowns;
+        QString ending;
+        QString log;
+        w.env.services().modalHandler = [&](QDialog* window) {
+            if (auto* countdown = qobject_cast<frmTurnOff*>(window)) {
+                // Seen counting from 30; cancelled, as the shutdown itself is the countdown's own test.
+                countdowns << countdown->lblSecToShutDown->text();
+                countdown->cmdCancel_Click();
+                return int(QDialog::Rejected);
+            }
+            auto* tool = qobject_cast<conversion::frmBatchTool*>(window);
+            if (!tool) return int(QDialog::Rejected);
+            tool->txtToPath->setEditText(out);
+            if (tool->cboTargetFormat)
+                tool->cboTargetFormat->setCurrentIndex(
+                    tool->cboTargetFormat->findText("WAV", Qt::MatchStartsWith));
+            if (auto* burner = qobject_cast<frmCDBurner*>(tool)) {
+                burner->cboDrv->setCurrentIndex(burner->cboDrv->count() - 1);
+                burner->cboDrv_Click();
+            }
+            tool->cmdConvert->click(); // as the user starts it (the burner's burn returns when done)
+            (void)QTest::qWaitFor([&] { return tool->cmdConvert->isEnabled(); }, 20000);
+            ending = tool->lblCurrentTrack->text();
+            log = tool->txtLog->toPlainText();
+            tool->close();
+            return int(QDialog::Rejected);
+        };
+
+        main->RunCommand(key);
+
+        QVERIFY2(ending == "Done." || ending == "Finished.", qPrintable(ending + '\n' + log));
+        QCOMPARE(countdowns, QStringList{"30"});
+        QCOMPARE(w.env.services().powerOffs, 0);
+        QCOMPARE(w.env.services().startedPrograms, QList<QStringList>{program});
     }
 
     // Tool buttons, the headline button and the status panels reach their commands.

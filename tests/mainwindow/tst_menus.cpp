@@ -38,10 +38,10 @@ const Switch kSwitches[] = {
     {"ItemsLists", &core::g_lAppIncItemsLists},
 };
 
-// "edition" keeps this build's switches; otherwise every switch is 0 except the
+// "edition" keeps the standard table's switches; otherwise every switch is 0 except the
 // names given ("Editor" sets 1, "Editor=2" sets 2).
 void setSwitches(const QString& spec) {
-    core::InitModes();
+    core::InitModes(core::Edition::Standard);
     if (spec == QLatin1String("edition")) return;
     for (const Switch& s : kSwitches)
         *s.variable = 0;

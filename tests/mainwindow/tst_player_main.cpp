@@ -343,19 +343,19 @@ private slots:
         World w({{"a", 3.2, true}, {"b", 1.6, true}});
         frmMain* m = w.main;
         m->cGrid1->setSelectedRow(2);
-        m->cGrid1_MouseUp(1, 0, 100, 10);
+        m->cGrid1_MouseUp(1, 0, 10, 10);
         QCOMPARE(m->lbTotalLengthSec->text(), QString("0:00:02"));
         QCOMPARE(m->lblCurrentPositionSec->text(), QString("0:00:00"));
         QVERIFY(!m->cPlayer1->IsPlaying());
         // Beyond the mark column: no preview.
         m->cGrid1->setSelectedRow(1);
-        m->cGrid1_MouseUp(1, 0, 301, 10);
+        m->cGrid1_MouseUp(1, 0, 21, 10);
         QCOMPARE(m->lbTotalLengthSec->text(), QString("0:00:02"));
 
         w.press("Play");
         QCOMPARE(m->lbTotalLengthSec->text(), QString("0:00:03"));
         m->cGrid1->setSelectedRow(2);
-        m->cGrid1_MouseUp(1, 0, 100, 10);
+        m->cGrid1_MouseUp(1, 0, 10, 10);
         QCOMPARE(m->lbTotalLengthSec->text(), QString("0:00:03"));
         QVERIFY(m->cPlayer1->IsPlaying());
         w.press("Stop");

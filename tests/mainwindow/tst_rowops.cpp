@@ -218,14 +218,17 @@ private slots:
         main->cGrid1_MouseUp(1, 0, 10, 5);
         QCOMPARE(w.gridItems(), (QStringList{"a.wav*", "b.wav"}));
         QCOMPARE(fileItems(w.list), (QStringList{"a.wav*", "b.wav"}));
-        main->cGrid1_MouseUp(1, 0, 300, 5);
+        main->cGrid1_MouseUp(1, 0, 20, 5);
         QCOMPARE(fileItems(w.list), (QStringList{"a.wav*", "b.wav*"}));
 
-        // Past 300 nothing happens.
+        // Past the mark column (300 twips, 20 pixels) nothing happens: a click
+        // on the item's name leaves its mark.
         const QByteArray saved = readFile(w.list);
-        main->cGrid1_MouseUp(1, 0, 300.5, 5);
-        QCOMPARE(w.gridItems(), (QStringList{"a.wav*", "b.wav*"}));
-        QCOMPARE(readFile(w.list), saved);
+        for (const double x : {20.5, 100.0, 299.0}) {
+            main->cGrid1_MouseUp(1, 0, x, 5);
+            QCOMPARE(w.gridItems(), (QStringList{"a.wav*", "b.wav*"}));
+            QCOMPARE(readFile(w.list), saved);
+        }
 
         // Another column only selects.
         g->setSelectedCol(3);

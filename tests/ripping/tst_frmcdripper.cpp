@@ -8,9 +8,11 @@
 #include "components/DriveRegistry.h"
 #include "components/cAudioCDRipper.h"
 #include "controls/cGrid.h"
+#include "controls/cProgressBar.h"
 #include "controls/cStatusBar.h"
 #include "controls/cTabControl.h"
 #include "core/mdlFunctions.h"
+#include "core/mdlModes.h"
 #include "core/mdlSupportedDestination.h"
 #include "dialogs/frmAbout.h"
 #include "itemlists/HandOver.h"
@@ -25,8 +27,11 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSignalSpy>
+#include <QVBoxLayout>
 #include <QtTest>
 
 #include <memory>
@@ -70,6 +75,7 @@ class tst_frmcdripper : public QObject {
 
 private slots:
     void init() {
+        qputenv("CORVANE_KEEP_TRAYS_OPEN", "1"); // the ejected tray is looked at after the run
         m_env = std::make_unique<testsupport::TestEnv>();
         m_env->addVirtualDrive("blank"); // D: holds no disc image
         const QString cd = m_env->addVirtualDrive("cd");
@@ -142,7 +148,7 @@ private slots:
         const QString dest = m_env->path("rips");
         QVERIFY(QDir().mkpath(dest));
         w->txtToPath->setEditText(dest);
-        QSignalSpy finished(&w->Run(), &conversion::BatchRun::Finished);
+        QSignalSpy finished(&w->Run(), &core::BatchRun::Ended);
         w->cmdConvert_Click();
         QVERIFY(!w->cmdConvert->isEnabled());
         QVERIFY(!w->close()); // closing is refused while the run goes
@@ -156,6 +162,79 @@ private slots:
         QVERIFY(components::DriveRegistry::instance().isTrayOpen(1));
         components::DriveRegistry::instance().closeTray(1);
         QVERIFY(w->close());
+    }
+
+    // The disc image cut short inside its last track (track 3, sectors
+    // 375-674): the sector lost is logged for track 3, which does not end as
+    // "Done.", no file of it is left, and the run ends without the turn-off.
+    void lostSectorsLoggedForTheirTrack() {
+        QFile bin(m_env->drivesRoot() + "/cd/disc.bin");
+        QVERIFY(bin.resize(qint64(600) * testsupport::kCdSectorBytes + 500));
+        std::unique_ptr<frmCDRipper> w(open());
+        const QString dest = m_env->path("rips");
+        QVERIFY(QDir().mkpath(dest));
+        w->txtToPath->setEditText(dest);
+        QSignalSpy finished(&w->Run(), &core::BatchRun::Finished);
+        w->cmdConvert_Click();
+        QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 60000);
+        const QStringList log = w->txtLog->toPlainText().split('\n', Qt::SkipEmptyParts);
+        const int start3 = log.indexOf(QRegularExpression(".*:Start to rip: Track03.cda..."));
+        QVERIFY2(start3 > 0, qPrintable(log.join('|')));
+        QVERIFY2(log.value(start3 + 1)
+                     .endsWith(":Error: Track 3 of the disc in E: cannot be read whole: 1 of "
+                               "its 226 sectors are lost (600).(6)"),
+                 qPrintable(log.value(start3 + 1)));
+        QVERIFY(log.value(start3 - 1).endsWith(":Done.")); // track 1 is whole
+        QVERIFY(w->lblCurrentTrack->text() != "Done.");
+        QVERIFY(m_countdowns.isEmpty());
+        QCOMPARE(QDir(dest).entryList(QDir::Files | QDir::Hidden), QStringList{"Track01.wav"});
+    }
+
+    // The window as designed: the progress block above the pages, the grid
+    // never shown, the rows and events in their order with their pictures,
+    // no default button, and the application title on its questions.
+    void layoutAsDesigned() {
+        std::unique_ptr<frmCDRipper> w(open());
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+        QVERIFY(!w->cGrid1->isVisible());
+        auto top = [&](QWidget* c) { return c->mapTo(w.get(), QPoint(0, 0)).y(); };
+        const QList<QWidget*> column{w->lblFilesToConvert, w->prgTotal,   w->lblCurrentTrack, w->prgCurrnet,
+                                     w->cTabControl1,      w->cmdConvert, w->cStatusBar1};
+        for (int i = 1; i < column.size(); ++i)
+            QVERIFY2(top(column[i - 1]) < top(column[i]), qPrintable(column[i]->objectName()));
+        QCOMPARE(top(w->lblTimeLeft), top(w->lblFilesToConvert));
+        const QList<QWidget*> rows{w->cboDevices,         w->cboTargetFormat, w->txtToPath,
+                                   w->chkCreateSubFolder, w->chkOverWrite,    w->cboFileName};
+        for (int i = 1; i < rows.size(); ++i)
+            QVERIFY2(top(rows[i - 1]) < top(rows[i]), qPrintable(rows[i]->objectName()));
+        auto left = [&](QWidget* c) { return c->mapTo(w.get(), QPoint(0, 0)).x(); };
+        for (const QList<QWidget*>& row : QList<QList<QWidget*>>{
+                 {w->Label1, w->cboDevices, w->lblCDStatus, w->cmdOpenCD},
+                 {w->Label5, w->cboTargetFormat, w->lblSetAsDefaultFormat, w->cmdEditTargetFormat},
+                 {w->txtToPath, w->lblSetAsDefaultDestination, w->imgOpenDestFolder,
+                  w->lblOpenDestinationDestinationFolder},
+                 {w->cboFileName, w->lblSetAsDefaultFileName, w->Image1, w->lblParameters},
+                 {w->cmdConvert, w->cmdAbort, w->cmdExit}})
+            for (int i = 1; i < row.size(); ++i) {
+                QVERIFY2(left(row[i - 1]) < left(row[i]), qPrintable(row[i]->objectName()));
+                QCOMPARE(top(row[i]) / 8, top(row[0]) / 8); // on one line
+            }
+        QVERIFY(!w->imgOpenDestFolder->pixmap().isNull());
+        QVERIFY(!w->Image1->pixmap().isNull());
+        int last = w->eventsLayout->indexOf(w->Label20);
+        for (QWidget* box : QList<QWidget*>{w->chkPlaySound, w->chkOpenDestFolder, w->chkTurnOffComputer,
+                                            w->chkNoticeApp, w->chkOpenCDdrive}) {
+            QVERIFY2(w->eventsLayout->indexOf(box) > last, qPrintable(box->objectName()));
+            last = w->eventsLayout->indexOf(box);
+        }
+        for (QPushButton* button : w->findChildren<QPushButton*>())
+            QVERIFY2(!button->isDefault() && !button->autoDefault(), qPrintable(button->objectName()));
+
+        w->txtToPath->setEditText(m_env->path("missing"));
+        m_env->services().msgBoxAnswers.enqueue(core::vbNo);
+        w->lblOpenDestinationDestinationFolder_Click();
+        QCOMPARE(m_env->services().messages.last().title, core::AppTitle());
     }
 };
 

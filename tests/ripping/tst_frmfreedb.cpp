@@ -9,11 +9,14 @@
 #include "controls/cGrid.h"
 #include "controls/cTreeView.h"
 #include "core/Services.h"
+#include "core/mdlModes.h"
 #include "itemlists/ItemRows.h"
 #include "itemlists/ItemsGrid.h"
 #include "ripping/frmFreeDB.h"
 
+#include <QDialog>
 #include <QLabel>
+#include <QTimer>
 #include <QtTest>
 
 #include <memory>
@@ -95,6 +98,7 @@ private slots:
         m_server.reset();
         m_env.reset();
         qunsetenv("CORVANE_CDDB_SERVER");
+        ripping::g_sFreeDBServer = QString::fromLatin1(components::cFreeDB::kDefaultServer);
     }
 
     void titlesAndRename() {
@@ -129,8 +133,10 @@ private slots:
     void boundToItsNode() {
         QPointer<frmFreeDB> w = new frmFreeDB(target());
         w->show();
+        // Right after the lookup has started (the window's handler of the check runs first).
+        connect(w->cFreeDB1, &components::cFreeDB::ConnectionChecked, this,
+                [this] { m_tree->Nodes().Item("/lists/Mine.flst").setSelected(true); });
         QVERIFY(w->GetFreeDB());
-        m_tree->Nodes().Item("/lists/Mine.flst").setSelected(true);
         QTRY_VERIFY_WITH_TIMEOUT(m_server->commands.contains("quit"), 10000);
         QCoreApplication::processEvents();
         QCOMPARE(cell(1, COL_ITEM_NAME), QString("Track01.cda"));
@@ -174,11 +180,64 @@ private slots:
         QVERIFY(port != 0);
         qputenv("CORVANE_CDDB_SERVER", "127.0.0.1:" + QByteArray::number(port));
         QPointer<frmFreeDB> w = new frmFreeDB(target());
-        QVERIFY(!w->GetFreeDB());
-        QCOMPARE(m_env->services().messages.size(), 1);
+        QVERIFY(w->GetFreeDB());
+        QTRY_COMPARE_WITH_TIMEOUT(m_env->services().messages.size(), 1, 10000);
         QVERIFY(m_env->services().messages[0].prompt.startsWith("There is no internet connection."));
+        QCOMPARE(m_env->services().messages[0].title, core::AppTitle());
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(w.isNull());
+    }
+
+    // The connection check runs while the window is modal, not in an event
+    // loop of its own before: a second "FreeDB" meanwhile starts nothing, and
+    // the drive is that of the node selected when the check has answered.
+    void checkWhileModal() {
+        bool eventRan = false;
+        QTimer::singleShot(0, [&] { eventRan = true; });
+        QString status;
+        bool second = true;
+        m_env->services().modalHandler = [&](QDialog* window) {
+            auto* w = qobject_cast<frmFreeDB*>(window);
+            status = w->lblCurrentTrack->text();
+            second = ripping::ShowFreeDB(target());
+            (void)QTest::qWaitFor([&] { return !window->isVisible() && ripping::g_frmFreeDB.isNull(); },
+                                  10000);
+            return int(QDialog::Accepted);
+        };
+        QVERIFY(ripping::ShowFreeDB(target()));
+        QVERIFY(eventRan); // the modal show's own loop ran it, not one before it
+        QCOMPARE(status, QString("Checking connection..."));
+        QVERIFY(!second);
+        QCOMPARE(m_env->services().modalShows, 1);
+        QCOMPARE(m_server->commands.filter("cddb query").size(), 1);
+        QCOMPARE(m_tree->SelectedItem().Text(), QString("The Band - First Album"));
+
+        // The selection moved to a list before the check answered: no lookup.
+        m_tree->Nodes().Item("##CDD:").setText("D: Virtual drive");
+        m_tree->Nodes().Item("##CDD:").setSelected(true);
+        m_env->services().modalHandler = [&](QDialog* window) {
+            m_tree->Nodes().Item("/lists/Mine.flst").setSelected(true);
+            (void)QTest::qWaitFor([&] { return ripping::g_frmFreeDB.isNull(); }, 10000);
+            (void)window;
+            return int(QDialog::Rejected);
+        };
+        QVERIFY(ripping::ShowFreeDB(target()));
+        QCOMPARE(m_server->commands.filter("cddb query").size(), 1);
+        QCOMPARE(m_tree->Nodes().Item("/lists/Mine.flst").Text(), QString("Mine"));
+    }
+
+    // The status names the server the lookup really goes to (here the
+    // test's, which overrides the chosen one).
+    void statusNamesTheServerUsed() {
+        ripping::g_sFreeDBServer = "cddb.example.org";
+        QString status;
+        QPointer<frmFreeDB> w = new frmFreeDB(target());
+        // Runs after the window's own handler of the check's answer.
+        connect(w->cFreeDB1, &components::cFreeDB::ConnectionChecked, this,
+                [&] { status = w->lblCurrentTrack->text(); });
+        QVERIFY(w->GetFreeDB());
+        QTRY_VERIFY_WITH_TIMEOUT(w.isNull(), 10000);
+        QCOMPARE(status, QString("Connecting to 127.0.0.1..."));
     }
 
     void commandChecks() {
