@@ -1,10 +1,10 @@
 #include "dialogs/frmTurnOff.h"
 
-#include "dialogs/ModalShow.h"
 #include "core/Services.h"
 #include "core/mdlModes.h"
 #include "core/mdlShutDown.h"
 #include "dialogs/MainWindowHost.h"
+#include "dialogs/ModalShow.h"
 
 #include <QApplication>
 #include <QCloseEvent>
