@@ -13,15 +13,15 @@
 #include "controls/cSysTray.h"
 #include "controls/cToolbar.h"
 #include "core/AppPaths.h"
-#include "core/ModalShow.h"
 #include "core/Services.h"
-#include "core/frmAbout.h"
-#include "core/frmFileCopy.h"
-#include "core/frmNotes.h"
-#include "core/mdlCommDialog.h"
 #include "core/mdlFunctions.h"
 #include "core/mdlModes.h"
-#include "core/mdlOnTop.h"
+#include "dialogs/ModalShow.h"
+#include "dialogs/frmAbout.h"
+#include "dialogs/frmFileCopy.h"
+#include "dialogs/frmNotes.h"
+#include "dialogs/mdlCommDialog.h"
+#include "dialogs/mdlOnTop.h"
 #include "itemlists/AudioCDSource.h"
 #include "itemlists/HandOver.h"
 #include "itemlists/ItemRows.h"
@@ -32,6 +32,7 @@
 #include "itemlists/TreeKeys.h"
 #include "itemlists/frmDirProperties.h"
 #include "itemlists/frmItem.h"
+#include "itemlists/frmStat.h"
 #include "mainwindow/ToolsTable.h"
 #include "mainwindow/frmMainParts.h"
 #include "settings/SettingsVariables.h"
@@ -151,6 +152,7 @@ conversion::ToolLaunch frmMain::LaunchContext(const QString& key) {
         lblListName->setText(node.Text());
     };
     launch.addFiles = [this](QStringList& files) { m_cTree->AddPathsToList(files); };
+    launch.reloadShownList = [this] { cTreeView1_NodeClick(cTreeView1->SelectedItem()); };
     return launch;
 }
 
