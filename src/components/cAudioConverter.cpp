@@ -3,6 +3,7 @@
 #include "components/AudioDecoder.h"
 #include "components/ConverterCodecs.h"
 #include "components/FFmpegHandles.h"
+#include "components/OutputFiles.h"
 #include "components/Worker.h"
 
 #include <QDir>
@@ -13,8 +14,6 @@
 #include <algorithm>
 #include <initializer_list>
 #include <vector>
-
-#include <sys/stat.h>
 
 extern "C" {
 #include <libavutil/dict.h>
@@ -346,18 +345,6 @@ struct ConvertJob {
     qint32 rangeStart = 0;
     qint32 rangeLength = 0;
 };
-
-// True when both paths name one file (also through links), so that writing
-// the one would destroy the other.
-bool SameFile(const QString& a, const QString& b) {
-    if (QFileInfo(a).absoluteFilePath() == QFileInfo(b).absoluteFilePath()) return true;
-    struct stat sa {
-    }, sb{};
-    if (::stat(QFile::encodeName(a).constData(), &sa) != 0 ||
-        ::stat(QFile::encodeName(b).constData(), &sb) != 0)
-        return false;
-    return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
-}
 
 qint32 CodeOf(AudioEncoder::Failure f) {
     switch (f) {
