@@ -6,8 +6,8 @@
 // Usage: bench_batchrun [file count, default 20] [seconds per file, default 60]
 #include "BenchBatchView.h"
 #include "BenchSupport.h"
-#include "conversion/BatchRun.h"
-#include "conversion/ConverterItemJob.h"
+#include "core/BatchRun.h"
+#include "core/ConverterItemJob.h"
 #include "itemlists/ItemRows.h"
 #include "settings/EncoderSettings.h"
 
@@ -34,10 +34,9 @@ int main(int argc, char** argv) {
     if (!dir.isValid()) return 1;
     QDir().mkpath(dir.filePath("batch"));
     QDir().mkpath(dir.filePath("cli"));
-    bench::BenchView view("bench_batchrun");
     const QStringList sources = bench::MakeWavTones("bench_batchrun", QDir(dir.path()), count, seconds);
     if (sources.isEmpty()) return 1;
-    view.AddRows(sources, seconds);
+    core::BatchRequest request = bench::BenchRequest(sources, seconds);
     std::printf("bench_batchrun: %d WAV files of %d s (44100 Hz, 16-bit stereo) to MP3 128 kbps\n", count,
                 seconds);
 
@@ -45,19 +44,21 @@ int main(int argc, char** argv) {
         bench::TimeCliMp3Conversions("bench_batchrun", sources, QDir(dir.filePath("cli")));
     if (cliSeconds < 0) return 1;
 
-    bench::UseBenchMp3Settings();
-    view.destination = dir.filePath("batch");
-    conversion::ConverterItemJob job;
+    request.output = bench::UseBenchMp3Settings();
+    request.destination = dir.filePath("batch");
+    core::ConverterItemJob job;
     bench::NoEndActions end;
-    conversion::BatchRun run(job, view, end);
+    core::BatchRun run(job, end);
+    int errors = 0;
+    bench::CountErrors(run, "bench_batchrun", errors);
     run.g_ltmrItemSecsTotal = count * seconds;
 
     QEventLoop loop;
-    QObject::connect(&run, &conversion::BatchRun::Finished, &loop, &QEventLoop::quit);
+    QObject::connect(&run, &core::Job::Finished, &loop, &QEventLoop::quit);
 
     bench::StallProbe probe;
-    const double batchSeconds = bench::TimeLoop(loop, probe, [&run] { run.cmdConvert_Click(); });
+    const double batchSeconds = bench::TimeLoop(loop, probe, [&] { run.Start(request); });
     bench::ReportAgainstCli("batch run", "batch run", batchSeconds, QDir(dir.filePath("batch")), cliSeconds,
-                            QDir(dir.filePath("cli")), probe, view.errors);
-    return view.errors ? 1 : 0;
+                            QDir(dir.filePath("cli")), probe, errors);
+    return errors ? 1 : 0;
 }

@@ -7,9 +7,9 @@
 // Usage: bench_datadisc [item count, default 20] [seconds per item, default 60]
 #include "BenchBatchView.h"
 #include "BenchSupport.h"
-#include "burning/DataBurnRun.h"
-#include "burning/DataPrepJob.h"
 #include "components/DriveRegistry.h"
+#include "core/DataBurnJob.h"
+#include "core/DataPrepJob.h"
 #include "settings/EncoderSettings.h"
 #include "settings/SettingsVariables.h"
 
@@ -38,8 +38,7 @@ int main(int argc, char** argv) {
 
     const QStringList sources = bench::MakeWavTones("bench_datadisc", QDir(dir.path()), count, seconds);
     if (sources.isEmpty()) return 1;
-    bench::BenchView view("bench_datadisc");
-    view.AddRows(sources, seconds);
+    core::BatchRequest request = bench::BenchRequest(sources, seconds);
     std::printf("bench_datadisc: an MP3 CD of %d WAV items of %d s (44100 Hz, 16-bit stereo), MP3 128 kbps\n",
                 count, seconds);
 
@@ -64,29 +63,33 @@ int main(int argc, char** argv) {
     const double cliImage = double(clock.nsecsElapsed()) / 1e9;
     const double cliSeconds = cliConvert + cliImage;
 
-    bench::UseBenchMp3Settings();
-    view.destination = dir.filePath("tmp");
-    burning::DataPrepJob job;
+    request.output = bench::UseBenchMp3Settings();
+    request.destination = dir.filePath("tmp");
+    core::DataPrepJob job;
     bench::NoEndActions end;
-    conversion::BatchPolicy policy;
+    core::BatchPolicy policy;
     policy.endEvents = false;
     policy.completionBalloon = false;
-    conversion::BatchRun run(job, view, end, policy);
+    core::BatchRun run(job, end, policy);
+    int errors = 0;
+    bench::CountErrors(run, "bench_datadisc", errors);
     run.g_ltmrItemSecsTotal = count * seconds;
 
     components::cAudioDataBurner first;
     components::cBurner second;
-    burning::DataBurnChoices choices;
+    core::DataBurnChoices choices;
     choices.engine = [] { return 0; };
     choices.writerEntry = [&first] { return first.DeviceName(1); };
     choices.speed = [] { return components::cAudioDataBurner::kMaxSpeed; };
     choices.volumeName = [] { return QStringLiteral("BENCH"); };
-    burning::DataBurnRun burn(first, second, view, end, choices);
+    core::DataBurnJob burn(first, second, end, choices);
 
     QEventLoop loop;
     bool burned = false;
-    QObject::connect(&run, &conversion::BatchRun::Finished, &loop, [&] { burn.Burn(run.Produced()); });
-    QObject::connect(&burn, &burning::DataBurnRun::BurnEnded, &loop, [&](bool ok) {
+    QObject::connect(&run, &core::Job::Finished, &loop, [&] {
+        if (!burn.Burn(run.Produced())) loop.quit();
+    });
+    QObject::connect(&burn, &core::Job::Finished, &loop, [&](bool ok) {
         burned = ok;
         loop.quit();
     });
@@ -95,8 +98,8 @@ int main(int argc, char** argv) {
         &first, &components::cAudioDataBurner::Error, &loop,
         [&](qint32 code, const QString& text) { failure = QStringLiteral("%1 (%2)").arg(text).arg(code); });
     bench::StallProbe probe;
-    const double oursSeconds = bench::TimeLoop(loop, probe, [&run] { run.cmdConvert_Click(); });
-    if (!burned || view.errors) {
+    const double oursSeconds = bench::TimeLoop(loop, probe, [&] { run.Start(request); });
+    if (!burned || errors) {
         std::fprintf(stderr, "bench_datadisc: the disc was not made: %s\n", qPrintable(failure));
         return 1;
     }

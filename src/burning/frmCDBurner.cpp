@@ -12,18 +12,17 @@
 #include "core/mdlModes.h"
 #include "core/mdlSettingStore.h"
 #include "itemlists/HandOver.h"
+#include "itemlists/ItemRows.h"
 
 #include "core/ModalShow.h"
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QCloseEvent>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMetaObject>
 #include <QPushButton>
 
 namespace burning {
@@ -42,24 +41,6 @@ const QString kOpenCDValue = QStringLiteral("chkOpenCDdrive");
 constexpr qint64 kGreen = 0x8000;
 constexpr qint64 kRed = 255;
 
-// The frame's component slot: the burner burns every track in one call, so
-// nothing of the item loop reaches it; Abort and Close are its own.
-class BurnerJob final : public conversion::ItemJob {
-public:
-    explicit BurnerJob(std::shared_ptr<components::AudioWriterSeam> writer)
-        : burner(nullptr, std::move(writer)) {}
-    components::cAudioBurner burner;
-
-    void BeginRun(const conversion::OutputSettings&) override {}
-    void StartItem(const conversion::ItemRequest&) override {
-        QMetaObject::invokeMethod(
-            this, [this] { emit Error(0, QStringLiteral("The burner takes its tracks in one burn.")); },
-            Qt::QueuedConnection);
-    }
-    void Abort() override { burner.Abort(); }
-    void Close() override { burner.Close(); }
-};
-
 conversion::frmBatchTool::Design BurnerDesign() {
     conversion::frmBatchTool::Design d;
     d.objectName = QStringLiteral("frmCDBurner");
@@ -75,13 +56,13 @@ conversion::frmBatchTool::Design BurnerDesign() {
 
 frmCDBurner::frmCDBurner(cImageList* imgMenu, QWidget* parent,
                          std::shared_ptr<components::AudioWriterSeam> writer)
-    : frmBatchTool(BurnerDesign(), std::make_unique<BurnerJob>(std::move(writer)), conversion::BatchPolicy{},
-                   imgMenu, parent) {
-    cAudioBurner1 = &static_cast<BurnerJob&>(Job()).burner;
+    : frmBatchTool(BurnerDesign(), nullptr, core::BatchPolicy{}, imgMenu, parent),
+      m_burner(std::make_unique<components::cAudioBurner>(nullptr, std::move(writer))) {
+    cAudioBurner1 = m_burner.get();
     // Temporary files of the burn stay in the program folder.
     cAudioBurner1->setCacheFolder(core::ProgramFolder());
     BuildWriterArea();
-    burning::BurnChoices choices;
+    core::BurnChoices choices;
     choices.writerEntry = [this] { return cboDrv->currentText(); };
     choices.speed = [this] {
         bool ok = false;
@@ -89,7 +70,14 @@ frmCDBurner::frmCDBurner(cImageList* imgMenu, QWidget* parent,
         return ok ? v : components::cAudioBurner::kMaxSpeed;
     };
     choices.openCD = [this] { cmdOpenCD_Click(); };
-    m_burnRun = std::make_unique<burning::AudioBurnRun>(*cAudioBurner1, *this, EndActionsHooks(), choices);
+    m_burnRun = std::make_unique<core::AudioBurnJob>(*cAudioBurner1, EndActionsHooks(), choices);
+    ShowJob(*m_burnRun);
+    // Besides "Burn" and "Exit": a writer, speed or tray changed mid-burn would
+    // spoil the disc being written.
+    connect(m_burnRun.get(), &core::Job::Running, this, [this](bool running) {
+        for (QWidget* control : std::initializer_list<QWidget*>{cboDrv, cboSpeed, cmdOpenCD, cmdClose})
+            control->setEnabled(!running);
+    });
 }
 
 frmCDBurner::~frmCDBurner() = default;
@@ -143,14 +131,6 @@ void frmCDBurner::BuildWriterArea() {
     chkOpenCDdrive = Named(new QCheckBox(QStringLiteral("Open the CD drive"), TabEvents), "chkOpenCDdrive");
     eventsLayout->insertWidget(eventsLayout->indexOf(chkPlaySound) + 1, chkOpenCDdrive);
 
-    // The frame's run buttons and drive link lead to this window's own handlers.
-    disconnect(cmdConvert, &QPushButton::clicked, this, nullptr);
-    disconnect(cmdAbort, &QPushButton::clicked, this, nullptr);
-    disconnect(lblOpenDestinationDestinationFolder, &cLinkLabel::clicked, this, nullptr);
-    connect(cmdConvert, &QPushButton::clicked, this, &frmCDBurner::cmdConvert_Click);
-    connect(cmdAbort, &QPushButton::clicked, this, &frmCDBurner::cmdAbort_Click);
-    connect(lblOpenDestinationDestinationFolder, &cLinkLabel::clicked, this,
-            &frmCDBurner::lblOpenDestinationDestinationFolder_Click);
     connect(cboDrv, &QComboBox::currentIndexChanged, this, [this](int index) {
         if (index >= 0) cboDrv_Click();
     });
@@ -170,7 +150,7 @@ void frmCDBurner::Form_Load() {
 void frmCDBurner::HandOver(cGrid& mainGrid) {
     const qint64 secs = itemlists::TotalSeconds(mainGrid, true);
     const qint32 n = itemlists::GetMarkedCount(mainGrid);
-    const burning::DataSizeDisplay d = burning::DataSize(secs, n);
+    const core::DataSizeDisplay d = core::DataSize(secs, n);
     lblFilesToConvert->setText(d.filesToConvert);
     cStatusBar1->setPanelText(QStringLiteral("Total Size"), d.totalSizePanel);
     prgSize->setMin(0);
@@ -206,7 +186,7 @@ void frmCDBurner::LoadWriteSpeeds() {
     cboSpeed->clear();
     for (qint32 i = 1; i <= count; ++i) {
         const qint32 kbps = cAudioBurner1->WriteSpeed(i).toInt();
-        cboSpeed->addItem(burning::SpeedEntryText(kbps), kbps);
+        cboSpeed->addItem(core::SpeedEntryText(kbps), kbps);
     }
     cboSpeed->addItem(QStringLiteral("Max."), components::cAudioBurner::kMaxSpeed);
     cboSpeed->setCurrentIndex(cboSpeed->count() - 1);
@@ -215,7 +195,7 @@ void frmCDBurner::LoadWriteSpeeds() {
 void frmCDBurner::cboDrv_Click() {
     LoadWriteSpeeds();
     lblDiskSize->setText(QString::number(cAudioBurner1->DiscSize(SelectedDrive())));
-    lblDiskCapacity->setText(burning::DiscCapacityText(cAudioBurner1->DiscCapacity(SelectedDrive())));
+    lblDiskCapacity->setText(core::DiscCapacityText(cAudioBurner1->DiscCapacity(SelectedDrive())));
     lblState->setText(cAudioBurner1->DriveState(SelectedDrive()));
     QFont font = lblState->font();
     if (lblState->text().isEmpty()) {
@@ -227,13 +207,6 @@ void frmCDBurner::cboDrv_Click() {
         font.setBold(true);
     }
     lblState->setFont(font);
-}
-
-void frmCDBurner::SetRunning(bool running) {
-    frmBatchTool::SetRunning(running);
-    // A writer, speed or tray changed mid-burn would spoil the disc being written.
-    for (QWidget* control : std::initializer_list<QWidget*>{cboDrv, cboSpeed, cmdOpenCD, cmdClose})
-        if (control) control->setEnabled(!running);
 }
 
 void frmCDBurner::cmdOpenCD_Click() {
@@ -249,35 +222,17 @@ void frmCDBurner::lblOpenDestinationDestinationFolder_Click() {
 }
 
 void frmCDBurner::cmdConvert_Click() {
-    m_burnRun->cmdConvert_Click();
+    QStringList files;
+    for (qint32 row = 1; row <= RowCount(); ++row)
+        files << Cell(row, itemlists::COL_FILE);
+    m_burnRun->Start(files);
 }
 
-void frmCDBurner::cmdAbort_Click() {
-    m_burnRun->cmdAbort_Click();
-}
-
-bool frmCDBurner::BurnerUnload() {
-    if (m_burnRun->IsBurning()) return false;
-    if (!m_unloaded) {
-        cAudioBurner1->ClearTracks();
-        cAudioBurner1->Close();
-        core::SaveSetting(core::g_sProductName, kSection, kOpenCDValue,
-                          chkOpenCDdrive->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
-    }
-    m_unloaded = true;
-    return true;
-}
-
-void frmCDBurner::closeEvent(QCloseEvent* event) {
-    if (!BurnerUnload()) {
-        event->ignore();
-        return;
-    }
-    frmBatchTool::closeEvent(event);
-}
-
-void frmCDBurner::reject() {
-    if (BurnerUnload()) frmBatchTool::reject();
+void frmCDBurner::Unload() {
+    cAudioBurner1->ClearTracks();
+    cAudioBurner1->Close();
+    core::SaveSetting(core::g_sProductName, kSection, kOpenCDValue,
+                      chkOpenCDdrive->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
 namespace burning {

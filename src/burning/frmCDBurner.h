@@ -1,12 +1,13 @@
 // The Audio CD Burner: the batch tool frame with the writer controls on its
-// Settings page instead of the destination, and the burn run instead of the
-// item loop. Every item handed over becomes one audio track, in grid order.
+// Settings page instead of the destination, showing its own job (the burn)
+// instead of the item-by-item run. Every item handed over becomes one audio
+// track, in grid order.
 #pragma once
 
-#include "burning/AudioBurnRun.h"
 #include "components/cAudioBurner.h"
 #include "conversion/ToolLaunch.h"
 #include "conversion/frmBatchTool.h"
+#include "core/AudioBurnJob.h"
 #include "itemlists/Templates.h"
 
 #include <QPointer>
@@ -34,7 +35,7 @@ public:
     // count and minutes against 80.
     void HandOver(cGrid& mainGrid);
 
-    burning::AudioBurnRun& BurnRun() { return *m_burnRun; }
+    core::AudioBurnJob& BurnRun() { return *m_burnRun; }
 
     // --- controls, by their names
     components::cAudioBurner* cAudioBurner1 = nullptr;
@@ -50,31 +51,25 @@ public:
     QCheckBox* chkOpenCDdrive = nullptr;
 
 public slots:
-    void cmdConvert_Click();
-    void cmdAbort_Click();
+    // Burn: the file of every row, in grid order.
+    void cmdConvert_Click() override;
     void cboDrv_Click();
     void cmdOpenCD_Click();
     void cmdClose_Click();
-    void lblOpenDestinationDestinationFolder_Click();
-
-    // Running: besides "Burn" and "Exit", the writer, speed and tray controls are off.
-    void SetRunning(bool running) override;
+    void lblOpenDestinationDestinationFolder_Click() override;
 
 protected:
-    void closeEvent(QCloseEvent* event) override;
-    void reject() override;
+    // Empties the track list, lets go of the writer and stores the box.
+    void Unload() override;
 
 private:
     void BuildWriterArea();
     void LoadWriterDevices();
     void LoadWriteSpeeds();
     QString SelectedDrive() const;
-    // Refuses while a burn runs; otherwise empties the track list, lets go of
-    // the writer and stores the box (once).
-    bool BurnerUnload();
 
-    std::unique_ptr<burning::AudioBurnRun> m_burnRun;
-    bool m_unloaded = false;
+    std::unique_ptr<components::cAudioBurner> m_burner;
+    std::unique_ptr<core::AudioBurnJob> m_burnRun;
 };
 
 namespace burning {

@@ -1,9 +1,10 @@
 #include "burning/frmDataBurner3.h"
 
-#include "burning/AudioBurnRun.h"
 #include "controls/cGrid.h"
+#include "controls/cProgressBar.h"
 #include "conversion/ConversionLaunch.h"
 #include "core/AppPaths.h"
+#include "core/AudioBurnJob.h"
 #include "core/Services.h"
 #include "core/WindowChrome.h"
 #include "core/frmAbout.h"
@@ -11,6 +12,7 @@
 #include "core/mdlModes.h"
 #include "core/mdlSettingStore.h"
 #include "core/mdlSupportedDestination.h"
+#include "settings/RunOutput.h"
 #include "settings/SettingsVariables.h"
 #include "settings/frmOptions.h"
 
@@ -24,6 +26,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalBlocker>
 
@@ -68,21 +71,14 @@ void MakeBold(QWidget* w) {
 
 frmDataBurner3::frmDataBurner3(cImageList* imgMenu, QWidget* parent,
                                std::shared_ptr<components::AudioWriterSeam> writer,
-                               std::unique_ptr<conversion::ItemJob> converter)
+                               std::unique_ptr<core::ItemJob> converter)
     : frmBatchTool(
-          DataBurnerDesign(), std::make_unique<burning::DataPrepJob>(std::move(converter)),
+          DataBurnerDesign(), std::make_unique<core::DataPrepJob>(std::move(converter)),
           [this] {
-              conversion::BatchPolicy p;
-              p.preparingText = QStringLiteral("Preparing to burn: ");
-              p.honourOverwriteBox = false;
+              core::BatchPolicy p;
+              p.runVerb = QStringLiteral("burn");
               p.endEvents = false;
               p.completionBalloon = false;
-              p.output = [this] {
-                  if (!m_prep->copyMode()) return conversion::OutputForFormat(TargetFormatText());
-                  conversion::RunOutput copy;
-                  copy.logLine = QStringLiteral("Destination format: the source's own");
-                  return copy;
-              };
               // A copy keeps its own extension: the name must not claim another format.
               p.destExtensionFor = [this](const QString& source) -> std::optional<QString> {
                   if (m_prep->copyMode()) return QFileInfo(source).suffix();
@@ -92,14 +88,14 @@ frmDataBurner3::frmDataBurner3(cImageList* imgMenu, QWidget* parent,
           }(),
           imgMenu, parent),
       m_writer(writer ? std::move(writer) : components::makeLibburnWriter()) {
-    m_prep = &static_cast<burning::DataPrepJob&>(Job());
+    m_prep = &static_cast<core::DataPrepJob&>(Component());
     m_first = std::make_unique<components::cAudioDataBurner>(nullptr, m_writer);
     m_second = std::make_unique<components::cBurner>(nullptr, m_writer);
     cAudioDataBurner1 = m_first.get();
     cBurner1 = m_second.get();
     BuildDataArea();
 
-    burning::DataBurnChoices c;
+    core::DataBurnChoices c;
     c.engine = [this] { return cmbEngine->currentIndex(); };
     c.writerEntry = [this] { return cboDrv->currentText(); };
     c.writerPosition = [this] { return cboDrv->currentIndex(); };
@@ -114,14 +110,15 @@ frmDataBurner3::frmDataBurner3(cImageList* imgMenu, QWidget* parent,
         return check && check->isChecked();
     };
     c.imapi2Installed = [this] { return IsImapi2Installed(); };
-    c.enableTrayLinks = [this](bool enable) {
-        lblOpenCDDoor->setEnabled(enable);
-        lblCloseCDDoor->setEnabled(enable);
-    };
     c.eraseTempFiles = [this] { EraseTempFiles(); };
-    m_burnRun =
-        std::make_unique<burning::DataBurnRun>(*cAudioDataBurner1, *cBurner1, *this, EndActionsHooks(), c);
-    connect(&Run(), &conversion::BatchRun::Finished, this, &frmDataBurner3::RunEnded);
+    m_burnRun = std::make_unique<core::DataBurnJob>(*cAudioDataBurner1, *cBurner1, EndActionsHooks(), c);
+    ShowJob(*m_burnRun);
+    // The trays stay shut while the disc is written.
+    connect(m_burnRun.get(), &core::Job::Running, this, [this](bool running) {
+        lblOpenCDDoor->setEnabled(!running);
+        lblCloseCDDoor->setEnabled(!running);
+    });
+    connect(&Run(), &core::BatchRun::Ended, this, &frmDataBurner3::RunEnded);
 }
 
 frmDataBurner3::~frmDataBurner3() {
@@ -219,11 +216,6 @@ void frmDataBurner3::BuildDataArea() {
     eventsLayout->insertWidget(after + 1, chkEraseTempfiles);
     eventsLayout->insertWidget(after + 2, lblErasetempfilesnow);
 
-    // The frame's run buttons lead to this window's own handlers.
-    disconnect(cmdConvert, &QPushButton::clicked, this, nullptr);
-    disconnect(cmdAbort, &QPushButton::clicked, this, nullptr);
-    connect(cmdConvert, &QPushButton::clicked, this, &frmDataBurner3::cmdConvert_Click);
-    connect(cmdAbort, &QPushButton::clicked, this, &frmDataBurner3::cmdAbort_Click);
     connect(cmbEngine, &QComboBox::currentIndexChanged, this, [this](int index) {
         if (index >= 0) cmbEngine_Click();
     });
@@ -333,7 +325,7 @@ void frmDataBurner3::LoadWriteSpeeds() {
     cboSpeed->clear();
     for (qint32 i = 1; i <= count; ++i) {
         const qint32 kbps = cAudioDataBurner1->WriteSpeed(i);
-        cboSpeed->addItem(burning::SpeedEntryText(kbps), kbps);
+        cboSpeed->addItem(core::SpeedEntryText(kbps), kbps);
     }
     cboSpeed->addItem(QStringLiteral("Max."), components::cAudioDataBurner::kMaxSpeed);
     cboSpeed->setCurrentIndex(cboSpeed->count() - 1);
@@ -374,10 +366,6 @@ QString frmDataBurner3::GetTempFolder() {
     return core::ProgramFolder() + QStringLiteral("/datacdtmp/");
 }
 
-bool frmDataBurner3::IsJobRunning() const {
-    return const_cast<frmDataBurner3*>(this)->Run().IsRunning() || m_burnRun->IsBurning();
-}
-
 bool frmDataBurner3::EraseTempFiles() {
     if (IsJobRunning()) return false;
     QString folder = GetTempFolder();
@@ -406,20 +394,36 @@ void frmDataBurner3::lblErasetempfilesnow_Click() {
 
 // --- the job ------------------------------------------------------------------------
 
+core::BatchRequest frmDataBurner3::Request() const {
+    core::BatchRequest r = frmBatchTool::Request();
+    r.destination = GetTempFolder();
+    r.createSubFolder = false;
+    r.overwrite = false;
+    return r;
+}
+
+core::RunOutput frmDataBurner3::RunOutput() const {
+    if (!chkDoNotConvertSource->isChecked()) return frmBatchTool::RunOutput();
+    core::RunOutput copy;
+    copy.logLine = QStringLiteral("Destination format: the source's own");
+    return copy;
+}
+
 void frmDataBurner3::cmdConvert_Click() {
     if (IsJobRunning()) return;
-    SetCurrentBar(0);
-    SetTotalBar(0);
+    prgCurrnet->setValue(0);
+    prgTotal->setValue(0);
     if (cmbEngine->currentIndex() == 0) {
         const QString letter = DriveLetter();
         const QString drive = cboDrv->currentText().left(2);
         auto refuse = [&](const QString& why) {
-            LogRunSeparator();
-            LogLine(QStringLiteral("Preparing to burn: %1 tracks.").arg(RowCount()));
-            LogLine(QStringLiteral("The CD drive '") + drive + QStringLiteral("' is ") + why);
+            conversion::AddLogSeparator(txtLog);
+            core::AddLogLine(QStringLiteral("Preparing to burn: %1 tracks.").arg(RowCount()), txtLog);
+            core::AddLogLine(QStringLiteral("The CD drive '") + drive + QStringLiteral("' is ") + why,
+                             txtLog);
             core::services().msgBox(this, QStringLiteral("Please insert an empty media into drive: ") + drive,
                                     core::vbOKOnly | core::vbInformation, appTitle());
-            LogLine(QStringLiteral("Aborted."));
+            core::AddLogLine(QStringLiteral("Aborted."), txtLog);
         };
         if (!cAudioDataBurner1->IsDriveReady(letter)) {
             refuse(QStringLiteral("not ready."));
@@ -436,12 +440,12 @@ void frmDataBurner3::cmdConvert_Click() {
     QString folder = GetTempFolder();
     folder.chop(1);
     core::CreateFolderTree(folder); // a failure shows as the items' errors
-    Run().cmdConvert_Click();
+    Run().Start(Request());
 }
 
-void frmDataBurner3::RunEnded(conversion::BatchRun::Ending ending) {
-    if (ending != conversion::BatchRun::Ending::Completed) return;
-    SetTotalBar(0);
+void frmDataBurner3::RunEnded(core::BatchRun::Ending ending) {
+    if (ending != core::BatchRun::Ending::Completed) return;
+    prgTotal->setValue(0);
     const QStringList produced = Run().Produced();
     if (produced.isEmpty()) {
         m_burnRun->Burn(produced); // says there is nothing to burn
@@ -456,38 +460,15 @@ void frmDataBurner3::RunEnded(conversion::BatchRun::Ending ending) {
     m_burnRun->Burn(produced);
 }
 
-void frmDataBurner3::cmdAbort_Click() {
-    if (m_burnRun->IsBurning())
-        m_burnRun->cmdAbort_Click();
-    else
-        Run().cmdAbort_Click();
-}
-
 // --- closing ------------------------------------------------------------------------
 
-bool frmDataBurner3::DataBurnerUnload() {
-    if (IsJobRunning()) return false;
-    if (!m_unloaded) {
-        EraseTempFiles();
-        core::SaveSetting(core::g_sProductName, kEngineSection, kEngineValue,
-                          QString::number(cmbEngine->currentIndex()));
-        cAudioDataBurner1->Close();
-        cBurner1->Close();
-    }
-    m_unloaded = true;
-    return true;
-}
-
-void frmDataBurner3::closeEvent(QCloseEvent* event) {
-    if (!DataBurnerUnload()) {
-        event->ignore();
-        return;
-    }
-    frmBatchTool::closeEvent(event);
-}
-
-void frmDataBurner3::reject() {
-    if (DataBurnerUnload()) frmBatchTool::reject();
+void frmDataBurner3::Unload() {
+    EraseTempFiles();
+    core::SaveSetting(core::g_sProductName, kEngineSection, kEngineValue,
+                      QString::number(cmbEngine->currentIndex()));
+    cAudioDataBurner1->Close();
+    cBurner1->Close();
+    frmBatchTool::Unload();
 }
 
 namespace burning {

@@ -1,14 +1,15 @@
 // The data-disc burner, opened as "MP3 CD Maker" or "WMA CD Maker": the
-// batch tool frame whose run converts (or, with "Do not convert", copies) the
-// marked items into "datacdtmp" in the program folder, then, after "Burn CD?",
-// burns exactly the files that run produced with one of two engines, and runs
+// batch tool frame whose run (core::BatchRun over core::DataPrepJob) converts
+// (or, with "Do not convert", copies) the marked items into "datacdtmp" in the
+// program folder, then, after "Burn CD?", its second job (core::DataBurnJob)
+// burns exactly the files that run produced with one of two engines and runs
 // the end-of-job events after a burn that finished well.
 #pragma once
 
-#include "burning/DataBurnRun.h"
-#include "burning/DataPrepJob.h"
 #include "conversion/ToolLaunch.h"
 #include "conversion/frmBatchTool.h"
+#include "core/DataBurnJob.h"
+#include "core/DataPrepJob.h"
 #include "itemlists/Templates.h"
 
 #include <QPointer>
@@ -29,14 +30,14 @@ public:
     // the items (by default the converter component).
     frmDataBurner3(cImageList* imgMenu, QWidget* parent = nullptr,
                    std::shared_ptr<components::AudioWriterSeam> writer = {},
-                   std::unique_ptr<conversion::ItemJob> converter = {});
+                   std::unique_ptr<core::ItemJob> converter = {});
     ~frmDataBurner3() override;
 
     // The frame's load, then the writers, the stored engine and the boxes.
     void Form_Load();
 
-    burning::DataBurnRun& BurnRun() { return *m_burnRun; }
-    burning::DataPrepJob& PrepJob() { return *m_prep; }
+    core::DataBurnJob& BurnRun() { return *m_burnRun; }
+    core::DataPrepJob& PrepJob() { return *m_prep; }
 
     // The engine choice as the store keeps it: "0", "1", or "-1" with none.
     static QString StoredEngine();
@@ -45,7 +46,6 @@ public:
     // Deletes the plain files of the temporary folder (never what a link
     // points to, never outside it); false while a job runs.
     bool EraseTempFiles();
-    bool IsJobRunning() const;
 
     // --- controls, by their names
     components::cAudioDataBurner* cAudioDataBurner1 = nullptr;
@@ -70,16 +70,12 @@ public:
     QCheckBox* chkEraseTempfiles = nullptr;
     cLinkLabel* lblErasetempfilesnow = nullptr;
 
-    // --- BatchView: the destination is the temporary folder
-    QString DestinationText() const override { return GetTempFolder(); }
-    void SetDestinationText(const QString&) override {}
-    void RememberDestination() override {}
-    bool CreateSubFolderChecked() const override { return false; }
-    bool OverwriteChecked() const override { return false; }
+    // The rows and the file-name template; the destination is the temporary
+    // folder, with no sub-folder, and an existing output is asked about.
+    core::BatchRequest Request() const override;
 
 public slots:
-    void cmdConvert_Click();
-    void cmdAbort_Click();
+    void cmdConvert_Click() override;
     void cmbEngine_Click();
     bool IsImapi2Installed();
     void LoadImapi1Devices();
@@ -95,21 +91,21 @@ public slots:
     void CheckDoNotConvertEna();
 
 protected:
-    void closeEvent(QCloseEvent* event) override;
-    void reject() override;
+    // Converted items, or the sources as they are ("Do not convert").
+    core::RunOutput RunOutput() const override;
+    // Erases the temporary files, stores the engine and lets go of both engines.
+    void Unload() override;
 
 private:
     void BuildDataArea();
-    void RunEnded(conversion::BatchRun::Ending ending);
+    void RunEnded(core::BatchRun::Ending ending);
     QString DriveLetter() const;
-    bool DataBurnerUnload();
 
     std::shared_ptr<components::AudioWriterSeam> m_writer;
-    burning::DataPrepJob* m_prep = nullptr;
+    core::DataPrepJob* m_prep = nullptr;
     std::unique_ptr<components::cAudioDataBurner> m_first;
     std::unique_ptr<components::cBurner> m_second;
-    std::unique_ptr<burning::DataBurnRun> m_burnRun;
-    bool m_unloaded = false;
+    std::unique_ptr<core::DataBurnJob> m_burnRun;
 };
 
 namespace burning {

@@ -1,8 +1,11 @@
 #include "components/Mp3Writer.h"
 
 #include "components/AudioEncoder.h"
-#include "components/Id3TagWriter.h"
 #include "components/OutputFiles.h"
+#include "id3/ID3GenreNames.h"
+#include "id3/TagError.h"
+#include "id3/cMP3ID3v1.h"
+#include "id3/cMP3ID3v2.h"
 
 #include <lame/lame.h>
 
@@ -16,6 +19,48 @@ namespace {
 constexpr int kListBitrates[] = {8,   16,  24,  32,  40,  48,  56,  64,  80, 96,
                                  112, 128, 144, 160, 176, 192, 224, 256, 320};
 constexpr int kListSize = int(sizeof kListBitrates / sizeof kListBitrates[0]);
+
+bool AllEmpty(const EncoderTags& t) {
+    for (const QString* s : {&t.Title, &t.Artist, &t.Album, &t.Year, &t.Track, &t.Genre, &t.Comment})
+        if (!s->trimmed().isEmpty()) return false;
+    return true;
+}
+
+// The two tags of a new MP3 file, made by the tag classes the tag editor
+// uses: the ID3v2 tag in its room for the start of the file and the ID3v1
+// record for its end; both empty when every tag is. A genre of the genre
+// list is written with the list's name and code, any other as it is.
+void RenderTags(const EncoderTags& tags, QByteArray& v2Tag, QByteArray& v1Tag) {
+    v2Tag.clear();
+    v1Tag.clear();
+    if (AllEmpty(tags)) return;
+    const QString genreText = tags.Genre.trimmed();
+    const quint8 genre = id3::ID3GenreCode(genreText);
+    const QString genreName = genre == 255 ? genreText : id3::ID3GenreNames(genre);
+
+    id3::cMP3ID3v2 v2;
+    v2.NewTag();
+    v2.setTitle(tags.Title.trimmed());
+    v2.setArtist(tags.Artist.trimmed());
+    v2.setAlbum(tags.Album.trimmed());
+    v2.setYear(tags.Year.trimmed());
+    v2.setTrack(tags.Track.trimmed());
+    v2.setOtherGenreName(genreName);
+    v2.setComment(tags.Comment.trimmed());
+    v2Tag = v2.RenderTagInRoom();
+
+    id3::cMP3ID3v1 v1;
+    v1.setTitle(tags.Title.trimmed());
+    v1.setArtist(tags.Artist.trimmed());
+    v1.setAlbum(tags.Album.trimmed());
+    v1.setYear(tags.Year.trimmed());
+    v1.setComment(tags.Comment.trimmed());
+    bool ok = false;
+    const int track = tags.Track.trimmed().section(QLatin1Char('/'), 0, 0).toInt(&ok);
+    v1.setTrack(ok && track > 0 && track < 256 ? quint8(track) : 0);
+    v1.setGenre(genre);
+    v1Tag = v1.RenderTag();
+}
 
 } // namespace
 
@@ -118,7 +163,7 @@ bool Mp3Writer::Open(const QString& path, const tMP3Settings& m, int rate, int c
     lame_set_strict_ISO(l, m.StrictISO ? 1 : 0);
     m_vbrTag = m.WriteVBRTag != 0;
     lame_set_bWriteVbrTag(l, m_vbrTag ? 1 : 0);
-    lame_set_write_id3tag_automatic(l, 0); // the tags are written here, see Id3TagWriter
+    lame_set_write_id3tag_automatic(l, 0); // the tags are written here, see RenderTags
     if (lame_init_params(l) < 0) {
         Close();
         return fail(Failure::Settings,
@@ -134,7 +179,13 @@ bool Mp3Writer::Open(const QString& path, const tMP3Settings& m, int rate, int c
         return fail(Failure::Destination,
                     QStringLiteral("The destination cannot be written: %1 (%2)").arg(path, why));
     }
-    const QByteArray v2 = id3::V2Tag(tags);
+    QByteArray v2;
+    try {
+        RenderTags(tags, v2, m_v1Tag);
+    } catch (const id3::TagError& e) {
+        Close();
+        return fail(Failure::Settings, e.Description);
+    }
     if (!WriteAll(m_file, v2)) {
         const QString why = m_file.errorString(); // closing clears it
         Close();
@@ -142,7 +193,6 @@ bool Mp3Writer::Open(const QString& path, const tMP3Settings& m, int rate, int c
                     QStringLiteral("The destination cannot be written: %1 (%2)").arg(path, why));
     }
     m_audioStart = v2.size();
-    m_v1Tag = id3::V1Tag(tags);
     return true;
 }
 

@@ -3,8 +3,10 @@
 #include "components/AudioDecoder.h"
 #include "components/ConverterCodecs.h"
 #include "components/FFmpegHandles.h"
+#include "components/Mp3Probe.h"
 #include "components/OutputFiles.h"
 #include "components/Worker.h"
+#include "id3/Mp3Tags.h"
 
 #include <QDir>
 #include <QFile>
@@ -23,7 +25,8 @@ extern "C" {
 namespace components {
 
 struct cAudioConverter::Source {
-    ffmpeg::InputContext input;
+    ffmpeg::InputContext input; // null for an MP3 examined from its own headers
+    bool mp3 = false;           // its tags are ID3 tags
     QString path;
     qint32 durationMs = 0;
     qint32 sampleRate = 0;
@@ -208,8 +211,22 @@ qint32 cAudioConverter::OpenSource(const QString& path) {
     // Probing every container format costs more than reading an MP3's header;
     // a file that looks like one is read as one, and probed only if that fails.
     if (fi.suffix().compare(QLatin1String("mp3"), Qt::CaseInsensitive) == 0 && StartsLikeMpegAudio(path)) {
+        Mp3Facts facts;
+        if (ProbeMp3(path, facts)) {
+            src->mp3 = true;
+            src->durationMs = facts.durationMs;
+            src->sampleRate = facts.sampleRate;
+            src->channels = facts.channels;
+            src->bitsPerSample = 16; // decoded MP3 audio
+            src->bitRateKbps = facts.bitRateKbps;
+            m_source = std::move(src);
+            return OpenOk;
+        }
         src->input = ffmpeg::OpenInput(path, nullptr, ff().av_find_input_format("mp3"));
-        if (src->input) rc = Examine(*src);
+        if (src->input) {
+            rc = Examine(*src);
+            src->mp3 = true;
+        }
     }
     if (rc != OpenOk) {
         src->input = ffmpeg::OpenInput(path);
@@ -258,10 +275,25 @@ void cAudioConverter::ClearTags() {
 
 bool cAudioConverter::ReadTags(const QString& path) {
     ClearTags();
+    // MP3 tags are read by the ID3 classes, each field from ID3v2 and, where
+    // that lacks it, from ID3v1.
+    const bool examined = m_source && m_source->path == path;
+    if (examined ? m_source->mp3 : StartsLikeMpegAudio(path)) {
+        id3::Mp3Tags t;
+        if (!id3::ReadMp3Tags(path, t)) return false;
+        m_sTagTitle = t.Title;
+        m_sTagArtist = t.Artist;
+        m_sTagAlbum = t.Album;
+        m_sTagYear = YearOf(t.Year);
+        m_sTagTrack = t.Track;
+        m_sTagGenre = t.Genre;
+        m_sTagComment = t.Comment;
+        return true;
+    }
     // The examined file usually is the one asked for: its tags were read with it.
     ffmpeg::InputContext own;
     const AVFormatContext* fc = nullptr;
-    if (m_source && m_source->path == path) {
+    if (examined) {
         fc = m_source->input.get();
     } else {
         const QFileInfo fi(path);

@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <memory>
 
 namespace components {
 
@@ -51,8 +52,11 @@ bool SameFile(const QString& a, const QString& b) {
 struct cAudioEditor::PeakCache {
     qint32 channels = 0;
     qint64 blocks = 0;
-    std::vector<float> mins; // block * channels + channel
-    std::vector<float> maxs;
+    // block * channels + channel; left unset until the scan writes them (only
+    // blocks below `ready` are read), so an hour of audio costs the GUI thread
+    // no time zero-filling pages the scan will fill anyway.
+    std::unique_ptr<float[]> mins;
+    std::unique_ptr<float[]> maxs;
     std::atomic<qint64> ready{0};
 };
 
@@ -119,8 +123,8 @@ void cAudioEditor::StartPeaks() {
     auto cache = std::make_shared<PeakCache>();
     cache->channels = m_layout.channels;
     cache->blocks = (m_layout.frames + kPeakBlock - 1) / kPeakBlock;
-    cache->mins.assign(size_t(cache->blocks * cache->channels), 0.0f);
-    cache->maxs.assign(size_t(cache->blocks * cache->channels), 0.0f);
+    cache->mins = std::make_unique_for_overwrite<float[]>(size_t(cache->blocks * cache->channels));
+    cache->maxs = std::make_unique_for_overwrite<float[]>(size_t(cache->blocks * cache->channels));
     m_peaks = cache;
 
     const WavLayout layout = m_layout;

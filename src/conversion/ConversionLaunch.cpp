@@ -2,9 +2,9 @@
 
 #include "components/cAudioConverter.h"
 #include "controls/cGrid.h"
-#include "conversion/ConverterItemJob.h"
 #include "conversion/frmACMConverter.h"
 #include "conversion/frmConverter.h"
+#include "core/ConverterItemJob.h"
 #include "itemlists/Templates.h"
 
 #include <QPointer>
@@ -13,9 +13,9 @@ namespace conversion {
 
 namespace {
 
-std::unique_ptr<ItemJob> MakeJob(const std::function<std::unique_ptr<ItemJob>()>& makeJob) {
+std::unique_ptr<core::ItemJob> MakeJob(const std::function<std::unique_ptr<core::ItemJob>()>& makeJob) {
     if (makeJob) return makeJob();
-    return std::make_unique<ConverterItemJob>();
+    return std::make_unique<core::ConverterItemJob>();
 }
 
 } // namespace
@@ -40,11 +40,11 @@ void ShowConverter(const ToolLaunch& launch) {
 }
 
 void ShowACMConverter(const ToolLaunch& launch) {
-    std::unique_ptr<ItemJob> job = MakeJob(launch.makeJob);
+    std::unique_ptr<core::ItemJob> job = MakeJob(launch.makeJob);
     // The codec lists come from the converter that converts, as one control does both.
     std::unique_ptr<components::cAudioConverter> ownCodecs;
     components::cAudioConverter* codecs = nullptr;
-    if (auto* converterJob = dynamic_cast<ConverterItemJob*>(job.get()))
+    if (auto* converterJob = dynamic_cast<core::ConverterItemJob*>(job.get()))
         codecs = &converterJob->Converter();
     else {
         ownCodecs = std::make_unique<components::cAudioConverter>();
@@ -63,7 +63,7 @@ void ShowACMConverter(const ToolLaunch& launch) {
 }
 
 frmAudioEditorProc::Outcome ConvertFileModal(QWidget* owner, const QString& source, const QString& dest,
-                                             const std::function<std::unique_ptr<ItemJob>()>& makeJob,
+                                             const std::function<std::unique_ptr<core::ItemJob>()>& makeJob,
                                              const std::function<void(QDialog*)>& beforeShow) {
     frmAudioEditorProc window(MakeJob(makeJob), owner);
     g_frmAudioEditorProc = &window;

@@ -2,9 +2,9 @@
 // passed, from the common launch context.
 #pragma once
 
-#include "conversion/ItemJob.h"
 #include "conversion/ToolLaunch.h"
 #include "conversion/frmAudioEditorProc.h"
+#include "core/ItemJob.h"
 
 #include <QString>
 
@@ -34,8 +34,9 @@ void ShowACMConverter(const ToolLaunch& launch);
 // format of frmAudioEditorProc::g_sConvertToTarget when g_bConvertTo is set)
 // and shows the window modally until it closes. Only Done means `dest` holds
 // the result.
-frmAudioEditorProc::Outcome ConvertFileModal(QWidget* owner, const QString& source, const QString& dest,
-                                             const std::function<std::unique_ptr<ItemJob>()>& makeJob = {},
-                                             const std::function<void(QDialog*)>& beforeShow = {});
+frmAudioEditorProc::Outcome
+ConvertFileModal(QWidget* owner, const QString& source, const QString& dest,
+                 const std::function<std::unique_ptr<core::ItemJob>()>& makeJob = {},
+                 const std::function<void(QDialog*)>& beforeShow = {});
 
 } // namespace conversion

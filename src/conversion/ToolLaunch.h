@@ -17,9 +17,11 @@ class QWidget;
 class cGrid;
 class cImageList;
 
-namespace conversion {
-
+namespace core {
 class ItemJob;
+}
+
+namespace conversion {
 
 // The Audio CD Maker's measure of the marked items against an 80-minute disc,
 // as its window shows it. A warning only: the window opens either way.
@@ -66,7 +68,7 @@ struct ToolLaunch {
 
     // Tests: the window's job (empty: its own component), and a look at the
     // loaded window just before it shows.
-    std::function<std::unique_ptr<ItemJob>()> makeJob;
+    std::function<std::unique_ptr<core::ItemJob>()> makeJob;
     std::function<void(QDialog* window)> beforeShow;
 };
 

@@ -2,7 +2,9 @@
 
 #include "components/cAudioConverter.h"
 #include "controls/cGrid.h"
+#include "itemlists/BatchItems.h"
 #include "itemlists/ItemRows.h"
+#include "settings/RunOutput.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -25,29 +27,22 @@ conversion::frmBatchTool::Design ACMDesign() {
     d.settingsTabIcon = 61;
     d.iconName = QStringLiteral("replace2");
     d.noticeAppText = QStringLiteral("Execute external program");
+    d.honourOverwriteBox = false;
     return d;
 }
 
-conversion::BatchPolicy ACMPolicy(frmACMConverter* window) {
-    conversion::BatchPolicy p;
-    p.useTags = false;
-    p.busyPointer = false;
-    p.progressCaption = false;
-    p.errorToLabel = false;
-    p.abortedToCaption = false;
-    p.productCaptionAtEnd = true;
-    // The codec of a run is what the two lists show when it starts.
-    p.output = [window] {
-        return conversion::OutputForACM(window->cboTags->currentText(), window->cboFormats->currentText());
-    };
+core::BatchPolicy ACMPolicy() {
+    core::BatchPolicy p;
+    p.tags = core::BatchPolicy::Tags::None;
+    p.quietDisplay = true;
     return p;
 }
 
 } // namespace
 
-frmACMConverter::frmACMConverter(std::unique_ptr<conversion::ItemJob> job,
-                                 components::cAudioConverter& codecs, cImageList* imgMenu, QWidget* parent)
-    : frmBatchTool(ACMDesign(), std::move(job), ACMPolicy(this), imgMenu, parent), m_codecs(codecs) {
+frmACMConverter::frmACMConverter(std::unique_ptr<core::ItemJob> job, components::cAudioConverter& codecs,
+                                 cImageList* imgMenu, QWidget* parent)
+    : frmBatchTool(ACMDesign(), std::move(job), ACMPolicy(), imgMenu, parent), m_codecs(codecs) {
     auto* g = new QGridLayout(formatArea);
     g->setContentsMargins(0, 0, 0, 0);
     auto list = [this](const char* name) {
@@ -82,6 +77,11 @@ frmACMConverter::frmACMConverter(std::unique_ptr<conversion::ItemJob> job,
             &frmACMConverter::cAudioConverter1_ACMTagItem);
     connect(&m_codecs, &components::cAudioConverter::ACMFormatItem, this,
             &frmACMConverter::cAudioConverter1_ACMFormatItem);
+    connect(&Run(), &core::Job::Running, this, &frmACMConverter::SetRunning);
+}
+
+core::RunOutput frmACMConverter::RunOutput() const {
+    return settings::OutputForACM(cboTags->currentText(), cboFormats->currentText());
 }
 
 void frmACMConverter::cAudioConverter1_ACMTagItem(const QString& name) {
@@ -158,7 +158,6 @@ void frmACMConverter::FillSourceList(cGrid& mainGrid) {
 }
 
 void frmACMConverter::SetRunning(bool running) {
-    frmBatchTool::SetRunning(running);
     // The lists would open files on the converter that is converting.
     cboBestAccordItem->setEnabled(!running);
     cboTags->setEnabled(!running);

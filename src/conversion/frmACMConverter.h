@@ -18,7 +18,7 @@ class frmACMConverter : public conversion::frmBatchTool {
 public:
     // `codecs` answers the enumerations (the converter the job drives, or
     // another one); it must outlive the window.
-    frmACMConverter(std::unique_ptr<conversion::ItemJob> job, components::cAudioConverter& codecs,
+    frmACMConverter(std::unique_ptr<core::ItemJob> job, components::cAudioConverter& codecs,
                     cImageList* imgMenu, QWidget* parent = nullptr);
 
     QLabel* lblBestAccord = nullptr;
@@ -32,7 +32,8 @@ public:
     // of the main grid, then the file of its selected row chosen.
     void FillSourceList(cGrid& mainGrid);
 
-    void SetRunning(bool running) override;
+    // While a run goes on the three lists are disabled.
+    void SetRunning(bool running);
 
 public slots:
     void cboBestAccordItem_Click();
@@ -42,6 +43,8 @@ public slots:
 
 protected:
     void LoadFormatArea() override;
+    // The codec the two lists show when the run starts.
+    core::RunOutput RunOutput() const override;
 
 private:
     void SelectPCMTag();

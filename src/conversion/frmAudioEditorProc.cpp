@@ -2,12 +2,13 @@
 
 #include "controls/ControlColor.h"
 #include "controls/cProgressBar.h"
-#include "conversion/BatchTemplates.h"
+#include "core/BatchTemplates.h"
 #include "core/Services.h"
 #include "core/WindowChrome.h"
 #include "core/mdlModes.h"
 #include "core/mdlSetFormIcon32.h"
 #include "settings/EncoderSettings.h"
+#include "settings/RunOutput.h"
 #include "settings/SettingsVariables.h"
 
 #include <QCloseEvent>
@@ -24,7 +25,7 @@ QPointer<frmAudioEditorProc> g_frmAudioEditorProc;
 bool frmAudioEditorProc::g_bConvertTo = false;
 QString frmAudioEditorProc::g_sConvertToTarget;
 
-frmAudioEditorProc::frmAudioEditorProc(std::unique_ptr<conversion::ItemJob> job, QWidget* parent)
+frmAudioEditorProc::frmAudioEditorProc(std::unique_ptr<core::ItemJob> job, QWidget* parent)
     : QDialog(parent), m_job(std::move(job)) {
     setObjectName(QStringLiteral("frmAudioEditorProc"));
     setWindowTitle(QStringLiteral("Preparing Audio Analyzer"));
@@ -49,11 +50,10 @@ frmAudioEditorProc::frmAudioEditorProc(std::unique_ptr<conversion::ItemJob> job,
     Timer1->setInterval(10);
     connect(Timer1, &QTimer::timeout, this, &frmAudioEditorProc::Timer1_Timer);
     connect(cmdAbort, &QPushButton::clicked, this, &frmAudioEditorProc::cmdAbort_Click);
-    connect(m_job.get(), &conversion::ItemJob::Progress, this,
-            &frmAudioEditorProc::cAudioConverter1_Progress);
-    connect(m_job.get(), &conversion::ItemJob::Done, this, &frmAudioEditorProc::cAudioConverter1_Done);
-    connect(m_job.get(), &conversion::ItemJob::Aborted, this, &frmAudioEditorProc::cAudioConverter1_Aborted);
-    connect(m_job.get(), &conversion::ItemJob::Error, this, &frmAudioEditorProc::cAudioConverter1_Error);
+    connect(m_job.get(), &core::ItemJob::Progress, this, &frmAudioEditorProc::cAudioConverter1_Progress);
+    connect(m_job.get(), &core::ItemJob::Done, this, &frmAudioEditorProc::cAudioConverter1_Done);
+    connect(m_job.get(), &core::ItemJob::Aborted, this, &frmAudioEditorProc::cAudioConverter1_Aborted);
+    connect(m_job.get(), &core::ItemJob::Error, this, &frmAudioEditorProc::cAudioConverter1_Error);
 }
 
 frmAudioEditorProc::~frmAudioEditorProc() = default;
@@ -80,23 +80,23 @@ void frmAudioEditorProc::ConvertX() {
     Timer1->stop();
     if (m_converting) return;
     // Writing the file it reads would destroy the source.
-    if (conversion::IsSameFile(g_sConvertSource, g_sConvertDest)) {
+    if (core::IsSameFile(g_sConvertSource, g_sConvertDest)) {
         cAudioConverter1_Error(2, QStringLiteral("The destination is the source file itself."));
         return;
     }
-    conversion::ItemRequest item;
+    core::ItemRequest item;
     item.row = 1;
     if (g_bConvertTo) {
         const QString key = g_sConvertToTarget.left(3).toUpper();
         static const QStringList keys{"WAV", "ACM", "MP3", "WMA", "OGG", "APE"};
-        if (keys.contains(key)) m_job->BeginRun(conversion::OutputForFormat(key).settings);
-        conversion::TagContext t;
+        if (keys.contains(key)) m_job->BeginRun(settings::OutputForFormat(key).settings);
+        core::TagContext t;
         t.now = core::services().now();
         t.locale = core::services().locale();
         t.trackNum = QStringLiteral("1");
         t.productName = core::g_sProductName;
         t.productVersion = core::g_sProductVersion;
-        conversion::ItemTags defaults;
+        core::ItemTags defaults;
         defaults.album = settings::g_sTagAlbum;
         defaults.artist = settings::g_sTagArtist;
         defaults.comment = settings::g_sTagComment;
@@ -104,9 +104,9 @@ void frmAudioEditorProc::ConvertX() {
         defaults.title = settings::g_sTagSong;
         defaults.track = settings::g_sTagTrack;
         defaults.year = settings::g_sTagYear;
-        item.tags = conversion::SetID3Tags(defaults, t);
+        item.tags = core::SetID3Tags(defaults, t);
     } else {
-        conversion::OutputSettings wav;
+        core::OutputSettings wav;
         wav.outputFormat = 1;
         wav.wav = settings::WAVSettingsRecord();
         m_job->BeginRun(wav);

@@ -3,7 +3,7 @@
 // Its caller learns how it ended: done, aborted or failed.
 #pragma once
 
-#include "conversion/ItemJob.h"
+#include "core/ItemJob.h"
 
 #include <QDialog>
 #include <QPointer>
@@ -21,7 +21,7 @@ public:
     enum class Outcome { None, Done, Aborted, Failed };
     Q_ENUM(Outcome)
 
-    explicit frmAudioEditorProc(std::unique_ptr<conversion::ItemJob> job, QWidget* parent = nullptr);
+    explicit frmAudioEditorProc(std::unique_ptr<core::ItemJob> job, QWidget* parent = nullptr);
     ~frmAudioEditorProc() override;
 
     void Form_Load();
@@ -63,7 +63,7 @@ protected:
 private:
     void Form_Unload();
     void Finish(Outcome outcome);
-    std::unique_ptr<conversion::ItemJob> m_job;
+    std::unique_ptr<core::ItemJob> m_job;
     QString g_sConvertSource;
     QString g_sConvertDest;
     bool m_converting = false;

@@ -17,8 +17,10 @@
 #include "core/mdlModes.h"
 #include "core/mdlSetFormIcon32.h"
 #include "core/mdlSupportedDestination.h"
+#include "itemlists/BatchItems.h"
 #include "itemlists/HandOver.h"
 #include "itemlists/ItemsGrid.h"
+#include "settings/RunOutput.h"
 #include "settings/SettingsVariables.h"
 #include "settings/frmOptions.h"
 
@@ -34,7 +36,6 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QStyle>
-#include <QTextCursor>
 #include <QVBoxLayout>
 
 namespace conversion {
@@ -70,17 +71,17 @@ const QStringList& BuiltInFileNameFormats() {
 
 } // namespace
 
-frmBatchTool::frmBatchTool(const Design& design, std::unique_ptr<ItemJob> job, BatchPolicy policy,
-                           cImageList* imgMenu, QWidget* parent)
-    : QDialog(parent), m_job(std::move(job)), m_imgMenu(imgMenu), m_design(design) {
+frmBatchTool::frmBatchTool(const Design& design, std::unique_ptr<core::ItemJob> component,
+                           core::BatchPolicy policy, cImageList* imgMenu, QWidget* parent)
+    : QDialog(parent), m_component(std::move(component)), m_imgMenu(imgMenu), m_design(design) {
     m_iconName = design.iconName;
     setObjectName(design.objectName);
     setWindowTitle(design.caption);
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
-    m_run = std::make_unique<BatchRun>(*m_job, *this, m_end, std::move(policy), this);
+    m_end.wanted = [this](const QString& box) { return EndEventChecked(box); };
     // A refused shutdown is told in this window's log: nobody may be there to close a box.
     m_end.turnOffCountdown = [this](qint32 seconds) {
-        core::ShowTurnOffCountdown(seconds, [this](const QString& line) { LogLine(line); });
+        core::ShowTurnOffCountdown(seconds, [this](const QString& line) { core::AddLogLine(line, txtLog); });
     };
     openAudioFormat = [](QWidget* owner, const QString& key) { settings::ShowAudioFormatAtTab(owner, key); };
     openProgParameters = [](QWidget* owner, int section) {
@@ -95,9 +96,30 @@ frmBatchTool::frmBatchTool(const Design& design, std::unique_ptr<ItemJob> job, B
         options->exec();
     };
     BuildControls(design);
+    if (m_component) {
+        m_run = std::make_unique<core::BatchRun>(*m_component, m_end, std::move(policy), this);
+        connect(m_run.get(), &core::BatchRun::SelectRow, cGrid1, &cGrid::setSelectedRow);
+        ShowJob(*m_run);
+    }
 }
 
 frmBatchTool::~frmBatchTool() = default;
+
+void frmBatchTool::ShowJob(core::Job& job) {
+    m_jobs << &job;
+    job.SetQuestions(&m_questions);
+    JobWidgets w;
+    w.window = this;
+    w.log = txtLog;
+    w.currentBar = prgCurrnet;
+    w.totalBar = prgTotal;
+    w.currentTask = lblCurrentTrack;
+    w.files = lblFilesToConvert;
+    w.timeLeft = lblTimeLeft;
+    w.disabledWhileRunning = {cmdConvert, cmdExit};
+    w.showLog = [this] { ShowLogPage(); };
+    BindJob(job, w);
+}
 
 void frmBatchTool::BuildControls(const Design& design) {
     auto* root = new QVBoxLayout(this);
@@ -327,7 +349,7 @@ void frmBatchTool::Form_Load() {
     cStatusBar1->AddPanel(0, QString(), QString(), -1, 64, false, false, 0, QStringLiteral("Total Time"));
 
     CheckUnderFolderEna();
-    m_run->ResetCounters();
+    if (m_run) m_run->ResetCounters();
     // No button of a tool window is its default: Enter in the destination
     // field must neither eject a tray nor start a run.
     for (QPushButton* button : findChildren<QPushButton*>())
@@ -363,11 +385,41 @@ void frmBatchTool::SetEndBoxesFromSettings() {
 // --- run buttons ------------------------------------------------------------------
 
 void frmBatchTool::cmdConvert_Click() {
-    m_run->cmdConvert_Click();
+    if (!m_run || !m_run->Start(Request())) return;
+    txtToPath->setEditText(m_run->Destination());
+    RememberDestination();
+}
+
+core::BatchRequest frmBatchTool::Request() const {
+    core::BatchRequest r;
+    for (qint32 row = 1; row <= RowCount(); ++row)
+        r.rows << itemlists::BatchItemFromCells([this, row](const QString& key) { return Cell(row, key); },
+                                                RowMark(row));
+    r.destination = txtToPath->currentText();
+    r.createSubFolder = chkCreateSubFolder->isChecked();
+    r.subFolderName = txtUndeForlder->text();
+    r.overwrite = m_design.honourOverwriteBox && chkOverWrite->isChecked();
+    r.fileNameTemplate = cboFileName->currentText();
+    r.output = RunOutput();
+    return r;
+}
+
+core::RunOutput frmBatchTool::RunOutput() const {
+    return settings::OutputForFormat(TargetFormatText());
 }
 
 void frmBatchTool::cmdAbort_Click() {
-    m_run->cmdAbort_Click();
+    for (core::Job* job : m_jobs)
+        if (job->IsRunning()) {
+            job->cmdAbort_Click();
+            return;
+        }
+}
+
+bool frmBatchTool::IsJobRunning() const {
+    for (const core::Job* job : m_jobs)
+        if (job->IsRunning()) return true;
+    return false;
 }
 
 void frmBatchTool::cmdExit_Click() {
@@ -375,10 +427,14 @@ void frmBatchTool::cmdExit_Click() {
 }
 
 bool frmBatchTool::Form_Unload() {
-    if (!m_run->CanClose()) return false; // a run is active: Abort is the way out
-    if (!m_unloaded) m_job->Close();
+    if (IsJobRunning()) return false; // a job is running: Abort is the way out
+    if (!m_unloaded) Unload();
     m_unloaded = true;
     return true;
+}
+
+void frmBatchTool::Unload() {
+    if (m_component) m_component->Close();
 }
 
 void frmBatchTool::closeEvent(QCloseEvent* event) {
@@ -544,14 +600,14 @@ void frmBatchTool::cmdSelectPath_Click() {
     QString folder = core::BrowseForFolder(QStringLiteral("Select a new directory"), txtToPath->currentText(),
                                            this, true, QString(), true, false);
     if (folder.isEmpty()) return;
-    txtToPath->setEditText(WithClosingSlash(folder));
+    txtToPath->setEditText(core::WithClosingSlash(folder));
     RememberDestination();
 }
 
 void frmBatchTool::lblOpenDestinationDestinationFolder_Click() {
     if (!txtToPath->currentText().endsWith(u'/')) txtToPath->setEditText(txtToPath->currentText() + u'/');
-    const QString folder =
-        txtToPath->currentText() + GetUnderFolder(chkCreateSubFolder->isChecked(), txtUndeForlder->text());
+    const QString folder = txtToPath->currentText() +
+                           core::GetUnderFolder(chkCreateSubFolder->isChecked(), txtUndeForlder->text());
     if (!core::IsFolder(folder)) {
         const QString title = m_design.productNameTitles ? core::g_sProductName : core::AppTitle();
         const int answer = core::services().msgBox(
@@ -579,7 +635,7 @@ void frmBatchTool::lblParameters_Click() {
     if (openProgParameters) openProgParameters(this, 2);
 }
 
-// --- BatchView --------------------------------------------------------------------
+// --- the grid and the boxes ----------------------------------------------------------
 
 qint32 frmBatchTool::RowCount() const {
     return cGrid1->Rows();
@@ -595,101 +651,9 @@ qint32 frmBatchTool::RowMark(qint32 row) const {
     return col > 0 ? cGrid1->CellIcon(row, col) : 0;
 }
 
-void frmBatchTool::SelectRow(qint32 row) {
-    cGrid1->setSelectedRow(row);
-}
-
-QString frmBatchTool::DestinationText() const {
-    return txtToPath->currentText();
-}
-
-void frmBatchTool::SetDestinationText(const QString& text) {
-    txtToPath->setEditText(text);
-}
-
-bool frmBatchTool::CreateSubFolderChecked() const {
-    return chkCreateSubFolder->isChecked();
-}
-
-QString frmBatchTool::SubFolderName() const {
-    return txtUndeForlder->text();
-}
-
-bool frmBatchTool::OverwriteChecked() const {
-    return chkOverWrite->isChecked();
-}
-
-QString frmBatchTool::FileNameTemplate() const {
-    return cboFileName->currentText();
-}
-
 bool frmBatchTool::EndEventChecked(const QString& box) const {
     const auto* check = findChild<QCheckBox*>(box);
     return check && check->isChecked();
-}
-
-void frmBatchTool::SetRunning(bool running) {
-    cmdConvert->setEnabled(!running);
-    cmdExit->setEnabled(!running);
-}
-
-void frmBatchTool::SetBusyPointer(bool busy) {
-    if (busy)
-        setCursor(Qt::WaitCursor);
-    else
-        unsetCursor();
-}
-
-void frmBatchTool::SetCurrentTrack(const QString& text) {
-    lblCurrentTrack->setText(text);
-}
-
-void frmBatchTool::SetFilesToConvert(const QString& text) {
-    lblFilesToConvert->setText(text);
-}
-
-void frmBatchTool::SetTimeLeft(const QString& text) {
-    lblTimeLeft->setText(text);
-}
-
-void frmBatchTool::SetCaption(const QString& text) {
-    setWindowTitle(text);
-}
-
-void frmBatchTool::SetCurrentBar(qint32 value) {
-    prgCurrnet->setValue(value);
-}
-
-qint32 frmBatchTool::CurrentBar() const {
-    return prgCurrnet->Value();
-}
-
-void frmBatchTool::SetTotalBarMax(qint32 max) {
-    prgTotal->setMax(max);
-}
-
-qint32 frmBatchTool::TotalBarMax() const {
-    return prgTotal->Max();
-}
-
-void frmBatchTool::SetTotalBar(qint32 value) {
-    prgTotal->setValue(value);
-}
-
-qint32 frmBatchTool::TotalBar() const {
-    return prgTotal->Value();
-}
-
-void frmBatchTool::LogLine(const QString& text) {
-    core::AddLogLine(text, txtLog);
-}
-
-void frmBatchTool::LogRunSeparator() {
-    if (txtLog->toPlainText().isEmpty()) return;
-    QTextCursor cursor = txtLog->textCursor();
-    cursor.movePosition(QTextCursor::End);
-    cursor.insertText(QStringLiteral("\r\n"));
-    txtLog->setTextCursor(cursor);
 }
 
 void frmBatchTool::ShowLogPage() {

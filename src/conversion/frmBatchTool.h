@@ -1,11 +1,14 @@
 // The frame of every item-by-item tool window: title strip, the Settings,
 // Events and Log pages, the item grid, the two bars, the labels, the run
 // buttons, the status bar, the destination with its path history, the
-// "Set as default" links, and the close rule. It is the batch run's view; a
-// window adds its format area and its differences (a BatchPolicy).
+// "Set as default" links, and the close rule. It shows its job through the
+// GUI binding (JobBinding.h): the item-by-item run (core::BatchRun) that it
+// hands its rows and choices at each start, and a window's own jobs (ShowJob).
+// A window adds its format area and its differences (a BatchPolicy).
 #pragma once
 
-#include "conversion/BatchRun.h"
+#include "conversion/JobBinding.h"
+#include "core/BatchRun.h"
 
 #include <QDialog>
 #include <QPointer>
@@ -31,7 +34,7 @@ class Glimmet;
 
 namespace conversion {
 
-class frmBatchTool : public QDialog, public BatchView {
+class frmBatchTool : public QDialog {
     Q_OBJECT
 public:
     // What differs in the frame's design from window to window.
@@ -43,6 +46,8 @@ public:
         QString iconName; // icon resource
         QString noticeAppText = QStringLiteral("Execute external program ");
         QString runButtonCaption = QStringLiteral("Convert"); // "Rip" in the ripper
+        // False: the overwrite box is not read, an existing output always asks (ACM Converter).
+        bool honourOverwriteBox = true;
         // The CD windows' frame: the progress block above the pages, the grid
         // only a hidden holder of the tracks, a line above the status bar.
         bool tracksFrame = false;
@@ -51,8 +56,10 @@ public:
         bool productNameTitles = true;
     };
 
-    frmBatchTool(const Design& design, std::unique_ptr<ItemJob> job, BatchPolicy policy, cImageList* imgMenu,
-                 QWidget* parent = nullptr);
+    // `component` does the items of the batch run; null for a window whose
+    // only job is its own (it calls ShowJob).
+    frmBatchTool(const Design& design, std::unique_ptr<core::ItemJob> component, core::BatchPolicy policy,
+                 cImageList* imgMenu, QWidget* parent = nullptr);
     ~frmBatchTool() override;
 
     // The set-up of the load, in its fixed order.
@@ -65,10 +72,14 @@ public:
     void HandOver(cGrid& mainGrid, const QString& listName, const QString& countSuffix,
                   bool markedOnly = true);
 
-    BatchRun& Run() { return *m_run; }
-    ItemJob& Job() { return *m_job; }
+    core::BatchRun& Run() { return *m_run; }
+    core::ItemJob& Component() { return *m_component; }
+    // True while one of the window's jobs (its batch run, its own) runs.
+    bool IsJobRunning() const;
     // The end-of-job actions; the launcher fills the balloon, countdown and program hooks.
     StandardEndActions& EndActionsHooks() { return m_end; }
+    // The rows and choices of the grid and the Settings page, as a run is handed them.
+    virtual core::BatchRequest Request() const;
 
     // How the links open the modal dialogs; the defaults open the real ones.
     std::function<void(QWidget* owner, const QString& key)> openAudioFormat;
@@ -127,43 +138,25 @@ public:
     QPushButton* cmdExit = nullptr;
     cStatusBar* cStatusBar1 = nullptr;
 
-    // --- BatchView
-    qint32 RowCount() const override;
-    QString Cell(qint32 row, const QString& key) const override;
-    qint32 RowMark(qint32 row) const override;
-    void SelectRow(qint32 row) override;
-    QString DestinationText() const override;
-    void SetDestinationText(const QString& text) override;
-    void RememberDestination() override;
-    bool CreateSubFolderChecked() const override;
-    QString SubFolderName() const override;
-    bool OverwriteChecked() const override;
-    QString FileNameTemplate() const override;
-    QString TargetFormatText() const override;
-    bool EndEventChecked(const QString& box) const override;
-    void SetRunning(bool running) override;
-    void SetBusyPointer(bool busy) override;
-    void SetCurrentTrack(const QString& text) override;
-    void SetFilesToConvert(const QString& text) override;
-    void SetTimeLeft(const QString& text) override;
-    void SetCaption(const QString& text) override;
-    void SetCurrentBar(qint32 value) override;
-    qint32 CurrentBar() const override;
-    void SetTotalBarMax(qint32 max) override;
-    qint32 TotalBarMax() const override;
-    void SetTotalBar(qint32 value) override;
-    qint32 TotalBar() const override;
-    void LogLine(const QString& text) override;
-    void LogRunSeparator() override;
-    void ShowLogPage() override;
-    QWidget* PromptOwner() const override { return const_cast<frmBatchTool*>(this); }
+    // --- the grid and the boxes
+    qint32 RowCount() const;
+    QString Cell(qint32 row, const QString& key) const;
+    // The picture number of the row's "Inc" cell (1 = marked).
+    qint32 RowMark(qint32 row) const;
+    QString TargetFormatText() const;
+    // An end-of-job box by its name (core::BOX_* or a window's own, such as "chkOpenCDdrive").
+    bool EndEventChecked(const QString& box) const;
+    // The destination becomes the newest entry of the path history.
+    void RememberDestination();
+    // The Log page to the front.
+    void ShowLogPage();
 
     // Writes a "General" default (REG_SZ) and puts the text into the Options
     // dialog's combo of that name and into the settings variable.
     static void StoreGeneralDefault(const QString& valueName, const QString& text);
 
 public slots:
-    void cmdConvert_Click();
+    virtual void cmdConvert_Click();
     void cmdAbort_Click();
     void cmdExit_Click();
     void chkCreateSubFolder_Click();
@@ -175,7 +168,7 @@ public slots:
     void lblSetAsDefaultDestination_Click();
     void lblSetAsDefaultFileName_Click();
     void cmdSelectPath_Click();
-    void lblOpenDestinationDestinationFolder_Click();
+    virtual void lblOpenDestinationDestinationFolder_Click();
     void lblEventsSettings_Click();
     void lblParameters_Click();
     // The target-format row: a choice enables "Set as default" when it is not
@@ -188,13 +181,20 @@ public slots:
 protected:
     // The window's format area: built once in the constructor, chosen in the load.
     virtual void LoadFormatArea() {}
+    // The output format of a run: by default that of the target-format row.
+    virtual core::RunOutput RunOutput() const;
+    // Shows `job` in the window (log, bars, labels, buttons, close rule,
+    // Abort), besides the batch run if there is one; one job runs at a time.
+    void ShowJob(core::Job& job);
+    // Releases the component when the window closes (once, never while a job runs).
+    virtual void Unload();
     // The target-format row in `grid` at `row`: "Audio Format:", the list,
     // "Edit" and "Set as default", wired to the handlers above.
     void AddTargetFormatRow(QGridLayout* grid, int row);
     // Fills the row's list with the offered formats and chooses the default
     // one (the Options dialog's choice); filling alone chooses nothing.
     void LoadTargetFormatRow();
-    // The close rule: false while a run is active; otherwise the component is released (once).
+    // The close rule: false while a job runs; otherwise Unload (once).
     bool Form_Unload();
     void closeEvent(QCloseEvent* event) override;
     void reject() override;
@@ -207,9 +207,11 @@ private:
     void LoadFileNameFormats();
     void SetEndBoxesFromSettings();
 
-    std::unique_ptr<ItemJob> m_job;
+    std::unique_ptr<core::ItemJob> m_component;
     StandardEndActions m_end;
-    std::unique_ptr<BatchRun> m_run;
+    WindowQuestions m_questions{this};
+    std::unique_ptr<core::BatchRun> m_run;
+    QList<core::Job*> m_jobs; // the jobs shown
     QPointer<cImageList> m_imgMenu;
     Design m_design;
     bool m_unloaded = false;

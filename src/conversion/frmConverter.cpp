@@ -20,8 +20,8 @@ conversion::frmBatchTool::Design ConverterDesign() {
 }
 } // namespace
 
-frmConverter::frmConverter(std::unique_ptr<conversion::ItemJob> job, cImageList* imgMenu, QWidget* parent)
-    : frmBatchTool(ConverterDesign(), std::move(job), conversion::BatchPolicy{}, imgMenu, parent) {
+frmConverter::frmConverter(std::unique_ptr<core::ItemJob> job, cImageList* imgMenu, QWidget* parent)
+    : frmBatchTool(ConverterDesign(), std::move(job), core::BatchPolicy{}, imgMenu, parent) {
     auto* g = new QGridLayout(formatArea);
     g->setContentsMargins(0, 0, 0, 0);
     AddTargetFormatRow(g, 0);

@@ -13,7 +13,7 @@ class QPushButton;
 class frmConverter : public conversion::frmBatchTool {
     Q_OBJECT
 public:
-    frmConverter(std::unique_ptr<conversion::ItemJob> job, cImageList* imgMenu, QWidget* parent = nullptr);
+    frmConverter(std::unique_ptr<core::ItemJob> job, cImageList* imgMenu, QWidget* parent = nullptr);
 
 protected:
     void LoadFormatArea() override;

@@ -15,6 +15,7 @@
 #include <QUrl>
 
 #include <cmath>
+#include <limits>
 
 namespace core {
 
@@ -111,6 +112,23 @@ QString SecondsToTime(qint64 seconds) {
                      : QStringLiteral("%1").arg(v, 2, 10, QChar('0'));
     };
     return QString::number(hours) + ':' + twoDigits(minutes) + ':' + twoDigits(secs);
+}
+
+QString FormatTwoDigitTime(qint64 seconds) {
+    const bool negative = seconds < 0;
+    const qint64 s = negative ? -seconds : seconds;
+    const QString text = QStringLiteral("%1:%2:%3")
+                             .arg(s / 3600, 2, 10, QLatin1Char('0'))
+                             .arg((s / 60) % 60, 2, 10, QLatin1Char('0'))
+                             .arg(s % 60, 2, 10, QLatin1Char('0'));
+    return negative ? QLatin1Char('-') + text : text;
+}
+
+qint64 RoundHalfEven(double value) {
+    const double r = std::nearbyint(value); // the default rounding mode: halves to even
+    if (r >= 9.2233720368547758e18) return std::numeric_limits<qint64>::max();
+    if (r <= -9.2233720368547758e18) return std::numeric_limits<qint64>::min();
+    return static_cast<qint64>(r);
 }
 
 namespace {

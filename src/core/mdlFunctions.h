@@ -65,6 +65,10 @@ QString FormatByteSize(qint64 size);
 QString SecondsToTime(qint64 seconds);
 // Reads "H:MM:SS" (and times of day such as "3:20"); 0 for anything else.
 qint64 TimeToSeconds(const QString& timeText);
+// Seconds as "HH:MM:SS": two-digit fields, hours not wrapped at a day.
+QString FormatTwoDigitTime(qint64 seconds);
+// Rounds to a whole number, halves to the even neighbour.
+qint64 RoundHalfEven(double value);
 
 // --- Folders and documents --------------------------------------------------
 

@@ -40,16 +40,6 @@ qint32 GetTypeIcon(const QString& typeText) {
     return 0;
 }
 
-QString FormatTwoDigitTime(qint64 seconds) {
-    const bool negative = seconds < 0;
-    const qint64 s = negative ? -seconds : seconds;
-    const QString text = QStringLiteral("%1:%2:%3")
-                             .arg(s / 3600, 2, 10, QLatin1Char('0'))
-                             .arg((s / 60) % 60, 2, 10, QLatin1Char('0'))
-                             .arg(s % 60, 2, 10, QLatin1Char('0'));
-    return negative ? QLatin1Char('-') + text : text;
-}
-
 QString FormatRangeText(qint64 startSeconds, qint64 lengthSeconds) {
     return FormatTwoDigitTime(startSeconds) + QLatin1String(" - ") +
            FormatTwoDigitTime(startSeconds + lengthSeconds);
@@ -64,13 +54,6 @@ bool CellNumber(const QString& text, double* value) {
     if (!ok || !std::isfinite(v)) return false;
     if (value) *value = v;
     return true;
-}
-
-qint64 RoundHalfEven(double value) {
-    const double r = std::nearbyint(value); // the default rounding mode: halves to even
-    if (r >= 9.2233720368547758e18) return std::numeric_limits<qint64>::max();
-    if (r <= -9.2233720368547758e18) return std::numeric_limits<qint64>::min();
-    return static_cast<qint64>(r);
 }
 
 bool AddToTotal(qint64& total, double value) {

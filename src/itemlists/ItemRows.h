@@ -3,6 +3,8 @@
 // the encodings of the cells. The grid half is in ItemsGrid.h.
 #pragma once
 
+#include "core/mdlFunctions.h"
+
 #include <QDateTime>
 #include <QList>
 #include <QString>
@@ -60,8 +62,7 @@ QList<ItemColumn> ItemColumns(GridVariant variant);
 // 3 for exactly "Audio", 4 for exactly "Data", 0 for anything else.
 qint32 GetTypeIcon(const QString& typeText);
 
-// Seconds as "HH:MM:SS": two-digit fields, hours not wrapped at a day.
-QString FormatTwoDigitTime(qint64 seconds);
+using core::FormatTwoDigitTime;
 // The "Range" text of a ranged item: "HH:mm:ss - HH:mm:ss" from start to
 // start + length (seconds).
 QString FormatRangeText(qint64 startSeconds, qint64 lengthSeconds);
@@ -70,8 +71,7 @@ inline const QString kRangeAllText = QStringLiteral("All");
 // A cell text taken as a number (decimal point or the locale's); false for an
 // empty text or one that is no number.
 bool CellNumber(const QString& text, double* value);
-// Rounds to a whole number, halves to the even neighbour.
-qint64 RoundHalfEven(double value);
+using core::RoundHalfEven;
 // Adds a value to a running total, rounded to a whole number; false (and the
 // total unchanged) when the sum would not fit.
 bool AddToTotal(qint64& total, double value);

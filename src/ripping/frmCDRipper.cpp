@@ -4,6 +4,7 @@
 #include "controls/cGrid.h"
 #include "controls/cStatusBar.h"
 #include "conversion/ConversionLaunch.h"
+#include "core/RipperItemJob.h"
 #include "core/Services.h"
 #include "core/frmAbout.h"
 #include "core/mdlFunctions.h"
@@ -11,7 +12,6 @@
 #include "core/mdlSupportedDestination.h"
 #include "itemlists/HandOver.h"
 #include "itemlists/TreeKeys.h"
-#include "ripping/RipperItemJob.h"
 #include "settings/SettingsVariables.h"
 #include "settings/frmOptions.h"
 
@@ -48,27 +48,23 @@ conversion::frmBatchTool::Design RipperDesign() {
 }
 
 // The job owns the ripper (a Qt child), and the window owns the job.
-std::unique_ptr<ripping::RipperItemJob> NewRipperJob() {
+std::unique_ptr<core::RipperItemJob> NewRipperJob() {
     auto* ripper = new components::cAudioCDRipper;
     ripper->setObjectName(QStringLiteral("cAudioCDRipper1"));
-    auto job = std::make_unique<ripping::RipperItemJob>(*ripper);
+    auto job = std::make_unique<core::RipperItemJob>(*ripper);
     ripper->setParent(job.get());
     return job;
-}
-
-QString AppTitle() {
-    return core::g_sProductName + QLatin1Char(' ') + core::g_sProductVersion;
 }
 
 } // namespace
 
 frmCDRipper::frmCDRipper(cImageList* imgMenu, QWidget* parent)
     : frmBatchTool(RipperDesign(), NewRipperJob(),
-                   ripping::RipperPolicy(
+                   core::RipperPolicy(
                        [this]() -> components::cAudioCDRipper* { return cAudioCDRipper1; },
                        [this]() -> qint32 { return cboDevices ? qMax(0, cboDevices->currentIndex()) : 0; }),
                    imgMenu, parent) {
-    cAudioCDRipper1 = &static_cast<ripping::RipperItemJob&>(Job()).Ripper();
+    cAudioCDRipper1 = &static_cast<core::RipperItemJob&>(Component()).Ripper();
 
     auto* g = new QGridLayout(formatArea);
     g->setContentsMargins(0, 0, 0, 0);
@@ -91,7 +87,7 @@ frmCDRipper::frmCDRipper(cImageList* imgMenu, QWidget* parent)
     QFont bold = font();
     bold.setBold(true);
     chkOpenCDdrive = new QCheckBox(QStringLiteral("Eject the CD door"), TabEvents);
-    chkOpenCDdrive->setObjectName(ripping::BOX_OPEN_CD_DRIVE);
+    chkOpenCDdrive->setObjectName(core::BOX_OPEN_CD_DRIVE);
     chkOpenCDdrive->setFont(bold);
     chkOpenCDdrive->setChecked(true);
     // The events from the top: sound, folder, turn-off, program, eject.

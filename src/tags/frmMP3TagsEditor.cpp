@@ -6,7 +6,7 @@
 #include "core/mdlCommDialog.h"
 #include "core/mdlModes.h"
 #include "core/mdlOnTop.h"
-#include "tags/TagError.h"
+#include "id3/TagError.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -244,7 +244,7 @@ void frmMP3TagsEditor::LoadFileTags(const QString& sPath) {
     if (g_bReadV1) {
         try {
             g_cID3v1.setMP3File(sPath);
-        } catch (const tags::TagError&) {
+        } catch (const id3::TagError&) {
         }
         txtArtist->setText(g_cID3v1.Artist());
         txtTitle->setText(g_cID3v1.Title());
@@ -260,7 +260,7 @@ void frmMP3TagsEditor::LoadFileTags(const QString& sPath) {
     if (g_bReadV2) {
         try {
             g_cID3v2.setMP3File(sPath);
-        } catch (const tags::TagError&) {
+        } catch (const id3::TagError&) {
         }
         auto put = [this](QLineEdit* box, const QString& value) {
             if (value.isEmpty()) return;
@@ -335,31 +335,31 @@ void frmMP3TagsEditor::cmdApply_Click() {
             // Each value goes in unless its box still shows what the tag held
             // (a multi-line box may have changed its line ends on showing it).
             auto set = [this](QWidget* box, const QString& now,
-                              void (tags::cMP3ID3v2::*setter)(const QString&)) {
+                              void (id3::cMP3ID3v2::*setter)(const QString&)) {
                 if (EditedSinceLoad(box, now)) (g_cID3v2.*setter)(now);
             };
-            set(txtArtist, txtArtist->text(), &tags::cMP3ID3v2::setArtist);
-            set(txtTitle, txtTitle->text(), &tags::cMP3ID3v2::setTitle);
-            set(txtAlbum, txtAlbum->text(), &tags::cMP3ID3v2::setAlbum);
-            set(txtYear, txtYear->text(), &tags::cMP3ID3v2::setYear);
-            set(txtDescription, txtDescription->toPlainText(), &tags::cMP3ID3v2::setComment);
+            set(txtArtist, txtArtist->text(), &id3::cMP3ID3v2::setArtist);
+            set(txtTitle, txtTitle->text(), &id3::cMP3ID3v2::setTitle);
+            set(txtAlbum, txtAlbum->text(), &id3::cMP3ID3v2::setAlbum);
+            set(txtYear, txtYear->text(), &id3::cMP3ID3v2::setYear);
+            set(txtDescription, txtDescription->toPlainText(), &id3::cMP3ID3v2::setComment);
             if (genreTouched || !m_bGenreFromV2) {
                 g_cID3v2.setGenre(code);
                 g_cID3v2.setOtherGenreName(cboGenre->currentText());
             }
-            set(txtTrackNum, txtTrackNum->text(), &tags::cMP3ID3v2::setTrack);
-            set(txtOriginalArtist, txtOriginalArtist->text(), &tags::cMP3ID3v2::setOriginalArtist);
-            set(txtCopyright, txtCopyright->text(), &tags::cMP3ID3v2::setCopyright);
-            set(txtEncodedBy, txtEncodedBy->text(), &tags::cMP3ID3v2::setEncodedBy);
-            set(txtURL, txtURL->text(), &tags::cMP3ID3v2::setLinkTo);
-            set(txtLyric, txtLyric->toPlainText(), &tags::cMP3ID3v2::setLyrics);
+            set(txtTrackNum, txtTrackNum->text(), &id3::cMP3ID3v2::setTrack);
+            set(txtOriginalArtist, txtOriginalArtist->text(), &id3::cMP3ID3v2::setOriginalArtist);
+            set(txtCopyright, txtCopyright->text(), &id3::cMP3ID3v2::setCopyright);
+            set(txtEncodedBy, txtEncodedBy->text(), &id3::cMP3ID3v2::setEncodedBy);
+            set(txtURL, txtURL->text(), &id3::cMP3ID3v2::setLinkTo);
+            set(txtLyric, txtLyric->toPlainText(), &id3::cMP3ID3v2::setLyrics);
         }
         // Both tags are checked before either is written, so a refusal leaves the file as it was.
         if (g_bWriteV1) g_cID3v1.CheckUpdate();
         if (g_bWriteV2) g_cID3v2.CheckUpdate();
         if (g_bWriteV1) g_cID3v1.Update();
         if (g_bWriteV2) g_cID3v2.Update();
-    } catch (const tags::TagError& e) {
+    } catch (const id3::TagError& e) {
         ShowInfo(e.Description + QLatin1Char('(') + QString::number(e.Number) + QLatin1Char(')'));
         return;
     }
@@ -374,7 +374,12 @@ void frmMP3TagsEditor::cmdApply_Click() {
         m_v2Loaded.insert(txtDescription, txtDescription->toPlainText());
         m_v2Loaded.insert(txtLyric, txtLyric->toPlainText());
     }
-    ShowInfo(QStringLiteral("Done."));
+    QString done = QStringLiteral("Done.");
+    // A version 2.2 tag is written as version 2.3; what has no place there is named.
+    if (g_bWriteV2 && !g_cID3v2.DroppedFrames().isEmpty())
+        done += QStringLiteral("\n\nThe ID3v2.2 frames %1 have no ID3v2.3 id and were left out.")
+                    .arg(g_cID3v2.DroppedFrames().join(QStringLiteral(", ")));
+    ShowInfo(done);
 }
 
 void frmMP3TagsEditor::cmdClose_Click() {

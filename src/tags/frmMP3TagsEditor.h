@@ -4,8 +4,8 @@
 #pragma once
 
 #include "conversion/ToolLaunch.h"
-#include "tags/cMP3ID3v1.h"
-#include "tags/cMP3ID3v2.h"
+#include "id3/cMP3ID3v1.h"
+#include "id3/cMP3ID3v2.h"
 
 #include <QHash>
 #include <QPointer>
@@ -71,8 +71,8 @@ private:
     int MatchGenre();
     void ShowInfo(const QString& text);
 
-    tags::cMP3ID3v1 g_cID3v1;
-    tags::cMP3ID3v2 g_cID3v2;
+    id3::cMP3ID3v1 g_cID3v1;
+    id3::cMP3ID3v2 g_cID3v2;
     // The genre text as loaded and whether it came from the ID3v2 tag: an
     // untouched genre is written back as it was.
     QString m_sLoadedGenre;

@@ -1,7 +1,7 @@
-// The Audio CD Burner's burn run against the real burner on virtual drives,
-// through the shared batch view: log lines, labels and bars, the end-of-job
+// The Audio CD Burner's burn job against the real burner on virtual drives,
+// shown in an in-memory window: log lines, labels and bars, the end-of-job
 // events only after a clean finish, abort, and the window's display rules.
-#include "burning/AudioBurnRun.h"
+#include "core/AudioBurnJob.h"
 
 #include "../components/tst_burner_fixtures.h"
 #include "../conversion/BatchFakes.h"
@@ -11,18 +11,19 @@
 #include "settings/SettingsVariables.h"
 
 #include <QDir>
+#include <QSignalSpy>
 #include <QtTest>
 
-using burning::AudioBurnRun;
 using components::cAudioBurner;
 using components::DriveRegistry;
+using core::AudioBurnJob;
 using testsupport::FakeBatchView;
 using testsupport::RecordingEndActions;
 
 namespace {
 
-const QStringList kAllBoxes{conversion::BOX_PLAY_SOUND, conversion::BOX_OPEN_DEST_FOLDER,
-                            conversion::BOX_NOTICE_APP, burning::BOX_OPEN_CD_DRIVE, conversion::BOX_TURN_OFF};
+const QStringList kAllBoxes{core::BOX_PLAY_SOUND, core::BOX_OPEN_DEST_FOLDER, core::BOX_NOTICE_APP,
+                            core::BOX_OPEN_CD_DRIVE, core::BOX_TURN_OFF};
 
 // One burner window's worth of run: the burner, the view, the end actions.
 struct Fixture {
@@ -32,9 +33,12 @@ struct Fixture {
     FakeBatchView view;
     RecordingEndActions end;
     int openCDs = 0;
-    AudioBurnRun run{burner, view, end,
-                     burning::BurnChoices{[] { return QStringLiteral("D: Virtual drive"); },
-                                          [] { return cAudioBurner::kMaxSpeed; }, [this] { ++openCDs; }}};
+    AudioBurnJob run{burner, end,
+                     core::BurnChoices{[] { return QStringLiteral("D: Virtual drive"); },
+                                       [] { return cAudioBurner::kMaxSpeed; }, [this] { ++openCDs; }}};
+    Fixture() { view.attach(run, end); }
+    // The Burn button with the window's rows.
+    void burn() { run.Start(view.files()); }
 
     QString wav(const QString& name, int seed, qint64 frames = 44100) {
         const QString path = env.path("items/" + name);
@@ -61,6 +65,7 @@ private slots:
     void abortQuestion_data();
     void abortQuestion();
     void nothingToBurn();
+    void finishedOncePerBurn();
     void dataSize_data();
     void dataSize();
     void capacityAndSpeedTexts();
@@ -80,7 +85,7 @@ void TestBurnRun::burnsTheRowsAndRunsTheEndEvents() {
     QStringList whileBurning;
     connect(&f.burner, &cAudioBurner::ClosingTrack, &f.burner,
             [&] { whileBurning << QStringLiteral("%1 %2").arg(f.view.running).arg(f.run.CanClose()); });
-    f.run.cmdConvert_Click();
+    f.burn();
 
     QCOMPARE(whileBurning, (QStringList{"1 0", "1 0"}));
     QVERIFY(!f.view.running);
@@ -112,7 +117,7 @@ void TestBurnRun::burnsTheRowsAndRunsTheEndEvents() {
 void TestBurnRun::secondBurnToTheFullDiscIsRefused() {
     Fixture f;
     f.view.addItem(f.wav("one.wav", 1));
-    f.run.cmdConvert_Click();
+    f.burn();
     QCOMPARE(f.view.currentTrack, QStringLiteral("Finished."));
     const QStringList image = f.driveFiles();
     QCOMPARE(image, (QStringList{"AudioCD.bin", "AudioCD.cue"}));
@@ -120,7 +125,7 @@ void TestBurnRun::secondBurnToTheFullDiscIsRefused() {
     f.view.checkedBoxes = kAllBoxes;
     f.view.log.clear();
     f.view.filesLabels.clear();
-    f.run.cmdConvert_Click();
+    f.burn();
     QCOMPARE(f.view.log, (QStringList{"Preparing to burn: 1 tracks.", "List the files to burn...",
                                       "Error:The disc in the drive is not blank.(2)"}));
     QCOMPARE(f.view.currentTrack, QStringLiteral("Error:The disc in the drive is not blank.(2)"));
@@ -133,7 +138,7 @@ void TestBurnRun::secondBurnToTheFullDiscIsRefused() {
     QVERIFY(QDir().rename(f.drive + "/AudioCD.bin", f.env.path("kept/AudioCD.bin")));
     QVERIFY(QDir().rename(f.drive + "/AudioCD.cue", f.env.path("kept/AudioCD.cue")));
     f.view.checkedBoxes.clear();
-    f.run.cmdConvert_Click();
+    f.burn();
     QCOMPARE(f.view.currentTrack, QStringLiteral("Finished."));
     QCOMPARE(f.view.filesLabels, QStringList{"Files: 1/1"}); // counts from track 1 again
 }
@@ -149,7 +154,7 @@ void TestBurnRun::failingSourceEndsWithErrorOnly() {
         QFile broken(two);
         if (broken.open(QIODevice::WriteOnly)) broken.write(QByteArray(3000, 'x'));
     });
-    f.run.cmdConvert_Click();
+    f.burn();
     QVERIFY2(f.view.log.last().startsWith("Error:The file two.wav cannot be decoded: ") &&
                  f.view.log.last().endsWith("(4)"),
              qPrintable(f.view.log.last()));
@@ -174,7 +179,7 @@ void TestBurnRun::abortLeavesNoImageAndNoEndEvents() {
         f.run.cmdAbort_Click();
         stillDisabled = f.view.running && !f.run.CanClose();
     });
-    f.run.cmdConvert_Click();
+    f.burn();
     QCOMPARE(f.env.services().messages.size(), 1);
     QCOMPARE(f.env.services().messages.at(0).prompt, QStringLiteral("Abort operation?") + QString(38, ' '));
     QCOMPARE(f.env.services().messages.at(0).style, core::vbYesNo | core::vbInformation);
@@ -206,7 +211,7 @@ void TestBurnRun::abortQuestion() {
         connect(&f.burner, &cAudioBurner::WritingTrack, &f.burner, [&] { f.run.cmdAbort_Click(); });
     else
         f.run.cmdAbort_Click();
-    f.run.cmdConvert_Click();
+    f.burn();
     QCOMPARE(f.env.services().messages.size(), messages);
     QCOMPARE(f.view.currentTrack, QStringLiteral("Finished."));
     QVERIFY(f.end.balloons.isEmpty());
@@ -218,7 +223,7 @@ void TestBurnRun::nothingToBurn() {
     const QString bad = f.env.path("items/notes.txt");
     QFile(bad).open(QIODevice::WriteOnly);
     f.view.addItem(bad);
-    f.run.cmdConvert_Click();
+    f.burn();
     QCOMPARE(f.env.services().messages.size(), 1);
     QCOMPARE(f.env.services().messages.at(0).prompt, QStringLiteral("Nothing to burn."));
     QCOMPARE(f.env.services().messages.at(0).style, int(core::vbInformation));
@@ -228,8 +233,28 @@ void TestBurnRun::nothingToBurn() {
 
     f.view.rows.clear();
     f.view.marks.clear();
-    f.run.cmdConvert_Click();
+    f.burn();
     QCOMPARE(f.env.services().messages.size(), 2);
+}
+
+// One queued Finished per burn, true only for a burn that finished cleanly;
+// none when there was nothing to burn.
+void TestBurnRun::finishedOncePerBurn() {
+    Fixture f;
+    QSignalSpy finished(&f.run, &core::Job::Finished);
+    f.view.addItem(f.wav("one.wav", 1));
+    f.burn();
+    QCOMPARE(finished.size(), 0);
+    QTRY_COMPARE(finished.size(), 1);
+    QCOMPARE(finished.at(0).at(0).toBool(), true);
+    f.burn(); // the disc is full now
+    QTRY_COMPARE(finished.size(), 2);
+    QCOMPARE(finished.at(1).at(0).toBool(), false);
+    f.view.rows.clear();
+    f.view.marks.clear();
+    f.burn();
+    QCoreApplication::processEvents();
+    QCOMPARE(finished.size(), 2);
 }
 
 void TestBurnRun::dataSize_data() {
@@ -247,7 +272,7 @@ void TestBurnRun::dataSize() {
     QFETCH(qint64, seconds);
     QFETCH(qint64, minutes);
     QFETCH(bool, over);
-    const burning::DataSizeDisplay d = burning::DataSize(seconds, 4);
+    const core::DataSizeDisplay d = core::DataSize(seconds, 4);
     QCOMPARE(d.minutes, minutes);
     QCOMPARE(d.overLimit, over);
     QCOMPARE(d.filesToConvert, QStringLiteral("4 items to burn (%1 minutes).").arg(minutes));
@@ -258,14 +283,14 @@ void TestBurnRun::dataSize() {
 }
 
 void TestBurnRun::capacityAndSpeedTexts() {
-    QCOMPARE(burning::DiscCapacityText(153535 * 60 * 74), QStringLiteral("74 Min"));
-    QCOMPARE(burning::DiscCapacityText(qint32(153535 * 60 * 74.5)), QStringLiteral("74 Min"));
-    QCOMPARE(burning::DiscCapacityText(qint32(153535 * 60 * 75.5)), QStringLiteral("76 Min"));
-    QCOMPARE(burning::DiscCapacityText(0), QStringLiteral("0 Min"));
-    QCOMPARE(burning::DiscCapacityText(360000 * 2048), QStringLiteral("80 Min")); // a blank virtual disc
-    QCOMPARE(burning::SpeedEntryText(1764), QStringLiteral("1764 KB/s (10x)"));
-    QCOMPARE(burning::SpeedEntryText(2822), QStringLiteral("2822 KB/s (16x)"));
-    QCOMPARE(burning::SpeedEntryText(7056), QStringLiteral("7056 KB/s (40x)"));
+    QCOMPARE(core::DiscCapacityText(153535 * 60 * 74), QStringLiteral("74 Min"));
+    QCOMPARE(core::DiscCapacityText(qint32(153535 * 60 * 74.5)), QStringLiteral("74 Min"));
+    QCOMPARE(core::DiscCapacityText(qint32(153535 * 60 * 75.5)), QStringLiteral("76 Min"));
+    QCOMPARE(core::DiscCapacityText(0), QStringLiteral("0 Min"));
+    QCOMPARE(core::DiscCapacityText(360000 * 2048), QStringLiteral("80 Min")); // a blank virtual disc
+    QCOMPARE(core::SpeedEntryText(1764), QStringLiteral("1764 KB/s (10x)"));
+    QCOMPARE(core::SpeedEntryText(2822), QStringLiteral("2822 KB/s (16x)"));
+    QCOMPARE(core::SpeedEntryText(7056), QStringLiteral("7056 KB/s (40x)"));
 }
 
 QTEST_MAIN(TestBurnRun)

@@ -310,7 +310,7 @@ private slots:
         env->services().messages.clear();
         balloons.clear();
         // Stop the burn as soon as "Burn CD?" has been answered.
-        QMetaObject::Connection c = connect(&w->Run(), &conversion::BatchRun::Finished, this, [&] {
+        QMetaObject::Connection c = connect(&w->Run(), &core::BatchRun::Finished, this, [&] {
             QMetaObject::invokeMethod(
                 this, [&] { w->cmdAbort_Click(); }, Qt::QueuedConnection);
         });

@@ -228,6 +228,8 @@ private slots:
     void formats();
     void tags_data();
     void tags();
+    void mp3Genre_data();
+    void mp3Genre();
     void mp3Header_data();
     void mp3Header();
     void rangeAppliesToOneConversion();
@@ -366,6 +368,44 @@ void tst_converter_convert::tags() {
         QCOMPARE(tags.value("v1:genre"), QStringLiteral("8")); // Jazz in the ID3v1 genre list
         QCOMPARE(tags.value("v1:artist"), QStringLiteral("The Artist"));
     }
+}
+
+void tst_converter_convert::mp3Genre_data() {
+    QTest::addColumn<QString>("genre");
+    QTest::addColumn<QString>("tcon");    // the ID3v2 genre text
+    QTest::addColumn<QString>("v1Genre"); // the ID3v1 genre code
+    // A genre of the one genre list is written with the list's spelling and code.
+    QTest::newRow("list name") << "Blue Grass"
+                               << "Blue Grass"
+                               << "89";
+    QTest::newRow("other spelling of a list name") << "Bluegrass"
+                                                   << "Blue Grass"
+                                                   << "89";
+    QTest::newRow("punctuation and case") << "hip-hop"
+                                          << "Hip Hop"
+                                          << "7";
+    QTest::newRow("not in the list") << "Chillwave"
+                                     << "Chillwave"
+                                     << "255";
+}
+
+void tst_converter_convert::mp3Genre() {
+    QFETCH(QString, genre);
+    QFETCH(QString, tcon);
+    QFETCH(QString, v1Genre);
+    cAudioConverter c;
+    Recorder r(c);
+    c.setOutputFormat(3);
+    c.setTagTitle("Genre");
+    c.setTagGenre(genre);
+    c.setSourceFile(m_sources[0]);
+    c.setDestinationFile(out("genre.mp3"));
+    c.StartConvert();
+    QVERIFY(r.waitFor(1));
+    QCOMPARE(r.terminals, QStringList{"done"});
+    const QMap<QString, QString> tags = convtest::mutagenTags(out("genre.mp3"));
+    QCOMPARE(tags.value("genre"), tcon);
+    QCOMPARE(tags.value("v1:genre"), v1Genre);
 }
 
 void tst_converter_convert::mp3Header_data() {

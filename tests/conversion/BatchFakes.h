@@ -1,11 +1,15 @@
 // Stand-ins for the batch run's window and component: a scripted item job
 // that answers each start with the next queued outcome (always queued, as the
-// real components do), and an in-memory view that records what it was shown.
+// real components do), and an in-memory window that hands a run its rows and
+// records what the job showed.
 #pragma once
 
-#include "conversion/BatchRun.h"
-#include "conversion/ItemJob.h"
+#include "core/BatchRun.h"
+#include "core/ItemJob.h"
+#include "itemlists/BatchItems.h"
 #include "itemlists/ItemRows.h"
+#include "settings/RunOutput.h"
+#include "settings/SettingsVariables.h"
 
 #include <QHash>
 #include <QList>
@@ -15,7 +19,7 @@
 
 namespace testsupport {
 
-class ScriptedItemJob : public conversion::ItemJob {
+class ScriptedItemJob : public core::ItemJob {
     Q_OBJECT
 public:
     struct Outcome {
@@ -30,16 +34,16 @@ public:
     static Outcome hold(QList<qint32> progress = {}) { return {Outcome::Hold, 0, {}, progress}; }
 
     QQueue<Outcome> outcomes; // empty: Done
-    QList<conversion::OutputSettings> runs;
-    QList<conversion::ItemRequest> items;
+    QList<core::OutputSettings> runs;
+    QList<core::ItemRequest> items;
     QList<bool> startedInsideTerminal; // per start: called from inside a Done/Error slot
     int aborts = 0;
     int closes = 0;
     int protocolFaults = 0; // a start while another item was still in the job
 
-    void BeginRun(const conversion::OutputSettings& output) override { runs << output; }
+    void BeginRun(const core::OutputSettings& output) override { runs << output; }
 
-    void StartItem(const conversion::ItemRequest& item) override {
+    void StartItem(const core::ItemRequest& item) override {
         if (m_busy) ++protocolFaults;
         m_busy = true;
         items << item;
@@ -89,7 +93,26 @@ private:
     bool m_inTerminal = false;
 };
 
-class FakeBatchView : public conversion::BatchView {
+// End-of-job actions that only record; the ticked boxes are a list (the fake
+// window's, once attached).
+class RecordingEndActions : public core::EndActions {
+public:
+    QStringList sounds, folders, balloons;
+    int programs = 0;
+    QList<qint32> turnOffs;
+    const QStringList* boxes = nullptr;
+    bool Wanted(const QString& box) const override { return boxes && boxes->contains(box); }
+    void PlaySound() override { sounds << settings::g_sPlayAtEnd; }
+    void OpenFolder(const QString& f) override { folders << f; }
+    void RunNoticApp() override { ++programs; }
+    void TurnOffCountdown(qint32 s) override { turnOffs << s; }
+    void Balloon(const QString& t) override { balloons << t; }
+};
+
+// A tool window in memory: the rows and choices a run is handed, the boxes
+// its end-of-job actions read, and what the job showed (through the same
+// signals the GUI binding connects).
+class FakeBatchView {
 public:
     // rows: cells by key
     QList<QHash<QString, QString>> rows;
@@ -134,54 +157,68 @@ public:
         marks << ICON_UNMARKED;
     }
 
-    qint32 RowCount() const override { return static_cast<qint32>(rows.size()); }
-    QString Cell(qint32 row, const QString& key) const override {
-        return row >= 1 && row <= rows.size() ? rows[row - 1].value(key) : QString();
+    // Shows `job` here, and lets `end` read the boxes.
+    void attach(core::Job& job, RecordingEndActions& end) {
+        end.boxes = &checkedBoxes;
+        attach(job);
     }
-    qint32 RowMark(qint32 row) const override { return row >= 1 && row <= marks.size() ? marks[row - 1] : 0; }
-    void SelectRow(qint32 row) override { selectedRow = row; }
-    QString DestinationText() const override { return destination; }
-    void SetDestinationText(const QString& text) override { destination = text; }
-    void RememberDestination() override { ++remembered; }
-    bool CreateSubFolderChecked() const override { return createSubFolder; }
-    QString SubFolderName() const override { return subFolder; }
-    bool OverwriteChecked() const override { return overwrite; }
-    QString FileNameTemplate() const override { return fileTemplate; }
-    QString TargetFormatText() const override { return targetFormat; }
-    bool EndEventChecked(const QString& box) const override { return checkedBoxes.contains(box); }
-    void SetRunning(bool r) override { running = r; }
-    void SetBusyPointer(bool b) override { busy = b; }
-    void SetCurrentTrack(const QString& t) override { currentTrack = t; }
-    void SetFilesToConvert(const QString& t) override { filesLabels << t; }
-    void SetTimeLeft(const QString& t) override { timeLeft = t; }
-    void SetCaption(const QString& t) override {
-        caption = t;
-        captions << t;
+    void attach(core::Job& job) {
+        QObject::connect(&job, &core::Job::LogLine, [this](const QString& t) { log << t; });
+        QObject::connect(&job, &core::Job::LogSeparator, [this] {
+            if (!log.isEmpty()) log << QString();
+        });
+        QObject::connect(&job, &core::Job::ShowLog, [this] { ++logPageShown; });
+        QObject::connect(&job, &core::Job::CurrentTask, [this](const QString& t) { currentTrack = t; });
+        QObject::connect(&job, &core::Job::FilesLabel, [this](const QString& t) { filesLabels << t; });
+        QObject::connect(&job, &core::Job::TimeLeft, [this](const QString& t) { timeLeft = t; });
+        QObject::connect(&job, &core::Job::Caption, [this](const QString& t) {
+            caption = t;
+            captions << t;
+        });
+        QObject::connect(&job, &core::Job::Busy, [this](bool b) { busy = b; });
+        QObject::connect(&job, &core::Job::Running, [this](bool r) { running = r; });
+        QObject::connect(&job, &core::Job::CurrentProgress, [this](qint32 v) { currentBar = v; });
+        QObject::connect(&job, &core::Job::TotalProgress, [this](qint32 v, qint32 m) {
+            totalBar = v;
+            totalMax = m;
+        });
+        if (auto* run = qobject_cast<core::BatchRun*>(&job))
+            QObject::connect(run, &core::BatchRun::SelectRow, [this](qint32 r) { selectedRow = r; });
     }
-    void SetCurrentBar(qint32 v) override { currentBar = v; }
-    qint32 CurrentBar() const override { return currentBar; }
-    void SetTotalBarMax(qint32 m) override { totalMax = m; }
-    qint32 TotalBarMax() const override { return totalMax; }
-    void SetTotalBar(qint32 v) override { totalBar = v; }
-    qint32 TotalBar() const override { return totalBar; }
-    void LogLine(const QString& t) override { log << t; }
-    void LogRunSeparator() override {
-        if (!log.isEmpty()) log << QString();
-    }
-    void ShowLogPage() override { ++logPageShown; }
-};
 
-// End-of-job actions that only record.
-class RecordingEndActions : public conversion::EndActions {
-public:
-    QStringList sounds, folders, balloons;
-    int programs = 0;
-    QList<qint32> turnOffs;
-    void PlaySound(const QString& f) override { sounds << f; }
-    void OpenFolder(const QString& f) override { folders << f; }
-    void RunNoticApp() override { ++programs; }
-    void TurnOffCountdown(qint32 s) override { turnOffs << s; }
-    void Balloon(const QString& t) override { balloons << t; }
+    // The rows and choices as the window hands them to a run.
+    core::BatchRequest request() const {
+        core::BatchRequest r;
+        for (int i = 0; i < rows.size(); ++i) {
+            const QHash<QString, QString>& cells = rows[i];
+            r.rows << itemlists::BatchItemFromCells([&cells](const QString& key) { return cells.value(key); },
+                                                    marks.value(i));
+        }
+        r.destination = destination;
+        r.createSubFolder = createSubFolder;
+        r.subFolderName = subFolder;
+        r.overwrite = overwrite;
+        r.fileNameTemplate = fileTemplate;
+        r.output = settings::OutputForFormat(targetFormat);
+        return r;
+    }
+
+    // The run button, as the window's: the run handed the request, then the
+    // destination as the run took it, kept in the path history.
+    bool start(core::BatchRun& run) {
+        if (!run.Start(request())) return false;
+        destination = run.Destination();
+        ++remembered;
+        return true;
+    }
+
+    // The files of the rows, in order (what the burner is handed).
+    QStringList files() const {
+        QStringList out;
+        for (const auto& r : rows)
+            out << r.value(itemlists::COL_FILE);
+        return out;
+    }
 };
 
 } // namespace testsupport

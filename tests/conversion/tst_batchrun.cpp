@@ -3,7 +3,8 @@
 // output paths that must not go astray, and the end-of-job events.
 #include "BatchFakes.h"
 #include "TestEnv.h"
-#include "conversion/BatchRun.h"
+#include "conversion/JobBinding.h"
+#include "core/BatchRun.h"
 #include "core/mdlModes.h"
 #include "settings/EncoderSettings.h"
 #include "settings/SettingsVariables.h"
@@ -13,7 +14,7 @@
 #include <QSignalSpy>
 #include <QtTest>
 
-using namespace conversion;
+using namespace core;
 using testsupport::FakeBatchView;
 using testsupport::RecordingEndActions;
 using testsupport::ScriptedItemJob;
@@ -74,9 +75,9 @@ class tst_BatchRun : public QObject {
     QString dest;
 
     // Runs to its end (or fails the test).
-    static BatchRun::Ending runToEnd(BatchRun& run) {
-        QSignalSpy finished(&run, &BatchRun::Finished);
-        if (!run.cmdConvert_Click()) return BatchRun::Ending::Cancelled;
+    static BatchRun::Ending runToEnd(BatchRun& run, FakeBatchView& view) {
+        QSignalSpy finished(&run, &BatchRun::Ended);
+        if (!view.start(run)) return BatchRun::Ending::Cancelled;
         if (finished.isEmpty()) finished.wait(10000);
         if (finished.isEmpty()) return BatchRun::Ending(-1);
         return finished.first().first().value<BatchRun::Ending>();
@@ -176,9 +177,10 @@ private slots:
             job.outcomes.enqueue(c == 'e' ? ScriptedItemJob::error(6, "Bad file")
                                           : ScriptedItemJob::done({50}));
         RecordingEndActions end;
-        BatchRun run(job, view, end);
+        BatchRun run(job, end);
+        view.attach(run, end);
 
-        QCOMPARE(runToEnd(run), ending);
+        QCOMPARE(runToEnd(run, view), ending);
         QList<int> startedRows;
         for (const ItemRequest& item : job.items)
             startedRows << item.row;
@@ -206,6 +208,43 @@ private slots:
         }
     }
 
+    // The job's contract: every accepted start ends in exactly one Finished,
+    // never from inside the start; success only for a completed run; a
+    // refused start is followed by none.
+    void finishedOncePerStartQueued() {
+        FakeBatchView view;
+        fill(view, 0); // a run without rows ends inside Start
+        ScriptedItemJob job;
+        RecordingEndActions end;
+        BatchRun run(job, end);
+        view.attach(run, end);
+        QSignalSpy finished(&run, &Job::Finished);
+        QVERIFY(view.start(run));
+        QCOMPARE(finished.size(), 0);
+        QTRY_COMPARE(finished.size(), 1);
+        QCOMPARE(finished.at(0).at(0).toBool(), true);
+
+        view.addItem("/music/Song1.mp3");
+        touch(dest + "Song1.wav");
+        env->services().msgBoxAnswers << core::vbCancel;
+        QVERIFY(view.start(run)); // cancelled at the overwrite question
+        QTRY_COMPARE(finished.size(), 2);
+        QCOMPARE(finished.at(1).at(0).toBool(), false);
+
+        view.overwrite = true;
+        job.outcomes.enqueue(ScriptedItemJob::hold());
+        QVERIFY(view.start(run));
+        env->services().msgBoxAnswers << core::vbYes;
+        run.cmdAbort_Click();
+        QTRY_COMPARE(finished.size(), 3);
+        QCOMPARE(finished.at(2).at(0).toBool(), false);
+
+        view.destination.clear();
+        QVERIFY(!view.start(run));
+        QCoreApplication::processEvents();
+        QCOMPARE(finished.size(), 3);
+    }
+
     void filesLabelAndHandOver() {
         FakeBatchView view;
         fill(view, 3);
@@ -217,8 +256,9 @@ private slots:
         settings::g_lMP3Bitrate = 128;
         ScriptedItemJob job;
         RecordingEndActions end;
-        BatchRun run(job, view, end);
-        QCOMPARE(runToEnd(run), BatchRun::Ending::Completed);
+        BatchRun run(job, end);
+        view.attach(run, end);
+        QCOMPARE(runToEnd(run, view), BatchRun::Ending::Completed);
 
         QCOMPARE(view.filesLabels, (QStringList{"Files: 1/3", "Files: 2/3", "Files: 3/3"}));
         QCOMPARE(job.runs.size(), 1);
@@ -250,8 +290,9 @@ private slots:
         for (int i = 0; i < 300; ++i)
             job.outcomes.enqueue(ScriptedItemJob::error(1, "Cannot open"));
         RecordingEndActions end;
-        BatchRun run(job, view, end);
-        QCOMPARE(runToEnd(run), BatchRun::Ending::Completed);
+        BatchRun run(job, end);
+        view.attach(run, end);
+        QCOMPARE(runToEnd(run, view), BatchRun::Ending::Completed);
         QCOMPARE(job.items.size(), 300);
         QCOMPARE(view.currentTrack, QString("Done with errors (300 of 300 failed)."));
         QVERIFY(end.turnOffs.isEmpty());
@@ -264,8 +305,9 @@ private slots:
         job.outcomes = QQueue<ScriptedItemJob::Outcome>(
             QList<ScriptedItemJob::Outcome>{ScriptedItemJob::done(), ScriptedItemJob::hold({0, 30})});
         RecordingEndActions end;
-        BatchRun run(job, view, end);
-        QVERIFY(run.cmdConvert_Click());
+        BatchRun run(job, end);
+        view.attach(run, end);
+        QVERIFY(view.start(run));
         QTRY_COMPARE(view.currentBar, 30);
         QCOMPARE(view.caption, QString("Converting... [ 30% / 32.5% ]"));
         QCOMPARE(view.totalBar, 130);
@@ -281,7 +323,8 @@ private slots:
         FakeBatchView view;
         ScriptedItemJob job;
         RecordingEndActions end;
-        BatchRun run(job, view, end);
+        BatchRun run(job, end);
+        view.attach(run, end);
         run.g_ltmrItemSecsTotal = 600;
         run.g_ltmrUpToItemSecs = 100;
         run.g_ltmrCurItemSecs = 50;
@@ -308,12 +351,13 @@ private slots:
         using O = ScriptedItemJob;
         job.outcomes = QQueue<O::Outcome>(QList<O::Outcome>{O::hold({50}), O::hold({50}), O::done()});
         RecordingEndActions end;
-        BatchRun run(job, view, end);
+        BatchRun run(job, end);
+        view.attach(run, end);
         qint64 ms = 5'000'000;
         run.SetClock([&ms] { return ms; });
         run.g_ltmrItemSecsTotal = 300;
 
-        QVERIFY(run.cmdConvert_Click());
+        QVERIFY(view.start(run));
         QTRY_COMPARE(run.g_ltmrCurItemSecs, 50);
         ms += 10'000;
         run.Timer1_Timer();
@@ -337,7 +381,7 @@ private slots:
         job.outcomes = QQueue<O::Outcome>(QList<O::Outcome>{O::hold({50})});
         view.overwrite = true;
         run.g_ltmrUpToItemSecs = 0;
-        QVERIFY(run.cmdConvert_Click());
+        QVERIFY(view.start(run));
         QTRY_COMPARE(run.g_ltmrCurItemSecs, 50);
         ms += 4'000;
         run.Timer1_Timer();
@@ -354,11 +398,12 @@ private slots:
         job.outcomes = QQueue<ScriptedItemJob::Outcome>(
             QList<ScriptedItemJob::Outcome>{ScriptedItemJob::done(), ScriptedItemJob::hold({20})});
         RecordingEndActions end;
-        BatchRun run(job, view, end);
-        QSignalSpy finished(&run, &BatchRun::Finished);
+        BatchRun run(job, end);
+        view.attach(run, end);
+        QSignalSpy finished(&run, &BatchRun::Ended);
         run.cmdAbort_Click(); // idle: nothing asked
         QVERIFY(env->services().messages.isEmpty());
-        QVERIFY(run.cmdConvert_Click());
+        QVERIFY(view.start(run));
         QTRY_COMPARE(job.items.size(), 2);
         env->services().msgBoxAnswers << core::vbNo << core::vbYes;
         run.cmdAbort_Click(); // No: the run goes on
@@ -393,9 +438,10 @@ private slots:
             job.outcomes =
                 QQueue<ScriptedItemJob::Outcome>(QList<ScriptedItemJob::Outcome>{ScriptedItemJob::hold()});
             RecordingEndActions end;
-            BatchRun run(job, view, end);
-            QSignalSpy finished(&run, &BatchRun::Finished);
-            QVERIFY(run.cmdConvert_Click());
+            BatchRun run(job, end);
+            view.attach(run, end);
+            QSignalSpy finished(&run, &BatchRun::Ended);
+            QVERIFY(view.start(run));
             services->whileOpen = [&job] { job.FinishHeld(); };
             run.cmdAbort_Click(); // the scripted answer is the first button: Yes
             QCOMPARE(finished.size(), 1);
@@ -417,9 +463,10 @@ private slots:
         job.outcomes =
             QQueue<ScriptedItemJob::Outcome>(QList<ScriptedItemJob::Outcome>{ScriptedItemJob::hold()});
         RecordingEndActions end;
-        BatchRun run(job, view, end);
-        QSignalSpy finished(&run, &BatchRun::Finished);
-        QVERIFY(run.cmdConvert_Click());
+        BatchRun run(job, end);
+        view.attach(run, end);
+        QSignalSpy finished(&run, &BatchRun::Ended);
+        QVERIFY(view.start(run));
         job.FinishHeld(); // Done queued; the job is idle when Abort arrives
         run.cmdAbort_Click();
         QVERIFY(finished.wait(5000));
@@ -461,8 +508,9 @@ private slots:
         view.targetFormat = format;
         ScriptedItemJob job;
         RecordingEndActions end;
-        BatchRun run(job, view, end);
-        QVERIFY(!run.cmdConvert_Click());
+        BatchRun run(job, end);
+        view.attach(run, end);
+        QVERIFY(!view.start(run));
         QCOMPARE(env->services().messages.size(), 1);
         QCOMPARE(env->services().messages[0].prompt, message);
         QVERIFY(job.runs.isEmpty());
@@ -492,8 +540,9 @@ private slots:
         view.overwrite = true;
         ScriptedItemJob job;
         RecordingEndActions end;
-        BatchRun run(job, view, end);
-        QCOMPARE(runToEnd(run), BatchRun::Ending::Completed);
+        BatchRun run(job, end);
+        view.attach(run, end);
+        QCOMPARE(runToEnd(run, view), BatchRun::Ending::Completed);
 
         QCOMPARE(view.destination, dest);
         QStringList outputs;
@@ -517,8 +566,9 @@ private slots:
         view.subFolder = "Rock";
         ScriptedItemJob job;
         RecordingEndActions end;
-        BatchRun run(job, view, end);
-        QCOMPARE(runToEnd(run), BatchRun::Ending::Completed);
+        BatchRun run(job, end);
+        view.attach(run, end);
+        QCOMPARE(runToEnd(run, view), BatchRun::Ending::Completed);
         QVERIFY(QFileInfo(dest + "Rock").isDir());
         QCOMPARE(job.items[0].destination, dest + "Rock/Song1.wav");
         QCOMPARE(end.folders, QStringList{dest + "Rock/"});
@@ -530,7 +580,7 @@ private slots:
         FakeBatchView view;
         fill(view, 1);
         settings::g_sAppNotice = "notify-send \"[PROG_NAME] finished\" '[FILE_RECORDED]; rm -rf ~'";
-        StandardEndActions end;
+        conversion::StandardEndActions end;
         int countdowns = 0;
         QStringList balloons;
         end.turnOffCountdown = [&](qint32 s) { countdowns += s; };
@@ -541,9 +591,11 @@ private slots:
             v.fileSize = "1 KB";
             return v;
         };
+        end.wanted = [&view](const QString& box) { return view.checkedBoxes.contains(box); };
         ScriptedItemJob job;
-        BatchRun run(job, view, end);
-        QCOMPARE(runToEnd(run), BatchRun::Ending::Completed);
+        BatchRun run(job, end);
+        view.attach(run);
+        QCOMPARE(runToEnd(run, view), BatchRun::Ending::Completed);
         auto& s = env->services();
         QCOMPARE(s.playedSounds, QStringList{"/sounds/notify.wav"});
         QCOMPARE(s.openedUrls.size(), 1);
@@ -573,8 +625,9 @@ private slots:
             void TurnOffCountdown(qint32) override { *order << "turnoff"; }
         } end;
         end.order = &order;
-        BatchRun run(job, view, end, policy);
-        QCOMPARE(runToEnd(run), BatchRun::Ending::Completed);
+        BatchRun run(job, end, policy);
+        view.attach(run, end);
+        QCOMPARE(runToEnd(run, view), BatchRun::Ending::Completed);
         QCOMPARE(order, (QStringList{"program", "eject", "turnoff"}));
         QCOMPARE(job.items.size(), 1); // the unmarked row is passed over
     }

@@ -1,13 +1,15 @@
 // File-name and tag templates, the output hand-over, output paths, the
 // progress caption and the time-left estimate.
-#include "conversion/BatchTemplates.h"
+#include "core/BatchTemplates.h"
 #include "core/mdlSupportedDestination.h"
 #include "settings/EncoderSettings.h"
+#include "settings/RunOutput.h"
 #include "settings/SettingsVariables.h"
 
 #include <QtTest>
 
-using namespace conversion;
+using namespace core;
+using namespace settings;
 
 class tst_BatchTemplates : public QObject {
     Q_OBJECT

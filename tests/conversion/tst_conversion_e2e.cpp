@@ -4,9 +4,9 @@
 #include "TestEnv.h"
 #include "controls/cGrid.h"
 #include "conversion/ConversionLaunch.h"
-#include "conversion/ConverterItemJob.h"
 #include "conversion/frmACMConverter.h"
 #include "conversion/frmConverter.h"
+#include "core/ConverterItemJob.h"
 #include "core/mdlSupportedDestination.h"
 #include "itemlists/ItemsGrid.h"
 #include "settings/EncoderSettings.h"
@@ -27,6 +27,7 @@
 #include <QtTest>
 
 using namespace conversion;
+using namespace core;
 
 namespace {
 
@@ -118,7 +119,7 @@ private slots:
         w.EndActionsHooks().turnOffCountdown = [](qint32) {};
         const QString out = env->path("out");
         loadForConversion(w, out, core::fmtWAV);
-        QSignalSpy finished(&w.Run(), &BatchRun::Finished);
+        QSignalSpy finished(&w.Run(), &core::BatchRun::Ended);
         w.cmdConvert->click();
         QVERIFY(finished.wait(60000));
         QCOMPARE(w.lblCurrentTrack->text(), QString("Done."));
@@ -148,7 +149,7 @@ private slots:
         const QString out = env->path("bad");
         loadForConversion(w, out, core::fmtMP3);
         w.chkTurnOffComputer->setChecked(true);
-        QSignalSpy finished(&w.Run(), &BatchRun::Finished);
+        QSignalSpy finished(&w.Run(), &core::BatchRun::Ended);
         w.cmdConvert_Click();
         QVERIFY(finished.wait(60000));
         const QString log = w.txtLog->toPlainText();
@@ -177,7 +178,7 @@ private slots:
             w->cboFileName->setCurrentIndex(0);
             w->cboTargetFormat->setCurrentIndex(
                 w->cboTargetFormat->findText(core::DestinationFormatText(core::fmtMP3)));
-            connect(&w->Run(), &BatchRun::Finished, w,
+            connect(&w->Run(), &core::BatchRun::Ended, w,
                     [w] { QTimer::singleShot(0, w, [w] { w->close(); }); });
             QTimer::singleShot(0, w, [w] { w->cmdConvert->click(); });
         };
@@ -222,7 +223,7 @@ private slots:
             w->EndActionsHooks().turnOffCountdown = [](qint32) {};
             w->txtToPath->setEditText(out);
             w->cboFileName->setCurrentIndex(0);
-            connect(&w->Run(), &BatchRun::Finished, w,
+            connect(&w->Run(), &core::BatchRun::Ended, w,
                     [w] { QTimer::singleShot(0, w, [w] { w->close(); }); });
             QTimer::singleShot(0, w, [w] { w->cmdConvert->click(); });
         };

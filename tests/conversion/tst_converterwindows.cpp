@@ -33,6 +33,7 @@
 #include <QtTest>
 
 using namespace conversion;
+using namespace core;
 using testsupport::ScriptedItemJob;
 
 namespace {
@@ -171,7 +172,7 @@ private slots:
         w->cboFileName->setCurrentIndex(0);
         job->outcomes.enqueue(ScriptedItemJob::done({40}));
         job->outcomes.enqueue(ScriptedItemJob::hold());
-        QSignalSpy finished(&w->Run(), &BatchRun::Finished);
+        QSignalSpy finished(&w->Run(), &core::BatchRun::Ended);
         w->cmdConvert->click();
         QTRY_COMPARE(job->items.size(), 2);
         // Running: neither Exit nor the close box ends the window.
@@ -340,7 +341,7 @@ private slots:
         w->cboFileName->setCurrentIndex(0);
         job->outcomes.enqueue(ScriptedItemJob::error(3, "Cannot encode"));
         job->outcomes.enqueue(ScriptedItemJob::done({50}));
-        QSignalSpy finished(&w->Run(), &BatchRun::Finished);
+        QSignalSpy finished(&w->Run(), &core::BatchRun::Ended);
         w->cmdConvert_Click();
         QVERIFY(finished.wait(5000));
         QCOMPARE(job->runs[0].outputFormat, 2);

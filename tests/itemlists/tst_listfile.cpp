@@ -75,7 +75,7 @@ class tst_listfile : public QObject {
     Q_OBJECT
 
     QTemporaryDir m_fixtures;
-    QString m_wav, m_mp3, m_ogg, m_odd, m_notAudio;
+    QString m_wav, m_mp3, m_ogg, m_odd, m_notAudio, m_plainMp3;
     std::unique_ptr<testsupport::TestEnv> m_env;
     std::unique_ptr<components::cAudioConverter> m_conv;
     ItemsListHolder m_holder;
@@ -111,6 +111,9 @@ private slots:
                                              "-metadata", "track=7", "-metadata", "genre=Rock", "-metadata",
                                              "comment=Tone", "-c:a", "libmp3lame", "-id3v2_version", "3",
                                              m_mp3}));
+        m_plainMp3 = d + "/plain.mp3";
+        QVERIFY(ffmpeg(sine(3) + QStringList{"-c:a", "libmp3lame", "-id3v2_version", "0", "-write_id3v1", "0",
+                                             m_plainMp3}));
         QVERIFY(ffmpeg(sine(2) + QStringList{"-metadata", "title=Ogg <Title> & more", "-metadata",
                                              "artist=Ogg Artist", "-metadata", "tracknumber=2", "-c:a",
                                              "libvorbis", m_ogg}));
@@ -134,6 +137,55 @@ private slots:
         m_grids.clear();
         m_conv.reset();
         m_env.reset();
+    }
+
+    // An MP3 whose ID3v2 year frame is malformed (its size runs past the tag,
+    // hiding the artist frame after it) and whose ID3v1 tag holds the artist:
+    // the list takes each field the ID3v2 tag lacks from the ID3v1 tag.
+    void mp3TagsFallBackToId3v1PerField() {
+        settings::g_bCopyID3FromSource = true;
+        auto frame = [](const char* id, const QByteArray& body, quint32 size) {
+            return QByteArray(id) + char(size >> 24) + char(size >> 16) + char(size >> 8) + char(size) +
+                   QByteArray(2, '\0') + body;
+        };
+        const QByteArray frames = frame("TIT2", QByteArray("\0V2 Title", 9), 9) +
+                                  frame("TYER",
+                                        QByteArray("\0"
+                                                   "2001",
+                                                   5),
+                                        4000) +
+                                  frame("TPE1", QByteArray("\0V2 Artist", 10), 10);
+        const quint32 n = quint32(frames.size());
+        const QByteArray tag = QByteArray("ID3\x03\0\0", 6) + char((n >> 21) & 0x7f) +
+                               char((n >> 14) & 0x7f) + char((n >> 7) & 0x7f) + char(n & 0x7f) + frames;
+        auto field = [](const QByteArray& s, int width) { return s + QByteArray(width - s.size(), '\0'); };
+        const QByteArray v1 = "TAG" + field("V1 Title", 30) + field("V1 Artist", 30) + field("V1 Album", 30) +
+                              "1999" + field("", 28) + '\0' + char(4) + char(8);
+        const QString mp3 = m_fixtures.path() + "/broken year.mp3";
+        writeAll(mp3, tag + testsupport::fileBytes(m_plainMp3) + v1);
+        const QString path = listPath();
+        writeAll(path, (oldRecord("1", "Audio", "Broken", mp3) + "\r\n").toUtf8());
+
+        cGrid& g = *newGrid();
+        QCOMPARE(load(g, path), 1);
+        QCOMPARE(column(g, COL_TAG_TITLE), QStringList{"V2 Title"});
+        QCOMPARE(column(g, COL_TAG_ARTIST), QStringList{"V1 Artist"});
+        QCOMPARE(column(g, COL_TAG_ALBUM), QStringList{"V1 Album"});
+        QCOMPARE(column(g, COL_TAG_YEAR), QStringList{"1999"});
+        QCOMPARE(column(g, COL_TAG_TRACK), QStringList{"4"});
+        QCOMPARE(column(g, COL_TAG_GEN), QStringList{"Jazz"});
+        // mutagen, which fills what ID3v2 lacks from ID3v1 too, reads the same artist.
+        QProcess py;
+        py.start("/usr/bin/python3", {"-c",
+                                      "import sys; from mutagen.id3 import ID3; t = ID3(sys.argv[1]); "
+                                      "print(t['TIT2'].text[0] + '|' + t['TPE1'].text[0])",
+                                      mp3});
+        QVERIFY(py.waitForFinished(60000) && py.exitCode() == 0);
+        QCOMPARE(QString::fromUtf8(py.readAllStandardOutput()).trimmed(),
+                 QStringLiteral("V2 Title|V1 Artist"));
+        // The length still comes from the audio between the tags.
+        const QTime t = QTime::fromString(g.Cell(1, g.ColumnIndex(COL_TIME)).Text(), "HH:mm:ss");
+        QVERIFY(std::fabs(t.msecsSinceStartOfDay() / 1000.0 - ffprobeSeconds(m_plainMp3)) <= 1.0);
     }
 
     void probedCellsMatchTheSourceFiles() {

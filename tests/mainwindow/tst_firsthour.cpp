@@ -123,7 +123,7 @@ std::function<int(QDialog*)> ripWithDefaults(frmMain* main, RipSeen& seen) {
         seen.format = ripper->TargetFormatText();
         seen.fileNameFormat = ripper->cboFileName->currentText();
         seen.destination = ripper->txtToPath->currentText();
-        QSignalSpy finished(&ripper->Run(), &conversion::BatchRun::Finished);
+        QSignalSpy finished(&ripper->Run(), &core::BatchRun::Finished);
         ripper->cmdConvert_Click();
         seen.finished = finished.count() == 1 || finished.wait(60000);
         seen.currentTrack = ripper->lblCurrentTrack->text();
@@ -265,7 +265,7 @@ private slots:
             converter = true;
             w->cboTargetFormat->setCurrentIndex(w->cboTargetFormat->findText(kMp3));
             w->txtToPath->setEditText(dest);
-            QSignalSpy done(&w->Run(), &conversion::BatchRun::Finished);
+            QSignalSpy done(&w->Run(), &core::BatchRun::Finished);
             w->cmdConvert_Click();
             finished = done.count() == 1 || done.wait(60000);
             w->close();

@@ -148,7 +148,7 @@ private slots:
         const QString dest = m_env->path("rips");
         QVERIFY(QDir().mkpath(dest));
         w->txtToPath->setEditText(dest);
-        QSignalSpy finished(&w->Run(), &conversion::BatchRun::Finished);
+        QSignalSpy finished(&w->Run(), &core::BatchRun::Ended);
         w->cmdConvert_Click();
         QVERIFY(!w->cmdConvert->isEnabled());
         QVERIFY(!w->close()); // closing is refused while the run goes
@@ -174,7 +174,7 @@ private slots:
         const QString dest = m_env->path("rips");
         QVERIFY(QDir().mkpath(dest));
         w->txtToPath->setEditText(dest);
-        QSignalSpy finished(&w->Run(), &conversion::BatchRun::Finished);
+        QSignalSpy finished(&w->Run(), &core::BatchRun::Finished);
         w->cmdConvert_Click();
         QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 60000);
         const QStringList log = w->txtLog->toPlainText().split('\n', Qt::SkipEmptyParts);

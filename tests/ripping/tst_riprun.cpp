@@ -11,10 +11,10 @@
 
 #include "components/DriveRegistry.h"
 #include "components/cFreeDB.h"
-#include "conversion/BatchRun.h"
+#include "core/BatchRun.h"
+#include "core/RipperItemJob.h"
 #include "core/Services.h"
 #include "itemlists/ItemRows.h"
-#include "ripping/RipperItemJob.h"
 #include "settings/EncoderSettings.h"
 
 #include <QDir>
@@ -26,7 +26,7 @@
 
 #include <memory>
 
-using namespace conversion;
+using namespace core;
 using namespace itemlists;
 using components::cAudioCDRipper;
 using testsupport::FakeBatchView;
@@ -98,15 +98,16 @@ private slots:
         QFETCH(QStringList, files);
         QFETCH(QStringList, labels);
         cAudioCDRipper ripper;
-        ripping::RipperItemJob job(ripper);
+        core::RipperItemJob job(ripper);
         FakeBatchView view;
         fillDisc(view, marked);
         view.checkedBoxes << BOX_TURN_OFF;
-        if (eject) view.checkedBoxes << ripping::BOX_OPEN_CD_DRIVE;
+        if (eject) view.checkedBoxes << core::BOX_OPEN_CD_DRIVE;
         RecordingEndActions end;
-        BatchRun run(job, view, end, ripping::RipperPolicy([&ripper] { return &ripper; }, [] { return 0; }));
-        QSignalSpy finished(&run, &BatchRun::Finished);
-        QVERIFY(run.cmdConvert_Click());
+        BatchRun run(job, end, core::RipperPolicy([&ripper] { return &ripper; }, [] { return 0; }));
+        view.attach(run, end);
+        QSignalSpy finished(&run, &BatchRun::Ended);
+        QVERIFY(view.start(run));
         QVERIFY(view.running);
         QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 60000);
         QCOMPARE(finished.at(0).at(0).value<BatchRun::Ending>(), BatchRun::Ending::Completed);
@@ -138,7 +139,7 @@ private slots:
     // turn-off is skipped; the other end-of-job events still run.
     void failedTrackGoesOn() {
         cAudioCDRipper ripper;
-        ripping::RipperItemJob job(ripper);
+        core::RipperItemJob job(ripper);
         FakeBatchView view;
         fillDisc(view, {1, 2});
         // A fourth row for a track the disc does not have.
@@ -146,9 +147,10 @@ private slots:
         view.marks[3] = ICON_MARKED;
         view.checkedBoxes << BOX_TURN_OFF << BOX_PLAY_SOUND;
         RecordingEndActions end;
-        BatchRun run(job, view, end, ripping::RipperPolicy([&ripper] { return &ripper; }, [] { return 0; }));
-        QSignalSpy finished(&run, &BatchRun::Finished);
-        QVERIFY(run.cmdConvert_Click());
+        BatchRun run(job, end, core::RipperPolicy([&ripper] { return &ripper; }, [] { return 0; }));
+        view.attach(run, end);
+        QSignalSpy finished(&run, &BatchRun::Ended);
+        QVERIFY(view.start(run));
         QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 60000);
         QVERIFY(run.g_bBatchError);
         QCOMPARE(view.log.last().left(7), QString("Error: "));
@@ -162,16 +164,17 @@ private slots:
     // level, no way out of the destination.
     void networkTitlesStayInsideTheDestination() {
         cAudioCDRipper ripper;
-        ripping::RipperItemJob job(ripper);
+        core::RipperItemJob job(ripper);
         FakeBatchView view;
         fillDisc(view, {1, 2});
         view.rows[0][COL_ITEM_NAME] = "../../escape.cda";
         view.rows[1][COL_ITEM_NAME] = "/etc/passwd.cda";
         view.fileTemplate = "[item_name].[dest_extension]";
         RecordingEndActions end;
-        BatchRun run(job, view, end, ripping::RipperPolicy([&ripper] { return &ripper; }, [] { return 0; }));
-        QSignalSpy finished(&run, &BatchRun::Finished);
-        QVERIFY(run.cmdConvert_Click());
+        BatchRun run(job, end, core::RipperPolicy([&ripper] { return &ripper; }, [] { return 0; }));
+        view.attach(run, end);
+        QSignalSpy finished(&run, &BatchRun::Ended);
+        QVERIFY(view.start(run));
         QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 60000);
         const QStringList files = filesBelow(m_dest);
         QCOMPARE(files.size(), 2);
@@ -214,7 +217,7 @@ private slots:
         QCOMPARE(titles, (QStringList{longTitle, "/", "."}));
 
         cAudioCDRipper ripper;
-        ripping::RipperItemJob job(ripper);
+        core::RipperItemJob job(ripper);
         FakeBatchView view;
         fillDisc(view, {1, 2, 3});
         for (int t = 0; t < 3; ++t)
@@ -223,9 +226,10 @@ private slots:
         view.createSubFolder = true;
         view.subFolder = "../up";
         RecordingEndActions end;
-        BatchRun run(job, view, end, ripping::RipperPolicy([&ripper] { return &ripper; }, [] { return 0; }));
-        QSignalSpy finished(&run, &BatchRun::Finished);
-        QVERIFY(run.cmdConvert_Click());
+        BatchRun run(job, end, core::RipperPolicy([&ripper] { return &ripper; }, [] { return 0; }));
+        view.attach(run, end);
+        QSignalSpy finished(&run, &BatchRun::Ended);
+        QVERIFY(view.start(run));
         QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 60000);
         QCOMPARE(finished.at(0).at(0).value<BatchRun::Ending>(), BatchRun::Ending::Completed);
         QCOMPARE(view.log.filter("Done.").size(), 3);
@@ -250,21 +254,22 @@ private slots:
         const QString longCd = m_env->addVirtualDrive("long");
         QVERIFY(!testsupport::writeAudioCueBin(longCd, {120}).isEmpty());
         cAudioCDRipper ripper;
-        ripping::RipperItemJob job(ripper);
+        core::RipperItemJob job(ripper);
         FakeBatchView view;
         view.addItem("E:/Track01.cda", "00:02:00");
         view.marks[0] = ICON_MARKED;
         view.destination = m_dest;
-        view.checkedBoxes << ripping::BOX_OPEN_CD_DRIVE << BOX_PLAY_SOUND;
+        view.checkedBoxes << core::BOX_OPEN_CD_DRIVE << BOX_PLAY_SOUND;
         RecordingEndActions end;
-        BatchRun run(job, view, end, ripping::RipperPolicy([&ripper] { return &ripper; }, [] { return 1; }));
+        BatchRun run(job, end, core::RipperPolicy([&ripper] { return &ripper; }, [] { return 1; }));
         auto& services = m_env->services();
         services.msgBoxAnswers.enqueue(core::vbYes);
         connect(&job, &ItemJob::Progress, &run, [&run](qint32 p) {
             if (p >= 1) run.cmdAbort_Click();
         });
-        QSignalSpy finished(&run, &BatchRun::Finished);
-        QVERIFY(run.cmdConvert_Click());
+        view.attach(run, end);
+        QSignalSpy finished(&run, &BatchRun::Ended);
+        QVERIFY(view.start(run));
         QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 60000);
         QCOMPARE(finished.at(0).at(0).value<BatchRun::Ending>(), BatchRun::Ending::Aborted);
         QCOMPARE(view.log.last(), QString("Aborted."));

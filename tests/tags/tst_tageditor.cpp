@@ -7,9 +7,9 @@
 #include "controls/cTabControl.h"
 #include "core/Services.h"
 #include "core/mdlModes.h"
-#include "tags/TagError.h"
-#include "tags/cMP3ID3v1.h"
-#include "tags/cMP3ID3v2.h"
+#include "id3/TagError.h"
+#include "id3/cMP3ID3v1.h"
+#include "id3/cMP3ID3v2.h"
 #include "tags/frmMP3TagsEditor.h"
 
 #include <QComboBox>
@@ -124,13 +124,13 @@ private slots:
         QCOMPARE(env->services().messages.last().style, int(core::vbInformation));
         QCOMPARE(env->services().messages.last().title, core::g_sProductName + " " + core::g_sProductVersion);
 
-        tags::cMP3ID3v1 v1;
+        id3::cMP3ID3v1 v1;
         v1.setMP3File(path);
         QCOMPARE(v1.Title(), QStringLiteral("Nouveau titre ?"));
         QCOMPARE(v1.Album(), QStringLiteral("V1 Album"));
         QCOMPARE(int(v1.Track()), 5); // the box does not write the ID3v1 track
         QCOMPARE(int(v1.Genre()), 17);
-        tags::cMP3ID3v2 v2;
+        id3::cMP3ID3v2 v2;
         v2.setMP3File(path);
         QCOMPARE(v2.Title(), QString::fromUtf8("Nouveau titre ✓"));
         QCOMPARE(v2.Album(), QStringLiteral("V1 Album"));
@@ -158,8 +158,9 @@ private slots:
         QTest::newRow("Folk stays 80") << QByteArray("(8)") << "Folk" << 80 << QByteArray("(80)Folk");
         QTest::newRow("beginning of Classical")
             << QByteArray("(8)") << "Clas" << 1 << QByteArray("(1)Classic Rock");
-        QTest::newRow("other letter case") << QByteArray("(8)") << "rock" << 255 << QByteArray("(255)");
-        QTest::newRow("emptied") << QByteArray("(8)") << "" << 255 << QByteArray("(255)");
+        // No genre is no TCON frame: a written "(255)" shows as "Unknown" elsewhere.
+        QTest::newRow("other letter case") << QByteArray("(8)") << "rock" << 255 << QByteArray();
+        QTest::newRow("emptied") << QByteArray("(8)") << "" << 255 << QByteArray();
         QTest::newRow("free text untouched")
             << QByteArray("Chillwave") << "Chillwave" << 8 << QByteArray("Chillwave");
         QTest::newRow("loaded genre untouched") << QByteArray("(17)") << "Rock" << 17 << QByteArray("(17)");
@@ -174,12 +175,15 @@ private slots:
         w->cboGenre->setEditText(typed);
         w->cmdApply_Click();
         QCOMPARE(lastMessage(), QStringLiteral("Done."));
-        tags::cMP3ID3v1 v1;
+        id3::cMP3ID3v1 v1;
         v1.setMP3File(path);
         QCOMPARE(int(v1.Genre()), FETCHED(int, v1Genre));
-        tags::cMP3ID3v2 v2;
+        id3::cMP3ID3v2 v2;
         v2.setMP3File(path);
-        QCOMPARE(v2.GetFrameData("TCON", 1).body, Text(FETCHED(QByteArray, written)));
+        if (FETCHED(QByteArray, written).isNull())
+            QCOMPARE(v2.TagsInFrame("TCON"), 0);
+        else
+            QCOMPARE(v2.GetFrameData("TCON", 1).body, Text(FETCHED(QByteArray, written)));
     }
 
     void versionOneOnly() {
@@ -199,7 +203,7 @@ private slots:
         const QByteArray after = ReadAll(path);
         QCOMPARE(after.size(), original.size());
         QCOMPARE(after.left(after.size() - 128), original.left(original.size() - 128)); // ID3v2 untouched
-        tags::cMP3ID3v1 v1;
+        id3::cMP3ID3v1 v1;
         v1.setMP3File(path);
         QCOMPARE(v1.Title(), QStringLiteral("Only v1"));
         QCOMPARE(int(v1.Track()), 5);
