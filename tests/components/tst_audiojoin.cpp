@@ -55,14 +55,6 @@ struct Recorder {
     }
 };
 
-// The frames ffmpeg decodes from a file at 44100 Hz stereo.
-qint64 DecodedFrames(const QString& path) {
-    QProcess p;
-    p.start("ffmpeg", {"-v", "error", "-i", path, "-f", "s16le", "-ac", "2", "-ar", "44100", "-"});
-    if (!p.waitForFinished(60000) || p.exitCode() != 0) return -1;
-    return p.readAllStandardOutput().size() / 4;
-}
-
 QStringList FolderEntries(const QString& folder) {
     return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
 }
@@ -124,8 +116,8 @@ void tst_audiojoin::joinListCalls() {
 }
 
 void tst_audiojoin::joinsThreeKindsIntoMp3AndWav() {
-    const qint64 wavFrames = DecodedFrames(m_wav);
-    const qint64 mp3Frames = DecodedFrames(m_mp3);
+    const qint64 wavFrames = testsupport::decodedFrames(m_wav);
+    const qint64 mp3Frames = testsupport::decodedFrames(m_mp3);
     QVERIFY(wavFrames > 0 && mp3Frames > 0);
     // The OGG input is joined with its range: one second from second 1.
     const qint64 expected = wavFrames + mp3Frames + 44100;
@@ -178,7 +170,7 @@ void tst_audiojoin::joinsThreeKindsIntoMp3AndWav() {
         QVERIFY2(r.terminals == QStringList{"done"}, qPrintable(r.descriptions.join(';')));
         QVERIFY(!j.IsJoining());
 
-        const qint64 frames = DecodedFrames(out);
+        const qint64 frames = testsupport::decodedFrames(out);
         QVERIFY2(qAbs(frames - expected) <= c.tolerance,
                  qPrintable(QString("%1: %2 frames, expected %3").arg(c.name).arg(frames).arg(expected)));
         // Every input reported, in order, each up to 100 percent.
