@@ -38,7 +38,6 @@ template <class W> W* Named(W* widget, const char* name) {
 
 const QString kSection = QStringLiteral("General");
 const QString kOpenCDValue = QStringLiteral("chkOpenCDdrive");
-constexpr qint64 kGreen = 0x8000;
 constexpr qint64 kRed = 255;
 
 conversion::frmBatchTool::Design BurnerDesign() {
@@ -64,11 +63,7 @@ frmCDBurner::frmCDBurner(cImageList* imgMenu, QWidget* parent,
     BuildWriterArea();
     core::BurnChoices choices;
     choices.writerEntry = [this] { return cboDrv->currentText(); };
-    choices.speed = [this] {
-        bool ok = false;
-        const qint32 v = cboSpeed->currentData().toInt(&ok);
-        return ok ? v : components::cAudioBurner::kMaxSpeed;
-    };
+    choices.speed = [this] { return m_writer.Speed(); };
     choices.openCD = [this] { cmdOpenCD_Click(); };
     m_burnRun = std::make_unique<core::AudioBurnJob>(*cAudioBurner1, EndActionsHooks(), choices);
     ShowJob(*m_burnRun);
@@ -131,6 +126,7 @@ void frmCDBurner::BuildWriterArea() {
     chkOpenCDdrive = Named(new QCheckBox(QStringLiteral("Open the CD drive"), TabEvents), "chkOpenCDdrive");
     eventsLayout->insertWidget(eventsLayout->indexOf(chkPlaySound) + 1, chkOpenCDdrive);
 
+    m_writer = {cAudioBurner1, cboDrv, cboSpeed, lblDiskSize, lblDiskCapacity, lblState};
     connect(cboDrv, &QComboBox::currentIndexChanged, this, [this](int index) {
         if (index >= 0) cboDrv_Click();
     });
@@ -165,48 +161,15 @@ void frmCDBurner::HandOver(cGrid& mainGrid) {
 }
 
 QString frmCDBurner::SelectedDrive() const {
-    return cboDrv->currentText().left(1);
+    return m_writer.SelectedDrive();
 }
 
 void frmCDBurner::LoadWriterDevices() {
-    const qint32 count = cAudioBurner1->DeviceCount();
-    for (qint32 i = 1; i <= count; ++i)
-        cboDrv->addItem(cAudioBurner1->DeviceName(i));
-    if (cboDrv->count() > 0) {
-        // A selection from code counts as the user's: the disc display follows.
-        if (cboDrv->currentIndex() == 0)
-            cboDrv_Click();
-        else
-            cboDrv->setCurrentIndex(0);
-    }
-}
-
-void frmCDBurner::LoadWriteSpeeds() {
-    const qint32 count = cAudioBurner1->WriteSpeedCount(SelectedDrive());
-    cboSpeed->clear();
-    for (qint32 i = 1; i <= count; ++i) {
-        const qint32 kbps = cAudioBurner1->WriteSpeed(i).toInt();
-        cboSpeed->addItem(core::SpeedEntryText(kbps), kbps);
-    }
-    cboSpeed->addItem(QStringLiteral("Max."), components::cAudioBurner::kMaxSpeed);
-    cboSpeed->setCurrentIndex(cboSpeed->count() - 1);
+    m_writer.LoadWriterDevices([this] { cboDrv_Click(); });
 }
 
 void frmCDBurner::cboDrv_Click() {
-    LoadWriteSpeeds();
-    lblDiskSize->setText(QString::number(cAudioBurner1->DiscSize(SelectedDrive())));
-    lblDiskCapacity->setText(core::DiscCapacityText(cAudioBurner1->DiscCapacity(SelectedDrive())));
-    lblState->setText(cAudioBurner1->DriveState(SelectedDrive()));
-    QFont font = lblState->font();
-    if (lblState->text().isEmpty()) {
-        lblState->setText(QStringLiteral("OK - Ready to be burn."));
-        components::ApplyTextColor(lblState, kGreen);
-        font.setBold(false);
-    } else {
-        components::ApplyTextColor(lblState, kRed);
-        font.setBold(true);
-    }
-    lblState->setFont(font);
+    m_writer.ShowDisc();
 }
 
 void frmCDBurner::cmdOpenCD_Click() {

@@ -4,6 +4,7 @@
 // track, in grid order.
 #pragma once
 
+#include "burning/WriterControls.h"
 #include "components/cAudioBurner.h"
 #include "conversion/ToolLaunch.h"
 #include "conversion/frmBatchTool.h"
@@ -65,11 +66,11 @@ protected:
 private:
     void BuildWriterArea();
     void LoadWriterDevices();
-    void LoadWriteSpeeds();
     QString SelectedDrive() const;
 
     std::unique_ptr<components::cAudioBurner> m_burner;
     std::unique_ptr<core::AudioBurnJob> m_burnRun;
+    burning::WriterControls m_writer;
 };
 
 namespace burning {

@@ -137,6 +137,10 @@ Worker::Outcome rip(const RipRequest& r, Worker::Context& ctx) {
         return Outcome::error(cAudioCDRipper::ErrRead,
                               "The audio of the disc in " + drive->letter + " cannot be read.");
     cdio_cddap_verbose_set(cdda.get(), CDDA_MESSAGE_FORGETIT, CDDA_MESSAGE_FORGETIT);
+    // An image holds its audio little-endian, as the CUE's BINARY says. Left
+    // to guess, paranoia takes audio that looks like noise for big-endian
+    // and swaps every sample.
+    if (drive->isVirtual) cdda->bigendianp = 0;
     ParanoiaHandle paranoia(cdio_paranoia_init(cdda.get()));
     if (!paranoia)
         return Outcome::error(cAudioCDRipper::ErrRead,

@@ -54,6 +54,13 @@ void RipperItemJob::Close() {
     m_ripper.Close();
 }
 
+DiscCheck CheckAudioCD(cAudioCDRipper& ripper, qint32 device, const QString& drive) {
+    if (!ripper.SelectDevice(device)) return {false, "Cannot select '" + drive + "\\' as an Audio CD."};
+    if (!ripper.IsAudioCD()) return {false, "'" + drive + "\\' is not an Audio CD."};
+    if (ripper.TrackCount() < 1) return {false, "'" + drive + "\\' has no CDA tracks."};
+    return {true, "OK: " + QString::number(ripper.TrackCount()) + " CDA tracks"};
+}
+
 BatchPolicy RipperPolicy(std::function<cAudioCDRipper*()> ripper, std::function<qint32()> deviceIndex) {
     BatchPolicy p;
     p.markedRowsOnly = true;

@@ -34,6 +34,15 @@ private:
     bool m_ripping = false;
 };
 
+// The disc check of the CD windows' source drive: select the drive, then
+// whether it holds an audio CD with tracks. `drive` is how the window names
+// it ("E:"). The text is what the status label shows.
+struct DiscCheck {
+    bool ok = false;
+    QString text;
+};
+DiscCheck CheckAudioCD(components::cAudioCDRipper& ripper, qint32 device, const QString& drive);
+
 // The ripper window's run: every row handed over with its mark and only the
 // marked ones ripped, "rip" in the log, finished seconds counted from 0 at
 // each start, the drive chosen at the start, and "Eject the CD door"

@@ -1,5 +1,6 @@
 #include "mainwindow/ToolsTable.h"
 
+#include "burning/frmAudioCDDuplicator.h"
 #include "burning/frmCDBurner.h"
 #include "burning/frmDataBurner3.h"
 #include "controls/cGrid.h"
@@ -71,8 +72,10 @@ std::vector<ToolInfo> makeTools() {
     tools.push_back(listFed(named("WMA CD Maker", 72, &g_lAppIncWMABurner, "lAppIncWMABurner", "Burn WMA", 72),
                             "Mark the items to burn.", H::MarkedRows, "%1 items to burn.", burning::ShowDataBurner));
     {
+        // Needs no list and no mark, and is handed nothing.
         ToolInfo duplicator = named("Audio CD Duplicator", 83, &g_lAppIncDuplicator, "lAppIncFreq", "CD Duplicator", 83);
         duplicator.pausesCDPolling = true;
+        duplicator.open = burning::ShowAudioCDDuplicator;
         tools.push_back(duplicator);
     }
     {

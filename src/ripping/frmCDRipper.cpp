@@ -1,6 +1,7 @@
 #include "ripping/frmCDRipper.h"
 
 #include "components/cAudioCDRipper.h"
+#include "controls/ControlColor.h"
 #include "controls/cGrid.h"
 #include "controls/cStatusBar.h"
 #include "conversion/ConversionLaunch.h"
@@ -124,28 +125,10 @@ void frmCDRipper::LoadCDDevices() {
 }
 
 void frmCDRipper::cboDevices_Click() {
-    const QString drive = cboDevices->currentText().left(2);
-    QPalette red = lblCDStatus->palette();
-    red.setColor(QPalette::WindowText, QColor(255, 0, 0));
-    QPalette black = lblCDStatus->palette();
-    black.setColor(QPalette::WindowText, QColor(0, 0, 0));
-    if (!cAudioCDRipper1->SelectDevice(cboDevices->currentIndex())) {
-        lblCDStatus->setPalette(red);
-        lblCDStatus->setText("Cannot select '" + drive + "\\' as an Audio CD.");
-        return;
-    }
-    if (!cAudioCDRipper1->IsAudioCD()) {
-        lblCDStatus->setPalette(red);
-        lblCDStatus->setText("'" + drive + "\\' is not an Audio CD.");
-        return;
-    }
-    if (cAudioCDRipper1->TrackCount() < 1) {
-        lblCDStatus->setPalette(red);
-        lblCDStatus->setText("'" + drive + "\\' has no CDA tracks.");
-        return;
-    }
-    lblCDStatus->setPalette(black);
-    lblCDStatus->setText("OK: " + QString::number(cAudioCDRipper1->TrackCount()) + " CDA tracks");
+    const core::DiscCheck check =
+        core::CheckAudioCD(*cAudioCDRipper1, cboDevices->currentIndex(), cboDevices->currentText().left(2));
+    components::ApplyTextColor(lblCDStatus, check.ok ? 0 : 255);
+    lblCDStatus->setText(check.text);
 }
 
 void frmCDRipper::cmdOpenCD_Click() {

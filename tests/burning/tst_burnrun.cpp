@@ -149,8 +149,10 @@ void TestBurnRun::failingSourceEndsWithErrorOnly() {
     const QString two = f.wav("two.wav", 2);
     f.view.addItem(two);
     f.view.checkedBoxes = kAllBoxes;
-    // The file breaks after it was added to the track list.
-    connect(&f.burner, &cAudioBurner::CachingTrack, &f.burner, [&] {
+    // The file breaks after it was added to the track list and before the
+    // burn starts: the total bar is set once every track is listed, on this
+    // thread, so the worker cannot have read the file yet.
+    connect(&f.run, &core::Job::TotalProgress, &f.run, [&] {
         QFile broken(two);
         if (broken.open(QIODevice::WriteOnly)) broken.write(QByteArray(3000, 'x'));
     });

@@ -191,6 +191,21 @@ private slots:
         QCOMPARE(QDir(m_out).entryList(QDir::Files | QDir::Hidden).size(), 3);
     }
 
+    // Audio that looks like noise comes out as the image holds it: nothing
+    // is taken for big-endian and byte-swapped (3 s of this noise were).
+    void noiseIsNotByteSwapped() {
+        const QString folder = m_env->addVirtualDrive("noise");
+        const QByteArray noise = testsupport::randomPcm(132300, 1);
+        QVERIFY(!testsupport::writePcmCueBin(folder, {noise}).isEmpty());
+        cAudioCDRipper r;
+        prepare(r);
+        r.setDeviceIndex(1);
+        r.setTrack(1);
+        r.setDestinationFile(m_out + "/noise.wav");
+        QCOMPARE(run(r).kind, QString("done"));
+        QVERIFY(readWav(m_out + "/noise.wav").pcm == noise);
+    }
+
     void rangedRip_data() {
         QTest::addColumn<int>("start");
         QTest::addColumn<int>("length");

@@ -105,6 +105,45 @@ QString writeAudioCueBin(const QString& folder, const QList<int>& trackSeconds, 
     return writeCueBin(folder, tracks, baseName);
 }
 
+QByteArray randomPcm(qint64 frames, quint32 seed) {
+    QByteArray pcm(frames * 4, Qt::Uninitialized);
+    quint32 x = seed * 2654435761u + 1u;
+    for (qsizetype i = 0; i < pcm.size(); ++i) {
+        // xorshift: cheap, and no two tracks of a test alike
+        x ^= x << 13;
+        x ^= x >> 17;
+        x ^= x << 5;
+        pcm[i] = static_cast<char>(x >> 24);
+    }
+    return pcm;
+}
+
+QString writePcmCueBin(const QString& folder, const QList<QByteArray>& tracks, const QString& baseName) {
+    QDir().mkpath(folder);
+    const QString binName = baseName + ".bin";
+    QSaveFile bin(folder + "/" + binName);
+    if (!bin.open(QIODevice::WriteOnly)) return QString();
+    QByteArray cue = "FILE \"" + binName.toUtf8() + "\" BINARY\r\n";
+    qint64 sector = 0;
+    for (qsizetype i = 0; i < tracks.size(); ++i) {
+        cue += QStringLiteral("  TRACK %1 AUDIO\r\n    INDEX 01 %2\r\n")
+                   .arg(static_cast<int>(i) + 1, 2, 10, QChar('0'))
+                   .arg(msf(sector))
+                   .toUtf8();
+        QByteArray data = tracks[i];
+        const qsizetype rest = data.size() % kCdSectorBytes;
+        if (rest != 0) data.append(kCdSectorBytes - rest, '\0');
+        if (bin.write(data) != data.size()) return QString();
+        sector += data.size() / kCdSectorBytes;
+    }
+    if (!bin.commit()) return QString();
+    const QString cuePath = folder + "/" + baseName + ".cue";
+    QSaveFile cueFile(cuePath);
+    if (!cueFile.open(QIODevice::WriteOnly) || cueFile.write(cue) != cue.size() || !cueFile.commit())
+        return QString();
+    return cuePath;
+}
+
 bool writeIso(const QString& path, const QString& volumeId, int sectors) {
     constexpr int kSector = 2048;
     constexpr int kRootExtent = 20;

@@ -33,6 +33,13 @@ QString writeCueBin(const QString& folder, const QList<CueTrackSpec>& tracks,
 QString writeAudioCueBin(const QString& folder, const QList<int>& trackSeconds,
                          const QString& baseName = QStringLiteral("disc"));
 
+// `frames` stereo frames of 16-bit noise, the same for the same seed.
+QByteArray randomPcm(qint64 frames, quint32 seed);
+// An audio CD of the given tracks' PCM, one after the other with no gap; a
+// track that is no whole number of sectors is padded with silence.
+QString writePcmCueBin(const QString& folder, const QList<QByteArray>& tracks,
+                       const QString& baseName = QStringLiteral("disc"));
+
 // Writes a minimal ISO 9660 image (an empty root folder) of `sectors`
 // 2,048-byte sectors (at least 21). Returns false when it could not be written.
 bool writeIso(const QString& path, const QString& volumeId = QStringLiteral("CORVANE_TEST"),
