@@ -12,8 +12,8 @@
 #include "StartupWatch.h"
 #include "app/StartApplication.h"
 #include "core/AppPaths.h"
-#include "core/RealServices.h"
 #include "core/SingleInstance.h"
+#include "dialogs/RealServices.h"
 #include "mainwindow/frmMain.h"
 
 #include <QApplication>

@@ -1,12 +1,19 @@
 #!/usr/bin/env python3
-"""Fails when a file under src/ includes a header of a higher layer, or when
-the dispatcher (frmMain::RunTool) branches on a tool's key instead of reading
-the tool's row of the tools table.
+"""Fails when a file under src/ includes a header of a higher layer, when a
+file of the widget-free base library includes a widget or a GUI folder, or
+when the dispatcher (frmMain::RunTool) branches on a tool's key instead of
+reading the tool's row of the tools table.
 
 Includes point down: app > mainwindow > tool windows > itemlists, settings >
-core > components > id3, and controls. Tool windows may use conversion's batch run;
-itemlists may use settings (never the reverse); components and controls are
-independent of each other and of everything above; components stay widget-free.
+dialogs > core > components > id3, and controls at the ground. Tool windows
+may use conversion's frame and launch context; itemlists may use settings
+(never the reverse); components and controls are independent of each other
+and of everything above.
+
+The base library is every file of core/, id3/ and components/, and the files
+that a folder's CMakeLists.txt adds to corvane_base (the widget-free records
+of settings/ and itemlists/); none of them may include a widget header or a
+GUI folder (controls/, dialogs/ and the windows above).
 
 Usage: check-layers.py [src-folder]
 """
@@ -15,14 +22,23 @@ import re
 import sys
 
 RANK = {
-    "app": 6,
-    "mainwindow": 5,
-    "conversion": 4, "ripping": 4, "burning": 4, "tools": 4, "tags": 4,
-    "itemlists": 3, "settings": 3,
+    "app": 7,
+    "mainwindow": 6,
+    "conversion": 5, "ripping": 5, "burning": 5, "tools": 5, "tags": 5,
+    "itemlists": 4, "settings": 4,
+    "dialogs": 3,
     "core": 2,
-    "components": 1, "controls": 1,
-    "id3": 0,
+    "components": 1,
+    "id3": 0, "controls": 0,
 }
+BASE_FOLDERS = {"core", "id3", "components"}
+GUI_FOLDERS = {"app", "mainwindow", "conversion", "ripping", "burning", "tools", "tags", "dialogs", "controls"}
+# Base-library files that still reach a GUI folder, until they move: the
+# controls' colour numbers and locale. Listed so that nothing new joins them.
+NOT_YET_MOVED = {
+    "controls/ControlsLocale.cpp", "controls/SystemColors.cpp", "core/Services.cpp",
+}
+BASE_SOURCES = re.compile(r'target_sources\(\s*corvane_base\s+PRIVATE([^)]*)\)', re.S)
 TOOL_WINDOWS = {"ripping", "burning", "tools", "tags"}
 INCLUDE = re.compile(r'^\s*#\s*include\s*[<"]([^">]+)[">]')
 WIDGETS = re.compile(r'^(QtWidgets/|Q(Application|Widget|Dialog|MainWindow|Label|PushButton|LineEdit|'
@@ -35,10 +51,10 @@ WIDGETS = re.compile(r'^(QtWidgets/|Q(Application|Widget|Dialog|MainWindow|Label
 def allowed(src, dst):
     if src == dst:
         return True
-    if src == "components" and dst == "id3":
-        return True
-    if src in ("components", "controls"):
-        return False  # neither each other nor anything above
+    if src in ("id3", "controls"):
+        return False  # the ground: nothing of ours above
+    if src == "components":
+        return dst == "id3"
     if src == "itemlists" and dst == "settings":
         return True
     if src in TOOL_WINDOWS and dst == "conversion":
@@ -46,8 +62,22 @@ def allowed(src, dst):
     return RANK[dst] < RANK[src]
 
 
+def base_files(root):
+    """The files of the base library outside the base folders, from the CMake lists."""
+    files = set()
+    for cmake in sorted(root.glob("*/CMakeLists.txt")):
+        for block in BASE_SOURCES.findall(cmake.read_text(encoding="utf-8")):
+            for name in block.split():
+                if name.startswith("#"):
+                    continue
+                stem = (cmake.parent / name).with_suffix("")
+                files.update({stem.with_suffix(".cpp"), stem.with_suffix(".h")})
+    return files
+
+
 def check(root):
     faults = []
+    listed_base = base_files(root)
     for path in sorted(root.rglob("*")):
         if path.suffix not in (".h", ".hpp", ".cpp", ".cc") or not path.is_file():
             continue
@@ -63,8 +93,10 @@ def check(root):
             where = f"{path.relative_to(root.parent)}:{number}"
             if head in RANK and not allowed(layer, head):
                 faults.append(f"{where}: {layer}/ must not include {target}")
-            if layer in ("components", "id3") and WIDGETS.match(target):
-                faults.append(f"{where}: {layer}/ is widget-free but includes {target}")
+            in_base = layer in BASE_FOLDERS or path in listed_base
+            known = path.relative_to(root).as_posix() in NOT_YET_MOVED
+            if in_base and (WIDGETS.match(target) or (head in GUI_FOLDERS and not known)):
+                faults.append(f"{where}: {layer}/ is in the widget-free base library but includes {target}")
     return faults
 
 

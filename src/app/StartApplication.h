@@ -2,7 +2,7 @@
 // dialogs, the main window, in that order.
 #pragma once
 
-#include "core/mdlMain.h"
+#include "dialogs/mdlMain.h"
 
 #include <QString>
 

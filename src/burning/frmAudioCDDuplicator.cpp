@@ -7,10 +7,10 @@
 #include "controls/cGrid.h"
 #include "conversion/ConversionLaunch.h"
 #include "core/AppPaths.h"
-#include "core/ModalShow.h"
-#include "core/WindowChrome.h"
-#include "core/frmAbout.h"
 #include "core/mdlFunctions.h"
+#include "dialogs/ModalShow.h"
+#include "dialogs/WindowChrome.h"
+#include "dialogs/frmAbout.h"
 #include "itemlists/ItemRows.h"
 
 #include <QApplication>

@@ -6,15 +6,15 @@
 #include "controls/cStatusBar.h"
 #include "conversion/ConversionLaunch.h"
 #include "core/AppPaths.h"
-#include "core/WindowChrome.h"
-#include "core/frmAbout.h"
 #include "core/mdlFunctions.h"
 #include "core/mdlModes.h"
 #include "core/mdlSettingStore.h"
+#include "dialogs/WindowChrome.h"
+#include "dialogs/frmAbout.h"
 #include "itemlists/HandOver.h"
 #include "itemlists/ItemRows.h"
 
-#include "core/ModalShow.h"
+#include "dialogs/ModalShow.h"
 
 #include <QApplication>
 #include <QCheckBox>

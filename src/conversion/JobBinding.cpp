@@ -3,6 +3,7 @@
 #include "controls/cProgressBar.h"
 #include "core/Services.h"
 #include "core/mdlFunctions.h"
+#include "dialogs/mdlFunctionsGui.h"
 #include "settings/SettingsVariables.h"
 
 #include <QLabel>

@@ -1,6 +1,6 @@
 #include "conversion/ToolLaunch.h"
 
-#include "core/ModalShow.h"
+#include "dialogs/ModalShow.h"
 
 #include <QDialog>
 #include <QWidget>

@@ -1,6 +1,6 @@
 #include "conversion/frmConverter.h"
 
-#include "core/frmAbout.h"
+#include "dialogs/frmAbout.h"
 
 #include <QGridLayout>
 

@@ -10,9 +10,6 @@
 #include <QStringList>
 
 class QWidget;
-class QComboBox;
-class QPlainTextEdit;
-class QTextEdit;
 
 namespace core {
 
@@ -44,16 +41,6 @@ bool IsLegalFileName(const QString& name);
 bool IsIllegalNameChar(QChar c);
 // The warning shown when such a character is typed.
 extern const QString kIllegalNameBalloonText;
-
-// Key-press filter of text boxes holding file, list or item names: for an
-// illegal character the balloon tip is shown over the box and keyAscii is set
-// to 0 (the key is cancelled); any other key passes unchanged.
-void FilterNameKeyPress(QWidget* textBox, int& keyAscii);
-// Installs FilterNameKeyPress as the typed-key filter of the text box.
-void InstallNameKeyFilter(QWidget* textBox);
-// The balloon tip over a control (icon 1 = information). Shown as a tool tip
-// pointing at the control.
-void ShowBalloonTip(QWidget* control, int icon, const QString& text);
 
 // --- Sizes and durations ----------------------------------------------------
 
@@ -108,8 +95,6 @@ QStringList ReadTextFileLines(const QString& file, bool* ok = nullptr);
 // with CR LF line ends, through a temporary name. False when it could not be
 // written (the old file is then untouched).
 bool WriteTextFile(const QString& text, const QString& file);
-// Clears the combo box and adds every non-empty line of the file; selects nothing.
-void LoadListFileToCombo(const QString& file, QComboBox* combo);
 
 // --- Path history -----------------------------------------------------------
 
@@ -123,18 +108,11 @@ QStringList ReadPathHistory(bool* ok = nullptr);
 // (case-sensitive) are dropped, at most 16 are kept. False when the file could
 // not be read or written.
 bool AddToPathHistory(const QString& folder);
-// The combo box's current text becomes the newest entry of the history.
-void SavePathHistory(QComboBox* combo);
-// Fills the combo box with the history and selects the first entry.
-void LoadPathHistory(QComboBox* combo);
 
 // --- Log lines --------------------------------------------------------------
 
 // One log line: the time of day in the locale's long time format, ":", the
 // message and CR LF.
 QString FormatLogLine(const QString& message);
-// Appends one log line to the log box and scrolls to its end.
-void AddLogLine(const QString& message, QPlainTextEdit* log);
-void AddLogLine(const QString& message, QTextEdit* log);
 
 } // namespace core

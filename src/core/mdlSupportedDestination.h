@@ -5,8 +5,6 @@
 #include <QString>
 #include <QStringList>
 
-class QComboBox;
-
 namespace core {
 
 // Format codes (the components take the code plus one).
@@ -28,9 +26,6 @@ QString DestinationFormatText(qint32 code);
 // Runs InitDestinationFormats and gives the texts of the offered formats in
 // code order.
 QStringList DestinationFormatTexts();
-// Runs InitDestinationFormats, clears the combo box and adds the texts of the
-// offered formats in code order; the selection is left to the caller.
-void FillDestinationFormats(QComboBox* combo);
 // The code of a list text, by its first three characters (any case); 0 (WAV)
 // for anything else, also for an empty text.
 qint32 GetDestinationFormatCode(const QString& formatText);

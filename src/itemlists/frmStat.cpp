@@ -7,7 +7,7 @@
 #include "core/Services.h"
 #include "core/mdlFileSystem.h"
 #include "core/mdlModes.h"
-#include "core/mdlSetFormIcon32.h"
+#include "dialogs/mdlSetFormIcon32.h"
 #include "itemlists/ItemsGrid.h"
 #include "settings/SettingsVariables.h"
 

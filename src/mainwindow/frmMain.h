@@ -6,7 +6,7 @@
 
 #include "controls/cAudioGraph.h"
 #include "controls/cTreeView.h"
-#include "core/MainWindowHost.h"
+#include "dialogs/MainWindowHost.h"
 
 #include <QMainWindow>
 #include <QSize>

@@ -7,16 +7,16 @@
 #include "conversion/ConversionLaunch.h"
 #include "core/RipperItemJob.h"
 #include "core/Services.h"
-#include "core/frmAbout.h"
 #include "core/mdlFunctions.h"
 #include "core/mdlModes.h"
 #include "core/mdlSupportedDestination.h"
+#include "dialogs/frmAbout.h"
 #include "itemlists/HandOver.h"
 #include "itemlists/TreeKeys.h"
 #include "settings/SettingsVariables.h"
 #include "settings/frmOptions.h"
 
-#include "core/ModalShow.h"
+#include "dialogs/ModalShow.h"
 
 #include <QApplication>
 #include <QCheckBox>

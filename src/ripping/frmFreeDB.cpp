@@ -5,13 +5,13 @@
 #include "controls/cProgressBar.h"
 #include "controls/cTreeView.h"
 #include "core/Services.h"
-#include "core/WindowChrome.h"
 #include "core/mdlModes.h"
+#include "dialogs/WindowChrome.h"
 #include "itemlists/ItemRows.h"
 #include "itemlists/TreeKeys.h"
 #include "settings/SettingsVariables.h"
 
-#include "core/ModalShow.h"
+#include "dialogs/ModalShow.h"
 
 #include <QApplication>
 #include <QCloseEvent>

@@ -1,6 +1,6 @@
 #include "settings/DialogControls.h"
 
-#include "core/WindowChrome.h"
+#include "dialogs/WindowChrome.h"
 #include "settings/SettingsVariables.h"
 
 #include <QCheckBox>

@@ -2,8 +2,8 @@
 
 #include "controls/ControlColor.h"
 #include "core/AppPaths.h"
-#include "core/WindowChrome.h"
 #include "core/mdlModes.h"
+#include "dialogs/WindowChrome.h"
 #include "settings/DialogControls.h"
 #include "settings/SettingsVariables.h"
 

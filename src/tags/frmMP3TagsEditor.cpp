@@ -2,10 +2,10 @@
 
 #include "controls/cTabControl.h"
 #include "core/Services.h"
-#include "core/WindowChrome.h"
-#include "core/mdlCommDialog.h"
 #include "core/mdlModes.h"
-#include "core/mdlOnTop.h"
+#include "dialogs/WindowChrome.h"
+#include "dialogs/mdlCommDialog.h"
+#include "dialogs/mdlOnTop.h"
 #include "id3/TagError.h"
 
 #include <QApplication>

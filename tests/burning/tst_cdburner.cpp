@@ -11,10 +11,10 @@
 #include "controls/cProgressBar.h"
 #include "controls/cStatusBar.h"
 #include "controls/cTabControl.h"
-#include "core/frmAbout.h"
 #include "core/mdlFunctions.h"
 #include "core/mdlModes.h"
 #include "core/mdlSettingStore.h"
+#include "dialogs/frmAbout.h"
 #include "itemlists/ItemsGrid.h"
 
 #include <QCheckBox>

@@ -2,8 +2,8 @@
 
 #include "controls/cProgressBar.h"
 #include "core/FileCopyClass.h"
-#include "core/frmFileCopy.h"
 #include "core/mdlModes.h"
+#include "dialogs/frmFileCopy.h"
 
 #include <QDir>
 #include <QFile>

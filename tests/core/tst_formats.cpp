@@ -1,5 +1,6 @@
 // Supported input formats and the output format lists and codes.
 #include "TestEnv.h"
+#include "dialogs/mdlSupportedDestinationGui.h"
 
 #include "core/mdlSupportedDestination.h"
 #include "core/mdlSupportedFormats.h"

@@ -1,5 +1,6 @@
 // Paths, names, sizes, durations, folders and documents.
 #include "TestEnv.h"
+#include "dialogs/mdlFunctionsGui.h"
 
 #include "controls/cBalloonTip.h"
 #include "core/mdlFileSystem.h"

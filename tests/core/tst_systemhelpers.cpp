@@ -6,10 +6,10 @@
 #include "core/PlatformCalls.h"
 #include "core/mdlFileSystem.h"
 #include "core/mdlFileTime.h"
-#include "core/mdlMouseClick.h"
-#include "core/mdlOnTop.h"
-#include "core/mdlSetFormIcon32.h"
-#include "core/mdlTransparent.h"
+#include "dialogs/mdlMouseClick.h"
+#include "dialogs/mdlOnTop.h"
+#include "dialogs/mdlSetFormIcon32.h"
+#include "dialogs/mdlTransparent.h"
 
 #include <QApplication>
 #include <QCursor>

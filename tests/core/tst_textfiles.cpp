@@ -1,5 +1,6 @@
 // Text files, the path history and the log lines.
 #include "TestEnv.h"
+#include "dialogs/mdlFunctionsGui.h"
 
 #include "core/mdlFunctions.h"
 

@@ -4,8 +4,8 @@
 #include "controls/cDateTimePick.h"
 #include "controls/cTabControl.h"
 #include "core/Services.h"
-#include "core/frmAbout.h"
 #include "core/mdlFunctions.h"
+#include "dialogs/frmAbout.h"
 #include "itemlists/ItemsListFile.h"
 #include "itemlists/frmItem.h"
 

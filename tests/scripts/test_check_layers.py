@@ -46,6 +46,10 @@ BASE = {
     "core/Registry.h": "#pragma once\n",
     "components/Worker.h": "#pragma once\n#include <QObject>\n",
     "dialogs/frmNotes.cpp": '#include "core/Registry.h"\n#include <QDialog>\n',
+    "settings/CMakeLists.txt": "target_sources(corvane_base PRIVATE\n    Record.cpp\n)\n"
+                               "target_sources(corvane_gui PRIVATE\n    frmOptions.cpp\n)\n",
+    "settings/Record.cpp": '#include "core/Registry.h"\n',
+    "settings/frmOptions.cpp": '#include "dialogs/frmNotes.h"\n#include <QCheckBox>\n',
     "mainwindow/ToolsTable.cpp": TABLE,
     "mainwindow/frmMainCommands.cpp": RUNTOOL_CLEAN,
 }
@@ -59,6 +63,11 @@ class CheckLayers(unittest.TestCase):
     def test_faults(self):
         cases = {
             "upward include": ("core/Registry.cpp", '#include "mainwindow/frmMain.h"\n', "must not include"),
+            "widget in a base folder": ("core/Registry.cpp", "#include <QWidget>\n", "widget-free base library"),
+            "GUI folder from a base folder": ("components/Worker.cpp", '#include "controls/cGrid.h"\n',
+                                              "widget-free base library"),
+            "widget in a base file of settings": ("settings/Record.cpp", "#include <QCheckBox>\n",
+                                                  "widget-free base library"),
             "key compared in RunTool": (
                 "mainwindow/frmMainCommands.cpp",
                 RUNTOOL_CLEAN.replace('if (!tool) return;',

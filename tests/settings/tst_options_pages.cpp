@@ -4,8 +4,8 @@
 #include "controls/cTreeView.h"
 #include "core/AppPaths.h"
 #include "core/RegistryRoutines.h"
-#include "core/mdlCommDialog.h"
 #include "core/mdlFunctions.h"
+#include "dialogs/mdlCommDialog.h"
 #include "settings/SettingsVariables.h"
 #include "settings/frmOptions.h"
 

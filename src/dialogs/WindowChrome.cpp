@@ -1,10 +1,10 @@
-#include "core/WindowChrome.h"
+#include "dialogs/WindowChrome.h"
 
 #include "controls/ControlColor.h"
 #include "core/AppPaths.h"
-#include "core/MainWindowHost.h"
 #include "core/mdlModes.h"
-#include "core/mdlSetFormIcon32.h"
+#include "dialogs/MainWindowHost.h"
+#include "dialogs/mdlSetFormIcon32.h"
 
 #include <QBrush>
 #include <QCloseEvent>

@@ -1,11 +1,11 @@
-#include "core/frmNotes.h"
+#include "dialogs/frmNotes.h"
 
 #include "controls/cStatusBar.h"
 #include "core/AppPaths.h"
-#include "core/MainWindowHost.h"
 #include "core/Services.h"
 #include "core/mdlFunctions.h"
 #include "core/mdlModes.h"
+#include "dialogs/MainWindowHost.h"
 
 #include <QCloseEvent>
 #include <QFile>

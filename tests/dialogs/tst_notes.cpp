@@ -1,8 +1,8 @@
 #include "TestEnv.h"
 
 #include "controls/cStatusBar.h"
-#include "core/frmNotes.h"
 #include "core/mdlModes.h"
+#include "dialogs/frmNotes.h"
 #include "mainwindow/frmMain.h"
 #include "settings/SettingsVariables.h"
 

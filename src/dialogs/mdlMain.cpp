@@ -1,6 +1,6 @@
-#include "core/mdlMain.h"
+#include "dialogs/mdlMain.h"
 
-#include "core/frmSplash.h"
+#include "dialogs/frmSplash.h"
 
 #include <QLabel>
 

@@ -1,4 +1,5 @@
 // The part of mdlSupportedDestination that works on widgets.
+#include "dialogs/mdlSupportedDestinationGui.h"
 #include "core/mdlSupportedDestination.h"
 
 #include <QComboBox>

@@ -1,8 +1,8 @@
 #include "TestEnv.h"
 
-#include "core/frmTurnOff.h"
 #include "core/mdlModes.h"
 #include "core/mdlShutDown.h"
+#include "dialogs/frmTurnOff.h"
 #include "mainwindow/frmMain.h"
 #include "settings/SettingsVariables.h"
 

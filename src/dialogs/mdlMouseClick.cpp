@@ -1,4 +1,4 @@
-#include "core/mdlMouseClick.h"
+#include "dialogs/mdlMouseClick.h"
 
 #include <QCursor>
 #include <QGuiApplication>

@@ -1,8 +1,8 @@
 #include "TestEnv.h"
 
 #include "controls/cTabControl.h"
-#include "core/frmAbout.h"
 #include "core/mdlModes.h"
+#include "dialogs/frmAbout.h"
 
 #include <QPushButton>
 #include <QSignalSpy>

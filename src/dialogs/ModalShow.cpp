@@ -1,4 +1,4 @@
-#include "core/ModalShow.h"
+#include "dialogs/ModalShow.h"
 
 #include "core/Services.h"
 

@@ -1,4 +1,4 @@
-#include "core/mdlSetFormIcon32.h"
+#include "dialogs/mdlSetFormIcon32.h"
 
 #include "core/AppPaths.h"
 

@@ -1,8 +1,8 @@
 #include "TestEnv.h"
 
 #include "core/RegistryRoutines.h"
-#include "core/mdlCommDialog.h"
 #include "core/mdlSettingStore.h"
+#include "dialogs/mdlCommDialog.h"
 
 #include <QColorDialog>
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "core/mdlCommDialog.h"
+#include "dialogs/mdlCommDialog.h"
 
 #include "core/Services.h"
 #include "core/mdlSettingStore.h"

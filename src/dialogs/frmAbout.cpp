@@ -1,11 +1,11 @@
-#include "core/frmAbout.h"
+#include "dialogs/frmAbout.h"
 
 #include "controls/ControlColor.h"
 #include "controls/cTabControl.h"
-#include "core/MainWindowHost.h"
 #include "core/Services.h"
-#include "core/WindowChrome.h"
 #include "core/mdlModes.h"
+#include "dialogs/MainWindowHost.h"
+#include "dialogs/WindowChrome.h"
 
 #include <QFrame>
 #include <QHBoxLayout>

@@ -1,5 +1,5 @@
 // The part of mdlSetFormIcon32 that works on widgets.
-#include "core/mdlSetFormIcon32.h"
+#include "dialogs/mdlSetFormIcon32.h"
 
 #include <QApplication>
 #include <QWidget>

@@ -1,4 +1,4 @@
-#include "core/mdlTransparent.h"
+#include "dialogs/mdlTransparent.h"
 
 #include <QWidget>
 

@@ -1,4 +1,4 @@
-#include "core/RealServices.h"
+#include "dialogs/RealServices.h"
 
 #include "components/AudioOutput.h"
 

@@ -1,11 +1,11 @@
-#include "core/frmFileCopy.h"
+#include "dialogs/frmFileCopy.h"
 
 #include "controls/ControlColor.h"
 #include "controls/cProgressBar.h"
 #include "core/FileCopyClass.h"
 #include "core/Services.h"
-#include "core/WindowChrome.h"
 #include "core/mdlModes.h"
+#include "dialogs/WindowChrome.h"
 
 #include <QCloseEvent>
 #include <QFrame>

@@ -1,9 +1,9 @@
-#include "core/frmSplash.h"
+#include "dialogs/frmSplash.h"
 
 #include "controls/ControlColor.h"
 #include "core/ChromeColours.h"
 #include "core/mdlModes.h"
-#include "core/mdlSetFormIcon32.h"
+#include "dialogs/mdlSetFormIcon32.h"
 
 #include <QCoreApplication>
 #include <QFrame>

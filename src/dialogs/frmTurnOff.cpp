@@ -1,10 +1,10 @@
-#include "core/frmTurnOff.h"
+#include "dialogs/frmTurnOff.h"
 
-#include "core/MainWindowHost.h"
-#include "core/ModalShow.h"
 #include "core/Services.h"
 #include "core/mdlModes.h"
 #include "core/mdlShutDown.h"
+#include "dialogs/MainWindowHost.h"
+#include "dialogs/ModalShow.h"
 
 #include <QApplication>
 #include <QCloseEvent>

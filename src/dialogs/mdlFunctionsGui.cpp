@@ -1,4 +1,5 @@
 // The helpers of mdlFunctions that work on widgets.
+#include "dialogs/mdlFunctionsGui.h"
 #include "core/mdlFunctions.h"
 
 #include "controls/cBalloonTip.h"

@@ -1,4 +1,4 @@
-#include "core/mdlOnTop.h"
+#include "dialogs/mdlOnTop.h"
 
 #include <QWidget>
 

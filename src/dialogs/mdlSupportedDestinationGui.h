@@ -1,0 +1,12 @@
+// The destination formats in a combo box.
+#pragma once
+
+class QComboBox;
+
+namespace core {
+
+// Runs InitDestinationFormats, clears the combo box and adds the texts of the
+// offered formats in code order; the selection is left to the caller.
+void FillDestinationFormats(QComboBox* combo);
+
+} // namespace core
