@@ -1,7 +1,7 @@
 #include "tools/frmJoiner.h"
 
 #include "conversion/ConversionLaunch.h"
-#include "core/frmAbout.h"
+#include "dialogs/frmAbout.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -7,10 +7,11 @@
 #include "core/ConverterItemJob.h"
 #include "core/Services.h"
 #include "core/SplitParts.h"
-#include "core/WindowChrome.h"
-#include "core/frmAbout.h"
 #include "core/mdlFunctions.h"
 #include "core/mdlModes.h"
+#include "dialogs/WindowChrome.h"
+#include "dialogs/frmAbout.h"
+#include "dialogs/mdlFunctionsGui.h"
 #include "itemlists/ItemRows.h"
 
 #include <QComboBox>
