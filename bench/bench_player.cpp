@@ -29,40 +29,6 @@
 
 namespace {
 
-// A private audio server with a null sink, as the tests use; stopped by its pid file.
-class PrivateAudioServer {
-public:
-    bool start() {
-        if (!m_runtime.isValid()) return false;
-        const QString dir = m_runtime.path();
-        qputenv("XDG_RUNTIME_DIR", dir.toLocal8Bit());
-        const int rc = QProcess::execute(
-            "pulseaudio", {"-n", "--daemonize=yes", "--exit-idle-time=-1", "--disallow-exit",
-                           "--use-pid-file=yes", "--load=module-native-protocol-unix",
-                           "--load=module-null-sink sink_name=bench_null", "--load=module-always-sink"});
-        if (rc != 0) return false;
-        m_pidFile = dir + "/pulse/pid";
-        qputenv("PULSE_SERVER", QStringLiteral("unix:%1/pulse/native").arg(dir).toLocal8Bit());
-        return true;
-    }
-    ~PrivateAudioServer() {
-        if (m_pidFile.isEmpty()) return;
-        QFile f(m_pidFile);
-        if (f.open(QIODevice::ReadOnly)) {
-            const pid_t id = pid_t(f.readAll().trimmed().toLong());
-            if (id > 0 && ::kill(id, SIGTERM) == 0) {
-                // Its files go with the folder only once it has ended.
-                for (int i = 0; i < 200 && ::kill(id, 0) == 0; ++i)
-                    QThread::msleep(10);
-            }
-        }
-    }
-
-private:
-    QTemporaryDir m_runtime;
-    QString m_pidFile;
-};
-
 double CpuSeconds() {
     rusage ru{};
     getrusage(RUSAGE_SELF, &ru);
@@ -88,7 +54,7 @@ void Run(int ms, const std::function<bool()>& until = {}) {
 
 int main(int argc, char** argv) {
     const int seconds = bench::CountArg(argc, argv, 1, 10, 2);
-    PrivateAudioServer server;
+    bench::PrivateAudioServer server;
     if (qEnvironmentVariableIsEmpty("PULSE_SERVER") && !server.start()) {
         std::printf("bench_player: FAILED: no audio server, and a private one did not start\n");
         return 1;

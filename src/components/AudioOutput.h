@@ -5,6 +5,7 @@
 // Multimedia and the sound libraries it pulls in added to every start.
 
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 
@@ -14,7 +15,10 @@ namespace components {
 class AudioOutput {
 public:
     virtual ~AudioOutput() = default;
-    // Picks output `index` (the default device when out of range); false when there is none.
+    // The names of the system's outputs, the default output first.
+    virtual QStringList OutputNames() = 0;
+    // Picks output `index` of OutputNames (the default device when out of
+    // range); false when there is none.
     virtual bool SelectDevice(int index) = 0;
     // The format to play: 16-bit at *rate and *channels when the device takes
     // that, otherwise the device's preferred rate and one or two channels.

@@ -53,13 +53,30 @@ bool SoundServerReady() {
     return ready;
 }
 
+// The system's outputs, the default one first.
+QList<QAudioDevice> Outputs() {
+    QList<QAudioDevice> outputs = QMediaDevices::audioOutputs();
+    const QAudioDevice preferred = QMediaDevices::defaultAudioOutput();
+    const qsizetype at = outputs.indexOf(preferred);
+    if (at > 0) outputs.move(at, 0);
+    return outputs;
+}
+
 class QtAudioOutput final : public components::AudioOutput {
 public:
     ~QtAudioOutput() override { Stop(); }
 
+    QStringList OutputNames() override {
+        QStringList names;
+        if (!SoundServerReady()) return names;
+        for (const QAudioDevice& device : Outputs())
+            names << device.description();
+        return names;
+    }
+
     bool SelectDevice(int index) override {
         if (!SoundServerReady()) return false;
-        const QList<QAudioDevice> outputs = QMediaDevices::audioOutputs();
+        const QList<QAudioDevice> outputs = Outputs();
         m_device =
             index >= 0 && index < outputs.size() ? outputs.at(index) : QMediaDevices::defaultAudioOutput();
         return !m_device.isNull();

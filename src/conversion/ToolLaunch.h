@@ -51,8 +51,11 @@ struct ToolLaunch {
     std::function<void(const QString& text)> balloon;
     // Renames a node as the user's label edit does (the list caption follows).
     std::function<void(cTreeViewNode node, const QString& newText)> renameNode;
-    // Adds files to the selected list through the Add Files window and saves the list.
+    // Adds files to the selected list through the Add Files window, saves the
+    // list and refreshes its summary.
     std::function<void(QStringList& files)> addFiles;
+    // Loads the selected node into the grid again.
+    std::function<void()> reloadShownList;
 
     // The hand-over of a list-fed tool, ready to write into its window.
     qint32 marked = 0;       // GetMarkedCount

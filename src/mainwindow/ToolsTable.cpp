@@ -16,6 +16,7 @@
 #include "ripping/frmFreeDB.h"
 #include "tags/frmMP3TagsEditor.h"
 #include "tools/frmAudioEditor.h"
+#include "tools/frmOrlath.h"
 
 #include <QHash>
 
@@ -106,7 +107,12 @@ std::vector<ToolInfo> makeTools() {
         tools.push_back(analyser);
     }
     tools.push_back(named("Audio Recorder", 70, &g_lAppIncMicRec, "lAppIncMicRec", "Recorder", 70));
-    tools.push_back(named("Text To Speech", 82, &g_lAppIncTTS, "lAppIncTTS", "TTS", 82));
+    {
+        // Needs no list: it opens with nothing handed over.
+        ToolInfo speech = named("Text To Speech", 82, &g_lAppIncTTS, "lAppIncTTS", "TTS", 82);
+        speech.open = tools::OpenOrlath;
+        tools.push_back(speech);
+    }
     {
         // Modeless: the command returns at once and the editor reads nothing of the list.
         ToolInfo editor = named("MP3 Tags Editor", 6, &g_lAppIncTagsEditor, "", "", -1);

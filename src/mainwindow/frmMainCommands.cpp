@@ -32,6 +32,7 @@
 #include "itemlists/TreeKeys.h"
 #include "itemlists/frmDirProperties.h"
 #include "itemlists/frmItem.h"
+#include "itemlists/frmStat.h"
 #include "mainwindow/ToolsTable.h"
 #include "mainwindow/frmMainParts.h"
 #include "ripping/frmFreeDB.h"
@@ -152,6 +153,7 @@ conversion::ToolLaunch frmMain::LaunchContext(const QString& key) {
         lblListName->setText(node.Text());
     };
     launch.addFiles = [this](QStringList& files) { m_cTree->AddPathsToList(files); };
+    launch.reloadShownList = [this] { cTreeView1_NodeClick(cTreeView1->SelectedItem()); };
     return launch;
 }
 

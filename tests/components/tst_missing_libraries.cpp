@@ -1,12 +1,13 @@
-// The program without FFmpeg's libraries or its sound module (both loaded on
-// first use): every place that needs them fails with a message that says so,
-// and nothing crashes. CTest runs this with CORVANE_FFMPEG_DIR and
-// CORVANE_AUDIO_MODULE pointing at nothing.
+// The program without FFmpeg's libraries, its sound module or the speech
+// engine (all loaded on first use): every place that needs them fails with a
+// message that says so, and nothing crashes. CTest runs this with
+// CORVANE_FFMPEG_DIR, CORVANE_AUDIO_MODULE and CORVANE_ESPEAK_DIR pointing at nothing.
 #include "components/AudioDecoder.h"
 #include "components/AudioEncoder.h"
 #include "components/AudioOutput.h"
 #include "components/FFmpegLibrary.h"
 #include "components/cAudioConverter.h"
+#include "components/cOrlath.h"
 #include "components/cPlayer.h"
 
 #include "ListFixtures.h"
@@ -53,6 +54,22 @@ private slots:
         QVERIFY(!components::CreateAudioOutput(&error));
         QVERIFY2(error.startsWith("The sound module cannot be loaded"), qPrintable(error));
         QVERIFY(!components::CreateSoundPlayer());
+    }
+
+    void speechEngineMissingIsSaid() {
+        components::cOrlath speech;
+        QCOMPARE(speech.VoiceCount(), 0);
+        QSignalSpy done(&speech, &components::cOrlath::SpeakDone);
+        QVERIFY(!speech.Speak("Hello."));
+        QVERIFY2(speech.ErrorText().startsWith("The speech engine cannot be loaded"),
+                 qPrintable(speech.ErrorText()));
+        QVERIFY(!speech.IsSpeaking());
+        const QString wav = m_dir.filePath("speech.wav");
+        QVERIFY(speech.SpeakToWave("Hello.", wav) != 0);
+        QVERIFY(speech.ErrorText().startsWith("The speech engine cannot be loaded"));
+        QVERIFY(!QFile::exists(wav));
+        QCoreApplication::processEvents();
+        QCOMPARE(done.count(), 0);
     }
 
 private:

@@ -17,6 +17,7 @@
 #include "core/AppPaths.h"
 #include "core/mdlFunctions.h"
 #include "core/mdlModes.h"
+#include "core/mdlSupportedDestination.h"
 #include "dialogs/frmTurnOff.h"
 #include "itemlists/HandOver.h"
 #include "itemlists/ItemRows.h"
@@ -25,10 +26,12 @@
 #include "mainwindow/ToolsTable.h"
 #include "mainwindow/frmMain.h"
 #include "ripping/frmCDRipper.h"
+#include "settings/EncoderSettings.h"
 #include "settings/SettingsVariables.h"
 #include "settings/frmAudioProp.h"
 #include "settings/frmOptions.h"
 #include "tools/frmAudioEditor.h"
+#include "tools/frmOrlath.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -648,6 +651,39 @@ private slots:
         QVERIFY(!editor->isModal());
         QCOMPARE(w.env.services().modalShows, 0);
         editor->close();
+    }
+
+    // Text To Speech opens with no list test and the hourglass on the main
+    // window; Add puts its file into the list shown, which is saved and loaded again.
+    void textToSpeechAddsToTheShownList() {
+        World w;
+        frmMain* main = w.load();
+        w.selectList(w.songs);
+        settings::g_lWAVSampleRate = 22050;
+        settings::g_lWAVChannelsIndex = 0;
+        settings::g_lWAVBitsPerSample = 16;
+        const qint32 rows = main->cGrid1->Rows();
+        bool busy = false;
+        w.env.services().modalHandler = [&](QDialog* window) {
+            auto* speech = qobject_cast<frmOrlath*>(window);
+            if (!speech) return int(QDialog::Rejected);
+            busy = main->cursor().shape() == Qt::WaitCursor;
+            speech->cboTargetFormat->setCurrentIndex(
+                speech->cboTargetFormat->findText(core::DestinationFormatText(core::fmtWAV)));
+            speech->txtSpeak->setPlainText("A spoken item.");
+            speech->cmdAdd_Click();
+            return speech->result();
+        };
+        main->RunCommand("Text To Speech");
+        QCOMPARE(w.env.services().modalShows, 1);
+        QVERIFY(busy);
+        QCOMPARE(main->cursor().shape(), Qt::ArrowCursor);
+        QVERIFY2(w.messages().isEmpty(), qPrintable(w.messages().value(0).prompt));
+        QCOMPARE(main->cGrid1->Rows(), rows + 1);
+        const QString file = w.cell(rows + 1, "COL_FILE");
+        QVERIFY2(QFileInfo(file).fileName().startsWith("TTS_") && file.endsWith(".wav"), qPrintable(file));
+        QVERIFY(QFileInfo(file).size() > 1000);
+        QVERIFY(readFile(w.songs).contains(QFileInfo(file).fileName().toUtf8()));
     }
 
     // Each Options key opens the dialog at its page, after leaving on-top mode.

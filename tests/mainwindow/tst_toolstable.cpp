@@ -86,9 +86,9 @@ private slots:
         QVERIFY2(missing.isEmpty(), qPrintable("no command for: " + missing.join(", ")));
         // The tools without a window yet are visible as such; the windows that
         // exist are connected, and every other command has its action.
-        const QStringList windows{"Audio Converter", "ACM Converter",      "MP3 Tags Editor",
-                                  "Audio CD Ripper", "Audio CD Maker",     "MP3 CD Maker",
-                                  "WMA CD Maker",    "Audio CD Duplicator"};
+        const QStringList windows{"Audio Converter", "ACM Converter",       "MP3 Tags Editor",
+                                  "Audio CD Ripper", "Audio CD Maker",      "MP3 CD Maker",
+                                  "WMA CD Maker",    "Audio CD Duplicator", "Text To Speech"};
         for (const mainwin::ToolInfo& tool : mainwin::Tools())
             QCOMPARE(main->PendingCommands().contains(tool.key),
                      !windows.contains(tool.key) && mainwin::ToolsWithoutWindow().contains(tool.key));
