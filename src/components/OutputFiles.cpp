@@ -1,6 +1,7 @@
 #include "components/OutputFiles.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QRandomGenerator>
 #include <QRegularExpression>
 
@@ -138,6 +139,16 @@ bool WriteAll(QIODevice& device, const char* data, qint64 size) {
         size -= n;
     }
     return true;
+}
+
+bool SameFile(const QString& a, const QString& b) {
+    if (QFileInfo(a).absoluteFilePath() == QFileInfo(b).absoluteFilePath()) return true;
+    struct stat sa {
+    }, sb{};
+    if (::stat(QFile::encodeName(a).constData(), &sa) != 0 ||
+        ::stat(QFile::encodeName(b).constData(), &sb) != 0)
+        return false;
+    return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
 
 unsigned NewFileMode() {

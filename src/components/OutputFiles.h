@@ -27,6 +27,10 @@ inline bool WriteAll(QIODevice& device, const QByteArray& bytes) {
     return WriteAll(device, bytes.constData(), bytes.size());
 }
 
+// True when both paths name one file (also through links), so that writing
+// the one would destroy the other.
+bool SameFile(const QString& a, const QString& b);
+
 // The mode a new file gets: 0666 less the user's umask.
 unsigned NewFileMode();
 

@@ -4,6 +4,7 @@
 #include "components/ConverterCodecs.h"
 #include "components/FFmpegHandles.h"
 #include "components/Mp3Probe.h"
+#include "components/OutputFiles.h"
 #include "components/Worker.h"
 #include "id3/Mp3Tags.h"
 
@@ -15,8 +16,6 @@
 #include <algorithm>
 #include <initializer_list>
 #include <vector>
-
-#include <sys/stat.h>
 
 extern "C" {
 #include <libavutil/dict.h>
@@ -378,18 +377,6 @@ struct ConvertJob {
     qint32 rangeStart = 0;
     qint32 rangeLength = 0;
 };
-
-// True when both paths name one file (also through links), so that writing
-// the one would destroy the other.
-bool SameFile(const QString& a, const QString& b) {
-    if (QFileInfo(a).absoluteFilePath() == QFileInfo(b).absoluteFilePath()) return true;
-    struct stat sa {
-    }, sb{};
-    if (::stat(QFile::encodeName(a).constData(), &sa) != 0 ||
-        ::stat(QFile::encodeName(b).constData(), &sb) != 0)
-        return false;
-    return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
-}
 
 qint32 CodeOf(AudioEncoder::Failure f) {
     switch (f) {

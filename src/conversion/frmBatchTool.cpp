@@ -116,7 +116,7 @@ void frmBatchTool::ShowJob(core::Job& job) {
     w.currentBar = prgCurrnet;
     w.totalBar = prgTotal;
     w.currentTask = lblCurrentTrack;
-    w.files = lblFilesToConvert;
+    w.files = m_design.runShowsFileCount ? lblFilesToConvert : nullptr;
     w.timeLeft = lblTimeLeft;
     w.disabledWhileRunning = {cmdConvert, cmdExit};
     w.showLog = [this] { ShowLogPage(); };
@@ -363,7 +363,8 @@ void frmBatchTool::HandOver(cGrid& mainGrid, const QString& listName, const QStr
     const qint32 n = itemlists::GetMarkedCount(mainGrid);
     const qint64 s = itemlists::TotalSeconds(mainGrid, true);
     lblFilesToConvert->setText(QString::number(n) + countSuffix);
-    m_run->g_ltmrItemSecsTotal = static_cast<qint32>(qMin<qint64>(s, std::numeric_limits<qint32>::max()));
+    if (m_run)
+        m_run->g_ltmrItemSecsTotal = static_cast<qint32>(qMin<qint64>(s, std::numeric_limits<qint32>::max()));
     cStatusBar1->setPanelText(QStringLiteral("Total Size"),
                               QStringLiteral("Total Time: ") + core::SecondsToTime(s));
     cStatusBar1->setPanelText(QStringLiteral("Total Time"),

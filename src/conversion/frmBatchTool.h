@@ -54,6 +54,9 @@ public:
         // Title of the destination folder's questions: the product name, or
         // (false) the application title with the version.
         bool productNameTitles = true;
+        // False: the count label keeps what the launcher wrote ("Split: <item>")
+        // instead of showing the run's "Files: n/N".
+        bool runShowsFileCount = true;
     };
 
     // `component` does the items of the batch run; null for a window whose

@@ -52,7 +52,7 @@ bool BatchRun::Start(const BatchRequest& request) {
         Ask(QStringLiteral("Please choose the destination folder."), vbInformation, g_sProductName);
         return false;
     }
-    if (request.fileNameTemplate.trimmed().isEmpty()) {
+    if (!m_policy.outputName && request.fileNameTemplate.trimmed().isEmpty()) {
         Ask(QStringLiteral("Please choose the file name format."), vbInformation, g_sProductName);
         return false;
     }
@@ -70,8 +70,9 @@ bool BatchRun::Start(const BatchRequest& request) {
     m_underFolder = GetUnderFolder(request.createSubFolder, request.subFolderName);
 
     const QString& runVerb = m_policy.runVerb.isEmpty() ? m_policy.verb : m_policy.runVerb;
-    emit LogLine(QStringLiteral("Preparing to ") + runVerb + QStringLiteral(": ") +
-                 QString::number(RowCount()) + QStringLiteral(" tracks."));
+    emit LogLine(m_policy.preparingLine ? m_policy.preparingLine()
+                                        : QStringLiteral("Preparing to ") + runVerb + QStringLiteral(": ") +
+                                              QString::number(RowCount()) + QStringLiteral(" tracks."));
 
     // SetDestination: the output format and its settings, once per run.
     m_output = request.output;
@@ -119,6 +120,10 @@ void BatchRun::ConvertTracks() {
             emit LogLine(QStringLiteral("Aborted."));
             break;
         }
+        if (r == kSkipped && m_policy.noEndsRun) {
+            r = kCancelled;
+            break;
+        }
         // skipped, or failed before it started: on with the next row
     }
 
@@ -160,7 +165,8 @@ qint32 BatchRun::ConvertTask(qint32 lRow) {
         m_policy.destExtensionFor ? m_policy.destExtensionFor(row.file) : m_output.destExtension;
     nameCtx.now = services().now();
     nameCtx.locale = services().locale();
-    const QString name = CreateDestFileName(m_request.fileNameTemplate, nameCtx);
+    const QString name = m_policy.outputName ? m_policy.outputName(lRow)
+                                             : CreateDestFileName(m_request.fileNameTemplate, nameCtx);
 
     emit SelectRow(lRow);
     if (row.seconds) g_ltmrItemSecs = *row.seconds;
@@ -302,9 +308,12 @@ void BatchRun::CompletedEnd(qint32 rows) {
     SetTotalBar((rows - 1) * 100 + 100);
     SetCurrentBar(100);
     m_timer.stop();
-    if (m_policy.endEvents) DoEndEvents();
+    // A run in which every item tried failed has made nothing: no sound, no
+    // folder, no program, and it has not ended well.
+    const bool madeNothing = m_tried > 0 && m_failed == m_tried;
+    if (m_policy.endEvents && !madeNothing) DoEndEvents();
     emit Ended(Ending::Completed);
-    Finish(true);
+    Finish(!madeNothing);
 }
 
 void BatchRun::CancelledEnd() {

@@ -86,6 +86,15 @@ struct BatchPolicy {
     QList<ExtraEndStep> extraEndSteps;
     // Called at run start after the output hand-over (the ripper's drive).
     std::function<void()> onRunStart;
+    // Each row's output file name, instead of the file-name template (the
+    // splitter names its parts after their one source); a run with it needs
+    // no template.
+    std::function<QString(qint32 row)> outputName;
+    // The run's first log line, when it is not "Preparing to <verb>: <n> tracks."
+    std::function<QString()> preparingLine;
+    // True: "No" at the overwrite question ends the run as "Cancel" does,
+    // without its "Aborted." line (the splitter stops at the part).
+    bool noEndsRun = false;
 };
 
 class BatchRun : public Job {

@@ -20,44 +20,12 @@ ConverterItemJob::ConverterItemJob(components::cAudioConverter* converter, QObje
 
 ConverterItemJob::~ConverterItemJob() = default;
 
-void ApplyOutputSettings(components::cAudioConverter& converter, const OutputSettings& output) {
-    converter.setOutputFormat(output.outputFormat);
-    switch (output.outputFormat) {
-    case 2:
-        converter.SetACMSettings(output.acmTag, output.acmFormat);
-        break;
-    case 3:
-        converter.SetMP3Settings(output.mp3);
-        break;
-    case 4:
-        converter.SetWMASettings(output.wma);
-        break;
-    case 5:
-        converter.SetOGGSettings(output.ogg);
-        break;
-    case 6:
-        converter.SetAPESettings(output.apeLevel);
-        break;
-    default:
-        converter.SetWAVSettings(output.wav);
-        break;
-    }
-}
-
 void ConverterItemJob::BeginRun(const OutputSettings& output) {
     ApplyOutputSettings(*m_converter, output);
 }
 
 void ConverterItemJob::StartItem(const ItemRequest& item) {
-    if (item.tags) {
-        m_converter->setTagAlbum(item.tags->album);
-        m_converter->setTagArtist(item.tags->artist);
-        m_converter->setTagComment(item.tags->comment);
-        m_converter->setTagGenre(item.tags->genre);
-        m_converter->setTagTitle(item.tags->title);
-        m_converter->setTagTrack(item.tags->track);
-        m_converter->setTagYear(item.tags->year);
-    }
+    if (item.tags) ApplyTags(*m_converter, *item.tags);
     m_converter->setSourceFile(item.source);
     if (item.ranged) {
         m_converter->setRangeStart(item.rangeStart);

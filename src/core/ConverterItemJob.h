@@ -32,7 +32,4 @@ private:
     components::cAudioConverter* m_converter = nullptr;
 };
 
-// Hands the output format and its one settings call to a converter.
-void ApplyOutputSettings(components::cAudioConverter& converter, const OutputSettings& output);
-
 } // namespace core

@@ -64,6 +64,44 @@ struct RunOutput {
     std::optional<QString> destExtension;
 };
 
+// Hands a run's output format and its one settings call to an audio
+// component (the converter, the joiner: both take them by the same names).
+template <class Component> void ApplyOutputSettings(Component& component, const OutputSettings& output) {
+    component.setOutputFormat(output.outputFormat);
+    switch (output.outputFormat) {
+    case 2:
+        component.SetACMSettings(output.acmTag, output.acmFormat);
+        break;
+    case 3:
+        component.SetMP3Settings(output.mp3);
+        break;
+    case 4:
+        component.SetWMASettings(output.wma);
+        break;
+    case 5:
+        component.SetOGGSettings(output.ogg);
+        break;
+    case 6:
+        component.SetAPESettings(output.apeLevel);
+        break;
+    default:
+        component.SetWAVSettings(output.wav);
+        break;
+    }
+}
+
+// Sets the seven tag properties of an audio component, in the order the
+// windows set them.
+template <class Component> void ApplyTags(Component& component, const ItemTags& tags) {
+    component.setTagAlbum(tags.album);
+    component.setTagArtist(tags.artist);
+    component.setTagComment(tags.comment);
+    component.setTagGenre(tags.genre);
+    component.setTagTitle(tags.title);
+    component.setTagTrack(tags.track);
+    component.setTagYear(tags.year);
+}
+
 class ItemJob : public QObject {
     Q_OBJECT
 public:

@@ -26,39 +26,12 @@ RipperItemJob::RipperItemJob(cAudioCDRipper& ripper, QObject* parent) : ItemJob(
 }
 
 void RipperItemJob::BeginRun(const OutputSettings& output) {
-    m_ripper.setOutputFormat(output.outputFormat);
-    switch (output.outputFormat) {
-    case 2:
-        m_ripper.SetACMSettings(output.acmTag, output.acmFormat);
-        break;
-    case 3:
-        m_ripper.SetMP3Settings(output.mp3);
-        break;
-    case 4:
-        m_ripper.SetWMASettings(output.wma);
-        break;
-    case 5:
-        m_ripper.SetOGGSettings(output.ogg);
-        break;
-    case 6:
-        m_ripper.SetAPESettings(output.apeLevel);
-        break;
-    default:
-        m_ripper.SetWAVSettings(output.wav);
-        break;
-    }
+    ApplyOutputSettings(m_ripper, output);
 }
 
 void RipperItemJob::StartItem(const ItemRequest& item) {
     m_ripper.setTrack(item.row);
-    const ItemTags tags = item.tags.value_or(ItemTags{});
-    m_ripper.setTagAlbum(tags.album);
-    m_ripper.setTagArtist(tags.artist);
-    m_ripper.setTagComment(tags.comment);
-    m_ripper.setTagGenre(tags.genre);
-    m_ripper.setTagTitle(tags.title);
-    m_ripper.setTagTrack(tags.track);
-    m_ripper.setTagYear(tags.year);
+    ApplyTags(m_ripper, item.tags.value_or(ItemTags{}));
     if (item.ranged) {
         m_ripper.setRangeStart(item.rangeStart);
         m_ripper.setRangeLength(item.rangeLength);

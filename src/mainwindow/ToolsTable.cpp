@@ -16,7 +16,9 @@
 #include "ripping/frmFreeDB.h"
 #include "tags/frmMP3TagsEditor.h"
 #include "tools/frmAudioEditor.h"
+#include "tools/frmJoiner.h"
 #include "tools/frmOrlath.h"
+#include "tools/frmSplitter.h"
 
 #include <QHash>
 
@@ -90,13 +92,13 @@ std::vector<ToolInfo> makeTools() {
                             "Mark the items to convert.", H::MarkedRows, "%1 items to convert.", conversion::ShowACMConverter));
     {
         ToolInfo joiner = listFed(named("Audio Joiner", 64, &g_lAppIncJoin, "lAppIncJoin", "Join", 64),
-                                  "Mark the items to join.", H::MarkedRows, "%1 items to join.", {});
+                                  "Mark the items to join.", H::MarkedRows, "%1 items to join.", tools::OpenAudioJoiner);
         joiner.minMarked = 2;
         joiner.fewText = "Nothing to join." + QString(55, QLatin1Char(' ')) + "\r\n\r\n";
         tools.push_back(joiner);
     }
     tools.push_back(listFed(named("Audio Splitter", 63, &g_lAppIncSplit, "lAppIncSplit", "Splitter", 63),
-                            "Mark the items to split.", H::SelectedItem, "Split: %1", {}));
+                            "Mark the items to split.", H::SelectedItem, "Split: %1", tools::OpenAudioSplitter));
     tools.push_back(listFed(named("Audio CD Maker", 73, &g_lAppIncAudioBurner, "lAppIncAudioBurner", "Burn", 73),
                             "Mark the items to burn.", H::DiscFill, "", burning::ShowCDBurner));
     // The analyser reads the selected row itself, marked or not.

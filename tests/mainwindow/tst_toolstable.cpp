@@ -88,7 +88,8 @@ private slots:
         // exist are connected, and every other command has its action.
         const QStringList windows{"Audio Converter", "ACM Converter",       "MP3 Tags Editor",
                                   "Audio CD Ripper", "Audio CD Maker",      "MP3 CD Maker",
-                                  "WMA CD Maker",    "Audio CD Duplicator", "Text To Speech"};
+                                  "WMA CD Maker",    "Audio CD Duplicator", "Text To Speech",
+                                  "Audio Joiner",    "Audio Splitter"};
         for (const mainwin::ToolInfo& tool : mainwin::Tools())
             QCOMPARE(main->PendingCommands().contains(tool.key),
                      !windows.contains(tool.key) && mainwin::ToolsWithoutWindow().contains(tool.key));

@@ -18,6 +18,13 @@ double ffprobeSeconds(const QString& file) {
     return QString::fromUtf8(p.readAllStandardOutput()).trimmed().toDouble();
 }
 
+qint64 decodedFrames(const QString& file) {
+    QProcess p;
+    p.start("ffmpeg", {"-v", "error", "-i", file, "-f", "s16le", "-ac", "2", "-ar", "44100", "-"});
+    if (!p.waitForFinished(60000) || p.exitCode() != 0) return -1;
+    return p.readAllStandardOutput().size() / 4;
+}
+
 QStringList sineInput(double seconds) {
     return {"-f", "lavfi", "-i", QString("sine=frequency=440:duration=%1").arg(seconds), "-ac", "2"};
 }
