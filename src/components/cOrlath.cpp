@@ -136,6 +136,19 @@ std::vector<qint32> CodePointOffsets(const QString& text) {
     return at;
 }
 
+// What the engine is asked to speak with: the chosen voice (when it is one
+// of the installed ones), speed and volume.
+espeak::SpeechRequest RequestFor(const espeak::Engine& engine, qint32 voice, int wordsPerMinute,
+                                 qint32 volume) {
+    espeak::SpeechRequest request;
+    const auto& voices = engine.Voices();
+    if (voice >= 0 && size_t(voice) < voices.size())
+        request.voiceIdentifier = voices[size_t(voice)].identifier;
+    request.wordsPerMinute = wordsPerMinute;
+    request.volume = volume;
+    return request;
+}
+
 } // namespace
 
 // What the synthesis thread and the GUI thread share: the speech in the
@@ -308,12 +321,7 @@ bool cOrlath::StartSession(const QString& text) {
     s->sinceHeardMoved.start();
     m_error.clear();
 
-    espeak::SpeechRequest request;
-    const auto& voices = engine.Voices();
-    if (m_voice >= 0 && size_t(m_voice) < voices.size())
-        request.voiceIdentifier = voices[size_t(m_voice)].identifier;
-    request.wordsPerMinute = WordsPerMinute(m_rate);
-    request.volume = m_volume;
+    const espeak::SpeechRequest request = RequestFor(engine, m_voice, WordsPerMinute(m_rate), m_volume);
     // An 8-bit format is heard as coarse as it would be written.
     const bool coarse = format.bits == 8;
     const int inRate = engine.SampleRate();
@@ -476,12 +484,7 @@ qint32 cOrlath::SpeakToWave(const QString& text, const QString& path) {
     }
     file.write(WavHeader(format, 0));
 
-    espeak::SpeechRequest request;
-    const auto& voices = engine.Voices();
-    if (m_voice >= 0 && size_t(m_voice) < voices.size())
-        request.voiceIdentifier = voices[size_t(m_voice)].identifier;
-    request.wordsPerMinute = WordsPerMinute(m_rate);
-    request.volume = m_volume;
+    const espeak::SpeechRequest request = RequestFor(engine, m_voice, WordsPerMinute(m_rate), m_volume);
 
     qint64 dataBytes = 0;
     qint64 samples = 0;
