@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """Fails when a file under src/ includes a header of a higher layer, when a
-file of the widget-free base library includes a widget or a GUI folder, or
+file of the widget-free base library includes a widget, Qt Gui or a GUI folder, or
 when the dispatcher (frmMain::RunTool) branches on a tool's key instead of
 reading the tool's row of the tools table.
 
@@ -12,8 +12,8 @@ and of everything above.
 
 The base library is every file of core/, id3/ and components/, and the files
 that a folder's CMakeLists.txt adds to corvane_base (the widget-free records
-of settings/ and itemlists/); none of them may include a widget header or a
-GUI folder (controls/, dialogs/ and the windows above).
+of settings/ and itemlists/); none of them may include a widget or Qt Gui
+header or a GUI folder (controls/, dialogs/ and the windows above).
 
 Usage: check-layers.py [src-folder]
 """
@@ -33,11 +33,6 @@ RANK = {
 }
 BASE_FOLDERS = {"core", "id3", "components"}
 GUI_FOLDERS = {"app", "mainwindow", "conversion", "ripping", "burning", "tools", "tags", "dialogs", "controls"}
-# Base-library files that still reach a GUI folder, until they move: the
-# controls' colour numbers and locale. Listed so that nothing new joins them.
-NOT_YET_MOVED = {
-    "controls/ControlsLocale.cpp", "controls/SystemColors.cpp", "core/Services.cpp",
-}
 BASE_SOURCES = re.compile(r'target_sources\(\s*corvane_base\s+PRIVATE([^)]*)\)', re.S)
 TOOL_WINDOWS = {"ripping", "burning", "tools", "tags"}
 INCLUDE = re.compile(r'^\s*#\s*include\s*[<"]([^">]+)[">]')
@@ -46,6 +41,11 @@ WIDGETS = re.compile(r'^(QtWidgets/|Q(Application|Widget|Dialog|MainWindow|Label
                      r'TreeWidget|TableWidget|SystemTrayIcon|Layout|[HV]BoxLayout|GridLayout|'
                      r'Frame|TextEdit|PlainTextEdit|SpinBox|Slider|ProgressBar|TabWidget|'
                      r'ToolButton|RadioButton|GroupBox|Splitter|ScrollArea|Style|Action)$)')
+# Qt Gui: the base library links Qt Core (and Network), not Gui.
+GUI_HEADERS = re.compile(r'^(QtGui/|Q(Color|Image|Pixmap|Font|FontMetrics|Palette|Painter|PainterPath|'
+                         r'GuiApplication|Icon|IconEngine|KeySequence|DesktopServices|Clipboard|Brush|'
+                         r'Pen|Screen|Window|Cursor|Movie|TextDocument|TextCursor|StandardItemModel|'
+                         r'Validator|Drag|MouseEvent|KeyEvent|PaintEvent|Rgb)$)')
 
 
 def allowed(src, dst):
@@ -94,8 +94,7 @@ def check(root):
             if head in RANK and not allowed(layer, head):
                 faults.append(f"{where}: {layer}/ must not include {target}")
             in_base = layer in BASE_FOLDERS or path in listed_base
-            known = path.relative_to(root).as_posix() in NOT_YET_MOVED
-            if in_base and (WIDGETS.match(target) or (head in GUI_FOLDERS and not known)):
+            if in_base and (WIDGETS.match(target) or GUI_HEADERS.match(target) or head in GUI_FOLDERS):
                 faults.append(f"{where}: {layer}/ is in the widget-free base library but includes {target}")
     return faults
 

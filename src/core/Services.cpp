@@ -1,7 +1,5 @@
 #include "core/Services.h"
 
-#include "controls/ControlsLocale.h"
-
 namespace core {
 
 int firstButtonOf(int style) {
@@ -29,7 +27,7 @@ public:
     QStringList openFiles(const FileDialogRequest&) override { return {}; }
     QString saveFile(const FileDialogRequest&) override { return {}; }
     QString browseForFolder(QWidget*, const QString&, const QString&) override { return {}; }
-    std::optional<QColor> chooseColor(QWidget*, const QColor&) override { return std::nullopt; }
+    std::optional<qint32> chooseColor(QWidget*, qint32) override { return std::nullopt; }
     bool openUrl(const QUrl&) override { return false; }
     bool startProgram(const QString&, const QStringList&) override { return false; }
     bool playSound(const QString&) override { return false; }
@@ -43,11 +41,7 @@ public:
 };
 
 std::unique_ptr<Services>& slot() {
-    static std::unique_ptr<Services> current = [] {
-        // The grid formats dates with the seam's locale, whichever services are in.
-        components::SetControlsLocaleProvider([] { return services().locale(); });
-        return std::make_unique<PassiveServices>();
-    }();
+    static std::unique_ptr<Services> current = std::make_unique<PassiveServices>();
     return current;
 }
 
@@ -59,7 +53,6 @@ Services& services() {
 
 std::unique_ptr<Services> setServices(std::unique_ptr<Services> impl) {
     if (!impl) impl = std::make_unique<PassiveServices>();
-    slot(); // installs the controls' locale provider on first use
     std::swap(slot(), impl);
     return impl;
 }

@@ -5,7 +5,6 @@
 // install a scripted one (tests/support/ScriptedServices.h).
 #pragma once
 
-#include <QColor>
 #include <QDateTime>
 #include <QLocale>
 #include <QString>
@@ -70,8 +69,9 @@ public:
     virtual QString saveFile(const FileDialogRequest& request) = 0;
     // Chosen folder; empty when cancelled.
     virtual QString browseForFolder(QWidget* owner, const QString& title, const QString& startDir) = 0;
-    // std::nullopt when cancelled.
-    virtual std::optional<QColor> chooseColor(QWidget* owner, const QColor& initial) = 0;
+    // The colour chosen, as a colour number 0x00BBGGRR (the form the settings
+    // keep); `initial` is one too. std::nullopt when cancelled.
+    virtual std::optional<qint32> chooseColor(QWidget* owner, qint32 initial) = 0;
 
     virtual bool openUrl(const QUrl& url) = 0;
     virtual bool startProgram(const QString& program, const QStringList& arguments) = 0;

@@ -1,6 +1,8 @@
 #include "dialogs/RealServices.h"
 
 #include "components/AudioOutput.h"
+#include "controls/ControlColor.h"
+#include "controls/SystemColors.h"
 
 #include <QApplication>
 #include <QColorDialog>
@@ -111,10 +113,10 @@ QString RealServices::browseForFolder(QWidget* owner, const QString& title, cons
     return QFileDialog::getExistingDirectory(owner, title, startDir);
 }
 
-std::optional<QColor> RealServices::chooseColor(QWidget* owner, const QColor& initial) {
-    QColor c = QColorDialog::getColor(initial, owner);
+std::optional<qint32> RealServices::chooseColor(QWidget* owner, qint32 initial) {
+    const QColor c = QColorDialog::getColor(components::ColorFromLong(initial), owner);
     if (!c.isValid()) return std::nullopt;
-    return c;
+    return components::ColorToLong(c);
 }
 
 bool RealServices::openUrl(const QUrl& url) {

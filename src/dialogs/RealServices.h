@@ -17,7 +17,7 @@ public:
     QStringList openFiles(const FileDialogRequest& request) override;
     QString saveFile(const FileDialogRequest& request) override;
     QString browseForFolder(QWidget* owner, const QString& title, const QString& startDir) override;
-    std::optional<QColor> chooseColor(QWidget* owner, const QColor& initial) override;
+    std::optional<qint32> chooseColor(QWidget* owner, qint32 initial) override;
     bool openUrl(const QUrl& url) override;
     bool startProgram(const QString& program, const QStringList& arguments) override;
     bool playSound(const QString& wavFile) override;

@@ -195,13 +195,13 @@ qint32 ShowColorDialog(QWidget* owner, qint16 centreMode) {
     for (int i = 0; i < 16; ++i)
         QColorDialog::setCustomColor(i, fromColorNumber(req.lpCustColors[static_cast<size_t>(i)]));
 
-    const std::optional<QColor> chosen = services().chooseColor(owner, fromColorNumber(req.rgbResult));
+    const std::optional<qint32> chosen = services().chooseColor(owner, req.rgbResult);
 
     // What the user changed in the custom colours stays for the next call.
     for (int i = 0; i < 16; ++i)
         req.lpCustColors[static_cast<size_t>(i)] = toColorNumber(QColorDialog::customColor(i));
-    if (!chosen || !chosen->isValid()) return -1;
-    req.rgbResult = toColorNumber(*chosen);
+    if (!chosen) return -1;
+    req.rgbResult = *chosen;
     return req.rgbResult;
 }
 

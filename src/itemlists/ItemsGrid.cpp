@@ -1,5 +1,6 @@
 #include "itemlists/ItemsGrid.h"
 
+#include "controls/ControlsLocale.h"
 #include "controls/cGrid.h"
 #include "core/Services.h"
 #include "core/mdlFileSystem.h"
@@ -15,6 +16,8 @@
 namespace itemlists {
 
 void InitGridColumns(cGrid& grid, cImageList* imageList, GridVariant variant) {
+    // The grids format dates with the services' locale, whichever services are in.
+    components::SetControlsLocaleProvider([] { return core::services().locale(); });
     grid.setRowHeight(24);
     grid.setImageList(imageList);
     for (const ItemColumn& c : ItemColumns(variant))

@@ -35,6 +35,7 @@
 #include "itemlists/frmStat.h"
 #include "mainwindow/ToolsTable.h"
 #include "mainwindow/frmMainParts.h"
+#include "ripping/frmFreeDB.h"
 #include "settings/SettingsVariables.h"
 #include "settings/frmOptions.h"
 #include "settings/frmProgParameters.h"
@@ -297,17 +298,11 @@ void frmMain::CmdRemove(const QString& pending) {
 
 void frmMain::CmdFreeDB() {
     LeaveOnTop();
-    if (cGrid1->Rows() < 1) return;
-    if (!IsCDNode(SelectedKey())) {
-        core::services().msgBox(this,
-                                QStringLiteral("Select the CD drive to get the information about.") +
-                                    QString(18, QLatin1Char(' ')),
-                                core::vbInformation, AppTitle());
-        return;
-    }
+    const conversion::ToolLaunch launch = LaunchContext("FreeDB");
+    if (!ripping::FreeDBCommandAccepted(launch)) return;
     const mainwin::ToolOpen open = mainwin::FreeDBOpen();
     setCursor(Qt::WaitCursor);
-    open(LaunchContext("FreeDB"));
+    open(launch);
     unsetCursor();
 }
 

@@ -224,17 +224,22 @@ void frmFreeDB::cFreeDB1_QueryError(qint32 code, const QString& message) {
     if (code == components::cFreeDB::ErrNoMatch) Unload();
 }
 
-bool ShowFreeDB(const conversion::ToolLaunch& target) {
-    QWidget* owner = target.owner;
-    if (!target.mainGrid || !target.tree || target.mainGrid->Rows() < 1) return false;
-    const cTreeViewNode node = target.tree->SelectedItem();
+bool FreeDBCommandAccepted(const conversion::ToolLaunch& launch) {
+    if (!launch.mainGrid || !launch.tree || launch.mainGrid->Rows() < 1) return false;
+    const cTreeViewNode node = launch.tree->SelectedItem();
     if (node.isNull() || !itemlists::IsCDNode(node.Key())) {
-        core::services().msgBox(owner,
+        core::services().msgBox(launch.owner,
                                 QStringLiteral("Select the CD drive to get the information about.") +
                                     QString(18, QLatin1Char(' ')),
                                 core::vbInformation, AppTitle());
         return false;
     }
+    return true;
+}
+
+bool ShowFreeDB(const conversion::ToolLaunch& target) {
+    QWidget* owner = target.owner;
+    if (!FreeDBCommandAccepted(target)) return false;
     if (g_frmFreeDB && g_frmFreeDB->Busy()) return false;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     if (!g_frmFreeDB) g_frmFreeDB = new frmFreeDB(target, owner);

@@ -81,9 +81,12 @@ private:
 // The program-wide window; null while not loaded.
 extern QPointer<frmFreeDB> g_frmFreeDB;
 
+// The "FreeDB" command's checks: false for an empty grid, and false after a
+// message when no CD node is selected.
+bool FreeDBCommandAccepted(const conversion::ToolLaunch& launch);
 // The "FreeDB" command of the main window after it has left the topmost
-// level: nothing for an empty grid, a message when no CD node is selected,
-// else the lookup with the window shown modally. Returns true when a lookup started.
+// level: its checks (FreeDBCommandAccepted), then the lookup with the window
+// shown modally. Returns true when a lookup started.
 bool ShowFreeDB(const conversion::ToolLaunch& launch);
 // The "FreeDB" command's open function (the result is the command's business).
 void OpenFreeDB(const conversion::ToolLaunch& launch);

@@ -51,9 +51,7 @@ public:
     QString browseForFolder(QWidget* o, const QString& t, const QString& s) override {
         return m_inner->browseForFolder(o, t, s);
     }
-    std::optional<QColor> chooseColor(QWidget* o, const QColor& c) override {
-        return m_inner->chooseColor(o, c);
-    }
+    std::optional<qint32> chooseColor(QWidget* o, qint32 c) override { return m_inner->chooseColor(o, c); }
     bool openUrl(const QUrl& u) override { return m_inner->openUrl(u); }
     bool startProgram(const QString& p, const QStringList& a) override { return m_inner->startProgram(p, a); }
     bool playSound(const QString& f) override { return m_inner->playSound(f); }

@@ -201,7 +201,7 @@ private slots:
     }
 
     void colorDialog() {
-        s().colorAnswers << QColor(10, 20, 30) << QColor(255, 0, 0);
+        s().colorAnswers << (10 + 256 * 20 + 65536 * 30) << 0x0000FF;
         QCOMPARE(ShowColorDialog(nullptr), 10 + 256 * 20 + 65536 * 30);
         // The built-in custom colours were put in by the first call.
         QCOMPARE(g_tChooseColor.lpCustColors[0], 139 + 256 * 155 + 65536 * 184);

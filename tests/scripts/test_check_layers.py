@@ -64,6 +64,8 @@ class CheckLayers(unittest.TestCase):
         cases = {
             "upward include": ("core/Registry.cpp", '#include "mainwindow/frmMain.h"\n', "must not include"),
             "widget in a base folder": ("core/Registry.cpp", "#include <QWidget>\n", "widget-free base library"),
+            "Qt Gui in a base folder": ("core/Registry.h", "#pragma once\n#include <QColor>\n",
+                                        "widget-free base library"),
             "GUI folder from a base folder": ("components/Worker.cpp", '#include "controls/cGrid.h"\n',
                                               "widget-free base library"),
             "widget in a base file of settings": ("settings/Record.cpp", "#include <QCheckBox>\n",

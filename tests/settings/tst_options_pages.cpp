@@ -326,7 +326,7 @@ private slots:
         testsupport::TestEnv env;
         Store("General", "picColor", "0");
         auto dialog = LoadedDialog();
-        env.services().colorAnswers.enqueue(QColor(0x10, 0x20, 0x30));
+        env.services().colorAnswers.enqueue(0x302010);
 
         QTest::mouseClick(dialog->picColor, Qt::LeftButton);
         QCOMPARE(frmOptions::BackColor(dialog->picColor), 0x302010);
@@ -343,7 +343,7 @@ private slots:
         Store("General", "picTextColor", "0");
         auto dialog = LoadedDialog();
         QSignalSpy picked(dialog.get(), &frmOptions::textColorPicked);
-        env.services().colorAnswers.enqueue(QColor(0xFF, 0x80, 0x00));
+        env.services().colorAnswers.enqueue(0x0080FF);
 
         QTest::mouseClick(dialog->picTextColor, Qt::LeftButton);
         QCOMPARE(frmOptions::BackColor(dialog->picTextColor), 0x0080FF);
@@ -379,8 +379,8 @@ private slots:
         Store("General", "picColor", "255");
         Store("General", "picTextColor", "65280");
         auto dialog = LoadedDialog();
-        env.services().colorAnswers.enqueue(QColor(Qt::white));
-        env.services().colorAnswers.enqueue(QColor(Qt::white));
+        env.services().colorAnswers.enqueue(0xFFFFFF);
+        env.services().colorAnswers.enqueue(0xFFFFFF);
         dialog->picColor_Click();
         dialog->picTextColor_Click();
 

@@ -36,7 +36,7 @@ QString ScriptedServices::browseForFolder(QWidget*, const QString& title, const 
     return folderAnswers.isEmpty() ? QString{} : folderAnswers.dequeue();
 }
 
-std::optional<QColor> ScriptedServices::chooseColor(QWidget*, const QColor&) {
+std::optional<qint32> ScriptedServices::chooseColor(QWidget*, qint32) {
     return colorAnswers.isEmpty() ? std::nullopt : colorAnswers.dequeue();
 }
 

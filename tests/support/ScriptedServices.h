@@ -25,7 +25,7 @@ public:
     QQueue<QStringList> openAnswers;
     QQueue<QString> saveAnswers;
     QQueue<QString> folderAnswers;
-    QQueue<std::optional<QColor>> colorAnswers;
+    QQueue<std::optional<qint32>> colorAnswers; // colour numbers 0x00BBGGRR
     bool powerOffResult = true;
     bool soundPlays = true; // what playSound answers
     QDateTime fixedNow;     // when valid, now() returns it
@@ -53,7 +53,7 @@ public:
     QStringList openFiles(const core::FileDialogRequest& request) override;
     QString saveFile(const core::FileDialogRequest& request) override;
     QString browseForFolder(QWidget* owner, const QString& title, const QString& startDir) override;
-    std::optional<QColor> chooseColor(QWidget* owner, const QColor& initial) override;
+    std::optional<qint32> chooseColor(QWidget* owner, qint32 initial) override;
     bool openUrl(const QUrl& url) override;
     bool startProgram(const QString& program, const QStringList& arguments) override;
     bool playSound(const QString& wavFile) override;
