@@ -1,5 +1,7 @@
 #include "tools/frmAudioEditor.h"
 
+#include "tools/AddSavedFile.h"
+
 #include "components/cAudioEditor.h"
 #include "controls/cGrid.h"
 #include "controls/cProgressBar.h"
@@ -357,19 +359,7 @@ void frmAudioEditor::cAudioEditor1_Done() {
     const QString path = std::exchange(m_pendingAdd, QString());
     if (path.isEmpty()) return;
     // The saved selection is what is added, so it is what is checked.
-    const QFileInfo saved(path);
-    if (!saved.isFile()) {
-        core::services().msgBox(this, QStringLiteral("The file:") + path + QStringLiteral(" was not found."),
-                                core::vbInformation, core::AppTitle());
-        return;
-    }
-    if (saved.size() <= 64) {
-        core::services().msgBox(this, QStringLiteral("The file:") + path + QStringLiteral(" is empty."),
-                                core::vbInformation, core::AppTitle());
-        return;
-    }
-    QStringList files{path};
-    if (m_addFiles) m_addFiles(files);
+    if (!tools::AddSavedFile(this, path, m_addFiles)) return;
     close();
 }
 

@@ -1,5 +1,7 @@
 #include "tools/frmMicRecorder.h"
 
+#include "tools/AddSavedFile.h"
+
 #include "controls/cProgressBar.h"
 #include "controls/cSlider.h"
 #include "controls/cStatusBar.h"
@@ -513,19 +515,7 @@ void frmMicRecorder::cmdAdd_Click() {
     // its true length, once the stop returns.
     if (cWave1->IsRecording()) cmdStopRec_Click();
     const QString path = txtAudioFile->text();
-    const QFileInfo file(path);
-    if (path.isEmpty() || !file.isFile()) {
-        core::services().msgBox(this, QStringLiteral("The file:") + path + QStringLiteral(" was not found."),
-                                core::vbInformation, core::AppTitle());
-        return;
-    }
-    if (file.size() <= 64) {
-        core::services().msgBox(this, QStringLiteral("The file:") + path + QStringLiteral(" is empty."),
-                                core::vbInformation, core::AppTitle());
-        return;
-    }
-    QStringList files{path};
-    if (m_addFiles) m_addFiles(files);
+    if (!tools::AddSavedFile(this, path, m_addFiles)) return;
     close();
 }
 
