@@ -8,7 +8,9 @@
 // (BatchRequest); the run knows its component only through ItemJob, shows
 // itself through the Job signals (conversion/JobBinding.h binds them to a
 // window), asks its questions through JobQuestions and ends through
-// EndActions. What windows do differently is a BatchPolicy: data, and one hook.
+// EndActions. What windows do differently is a BatchPolicy: flags and texts,
+// the extra end steps, and four hooks (destExtensionFor, onRunStart,
+// outputName, preparingLine).
 //
 // A new item-by-item tool (a splitter, the data-disc preparation) is an
 // ItemJob over its component, a BatchPolicy, and a window that builds the

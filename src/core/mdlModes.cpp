@@ -40,20 +40,16 @@ QString g_sViewBackPicture;
 QString g_sViewToolbarPicture;
 QString g_sViewTitlePicture;
 
-qint32 g_lAppIncConverter = kFull;
-qint32 g_lAppIncJoin = kFull;
-qint32 g_lAppIncSplit = kFull;
-qint32 g_lAppIncMicRec = kFull;
-qint32 g_lAppIncEditor = 1;
-qint32 g_lAppIncAudioBurner = 1;
-qint32 g_lAppIncCDRipper = 1;
-qint32 g_lAppIncTagsEditor = 1;
-qint32 g_lAppIncMP3Burner = 1;
-qint32 g_lAppIncWMABurner = kFull;
-qint32 g_lAppIncACMConverter = kFull;
-qint32 g_lAppIncTTS = 1;
-qint32 g_lAppIncDuplicator = kFull;
-qint32 g_lAppIncItemsLists = 1;
+#define CORVANE_DEFINE_SWITCH(name, standard) qint32 name = (standard) ? 1 : kFull;
+CORVANE_EDITION_SWITCHES(CORVANE_DEFINE_SWITCH)
+#undef CORVANE_DEFINE_SWITCH
+
+const std::vector<EditionSwitch>& EditionSwitches() {
+#define CORVANE_SWITCH_ROW(name, standard) EditionSwitch{#name, &name, standard},
+    static const std::vector<EditionSwitch> switches{CORVANE_EDITION_SWITCHES(CORVANE_SWITCH_ROW)};
+#undef CORVANE_SWITCH_ROW
+    return switches;
+}
 
 qint32 g_lAppShowTree = 1;
 QString g_sAppMainTool = kAppMainTool;
@@ -87,20 +83,8 @@ void InitModes(Edition edition) {
     g_sViewToolbarPicture.clear();
     g_sViewTitlePicture.clear();
 
-    g_lAppIncConverter = extra;
-    g_lAppIncJoin = extra;
-    g_lAppIncSplit = extra;
-    g_lAppIncMicRec = extra;
-    g_lAppIncEditor = 1;
-    g_lAppIncAudioBurner = 1;
-    g_lAppIncCDRipper = 1;
-    g_lAppIncTagsEditor = 1;
-    g_lAppIncMP3Burner = 1;
-    g_lAppIncWMABurner = extra;
-    g_lAppIncACMConverter = extra;
-    g_lAppIncTTS = 1;
-    g_lAppIncDuplicator = extra;
-    g_lAppIncItemsLists = 1;
+    for (const EditionSwitch& s : EditionSwitches())
+        *s.variable = s.standard ? 1 : extra;
 
     g_lAppShowTree = 1;
     g_sAppMainTool = kAppMainTool;

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QtGlobal>
 
+#include <vector>
+
 namespace core {
 
 // Identity
@@ -27,20 +29,38 @@ extern QString g_sViewToolbarPicture;
 extern QString g_sViewTitlePicture;
 
 // Edition switches: exactly 1 offers the tool, any other value does not.
-extern qint32 g_lAppIncConverter;
-extern qint32 g_lAppIncJoin;
-extern qint32 g_lAppIncSplit;
-extern qint32 g_lAppIncMicRec;
-extern qint32 g_lAppIncEditor;
-extern qint32 g_lAppIncAudioBurner;
-extern qint32 g_lAppIncCDRipper;
-extern qint32 g_lAppIncTagsEditor;
-extern qint32 g_lAppIncMP3Burner;
-extern qint32 g_lAppIncWMABurner;
-extern qint32 g_lAppIncACMConverter;
-extern qint32 g_lAppIncTTS;
-extern qint32 g_lAppIncDuplicator;
-extern qint32 g_lAppIncItemsLists;
+// Each switch is listed once here, with whether the standard table offers it
+// (the full table offers every one); the variables, their start values and
+// InitModes all come from this list.
+#define CORVANE_EDITION_SWITCHES(X)                                                                          \
+    X(g_lAppIncConverter, false)                                                                             \
+    X(g_lAppIncJoin, false)                                                                                  \
+    X(g_lAppIncSplit, false)                                                                                 \
+    X(g_lAppIncMicRec, false)                                                                                \
+    X(g_lAppIncEditor, true)                                                                                 \
+    X(g_lAppIncAudioBurner, true)                                                                            \
+    X(g_lAppIncCDRipper, true)                                                                               \
+    X(g_lAppIncTagsEditor, true)                                                                             \
+    X(g_lAppIncMP3Burner, true)                                                                              \
+    X(g_lAppIncWMABurner, false)                                                                             \
+    X(g_lAppIncACMConverter, false)                                                                          \
+    X(g_lAppIncTTS, true)                                                                                    \
+    X(g_lAppIncDuplicator, false)                                                                            \
+    X(g_lAppIncItemsLists, true)
+
+#define CORVANE_DECLARE_SWITCH(name, standard) extern qint32 name;
+CORVANE_EDITION_SWITCHES(CORVANE_DECLARE_SWITCH)
+#undef CORVANE_DECLARE_SWITCH
+
+// One edition switch: its variable's name ("g_lAppIncJoin"), the variable,
+// and whether the standard table offers it.
+struct EditionSwitch {
+    const char* name;
+    qint32* variable;
+    bool standard;
+};
+// Every switch, in the order of the list above.
+const std::vector<EditionSwitch>& EditionSwitches();
 
 // Layout: 1 shows the tree of items lists and its splitter, 0 collapses them.
 extern qint32 g_lAppShowTree;

@@ -23,6 +23,9 @@
 
 #include <QHash>
 
+#include <algorithm>
+#include <utility>
+
 namespace mainwin {
 
 namespace {
@@ -48,6 +51,15 @@ ToolInfo named(const char* key, qint32 icon, const qint32* edition, const char* 
     return tool;
 }
 
+// A tool's place in the Tools menu (its group and its order there) and in
+// the tool-button column.
+ToolInfo placed(ToolInfo tool, MenuGroup group, qint32 menuOrder, qint32 buttonOrder) {
+    tool.menuGroup = group;
+    tool.menuOrder = menuOrder;
+    tool.buttonOrder = buttonOrder;
+    return tool;
+}
+
 // A tool that takes its items from the selected list: the root test, "Add
 // Files" for an empty list, the mark test, and CD polling off while it is open.
 ToolInfo listFed(ToolInfo tool, const char* markText, HandOver handOver, const char* filesText,
@@ -65,65 +77,70 @@ ToolInfo listFed(ToolInfo tool, const char* markText, HandOver handOver, const c
 std::vector<ToolInfo> makeTools() {
     using namespace core;
     using H = HandOver;
+    using G = MenuGroup;
     std::vector<ToolInfo> tools;
     // clang-format off
-    tools.push_back(listFed(named("Audio Converter", 60, &g_lAppIncConverter, "lAppIncConverter", "Convert", 7),
+    tools.push_back(listFed(placed(named("Audio Converter", 60, &g_lAppIncConverter, "lAppIncConverter", "Convert", 7), G::Converters, 1, 2),
                             "Mark the items to convert.", H::MarkedRows, "%1 items to convert.", conversion::ShowConverter));
-    tools.push_back(listFed(named("MP3 CD Maker", 72, &g_lAppIncMP3Burner, "lAppIncMP3Burner", "Burn MP3", 72),
+    tools.push_back(listFed(placed(named("MP3 CD Maker", 72, &g_lAppIncMP3Burner, "lAppIncMP3Burner", "Burn MP3", 72), G::DataCD, 1, 10),
                             "Mark the items to burn.", H::MarkedRows, "%1 items to burn.", burning::ShowDataBurner));
-    tools.push_back(listFed(named("WMA CD Maker", 72, &g_lAppIncWMABurner, "lAppIncWMABurner", "Burn WMA", 72),
+    tools.push_back(listFed(placed(named("WMA CD Maker", 72, &g_lAppIncWMABurner, "lAppIncWMABurner", "Burn WMA", 72), G::DataCD, 2, 11),
                             "Mark the items to burn.", H::MarkedRows, "%1 items to burn.", burning::ShowDataBurner));
     {
-        // Needs no list and no mark, and is handed nothing.
-        ToolInfo duplicator = named("Audio CD Duplicator", 83, &g_lAppIncDuplicator, "lAppIncFreq", "CD Duplicator", 83);
+        // Needs no list and no mark, and is handed nothing. Its group's
+        // separator comes with the maker or the ripper, not with it.
+        ToolInfo duplicator = placed(named("Audio CD Duplicator", 83, &g_lAppIncDuplicator, "lAppIncFreq", "CD Duplicator", 83), G::AudioCD, 1, 1);
+        duplicator.gatesSeparator = false;
         duplicator.pausesCDPolling = true;
         duplicator.open = burning::ShowAudioCDDuplicator;
         tools.push_back(duplicator);
     }
     {
         // The ripper receives every track of the CD with its mark, so it needs a CD drive, not a list.
-        ToolInfo ripper = listFed(named("Audio CD Ripper", 25, &g_lAppIncCDRipper, "lAppIncCDRipper", "CD Ripper", 25),
+        ToolInfo ripper = listFed(placed(named("Audio CD Ripper", 25, &g_lAppIncCDRipper, "lAppIncCDRipper", "CD Ripper", 25), G::AudioCD, 3, 8),
                                   "Mark the items to rip.", H::AllRows, "%1 items to convert.", ripping::ShowCDRipper);
         ripper.rootText = root("Select the Items List of the CD.");
         ripper.cdText = root("Select the the Audio CD device to rip from.");
         ripper.addFilesWhenEmpty = false;
         tools.push_back(ripper);
     }
-    tools.push_back(listFed(named("ACM Converter", 61, &g_lAppIncACMConverter, "lAppIncACMConverter", "Converter", 61),
+    tools.push_back(listFed(placed(named("ACM Converter", 61, &g_lAppIncACMConverter, "lAppIncACMConverter", "Converter", 61), G::Converters, 2, 3),
                             "Mark the items to convert.", H::MarkedRows, "%1 items to convert.", conversion::ShowACMConverter));
     {
-        ToolInfo joiner = listFed(named("Audio Joiner", 64, &g_lAppIncJoin, "lAppIncJoin", "Join", 64),
+        ToolInfo joiner = listFed(placed(named("Audio Joiner", 64, &g_lAppIncJoin, "lAppIncJoin", "Join", 64), G::JoinSplit, 1, 4),
                                   "Mark the items to join.", H::MarkedRows, "%1 items to join.", tools::OpenAudioJoiner);
         joiner.minMarked = 2;
         joiner.fewText = "Nothing to join." + QString(55, QLatin1Char(' ')) + "\r\n\r\n";
         tools.push_back(joiner);
     }
-    tools.push_back(listFed(named("Audio Splitter", 63, &g_lAppIncSplit, "lAppIncSplit", "Splitter", 63),
+    tools.push_back(listFed(placed(named("Audio Splitter", 63, &g_lAppIncSplit, "lAppIncSplit", "Splitter", 63), G::JoinSplit, 2, 5),
                             "Mark the items to split.", H::SelectedItem, "Split: %1", tools::OpenAudioSplitter));
-    tools.push_back(listFed(named("Audio CD Maker", 73, &g_lAppIncAudioBurner, "lAppIncAudioBurner", "Burn", 73),
+    tools.push_back(listFed(placed(named("Audio CD Maker", 73, &g_lAppIncAudioBurner, "lAppIncAudioBurner", "Burn", 73), G::AudioCD, 2, 9),
                             "Mark the items to burn.", H::DiscFill, "", burning::ShowCDBurner));
-    // The analyser reads the selected row itself, marked or not.
+    // The analyser reads the selected row itself, marked or not; the items
+    // popup offers it too.
     {
-        ToolInfo analyser = listFed(named("Audio Analyser", 62, &g_lAppIncEditor, "lAppIncEditor", "Analyser", 62),
+        ToolInfo analyser = listFed(placed(named("Audio Analyser", 62, &g_lAppIncEditor, "lAppIncEditor", "Analyser", 62), G::Analyse, 1, 6),
                                     "Mark the item to edit.", H::MarkedRows, "", tools::OpenAudioAnalyser);
         analyser.pausesCDPolling = true;
+        analyser.itemsMenu = true;
         tools.push_back(analyser);
     }
     {
         // Handed nothing: it works on the one file named in its own path box.
-        ToolInfo recorder = named("Audio Recorder", 70, &g_lAppIncMicRec, "lAppIncMicRec", "Recorder", 70);
+        ToolInfo recorder = placed(named("Audio Recorder", 70, &g_lAppIncMicRec, "lAppIncMicRec", "Recorder", 70), G::Analyse, 2, 7);
         recorder.open = tools::OpenMicRecorder;
         tools.push_back(recorder);
     }
     {
         // Needs no list: it opens with nothing handed over.
-        ToolInfo speech = named("Text To Speech", 82, &g_lAppIncTTS, "lAppIncTTS", "TTS", 82);
+        ToolInfo speech = placed(named("Text To Speech", 82, &g_lAppIncTTS, "lAppIncTTS", "TTS", 82), G::Speech, 1, 13);
         speech.open = tools::OpenOrlath;
         tools.push_back(speech);
     }
     {
         // Modeless: the command returns at once and the editor reads nothing of the list.
-        ToolInfo editor = named("MP3 Tags Editor", 6, &g_lAppIncTagsEditor, "", "", -1);
+        ToolInfo editor = placed(named("MP3 Tags Editor", 6, &g_lAppIncTagsEditor, "", "", -1), G::Tags, 1, 12);
         editor.open = tags::OpenMP3TagsEditor;
         tools.push_back(editor);
     }
@@ -154,12 +171,29 @@ const ToolInfo* FindTool(const QString& key) {
     return nullptr;
 }
 
+std::vector<const ToolInfo*> MenuTools() {
+    std::vector<const ToolInfo*> tools;
+    for (const ToolInfo& tool : Tools())
+        tools.push_back(&tool);
+    std::stable_sort(tools.begin(), tools.end(), [](const ToolInfo* a, const ToolInfo* b) {
+        return std::pair(a->menuGroup, a->menuOrder) < std::pair(b->menuGroup, b->menuOrder);
+    });
+    return tools;
+}
+
 const QStringList& ToolButtonOrder() {
-    static const QStringList order{
-        "Audio CD Duplicator", "Audio Converter", "ACM Converter",   "Audio Joiner",   "Audio Splitter",
-        "Audio Analyser",      "Audio Recorder",  "Audio CD Ripper", "Audio CD Maker", "MP3 CD Maker",
-        "WMA CD Maker",        "MP3 Tags Editor", "Text To Speech",
-    };
+    static const QStringList order = [] {
+        std::vector<const ToolInfo*> tools;
+        for (const ToolInfo& tool : Tools())
+            tools.push_back(&tool);
+        std::stable_sort(tools.begin(), tools.end(), [](const ToolInfo* a, const ToolInfo* b) {
+            return a->buttonOrder < b->buttonOrder;
+        });
+        QStringList keys;
+        for (const ToolInfo* tool : tools)
+            keys << tool->key;
+        return keys;
+    }();
     return order;
 }
 

@@ -1,9 +1,10 @@
 // The tools of the main window, each described once by its row: command key
 // (the text key of its menu item, compared exactly), caption, icon, edition
-// switch, headline button, its preconditions with their refusal texts, what
-// it is handed, and the one function that opens its window. The Tools menu,
-// the tool-button column, the headline button and the dispatcher all read
-// this table; adding a tool is one row here and its window.
+// switch, headline button, its place in the Tools menu and in the tool-button
+// column, its preconditions with their refusal texts, what it is handed, and
+// the one function that opens its window. The Tools menu, the items popup, the
+// tool-button column, the headline button and the dispatcher all read this
+// table; adding a tool is one row here and its window.
 //
 // The dispatcher (frmMain::RunTool) checks the row's preconditions
 // (CheckPreconditions), fills the common launch context from the row's
@@ -37,6 +38,10 @@ enum class HandOver {
     DiscFill,     // the marked rows measured against the disc
 };
 
+// The groups of the Tools menu, top to bottom; the menu puts separators
+// between them (mdlMenus.cpp says where).
+enum class MenuGroup { Converters, JoinSplit, Analyse, AudioCD, DataCD, Tags, Speech };
+
 struct ToolInfo {
     QString key;                     // command key, as menus and buttons carry it
     QString caption;                 // Tools menu and tool-button caption
@@ -45,6 +50,14 @@ struct ToolInfo {
     QString headlineId;              // g_sAppMainTool value that makes it the headline button ("" none)
     QString headlineCaption;         // the headline button's caption
     qint32 headlineIcon = -1;        // the headline button's icon
+
+    // Where the tool shows. Within its group the Tools menu sorts by menuOrder;
+    // the tool-button column sorts every tool by buttonOrder.
+    MenuGroup menuGroup = MenuGroup::Converters;
+    qint32 menuOrder = 0;
+    qint32 buttonOrder = 0;
+    bool gatesSeparator = true; // offered, it brings its group's separator
+    bool itemsMenu = false;     // also offered in the items popup of the grid
 
     // Preconditions, tested in this order; "" tests nothing.
     QString rootText;               // a root node is selected: shown, then its first child is selected
@@ -62,11 +75,13 @@ struct ToolInfo {
     ToolOpen open;                // opens the window; empty: no window yet
 };
 
-// The twelve tools of the dispatcher in its fixed order, then the tag editor.
+// Every tool, in the order the dispatcher compares their keys.
 const std::vector<ToolInfo>& Tools();
+// Every tool in Tools menu order: by group, then by menuOrder.
+std::vector<const ToolInfo*> MenuTools();
 // The tool with the key, or nullptr.
 const ToolInfo* FindTool(const QString& key);
-// The tool-button column, top to bottom (keys).
+// The tool-button column, top to bottom (keys of every tool, offered or not).
 const QStringList& ToolButtonOrder();
 // True when the tool's edition switch offers it.
 bool Offered(const ToolInfo& tool);

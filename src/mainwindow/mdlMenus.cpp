@@ -10,6 +10,9 @@
 #include <QFont>
 #include <QString>
 
+#include <algorithm>
+#include <vector>
+
 namespace mainwin {
 
 namespace {
@@ -42,13 +45,6 @@ void CreateMenus(cPopupMenu& m_cMenu, QWidget* owner, cImageList* imgMenu) {
     };
     const QString sep = QStringLiteral("-");
     qint32 head = 0;
-    // A tool's item comes from the tools table, when its edition offers it.
-    const auto tool = [&add, &head](const QString& key) {
-        const ToolInfo* t = FindTool(key);
-        Q_ASSERT_X(t, "CreateMenus", "a tool item without a tools-table entry");
-        if (t && Offered(*t)) add(t->caption, head, t->icon, t->key);
-    };
-
     // File
     head = add("File", 0, -1, "mnuFileTop");
     add("Remove", head, 4, "Remove");
@@ -58,31 +54,23 @@ void CreateMenus(cPopupMenu& m_cMenu, QWidget* owner, cImageList* imgMenu) {
     // Edit: a head without items.
     add("Edit", 0, -1, "mnuEditTop");
 
-    // Tools. The separators are gated by their group's switches, not by every
-    // tool of the group: the duplicator can follow the previous group directly.
+    // Tools: the tools table's rows, group by group. A group's separator
+    // stands before it when one of its gating tools is offered; the tag
+    // editor's group has one on both sides whatever is offered, and the
+    // speech group's separator follows it instead.
     head = add("Tools", 0, -1, "Tools");
-    if (on(g_lAppIncConverter) || on(g_lAppIncACMConverter)) add(sep, head, -1, "mnuFile(4)");
-    tool("Audio Converter");
-    tool("ACM Converter");
-    if (on(g_lAppIncJoin) || on(g_lAppIncSplit)) add(sep, head, -1, "mnuFile(4)");
-    tool("Audio Joiner");
-    tool("Audio Splitter");
-    if (on(g_lAppIncEditor) || on(g_lAppIncMicRec)) add(sep, head, -1, "mnuFile(4)");
-    tool("Audio Analyser");
-    tool("Audio Recorder");
-    if (on(g_lAppIncAudioBurner) || on(g_lAppIncCDRipper)) add(sep, head, -1, "mnuFile(4)");
-    tool("Audio CD Duplicator");
-    tool("Audio CD Maker");
-    tool("Audio CD Ripper");
-    if (on(g_lAppIncMP3Burner) || on(g_lAppIncWMABurner)) add(sep, head, -1, "mnuFile(4)");
-    tool("MP3 CD Maker");
-    tool("WMA CD Maker");
-    add(sep, head, -1, "mnuFile(4)");
-    tool("MP3 Tags Editor");
-    add(sep, head, -1, "mnuFile(4)");
-    if (on(g_lAppIncTTS)) {
-        tool("Text To Speech");
-        add(sep, head, -1, "mnuFile(4)");
+    const std::vector<const ToolInfo*> tools = MenuTools();
+    for (auto group = tools.begin(); group != tools.end();) {
+        const MenuGroup id = (*group)->menuGroup;
+        const auto end =
+            std::find_if(group, tools.end(), [id](const ToolInfo* t) { return t->menuGroup != id; });
+        const bool gated =
+            std::any_of(group, end, [](const ToolInfo* t) { return t->gatesSeparator && Offered(*t); });
+        if (id == MenuGroup::Tags || (id != MenuGroup::Speech && gated)) add(sep, head, -1, "mnuFile(4)");
+        for (auto t = group; t != end; ++t)
+            if (Offered(**t)) add((*t)->caption, head, (*t)->icon, (*t)->key);
+        if (id == MenuGroup::Tags || (id == MenuGroup::Speech && gated)) add(sep, head, -1, "mnuFile(4)");
+        group = end;
     }
     add("Master Volume", head, 79, "Master Volume");
     add(sep, head, -1, "mnuFile(4)");
@@ -156,10 +144,11 @@ void CreateMenus(cPopupMenu& m_cMenu, QWidget* owner, cImageList* imgMenu) {
     add("Edit", head, 32, "Rename Item");
     add("Save As...", head, 5, "Save As");
     add(sep, head, -1, "st1");
-    if (on(g_lAppIncEditor)) {
-        tool("Audio Analyser");
-        add(sep, head, -1, "st1");
-    }
+    for (const ToolInfo* t : tools)
+        if (t->itemsMenu && Offered(*t)) {
+            add(t->caption, head, t->icon, t->key);
+            add(sep, head, -1, "st1");
+        }
     add("Remove Item", head, 3, "Remove Item");
     add(sep, head, -1, "ClearLine");
     add("Remove All", head, 27, "Clear the List");

@@ -72,12 +72,8 @@ struct World {
     explicit World(bool withDisc = true) {
         core::InitModes();
         // Every tool offered, so that each has its menu item.
-        using namespace core;
-        for (qint32* edition :
-             {&g_lAppIncConverter, &g_lAppIncJoin, &g_lAppIncSplit, &g_lAppIncMicRec, &g_lAppIncEditor,
-              &g_lAppIncAudioBurner, &g_lAppIncCDRipper, &g_lAppIncTagsEditor, &g_lAppIncMP3Burner,
-              &g_lAppIncWMABurner, &g_lAppIncACMConverter, &g_lAppIncTTS, &g_lAppIncDuplicator})
-            *edition = 1;
+        for (const core::EditionSwitch& edition : core::EditionSwitches())
+            *edition.variable = 1;
         settings::g_bAppExiting = false;
         settings::g_bDisplayMSGWhenExit = false;
         settings::g_bClearOnExit = false;

@@ -3,6 +3,7 @@
 #include "controls/cImageList.h"
 #include "controls/cPopupMenu.h"
 #include "core/mdlModes.h"
+#include "mainwindow/ToolsTable.h"
 #include "mainwindow/mdlMenus.h"
 #include "settings/SettingsVariables.h"
 
@@ -15,42 +16,24 @@
 
 namespace {
 
-struct Switch {
-    const char* name;
-    qint32* variable;
-};
-
-// Every edition switch, so a test can state which tools are on.
-const Switch kSwitches[] = {
-    {"Converter", &core::g_lAppIncConverter},
-    {"ACMConverter", &core::g_lAppIncACMConverter},
-    {"Join", &core::g_lAppIncJoin},
-    {"Split", &core::g_lAppIncSplit},
-    {"Editor", &core::g_lAppIncEditor},
-    {"MicRec", &core::g_lAppIncMicRec},
-    {"AudioBurner", &core::g_lAppIncAudioBurner},
-    {"CDRipper", &core::g_lAppIncCDRipper},
-    {"Duplicator", &core::g_lAppIncDuplicator},
-    {"MP3Burner", &core::g_lAppIncMP3Burner},
-    {"WMABurner", &core::g_lAppIncWMABurner},
-    {"TagsEditor", &core::g_lAppIncTagsEditor},
-    {"TTS", &core::g_lAppIncTTS},
-    {"ItemsLists", &core::g_lAppIncItemsLists},
-};
+// A switch's short name in the tests' texts: "Join" for g_lAppIncJoin.
+QString shortName(const core::EditionSwitch& s) {
+    return QString::fromLatin1(s.name).remove(QStringLiteral("g_lAppInc"));
+}
 
 // "edition" keeps the standard table's switches; otherwise every switch is 0 except the
 // names given ("Editor" sets 1, "Editor=2" sets 2).
 void setSwitches(const QString& spec) {
     core::InitModes(core::Edition::Standard);
     if (spec == QLatin1String("edition")) return;
-    for (const Switch& s : kSwitches)
+    for (const core::EditionSwitch& s : core::EditionSwitches())
         *s.variable = 0;
     for (const QString& token : spec.split(' ', Qt::SkipEmptyParts)) {
         const QString name = token.section('=', 0, 0);
         const qint32 value = token.contains('=') ? token.section('=', 1).toInt() : 1;
         bool found = false;
-        for (const Switch& s : kSwitches)
-            if (name == QLatin1String(s.name)) {
+        for (const core::EditionSwitch& s : core::EditionSwitches())
+            if (name == shortName(s)) {
                 *s.variable = value;
                 found = true;
             }
@@ -58,8 +41,13 @@ void setSwitches(const QString& spec) {
     }
 }
 
-const QString kAllTools = "Converter ACMConverter Join Split Editor MicRec AudioBurner CDRipper Duplicator "
-                          "MP3Burner WMABurner TagsEditor TTS";
+// Every tool's switch on (the items lists' switch is no tool's).
+const QString kAllTools = [] {
+    QStringList names;
+    for (const core::EditionSwitch& s : core::EditionSwitches())
+        if (shortName(s) != QLatin1String("ItemsLists")) names << shortName(s);
+    return names.join(' ');
+}();
 
 // One line per item: caption (quoted, so trailing blanks show), key and icon.
 QStringList describe(const cPopupMenu& menu, qint32 head) {
@@ -135,14 +123,14 @@ void tst_menus::cleanupTestCase() {
 
 void tst_menus::init() {
     m_savedSwitches.clear();
-    for (const Switch& s : kSwitches)
+    for (const core::EditionSwitch& s : core::EditionSwitches())
         m_savedSwitches << *s.variable;
     m_savedXPStyle = settings::g_bMenuXPStyle;
 }
 
 void tst_menus::cleanup() {
     for (int i = 0; i < m_savedSwitches.size(); ++i)
-        *kSwitches[i].variable = m_savedSwitches[i];
+        *core::EditionSwitches()[i].variable = m_savedSwitches[i];
     settings::g_bMenuXPStyle = m_savedXPStyle;
 }
 
@@ -465,10 +453,9 @@ void tst_menus::commandKeys_data() {
     QTest::addColumn<QString>("key");
     QTest::addColumn<bool>("carried");
 
-    const QStringList toolKeys = {
-        "Audio Converter", "MP3 CD Maker",   "WMA CD Maker",   "Audio CD Duplicator", "Audio CD Ripper",
-        "ACM Converter",   "Audio Joiner",   "Audio Splitter", "Audio CD Maker",      "Audio Analyser",
-        "Audio Recorder",  "Text To Speech", "MP3 Tags Editor"};
+    QStringList toolKeys;
+    for (const mainwin::ToolInfo& tool : mainwin::Tools())
+        toolKeys << tool.key;
     const QStringList otherKeys = {"Add Files",
                                    "Add Directories",
                                    "New Items List",
