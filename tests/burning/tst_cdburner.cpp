@@ -4,7 +4,7 @@
 // and the stored "Open the CD drive" box.
 #include "burning/frmCDBurner.h"
 
-#include "../components/tst_burner_fixtures.h"
+#include "BurnerFixtures.h"
 #include "DiscImages.h"
 #include "TestEnv.h"
 #include "controls/cGrid.h"

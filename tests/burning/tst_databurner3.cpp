@@ -6,7 +6,7 @@
 // the temporary files.
 #include "burning/frmDataBurner3.h"
 
-#include "../components/tst_burner_fixtures.h"
+#include "BurnerFixtures.h"
 #include "IsoReadBack.h"
 #include "MediaTools.h"
 #include "TestEnv.h"

@@ -2,8 +2,8 @@
 // joined into MP3 and WAV, checked against ffmpeg's own decoding and mutagen;
 // the faults that stop a join without leaving an output; abort; and the one
 // terminal event per start.
+#include "ConverterTools.h"
 #include "components/cAudioJoin.h"
-#include "tst_converter_tools.h"
 
 #include "MediaTools.h"
 #include "TestEnv.h"

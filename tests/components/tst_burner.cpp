@@ -4,10 +4,10 @@
 #include "components/cAudioBurner.h"
 #include "components/cAudioCDRipper.h"
 
+#include "BurnerFixtures.h"
 #include "DiscImages.h"
 #include "MediaTools.h"
 #include "TestEnv.h"
-#include "tst_burner_fixtures.h"
 
 #include <QDir>
 #include <QtTest>

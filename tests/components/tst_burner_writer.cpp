@@ -3,8 +3,8 @@
 // abort), and libburn itself against its "stdio:" pseudo-drive.
 #include "components/cAudioBurner.h"
 
+#include "BurnerFixtures.h"
 #include "TestEnv.h"
-#include "tst_burner_fixtures.h"
 
 #include <QDir>
 #include <QtTest>

@@ -1,9 +1,9 @@
 // The converter's converting half: generated sources of each kind through
 // every output format (checked with ffprobe and mutagen), ranges, bad sources,
 // abort, and the one-terminal-event rules the batch run relies on.
+#include "ConverterTools.h"
 #include "components/ConverterCodecs.h"
 #include "components/cAudioConverter.h"
-#include "tst_converter_tools.h"
 
 #include "MediaTools.h"
 #include "TestEnv.h"

@@ -1,8 +1,8 @@
 // The encoder on its own: PCM in, each output format out, the file only under
 // its final name once finished.
+#include "ConverterTools.h"
 #include "components/AudioEncoder.h"
 #include "components/ConverterCodecs.h"
-#include "tst_converter_tools.h"
 
 #include <QDir>
 #include <QTemporaryDir>

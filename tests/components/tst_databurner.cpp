@@ -5,9 +5,9 @@
 #include "components/cAudioDataBurner.h"
 #include "components/cBurner.h"
 
+#include "BurnerFixtures.h"
 #include "IsoReadBack.h"
 #include "TestEnv.h"
-#include "tst_burner_fixtures.h"
 
 #include <QDir>
 #include <QSignalSpy>

@@ -4,8 +4,8 @@
 #include "components/cOrlath.h"
 
 #include "MediaTools.h"
+#include "PlayerTools.h"
 #include "TestEnv.h"
-#include "tst_player_tools.h"
 
 #include <QElapsedTimer>
 #include <QFile>

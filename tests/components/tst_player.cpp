@@ -3,8 +3,8 @@
 // and pausing keep the position, and bad files leave it idle.
 #include "components/cPlayer.h"
 
+#include "PlayerTools.h"
 #include "TestEnv.h"
-#include "tst_player_tools.h"
 
 #include <QElapsedTimer>
 #include <QSignalSpy>

@@ -5,7 +5,7 @@
 #include "components/cWave.h"
 
 #include "TestEnv.h"
-#include "tst_wave_tools.h"
+#include "WaveTools.h"
 
 #include <QDir>
 #include <QFile>

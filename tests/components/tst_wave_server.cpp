@@ -8,7 +8,7 @@
 
 #include "MediaTools.h"
 #include "TestEnv.h"
-#include "tst_wave_tools.h"
+#include "WaveTools.h"
 
 #include <QElapsedTimer>
 #include <QProcess>

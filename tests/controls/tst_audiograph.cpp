@@ -5,7 +5,7 @@
 
 #include "components/cPlayer.h"
 
-#include "../components/tst_player_tools.h"
+#include "PlayerTools.h"
 #include "TestEnv.h"
 
 #include <QImage>

@@ -4,7 +4,7 @@
 // source disc taken out, a writer holding a written disc, one drive for both,
 // nothing to burn), with what is kept of the rips for a second try. Then the
 // temporary folder's deletion rules.
-#include "../components/tst_burner_fixtures.h"
+#include "BurnerFixtures.h"
 #include "DiscImages.h"
 #include "TestEnv.h"
 #include "components/DriveRegistry.h"

@@ -3,7 +3,7 @@
 // in E: through the window's own controls; the copy equals the original
 // sample for sample with no gap, and the tree lists it. The standard build
 // does not offer the command.
-#include "../components/tst_burner_fixtures.h"
+#include "BurnerFixtures.h"
 #include "DiscImages.h"
 #include "TestEnv.h"
 

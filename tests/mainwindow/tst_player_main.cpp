@@ -2,8 +2,8 @@
 // display while a row plays and after it ends, going on to the next marked
 // row, stop and restart, the slider, the graphs, missing and bad files, and
 // the row commands that must stop playback first.
-#include "../components/tst_player_tools.h"
 #include "ListFixtures.h"
+#include "PlayerTools.h"
 #include "TestEnv.h"
 #include "components/cPlayer.h"
 #include "controls/cAudioGraph.h"

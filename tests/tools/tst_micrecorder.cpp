@@ -3,8 +3,8 @@
 // record start, the 30-second stop on the window's own clock (ticked by the
 // test), the questions before a file is replaced or a folder cannot take it,
 // no device, Add during a recording, a lost device, and File Details.
-#include "../components/tst_wave_tools.h"
 #include "TestEnv.h"
+#include "WaveTools.h"
 #include "controls/cProgressBar.h"
 #include "core/mdlModes.h"
 #include "tools/frmMicRecorder.h"

@@ -3,9 +3,9 @@
 // of it, a path is typed into the path box, "Record" pressed, about two
 // seconds pass while paplay plays a 440 Hz tone into the test server's null
 // sink, "Stop Record" pressed: the WAV at that path holds the tone.
-#include "../components/tst_wave_tools.h"
 #include "MediaTools.h"
 #include "TestEnv.h"
+#include "WaveTools.h"
 #include "controls/AccessibleNames.h"
 #include "controls/cProgressBar.h"
 #include "core/mdlModes.h"

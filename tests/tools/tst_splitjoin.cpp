@@ -8,7 +8,7 @@
 #include "MediaTools.h"
 #include "TestEnv.h"
 
-#include "../components/tst_converter_tools.h"
+#include "ConverterTools.h"
 #include "components/cAudioJoin.h"
 #include "controls/cGrid.h"
 #include "controls/cTreeView.h"

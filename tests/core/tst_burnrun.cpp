@@ -3,8 +3,8 @@
 // events only after a clean finish, abort, and the window's display rules.
 #include "core/AudioBurnJob.h"
 
-#include "../components/tst_burner_fixtures.h"
-#include "../conversion/BatchFakes.h"
+#include "BatchFakes.h"
+#include "BurnerFixtures.h"
 #include "TestEnv.h"
 #include "components/DriveRegistry.h"
 #include "core/Services.h"
