@@ -285,34 +285,39 @@ inline AudioMatch CompareDecoded(const QStringList& reference, const QStringList
     AudioMatch m;
     DecodedPcm ref(reference, rate, channels), dec(decoded, rate, channels);
     std::vector<qint16> r, d;
-    const qint64 window = 8192;
-    bool refEnded = ref.Append(r, 2 * maxLag + window) < 2 * maxLag + window;
-    bool decEnded = dec.Append(d, 3 * maxLag + window) < 3 * maxLag + window;
-    // The lag with the best normalised correlation of the first channel.
-    qint64 best = 0;
-    double bestScore = -2;
-    if (qint64(r.size()) / channels >= maxLag + window) {
-        double rr = 0;
+    const qint64 window = 2048;
+    bool refEnded = ref.Append(r, maxLag + window) < maxLag + window;
+    bool decEnded = dec.Append(d, maxLag + window) < maxLag + window;
+    // The lag where the first channels line up: a steady tone lines up once
+    // a period, so among the lags that correlate about as well as the best
+    // one, the earliest run wins (earlier ones take in the encoder's silence),
+    // and within it the best.
+    std::vector<double> scores(size_t(2 * maxLag + 1), -2.0);
+    double top = -2;
+    for (qint64 lag = -maxLag; lag <= maxLag; ++lag) {
+        const qint64 r0 = std::max<qint64>(0, -lag), d0 = std::max<qint64>(0, lag);
+        if (qint64(r.size()) / channels < r0 + window || qint64(d.size()) / channels < d0 + window) continue;
+        double rr = 0, rd = 0, dd = 0;
         for (qint64 i = 0; i < window; ++i) {
-            const double a = r[size_t((maxLag + i) * channels)];
+            const double a = r[size_t((r0 + i) * channels)];
+            const double b = d[size_t((d0 + i) * channels)];
             rr += a * a;
+            rd += a * b;
+            dd += b * b;
         }
-        for (qint64 lag = -maxLag; lag <= maxLag; ++lag) {
-            if (qint64(d.size()) / channels < maxLag + lag + window) break;
-            double rd = 0, dd = 0;
-            for (qint64 i = 0; i < window; ++i) {
-                const double a = r[size_t((maxLag + i) * channels)];
-                const double b = d[size_t((maxLag + lag + i) * channels)];
-                rd += a * b;
-                dd += b * b;
-            }
-            const double score = rr > 0 && dd > 0 ? rd / std::sqrt(rr * dd) : (rr == dd ? 1.0 : 0.0);
-            if (score > bestScore + 1e-9) {
-                bestScore = score;
-                best = lag;
-            }
-        }
+        const double score = rr > 0 && dd > 0 ? rd / std::sqrt(rr * dd) : (rr == dd ? 1.0 : 0.0);
+        scores[size_t(lag + maxLag)] = score;
+        top = std::max(top, score);
     }
+    qint64 best = 0;
+    size_t i = 0;
+    while (i < scores.size() && scores[i] < top - 0.01)
+        ++i;
+    for (double bestScore = -2; i < scores.size() && scores[i] >= top - 0.01; ++i)
+        if (scores[i] > bestScore) {
+            bestScore = scores[i];
+            best = qint64(i) - maxLag;
+        }
     m.lag = best;
     // Samples still to skip on either side to line the two up.
     size_t rs = best < 0 ? size_t(-best * channels) : 0, ds = best > 0 ? size_t(best * channels) : 0;
@@ -364,6 +369,7 @@ inline void CheckAgainstSources(const QStringList& sources, const QStringList& o
                        .arg(sources.size());
         return;
     }
+    double lowest = 1e9;
     for (qsizetype i = 0; i < sources.size(); ++i) {
         const AudioMatch ours = CompareDecoded({"-i", sources[i]}, {"-i", outputs[i]});
         const AudioMatch peer = CompareDecoded({"-i", sources[i]}, {"-i", peerOutputs[i]});
@@ -378,7 +384,12 @@ inline void CheckAgainstSources(const QStringList& sources, const QStringList& o
                            .arg(QFileInfo(outputs[i]).fileName())
                            .arg(ours.frames - ours.lag)
                            .arg(peer.frames - peer.lag);
+        lowest = std::min({lowest, ours.snrDb, peer.snrDb});
     }
+    std::printf(
+        "  outputs decoded: %d of the program's and %d of the peer's beside their sources, %.1f dB from "
+        "them at worst\n",
+        int(outputs.size()), int(peerOutputs.size()), lowest);
 }
 
 // The bytes of the files directly in `folder`.
