@@ -45,8 +45,9 @@ gather() {
     if [ -n "$last" ]; then
         ratio="$(sed -nE 's/.*ratio ([0-9.]+).*/\1/p' <<<"$last")"
         target="$(sed -nE 's/.*target ([^)]*)\).*/\1/p' <<<"$last")"
-        printf '%s\t%s\t-\t%s\t%s\t%s\n' "$name" "$(sed -E 's/^ +//' <<<"$last" | cut -c1-70)" "$ratio" \
-            "ratio ${target:--}" "$state" >>"$rows"
+        # Its figures: what stands between its last colon and the ratio.
+        printf '%s\t%s\t-\t%s\t%s\t%s\n' "$name" "$(sed -E 's/^.*: //; s/,? *ratio [0-9.].*//' <<<"$last")" \
+            "$ratio" "ratio ${target:--}" "$state" >>"$rows"
     else
         printf '%s\t-\t-\t-\t-\t%s\n' "$name" "$state" >>"$rows"
     fi
