@@ -1,8 +1,9 @@
 // Converting WAV files to MP3 128 kbps with the converter, one after another
 // (each next item started from the Done handler, as the batch run does),
 // against the ffmpeg command line converting the same files one after another
-// with the same settings. Also the longest pause of the GUI thread during the
-// converter's run, seen by a 1 ms timer.
+// with the same settings, the two taking turns for several rounds. Also the
+// longest pause of the GUI thread during the converter's run, seen by a 1 ms
+// timer. Every output is decoded and compared with its source.
 // Usage: bench_convert [file count, default 20] [seconds per file, default 60]
 #include "BenchSupport.h"
 #include "components/cAudioConverter.h"
@@ -37,10 +38,6 @@ int main(int argc, char** argv) {
     std::printf("bench_convert: %d WAV files of %d s (44100 Hz, 16-bit stereo) to MP3 128 kbps\n", count,
                 seconds);
 
-    const double cliSeconds =
-        bench::TimeCliMp3Conversions("bench_convert", sources, QDir(dir.filePath("cli")));
-    if (cliSeconds < 0) return 1;
-
     cAudioConverter converter;
     components::tMP3Settings mp3;
     mp3.Bitrate = 128;
@@ -50,6 +47,11 @@ int main(int argc, char** argv) {
     converter.setOutputFormat(3);
     converter.SetMP3Settings(mp3);
 
+    QStringList outputs, cliOutputs;
+    for (int i = 0; i < count; ++i) {
+        outputs << dir.filePath(QStringLiteral("component/out%1.mp3").arg(i));
+        cliOutputs << dir.filePath(QStringLiteral("cli/out%1.mp3").arg(i));
+    }
     QEventLoop loop;
     int next = 0, failures = 0;
     auto startNext = [&] {
@@ -59,7 +61,7 @@ int main(int argc, char** argv) {
         }
         converter.setTagTitle(QStringLiteral("Item %1").arg(next));
         converter.setSourceFile(sources[next]);
-        converter.setDestinationFile(dir.filePath(QStringLiteral("component/out%1.mp3").arg(next)));
+        converter.setDestinationFile(outputs[next]);
         ++next;
         converter.StartConvert();
     };
@@ -70,10 +72,24 @@ int main(int argc, char** argv) {
         startNext();
     });
 
-    bench::StallProbe probe;
-    const double componentSeconds = bench::TimeLoop(loop, probe, startNext);
-    bench::ReportAgainstCli("converter component", "component", componentSeconds,
-                            QDir(dir.filePath("component")), cliSeconds, QDir(dir.filePath("cli")), probe,
-                            failures);
-    return failures ? 1 : 0;
+    std::vector<double> stalls;
+    bench::Turns turns;
+    const bool ran = bench::Alternate(
+        bench::Rounds(3),
+        [&](int) {
+            next = 0;
+            bench::StallProbe probe;
+            const double s = bench::TimeLoop(loop, probe, startNext);
+            stalls.push_back(probe.LongestStallMs());
+            return s;
+        },
+        [&](int) {
+            return bench::TimeCliMp3Conversions("bench_convert", sources, QDir(dir.filePath("cli")));
+        },
+        &turns);
+    if (!ran) return 1;
+    return bench::ConcludeAgainstCli("bench_convert", "converter component", turns, stalls, sources, outputs,
+                                     cliOutputs, failures)
+               ? 0
+               : 1;
 }

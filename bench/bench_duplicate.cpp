@@ -3,9 +3,10 @@
 // virtual drive), against what the same copy takes by hand: cd-paranoia
 // (package cd-paranoia) ripping every track of the same CUE/BIN image with
 // its default (full) paranoia checks, plus dd writing that PCM as a CUE/BIN
-// pair. Both read the image from the page cache; each is repeated and the
-// fastest time counts. The two copies must hold the same samples.
-// Usage: bench_duplicate [minutes, default 10] [repetitions, default 3]
+// pair. Both read the image from the page cache; the two take turns for
+// several rounds and the medians count. The two copies must hold the same
+// samples.
+// Usage: bench_duplicate [minutes, default 10] [rounds, default 3]
 #include "BenchSupport.h"
 #include "components/cAudioBurner.h"
 #include "components/cAudioCDRipper.h"
@@ -169,7 +170,7 @@ QByteArray fileBytes(const QString& path) {
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const int minutes = bench::CountArg(argc, argv, 1, 10);
-    const int reps = bench::CountArg(argc, argv, 2, 3);
+    const int reps = bench::CountArg(argc, argv, 2, bench::Rounds(3));
     const QString paranoia = QStandardPaths::findExecutable("cd-paranoia");
     const QString dd = QStandardPaths::findExecutable("dd");
     if (paranoia.isEmpty() || dd.isEmpty()) {
@@ -197,25 +198,28 @@ int main(int argc, char** argv) {
             }
     }
 
-    double ours = 1e30, theirs = 1e30;
-    for (int i = 0; i < reps; ++i) {
-        const double a = duplicateWithJob(writer);
-        const double b = duplicateByHand(paranoia, dd, source + "/disc.cue", work, minutes);
-        if (a < 0 || b < 0) return 1;
-        ours = qMin(ours, a);
-        theirs = qMin(theirs, b);
-    }
+    bench::Turns turns;
+    if (!bench::Alternate(
+            reps, [&](int) { return duplicateWithJob(writer); },
+            [&](int) { return duplicateByHand(paranoia, dd, source + "/disc.cue", work, minutes); }, &turns))
+        return 1;
     const double rss = bench::MaxRssMb();
     const QStringList bins = QDir(writer).entryList({"*.bin"}, QDir::Files);
     const QByteArray copy = bins.size() == 1 ? fileBytes(writer + "/" + bins.first()) : QByteArray();
     const QByteArray original = fileBytes(source + "/disc.bin");
     const bool same = !copy.isEmpty() && copy == original && fileBytes(work + "/copy.bin") == original;
-    std::printf("bench_duplicate: %d min disc (%d tracks) copied to a blank virtual drive, best of %d\n",
+    std::printf("bench_duplicate: %d min disc (%d tracks) copied to a blank virtual drive, median of %d\n",
                 minutes, minutes, reps);
-    std::printf("  DuplicateJob          : %8.3f s\n", ours);
-    std::printf("  cd-paranoia + dd      : %8.3f s\n", theirs);
-    std::printf("  same samples          : %s\n", same ? "yes" : "NO");
+    std::printf("  DuplicateJob          : %8.3f s\n", turns.Ours());
+    std::printf("  cd-paranoia + dd      : %8.3f s\n", turns.Peer());
     std::printf("  peak memory           : %8.1f MB\n", rss);
-    std::printf("  ratio                 : %8.3f (target <= 1.2)\n", ours / theirs);
-    return same ? 0 : 1;
+    bench::Outcome o;
+    o.name = "bench_duplicate";
+    o.figure = bench::Secs(turns.Ours());
+    o.peer = "cd-paranoia + dd " + bench::Secs(turns.Peer());
+    o.ratio = turns.Ratio();
+    o.target = "ratio <= 1.2";
+    o.met = o.ratio <= 1.2;
+    if (!same) o.faults << "the copies do not hold the samples of the original";
+    return bench::Conclude(o) ? 0 : 1;
 }

@@ -1,9 +1,10 @@
 // Joining WAV files into one MP3 with the joiner component, against ffmpeg's
 // concat demuxer writing the same MP3 with the same LAME settings (CBR
 // 128 kbps, 44100 Hz, joint stereo, encoder quality 5, ID3v2.3 and ID3v1, no
-// VBR tag). Each side runs twice, alternately, and keeps its best time, so a
-// busy moment of the machine does not decide the ratio. Also the longest pause
-// of the GUI thread while the joiner runs.
+// VBR tag). The two take turns for several rounds and the medians decide the
+// ratio, so a busy moment of the machine does not. Also the longest pause of
+// the GUI thread while the joiner runs. Both joined files are decoded and
+// compared with the sources one after another.
 // Usage: bench_join [file count, default 20] [seconds per file, default 60]
 #include "BenchSupport.h"
 #include "components/cAudioJoin.h"
@@ -23,12 +24,16 @@ using components::cAudioJoin;
 
 namespace {
 
-double TimeConcat(const QStringList& sources, const QString& list, const QString& out) {
+// The concat demuxer's list of `sources`.
+bool WriteList(const QStringList& sources, const QString& list) {
     QFile f(list);
-    if (!f.open(QIODevice::WriteOnly)) return -1.0;
+    if (!f.open(QIODevice::WriteOnly)) return false;
     for (const QString& s : sources)
         f.write("file '" + QFile::encodeName(s) + "'\n");
-    f.close();
+    return f.flush();
+}
+
+double TimeConcat(const QString& list, const QString& out) {
     QElapsedTimer clock;
     clock.start();
     if (!bench::RunFfmpeg("bench_join", {"-f",
@@ -101,23 +106,47 @@ int main(int argc, char** argv) {
     std::printf("bench_join: %d WAV files of %d s (44100 Hz, 16-bit stereo) joined into one MP3 128 kbps\n",
                 count, seconds);
 
+    const QString list = dir.filePath("list.txt");
+    if (!WriteList(sources, list)) return 1;
     const QString cliOut = dir.filePath("concat.mp3");
     const QString joinOut = dir.filePath("joined.mp3");
-    double cliBest = 1e300, joinBest = 1e300;
-    bench::StallProbe probe;
-    for (int round = 0; round < 2; ++round) {
-        const double cli = TimeConcat(sources, dir.filePath("list.txt"), cliOut);
-        const double join = TimeJoiner(sources, joinOut, probe);
-        if (cli < 0 || join < 0) return 1;
-        cliBest = std::min(cliBest, cli);
-        joinBest = std::min(joinBest, join);
-    }
-    std::printf("  %-22s %.2f s (%.1f MB)\n", "ffmpeg concat demuxer:", cliBest,
+    std::vector<double> stalls;
+    bench::Turns turns;
+    const bool ran = bench::Alternate(
+        bench::Rounds(3),
+        [&](int) {
+            bench::StallProbe probe;
+            const double s = TimeJoiner(sources, joinOut, probe);
+            stalls.push_back(probe.LongestStallMs());
+            return s;
+        },
+        [&](int) { return TimeConcat(list, cliOut); }, &turns);
+    if (!ran) return 1;
+    const double stall = bench::Median(stalls);
+    std::printf("  %-22s median %.2f s (%.1f MB)\n", "ffmpeg concat demuxer:", turns.Peer(),
                 double(QFileInfo(cliOut).size()) / 1e6);
-    std::printf("  %-22s %.2f s (%.1f MB)\n", "joiner component:", joinBest,
+    std::printf("  %-22s median %.2f s (%.1f MB)\n", "joiner component:", turns.Ours(),
                 double(QFileInfo(joinOut).size()) / 1e6);
-    std::printf("  longest GUI-thread stall: %.1f ms; pauses over 20 ms: %d; peak memory %.1f MB\n",
-                probe.LongestStallMs(), probe.LongGaps(), bench::MaxRssMb());
-    std::printf("  ratio joiner / ffmpeg concat: %.3f (target <= 1.05)\n", joinBest / cliBest);
-    return 0;
+    std::printf("  longest GUI-thread stall: median %.1f ms (target <= 50); peak memory %.1f MB\n", stall,
+                bench::MaxRssMb());
+
+    bench::Outcome o;
+    o.name = "bench_join";
+    o.figure = bench::Secs(turns.Ours()) + QStringLiteral(", stall %1 ms").arg(stall, 0, 'f', 1);
+    o.peer = "ffmpeg concat demuxer " + bench::Secs(turns.Peer());
+    o.ratio = turns.Ratio();
+    o.target = "ratio <= 1.05, stall <= 50 ms";
+    o.met = o.ratio <= 1.05 && stall <= 50.0;
+    // Both joined files hold the sources one after another, and agree in length.
+    const QStringList joinedSources{"-f", "concat", "-safe", "0", "-i", list};
+    const bench::AudioMatch ours = bench::CompareDecoded(joinedSources, {"-i", joinOut});
+    const bench::AudioMatch peer = bench::CompareDecoded(joinedSources, {"-i", cliOut});
+    for (const QString& f :
+         {ours.Fault("joined.mp3", 1152, 20.0), peer.Fault("the peer's concat.mp3", 1152, 20.0)})
+        if (!f.isEmpty()) o.faults << f;
+    if (o.faults.isEmpty() && std::llabs((ours.frames - ours.lag) - (peer.frames - peer.lag)) > 1152)
+        o.faults << QStringLiteral("joined.mp3: %1 frames, the peer's %2")
+                        .arg(ours.frames - ours.lag)
+                        .arg(peer.frames - peer.lag);
+    return bench::Conclude(o) ? 0 : 1;
 }

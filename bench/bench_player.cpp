@@ -1,7 +1,9 @@
 // The preview player on a 5-minute MP3: the time from Play to the first
 // samples taken by the audio server, the process's CPU time while it plays,
 // and the longest time the GUI thread was kept from running events (by the
-// player's own calls and its feed), against a null sink.
+// player's own calls and its feed), against a null sink. Beside it, paplay
+// playing the same file on the same server: the time from the start to the
+// first sound on the sink's monitor, the two taking turns for several rounds.
 // Without PULSE_SERVER set, it starts a private PulseAudio server for itself.
 // Usage: bench_player [seconds of playing per measure, default 10]
 #include "BenchSupport.h"
@@ -30,10 +32,7 @@
 namespace {
 
 double CpuSeconds() {
-    rusage ru{};
-    getrusage(RUSAGE_SELF, &ru);
-    return double(ru.ru_utime.tv_sec + ru.ru_stime.tv_sec) +
-           double(ru.ru_utime.tv_usec + ru.ru_stime.tv_usec) / 1e6;
+    return bench::CpuSeconds(RUSAGE_SELF);
 }
 
 // Runs the event loop for `ms`, or until `until` holds (asked every millisecond).
@@ -50,15 +49,50 @@ void Run(int ms, const std::function<bool()>& until = {}) {
     loop.exec();
 }
 
+// Listens to the sink's monitor: the moment the first sound reaches it after Arm.
+class SinkWatch {
+public:
+    bool Start() {
+        QObject::connect(&m_parec, &QProcess::readyReadStandardOutput, [this] {
+            const QByteArray data = m_parec.readAllStandardOutput();
+            if (!m_armed || m_heardMs >= 0) return;
+            const auto* v = reinterpret_cast<const qint16*>(data.constData());
+            for (qsizetype i = 0; i < data.size() / 2; ++i)
+                if (std::abs(int(v[i])) > 64) {
+                    m_heardMs = double(m_since.nsecsElapsed()) / 1e6;
+                    return;
+                }
+        });
+        m_parec.start("parec", {"--device=@DEFAULT_MONITOR@", "--raw", "--format=s16le", "--rate=44100",
+                                "--channels=2", "--latency-msec=2"});
+        return m_parec.waitForStarted(5000);
+    }
+    ~SinkWatch() {
+        m_parec.kill();
+        m_parec.waitForFinished(5000);
+    }
+    // From now on, the first sound counts; `since` is the clock it is timed by.
+    void Arm(const QElapsedTimer& since) {
+        m_since = since;
+        m_heardMs = -1;
+        m_armed = true;
+    }
+    bool Heard() const { return m_heardMs >= 0; }
+    double HeardMs() const { return m_heardMs; }
+
+private:
+    QProcess m_parec;
+    QElapsedTimer m_since;
+    double m_heardMs = -1;
+    bool m_armed = false;
+};
+
 } // namespace
 
 int main(int argc, char** argv) {
     const int seconds = bench::CountArg(argc, argv, 1, 10, 2);
     bench::PrivateAudioServer server;
-    if (qEnvironmentVariableIsEmpty("PULSE_SERVER") && !server.start()) {
-        std::printf("bench_player: FAILED: no audio server, and a private one did not start\n");
-        return 1;
-    }
+    if (!server.UseGivenOrStart("bench_player", false)) return 1;
     QCoreApplication app(argc, argv);
     if (QMediaDevices::audioOutputs().isEmpty()) {
         std::printf("bench_player: FAILED: the audio server offers no output\n");
@@ -76,29 +110,64 @@ int main(int argc, char** argv) {
     int playDones = 0;
     QObject::connect(&player, &components::cPlayer::PlayDone, [&] { ++playDones; });
 
-    // 1. Play to the first samples taken by the server (the stream's clock moves).
-    std::vector<double> startMs, playCallMs;
-    for (int i = 0; i < 7; ++i) {
-        QElapsedTimer t;
-        t.start();
-        if (player.Play(mp3, -1) != 0) {
-            std::printf("bench_player: FAILED: Play: %s\n", qPrintable(player.ErrorText()));
-            return 1;
-        }
-        playCallMs.push_back(double(t.nsecsElapsed()) / 1e6);
-        Run(3000, [&] { return player.GetPosition() > 0; });
-        startMs.push_back(double(t.nsecsElapsed()) / 1e6);
-        player.Stop();
-        Run(300);
+    // 1. Play to the first samples taken by the server (the stream's clock
+    // moves), and to the first sound on the sink's monitor, beside paplay
+    // started on the same file.
+    SinkWatch sink;
+    if (!sink.Start()) {
+        std::printf("bench_player: FAILED: parec did not start\n");
+        return 1;
     }
-    std::sort(startMs.begin(), startMs.end());
-    std::sort(playCallMs.begin(), playCallMs.end());
-    std::printf("  Play to the first samples on the sink: median %.1f ms, worst %.1f ms (target < 100 ms)\n",
-                startMs[startMs.size() / 2], startMs.back());
+    std::vector<double> startMs, playCallMs;
+    bench::Turns turns;
+    const bool ran = bench::Alternate(
+        bench::Rounds(7),
+        [&](int) {
+            QElapsedTimer t;
+            t.start();
+            sink.Arm(t);
+            if (player.Play(mp3, -1) != 0) {
+                std::printf("bench_player: FAILED: Play: %s\n", qPrintable(player.ErrorText()));
+                return -1.0;
+            }
+            playCallMs.push_back(double(t.nsecsElapsed()) / 1e6);
+            Run(3000, [&] { return player.GetPosition() > 0; });
+            startMs.push_back(double(t.nsecsElapsed()) / 1e6);
+            Run(3000, [&] { return sink.Heard(); });
+            const double heardMs = sink.Heard() ? sink.HeardMs() : 3000.0;
+            player.Stop();
+            Run(300);
+            return heardMs;
+        },
+        [&](int) {
+            QProcess paplay;
+            QElapsedTimer t;
+            t.start();
+            sink.Arm(t);
+            paplay.start("paplay", {mp3});
+            if (!paplay.waitForStarted(5000)) {
+                std::printf("bench_player: FAILED: paplay did not start\n");
+                return -1.0;
+            }
+            Run(3000, [&] { return sink.Heard(); });
+            const double heardMs = sink.Heard() ? sink.HeardMs() : 3000.0;
+            paplay.kill();
+            paplay.waitForFinished(5000);
+            Run(300);
+            return heardMs;
+        },
+        &turns);
+    if (!ran) return 1;
+    const double firstSamplesMs = bench::Median(startMs);
+    std::printf(
+        "  Play to the first samples taken by the server: median %.1f ms, worst %.1f ms (target < 100 ms)\n",
+        firstSamplesMs, *std::max_element(startMs.begin(), startMs.end()));
     std::printf(
         "  the Play call itself (open, probe, first 200 ms decoded, sink opened): median %.1f ms, worst "
         "%.1f ms\n",
-        playCallMs[playCallMs.size() / 2], playCallMs.back());
+        bench::Median(playCallMs), *std::max_element(playCallMs.begin(), playCallMs.end()));
+    std::printf("  start to the first sound on the sink's monitor: Play %.1f ms, paplay %.1f ms (medians)\n",
+                turns.Ours(), turns.Peer());
 
     // 2. CPU time of the whole process while it plays, nothing else running.
     player.Play(mp3, -1);
@@ -170,10 +239,24 @@ int main(int argc, char** argv) {
         "%.1f ms with nothing playing (%d over 20 ms) (target < 20 ms)\n",
         double(playing.longestNs) / 1e6, playing.over20, double(baseline.longestNs) / 1e6, baseline.over20);
     std::printf("  longest player call: %s, %.1f ms\n", longestCall, longestCallMs);
-    std::printf("  PlayDone events: %d (one per Play: 9 expected)\n", playDones);
+    std::printf("  PlayDone events: %d (one per Play: %d expected)\n", playDones, int(turns.ours.size()) + 2);
     std::printf("  peak memory (ru_maxrss): %.1f MB\n", bench::MaxRssMb());
 
-    const bool ok = playDones == 9 && heard > seconds * 0.8;
-    if (!ok) std::printf("bench_player: FAILED\n");
-    return ok ? 0 : 1;
+    const int plays = int(turns.ours.size()) + 2;
+    bench::Outcome o;
+    o.name = "bench_player";
+    o.figure = QStringLiteral("first sound %1 ms (first samples %2 ms), CPU %3 %, stall %4 ms")
+                   .arg(turns.Ours(), 0, 'f', 1)
+                   .arg(firstSamplesMs, 0, 'f', 1)
+                   .arg(cpuShare, 0, 'f', 2)
+                   .arg(double(playing.longestNs) / 1e6, 0, 'f', 1);
+    o.peer = QStringLiteral("paplay first sound %1 ms").arg(turns.Peer(), 0, 'f', 1);
+    o.ratio = turns.Ratio();
+    o.target = "first samples < 100 ms, CPU < 5 %, stall < 20 ms";
+    o.met = firstSamplesMs < 100.0 && cpuShare < 5.0 && playing.longestNs < 20'000'000;
+    if (playDones != plays)
+        o.faults << QStringLiteral("%1 PlayDone events for %2 plays").arg(playDones).arg(plays);
+    if (heard <= seconds * 0.8)
+        o.faults << QStringLiteral("at %1 s after %2 s of playing").arg(heard, 0, 'f', 1).arg(seconds + 1);
+    return bench::Conclude(o) ? 0 : 1;
 }

@@ -1,8 +1,9 @@
 // How long ripping a 10-minute audio track to WAV takes through the ripper
 // component, against cd-paranoia (package cd-paranoia) reading the same
 // CUE/BIN image with its default (full) paranoia checks. Both runs read from
-// the page cache; each is repeated and the fastest time counts.
-// Usage: bench_rip [minutes, default 10] [repetitions, default 3]
+// the page cache; the two take turns for several rounds and the medians count.
+// Both WAV files must hold the same samples.
+// Usage: bench_rip [minutes, default 10] [rounds, default 5]
 #include "BenchSupport.h"
 #include "components/cAudioCDRipper.h"
 
@@ -99,7 +100,7 @@ double ripWithCdParanoia(const QString& exe, const QString& cue, const QString& 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const int minutes = bench::CountArg(argc, argv, 1, 10);
-    const int reps = bench::CountArg(argc, argv, 2, 3);
+    const int reps = bench::CountArg(argc, argv, 2, bench::Rounds(5));
     const QString paranoia = QStandardPaths::findExecutable("cd-paranoia");
     if (paranoia.isEmpty()) {
         std::fprintf(stderr, "bench_rip: cd-paranoia (package cd-paranoia) is needed\n");
@@ -123,21 +124,25 @@ int main(int argc, char** argv) {
             }
     }
 
-    double ours = 1e30, theirs = 1e30;
-    for (int i = 0; i < reps; ++i) {
-        const double a = ripWithComponent(out + "/ours.wav");
-        const double b = ripWithCdParanoia(paranoia, drive + "/disc.cue", out + "/theirs.wav");
-        if (a < 0 || b < 0) return 1;
-        ours = qMin(ours, a);
-        theirs = qMin(theirs, b);
-    }
+    bench::Turns turns;
+    if (!bench::Alternate(
+            reps, [&](int) { return ripWithComponent(out + "/ours.wav"); },
+            [&](int) { return ripWithCdParanoia(paranoia, drive + "/disc.cue", out + "/theirs.wav"); },
+            &turns))
+        return 1;
     const double rss = bench::MaxRssMb(); // before the comparison reads both files
     const bool same = wavData(out + "/ours.wav") == wavData(out + "/theirs.wav");
-    std::printf("bench_rip: %d min track to WAV, best of %d\n", minutes, reps);
-    std::printf("  cAudioCDRipper : %8.3f s\n", ours);
-    std::printf("  cd-paranoia    : %8.3f s\n", theirs);
-    std::printf("  ratio          : %8.3f (target <= 1.1)\n", ours / theirs);
-    std::printf("  same samples   : %s\n", same ? "yes" : "NO");
+    std::printf("bench_rip: %d min track to WAV, median of %d\n", minutes, reps);
+    std::printf("  cAudioCDRipper : %8.3f s\n", turns.Ours());
+    std::printf("  cd-paranoia    : %8.3f s\n", turns.Peer());
     std::printf("  peak memory    : %8.1f MB (while ripping)\n", rss);
-    return same ? 0 : 1;
+    bench::Outcome o;
+    o.name = "bench_rip";
+    o.figure = bench::Secs(turns.Ours());
+    o.peer = "cd-paranoia " + bench::Secs(turns.Peer());
+    o.ratio = turns.Ratio();
+    o.target = "ratio <= 1.1";
+    o.met = o.ratio <= 1.1;
+    if (!same) o.faults << "the two WAV files hold different samples";
+    return bench::Conclude(o) ? 0 : 1;
 }
