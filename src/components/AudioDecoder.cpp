@@ -1,5 +1,6 @@
 #include "components/AudioDecoder.h"
 
+#include "components/AudioLimits.h"
 #include "components/FFmpegHandles.h"
 
 extern "C" {
@@ -90,7 +91,10 @@ bool AudioDecoder::Open(const QString& path) {
     int rc = 0;
     s->input = ffmpeg::OpenInput(path, &rc);
     if (!s->input) {
-        s->error = QStringLiteral("The file is not a known audio format (%1).").arg(ffmpeg::ErrorText(rc));
+        s->error =
+            ffmpeg::BeyondBounds(rc)
+                ? QStringLiteral("The file cannot be read within the limits set for opening one.")
+                : QStringLiteral("The file is not a known audio format (%1).").arg(ffmpeg::ErrorText(rc));
         d = std::move(s);
         return false;
     }
@@ -111,6 +115,13 @@ bool AudioDecoder::Open(const QString& path) {
     for (unsigned i = 0; i < s->input->nb_streams; ++i)
         if (int(i) != s->stream) s->input->streams[i]->discard = AVDISCARD_ALL;
     const AVStream* st = s->input->streams[s->stream];
+    if (st->codecpar->ch_layout.nb_channels > kMaxChannels) {
+        s->error = QStringLiteral("The file has %1 channels; at most %2 can be used.")
+                       .arg(st->codecpar->ch_layout.nb_channels)
+                       .arg(kMaxChannels);
+        d = std::move(s);
+        return false;
+    }
     s->codec.reset(ff().avcodec_alloc_context3(dec));
     if (!s->codec || ff().avcodec_parameters_to_context(s->codec.get(), st->codecpar) < 0 ||
         ff().avcodec_open2(s->codec.get(), dec, nullptr) < 0) {
@@ -269,10 +280,12 @@ qint64 AudioDecoder::Read(void* buffer, qint64 maxFrames) {
             s.swrReady = false;
         }
         if (s.swrReady) return true;
-        AVChannelLayout outLayout;
+        // Zeroed first: av_channel_layout_copy uninits its destination, and
+        // stack bytes that read as a custom layout would have it free garbage.
+        AVChannelLayout outLayout{};
         ff().av_channel_layout_default(&outLayout, s.outChannels);
         SwrContext* raw = nullptr;
-        AVChannelLayout inLayout;
+        AVChannelLayout inLayout{};
         if (f->ch_layout.nb_channels > 0 && f->ch_layout.order != AV_CHANNEL_ORDER_UNSPEC)
             ff().av_channel_layout_copy(&inLayout, &f->ch_layout);
         else

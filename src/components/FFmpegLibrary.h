@@ -34,6 +34,8 @@ extern "C" {
     X(av_channel_layout_copy)                                                                                \
     X(av_channel_layout_default)                                                                             \
     X(av_channel_layout_uninit)                                                                              \
+    X(av_codec_is_decoder)                                                                                   \
+    X(av_codec_iterate)                                                                                      \
     X(av_dict_free)                                                                                          \
     X(av_dict_get)                                                                                           \
     X(av_dict_set)                                                                                           \
