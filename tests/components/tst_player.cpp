@@ -7,6 +7,7 @@
 #include "tst_player_tools.h"
 
 #include <QElapsedTimer>
+#include <QProcess>
 #include <QSignalSpy>
 #include <QTimer>
 #include <QtTest>
@@ -45,6 +46,7 @@ private slots:
     void undecodableFilesStayIdle();
     void playWhilePlayingEndsTheFirstWithItsPlayDone();
     void closeDropsAPendingPlayDone();
+    void exitAfterPlayingKeepsStatusAndOutput();
 
 private:
     std::unique_ptr<testsupport::TestEnv> m_env;
@@ -271,6 +273,21 @@ void tst_player::closeDropsAPendingPlayDone() {
     RunEvents(100);
     QCOMPARE(done.count(), 0);
     player.reset();
+}
+
+// A process that played ends with its own status and all its output, and
+// never aborts on the way out (the sound library's teardown at exit is racy).
+void tst_player::exitAfterPlayingKeepsStatusAndOutput() {
+    const QString probe = QCoreApplication::applicationDirPath() + "/sound_exit_probe";
+    QVERIFY(QFile::exists(probe));
+    for (int status : {0, 3, 0, 7, 0}) {
+        QProcess p;
+        p.start(probe, {m_tone1, QString::number(status)});
+        QVERIFY(p.waitForFinished(120000));
+        QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+        QVERIFY2(p.exitCode() == status, p.readAllStandardError().constData());
+        QCOMPARE(p.readAllStandardOutput(), QByteArray("played to the end\n"));
+    }
 }
 
 QTEST_MAIN(tst_player)
