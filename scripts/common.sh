@@ -11,7 +11,7 @@ PACKAGES=(
     libcdio-dev libcdio-cdda-dev libcdio-paranoia-dev libiso9660-dev cd-paranoia
     libburn-dev libisofs-dev xorriso
     libespeak-ng-dev espeak-ng libfftw3-dev libsqlite3-dev libmp3lame-dev libpulse-dev
-    ffmpeg python3 python3-mutagen sox pulseaudio pulseaudio-utils
+    ffmpeg python3 python3-mutagen sox pulseaudio pulseaudio-utils dbus
     libtag1-dev xvfb xauth clang-format
 )
 
@@ -67,4 +67,53 @@ install_packages() {
 build() {
     cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCORVANE_EDITION="${CORVANE_EDITION:-standard}" "$@"
     cmake --build "$BUILD" --parallel "$(nproc)"
+}
+
+# The tests' sound server: a PulseAudio of their own with a null sink and a
+# source recording it, answering at unix:$1/pulse/native. It is kept apart
+# from whatever the user's session runs: a desktop's session bus already has
+# a PulseAudio on it (a second one refuses to start there), the user's
+# configuration could change its modules, and a root shell must not leave
+# files in the user's home. So it sees no session bus and no display (through
+# which it would find the bus again), and gets a runtime and a home folder
+# inside $1. Returns non-zero, with the server's log, when it did not start
+# or another server answers in its place.
+start_test_sound_server() {
+    local dir="$1"
+    mkdir -p "$dir/home" "$dir/config"
+    chmod 700 "$dir"
+    if ! env -u DBUS_SESSION_BUS_ADDRESS -u DISPLAY -u WAYLAND_DISPLAY -u PULSE_SERVER \
+        XDG_RUNTIME_DIR="$dir" HOME="$dir/home" XDG_CONFIG_HOME="$dir/config" \
+        pulseaudio -n --daemonize=yes --exit-idle-time=-1 --disallow-exit --use-pid-file=yes \
+        --log-target="file:$dir/pulse.log" \
+        --load=module-native-protocol-unix \
+        --load="module-null-sink sink_name=ci_null" \
+        --load="module-remap-source source_name=ci_mic master=ci_null.monitor" \
+        --load=module-always-sink; then
+        echo "the PulseAudio test server did not start; its log:" >&2
+        cat "$dir/pulse.log" >&2 2>/dev/null || true
+        return 1
+    fi
+    # Its own null sink on its own socket: the private server answers.
+    if ! pactl_test_server "$dir" list short sinks 2>/dev/null | grep -qw ci_null; then
+        echo "the PulseAudio test server does not answer at $dir/pulse/native; its log:" >&2
+        cat "$dir/pulse.log" >&2 2>/dev/null || true
+        stop_test_sound_server "$dir"
+        return 1
+    fi
+    pactl_test_server "$dir" set-default-source ci_mic
+}
+
+# pactl on the server in $1 (its clients take the server's cookie, so that
+# none is made in the user's home).
+pactl_test_server() {
+    local dir="$1"
+    shift
+    PULSE_SERVER="unix:$dir/pulse/native" PULSE_COOKIE="$dir/config/pulse/cookie" pactl "$@"
+}
+
+# Stops the server start_test_sound_server started in $1.
+stop_test_sound_server() {
+    local pid_file="$1/pulse/pid"
+    if [ -f "$pid_file" ]; then kill "$(cat "$pid_file")" 2>/dev/null || true; fi
 }

@@ -10,24 +10,16 @@ build -DCORVANE_TESTS=ON -DCORVANE_BENCH=ON
 export QT_QPA_PLATFORM=offscreen
 export CORVANE_NO_POWEROFF=1
 export XDG_RUNTIME_DIR="$(mktemp -d)"
-chmod 700 "$XDG_RUNTIME_DIR"
-pulse_pid_file="$XDG_RUNTIME_DIR/pulse/pid"
-stop_pulse() {
-    if [ -f "$pulse_pid_file" ]; then kill "$(cat "$pulse_pid_file")" 2>/dev/null || true; fi
-    rm -rf "$XDG_RUNTIME_DIR"
-}
-trap stop_pulse EXIT
+trap 'stop_test_sound_server "$XDG_RUNTIME_DIR"; rm -rf "$XDG_RUNTIME_DIR"' EXIT
 # The audio tests need a real server; without one they would test nothing.
-if ! pulseaudio -n --daemonize=yes --exit-idle-time=-1 --disallow-exit --use-pid-file=yes \
-    --load=module-native-protocol-unix \
-    --load="module-null-sink sink_name=ci_null" \
-    --load="module-remap-source source_name=ci_mic master=ci_null.monitor" \
-    --load=module-always-sink; then
+if ! start_test_sound_server "$XDG_RUNTIME_DIR"; then
     echo "test.sh: the PulseAudio test server did not start" >&2
     exit 1
 fi
+# Every test talks to it alone, whatever the user's settings name.
 export PULSE_SERVER="unix:$XDG_RUNTIME_DIR/pulse/native"
-pactl set-default-source ci_mic
+export PULSE_COOKIE="$XDG_RUNTIME_DIR/config/pulse/cookie"
+unset PULSE_SINK PULSE_SOURCE
 
 cd "$BUILD"
 # Extra arguments go to ctest (for example -R tst_ripper to run one test).

@@ -6,6 +6,7 @@
 #include <QAudioFormat>
 #include <QAudioSink>
 #include <QAudioSource>
+#include <QCoreApplication>
 #include <QMediaDevices>
 #include <QSoundEffect>
 #include <QThread>
@@ -15,8 +16,36 @@
 #include <pulse/mainloop.h>
 
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <mutex>
+
+// The leak check of a build with the address sanitizer (absent otherwise).
+extern "C" void __lsan_do_leak_check() __attribute__((weak));
 
 namespace {
+
+// Qt Multimedia ends its PulseAudio connection in a destructor run at exit,
+// without the lock of the thread that serves that connection. When that
+// thread is still handling the server's last messages (a stream just
+// stopped, a device that changed), libpulse fails an assertion and the
+// process aborts after all its work is done. Nothing of that teardown is
+// needed when the process ends anyway, so it leaves just before it. Exit
+// handlers run in reverse order of registration, and Qt Multimedia's are
+// registered as its parts are first used; so ours is registered when the
+// application object is destroyed, after all of them. It flushes the output
+// and ends with the same status. Thread-local destructors, which close the
+// settings store, have run by then.
+void LeaveWithStatus(int status, void*) {
+    std::fflush(nullptr);
+    if (__lsan_do_leak_check) __lsan_do_leak_check();
+    std::_Exit(status);
+}
+
+void EndBeforeQtMultimediaTearsDown() {
+    static std::once_flag once;
+    std::call_once(once, [] { qAddPostRoutine([] { on_exit(LeaveWithStatus, nullptr); }); });
+}
 
 // Whether a sound server answers now, asked the way Qt Multimedia asks (the
 // same server lookup, no autostart of a server of its own).
@@ -297,12 +326,15 @@ private:
 
 extern "C" {
 __attribute__((visibility("default"))) components::AudioOutput* corvane_create_audio_output() {
+    EndBeforeQtMultimediaTearsDown();
     return new QtAudioOutput;
 }
 __attribute__((visibility("default"))) components::SoundPlayer* corvane_create_sound_player() {
+    EndBeforeQtMultimediaTearsDown();
     return new QtSoundPlayer;
 }
 __attribute__((visibility("default"))) components::AudioInput* corvane_create_audio_input() {
+    EndBeforeQtMultimediaTearsDown();
     return new QtAudioInput;
 }
 }

@@ -7,7 +7,6 @@
 #include "PlayerTools.h"
 #include "TestEnv.h"
 
-#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
@@ -214,16 +213,14 @@ private slots:
         QVERIFY(words.wait(10000));
         QVERIFY(words.count() < int(Words(kSentence).size()));
         const int wordsAtStop = words.count();
-        QElapsedTimer clock;
-        clock.start();
         speech.Stop();
         QVERIFY(!speech.IsSpeaking());
         QCOMPARE(done.count(), 0); // queued, not from inside Stop
-        QVERIFY(done.wait(200));
-        QVERIFY2(clock.elapsed() < 200, qPrintable(QString::number(clock.elapsed())));
+        // At once: the events already waiting bring SpeakDone, with no word after it
+        // (nothing waits for the rest of the speech to be heard).
         QCoreApplication::processEvents();
-        QCOMPARE(words.count(), wordsAtStop);
         QCOMPARE(done.count(), 1);
+        QCOMPARE(words.count(), wordsAtStop);
         // Stopping again when idle says nothing.
         speech.Stop();
         QCoreApplication::processEvents();

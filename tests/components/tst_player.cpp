@@ -7,6 +7,7 @@
 #include "TestEnv.h"
 
 #include <QElapsedTimer>
+#include <QProcess>
 #include <QSignalSpy>
 #include <QTimer>
 #include <QtTest>
@@ -45,6 +46,7 @@ private slots:
     void undecodableFilesStayIdle();
     void playWhilePlayingEndsTheFirstWithItsPlayDone();
     void closeDropsAPendingPlayDone();
+    void exitAfterPlayingKeepsStatusAndOutput();
 
 private:
     std::unique_ptr<testsupport::TestEnv> m_env;
@@ -139,6 +141,12 @@ void tst_player::stopGivesOnePlayDoneAfterItReturned() {
 }
 
 void tst_player::seekAndPauseKeepThePosition() {
+    // The position comes from the sound server's reports, which a busy machine
+    // delivers late: around a pause it may settle by what the sink still held
+    // (the player keeps 0.2 s there), never by more. Progress is awaited as
+    // long as it takes; only a player that stopped playing runs into the bound.
+    constexpr double kSinkSeconds = 0.2;
+    constexpr int kStalled = 60000;
     cPlayer player;
     QSignalSpy done(&player, &cPlayer::PlayDone);
     QCOMPARE(player.Play(m_tone4, -1), 0);
@@ -147,32 +155,36 @@ void tst_player::seekAndPauseKeepThePosition() {
     player.SetPosition(player.Length() / 2);
     QVERIFY2(qAbs(player.GetPosition() - 2.0) <= 0.1, qPrintable(QString::number(player.GetPosition())));
     // Playback goes on from there.
-    QTRY_VERIFY_WITH_TIMEOUT(player.GetPosition() > 2.1, 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(player.GetPosition() > 2.1, kStalled);
     QVERIFY(player.GetPosition() < 3.9);
 
     player.Pause();
     QVERIFY(player.IsPaused());
     QVERIFY(player.IsPlaying());
     const double paused = player.GetPosition();
-    RunEvents(400);
-    QVERIFY2(qAbs(player.GetPosition() - paused) < 0.02,
-             qPrintable(QStringLiteral("%1 -> %2").arg(paused).arg(player.GetPosition())));
+    // A second paused is more than the sink holds: a pause that did not stop shows.
+    RunEvents(1000);
+    const double settled = player.GetPosition();
+    QVERIFY2(settled >= paused - 0.01 && settled < paused + kSinkSeconds,
+             qPrintable(QStringLiteral("%1 -> %2").arg(paused).arg(settled)));
     QCOMPARE(done.count(), 0);
 
     player.Resume();
     QVERIFY(!player.IsPaused());
-    QVERIFY2(qAbs(player.GetPosition() - paused) < 0.05,
-             qPrintable(QStringLiteral("%1 -> %2").arg(paused).arg(player.GetPosition())));
-    QTRY_VERIFY_WITH_TIMEOUT(player.GetPosition() > paused + 0.2, 10000);
+    const double resumed = player.GetPosition();
+    QVERIFY2(resumed >= settled - 0.01 && resumed < settled + kSinkSeconds,
+             qPrintable(QStringLiteral("%1 -> %2").arg(settled).arg(resumed)));
+    QTRY_VERIFY_WITH_TIMEOUT(player.GetPosition() > resumed + 0.2 || !done.isEmpty(), kStalled);
+    QCOMPARE(done.count(), 0);
 
     // Seeking backwards after the decoder reached the end still plays.
     player.SetPosition(0.5);
     QVERIFY(qAbs(player.GetPosition() - 0.5) <= 0.1);
-    QTRY_VERIFY_WITH_TIMEOUT(player.GetPosition() > 0.7, 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(player.GetPosition() > 0.7 || !done.isEmpty(), kStalled);
     QCOMPARE(done.count(), 0);
     // A seek to the end ends playback.
     player.SetPosition(10);
-    QTRY_COMPARE_WITH_TIMEOUT(done.count(), 1, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(done.count(), 1, kStalled);
 }
 
 void tst_player::audioDataIsTheToneHeardNow() {
@@ -261,6 +273,21 @@ void tst_player::closeDropsAPendingPlayDone() {
     RunEvents(100);
     QCOMPARE(done.count(), 0);
     player.reset();
+}
+
+// A process that played ends with its own status and all its output, and
+// never aborts on the way out (the sound library's teardown at exit is racy).
+void tst_player::exitAfterPlayingKeepsStatusAndOutput() {
+    const QString probe = QCoreApplication::applicationDirPath() + "/sound_exit_probe";
+    QVERIFY(QFile::exists(probe));
+    for (int status : {0, 3, 0, 7, 0}) {
+        QProcess p;
+        p.start(probe, {m_tone1, QString::number(status)});
+        QVERIFY(p.waitForFinished(120000));
+        QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+        QVERIFY2(p.exitCode() == status, p.readAllStandardError().constData());
+        QCOMPARE(p.readAllStandardOutput(), QByteArray("played to the end\n"));
+    }
 }
 
 QTEST_MAIN(tst_player)

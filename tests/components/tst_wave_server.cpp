@@ -83,7 +83,7 @@ private slots:
         tWaveFormatEx format = Format(rate, channels, bits);
         QCOMPARE(wave.RecordStart(device, path, format, 1600), 0);
         // The tone is under way once the meter hears it; then two seconds.
-        QTRY_VERIFY_WITH_TIMEOUT(MaxLevel(levels) > 60, 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(MaxLevel(levels) > 60, 60000);
         QElapsedTimer clock;
         clock.start();
         QTest::qWait(2000);
@@ -112,7 +112,7 @@ private slots:
         QVERIFY(player.waitForStarted(5000));
         QCOMPARE(wave.RecordStart(device, m_env->path("silence.wav"), format, 1600), 0);
         levels.clear();
-        QTRY_VERIFY_WITH_TIMEOUT(levels.count() >= 8, 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(levels.count() >= 8, 60000);
         wave.RecordStop();
         player.kill();
         player.waitForFinished(5000);
@@ -130,7 +130,7 @@ private slots:
         QCOMPARE(wave.PlayStart(path, 0, 8000), 0);
         QVERIFY(wave.IsPlaying());
         QCOMPARE(donePlay.count(), 0);
-        QTRY_VERIFY_WITH_TIMEOUT(wave.GetPlayProgress() > 10, 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(wave.GetPlayProgress() > 10, 60000);
         QVERIFY(wave.GetPlayPosition() <= info.SecondsLength);
         QVERIFY(donePlay.wait(20000));
         QVERIFY(!wave.IsPlaying());
@@ -165,7 +165,7 @@ private slots:
         wave.MeterIn = true;
         QSignalSpy levels(&wave, &cWave::MeterLevel);
         QCOMPARE(wave.RecordStart(device, path, format, 1600), 0);
-        QTRY_VERIFY_WITH_TIMEOUT(MaxLevel(levels) > 60, 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(MaxLevel(levels) > 60, 60000);
         QTest::qWait(500);
         QProcess::execute("pactl", {"unload-module", sourceModule});
         QVERIFY(done.wait(20000));

@@ -441,8 +441,8 @@ private slots:
             if (auto* analyser = qobject_cast<frmAudioEditor*>(window)) {
                 Seen s{analyser->txtWavFile->text(), analyser->windowTitle(), {}, main->tmrCDs->isActive()};
                 // The file's facts arrive queued.
-                for (int i = 0; i < 200 && analyser->lblNumOfSamples->text() == "Num Of Samples"; ++i)
-                    QTest::qWait(10);
+                (void)QTest::qWaitFor([&] { return analyser->lblNumOfSamples->text() != "Num Of Samples"; },
+                                      60000);
                 s.samples = analyser->lblNumOfSamples->text();
                 seen << s;
             }

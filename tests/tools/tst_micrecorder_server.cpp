@@ -80,7 +80,7 @@ private slots:
             QSignalSpy done(window->cWave1, &components::cWave::DoneRecord);
             Press(Find(face, QAccessible::Button, "Record"));
             // About two seconds once the tone is heard.
-            [&] { QTRY_VERIFY_WITH_TIMEOUT(window->prgMeter->Value() > 60, 5000); }();
+            [&] { QTRY_VERIFY_WITH_TIMEOUT(window->prgMeter->Value() > 60, 60000); }();
             QTest::qWait(2000);
             Press(Find(face, QAccessible::Button, "Stop Record"));
             [&] { QVERIFY(done.wait(5000)); }();
