@@ -1,5 +1,6 @@
 #include "burning/frmDataBurner3.h"
 
+#include "components/OutputFiles.h"
 #include "controls/cGrid.h"
 #include "controls/cProgressBar.h"
 #include "conversion/ConversionLaunch.h"
@@ -203,6 +204,8 @@ void frmDataBurner3::BuildDataArea() {
     lblSpeeds->setVisible(false);
     cboSpeed->setVisible(false);
 
+    // This window's box opens the disc's drive: its caption is its own.
+    chkOpenDestFolder->setText(QStringLiteral("Open destination folder"));
     chkOpenCDdrive = Named(new QCheckBox(QStringLiteral("Eject the CD door"), TabEvents), "chkOpenCDdrive");
     chkEraseTempfiles =
         Named(new QCheckBox(QStringLiteral("Erase Temp files"), TabEvents), "chkEraseTempfiles");
@@ -380,6 +383,8 @@ bool frmDataBurner3::EraseTempFiles() {
     for (const QFileInfo& entry : entries)
         QFile::remove(
             entry.absoluteFilePath()); // a link goes, what it points to stays; a failure is passed over
+    // The hidden partial files a killed conversion left (a running writer's stay).
+    components::SweepPartialFiles(folder);
     return true;
 }
 

@@ -1,5 +1,6 @@
 #include "components/cAudioEditor.h"
 
+#include "components/OutputFiles.h"
 #include "components/Worker.h"
 #include "components/cPlayer.h"
 
@@ -365,7 +366,7 @@ void cAudioEditor::SaveSelection() {
         };
         if (!out.open(QIODevice::WriteOnly)) return writeFailed();
         const QByteArray header = WavHeader(layout, total);
-        if (out.write(header) != header.size()) return writeFailed();
+        if (!WriteAll(out, header)) return writeFailed();
         std::vector<char> buf(static_cast<size_t>(kCopyBytes));
         qint64 done = 0;
         while (done < total) {
@@ -379,11 +380,11 @@ void cAudioEditor::SaveSelection() {
                 return Worker::Outcome::error(
                     kErrRead, QStringLiteral("The file %1 cannot be read: %2").arg(source, in.errorString()));
             }
-            if (out.write(buf.data(), n) != n) return writeFailed();
+            if (!WriteAll(out, buf.data(), n)) return writeFailed();
             done += n;
             ctx.progress(qint32(done * 100 / total));
         }
-        if (total & 1) out.write("\0", 1);
+        if ((total & 1) && !WriteAll(out, "\0", 1)) return writeFailed();
         if (!out.commit()) return writeFailed();
         return Worker::Outcome::done();
     });
