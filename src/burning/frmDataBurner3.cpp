@@ -57,6 +57,7 @@ conversion::frmBatchTool::Design DataBurnerDesign() {
     conversion::frmBatchTool::Design d;
     d.objectName = QStringLiteral("g_frmDataBurner3");
     d.caption = QStringLiteral("Audio Data Burner");
+    d.openDestFolderText = QStringLiteral("Open destination folder"); // it opens the disc's drive
     d.settingsTabCaption = QStringLiteral("Options        ");
     d.settingsTabIcon = 72;
     d.iconName = QStringLiteral("cd_music");
@@ -204,8 +205,6 @@ void frmDataBurner3::BuildDataArea() {
     lblSpeeds->setVisible(false);
     cboSpeed->setVisible(false);
 
-    // This window's box opens the disc's drive: its caption is its own.
-    chkOpenDestFolder->setText(QStringLiteral("Open destination folder"));
     chkOpenCDdrive = Named(new QCheckBox(QStringLiteral("Eject the CD door"), TabEvents), "chkOpenCDdrive");
     chkEraseTempfiles =
         Named(new QCheckBox(QStringLiteral("Erase Temp files"), TabEvents), "chkEraseTempfiles");

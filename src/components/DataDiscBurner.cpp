@@ -445,8 +445,9 @@ bool DataDiscBurner::burn(const QString& drive, const QStringList& files, const 
             // Never over an existing image: rename refuses to replace one.
             const QString image = freeImagePath(QDir(target->device));
             if (!part.Commit(image, false))
-                return Outcome::error(ErrWrite, QStringLiteral("The disc image cannot be stored as %1: %2")
-                                                    .arg(image, part.ErrorText()));
+                return Outcome::error(
+                    ErrWrite,
+                    QStringLiteral("The disc image cannot be stored as %1: %2").arg(image, part.ErrorText()));
         }
         return Outcome::done();
     };

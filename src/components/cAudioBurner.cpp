@@ -452,8 +452,8 @@ qint32 cAudioBurner::BurnCD(const QString& drive, qint32 speed) {
         if (!cacheFolder.isEmpty()) QDir().mkpath(cacheFolder);
         TempFolder cache;
         if (!cache.Create(cacheFolder.isEmpty() ? QDir::tempPath() : cacheFolder, QStringLiteral("burntmp-")))
-            return Outcome::error(
-                ErrWrite, QStringLiteral("No room for the tracks' cache: %1").arg(cache.ErrorText()));
+            return Outcome::error(ErrWrite,
+                                  QStringLiteral("No room for the tracks' cache: %1").arg(cache.ErrorText()));
         QList<AudioWriterSeam::Track> pcm;
         qint64 cached = 0;
         for (qsizetype i = 0; i < tracks.size(); ++i) {

@@ -525,9 +525,8 @@ void cAudioConverter::StartConvert() {
         return;
     }
     m_worker->start([this, job](Worker::Context& ctx) {
-        return RunConversion(job, ctx, [this, &ctx](const QString& text) {
-            ctx.post([this, text] { emit Note(text); });
-        });
+        return RunConversion(
+            job, ctx, [this, &ctx](const QString& text) { ctx.post([this, text] { emit Note(text); }); });
     });
 }
 

@@ -38,7 +38,7 @@ qint64 MsToFrames(qint64 ms, qint32 rate) {
     return (ms * rate + 500) / 1000;
 }
 
-bool SameFile(const QString& a, const QString& b) {
+bool samePath(const QString& a, const QString& b) {
     if (a.isEmpty() || b.isEmpty()) return false;
     const QFileInfo fa(a), fb(b);
     if (fa.exists() && fb.exists()) return fa.canonicalFilePath() == fb.canonicalFilePath();
@@ -319,7 +319,7 @@ void cAudioEditor::SaveSelection() {
     const QString source = m_saveSource.isEmpty() ? m_path : m_saveSource;
     WavLayout layout;
     QString why;
-    if (SameFile(source, m_path) && IsLoaded())
+    if (samePath(source, m_path) && IsLoaded())
         layout = m_layout;
     else if (!ReadWavLayout(source, &layout, &why))
         return Fail(kErrNotLoaded, why);
@@ -333,7 +333,7 @@ void cAudioEditor::SaveSelection() {
 
     const QString dest = DestinationFile;
     if (dest.isEmpty()) return Fail(kErrDestination, QStringLiteral("No destination file is given."));
-    if (SameFile(dest, source) || SameFile(dest, m_path))
+    if (samePath(dest, source) || samePath(dest, m_path))
         return Fail(
             kErrDestination,
             QStringLiteral("The selection cannot be saved over the file it is taken from: %1").arg(dest));

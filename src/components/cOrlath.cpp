@@ -542,8 +542,8 @@ qint32 cOrlath::SpeakToWave(const QString& text, const QString& path) {
         m_error = QStringLiteral("The speech is too long for a WAV file.");
         return 7;
     }
-    if (writeError.isEmpty() && (!file.seek(0) || !WriteAll(file, WavHeader(format, quint32(dataBytes))) ||
-                                 !file.commit()))
+    if (writeError.isEmpty() &&
+        (!file.seek(0) || !WriteAll(file, WavHeader(format, quint32(dataBytes))) || !file.commit()))
         failWrite();
     if (!writeError.isEmpty()) {
         if (file.isOpen()) file.cancelWriting();

@@ -78,7 +78,8 @@ int sweepLocked(int dirFd) {
 QByteArray randomSuffix() {
     static const char kChars[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
     QByteArray s;
-    for (int i = 0; i < 6; ++i) s += kChars[QRandomGenerator::global()->bounded(int(sizeof kChars - 1))];
+    for (int i = 0; i < 6; ++i)
+        s += kChars[QRandomGenerator::global()->bounded(int(sizeof kChars - 1))];
     return s;
 }
 
@@ -87,7 +88,8 @@ QByteArray cutName(const QString& name, qsizetype maxBytes) {
     QByteArray bytes = QFile::encodeName(name);
     if (bytes.size() <= maxBytes) return bytes;
     qsizetype end = maxBytes;
-    while (end > 0 && (quint8(bytes.at(end)) & 0xC0) == 0x80) --end;
+    while (end > 0 && (quint8(bytes.at(end)) & 0xC0) == 0x80)
+        --end;
     bytes.truncate(end);
     return bytes;
 }
