@@ -112,6 +112,24 @@ private slots:
         QVERIFY(!QFile::exists(running.Path()));
     }
 
+    // A list save killed mid-write left its partial file beside the list;
+    // the next save of any list in that folder removes it. The list itself
+    // keeps its permissions.
+    void killedListSaveIsSweptByTheNextSave() {
+        QTemporaryDir dir;
+        const QString list = dir.filePath("Main.flst");
+        QVERIFY(itemlists::WriteListBytes(list, "old"));
+        QVERIFY(QFile::setPermissions(list, QFile::ReadOwner | QFile::WriteOwner));
+        Touch(dir.filePath(".Main.flst.part-Ab12Cd"));
+        QString reason;
+        QVERIFY2(itemlists::WriteListBytes(list, "new", &reason), qPrintable(reason));
+        QCOMPARE(FilesIn(dir.path()), QStringList{"Main.flst"});
+        QCOMPARE(ModeOf(list), mode_t(0600));
+        QFile f(list);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), QByteArray("new"));
+    }
+
     // A burn's cache folder that a killed run left ("burntmp-" and six
     // letters or digits) goes when the next burn makes its own, with what is
     // in it; a link in it goes as a link, so the user's file it leads to
