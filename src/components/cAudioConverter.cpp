@@ -488,7 +488,7 @@ Worker::Outcome RunConversion(const ConvertJob& job, Worker::Context& ctx,
     // A file cut short (a copy that broke off) decodes up to where it ends:
     // the output is only that part, which the user is told. Half a second,
     // or a hundredth of the length, is left to the length's estimate.
-    if (expected > 0 && (limit < 0 || done < limit)) {
+    if (expected > 0 && !decoder.DurationIsEstimate() && (limit < 0 || done < limit)) {
         const qint64 missing = expected - done;
         if (missing > qMax<qint64>(rate / 2, expected / 100))
             note(QStringLiteral("Only the first %1 of the source's %2 could be read; the rest of the file is "
