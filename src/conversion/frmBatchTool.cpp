@@ -500,6 +500,8 @@ void frmBatchTool::RememberDestination() {
     core::LoadPathHistory(txtToPath);
     // An unreadable history must not lose the folder.
     if (txtToPath->currentText() != text) txtToPath->setEditText(text);
+    // A path longer than the box shows from its start, not from a cut somewhere in its middle.
+    if (QLineEdit* edit = txtToPath->lineEdit()) edit->setCursorPosition(0);
 }
 
 void frmBatchTool::lblSetAsDefaultDestination_Click() {

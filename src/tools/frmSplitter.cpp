@@ -183,8 +183,6 @@ void frmSplitter::cmdConvert_Click() {
     request.rows = core::SplitPartItems(item, g_lLength, g_lTotalFileLength);
     if (!Run().Start(request)) return;
     txtToPath->setEditText(Run().Destination());
-    // A path longer than the box shows from its start, not from a cut somewhere in its middle.
-    if (txtToPath->lineEdit()) txtToPath->lineEdit()->setCursorPosition(0);
     RememberDestination();
 }
 
