@@ -21,6 +21,7 @@
 
 #include <QApplication>
 #include <QDBusConnection>
+#include <QFileInfo>
 #include <QIcon>
 #include <QLabel>
 #include <QMetaObject>
@@ -64,7 +65,9 @@ bool StartApplication(const QString& commandLine) {
     reg.setHkey(HKEY_LOCAL_MACHINE);
     reg.setKeyRoot("SOFTWARE\\" + g_sCompany + "\\" + g_sProductName);
     reg.setSubkey("General");
-    if (!reg.KeyExists()) {
+    // Without a store there is no key; looking into one would create its file.
+    const QFileInfo store(RegistryFile());
+    if ((!store.exists() && !store.isSymLink()) || !reg.KeyExists()) {
         services().msgBox(nullptr,
                           "This program cannot run, please reinstall the software or connect to the sofrware "
                           "aurhor.\r\n\r\nThe main reistry key doesn't existed.",

@@ -7,7 +7,9 @@
 #include "controls/cGrid.h"
 #include "conversion/ConversionLaunch.h"
 #include "core/AppPaths.h"
+#include "core/Services.h"
 #include "core/mdlFunctions.h"
+#include "core/mdlModes.h"
 #include "dialogs/ModalShow.h"
 #include "dialogs/WindowChrome.h"
 #include "dialogs/frmAbout.h"
@@ -180,6 +182,12 @@ void frmAudioCDDuplicator::BuildDriveArea() {
     connect(tmrState, &QTimer::timeout, this, &frmAudioCDDuplicator::tmrState_Timer);
 
     m_writer = {cAudioBurner1, cboDrv, cboSpeed, lblDiskSize, lblDiskCapacity, lblState};
+    // A drive the user picks that holds no disc is told so (the state timer's re-reads are not).
+    connect(cboDevices, &QComboBox::activated, this, [this](int index) {
+        if (index >= 0 && cAudioCDRipper1->SelectDevice(index) && !cAudioCDRipper1->IsDiscIn())
+            core::services().msgBox(this, QStringLiteral("There is no CD in the drive."), core::vbInformation,
+                                    core::AppTitle());
+    });
     connect(cboDevices, &QComboBox::currentIndexChanged, this, [this](int index) {
         if (index >= 0) cboDevices_Click();
     });

@@ -1,5 +1,6 @@
 #include "burning/frmDataBurner3.h"
 
+#include "components/OutputFiles.h"
 #include "controls/cGrid.h"
 #include "controls/cProgressBar.h"
 #include "conversion/ConversionLaunch.h"
@@ -56,6 +57,7 @@ conversion::frmBatchTool::Design DataBurnerDesign() {
     conversion::frmBatchTool::Design d;
     d.objectName = QStringLiteral("g_frmDataBurner3");
     d.caption = QStringLiteral("Audio Data Burner");
+    d.openDestFolderText = QStringLiteral("Open destination folder"); // it opens the disc's drive
     d.settingsTabCaption = QStringLiteral("Options        ");
     d.settingsTabIcon = 72;
     d.iconName = QStringLiteral("cd_music");
@@ -380,6 +382,8 @@ bool frmDataBurner3::EraseTempFiles() {
     for (const QFileInfo& entry : entries)
         QFile::remove(
             entry.absoluteFilePath()); // a link goes, what it points to stays; a failure is passed over
+    // The hidden partial files a killed conversion left (a running writer's stay).
+    components::SweepPartialFiles(folder);
     return true;
 }
 

@@ -166,6 +166,10 @@ qint64 AudioDecoder::DurationMs() const {
     return -1;
 }
 
+bool AudioDecoder::DurationIsEstimate() const {
+    return IsOpen() && d->input->duration_estimation_method == AVFMT_DURATION_FROM_BITRATE;
+}
+
 void AudioDecoder::SetOutput(int rate, int channels, SampleKind kind) {
     if (!IsOpen()) return;
     d->outRate = rate > 0 ? rate : d->codec->sample_rate;

@@ -31,6 +31,9 @@ public:
     int SourceChannels() const;
     // The container's length in milliseconds; -1 when it does not say.
     qint64 DurationMs() const;
+    // True when that length is only guessed from the bit rate and the file's
+    // size (an MP3 without a frame count), so it may be off either way.
+    bool DurationIsEstimate() const;
 
     // The format Read delivers; by default the source's rate and channels as S16.
     // Call after Open and before the first Read (or Seek).

@@ -2,12 +2,13 @@
 
 #include "components/DriveClaim.h"
 #include "components/LibburnSupport.h"
+#include "components/OutputFiles.h"
 #include "components/Worker.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QSet>
 
 #include <libburn/libburn.h>
@@ -145,13 +146,14 @@ QString freeImagePath(const QDir& dir) {
     }
 }
 
-// A name in the folder that does not exist yet and that no drive reads as a disc.
-QString partPath(const QDir& dir) {
-    for (;;) {
-        const QString path =
-            dir.filePath(QStringLiteral(".DataCD-%1.iso.part")
-                             .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0')));
-        if (!QFileInfo::exists(path)) return path;
+// What a burn killed before this way of naming left: ".DataCD-<8 hex digits>.iso.part".
+// The program folder holds one running copy, and no burn makes such names any
+// more, so every one that is a regular file (never a link) is stale.
+void removeOldPartialImages(const QDir& dir) {
+    static const QRegularExpression re(QStringLiteral("^\\.DataCD-[0-9a-f]{8}\\.iso\\.part$"));
+    for (const QFileInfo& entry : dir.entryInfoList(QDir::Files | QDir::Hidden | QDir::System)) {
+        if (entry.isSymLink() || !entry.isFile() || !re.match(entry.fileName()).hasMatch()) continue;
+        QFile::remove(entry.absoluteFilePath());
     }
 }
 
@@ -350,15 +352,17 @@ bool DataDiscBurner::burn(const QString& drive, const QStringList& files, const 
             return Outcome::error(ErrTooBig, QStringLiteral("The files need %1 but the disc holds only %2.")
                                                  .arg(sizeText(total), sizeText(room)));
 
-        const QString partFile = target->isVirtual ? partPath(QDir(target->device)) : QString();
-        const QString address = target->isVirtual ? QStringLiteral("stdio:") + partFile : target->device;
-        struct RemoveUnlessKept {
-            QString path;
-            bool keep = false;
-            ~RemoveUnlessKept() {
-                if (!keep && !path.isEmpty()) QFile::remove(path);
-            }
-        } part{partFile};
+        // The image grows under a hidden partial name no drive reads as a
+        // disc, removed with this object unless it was renamed in the end;
+        // what a killed burn left there is swept first.
+        PartialFile part;
+        if (target->isVirtual) {
+            removeOldPartialImages(QDir(target->device));
+            if (!part.Create(target->device, QStringLiteral("DataCD.iso")))
+                return Outcome::error(
+                    ErrWrite, QStringLiteral("The disc image cannot be created: %1").arg(part.ErrorText()));
+        }
+        const QString address = target->isVirtual ? QStringLiteral("stdio:") + part.Path() : target->device;
 
         libburnLastMessage(); // earlier news is not this burn's
         Grab grab(address);
@@ -440,10 +444,10 @@ bool DataDiscBurner::burn(const QString& drive, const QStringList& files, const 
         if (target->isVirtual) {
             // Never over an existing image: rename refuses to replace one.
             const QString image = freeImagePath(QDir(target->device));
-            if (!QFile::rename(partFile, image))
-                return Outcome::error(ErrWrite,
-                                      QStringLiteral("The disc image cannot be stored as %1.").arg(image));
-            part.keep = true;
+            if (!part.Commit(image, false))
+                return Outcome::error(
+                    ErrWrite,
+                    QStringLiteral("The disc image cannot be stored as %1: %2").arg(image, part.ErrorText()));
         }
         return Outcome::done();
     };

@@ -1,16 +1,14 @@
 #include "components/OutputFiles.h"
 
+#include "id3/PartialFiles.h"
+
 #include <QFile>
 #include <QFileInfo>
-#include <QRandomGenerator>
-#include <QRegularExpression>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <dirent.h>
 #include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -21,71 +19,6 @@ namespace {
 QString errnoText(int error) {
     char buf[256] = {};
     return QString::fromLocal8Bit(strerror_r(error, buf, sizeof buf));
-}
-
-// ".", the name, ".part-" and six characters.
-constexpr qsizetype kPartialExtraBytes = 1 + 6 + 6;
-
-// The folder's own lock: creating a partial file and sweeping stale ones
-// take it, so a sweep never meets a file whose writer has not locked it yet.
-class FolderLock {
-public:
-    explicit FolderLock(const QString& folder) {
-        m_fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (m_fd < 0) {
-            m_error = errno;
-            return;
-        }
-        m_locked = ::flock(m_fd, LOCK_EX) == 0;
-    }
-    ~FolderLock() {
-        if (m_fd < 0) return;
-        if (m_locked) ::flock(m_fd, LOCK_UN);
-        ::close(m_fd);
-    }
-    FolderLock(const FolderLock&) = delete;
-    FolderLock& operator=(const FolderLock&) = delete;
-    int fd() const { return m_fd; }
-    bool locked() const { return m_locked; }
-    int error() const { return m_error; }
-
-private:
-    int m_fd = -1;
-    bool m_locked = false;
-    int m_error = 0;
-};
-
-// With the folder locked: a partial file whose writer still runs holds its
-// own lock; one that can be locked has no writer left.
-int sweepLocked(int dirFd) {
-    const int listFd = ::dup(dirFd);
-    if (listFd < 0) return 0;
-    DIR* dir = ::fdopendir(listFd);
-    if (!dir) {
-        ::close(listFd);
-        return 0;
-    }
-    int removed = 0;
-    while (const dirent* entry = ::readdir(dir)) {
-        if (entry->d_name[0] != '.' || !IsPartialFileName(QFile::decodeName(entry->d_name))) continue;
-        const int fd = ::openat(dirFd, entry->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-        if (fd < 0) continue;
-        struct stat st {};
-        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0 &&
-            ::unlinkat(dirFd, entry->d_name, 0) == 0)
-            ++removed;
-        ::close(fd);
-    }
-    ::closedir(dir);
-    return removed;
-}
-
-QString randomSuffix() {
-    static const char kChars[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-    QString s;
-    for (int i = 0; i < 6; ++i)
-        s += QLatin1Char(kChars[QRandomGenerator::global()->bounded(int(sizeof kChars - 1))]);
-    return s;
 }
 
 } // namespace
@@ -132,9 +65,20 @@ QString FitNameToBytes(const QString& name, qsizetype maxBytes, bool keepExtensi
 }
 
 bool WriteAll(QIODevice& device, const char* data, qint64 size) {
+    bool retried = false;
     while (size > 0) {
         const qint64 n = device.write(data, size);
-        if (n <= 0) return false;
+        if (n <= 0) {
+            // A file's buffer that the disk took only part of fails the write
+            // without a reason; writing the rest of the buffer again either
+            // goes through or gives the system's reason ("No space left on
+            // device") to errorString().
+            auto* file = qobject_cast<QFileDevice*>(&device);
+            if (!file || retried || !file->flush()) return false;
+            retried = true;
+            continue;
+        }
+        retried = false;
         data += n;
         size -= n;
     }
@@ -168,9 +112,11 @@ unsigned NewFileMode() {
 }
 
 bool IsPartialFileName(const QString& fileName) {
-    static const QRegularExpression re(QStringLiteral("^\\..+\\.part-[A-Za-z0-9]{6}$"),
-                                       QRegularExpression::DotMatchesEverythingOption);
-    return re.match(fileName).hasMatch();
+    return id3::IsPartialFileName(fileName);
+}
+
+int SweepPartialFiles(const QString& folder) {
+    return id3::SweepPartialFiles(folder);
 }
 
 PartialFile::~PartialFile() {
@@ -185,32 +131,15 @@ void PartialFile::close() {
 bool PartialFile::Create(const QString& folder, const QString& name) {
     Discard();
     m_error.clear();
-    const FolderLock lock(folder);
-    if (lock.fd() < 0) {
-        m_error = errnoText(lock.error());
+    int error = 0;
+    const int fd = id3::CreatePartialFile(folder, name, &m_path, &error);
+    if (fd < 0) {
+        m_path.clear();
+        m_error = errnoText(error);
         return false;
     }
-    if (lock.locked()) sweepLocked(lock.fd());
-    const QString base = FitNameToBytes(name, kFileNameMaxBytes - kPartialExtraBytes, false);
-    const QString prefix = folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        const QString fileName = QLatin1Char('.') + base + QStringLiteral(".part-") + randomSuffix();
-        // The mode the kernel lessens by the umask, as for any new file.
-        const int fd = ::openat(lock.fd(), QFile::encodeName(fileName).constData(),
-                                O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0) {
-            ::flock(fd, LOCK_EX | LOCK_NB); // just made: nobody else holds it
-            m_fd = fd;
-            m_path = prefix + fileName;
-            return true;
-        }
-        if (errno != EEXIST) {
-            m_error = errnoText(errno);
-            return false;
-        }
-    }
-    m_error = errnoText(EEXIST);
-    return false;
+    m_fd = fd;
+    return true;
 }
 
 bool PartialFile::Commit(const QString& destination, bool replace) {
@@ -246,6 +175,21 @@ void PartialFile::Discard() {
     if (!m_path.isEmpty()) ::unlink(QFile::encodeName(m_path).constData());
     m_path.clear();
     close();
+}
+
+TempFolder::~TempFolder() {
+    // Emptied while still locked, so no sweep takes it for a stale one first.
+    if (!m_path.isEmpty()) id3::RemoveTempFolder(m_path);
+    if (m_fd >= 0) ::close(m_fd);
+}
+
+bool TempFolder::Create(const QString& parent, const QString& prefix) {
+    int error = 0;
+    m_fd = id3::CreateTempFolder(parent, prefix, &m_path, &error);
+    if (m_fd >= 0) return true;
+    m_path.clear();
+    m_error = errnoText(error);
+    return false;
 }
 
 } // namespace components

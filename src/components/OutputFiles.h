@@ -38,6 +38,10 @@ unsigned NewFileMode();
 // character, ".part-" and six letters or digits.
 bool IsPartialFileName(const QString& fileName);
 
+// Removes the partial files in the folder that no running writer holds
+// (never through a link); returns how many.
+int SweepPartialFiles(const QString& folder);
+
 // One output under its partial name. The file is created, and held, by this
 // object; it is removed again unless Commit renamed it.
 class PartialFile {
@@ -71,6 +75,28 @@ public:
 private:
     void close();
 
+    int m_fd = -1;
+    QString m_path;
+    QString m_error;
+};
+
+// A run's folder of temporary files, "<prefix>XXXXXX" in a parent folder:
+// made (after the stale ones killed runs left there are removed) and held
+// by this object, and removed with what is in it when the object goes.
+class TempFolder {
+public:
+    TempFolder() = default;
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    // False, with ErrorText(), when it cannot be made.
+    bool Create(const QString& parent, const QString& prefix);
+    QString Path() const { return m_path; }
+    QString FilePath(const QString& name) const { return m_path + QLatin1Char('/') + name; }
+    QString ErrorText() const { return m_error; }
+
+private:
     int m_fd = -1;
     QString m_path;
     QString m_error;

@@ -8,7 +8,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryDir>
 
 #include <algorithm>
 #include <limits>
@@ -449,17 +448,17 @@ qint32 cAudioBurner::BurnCD(const QString& drive, qint32 speed) {
         }
 
         // A real writer: every track is decoded before the disc is touched.
+        // The cache of a burn that was killed is removed here, by the next one.
         if (!cacheFolder.isEmpty()) QDir().mkpath(cacheFolder);
-        QTemporaryDir cache(
-            cacheFolder.isEmpty() ? QString() : QDir(cacheFolder).filePath(QStringLiteral("burntmp-XXXXXX")));
-        if (!cache.isValid())
-            return Outcome::error(
-                ErrWrite, QStringLiteral("No room for the tracks' cache: %1").arg(cache.errorString()));
+        TempFolder cache;
+        if (!cache.Create(cacheFolder.isEmpty() ? QDir::tempPath() : cacheFolder, QStringLiteral("burntmp-")))
+            return Outcome::error(ErrWrite,
+                                  QStringLiteral("No room for the tracks' cache: %1").arg(cache.ErrorText()));
         QList<AudioWriterSeam::Track> pcm;
         qint64 cached = 0;
         for (qsizetype i = 0; i < tracks.size(); ++i) {
             post([](cAudioBurner* b) { emit b->CachingTrack(); });
-            QFile file(cache.filePath(QStringLiteral("track%1.pcm").arg(i + 1, 2, 10, QLatin1Char('0'))));
+            QFile file(cache.FilePath(QStringLiteral("track%1.pcm").arg(i + 1, 2, 10, QLatin1Char('0'))));
             if (!file.open(QIODevice::WriteOnly))
                 return Outcome::error(
                     ErrWrite, QStringLiteral("The track cannot be cached: %1").arg(file.errorString()));

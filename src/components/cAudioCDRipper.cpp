@@ -313,6 +313,10 @@ const DiscTrack* cAudioCDRipper::track(qint32 number) const {
     return &m_disc.tracks[number - 1];
 }
 
+bool cAudioCDRipper::IsDiscIn() const {
+    return m_disc.kind != DiscKind::NoDisc;
+}
+
 bool cAudioCDRipper::IsAudioCD() const {
     return m_disc.hasAudio();
 }

@@ -74,6 +74,8 @@ public:
 
     // The disc holds at least one audio track.
     bool IsAudioCD() const;
+    // False when the selected drive holds no disc at all (or its tray is open).
+    bool IsDiscIn() const;
     // Tracks of the disc (audio and data tracks of an audio CD); 0 when the
     // drive holds no disc, a blank one, a data disc or one that cannot be read.
     qint32 TrackCount() const;

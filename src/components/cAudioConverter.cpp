@@ -392,7 +392,14 @@ qint32 CodeOf(AudioEncoder::Failure f) {
     }
 }
 
-Worker::Outcome RunConversion(const ConvertJob& job, Worker::Context& ctx) {
+// "m:ss" of a number of milliseconds.
+QString minutesText(qint64 ms) {
+    const qint64 s = (ms + 500) / 1000;
+    return QStringLiteral("%1:%2").arg(s / 60).arg(s % 60, 2, 10, QLatin1Char('0'));
+}
+
+Worker::Outcome RunConversion(const ConvertJob& job, Worker::Context& ctx,
+                              const std::function<void(const QString&)>& note) {
     using O = Worker::Outcome;
     const QString source = QDir::toNativeSeparators(job.source);
     ctx.progress(0);
@@ -481,6 +488,16 @@ Worker::Outcome RunConversion(const ConvertJob& job, Worker::Context& ctx) {
         return O::aborted();
     }
     if (!encoder.Finish()) return O::error(CodeOf(encoder.ErrorKind()), encoder.ErrorText());
+    // A file cut short (a copy that broke off) decodes up to where it ends:
+    // the output is only that part, which the user is told. Half a second,
+    // or a hundredth of the length, is left to the length's estimate.
+    if (expected > 0 && !decoder.DurationIsEstimate() && (limit < 0 || done < limit)) {
+        const qint64 missing = expected - done;
+        if (missing > qMax<qint64>(rate / 2, expected / 100))
+            note(QStringLiteral("Only the first %1 of the source's %2 could be read; the rest of the file is "
+                                "missing or damaged.")
+                     .arg(minutesText(done * 1000 / rate), minutesText(expected * 1000 / rate)));
+    }
     ctx.progress(100);
     return O::done();
 }
@@ -510,7 +527,10 @@ void cAudioConverter::StartConvert() {
             Qt::QueuedConnection);
         return;
     }
-    m_worker->start([job](Worker::Context& ctx) { return RunConversion(job, ctx); });
+    m_worker->start([this, job](Worker::Context& ctx) {
+        return RunConversion(
+            job, ctx, [this, &ctx](const QString& text) { ctx.post([this, text] { emit Note(text); }); });
+    });
 }
 
 void cAudioConverter::Abort() {

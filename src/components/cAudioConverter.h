@@ -160,6 +160,9 @@ signals:
     void Done();
     void Error(qint32 code, const QString& description);
     void Aborted();
+    // Before Done: a line for the log about the output (a source that could
+    // be read only in part).
+    void Note(const QString& text);
 
 private:
     void ClearTags();

@@ -1,5 +1,6 @@
 #include "components/cAudioEditor.h"
 
+#include "components/OutputFiles.h"
 #include "components/Worker.h"
 #include "components/cPlayer.h"
 
@@ -37,7 +38,7 @@ qint64 MsToFrames(qint64 ms, qint32 rate) {
     return (ms * rate + 500) / 1000;
 }
 
-bool SameFile(const QString& a, const QString& b) {
+bool samePath(const QString& a, const QString& b) {
     if (a.isEmpty() || b.isEmpty()) return false;
     const QFileInfo fa(a), fb(b);
     if (fa.exists() && fb.exists()) return fa.canonicalFilePath() == fb.canonicalFilePath();
@@ -320,7 +321,7 @@ void cAudioEditor::SaveSelection() {
     const QString source = m_saveSource.isEmpty() ? m_path : m_saveSource;
     WavLayout layout;
     QString why;
-    if (SameFile(source, m_path) && IsLoaded())
+    if (samePath(source, m_path) && IsLoaded())
         layout = m_layout;
     else if (!ReadWavLayout(source, &layout, &why))
         return Fail(kErrNotLoaded, why);
@@ -334,7 +335,7 @@ void cAudioEditor::SaveSelection() {
 
     const QString dest = DestinationFile;
     if (dest.isEmpty()) return Fail(kErrDestination, QStringLiteral("No destination file is given."));
-    if (SameFile(dest, source) || SameFile(dest, m_path))
+    if (samePath(dest, source) || samePath(dest, m_path))
         return Fail(
             kErrDestination,
             QStringLiteral("The selection cannot be saved over the file it is taken from: %1").arg(dest));
@@ -367,7 +368,7 @@ void cAudioEditor::SaveSelection() {
         };
         if (!out.open(QIODevice::WriteOnly)) return writeFailed();
         const QByteArray header = WavHeader(layout, total);
-        if (out.write(header) != header.size()) return writeFailed();
+        if (!WriteAll(out, header)) return writeFailed();
         std::vector<char> buf(static_cast<size_t>(kCopyBytes));
         qint64 done = 0;
         while (done < total) {
@@ -381,11 +382,11 @@ void cAudioEditor::SaveSelection() {
                 return Worker::Outcome::error(
                     kErrRead, QStringLiteral("The file %1 cannot be read: %2").arg(source, in.errorString()));
             }
-            if (out.write(buf.data(), n) != n) return writeFailed();
+            if (!WriteAll(out, buf.data(), n)) return writeFailed();
             done += n;
             ctx.progress(qint32(done * 100 / total));
         }
-        if (total & 1) out.write("\0", 1);
+        if ((total & 1) && !WriteAll(out, "\0", 1)) return writeFailed();
         if (!out.commit()) return writeFailed();
         return Worker::Outcome::done();
     });

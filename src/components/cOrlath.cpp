@@ -3,6 +3,7 @@
 #include "components/AudioOutput.h"
 #include "components/EspeakLibrary.h"
 #include "components/FFmpegLibrary.h"
+#include "components/OutputFiles.h"
 #include "components/Worker.h"
 
 #include <QElapsedTimer>
@@ -482,18 +483,26 @@ qint32 cOrlath::SpeakToWave(const QString& text, const QString& path) {
         m_error = QStringLiteral("The file %1 cannot be written: %2").arg(path, file.errorString());
         return 4;
     }
-    file.write(WavHeader(format, 0));
+    // The first failure's reason is kept: cancelling the file replaces the device's own.
+    QString writeError;
+    auto failWrite = [&] {
+        if (writeError.isEmpty()) writeError = file.errorString();
+    };
+    if (!WriteAll(file, WavHeader(format, 0))) failWrite();
 
     const espeak::SpeechRequest request = RequestFor(engine, m_voice, WordsPerMinute(m_rate), m_volume);
 
     qint64 dataBytes = 0;
     qint64 samples = 0;
     int peak = 0;
-    bool writeFailed = false;
+    bool writeFailed = !writeError.isEmpty();
     QByteArray block;
     auto put = [&] {
         if (block.isEmpty()) return;
-        writeFailed = writeFailed || file.write(block) != block.size();
+        if (!writeFailed && !WriteAll(file, block)) {
+            writeFailed = true;
+            failWrite();
+        }
         dataBytes += block.size();
         block.clear();
     };
@@ -508,6 +517,11 @@ qint32 cOrlath::SpeakToWave(const QString& text, const QString& path) {
     QString error;
     if (!engine.Synthesize(text, request, sink, &error)) {
         file.cancelWriting();
+        // The sink stopped the engine because the file could not take the speech.
+        if (!writeError.isEmpty()) {
+            m_error = QStringLiteral("The file %1 cannot be written: %2").arg(path, writeError);
+            return 4;
+        }
         m_error = error;
         return 5;
     }
@@ -528,10 +542,12 @@ qint32 cOrlath::SpeakToWave(const QString& text, const QString& path) {
         m_error = QStringLiteral("The speech is too long for a WAV file.");
         return 7;
     }
-    if (writeFailed || !file.seek(0) || file.write(WavHeader(format, quint32(dataBytes))) != 44 ||
-        !file.commit()) {
+    if (writeError.isEmpty() &&
+        (!file.seek(0) || !WriteAll(file, WavHeader(format, quint32(dataBytes))) || !file.commit()))
+        failWrite();
+    if (!writeError.isEmpty()) {
         if (file.isOpen()) file.cancelWriting();
-        m_error = QStringLiteral("The file %1 cannot be written: %2").arg(path, file.errorString());
+        m_error = QStringLiteral("The file %1 cannot be written: %2").arg(path, writeError);
         return 4;
     }
     m_error.clear();

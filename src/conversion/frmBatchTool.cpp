@@ -219,8 +219,7 @@ void frmBatchTool::BuildControls(const Design& design) {
     // Events page
     eventsLayout = new QVBoxLayout(TabEvents);
     Label20 = Named(new QLabel(QStringLiteral("Events When Done:"), TabEvents), "Label20");
-    chkOpenDestFolder =
-        Named(new QCheckBox(QStringLiteral("Open the destination folder"), TabEvents), "chkOpenDestFolder");
+    chkOpenDestFolder = Named(new QCheckBox(design.openDestFolderText, TabEvents), "chkOpenDestFolder");
     chkNoticeApp = Named(new QCheckBox(design.noticeAppText, TabEvents), "chkNoticeApp");
     chkTurnOffComputer =
         Named(new QCheckBox(QStringLiteral("Turn off computer"), TabEvents), "chkTurnOffComputer");
@@ -501,6 +500,8 @@ void frmBatchTool::RememberDestination() {
     core::LoadPathHistory(txtToPath);
     // An unreadable history must not lose the folder.
     if (txtToPath->currentText() != text) txtToPath->setEditText(text);
+    // A path longer than the box shows from its start, not from a cut somewhere in its middle.
+    if (QLineEdit* edit = txtToPath->lineEdit()) edit->setCursorPosition(0);
 }
 
 void frmBatchTool::lblSetAsDefaultDestination_Click() {

@@ -45,6 +45,7 @@ public:
         qint32 settingsTabIcon = 7;
         QString iconName; // icon resource
         QString noticeAppText = QStringLiteral("Execute external program ");
+        QString openDestFolderText = QStringLiteral("Open the destination folder");
         QString runButtonCaption = QStringLiteral("Convert"); // "Rip" in the ripper
         // False: the overwrite box is not read, an existing output always asks (ACM Converter).
         bool honourOverwriteBox = true;

@@ -20,6 +20,9 @@ BatchRun::BatchRun(ItemJob& job, EndActions& endActions, BatchPolicy policy, QOb
     connect(&m_job, &ItemJob::Done, this, &BatchRun::Job_Done);
     connect(&m_job, &ItemJob::Error, this, &BatchRun::Job_Error);
     connect(&m_job, &ItemJob::Aborted, this, &BatchRun::Job_Aborted);
+    connect(&m_job, &ItemJob::Note, this, [this](const QString& text) {
+        if (IsRunning()) emit LogLine(text);
+    });
 }
 
 BatchRun::~BatchRun() = default;
@@ -187,6 +190,15 @@ qint32 BatchRun::ConvertTask(qint32 lRow) {
     if (!joined) {
         FailItem(2, QStringLiteral("The file name '") + name + QStringLiteral("' cannot be used."));
         return kFailed;
+    }
+    {
+        const QStringList levels = (m_underFolder + name).split(u'/');
+        for (qsizetype i = 0; i < levels.size(); ++i) {
+            if (!PathLevelIsCut(levels.at(i), i == levels.size() - 1)) continue;
+            emit LogLine(QStringLiteral("The name is too long for the file system and was shortened: ") +
+                         *joined);
+            break;
+        }
     }
     // Two items of one run that come out with the same name keep both outputs.
     const QString path = UniqueOutputPath(

@@ -109,14 +109,25 @@ QString WithClosingSlash(const QString& folder) {
     return folder + u'/';
 }
 
-QString CleanPathLevel(const QString& level, bool isFileName) {
+namespace {
+// A level cleaned as CleanPathLevel does, before it is shortened.
+QString uncutPathLevel(const QString& level) {
     QString out = CleanFileNameValue(level);
     if (out.isEmpty()) return out;
     if (out.count(u'.') == out.size())
         out = QStringLiteral("-");
     else if (out.startsWith(u'.'))
         out.prepend(u'-');
-    return components::FitNameToBytes(out, kMaxOutputNameBytes, isFileName);
+    return out;
+}
+} // namespace
+
+QString CleanPathLevel(const QString& level, bool isFileName) {
+    return components::FitNameToBytes(uncutPathLevel(level), kMaxOutputNameBytes, isFileName);
+}
+
+bool PathLevelIsCut(const QString& level, bool isFileName) {
+    return CleanPathLevel(level, isFileName) != uncutPathLevel(level);
 }
 
 QString GetUnderFolder(bool createSubFolder, const QString& subFolderName) {

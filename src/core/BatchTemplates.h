@@ -80,6 +80,8 @@ constexpr qsizetype kMaxOutputNameBytes = 240;
 // hidden; a level too long is shortened (a file name keeps its extension).
 // "" when nothing is left.
 QString CleanPathLevel(const QString& level, bool isFileName);
+// True when CleanPathLevel shortens the level to fit.
+bool PathLevelIsCut(const QString& level, bool isFileName);
 
 // The sub-folder part below the destination: when the option is on, the
 // typed name's levels cleaned by CleanPathLevel (empty levels dropped, so an

@@ -16,6 +16,7 @@ ConverterItemJob::ConverterItemJob(components::cAudioConverter* converter, QObje
     connect(m_converter, &C::Done, this, &ItemJob::Done);
     connect(m_converter, &C::Error, this, &ItemJob::Error);
     connect(m_converter, &C::Aborted, this, &ItemJob::Aborted);
+    connect(m_converter, &C::Note, this, &ItemJob::Note);
 }
 
 ConverterItemJob::~ConverterItemJob() = default;

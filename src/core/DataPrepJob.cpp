@@ -2,6 +2,8 @@
 
 #include "core/ConverterItemJob.h"
 
+#include "components/OutputFiles.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -14,6 +16,7 @@ DataPrepJob::DataPrepJob(std::unique_ptr<ItemJob> converter, QObject* parent)
     connect(m_converter.get(), &ItemJob::Done, this, &ItemJob::Done);
     connect(m_converter.get(), &ItemJob::Error, this, &ItemJob::Error);
     connect(m_converter.get(), &ItemJob::Aborted, this, &ItemJob::Aborted);
+    connect(m_converter.get(), &ItemJob::Note, this, &ItemJob::Note);
     using components::Worker;
     connect(&m_copier, &Worker::progress, this, &ItemJob::Progress);
     connect(&m_copier, &Worker::done, this, &ItemJob::Done);
@@ -48,7 +51,7 @@ bool DataPrepJob::CopyFile(const QString& source, const QString& destination,
     for (;;) {
         buffer = in.read(1 << 20);
         if (buffer.isEmpty()) break;
-        if (out.write(buffer) != buffer.size()) {
+        if (!components::WriteAll(out, buffer)) {
             *error = QStringLiteral("The file %1 cannot be written: %2").arg(destination, out.errorString());
             out.cancelWriting();
             return false;

@@ -121,6 +121,9 @@ signals:
     void Done();
     void Error(qint32 code, const QString& description);
     void Aborted();
+    // A line for the log about the running item (before its Done or Error):
+    // what the user should know of an output that is not all it could be.
+    void Note(const QString& text);
 };
 
 } // namespace core

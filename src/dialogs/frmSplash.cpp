@@ -6,11 +6,14 @@
 #include "dialogs/mdlSetFormIcon32.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFrame>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPalette>
 #include <QThread>
+#include <QTimer>
 
 namespace core {
 QPointer<frmSplash> g_frmSplash;
@@ -29,17 +32,18 @@ void setBackColor(QWidget* widget, const QColor& color) {
     widget->setAutoFillBackground(true);
 }
 
-// One step of the fade: lets the pending events run, so the splash paints and
-// answers a double click while it fades. A step waits for nothing more: a
-// timed pause per step would only hold up the start.
-void waitDispatching() {
-    QCoreApplication::processEvents(QEventLoop::AllEvents);
+// The milliseconds of a clock that only goes forward.
+qint64 steadyMilliseconds() {
+    static QElapsedTimer clock;
+    if (!clock.isValid()) clock.start();
+    return clock.elapsed();
 }
 
 } // namespace
 
 frmSplash::frmSplash(QWidget* parent)
-    : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
+    : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
+      m_clock(steadyMilliseconds) {
     setObjectName("g_frmSplash");
     setFixedSize(kWidth, kHeight);
     QFont font("Tahoma");
@@ -103,10 +107,28 @@ void frmSplash::FadeIn() {
     for (int opacity = 0; opacity <= 250; opacity += 10) {
         setWindowOpacity(opacity / 255.0);
         m_fadeSteps.append(opacity);
-        waitDispatching();
+        waitStep();
     }
     setWindowOpacity(1.0);
     m_fadeSteps.append(255);
+}
+
+void frmSplash::SetFadeClock(std::function<qint64()> clock) {
+    m_clock = clock ? std::move(clock) : steadyMilliseconds;
+}
+
+// One step of the fade: the pending events run (the splash paints and answers
+// a double click) until the clock has gone on by more than 5 ms; in between
+// the thread sleeps until an event comes or a millisecond has passed.
+void frmSplash::waitStep() {
+    const qint64 start = m_clock();
+    for (;;) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+        if (m_clock() - start > 5) return;
+        QEventLoop pause;
+        QTimer::singleShot(1, Qt::PreciseTimer, &pause, &QEventLoop::quit);
+        pause.exec();
+    }
 }
 
 void frmSplash::Form_DblClick() {

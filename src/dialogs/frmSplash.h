@@ -6,6 +6,8 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <functional>
+
 class QFrame;
 class QLabel;
 
@@ -19,8 +21,11 @@ public:
     // theme colour, topmost. Does not show the window.
     void Form_Load();
     // Raises the window from transparent to opaque: opacities 0, 10, ... 250,
-    // then 255, waiting a few milliseconds (dispatching events) after each step.
+    // then 255; after each of the 26 steps the events are dispatched until the
+    // clock has gone on by more than 5 ms.
     void FadeIn();
+    // The clock the fade waits on, in milliseconds (tests; null: the steady clock).
+    void SetFadeClock(std::function<qint64()> clock);
     // The opacities (0..255) FadeIn has set, in order.
     const QList<int>& FadeSteps() const { return m_fadeSteps; }
     // True once the user closed the splash with a double click.
@@ -40,7 +45,10 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
+    void waitStep();
+
     QList<int> m_fadeSteps;
+    std::function<qint64()> m_clock;
     bool m_closedByUser = false;
 };
 

@@ -2,6 +2,7 @@
 
 #include "id3/ID3GenreNames.h"
 #include "id3/ID3v2Format.h"
+#include "id3/PartialFiles.h"
 #include "id3/TagError.h"
 #include "id3/TagFile.h"
 
@@ -704,10 +705,13 @@ void cMP3ID3v2::WriteID3v2Tag() {
     const QString target =
         info.canonicalFilePath().isEmpty() ? info.absoluteFilePath() : info.canonicalFilePath();
     const QFileInfo targetInfo(target);
-    QByteArray tmpl = QFile::encodeName(targetInfo.absolutePath() + QStringLiteral("/.") +
-                                        targetInfo.fileName() + QStringLiteral(".XXXXXX"));
-    const int fd = ::mkstemp(tmpl.data());
-    if (fd < 0) throw FileError(errno, kClass);
+    // A partial file a killed rewrite leaves is removed by the next one in the folder.
+    QString partialPath;
+    int partialError = 0;
+    const int fd =
+        CreatePartialFile(targetInfo.absolutePath(), targetInfo.fileName(), &partialPath, &partialError);
+    if (fd < 0) throw FileError(partialError, kClass);
+    const QByteArray tmpl = QFile::encodeName(partialPath);
     TempFileGuard temp(fd, tmpl);
 
     struct stat st {};
@@ -728,10 +732,11 @@ void cMP3ID3v2::WriteID3v2Tag() {
         at += block.size();
     }
     if (::fsync(fd) != 0) throw FileError(errno, kClass);
-    if (!temp.close()) throw FileError(errno, kClass);
+    // Renamed while still open: its lock keeps a sweep off it until then.
     if (::rename(tmpl.constData(), QFile::encodeName(target).constData()) != 0)
         throw FileError(errno, kClass);
     temp.release();
+    temp.close(); // already synced: nothing is left to fail
     const int dirFd =
         ::open(QFile::encodeName(targetInfo.absolutePath()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dirFd >= 0) {

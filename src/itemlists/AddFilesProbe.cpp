@@ -84,9 +84,13 @@ AddFileResult ProbeFileForList(const QString& path, components::cAudioConverter&
     AddFileResult out;
     const QFileInfo fi(path);
     if (fi.isDir()) return out;
-    // A path that is gone has no byte count; it goes on to the probe, which refuses it.
-    if (fi.exists() && fi.size() == 0) return out;
     if (!SupportAudioFile(path)) return out;
+    // A path that is gone has no byte count; it goes on to the probe, which refuses it.
+    if (fi.exists() && fi.size() == 0) {
+        out.kind = AddFileResult::Refused;
+        out.reason = QStringLiteral("It is empty (0 bytes).");
+        return out;
+    }
 
     if (path.contains(u'\n') || path.contains(u'\r')) {
         out.kind = AddFileResult::Refused;

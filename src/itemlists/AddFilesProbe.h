@@ -35,7 +35,7 @@ struct AddTagDefaults {
 // The fate of one path.
 struct AddFileResult {
     enum Kind {
-        Skipped, // a folder, an empty file or an unsupported extension: no row, no message
+        Skipped, // a folder or an unsupported extension: no row, no message
         Refused, // cannot be added: "Cannot add " + path, and `reason`
         Added,   // `row` is the new item row
     };

@@ -108,6 +108,9 @@ void AudioCDSource::LoadAudioCD(const QString& sDrive) {
         } else {
             m_grid.Clear();
             ShowInsertDisc();
+            if (!m_ripper.IsDiscIn() && !m_polling)
+                core::services().msgBox(m_owner, QStringLiteral("There is no CD in the drive."),
+                                        core::vbInformation, core::AppTitle());
         }
     }
 
@@ -142,6 +145,8 @@ void AudioCDSource::tmrCDs_Timer() {
         if (!m_ripper.SelectDevice(d)) continue;
         const QString name = m_ripper.DeviceName(d);
         const bool selected = m_tree.SelectedItem().Key() == kCDNodePrefix + name;
+        // A disc that came or went is the drive's news, not the user's doing.
+        m_polling = true;
         if (m_ripper.TrackCount() >= 1) {
             // A disc came in while its drive shows the empty panel.
             if (selected && m_grid.Rows() == 0) m_lists.cTreeView1_NodeClick(node);
@@ -150,6 +155,7 @@ void AudioCDSource::tmrCDs_Timer() {
             // The title lookup's caption goes with the disc.
             node.setText(name.left(2));
         }
+        m_polling = false;
     }
 }
 

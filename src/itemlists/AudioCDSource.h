@@ -72,6 +72,8 @@ private:
     components::cAudioCDRipper& m_ripper;
     QPointer<QWidget> m_owner;
     bool m_bLoading = false;
+    // The drives are being polled: a load then is not the user's, and says nothing.
+    bool m_polling = false;
 };
 
 } // namespace itemlists

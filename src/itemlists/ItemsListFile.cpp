@@ -8,7 +8,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStringDecoder>
-#include <QTemporaryFile>
 
 #include <cerrno>
 #include <cstdio>
@@ -240,14 +239,15 @@ bool WriteListFile(const QString& path, const QString& listText, QString* reason
     return WriteListBytes(path, bytes, reason);
 }
 
-// A temporary file beside the list, renamed over it: a crash or a kill leaves
-// the old list or the new one, never a mix. It is not forced to the disk first
-// (a list is rewritten on every click, and a 24 MB list would wait on that for
-// most of a second); the file system writes a file renamed over another
-// before it commits the rename.
+// A partial file beside the list, renamed over it: a crash or a kill leaves
+// the old list or the new one, never a mix, and the partial file a kill left
+// is removed by the next save in the folder. It is not forced to the disk
+// first (a list is rewritten on every click, and a 24 MB list would wait on
+// that for most of a second); the file system writes a file renamed over
+// another before it commits the rename.
 struct ListFileWriter::File {
-    QTemporaryFile file;
-    explicit File(const QString& path) : file(path + QStringLiteral(".XXXXXX")) { file.setAutoRemove(true); }
+    components::PartialFile partial;
+    QFile file;
 };
 
 namespace {
@@ -267,8 +267,14 @@ bool ListFileWriter::Open(QString* reason) {
     };
     if (m_path.isEmpty()) return fail(QStringLiteral("No file name"));
     if (QFileInfo(m_path).isDir()) return fail(QStringLiteral("A folder of that name is in the way"));
-    m_file = std::make_unique<File>(m_path);
-    if (!m_file->file.open()) {
+    m_file = std::make_unique<File>();
+    const QFileInfo info(m_path);
+    if (!m_file->partial.Create(info.absolutePath(), info.fileName())) {
+        const QString why = m_file->partial.ErrorText();
+        m_file.reset();
+        return fail(why);
+    }
+    if (!m_file->file.open(m_file->partial.Handle(), QIODevice::WriteOnly, QFileDevice::DontCloseHandle)) {
         const QString why = m_file->file.errorString();
         m_file.reset();
         return fail(why);
@@ -295,17 +301,19 @@ bool ListFileWriter::Commit(QString* reason) {
     };
     if (!m_file) return fail(m_error.isEmpty() ? QStringLiteral("The file is not open") : m_error);
     if (!Flush(true)) return fail(m_error);
-    QTemporaryFile& f = m_file->file;
+    QFile& f = m_file->file;
     if (!f.flush()) return fail(f.errorString());
-    // A rewritten list keeps its permissions; a new one gets those the umask
+    f.close();
+    // A rewritten list keeps its permissions; a new one has those the umask
     // gives every new file.
-    if (QFileInfo::exists(m_path))
-        f.setPermissions(QFile::permissions(m_path));
-    else
-        ::fchmod(f.handle(), components::NewFileMode());
-    if (::rename(QFile::encodeName(f.fileName()).constData(), QFile::encodeName(m_path).constData()) != 0)
-        return fail(QString::fromLocal8Bit(strerror(errno)));
-    f.setAutoRemove(false); // it is the list now
+    struct stat old {};
+    if (::stat(QFile::encodeName(m_path).constData(), &old) == 0)
+        ::fchmod(m_file->partial.Handle(), old.st_mode & 07777);
+    if (!m_file->partial.Commit(m_path, true)) {
+        const QString why = m_file->partial.ErrorText();
+        m_file.reset();
+        return fail(why);
+    }
     m_file.reset();
     return true;
 }

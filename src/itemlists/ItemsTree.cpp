@@ -439,7 +439,8 @@ void ItemsTree::cGrid1_OLEDragDrop(const QStringList& Data) {
     QStringList paths;
     for (const QString& path : Data) {
         const QFileInfo fi(path);
-        if (fi.exists() && !fi.isHidden() && fi.size() >= 1) paths << path;
+        // An empty file goes on too: the add says why it is not taken.
+        if (fi.exists() && !fi.isHidden() && (fi.size() >= 1 || fi.isFile())) paths << path;
     }
     AddPathsToList(paths);
 }

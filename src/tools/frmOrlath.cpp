@@ -27,6 +27,8 @@
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -262,6 +264,8 @@ void frmOrlath::Form_Load() {
     sldRate_Change();
     txtSpeak->setPlainText(QStringLiteral("This sample shows you how to use the 'Text To Speech'."));
     txtSpeak_Change();
+    m_sampleText = true;
+    txtSpeak->installEventFilter(this);
 
     {
         const QSignalBlocker block(cboTargetFormat);
@@ -440,7 +444,10 @@ void frmOrlath::lblClearText_Click() {
     const int answer =
         core::services().msgBox(this, QStringLiteral("This action will clear the Text-Box, continue?"),
                                 core::vbYesNo | core::vbInformation, core::AppTitle());
-    if (answer == core::vbYes) txtSpeak->setPlainText(QString());
+    if (answer == core::vbYes) {
+        m_sampleText = false;
+        txtSpeak->setPlainText(QString());
+    }
 }
 
 void frmOrlath::txtSpeak_Change() {
@@ -462,6 +469,30 @@ void frmOrlath::Form_Unload() {
     const QString app = core::g_sProductName;
     core::SaveSetting(app, kSection, QStringLiteral("Format"), cboFormats->currentText());
     core::SaveSetting(app, kSection, QStringLiteral("Voice"), cboVoices->currentText());
+}
+
+bool frmOrlath::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == txtSpeak && m_sampleText) {
+        bool replaces = false;
+        bool edits = false;
+        if (event->type() == QEvent::KeyPress) {
+            const auto* key = static_cast<QKeyEvent*>(event);
+            const QString text = key->text();
+            replaces = key->matches(QKeySequence::Paste) ||
+                       (!text.isEmpty() && (text.at(0).isPrint() || text == QLatin1String("\r")));
+            edits = key->key() == Qt::Key_Backspace || key->key() == Qt::Key_Delete ||
+                    key->matches(QKeySequence::Cut);
+        } else if (event->type() == QEvent::InputMethod) {
+            replaces = !static_cast<QInputMethodEvent*>(event)->commitString().isEmpty();
+        }
+        if (replaces) {
+            m_sampleText = false;
+            txtSpeak->clear();
+        } else if (edits) {
+            m_sampleText = false; // the user works on the sample itself
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void frmOrlath::closeEvent(QCloseEvent* event) {

@@ -91,6 +91,7 @@ public slots:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void BuildControls();
@@ -108,6 +109,8 @@ private:
 
     conversion::ToolLaunch m_launch;
     bool m_unloaded = false;
+    // The sample text is shown and untouched: what the user types or pastes first replaces it.
+    bool m_sampleText = false;
 };
 
 namespace tools {

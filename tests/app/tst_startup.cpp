@@ -10,8 +10,10 @@
 #include "settings/frmAudioProp.h"
 #include "settings/frmOptions.h"
 
+#include <QDirIterator>
 #include <QFile>
 #include <QLabel>
+#include <QTimer>
 #include <QtTest>
 
 namespace {
@@ -70,6 +72,17 @@ private slots:
         QVERIFY(steps.isEmpty());
         QVERIFY(noWindowLoaded());
         QVERIFY(!QFile::exists(s.env.home() + "/SysIcon"));
+        // A start refused there leaves no trace: not even an empty settings store.
+        QVERIFY(!QFileInfo::exists(s.env.registry()));
+        QDirIterator written(s.env.root(),
+                             QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                             QDirIterator::Subdirectories);
+        QStringList files;
+        while (written.hasNext()) {
+            const QFileInfo entry(written.next());
+            if (!entry.isDir()) files << entry.filePath();
+        }
+        QCOMPARE(files, QStringList());
     }
 
     void unreadableSettingsStoreRefusesToStart() {
@@ -195,6 +208,47 @@ private slots:
             QVERIFY(!main->m_bInTray);
             QCOMPARE(main->m_cMenu->Caption(open), QString("Hide"));
         }
+    }
+
+    // Each of the fade's 26 steps sets its opacity, then dispatches the
+    // pending events until the clock has gone on by more than 5 ms; the
+    // clock here goes on by 2 ms a reading, so a step reads it four times
+    // (0, 2, 4, 6) and 6 ms end it. A double click that arrives during the
+    // fade is answered in it.
+    void splashFadesInStepByStepOnTheClock() {
+        Session s;
+        core::InitModes();
+        frmSplash splash;
+        splash.Form_Load();
+        splash.show();
+        qint64 now = 0;
+        QList<QPair<double, qint64>> readings; // opacity, clock
+        splash.SetFadeClock([&] {
+            readings.append({splash.windowOpacity(), now});
+            const qint64 t = now;
+            now += 2;
+            return t;
+        });
+        int dispatchedAtOpacity = -1;
+        QTimer::singleShot(0, &splash, [&] { dispatchedAtOpacity = qRound(splash.windowOpacity() * 255); });
+
+        splash.FadeIn();
+
+        QList<int> expectedFade;
+        for (int opacity = 0; opacity <= 250; opacity += 10)
+            expectedFade << opacity;
+        expectedFade << 255;
+        QCOMPARE(splash.FadeSteps(), expectedFade);
+        QCOMPARE(readings.size(), 26 * 4);
+        for (int step = 0; step < 26; ++step) {
+            const auto first = readings.at(step * 4);
+            const auto last = readings.at(step * 4 + 3);
+            QCOMPARE(qRound(first.first * 255), expectedFade.at(step));
+            QCOMPARE(qRound(last.first * 255), expectedFade.at(step));
+            QVERIFY(last.second - first.second > 5);
+        }
+        QCOMPARE(splash.windowOpacity(), 1.0);
+        QCOMPARE(dispatchedAtOpacity, 0);
     }
 
     void splashDoubleClickClosesForGood() {

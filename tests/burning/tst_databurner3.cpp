@@ -230,8 +230,18 @@ private slots:
         w->chkUDF->setChecked(true);
         w->chkDoNotConvertSource->click();
         QVERIFY(!w->cboTargetFormat->isEnabled());
+        // What a conversion killed earlier left in the temporary folder, and
+        // a link named like it that leads to the user's file.
+        const QString tmp = frmDataBurner3::GetTempFolder();
+        QVERIFY(QDir().mkpath(tmp));
+        QVERIFY(testsupport::writeFileBytes(tmp + ".Track01.mp3.part-Ab12Cd", QByteArray(9000, 'k')));
+        const QString userFile = env->path("user/own.mp3");
+        QVERIFY(testsupport::writeFileBytes(userFile, "the user's"));
+        QVERIFY(QFile::link(userFile, tmp + ".own.mp3.part-Zz9876"));
         w->cmdConvert->click();
         QVERIFY(waitIdle(*w));
+        QVERIFY(!QFileInfo::exists(tmp + ".Track01.mp3.part-Ab12Cd"));
+        QCOMPARE(testsupport::fileBytes(userFile), QByteArray("the user's"));
         QVERIFY2(log(*w).contains("UDF cannot be written"), qPrintable(log(*w)));
         QVERIFY(log(*w).contains("BurnerEnd."));
         for (bool joliet : {false, true}) {
@@ -371,6 +381,19 @@ private slots:
         QVERIFY(env->services().openedUrls.isEmpty());
         w->close();
         QCOMPARE(core::GetSetting(core::g_sProductName, "BurnerEngine", "cmbEngine", "x"), QString("0"));
+    }
+
+    // The Events page: the end-of-job boxes under their own captions.
+    void eventsPageCaptions() {
+        env->addVirtualDrive("blank");
+        auto w = newWindow();
+        QStringList captions;
+        for (QCheckBox* box : {w->chkPlaySound, w->chkOpenDestFolder, w->chkTurnOffComputer, w->chkNoticeApp})
+            captions << box->text();
+        QCOMPARE(captions, QStringList({"Play a sound", "Open destination folder", "Turn off computer",
+                                        "Execute external program "}));
+        QCOMPARE(w->chkOpenCDdrive->text(), QString("Eject the CD door"));
+        QCOMPARE(w->chkEraseTempfiles->text(), QString("Erase Temp files"));
     }
 
     // "Erase temp files now." and closing are refused while a job runs; the

@@ -13,6 +13,7 @@
 #include "controls/cGrid.h"
 #include "controls/cTabControl.h"
 #include "core/Services.h"
+#include "core/mdlModes.h"
 #include "itemlists/ItemRows.h"
 
 #include <QCheckBox>
@@ -168,7 +169,16 @@ void TestDuplicator::discTakenOutAndPutBack() {
     QCOMPARE(w->lblCDStatus->text(), QStringLiteral("'D:\\' is not an Audio CD."));
     QCOMPARE(w->cGrid1->Rows(), 0);
     QVERIFY(!w->cmdConvert->isEnabled());
+    // The timer's look says nothing; the user who picks the empty drive is told.
+    QVERIFY(env->services().messages.isEmpty());
+    emit w->cboDevices->activated(0);
+    QCOMPARE(env->services().messages.size(), 1);
+    QCOMPARE(env->services().messages[0].prompt, QStringLiteral("There is no CD in the drive."));
+    QCOMPARE(env->services().messages[0].style, int(core::vbInformation));
+    QCOMPARE(env->services().messages[0].title, core::AppTitle());
     w->cmdCloseCD_Click();
+    emit w->cboDevices->activated(0);
+    QCOMPARE(env->services().messages.size(), 1);
     w->tmrState_Timer();
     QCOMPARE(w->lblCDStatus->text(), QStringLiteral("OK: 2 CDA tracks"));
     QCOMPARE(w->cGrid1->Rows(), 2);

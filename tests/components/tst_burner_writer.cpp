@@ -89,6 +89,12 @@ void TestBurnerWriter::burnsThroughTheWriter() {
     cAudioBurner burner(nullptr, writer);
     const QString cache = env.path("home/cache");
     burner.setCacheFolder(cache);
+    // A burn killed while caching left its folder; this burn removes it, and
+    // through a link in it nothing of the user's.
+    const QString killed = cache + "/burntmp-Ab12Cd";
+    QVERIFY(QDir().mkpath(killed));
+    QVERIFY(testsupport::writeFileBytes(killed + "/track01.pcm", QByteArray(4096, 'p')));
+    QVERIFY(QFile::link(env.path("one.wav"), killed + "/track02.pcm"));
     QVERIFY(burner.AddTrack(env.path("one.wav")));
     QVERIFY(burner.AddTrack(env.path("two.wav")));
     Events events(burner);
@@ -118,6 +124,7 @@ void TestBurnerWriter::burnsThroughTheWriter() {
     QVERIFY(writer->trackFiles.at(0).startsWith(cache + "/burntmp-"));
     QVERIFY(!QFileInfo::exists(QFileInfo(writer->trackFiles.at(0)).path()));
     QCOMPARE(QDir(cache).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden), QStringList());
+    QVERIFY(QFileInfo(env.path("one.wav")).size() > 5 * 44100 * 4);
 
     // The speed choice "Max." means the drive's fastest; the option goes through as set.
     burner.setBurnOption(false);

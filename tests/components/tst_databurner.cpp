@@ -121,6 +121,31 @@ private slots:
         QCOMPARE(images(drive), QStringList{"DataCD.iso"});
     }
 
+    // Burns killed mid-image left their partial images in the drive's folder,
+    // named as this version names them and as an earlier one did: the next
+    // burn to that drive removes both. A link named like one is left alone,
+    // and so is the user's file it leads to.
+    void killedBurnsPartialImagesAreSweptByTheNextBurn() {
+        const QString drive = env->addVirtualDrive("blank");
+        const QByteArray userBytes = bytesOf(9, 3000);
+        const QString userFile = env->path("user/keep.iso");
+        QVERIFY(testsupport::writeFileBytes(userFile, userBytes));
+        QVERIFY(testsupport::writeFileBytes(QDir(drive).filePath(".DataCD-0123abcd.iso.part"),
+                                            bytesOf(1, 90000)));
+        QVERIFY(
+            testsupport::writeFileBytes(QDir(drive).filePath(".DataCD.iso.part-Ab12Cd"), bytesOf(2, 90000)));
+        QVERIFY(QFile::link(userFile, QDir(drive).filePath(".DataCD-deadbeef.iso.part")));
+
+        cAudioDataBurner b;
+        QVERIFY(b.IsDiscEmpty("D"));
+        QVERIFY(b.AddFile(file("a.mp3", 1)));
+        b.BurnDisc("D", 0);
+        QCOMPARE(waitEnd(b), QString("finished;"));
+
+        QCOMPARE(images(drive), QStringList({".DataCD-deadbeef.iso.part", "DataCD.iso"}));
+        QCOMPARE(testsupport::fileBytes(userFile), userBytes);
+    }
+
     // Each way a burn cannot start or is stopped leaves the folder as it was.
     void refusedAndAbortedBurnsLeaveNothing() {
         const QString drive = env->addVirtualDrive("blank");

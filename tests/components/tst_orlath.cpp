@@ -13,6 +13,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <csignal>
+#include <sys/resource.h>
+
 using components::cOrlath;
 
 namespace {
@@ -164,6 +167,23 @@ private slots:
         QVERIFY(speech.SpeakToWave(kSentence, nowhere) != 0);
         QVERIFY2(speech.ErrorText().contains(nowhere), qPrintable(speech.ErrorText()));
         QVERIFY(!QFile::exists(nowhere));
+
+        // The disk takes only part of the speech (a size limit plays the full
+        // disk): the message gives the system's reason, and the file stays.
+        speech.setVoice(m_voice);
+        struct rlimit old {};
+        QCOMPARE(::getrlimit(RLIMIT_FSIZE, &old), 0);
+        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        struct rlimit small = old;
+        small.rlim_cur = 20 * 1024 + 333;
+        QCOMPARE(::setrlimit(RLIMIT_FSIZE, &small), 0);
+        const int result = speech.SpeakToWave(kSentence, out);
+        ::setrlimit(RLIMIT_FSIZE, &old);
+        std::signal(SIGXFSZ, oldHandler);
+        QVERIFY(result != 0);
+        QVERIFY2(speech.ErrorText().contains("File too large"), qPrintable(speech.ErrorText()));
+        QVERIFY2(speech.ErrorText().contains(out), qPrintable(speech.ErrorText()));
+        QCOMPARE(testsupport::fileBytes(out), QByteArray("old"));
     }
 
     void speaksIntoTheSinkWordByWord_data() {

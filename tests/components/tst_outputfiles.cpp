@@ -112,6 +112,71 @@ private slots:
         QVERIFY(!QFile::exists(running.Path()));
     }
 
+    // A list save killed mid-write left its partial file beside the list;
+    // the next save of any list in that folder removes it. The list itself
+    // keeps its permissions.
+    void killedListSaveIsSweptByTheNextSave() {
+        QTemporaryDir dir;
+        const QString list = dir.filePath("Main.flst");
+        QVERIFY(itemlists::WriteListBytes(list, "old"));
+        QVERIFY(QFile::setPermissions(list, QFile::ReadOwner | QFile::WriteOwner));
+        Touch(dir.filePath(".Main.flst.part-Ab12Cd"));
+        QString reason;
+        QVERIFY2(itemlists::WriteListBytes(list, "new", &reason), qPrintable(reason));
+        QCOMPARE(FilesIn(dir.path()), QStringList{"Main.flst"});
+        QCOMPARE(ModeOf(list), mode_t(0600));
+        QFile f(list);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), QByteArray("new"));
+    }
+
+    // A burn's cache folder that a killed run left ("burntmp-" and six
+    // letters or digits) goes when the next burn makes its own, with what is
+    // in it; a link in it goes as a link, so the user's file it leads to
+    // stays. A link named like a cache folder, a folder a running burn holds
+    // and names merely like ours stay too. The new folder goes when its
+    // burn ends.
+    void killedBurnsCacheFolderIsSweptByTheNextBurn() {
+        QTemporaryDir dir;
+        const QString parent = dir.filePath("program");
+        QVERIFY(QDir().mkpath(parent));
+        const QString userFolder = dir.filePath("user");
+        QVERIFY(QDir().mkpath(userFolder));
+        const QString userFile = userFolder + "/album.wav";
+        Touch(userFile);
+
+        TempFolder running; // a burn still at work
+        QVERIFY2(running.Create(parent, "burntmp-"), qPrintable(running.ErrorText()));
+        Touch(running.FilePath("track01.pcm"));
+        const QString stale = parent + "/burntmp-Ab12Cd";
+        QVERIFY(QDir().mkdir(stale));
+        Touch(stale + "/track01.pcm");
+        Touch(stale + "/.hidden");
+        QVERIFY(QFile::link(userFile, stale + "/track02.pcm"));
+        QVERIFY(QFile::link(userFolder, parent + "/burntmp-Zz9876"));
+        const QStringList lookAlikes{"burntmp-Ab12C", "burntmp-Ab12Cd7", "burntmp-Ab-2Cd", "datacdtmp"};
+        for (const QString& name : lookAlikes)
+            QVERIFY(QDir().mkdir(parent + '/' + name));
+
+        QString made;
+        {
+            TempFolder next;
+            QVERIFY2(next.Create(parent, "burntmp-"), qPrintable(next.ErrorText()));
+            made = next.Path();
+            Touch(next.FilePath("track01.pcm"));
+            QStringList expected = lookAlikes;
+            expected << "burntmp-Zz9876" << QFileInfo(running.Path()).fileName()
+                     << QFileInfo(made).fileName();
+            expected.sort();
+            QCOMPARE(FilesIn(parent), expected);
+        }
+        QVERIFY(!QFileInfo::exists(made));
+        QVERIFY(!QFileInfo::exists(stale));
+        QVERIFY(QFileInfo::exists(running.FilePath("track01.pcm")));
+        QCOMPARE(FilesIn(userFolder), QStringList{"album.wav"});
+        QVERIFY(QFileInfo(parent + "/burntmp-Zz9876").isSymLink());
+    }
+
     // New outputs, partial or finished, and new items lists get 0666 less
     // the umask, as any program's new files do; not a private 0600.
     void newFilesFollowTheUmask_data() {
@@ -200,12 +265,21 @@ private slots:
         QCOMPARE(::getrlimit(RLIMIT_FSIZE, &old), 0);
         const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
         struct rlimit small = old;
-        small.rlim_cur = 64 * 1024;
+        small.rlim_cur = 64 * 1024 + 333; // not a multiple of any buffer: a write is taken in part
         QCOMPARE(::setrlimit(RLIMIT_FSIZE, &small), 0);
         AudioEncoder enc;
         const bool encoded =
             enc.Open(dir.filePath("big.wav"), WavSetup(), EncoderTags{}, 44100, 2, SampleKind::S16) &&
             enc.Write(pcm.data(), qint64(pcm.size() / 2)) && enc.Finish();
+        // An MP3 whose last write the disk takes only in part names the reason too.
+        EncoderSetup mp3Setup;
+        mp3Setup.OutputFormat = 3;
+        mp3Setup.MP3 = m;
+        AudioEncoder mp3Enc;
+        const auto longPcm = Pcm(8.0);
+        const bool mp3Encoded =
+            mp3Enc.Open(dir.filePath("big.mp3"), mp3Setup, EncoderTags{}, 44100, 2, SampleKind::S16) &&
+            mp3Enc.Write(longPcm.data(), qint64(longPcm.size() / 2)) && mp3Enc.Finish();
         // A list that only partly fits: the short write is not taken for the reason.
         QString listReason;
         const bool listed =
@@ -214,6 +288,8 @@ private slots:
         std::signal(SIGXFSZ, oldHandler);
         QVERIFY(!encoded);
         QVERIFY2(enc.ErrorText().contains("File too large"), qPrintable(enc.ErrorText()));
+        QVERIFY(!mp3Encoded);
+        QVERIFY2(mp3Enc.ErrorText().contains("File too large"), qPrintable(mp3Enc.ErrorText()));
         QVERIFY(!listed);
         QCOMPARE(listReason, QString("File too large"));
         QCOMPARE(FilesIn(dir.path()), QStringList());

@@ -22,6 +22,7 @@
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTimer>
 #include <QtTest>
@@ -159,6 +160,44 @@ private slots:
         QVERIFY(!QFileInfo(out + "/text.mp3").exists());
         QCOMPARE(w.lblCurrentTrack->text(), QString("Done with errors (3 of 4 failed)."));
         QVERIFY(!QFileInfo(out + "/corrupt.mp3").exists());
+    }
+
+    // What the run does not say with its "Done.": a source cut short (an
+    // MP3 whose header counts six seconds, of which the copy holds less than
+    // three) converts as far as it goes and the log says how far; a name cut
+    // to fit the file system is logged with the name it got.
+    void partReadSourceAndShortenedNameAreLogged() {
+        const QString cut = music + "/cut.mp3";
+        QVERIFY(testsupport::runFfmpeg(testsupport::sineInput(6.0) << "-c:a"
+                                                                   << "libmp3lame"
+                                                                   << "-b:a"
+                                                                   << "128k" << cut));
+        QVERIFY(QFile::resize(cut, QFileInfo(cut).size() * 2 / 5));
+        const QString longName = QString(244, u'n') + ".wav";
+        QVERIFY(QFile::copy(music + "/two.wav", music + "/" + longName));
+        addRow(cut, "00:00:06");
+        addRow(music + "/" + longName, "00:00:01");
+        frmConverter w(std::make_unique<ConverterItemJob>(), nullptr);
+        w.EndActionsHooks().turnOffCountdown = [](qint32) {};
+        const QString out = env->path("partly");
+        loadForConversion(w, out, core::fmtWAV);
+        QSignalSpy finished(&w.Run(), &core::BatchRun::Ended);
+        w.cmdConvert->click();
+        QVERIFY(finished.wait(60000));
+        const QString log = w.txtLog->toPlainText();
+        const QRegularExpression partly(
+            "Only the first 0:0[1-3] of the source's 0:06 could be read; the rest of the file is missing "
+            "or damaged\\.");
+        QVERIFY2(log.contains(partly), qPrintable(log));
+        QVERIFY(probe(out + "/cut.wav").seconds < 3.0);
+        const QString shortened = out + "/" + QString(236, u'n') + ".wav";
+        QVERIFY2(log.contains("The name is too long for the file system and was shortened: " + shortened),
+                 qPrintable(log));
+        QVERIFY(QFileInfo::exists(shortened));
+        // The plain items say nothing more than before.
+        QCOMPARE(log.count("Only the first"), 1);
+        QCOMPARE(log.count("was shortened"), 1);
+        QCOMPARE(w.lblCurrentTrack->text(), QString("Done."));
     }
 
     // From the launch the dispatcher calls, to MP3 files with their tags.

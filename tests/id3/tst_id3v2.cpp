@@ -491,6 +491,33 @@ private slots:
                  0);
     }
 
+    // A rewrite killed mid-copy leaves its hidden copy beside the user's MP3;
+    // the next rewrite in that folder removes it. A link that only looks like
+    // such a copy is left alone, and so is the user's file it leads to.
+    void aKilledRewritesCopyIsRemovedByTheNextOne() {
+        QTemporaryDir folder;
+        const QByteArray a = Audio();
+        const QString song = folder.filePath("song.mp3");
+        WriteAll(song, a);
+        const QString killed = folder.filePath(".song.mp3.part-Ab12Cd");
+        WriteAll(killed, QByteArray(64 * 1024, 'k'));
+        const QString userFile = folder.filePath("notes.txt");
+        WriteAll(userFile, "the user's own");
+        const QString lookAlike = folder.filePath(".notes.txt.part-Zz9876");
+        QVERIFY(QFile::link(userFile, lookAlike));
+
+        cMP3ID3v2 t;
+        t.setMP3File(song);
+        t.setTitle("grown");
+        t.Update();
+
+        QStringList names = QDir(folder.path()).entryList(QDir::Files | QDir::Hidden | QDir::System);
+        names.sort();
+        QCOMPARE(names, QStringList({".notes.txt.part-Zz9876", "notes.txt", "song.mp3"}));
+        QCOMPARE(ReadAll(userFile), QByteArray("the user's own"));
+        QCOMPARE(ReadAll(song).right(a.size()), a);
+    }
+
     void growingKeepsPermissionsAndLinks() {
         const QString path = file(Audio());
         ::chmod(QFile::encodeName(path).constData(), 0640);

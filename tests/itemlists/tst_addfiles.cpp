@@ -212,11 +212,13 @@ private slots:
         QVERIFY(svc().openRequests[0].multiSelect);
         QVERIFY(svc().openRequests[0].filter.contains("*.mp3"));
 
-        // The texts that pass the extension test are refused with a message; the rest pass silently.
-        QCOMPARE(svc().messages.size(), 2);
+        // The texts that pass the extension test and the empty audio file are
+        // refused with a message that says why; the rest pass silently.
+        QCOMPARE(svc().messages.size(), 3);
         const QString title = core::g_sProductName + " " + core::g_sProductVersion;
         QCOMPARE(svc().messages[0].prompt, "Cannot add " + m_textMp3 + "\r\n\r\nIt is not an audio file.");
         QCOMPARE(svc().messages[1].prompt, "Cannot add " + m_textNoExt + "\r\n\r\nIt is not an audio file.");
+        QCOMPARE(svc().messages[2].prompt, "Cannot add " + m_empty + "\r\n\r\nIt is empty (0 bytes).");
         for (const auto& m : svc().messages) {
             QCOMPARE(m.style, int(core::vbInformation));
             QCOMPARE(m.title, title);
@@ -330,7 +332,9 @@ private slots:
         QVERIFY(QDir().mkpath(folder));
         m_lists->cGrid1_OLEDragDrop(
             {m_ogg, folder, m_hidden, m_empty, m_ape, m_textTxt, m_wav, "/no/such.mp3"});
-        QCOMPARE(svc().messages.size(), 0);
+        // Only the empty audio file is refused aloud; the others are not audio files to add.
+        QCOMPARE(svc().messages.size(), 1);
+        QCOMPARE(svc().messages[0].prompt, "Cannot add " + m_empty + "\r\n\r\nIt is empty (0 bytes).");
         QCOMPARE(column(*m_grid, COL_FILE), (QStringList{m_ogg, m_wav}));
         QCOMPARE(m_grid->CellIcon(1, m_grid->ColumnIndex(COL_INC)), ICON_MARKED);
         QCOMPARE(m_grid->CellText(1, m_grid->ColumnIndex(COL_TAG_TITLE)), QString("Ogg Title"));

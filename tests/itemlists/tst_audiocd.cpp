@@ -215,14 +215,18 @@ private slots:
         QCOMPARE(cell(3, COL_BYTES_SIZE), QString::number(4 * 75 * 2352));
     }
 
+    // Only a drive with no disc at all (its tray open) is also told in a message.
     void noAudioDiscAsksForOne_data() {
         QTest::addColumn<QString>("disc");
-        QTest::newRow("empty drive") << "";
-        QTest::newRow("data disc") << "iso";
-        QTest::newRow("unreadable image") << "bad";
+        QTest::addColumn<bool>("told");
+        QTest::newRow("empty drive") << "" << false;
+        QTest::newRow("data disc") << "iso" << false;
+        QTest::newRow("unreadable image") << "bad" << false;
+        QTest::newRow("no disc in the drive") << "out" << true;
     }
     void noAudioDiscAsksForOne() {
         QFETCH(QString, disc);
+        QFETCH(bool, told);
         const QString drive = m_env->addVirtualDrive("cd");
         if (disc == "iso") QVERIFY(testsupport::writeIso(drive + "/disc.iso"));
         if (disc == "bad") {
@@ -232,6 +236,10 @@ private slots:
         }
         settings::g_bAutoFreeDB = true;
         build();
+        if (disc == "out") {
+            QVERIFY(m_ripper->SelectDevice(0));
+            m_ripper->OpenTray();
+        }
         // Rows of a list shown before must go.
         m_grid->CellDetails(1, 3, "old row");
         click(1);
@@ -240,7 +248,14 @@ private slots:
         QCOMPARE(m_emptyText, QString("Insert an Audio CD to the CD drive."));
         QVERIFY(!m_progressVisible);
         QCOMPARE(m_freeDB, 0);
-        QVERIFY(svc().messages.isEmpty());
+        if (!told) {
+            QVERIFY(svc().messages.isEmpty());
+            return;
+        }
+        QCOMPARE(svc().messages.size(), 1);
+        QCOMPARE(svc().messages[0].prompt, QString("There is no CD in the drive."));
+        QCOMPARE(svc().messages[0].style, int(core::vbInformation));
+        QCOMPARE(svc().messages[0].title, core::AppTitle());
     }
 
     void autoFreeDBRunsAfterALoad() {

@@ -16,8 +16,10 @@
 #include "settings/SettingsVariables.h"
 #include "tools/frmOrlath.h"
 
+#include <QClipboard>
 #include <QComboBox>
 #include <QFile>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QProcess>
@@ -25,6 +27,9 @@
 #include <QRegularExpression>
 #include <QTimer>
 #include <QtTest>
+
+#include <csignal>
+#include <sys/resource.h>
 
 namespace {
 
@@ -190,6 +195,73 @@ private slots:
         QVERIFY(!w->lblClearText->isEnabled());
         w->txtSpeak->setPlainText("a");
         QVERIFY(w->lblClearText->isEnabled());
+    }
+
+    // The sample text is there to be replaced: what the user types or pastes
+    // first takes its place wherever the cursor is; once the user has begun
+    // on the sample itself (or on a text of their own), typing only adds.
+    void typingReplacesTheSampleText_data() {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("typed at the end") << "type"
+                                          << "Hello";
+        QTest::newRow("typed after a click into it") << "click, type"
+                                                     << "Hello";
+        QTest::newRow("pasted") << "paste"
+                                << "Pasted words";
+        QTest::newRow("the sample edited first")
+            << "backspace, type"
+            << "This sample shows you how to use the 'Text To Speech'Hello";
+    }
+    void typingReplacesTheSampleText() {
+        QFETCH(QString, how);
+        QFETCH(QString, expected);
+        auto w = open();
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+        QPlainTextEdit* box = w->txtSpeak;
+        box->setFocus();
+        box->moveCursor(QTextCursor::End);
+        for (const QString& step : how.split(", ")) {
+            if (step == "click") {
+                // Into the middle of the first line: the cursor lands inside the sample.
+                const int y = box->cursorRect(QTextCursor(box->document())).center().y();
+                QTest::mouseClick(box->viewport(), Qt::LeftButton, {}, QPoint(40, y));
+            } else if (step == "type") {
+                QTest::keyClicks(box, "Hello");
+            } else if (step == "paste") {
+                QGuiApplication::clipboard()->setText("Pasted words");
+                QTest::keySequence(box, QKeySequence::Paste);
+            } else if (step == "backspace") {
+                QTest::keyClick(box, Qt::Key_Backspace);
+            }
+        }
+        QCOMPARE(box->toPlainText(), expected);
+        // A text of the user's own is never replaced.
+        QTest::keyClicks(box, "!");
+        QCOMPARE(box->toPlainText(), expected + "!");
+    }
+
+    // Speech that the disk takes only in part (a size limit plays the full
+    // disk) is not saved, and the message gives the system's reason.
+    void saveAsOntoAFullDiskSaysWhy() {
+        auto w = open();
+        const QString dest = env->path("out/speech.wav");
+        env->services().saveAnswers << dest;
+        struct rlimit old {};
+        QCOMPARE(::getrlimit(RLIMIT_FSIZE, &old), 0);
+        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        struct rlimit small = old;
+        small.rlim_cur = 8 * 1024 + 333;
+        QCOMPARE(::setrlimit(RLIMIT_FSIZE, &small), 0);
+        w->cmdSaveAs_Click();
+        ::setrlimit(RLIMIT_FSIZE, &old);
+        std::signal(SIGXFSZ, oldHandler);
+        QCOMPARE(env->services().messages.size(), 1);
+        const QString shown = env->services().messages[0].prompt;
+        QVERIFY2(shown.contains("File too large"), qPrintable(shown));
+        QVERIFY2(!shown.contains("canceled"), qPrintable(shown));
+        QVERIFY(!QFile::exists(dest));
     }
 
     void editAndTagLinksOpenTheSettings() {

@@ -134,6 +134,7 @@ private slots:
     void splitThroughTheMainWindow();
     void splitRefusals();
     void splitNoAtOverwriteEndsTheRun();
+    void splitShowsTheStartOfALongDestination();
     void joinThroughTheMainWindow_data();
     void joinThroughTheMainWindow();
     void joinAbortedLeavesNoOutput();
@@ -160,6 +161,34 @@ void tst_splitjoin::initTestCase() {
     QVERIFY(runFfmpeg(sineInput(2.5) + QStringList{"-ar", "44100", "-c:a", "libvorbis", m_ogg}));
     QVERIFY(runFfmpeg(sineInput(30.0) + pcm + QStringList{m_long}));
     QCOMPARE(testsupport::wavPcm(m_tone).size(), qsizetype(449820) * 4);
+}
+
+// After a run the destination box holds the folder the parts went to; a
+// path longer than the box shows from its start, as the user typed it, not
+// from a cut somewhere in its middle.
+void tst_splitjoin::splitShowsTheStartOfALongDestination() {
+    World w({m_wav, m_tone});
+    w.main->cGrid1->setSelectedRow(2);
+    const QString dest = w.env.path(QString(60, u'a') + "/" + QString(60, u'b') + "/parts");
+    QString shown;
+    int cursor = -1;
+    int shownWidth = 0;
+    int pathWidth = 0;
+    QVERIFY(w.run<frmSplitter>("Audio Splitter", [&](frmSplitter* s) {
+        ChooseFormat(s, kWav, dest);
+        s->ptnSplitBySecs->click();
+        s->txtSplitSecs->setText("5");
+        QVERIFY(PressAndWait(s->cmdConvert, s->Run()));
+        QLineEdit* box = s->txtToPath->lineEdit();
+        shown = box->text();
+        cursor = box->cursorPosition();
+        shownWidth = box->width();
+        pathWidth = box->fontMetrics().horizontalAdvance(shown);
+    }));
+    QVERIFY(QDir(dest).exists());
+    QVERIFY2(QDir::cleanPath(shown) == QDir::cleanPath(dest), qPrintable(shown));
+    QVERIFY2(pathWidth > shownWidth, "the path fits the box: nothing to show");
+    QCOMPARE(cursor, 0);
 }
 
 void tst_splitjoin::splitThroughTheMainWindow_data() {
