@@ -387,8 +387,15 @@ private slots:
             lastTop = button->y();
             shown << button->text();
         }
-        QCOMPARE(shown, QStringList({"Audio Analyser", "Audio CD Ripper", "Audio CD Maker", "MP3 CD Maker",
-                                     "MP3 Tags Editor", "Text To Speech"}));
+        // The build's own table: the standard six, or every tool in the full build.
+        if (core::BuildEdition() == core::Edition::Standard)
+            QCOMPARE(shown, QStringList({"Audio Analyser", "Audio CD Ripper", "Audio CD Maker",
+                                         "MP3 CD Maker", "MP3 Tags Editor", "Text To Speech"}));
+        else
+            QCOMPARE(shown, QStringList({"Audio CD Duplicator", "Audio Converter", "ACM Converter",
+                                         "Audio Joiner", "Audio Splitter", "Audio Analyser", "Audio Recorder",
+                                         "Audio CD Ripper", "Audio CD Maker", "MP3 CD Maker", "WMA CD Maker",
+                                         "MP3 Tags Editor", "Text To Speech"}));
         // The template stays hidden, above the column.
         QVERIFY(!main->cmdTools[1]->isVisibleTo(main));
         QVERIFY(main->cmdTools[1]->y() < 0);
