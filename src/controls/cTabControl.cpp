@@ -13,6 +13,10 @@ cTabControl::cTabControl(QWidget* parent) : QWidget(parent) {
     m_bar = new QTabBar(this);
     m_bar->setDrawBase(false);
     m_bar->setExpanding(false);
+    // Every tab stays in sight: the control asks its window for the room of
+    // all of them instead of hiding some behind scroll arrows or cutting captions.
+    m_bar->setUsesScrollButtons(false);
+    m_bar->setElideMode(Qt::ElideNone);
     m_page = new QFrame(this);
     m_page->setFrameShape(QFrame::StyledPanel);
     layout->addWidget(m_bar);
@@ -36,6 +40,9 @@ qint32 cTabControl::AddTab(const QString& caption, qint32 icon, qint32 a, const 
     m_keys.append(key);
     m_icons.append(icon);
     if (m_images) m_bar->setTabIcon(i, m_images->IconForNumber(icon));
+    // A hidden tab bar does not tell its layout that it grew: the height the
+    // layout kept from when it had no tabs would stay 0 once shown.
+    m_bar->updateGeometry();
     return i + 1;
 }
 
@@ -46,6 +53,7 @@ void cTabControl::Reset() {
     m_fromCode = false;
     m_keys.clear();
     m_icons.clear();
+    m_bar->updateGeometry();
 }
 
 QRect cTabControl::ClientRect() const {

@@ -8,6 +8,25 @@
 #include <algorithm>
 #include <cmath>
 
+namespace {
+
+// WCAG relative luminance and contrast ratio (1 to 21).
+double Luminance(const QColor& c) {
+    auto channel = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+    const QColor rgb = c.toRgb();
+    return 0.2126 * channel(rgb.redF()) + 0.7152 * channel(rgb.greenF()) + 0.0722 * channel(rgb.blueF());
+}
+
+double Contrast(const QColor& a, const QColor& b) {
+    const double la = Luminance(a), lb = Luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// What graphics need to be told apart from their background.
+constexpr double kEnoughContrast = 3.0;
+
+} // namespace
+
 cWaveView::cWaveView(QWidget* parent) : QWidget(parent) {
     setMinimumHeight(120);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
@@ -52,6 +71,16 @@ qint64 cWaveView::FrameAt(int x) const {
     return std::clamp<qint64>(std::llround(f), m_viewStart, m_viewEnd);
 }
 
+QColor cWaveView::WaveColor() const {
+    // The user's colours are free: white text on the white view of a new
+    // store would hide the wave. The first of them that stands out is taken,
+    // else black or white, whichever stands out more.
+    const QColor back = palette().color(backgroundRole());
+    for (const QColor& wanted : {m_wave, m_line})
+        if (Contrast(wanted, back) >= kEnoughContrast) return wanted;
+    return Contrast(Qt::black, back) >= Contrast(Qt::white, back) ? QColor(Qt::black) : QColor(Qt::white);
+}
+
 int cWaveView::XOf(qint64 frame) const {
     if (m_viewEnd <= m_viewStart) return 0;
     return int(std::llround(double(frame - m_viewStart) * width() / double(m_viewEnd - m_viewStart)));
@@ -70,12 +99,13 @@ void cWaveView::paintEvent(QPaintEvent*) {
         p.fillRect(QRect(QPoint(XOf(s0), 0), QPoint(std::max(XOf(s0), XOf(s1) - 1), h - 1)), shade);
     }
     const int lane = h / m_channels;
+    const QColor wave = WaveColor();
     for (qint32 c = 0; c < m_channels; ++c) {
         const int mid = c * lane + lane / 2;
         const double half = std::max(1, lane / 2 - 2);
         p.setPen(m_line);
         p.drawLine(0, mid, w - 1, mid);
-        p.setPen(m_wave);
+        p.setPen(wave);
         const auto peaks = m_source(c, m_viewStart, m_viewEnd, w);
         for (int x = 0; x < int(peaks.size()); ++x) {
             const int top = mid - int(std::lround(peaks[size_t(x)].second * half));

@@ -29,6 +29,9 @@ public:
     qint64 FrameAt(int x) const;
     // The horizontal position where a frame is drawn.
     int XOf(qint64 frame) const;
+    // The colour the wave is drawn in: the wave colour given, else the line
+    // colour, else black or white, the first that stands out from the background.
+    QColor WaveColor() const;
 
 signals:
     // The frames between where the drag began and where the mouse is, in order.

@@ -215,6 +215,13 @@ void frmBatchTool::BuildControls(const Design& design) {
     s->addLayout(parametersLink, 4, 4);
     s->setColumnStretch(1, 1);
     s->setRowStretch(5, 1);
+    // The destination and the template are read whole: the window grows to
+    // show the longest designed template rather than squeeze the two boxes.
+    const int readable = cboFileName->fontMetrics().horizontalAdvance(BuiltInFileNameFormats().value(3)) +
+                         style->pixelMetric(QStyle::PM_ScrollBarExtent) +
+                         2 * style->pixelMetric(QStyle::PM_ComboBoxFrameWidth) + 16;
+    txtToPath->setMinimumWidth(readable);
+    cboFileName->setMinimumWidth(readable);
 
     // Events page
     eventsLayout = new QVBoxLayout(TabEvents);

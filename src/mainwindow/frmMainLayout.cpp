@@ -44,6 +44,8 @@
 #include "settings/frmOptions.h"
 #include "settings/frmProgParameters.h"
 
+#include <algorithm>
+
 #include <QFileInfo>
 #include <QFrame>
 #include <QHBoxLayout>
@@ -365,6 +367,18 @@ void frmMain::BuildToolButtons() {
     for (const QString& key : mainwin::ToolButtonOrder())
         if (const mainwin::ToolInfo* tool = mainwin::FindTool(key); tool && mainwin::Offered(*tool))
             AddToolButton(tool->caption, tool->icon);
+
+    // The design width fits the captions in the design font; with a wider
+    // desktop font the column grows so that no caption is cut.
+    int extra = 0;
+    for (qsizetype i = 2; i < cmdTools.size(); ++i)
+        if (cmdTools[i]) extra = std::max(extra, cmdTools[i]->sizeHint().width() - cmdTools[i]->width());
+    if (extra <= 0) return;
+    for (qsizetype i = 1; i < cmdTools.size(); ++i) {
+        if (cmdTools[i]) cmdTools[i]->resize(cmdTools[i]->width() + extra, cmdTools[i]->height());
+        if (cmdToolsIcon.value(i)) cmdToolsIcon[i]->move(cmdToolsIcon[i]->x() + extra, cmdToolsIcon[i]->y());
+    }
+    picControl->setFixedWidth(picControl->minimumWidth() + extra);
 }
 
 void frmMain::AddToolButton(const QString& caption, qint32 icon) {

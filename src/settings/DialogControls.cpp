@@ -89,8 +89,9 @@ void cSettingsDialog::reject() {
 
 void cSettingsDialog::closeEvent(QCloseEvent* event) {
     if (!g_bAppExiting) Form_Hiding();
-    core::chrome::HideUnlessExiting(this, event, g_bAppExiting);
+    const bool hidden = core::chrome::HideUnlessExiting(this, event, g_bAppExiting);
     Form_Unload();
+    if (!hidden && m_unloadAtExit) deleteLater();
 }
 
 } // namespace settings

@@ -43,6 +43,11 @@ class cSettingsDialog : public QDialog {
 public:
     using QDialog::QDialog;
 
+    // The dialog deletes itself when it is closed while the program exits.
+    // (Qt::WA_DeleteOnClose would also delete it at the end of every modal
+    // show, losing the store and everything connected to it.)
+    void UnloadAtExit() { m_unloadAtExit = true; }
+
 protected:
     void reject() override;
     void closeEvent(QCloseEvent* event) override;
@@ -50,6 +55,9 @@ protected:
     virtual void Form_Hiding() {}
     // After the close (hidden or unloaded).
     virtual void Form_Unload() {}
+
+private:
+    bool m_unloadAtExit = false;
 };
 
 } // namespace settings

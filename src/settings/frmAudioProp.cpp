@@ -300,8 +300,24 @@ void frmAudioProp::Form_Load() {
 
     ApplyTheme();
 
-    for (const FormatPage& page : kPages)
-        if (*page.offered == 1) cTabControl1->AddTab(page.key, -1, true, page.key);
+    // The title strip is as wide as the longest title and description of a
+    // tab, so that neither is cut whichever tab is chosen.
+    int titleWidth = 0;
+    for (const FormatPage& page : kPages) {
+        if (*page.offered != 1) continue;
+        cTabControl1->AddTab(page.key, -1, true, page.key);
+        // Sized for the largest page offered, whichever tab is chosen.
+        QFrame* panel = this->*page.panel;
+        QSizePolicy policy = panel->sizePolicy();
+        policy.setRetainSizeWhenHidden(true);
+        panel->setSizePolicy(policy);
+        const int width =
+            lblTitle->x() + lblTitle->fontMetrics().horizontalAdvance(page.title) + kTitleGap +
+            lblFormatDesc->fontMetrics().horizontalAdvance(QString::fromUtf8(page.description)) +
+            lblTitle->x();
+        titleWidth = std::max(titleWidth, width);
+    }
+    picTitle->setMinimumWidth(titleWidth);
 
     HideTabPages();
     froToWAV->setVisible(true);

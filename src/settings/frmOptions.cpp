@@ -78,8 +78,9 @@ frmOptions::~frmOptions() {
 frmOptions* frmOptions::instance() {
     if (!s_instance && s_loadOnDemand && !settings::g_bAppExiting) {
         auto* options = new frmOptions;
-        // Stays loaded and hidden; the main window's exit closes it for real.
-        options->setAttribute(Qt::WA_DeleteOnClose);
+        // Stays loaded and hidden, with its connections and unconfirmed
+        // edits; the main window's exit closes it for real.
+        options->UnloadAtExit();
         options->Form_Load();
     }
     return s_instance;
@@ -373,8 +374,14 @@ void frmOptions::BuildControls() {
         grid->setColumnStretch(0, 1);
     }
 
-    for (QFrame* frame : {froGeneral, froEvents, froView, froTags, froAdvanced})
+    // The dialog is of one size: the largest page counts while hidden, so
+    // choosing a page neither grows nor shrinks it.
+    for (QFrame* frame : {froGeneral, froEvents, froView, froTags, froAdvanced}) {
+        QSizePolicy policy = frame->sizePolicy();
+        policy.setRetainSizeWhenHidden(true);
+        frame->setSizePolicy(policy);
         pages->addWidget(frame, 0, 0);
+    }
 
     // Buttons, and the hidden device list
     auto* bottom = new QHBoxLayout;
@@ -832,7 +839,7 @@ void ShowAudioFormatAtTab(QWidget* owner, const QString& key) {
     frmAudioProp* form = g_frmAudioProp;
     if (!form && !g_bAppExiting) {
         form = new frmAudioProp;
-        form->setAttribute(Qt::WA_DeleteOnClose);
+        form->UnloadAtExit();
     }
     if (!form) return;
     form->ShowFormatPage(key); // loads, selects the tab of the key, shows its page

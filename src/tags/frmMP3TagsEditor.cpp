@@ -182,6 +182,8 @@ void frmMP3TagsEditor::Form_Load() {
     froAdvanced->setVisible(false);
     froLyric->setVisible(false);
     froGeneral->setVisible(true);
+    // Now with its tabs, which the size taken when it was built left out.
+    resize(size().expandedTo(sizeHint()));
 }
 
 void frmMP3TagsEditor::cboID3_Click() {

@@ -173,6 +173,8 @@ frmAudioEditor::frmAudioEditor(cImageList* imgMenu, std::function<void(QStringLi
     connect(cAudioEditor1, &components::cAudioEditor::ViewChanged, this, [this] {
         cWaveView1->setView(cAudioEditor1->ViewStart(), cAudioEditor1->ViewEnd());
         cWaveView1->setSelection(cAudioEditor1->SelectionStart(), cAudioEditor1->SelectionEnd());
+        // "Preparing..." while the wave is being read, so it must not outlive that.
+        if (cAudioEditor1->PeaksReady()) lblCurrentTrack->setText(QStringLiteral("Ready."));
     });
 }
 
@@ -234,6 +236,7 @@ QString frmAudioEditor::TimeLabel(qint64 ms) {
 }
 
 bool frmAudioEditor::LoadFile(const QString& path) {
+    lblCurrentTrack->setText(QStringLiteral("Preparing..."));
     const bool loaded = cAudioEditor1->LoadFile(path);
     const components::WavLayout& layout = cAudioEditor1->Layout();
     cWaveView1->setSource(
@@ -243,12 +246,14 @@ bool frmAudioEditor::LoadFile(const QString& path) {
                           : std::vector<std::pair<float, float>>(size_t(std::max(columns, 0)));
         },
         loaded ? layout.channels : 0, loaded ? layout.frames : 0);
-    if (!loaded)
+    if (!loaded) {
+        lblCurrentTrack->clear(); // nothing is being prepared
         core::services().msgBox(this,
                                 QStringLiteral("The file ") + path +
                                     QStringLiteral(" cannot be analysed.\r\n\r\n") +
                                     cAudioEditor1->ErrorText(),
                                 core::vbInformation, core::AppTitle());
+    }
     SetSaveButtons(loaded);
     return loaded;
 }

@@ -30,6 +30,7 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QStyle>
 #include <QTextCursor>
 #include <QTimer>
@@ -101,7 +102,7 @@ frmMicRecorder::frmMicRecorder(std::function<void(QStringList&)> addFiles, QWidg
     lblDevices = Named(new QLabel(QStringLiteral("Devices:"), this), "lblDevices");
     cboDevices = Named(new QComboBox(this), "cboDevices");
     lblWaveFile = Named(new QLabel(QStringLiteral("Destination Wave File:"), this), "lblWaveFile");
-    txtAudioFile = Named(new QLineEdit(QStringLiteral("C:\\wave_file.wav"), this), "txtAudioFile");
+    txtAudioFile = Named(new QLineEdit(DefaultAudioFile(), this), "txtAudioFile");
     lblWaveFile->setBuddy(txtAudioFile);
     cmdPath = Named(new QPushButton(QStringLiteral("..."), this), "cmdPath");
     cmdPath->setToolTip(QStringLiteral("Save as WAV file"));
@@ -290,6 +291,28 @@ components::tWaveFormatEx frmMicRecorder::RecordFormat(const QString& bits, cons
     return f;
 }
 
+QString frmMicRecorder::DefaultAudioFile() {
+    const QString music = QStandardPaths::writableLocation(QStandardPaths::MusicLocation);
+    const QFileInfo folder(music);
+    const QString base = !music.isEmpty() && folder.isDir() && folder.isWritable() ? music : QDir::homePath();
+    return QDir(base).absoluteFilePath(QStringLiteral("wave_file.wav"));
+}
+
+QString frmMicRecorder::AbsoluteAudioFile(const QString& text) {
+    if (text.isEmpty()) return text;
+    if (text == QLatin1String("~")) return QDir::homePath();
+    if (text.startsWith(QLatin1String("~/"))) return QDir::cleanPath(QDir::homePath() + text.mid(1));
+    // Relative to the program's working folder it would land wherever the
+    // program was started from.
+    return QDir::cleanPath(QFileInfo(DefaultAudioFile()).dir().absoluteFilePath(text));
+}
+
+QString frmMicRecorder::AudioFile() {
+    const QString path = AbsoluteAudioFile(txtAudioFile->text());
+    if (path != txtAudioFile->text()) txtAudioFile->setText(path);
+    return path;
+}
+
 void frmMicRecorder::Form_Load() {
     core::chrome::ApplyTitleStrip(picTitle, {lblTitle});
     core::chrome::ApplyView({this, cSlider1, prgMeter, Picture1}, picTitle, QList<QWidget*>{this, prgMeter});
@@ -366,7 +389,7 @@ void frmMicRecorder::cmdPath_Click() {
 }
 
 void frmMicRecorder::cmdRecord_Click() {
-    const QString path = txtAudioFile->text();
+    const QString path = AudioFile();
     // What is recorded is what the lists show now, and nothing is recorded
     // over a file without asking or into a folder that cannot take it.
     g_tRecordFormat = RecordFormat(cboBitPerSample->currentText(), cboSamplesPerSec->currentText(),
@@ -433,7 +456,7 @@ void frmMicRecorder::tmrRec_Timer() {
 }
 
 void frmMicRecorder::cmdPlay_Click() {
-    const QString path = txtAudioFile->text();
+    const QString path = AudioFile();
     if (!QFileInfo(path).isFile()) {
         core::services().msgBox(this,
                                 QStringLiteral("The audio file ") + path + QStringLiteral(" doesn't exists"),
@@ -481,7 +504,7 @@ void frmMicRecorder::tmSlider_Timer() {
 }
 
 void frmMicRecorder::cmdFileDetails_Click() {
-    const QString path = txtAudioFile->text();
+    const QString path = AudioFile();
     const QFileInfo file(path);
     if (!file.isFile()) {
         core::services().msgBox(this,
@@ -514,7 +537,7 @@ void frmMicRecorder::cmdAdd_Click() {
     // A recording still running is ended first: the file is complete, with
     // its true length, once the stop returns.
     if (cWave1->IsRecording()) cmdStopRec_Click();
-    const QString path = txtAudioFile->text();
+    const QString path = AudioFile();
     if (!tools::AddSavedFile(this, path, m_addFiles)) return;
     close();
 }

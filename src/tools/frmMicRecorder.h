@@ -33,6 +33,14 @@ public:
 
     void Form_Load();
 
+    // Where a recording goes unless the user names another file:
+    // wave_file.wav in the Music folder when the user can write there, else
+    // in the home folder.
+    static QString DefaultAudioFile();
+    // The path box as an absolute path: "~/" is the home folder and any
+    // other relative path lies in the default file's folder. Empty stays empty.
+    static QString AbsoluteAudioFile(const QString& text);
+
     // The recording format the three lists' texts give.
     static components::tWaveFormatEx RecordFormat(const QString& bits, const QString& rate,
                                                   const QString& channels);
@@ -112,6 +120,9 @@ protected:
 private:
     // One log line: the time of day, the message (which begins with ": ") and CR LF.
     void Log(const QString& message);
+    // The file the window records, plays, shows and adds: the path box made
+    // absolute, which the box then shows.
+    QString AudioFile();
     // Asks before a file is replaced; true to go on.
     bool MayOverwrite(const QString& path);
     // A clear message when the file cannot be made where the path points; true when it can.

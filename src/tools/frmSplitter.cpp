@@ -180,7 +180,9 @@ void frmSplitter::cmdConvert_Click() {
     core::BatchRequest request = Request();
     core::BatchItem item = request.rows.value(0);
     item.file = g_sFileToSplit;
-    request.rows = core::SplitPartItems(item, g_lLength, g_lTotalFileLength);
+    request.rows =
+        core::SplitPartItems(item, g_lLength, g_lTotalFileLength,
+                             core::SplitPartCount(ptnSplitByParts->isChecked(), txtSplitParts->text()));
     if (!Run().Start(request)) return;
     txtToPath->setEditText(Run().Destination());
     RememberDestination();

@@ -37,6 +37,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTimer>
 #include <QtTest>
 
 namespace {
@@ -151,6 +152,73 @@ private slots:
         // The MP3 settings the store starts with are the encoder's working ones.
         QCOMPARE(settings::g_lMP3Bitrate, 128);
         QCOMPARE(settings::g_lMP3SampleRate, 44100);
+    }
+
+    // The Options dialog through the real modal show, opened again and again
+    // in one session: every OK applies, and edits left by closing the window
+    // are there at the next opening.
+    void optionsApplyAtEveryOpening() {
+        NewMachine m;
+        QVERIFY(m.start());
+        m.env.services().modalHandler = {}; // the dialog really runs
+        // Runs `user` inside the dialog's modal show, then presses `button`
+        // (nullptr: the window frame closes it).
+        auto openAt = [&](const QString& key, const std::function<void(frmOptions*)>& user,
+                          QPushButton* frmOptions::*button) {
+            bool ran = false;
+            QTimer::singleShot(0, m.main, [&] {
+                frmOptions* options = frmOptions::loadedInstance();
+                QVERIFY(options && options->isVisible() && options->isModal());
+                ran = true;
+                user(options);
+                if (button)
+                    (options->*button)->click();
+                else
+                    options->close();
+            });
+            m.main->RunCommand(key);
+            QVERIFY2(ran, qPrintable(key + ": the dialog did not show"));
+            QVERIFY(frmOptions::loadedInstance() && !frmOptions::loadedInstance()->isVisible());
+        };
+
+        QVERIFY(!m.main->froControl->isVisible());
+        // First opening: OK with nothing changed.
+        openAt(
+            "View", [](frmOptions*) {}, &frmOptions::cmdOk);
+        QPointer<frmOptions> first = frmOptions::loadedInstance();
+        QVERIFY(!m.main->froControl->isVisible());
+
+        // Second opening: "Display player" ticked and OK shows the player at once.
+        openAt(
+            "View", [](frmOptions* o) { o->chkDisplayPlayer->click(); }, &frmOptions::cmdOk);
+        QVERIFY(settings::g_bDisplayPlayer);
+        QVERIFY(m.main->froControl->isVisible());
+
+        // An edit left by closing the window is kept in the dialog, neither stored nor applied.
+        openAt(
+            "View", [](frmOptions* o) { o->chkDisplayPlayer->click(); }, nullptr);
+        QVERIFY(settings::g_bDisplayPlayer);
+        QVERIFY(m.main->froControl->isVisible());
+        bool kept = true;
+        openAt(
+            "View", [&](frmOptions* o) { kept = !o->chkDisplayPlayer->isChecked(); }, &frmOptions::cmdOk);
+        QVERIFY(kept);
+        QVERIFY(!settings::g_bDisplayPlayer);
+        QVERIFY(!m.main->froControl->isVisible());
+
+        // A new lists folder: created, and the tree rebuilt on it with its first list.
+        const QString folder = m.env.root() + "/other lists/";
+        openAt(
+            "Advanced", [&](frmOptions* o) { o->txtToPath->setEditText(folder); }, &frmOptions::cmdOk);
+        QCOMPARE(settings::g_sItemsListDir, folder);
+        QVERIFY(QFileInfo(folder).isDir());
+        QCOMPARE(itemlists::g_cItemsListsNode.Key(), itemlists::kItemsListsRootPrefix + folder);
+        const QString selected = m.main->cTreeView1->SelectedItem().Key();
+        QVERIFY2(selected.startsWith(folder) && QFileInfo::exists(selected), qPrintable(selected));
+
+        // One dialog the whole time.
+        QVERIFY(first);
+        QCOMPARE(frmOptions::loadedInstance(), first.data());
     }
 
     // The whole first hour of a CD: rip the disc from the main window's CD

@@ -6,7 +6,10 @@
 #include "components/cAudioEditor.h"
 #include "controls/cToolbar.h"
 #include "controls/cWaveView.h"
+#include "core/Installer.h"
 #include "core/mdlModes.h"
+#include "settings/OptionsSettings.h"
+#include "settings/SettingsVariables.h"
 #include "tools/frmAudioEditor.h"
 
 #include <QLabel>
@@ -77,6 +80,74 @@ private slots:
         QTest::newRow("24-bit") << WavSpec{1, 24, 2, 44100, false};
         QTest::newRow("float") << WavSpec{3, 32, 2, 44100, false};
     }
+    // The wave stands out from the view's background whatever colours the
+    // store holds, from the first picture on, without a drag; the label stops
+    // saying "Preparing..." once the wave is read.
+    void waveIsVisible_data() {
+        QTest::addColumn<qint64>("text"); // -1: the colours of a newly installed store
+        QTest::addColumn<qint64>("app");
+        QTest::newRow("a new store") << qint64(-1) << qint64(-1);
+        QTest::newRow("white, white") << qint64(0xFFFFFF) << qint64(0xFFFFFF);
+        QTest::newRow("black, black") << qint64(0) << qint64(0);
+        QTest::newRow("near white, pale grey") << qint64(0xF8F8F8) << qint64(0xE0E0E0);
+        QTest::newRow("white, dark blue") << qint64(0xFFFFFF) << qint64(0x804020);
+        QTest::newRow("dark red, white") << qint64(0x000080) << qint64(0xFFFFFF);
+        QTest::newRow("window colours") << qint64(0x80000008) << qint64(0x8000000F);
+    }
+    void waveIsVisible() {
+        QFETCH(qint64, text);
+        QFETCH(qint64, app);
+        testsupport::TestEnv env(false);
+        QVERIFY(core::InstallFromSeed(true));
+        settings::SetOptionsVariables(settings::LoadOptionsSettings());
+        if (text == -1) {
+            QCOMPARE(settings::g_lTextColor, 0xFFFFFF); // as installed: white text
+        } else {
+            settings::g_lTextColor = qint32(text);
+            settings::g_lAppColor = qint32(app);
+        }
+        core::InitModes();
+        frmAudioEditor window(nullptr, {});
+        window.Form_Load();
+        window.resize(900, 600);
+        window.show();
+        QCOMPARE(window.lblCurrentTrack->text(), QString("Preparing..."));
+
+        WavSpec spec;
+        const QString source = env.path("tone.wav");
+        QVERIFY(testsupport::writeWav(source, spec, testsupport::tonePcm(spec, 2 * 44100)));
+        window.txtWavFile->setText(source);
+        QVERIFY(window.LoadFile(source));
+        QTRY_COMPARE(window.lblCurrentTrack->text(), QString("Ready."));
+
+        cWaveView* view = window.cWaveView1;
+        QCoreApplication::processEvents();
+        const QImage picture = view->grab().toImage();
+        const QRgb back = view->palette().color(view->backgroundRole()).rgb();
+        const QRgb wave = view->WaveColor().rgb();
+        QVERIFY(wave != back);
+        // The tone fills most of each lane: most columns carry wave pixels.
+        qint64 wavePixels = 0;
+        int columns = 0;
+        for (int x = 0; x < picture.width(); ++x) {
+            int inColumn = 0;
+            for (int y = 0; y < picture.height(); ++y)
+                if (picture.pixel(x, y) == wave) ++inColumn;
+            wavePixels += inColumn;
+            if (inColumn > picture.height() / 4) ++columns;
+        }
+        QVERIFY2(columns > picture.width() * 9 / 10,
+                 qPrintable(QString("%1 of %2 columns show the wave").arg(columns).arg(picture.width())));
+        // Told apart from the background by the eye, not just by the numbers.
+        const auto grey = [](QRgb c) { return qGray(c); };
+        QVERIFY2(qAbs(grey(wave) - grey(back)) >= 60 || qAbs(qRed(wave) - qRed(back)) +
+                                                                qAbs(qGreen(wave) - qGreen(back)) +
+                                                                qAbs(qBlue(wave) - qBlue(back)) >=
+                                                            200,
+                 qPrintable(QString("wave %1 on %2").arg(wave, 0, 16).arg(back, 0, 16)));
+        QVERIFY(wavePixels > 0);
+    }
+
     // A 3 s stereo tone; a drag over 1 s saved through the toolbar holds
     // exactly the frames selected, byte for byte.
     void dragAndSave() {

@@ -11,12 +11,15 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QToolButton>
 #include <QtTest>
@@ -304,6 +307,55 @@ private slots:
             QVERIFY(w.added.isEmpty());
             QVERIFY(w.window.isVisible());
         }
+    }
+
+    // A new window offers a file in the user's own folders, and every path it
+    // records to or adds is absolute, wherever the program was started from.
+    void pathIsTheUsersAndAbsolute_data() {
+        QTest::addColumn<bool>("music");
+        QTest::newRow("a Music folder") << true;
+        QTest::newRow("no Music folder") << false;
+    }
+    void pathIsTheUsersAndAbsolute() {
+        QFETCH(bool, music);
+        QTemporaryDir user;
+        const QByteArray home = qgetenv("HOME");
+        const QString started = QDir::currentPath();
+        const auto restore = qScopeGuard([&] {
+            qputenv("HOME", home);
+            QDir::setCurrent(started);
+        });
+        qputenv("HOME", user.path().toUtf8());
+        if (music) QVERIFY(QDir(user.path()).mkpath("Music"));
+        Window w;
+        const QString folder = music ? user.path() + "/Music" : user.path();
+        QCOMPARE(w.window.txtAudioFile->text(), folder + "/wave_file.wav");
+        const QString elsewhere = w.env.path("started here");
+        QVERIFY(QDir().mkpath(elsewhere) && QDir::setCurrent(elsewhere));
+
+        const auto record = [&w](const QByteArray& pcm) {
+            w.window.cmdRecord_Click();
+            w.device->feed(pcm);
+            w.window.cmdStopRec_Click();
+            return w.done.wait(2000);
+        };
+        const QByteArray first = wavetest::Pcm(44100, 2, 16, 4410);
+        QVERIFY(record(first));
+        QCOMPARE(wavetest::ReadHeader(folder + "/wave_file.wav").data, first);
+
+        // A name typed without a folder lies beside the offered file; the box says where.
+        w.window.txtAudioFile->setText("take.wav");
+        const QByteArray second = wavetest::Pcm(44100, 2, 16, 2205, 0.5);
+        QVERIFY(record(second));
+        QCOMPARE(w.window.txtAudioFile->text(), folder + "/take.wav");
+        QCOMPARE(wavetest::ReadHeader(folder + "/take.wav").data, second);
+        QVERIFY(QDir(elsewhere).isEmpty());
+
+        w.window.txtAudioFile->setText("take.wav");
+        w.window.cmdAdd_Click();
+        QCOMPARE(w.added, QStringList{folder + "/take.wav"});
+        QVERIFY(w.messages().isEmpty());
+        QVERIFY(!w.log().join('\n').contains("C:"));
     }
 
     // The save dialog: cancel changes nothing, an existing file is taken only on Yes.

@@ -1,6 +1,7 @@
 // The Audio Splitter and the Audio Joiner of the full build, opened from the
 // main window and run with their own buttons: a 10.2 s tone split by seconds
-// and by parts (the parts tile the tone to the sample), into MP3 (each part
+// and by parts (the parts tile the tone to the sample; a 7 s tone asked for
+// three parts gives three), into MP3 (each part
 // within a frame of its length), the refused part lengths, "No" at the
 // overwrite question; a WAV, an MP3 and an OGG item (one with a range) joined
 // into MP3 and WAV with the first item's tags, and a join aborted midway.
@@ -140,7 +141,7 @@ private slots:
     void joinAbortedLeavesNoOutput();
 
 private:
-    QString m_tone, m_wav, m_mp3, m_ogg, m_long;
+    QString m_tone, m_seven, m_wav, m_mp3, m_ogg, m_long;
     std::unique_ptr<QTemporaryDir> m_fixtures;
 };
 
@@ -148,6 +149,7 @@ void tst_splitjoin::initTestCase() {
     m_fixtures = std::make_unique<QTemporaryDir>();
     QVERIFY(m_fixtures->isValid());
     m_tone = m_fixtures->filePath("tone.wav");
+    m_seven = m_fixtures->filePath("seven.wav");
     m_wav = m_fixtures->filePath("one.wav");
     m_mp3 = m_fixtures->filePath("two.mp3");
     m_ogg = m_fixtures->filePath("three.ogg");
@@ -156,6 +158,7 @@ void tst_splitjoin::initTestCase() {
     using testsupport::sineInput;
     const QStringList pcm{"-ar", "44100", "-c:a", "pcm_s16le"};
     QVERIFY(runFfmpeg(sineInput(10.2) + pcm + QStringList{m_tone}));
+    QVERIFY(runFfmpeg(sineInput(7.0) + pcm + QStringList{m_seven}));
     QVERIFY(runFfmpeg(sineInput(2.0) + pcm + QStringList{m_wav}));
     QVERIFY(runFfmpeg(sineInput(1.5) + QStringList{"-ar", "44100", "-c:a", "libmp3lame", m_mp3}));
     QVERIFY(runFfmpeg(sineInput(2.5) + QStringList{"-ar", "44100", "-c:a", "libvorbis", m_ogg}));
@@ -195,23 +198,31 @@ void tst_splitjoin::splitThroughTheMainWindow_data() {
     QTest::addColumn<bool>("byParts");
     QTest::addColumn<QString>("number");
     QTest::addColumn<QString>("format");
-    QTest::newRow("3 s to WAV") << false << "3" << kWav;
-    QTest::newRow("4 parts to WAV") << true << "4" << kWav;
-    QTest::newRow("3 s to MP3") << false << "3" << kMp3;
+    QTest::addColumn<QString>("source");         // "tone" (10.2 s) or "seven" (7 s)
+    QTest::addColumn<QList<qint64>>("expected"); // frames of each part
+    const QList<qint64> tone{3 * 44100, 3 * 44100, 3 * 44100, 449820 - 9 * 44100};
+    QTest::newRow("3 s to WAV") << false << "3" << kWav << "tone" << tone;
+    QTest::newRow("4 parts to WAV") << true << "4" << kWav << "tone" << tone;
+    QTest::newRow("3 s to MP3") << false << "3" << kMp3 << "tone" << tone;
+    QTest::newRow("7 s to 3 parts") << true << "3" << kWav << "seven"
+                                    << QList<qint64>{2 * 44100, 2 * 44100, 3 * 44100};
 }
 
 void tst_splitjoin::splitThroughTheMainWindow() {
     QFETCH(bool, byParts);
     QFETCH(QString, number);
     QFETCH(QString, format);
-    World w({m_wav, m_tone});
+    QFETCH(QString, source);
+    QFETCH(QList<qint64>, expected);
+    const QString file = source == "seven" ? m_seven : m_tone;
+    World w({m_wav, file});
     w.main->cGrid1->setSelectedRow(2); // the item to split: the selected row
     settings::g_bMP3VBRTag = true;     // gapless: an MP3 part decodes to its own length
     const QString dest = w.env.path("parts");
     QString files, log;
     bool finished = false;
     QVERIFY(w.run<frmSplitter>("Audio Splitter", [&](frmSplitter* s) {
-        QCOMPARE(s->g_sFileToSplit, m_tone);
+        QCOMPARE(s->g_sFileToSplit, file);
         QCOMPARE(s->cGrid1->Rows(), 1);
         ChooseFormat(s, format, dest);
         (byParts ? s->ptnSplitByParts : s->ptnSplitBySecs)->click();
@@ -225,20 +236,21 @@ void tst_splitjoin::splitThroughTheMainWindow() {
         QVERIFY(s->cmdConvert->isEnabled());
     }));
     QVERIFY(finished);
-    QCOMPARE(files, QString("Split: tone.wav"));
-    QVERIFY2(log.contains("Preparing to split: tone.wav..") && log.contains("Start to split: tone.wav..."),
+    QCOMPARE(files, "Split: " + source + ".wav");
+    QVERIFY2(log.contains("Preparing to split: " + source + ".wav..") &&
+                 log.contains("Start to split: " + source + ".wav..."),
              qPrintable(log));
     const QString ext = format.left(3);
-    const QStringList parts{"Part_1_tone." + ext, "Part_2_tone." + ext, "Part_3_tone." + ext,
-                            "Part_4_tone." + ext};
+    QStringList parts;
+    for (qsizetype i = 1; i <= expected.size(); ++i)
+        parts << QString("Part_%1_%2.%3").arg(i).arg(source, ext);
     QCOMPARE(Entries(dest), parts);
-    const QList<qint64> expected{3 * 44100, 3 * 44100, 3 * 44100, 449820 - 9 * 44100};
     if (ext == "WAV") {
         // The parts' samples, one after another, are the source's.
         QByteArray joined;
         for (const QString& p : parts)
             joined += testsupport::wavPcm(dest + "/" + p);
-        QCOMPARE(joined, testsupport::wavPcm(m_tone));
+        QCOMPARE(joined, testsupport::wavPcm(file));
         for (qsizetype i = 0; i < parts.size(); ++i)
             QCOMPARE(testsupport::wavPcm(dest + "/" + parts[i]).size() / 4, expected[i]);
     } else {
