@@ -1,5 +1,6 @@
 #include "components/DataDiscBurner.h"
 
+#include "components/BurnLibrary.h"
 #include "components/DriveClaim.h"
 #include "components/LibburnSupport.h"
 #include "components/Worker.h"
@@ -63,13 +64,13 @@ struct IsoOptsDeleter {
     void operator()(IsoWriteOpts* p) const { iso_write_opts_free(p); }
 };
 struct SourceDeleter {
-    void operator()(burn_source* p) const { burn::burn_source_free(p); }
+    void operator()(burn_source* p) const { libburn().burn_source_free(p); }
 };
 struct DiscDeleter {
-    void operator()(burn_disc* p) const { burn::burn_disc_free(p); }
+    void operator()(burn_disc* p) const { libburn().burn_disc_free(p); }
 };
 struct WriteOptsDeleter {
-    void operator()(burn_write_opts* p) const { burn::burn_write_opts_free(p); }
+    void operator()(burn_write_opts* p) const { libburn().burn_write_opts_free(p); }
 };
 
 // One grabbed libburn drive, released on every path.
@@ -78,11 +79,11 @@ public:
     explicit Grab(const QString& address) {
         if (!libburnReady()) return;
         QByteArray a = QFile::encodeName(address);
-        if (burn::burn_drive_scan_and_grab(&m_info, a.data(), 1) > 0 && m_info) m_drive = m_info[0].drive;
+        if (libburn().burn_drive_scan_and_grab(&m_info, a.data(), 1) > 0 && m_info) m_drive = m_info[0].drive;
     }
     ~Grab() {
-        if (m_drive) burn::burn_drive_release(m_drive, 0);
-        if (m_info) burn::burn_drive_info_free(m_info);
+        if (m_drive) libburn().burn_drive_release(m_drive, 0);
+        if (m_info) libburn().burn_drive_info_free(m_info);
     }
     Grab(const Grab&) = delete;
     Grab& operator=(const Grab&) = delete;
@@ -129,6 +130,7 @@ QString realState(AudioWriterSeam& writer, const DriveInfo& drive, qint64* freeB
     case AudioWriterSeam::Medium::Busy:
         return QStringLiteral("The writer is busy.");
     case AudioWriterSeam::Medium::Missing:
+        if (!LibburnLoadError().isEmpty()) return m.detail;
         break;
     }
     return QStringLiteral("The writer cannot be reached.");
@@ -368,49 +370,50 @@ bool DataDiscBurner::burn(const QString& drive, const QStringList& files, const 
                                   why.isEmpty() ? QStringLiteral("The writer cannot be opened.") : why);
         }
         burn_drive* d = grab.drive();
-        if (burn::burn_disc_get_status(d) != burn::BURN_DISC_BLANK)
+        if (libburn().burn_disc_get_status(d) != burn::BURN_DISC_BLANK)
             return Outcome::error(ErrNotReady, QStringLiteral("The disc in the drive is not blank."));
 
-        std::unique_ptr<burn_source, SourceDeleter> fifo(burn::burn_fifo_source_new(isoRaw, kBlock, 2048, 0));
+        std::unique_ptr<burn_source, SourceDeleter> fifo(
+            libburn().burn_fifo_source_new(isoRaw, kBlock, 2048, 0));
         if (!fifo)
             return Outcome::error(ErrWrite, QStringLiteral("The image cannot be handed to the writer."));
-        std::unique_ptr<burn_disc, DiscDeleter> disc(burn::burn_disc_create());
-        burn_session* session = burn::burn_session_create();
-        burn::burn_disc_add_session(disc.get(), session, BURN_POS_END);
-        burn_track* track = burn::burn_track_create();
-        burn::burn_track_define_data(track, 0, 0, 0, BURN_MODE1);
-        if (burn::burn_track_set_source(track, fifo.get()) != burn::BURN_SOURCE_OK) {
-            burn::burn_track_free(track);
-            burn::burn_session_free(session);
+        std::unique_ptr<burn_disc, DiscDeleter> disc(libburn().burn_disc_create());
+        burn_session* session = libburn().burn_session_create();
+        libburn().burn_disc_add_session(disc.get(), session, BURN_POS_END);
+        burn_track* track = libburn().burn_track_create();
+        libburn().burn_track_define_data(track, 0, 0, 0, BURN_MODE1);
+        if (libburn().burn_track_set_source(track, fifo.get()) != burn::BURN_SOURCE_OK) {
+            libburn().burn_track_free(track);
+            libburn().burn_session_free(session);
             return Outcome::error(ErrWrite, QStringLiteral("The image cannot be handed to the writer."));
         }
-        burn::burn_session_add_track(session, track, BURN_POS_END);
-        burn::burn_track_free(track);
-        burn::burn_session_free(session); // the disc holds them
+        libburn().burn_session_add_track(session, track, BURN_POS_END);
+        libburn().burn_track_free(track);
+        libburn().burn_session_free(session); // the disc holds them
 
-        std::unique_ptr<burn_write_opts, WriteOptsDeleter> opts(burn::burn_write_opts_new(d));
-        burn::burn_write_opts_set_perform_opc(opts.get(), 0);
-        burn::burn_write_opts_set_multi(opts.get(), 0);
+        std::unique_ptr<burn_write_opts, WriteOptsDeleter> opts(libburn().burn_write_opts_new(d));
+        libburn().burn_write_opts_set_perform_opc(opts.get(), 0);
+        libburn().burn_write_opts_set_multi(opts.get(), 0);
         char reasons[BURN_REASONS_LEN] = {};
-        if (burn::burn_write_opts_auto_write_type(opts.get(), disc.get(), reasons, 0) ==
+        if (libburn().burn_write_opts_auto_write_type(opts.get(), disc.get(), reasons, 0) ==
             burn::BURN_WRITE_NONE) {
             QString why = QString::fromLocal8Bit(reasons).trimmed();
             return Outcome::error(ErrWrite, QStringLiteral("The writer refused the disc: %1").arg(why));
         }
-        burn::burn_drive_set_speed(d, 0, speedKBs > 0 ? speedKBs : 0);
+        libburn().burn_drive_set_speed(d, 0, speedKBs > 0 ? speedKBs : 0);
         post([](DataDiscBurner* b) { emit b->WritingStarted(); });
-        burn::burn_disc_write(opts.get(), disc.get());
+        libburn().burn_disc_write(opts.get(), disc.get());
 
         bool cancelled = false;
         bool closing = false;
         qint32 lastPercent = -1;
         for (;;) {
             if (ctx.aborted() && !cancelled) {
-                burn::burn_drive_cancel(d);
+                libburn().burn_drive_cancel(d);
                 cancelled = true;
             }
             burn_progress p{};
-            const burn::burn_drive_status st = burn::burn_drive_get_status(d, &p);
+            const burn::burn_drive_status st = libburn().burn_drive_get_status(d, &p);
             if (st == burn::BURN_DRIVE_IDLE) break;
             if (st == burn::BURN_DRIVE_WRITING && total > 0) {
                 const qint32 percent =
@@ -427,7 +430,7 @@ bool DataDiscBurner::burn(const QString& drive, const QStringList& files, const 
             }
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
-        const bool wroteWell = burn::burn_drive_wrote_well(d) != 0;
+        const bool wroteWell = libburn().burn_drive_wrote_well(d) != 0;
         cancelOnExit.done = wroteWell && !cancelled;
         if (cancelled) return Outcome::aborted();
         if (!wroteWell) {
