@@ -2,6 +2,7 @@
 
 #include "components/BurnLibrary.h"
 #include "components/DriveClaim.h"
+#include "components/IsofsLibrary.h"
 #include "components/LibburnSupport.h"
 #include "components/Worker.h"
 
@@ -40,28 +41,28 @@ bool isofsReady() {
     static std::once_flag once;
     static bool ready = false;
     std::call_once(once, [] {
-        ready = iso_init_with_flag(1) >= 0;
+        ready = LibisofsLoadError().isEmpty() && libisofs().iso_init_with_flag(1) >= 0;
         if (!ready) return;
         static char utf8[] = "UTF-8";
-        iso_set_local_charset(utf8, 0);
+        libisofs().iso_set_local_charset(utf8, 0);
         static char queue[] = "NEVER";
         static char print[] = "NEVER";
         static char id[] = "corvane: ";
-        iso_set_msgs_severities(queue, print, id);
+        libisofs().iso_set_msgs_severities(queue, print, id);
     });
     return ready;
 }
 
 QString isoError(int code) {
-    const char* text = iso_error_to_msg(code);
+    const char* text = libisofs().iso_error_to_msg(code);
     return text ? QString::fromLocal8Bit(text) : QStringLiteral("error %1").arg(code);
 }
 
 struct ImageDeleter {
-    void operator()(IsoImage* p) const { iso_image_unref(p); }
+    void operator()(IsoImage* p) const { libisofs().iso_image_unref(p); }
 };
 struct IsoOptsDeleter {
-    void operator()(IsoWriteOpts* p) const { iso_write_opts_free(p); }
+    void operator()(IsoWriteOpts* p) const { libisofs().iso_write_opts_free(p); }
 };
 struct SourceDeleter {
     void operator()(burn_source* p) const { libburn().burn_source_free(p); }
@@ -282,21 +283,25 @@ bool DataDiscBurner::burn(const QString& drive, const QStringList& files, const 
         const QString state =
             target->isVirtual ? virtualState(*target, &room) : realState(*writer, *target, &room);
         if (!state.isEmpty()) return Outcome::error(ErrNotReady, state);
+        if (!LibisofsLoadError().isEmpty())
+            return Outcome::error(ErrWrite,
+                                  QStringLiteral("The disc image library libisofs could not be loaded (%1).")
+                                      .arg(LibisofsLoadError()));
         if (!isofsReady()) return Outcome::error(ErrWrite, QStringLiteral("The image library cannot start."));
 
         // The image: every file in the root under its own name.
         IsoImage* raw = nullptr;
         const QByteArray volume = volumeId(layout.volumeName);
-        int rc = iso_image_new(volume.constData(), &raw);
+        int rc = libisofs().iso_image_new(volume.constData(), &raw);
         if (rc < 0) return Outcome::error(ErrWrite, isoError(rc));
         std::unique_ptr<IsoImage, ImageDeleter> image(raw);
-        iso_tree_set_follow_symlinks(image.get(), 0);
+        libisofs().iso_tree_set_follow_symlinks(image.get(), 0);
         const QByteArray publisher = layout.publisher.toUtf8();
         const QByteArray preparer = layout.preparer.toUtf8();
         const QByteArray application = layout.application.toUtf8();
-        iso_image_set_publisher_id(image.get(), publisher.constData());
-        iso_image_set_data_preparer_id(image.get(), preparer.constData());
-        iso_image_set_application_id(image.get(), application.constData());
+        libisofs().iso_image_set_publisher_id(image.get(), publisher.constData());
+        libisofs().iso_image_set_data_preparer_id(image.get(), preparer.constData());
+        libisofs().iso_image_set_application_id(image.get(), application.constData());
         QSet<QString> names;
         for (const QString& file : files) {
             if (ctx.aborted()) return Outcome::aborted();
@@ -311,8 +316,8 @@ bool DataDiscBurner::burn(const QString& drive, const QStringList& files, const 
             names.insert(name);
             const QByteArray leaf = name.toUtf8();
             const QByteArray path = QFile::encodeName(info.absoluteFilePath());
-            rc = iso_tree_add_new_node(image.get(), iso_image_get_root(image.get()), leaf.constData(),
-                                       path.constData(), nullptr);
+            rc = libisofs().iso_tree_add_new_node(image.get(), libisofs().iso_image_get_root(image.get()),
+                                                  leaf.constData(), path.constData(), nullptr);
             if (rc < 0)
                 return Outcome::error(
                     ErrSource,
@@ -322,20 +327,20 @@ bool DataDiscBurner::burn(const QString& drive, const QStringList& files, const 
         post([count](DataDiscBurner* b) { emit b->FileCount(count, 0); });
 
         IsoWriteOpts* rawOpts = nullptr;
-        rc = iso_write_opts_new(&rawOpts, 2);
+        rc = libisofs().iso_write_opts_new(&rawOpts, 2);
         if (rc < 0) return Outcome::error(ErrWrite, isoError(rc));
         std::unique_ptr<IsoWriteOpts, IsoOptsDeleter> isoOpts(rawOpts);
-        iso_write_opts_set_iso_level(isoOpts.get(), 3);
-        iso_write_opts_set_rockridge(isoOpts.get(), layout.rockRidge ? 1 : 0);
-        iso_write_opts_set_joliet(isoOpts.get(), layout.joliet ? 1 : 0);
-        iso_write_opts_set_joliet_long_names(isoOpts.get(), 1);
-        iso_write_opts_set_joliet_utf16(isoOpts.get(), 1);
-        iso_write_opts_set_relaxed_vol_atts(isoOpts.get(), 1);
+        libisofs().iso_write_opts_set_iso_level(isoOpts.get(), 3);
+        libisofs().iso_write_opts_set_rockridge(isoOpts.get(), layout.rockRidge ? 1 : 0);
+        libisofs().iso_write_opts_set_joliet(isoOpts.get(), layout.joliet ? 1 : 0);
+        libisofs().iso_write_opts_set_joliet_long_names(isoOpts.get(), 1);
+        libisofs().iso_write_opts_set_joliet_utf16(isoOpts.get(), 1);
+        libisofs().iso_write_opts_set_relaxed_vol_atts(isoOpts.get(), 1);
         static char utf8[] = "UTF-8";
-        iso_write_opts_set_output_charset(isoOpts.get(), utf8);
+        libisofs().iso_write_opts_set_output_charset(isoOpts.get(), utf8);
         // libisofs names the C struct outside libburn's C++ namespace; it is the same struct.
         ::burn_source* made = nullptr;
-        rc = iso_image_create_burn_source(image.get(), isoOpts.get(), &made);
+        rc = libisofs().iso_image_create_burn_source(image.get(), isoOpts.get(), &made);
         burn_source* isoRaw = reinterpret_cast<burn_source*>(made);
         if (rc < 0 || !isoRaw) return Outcome::error(ErrWrite, isoError(rc));
         std::unique_ptr<burn_source, SourceDeleter> isoSource(isoRaw);
