@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QtTest>
 
+#include <algorithm>
 #include <cmath>
 
 class tst_missing_fft : public QObject {
