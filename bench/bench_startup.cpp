@@ -13,8 +13,9 @@
 //
 // The splash fades in through a fixed series of waits. That time is no work
 // of the start: the program's start reports it ("fade <ms>", from the first
-// opacity step to full opacity, as the splash's window reports them), and
-// the ratio compares the start without it. The fade is shown on its own.
+// opacity step, as the splash's window reports it, to full opacity or to
+// the first loading step if that comes first), and the ratio compares the
+// start without it. The fade is shown on its own.
 #include "BenchSupport.h"
 #include "StartupWatch.h"
 #include "app/StartApplication.h"
@@ -41,8 +42,9 @@ namespace {
 
 constexpr double kTarget = 1.3;
 
-// Times the splash's fade: from its first step above transparent to full
-// opacity, as its window reports them, and prints "fade <ms>" when it ends.
+// Times the splash's fade: from its first step above transparent, as its
+// window reports it, to full opacity or, should the fade not hold the start
+// up, to the moment loading goes on, whichever comes first.
 class FadeWatch : public QObject {
 public:
     bool eventFilter(QObject* watched, QEvent* event) override {
@@ -53,22 +55,31 @@ public:
         }
         return false;
     }
+    // Loading goes on (the first status after the splash appeared): prints
+    // "fade <ms>" once.
+    void LoadingGoesOn() {
+        if (m_reported) return;
+        m_reported = true;
+        const double ms =
+            !m_timer.isValid() ? 0.0 : double(m_ended >= 0 ? m_ended : m_timer.nsecsElapsed()) / 1e6;
+        std::printf("fade %.3f\n", ms);
+        std::fflush(stdout);
+    }
 
 private:
     void opacityChanged(qreal level) {
-        if (m_done || level <= 0) return;
+        if (m_ended >= 0 || level <= 0) return;
         if (!m_timer.isValid()) m_timer.start();
         if (level >= 1.0) {
-            m_done = true;
-            std::printf("fade %.3f\n", double(m_timer.nsecsElapsed()) / 1e6);
-            std::fflush(stdout);
+            m_ended = m_timer.nsecsElapsed();
             bench::Step("fade ended");
         }
     }
 
     QWindow* m_window = nullptr;
     QElapsedTimer m_timer;
-    bool m_done = false;
+    qint64 m_ended = -1;
+    bool m_reported = false;
 };
 
 int runCorvane(int argc, char** argv) {
@@ -83,13 +94,13 @@ int runCorvane(int argc, char** argv) {
     app.installEventFilter(&fade);
     // CORVANE_BENCH_STEPS=1 prints the time of each start-up step (for profiling).
     // Times count from the moment the parent started this process.
-    if (qEnvironmentVariableIsSet("CORVANE_BENCH_STEPS")) {
-        bench::Step("QApplication built");
-        core::SetStartupObserver([](const QString& step, const QString& detail) {
+    bench::Step("QApplication built");
+    core::SetStartupObserver([&fade](const QString& step, const QString& detail) {
+        fade.LoadingGoesOn();
+        if (qEnvironmentVariableIsSet("CORVANE_BENCH_STEPS"))
             std::fprintf(stderr, "%6.1f ms  %s %s\n", bench::SinceSpawn(), qPrintable(step),
                          qPrintable(detail));
-        });
-    }
+    });
     // As the program does: one copy per program folder.
     core::SingleInstance instance(core::ProgramFolder());
     if (instance.HandOverOrListen(QString())) return 1;
