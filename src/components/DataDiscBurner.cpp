@@ -1,6 +1,8 @@
 #include "components/DataDiscBurner.h"
 
+#include "components/BurnLibrary.h"
 #include "components/DriveClaim.h"
+#include "components/IsofsLibrary.h"
 #include "components/LibburnSupport.h"
 #include "components/OutputFiles.h"
 #include "components/Worker.h"
@@ -40,37 +42,37 @@ bool isofsReady() {
     static std::once_flag once;
     static bool ready = false;
     std::call_once(once, [] {
-        ready = iso_init_with_flag(1) >= 0;
+        ready = LibisofsLoadError().isEmpty() && libisofs().iso_init_with_flag(1) >= 0;
         if (!ready) return;
         static char utf8[] = "UTF-8";
-        iso_set_local_charset(utf8, 0);
+        libisofs().iso_set_local_charset(utf8, 0);
         static char queue[] = "NEVER";
         static char print[] = "NEVER";
         static char id[] = "corvane: ";
-        iso_set_msgs_severities(queue, print, id);
+        libisofs().iso_set_msgs_severities(queue, print, id);
     });
     return ready;
 }
 
 QString isoError(int code) {
-    const char* text = iso_error_to_msg(code);
+    const char* text = libisofs().iso_error_to_msg(code);
     return text ? QString::fromLocal8Bit(text) : QStringLiteral("error %1").arg(code);
 }
 
 struct ImageDeleter {
-    void operator()(IsoImage* p) const { iso_image_unref(p); }
+    void operator()(IsoImage* p) const { libisofs().iso_image_unref(p); }
 };
 struct IsoOptsDeleter {
-    void operator()(IsoWriteOpts* p) const { iso_write_opts_free(p); }
+    void operator()(IsoWriteOpts* p) const { libisofs().iso_write_opts_free(p); }
 };
 struct SourceDeleter {
-    void operator()(burn_source* p) const { burn::burn_source_free(p); }
+    void operator()(burn_source* p) const { libburn().burn_source_free(p); }
 };
 struct DiscDeleter {
-    void operator()(burn_disc* p) const { burn::burn_disc_free(p); }
+    void operator()(burn_disc* p) const { libburn().burn_disc_free(p); }
 };
 struct WriteOptsDeleter {
-    void operator()(burn_write_opts* p) const { burn::burn_write_opts_free(p); }
+    void operator()(burn_write_opts* p) const { libburn().burn_write_opts_free(p); }
 };
 
 // One grabbed libburn drive, released on every path.
@@ -79,11 +81,11 @@ public:
     explicit Grab(const QString& address) {
         if (!libburnReady()) return;
         QByteArray a = QFile::encodeName(address);
-        if (burn::burn_drive_scan_and_grab(&m_info, a.data(), 1) > 0 && m_info) m_drive = m_info[0].drive;
+        if (libburn().burn_drive_scan_and_grab(&m_info, a.data(), 1) > 0 && m_info) m_drive = m_info[0].drive;
     }
     ~Grab() {
-        if (m_drive) burn::burn_drive_release(m_drive, 0);
-        if (m_info) burn::burn_drive_info_free(m_info);
+        if (m_drive) libburn().burn_drive_release(m_drive, 0);
+        if (m_info) libburn().burn_drive_info_free(m_info);
     }
     Grab(const Grab&) = delete;
     Grab& operator=(const Grab&) = delete;
@@ -130,6 +132,7 @@ QString realState(AudioWriterSeam& writer, const DriveInfo& drive, qint64* freeB
     case AudioWriterSeam::Medium::Busy:
         return QStringLiteral("The writer is busy.");
     case AudioWriterSeam::Medium::Missing:
+        if (!LibburnLoadError().isEmpty()) return m.detail;
         break;
     }
     return QStringLiteral("The writer cannot be reached.");
@@ -282,21 +285,25 @@ bool DataDiscBurner::burn(const QString& drive, const QStringList& files, const 
         const QString state =
             target->isVirtual ? virtualState(*target, &room) : realState(*writer, *target, &room);
         if (!state.isEmpty()) return Outcome::error(ErrNotReady, state);
+        if (!LibisofsLoadError().isEmpty())
+            return Outcome::error(ErrWrite,
+                                  QStringLiteral("The disc image library libisofs could not be loaded (%1).")
+                                      .arg(LibisofsLoadError()));
         if (!isofsReady()) return Outcome::error(ErrWrite, QStringLiteral("The image library cannot start."));
 
         // The image: every file in the root under its own name.
         IsoImage* raw = nullptr;
         const QByteArray volume = volumeId(layout.volumeName);
-        int rc = iso_image_new(volume.constData(), &raw);
+        int rc = libisofs().iso_image_new(volume.constData(), &raw);
         if (rc < 0) return Outcome::error(ErrWrite, isoError(rc));
         std::unique_ptr<IsoImage, ImageDeleter> image(raw);
-        iso_tree_set_follow_symlinks(image.get(), 0);
+        libisofs().iso_tree_set_follow_symlinks(image.get(), 0);
         const QByteArray publisher = layout.publisher.toUtf8();
         const QByteArray preparer = layout.preparer.toUtf8();
         const QByteArray application = layout.application.toUtf8();
-        iso_image_set_publisher_id(image.get(), publisher.constData());
-        iso_image_set_data_preparer_id(image.get(), preparer.constData());
-        iso_image_set_application_id(image.get(), application.constData());
+        libisofs().iso_image_set_publisher_id(image.get(), publisher.constData());
+        libisofs().iso_image_set_data_preparer_id(image.get(), preparer.constData());
+        libisofs().iso_image_set_application_id(image.get(), application.constData());
         QSet<QString> names;
         for (const QString& file : files) {
             if (ctx.aborted()) return Outcome::aborted();
@@ -311,8 +318,8 @@ bool DataDiscBurner::burn(const QString& drive, const QStringList& files, const 
             names.insert(name);
             const QByteArray leaf = name.toUtf8();
             const QByteArray path = QFile::encodeName(info.absoluteFilePath());
-            rc = iso_tree_add_new_node(image.get(), iso_image_get_root(image.get()), leaf.constData(),
-                                       path.constData(), nullptr);
+            rc = libisofs().iso_tree_add_new_node(image.get(), libisofs().iso_image_get_root(image.get()),
+                                                  leaf.constData(), path.constData(), nullptr);
             if (rc < 0)
                 return Outcome::error(
                     ErrSource,
@@ -322,20 +329,20 @@ bool DataDiscBurner::burn(const QString& drive, const QStringList& files, const 
         post([count](DataDiscBurner* b) { emit b->FileCount(count, 0); });
 
         IsoWriteOpts* rawOpts = nullptr;
-        rc = iso_write_opts_new(&rawOpts, 2);
+        rc = libisofs().iso_write_opts_new(&rawOpts, 2);
         if (rc < 0) return Outcome::error(ErrWrite, isoError(rc));
         std::unique_ptr<IsoWriteOpts, IsoOptsDeleter> isoOpts(rawOpts);
-        iso_write_opts_set_iso_level(isoOpts.get(), 3);
-        iso_write_opts_set_rockridge(isoOpts.get(), layout.rockRidge ? 1 : 0);
-        iso_write_opts_set_joliet(isoOpts.get(), layout.joliet ? 1 : 0);
-        iso_write_opts_set_joliet_long_names(isoOpts.get(), 1);
-        iso_write_opts_set_joliet_utf16(isoOpts.get(), 1);
-        iso_write_opts_set_relaxed_vol_atts(isoOpts.get(), 1);
+        libisofs().iso_write_opts_set_iso_level(isoOpts.get(), 3);
+        libisofs().iso_write_opts_set_rockridge(isoOpts.get(), layout.rockRidge ? 1 : 0);
+        libisofs().iso_write_opts_set_joliet(isoOpts.get(), layout.joliet ? 1 : 0);
+        libisofs().iso_write_opts_set_joliet_long_names(isoOpts.get(), 1);
+        libisofs().iso_write_opts_set_joliet_utf16(isoOpts.get(), 1);
+        libisofs().iso_write_opts_set_relaxed_vol_atts(isoOpts.get(), 1);
         static char utf8[] = "UTF-8";
-        iso_write_opts_set_output_charset(isoOpts.get(), utf8);
+        libisofs().iso_write_opts_set_output_charset(isoOpts.get(), utf8);
         // libisofs names the C struct outside libburn's C++ namespace; it is the same struct.
         ::burn_source* made = nullptr;
-        rc = iso_image_create_burn_source(image.get(), isoOpts.get(), &made);
+        rc = libisofs().iso_image_create_burn_source(image.get(), isoOpts.get(), &made);
         burn_source* isoRaw = reinterpret_cast<burn_source*>(made);
         if (rc < 0 || !isoRaw) return Outcome::error(ErrWrite, isoError(rc));
         std::unique_ptr<burn_source, SourceDeleter> isoSource(isoRaw);
@@ -372,49 +379,50 @@ bool DataDiscBurner::burn(const QString& drive, const QStringList& files, const 
                                   why.isEmpty() ? QStringLiteral("The writer cannot be opened.") : why);
         }
         burn_drive* d = grab.drive();
-        if (burn::burn_disc_get_status(d) != burn::BURN_DISC_BLANK)
+        if (libburn().burn_disc_get_status(d) != burn::BURN_DISC_BLANK)
             return Outcome::error(ErrNotReady, QStringLiteral("The disc in the drive is not blank."));
 
-        std::unique_ptr<burn_source, SourceDeleter> fifo(burn::burn_fifo_source_new(isoRaw, kBlock, 2048, 0));
+        std::unique_ptr<burn_source, SourceDeleter> fifo(
+            libburn().burn_fifo_source_new(isoRaw, kBlock, 2048, 0));
         if (!fifo)
             return Outcome::error(ErrWrite, QStringLiteral("The image cannot be handed to the writer."));
-        std::unique_ptr<burn_disc, DiscDeleter> disc(burn::burn_disc_create());
-        burn_session* session = burn::burn_session_create();
-        burn::burn_disc_add_session(disc.get(), session, BURN_POS_END);
-        burn_track* track = burn::burn_track_create();
-        burn::burn_track_define_data(track, 0, 0, 0, BURN_MODE1);
-        if (burn::burn_track_set_source(track, fifo.get()) != burn::BURN_SOURCE_OK) {
-            burn::burn_track_free(track);
-            burn::burn_session_free(session);
+        std::unique_ptr<burn_disc, DiscDeleter> disc(libburn().burn_disc_create());
+        burn_session* session = libburn().burn_session_create();
+        libburn().burn_disc_add_session(disc.get(), session, BURN_POS_END);
+        burn_track* track = libburn().burn_track_create();
+        libburn().burn_track_define_data(track, 0, 0, 0, BURN_MODE1);
+        if (libburn().burn_track_set_source(track, fifo.get()) != burn::BURN_SOURCE_OK) {
+            libburn().burn_track_free(track);
+            libburn().burn_session_free(session);
             return Outcome::error(ErrWrite, QStringLiteral("The image cannot be handed to the writer."));
         }
-        burn::burn_session_add_track(session, track, BURN_POS_END);
-        burn::burn_track_free(track);
-        burn::burn_session_free(session); // the disc holds them
+        libburn().burn_session_add_track(session, track, BURN_POS_END);
+        libburn().burn_track_free(track);
+        libburn().burn_session_free(session); // the disc holds them
 
-        std::unique_ptr<burn_write_opts, WriteOptsDeleter> opts(burn::burn_write_opts_new(d));
-        burn::burn_write_opts_set_perform_opc(opts.get(), 0);
-        burn::burn_write_opts_set_multi(opts.get(), 0);
+        std::unique_ptr<burn_write_opts, WriteOptsDeleter> opts(libburn().burn_write_opts_new(d));
+        libburn().burn_write_opts_set_perform_opc(opts.get(), 0);
+        libburn().burn_write_opts_set_multi(opts.get(), 0);
         char reasons[BURN_REASONS_LEN] = {};
-        if (burn::burn_write_opts_auto_write_type(opts.get(), disc.get(), reasons, 0) ==
+        if (libburn().burn_write_opts_auto_write_type(opts.get(), disc.get(), reasons, 0) ==
             burn::BURN_WRITE_NONE) {
             QString why = QString::fromLocal8Bit(reasons).trimmed();
             return Outcome::error(ErrWrite, QStringLiteral("The writer refused the disc: %1").arg(why));
         }
-        burn::burn_drive_set_speed(d, 0, speedKBs > 0 ? speedKBs : 0);
+        libburn().burn_drive_set_speed(d, 0, speedKBs > 0 ? speedKBs : 0);
         post([](DataDiscBurner* b) { emit b->WritingStarted(); });
-        burn::burn_disc_write(opts.get(), disc.get());
+        libburn().burn_disc_write(opts.get(), disc.get());
 
         bool cancelled = false;
         bool closing = false;
         qint32 lastPercent = -1;
         for (;;) {
             if (ctx.aborted() && !cancelled) {
-                burn::burn_drive_cancel(d);
+                libburn().burn_drive_cancel(d);
                 cancelled = true;
             }
             burn_progress p{};
-            const burn::burn_drive_status st = burn::burn_drive_get_status(d, &p);
+            const burn::burn_drive_status st = libburn().burn_drive_get_status(d, &p);
             if (st == burn::BURN_DRIVE_IDLE) break;
             if (st == burn::BURN_DRIVE_WRITING && total > 0) {
                 const qint32 percent =
@@ -431,7 +439,7 @@ bool DataDiscBurner::burn(const QString& drive, const QStringList& files, const 
             }
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
-        const bool wroteWell = burn::burn_drive_wrote_well(d) != 0;
+        const bool wroteWell = libburn().burn_drive_wrote_well(d) != 0;
         cancelOnExit.done = wroteWell && !cancelled;
         if (cancelled) return Outcome::aborted();
         if (!wroteWell) {

@@ -4,28 +4,15 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QLoggingCategory>
 #include <QMutexLocker>
 #include <QRegularExpression>
 #include <QStorageInfo>
-
-#include <cdio/logging.h>
 
 #include <limits>
 
 namespace components {
 
 namespace {
-
-Q_LOGGING_CATEGORY(lcCdio, "corvane.cdio", QtWarningMsg)
-
-// libcdio reports through this instead of writing to the terminal.
-void cdioLog(cdio_log_level_t level, const char* message) {
-    if (level >= CDIO_LOG_ERROR)
-        qCWarning(lcCdio, "%s", message);
-    else
-        qCDebug(lcCdio, "%s", message);
-}
 
 constexpr char kFirstLetter = 'D';
 constexpr char kLastLetter = 'Z';
@@ -81,9 +68,8 @@ DriveRegistry& DriveRegistry::instance() {
     return registry;
 }
 
-DriveRegistry::DriveRegistry() {
-    cdio_log_set_handler(cdioLog);
-}
+// libcdio is loaded (and its messages routed to the log) when first asked.
+DriveRegistry::DriveRegistry() = default;
 
 bool DriveRegistry::realDrivesAllowed() {
     return !qEnvironmentVariableIsSet("CORVANE_NO_REAL_DRIVES");
@@ -100,13 +86,13 @@ QStringList DriveRegistry::realDevices() {
         m_realScanned = true;
         m_realDevices.clear();
         // Lists the drives only; no disc is read here.
-        if (char** list = cdio_get_devices(DRIVER_DEVICE)) {
+        if (char** list = libcdio().cdio_get_devices(DRIVER_DEVICE)) {
             for (char** p = list; *p; ++p) {
                 const QString device = QFileInfo(QString::fromLocal8Bit(*p)).canonicalFilePath();
                 const QString name = device.isEmpty() ? QString::fromLocal8Bit(*p) : device;
                 if (!m_realDevices.contains(name)) m_realDevices << name;
             }
-            cdio_free_device_list(list);
+            libcdio().cdio_free_device_list(list);
         }
     }
     return m_realDevices;
@@ -185,7 +171,7 @@ DiscInfo DriveRegistry::readDisc(const DriveInfo& drive) {
     }
     if (drive.isVirtual) return readVirtualDisc(drive.device);
     const QByteArray device = QFile::encodeName(drive.device);
-    CdioHandle cdio(cdio_open(device.constData(), DRIVER_DEVICE));
+    CdioHandle cdio(libcdio().cdio_open(device.constData(), DRIVER_DEVICE));
     if (!cdio) return DiscInfo{};
     DiscInfo disc = readCdio(cdio.get());
     // A real drive that answers no table of contents holds no readable disc.
@@ -199,8 +185,12 @@ DiscInfo DriveRegistry::readVirtualDisc(const QString& folder) {
     const QString cue = firstImage(dir, QStringLiteral("cue"));
     if (!cue.isEmpty()) {
         const QByteArray path = QFile::encodeName(cue);
-        CdioHandle cdio(cdio_open(path.constData(), DRIVER_BINCUE));
-        if (!cdio) return unreadable(cue, QStringLiteral("The disc image cannot be read."));
+        CdioHandle cdio(libcdio().cdio_open(path.constData(), DRIVER_BINCUE));
+        if (!cdio)
+            return unreadable(cue, LibcdioLoadError().isEmpty()
+                                       ? QStringLiteral("The disc image cannot be read.")
+                                       : QStringLiteral("The CD library libcdio could not be loaded (%1).")
+                                             .arg(LibcdioLoadError()));
         DiscInfo disc = readCdio(cdio.get());
         disc.image = cue;
         return disc;
@@ -214,19 +204,20 @@ DiscInfo DriveRegistry::readVirtualDisc(const QString& folder) {
 }
 
 DiscInfo DriveRegistry::readCdio(CdIo_t* cdio) {
-    const track_t first = cdio_get_first_track_num(cdio);
-    const track_t count = cdio_get_num_tracks(cdio);
+    const track_t first = libcdio().cdio_get_first_track_num(cdio);
+    const track_t count = libcdio().cdio_get_num_tracks(cdio);
     if (first == CDIO_INVALID_TRACK || count == CDIO_INVALID_TRACK || count == 0)
         return unreadable(QString(), QStringLiteral("The disc has no table of contents."));
-    const lsn_t leadout = cdio_get_track_lsn(cdio, CDIO_CDROM_LEADOUT_TRACK);
+    const lsn_t leadout = libcdio().cdio_get_track_lsn(cdio, CDIO_CDROM_LEADOUT_TRACK);
     DiscInfo disc;
     int audio = 0;
     int data = 0;
     for (int t = first; t < first + count; ++t) {
         const auto track = static_cast<track_t>(t);
-        const lsn_t start = cdio_get_track_lsn(cdio, track);
-        const lsn_t end =
-            (t + 1 < first + count) ? cdio_get_track_lsn(cdio, static_cast<track_t>(t + 1)) : leadout;
+        const lsn_t start = libcdio().cdio_get_track_lsn(cdio, track);
+        const lsn_t end = (t + 1 < first + count)
+                              ? libcdio().cdio_get_track_lsn(cdio, static_cast<track_t>(t + 1))
+                              : leadout;
         // A table that runs backwards (a cut-off image) cannot be trusted.
         if (start == CDIO_INVALID_LSN || end == CDIO_INVALID_LSN || start < 0 || end <= start)
             return unreadable(QString(), QStringLiteral("The disc image is damaged or incomplete."));
@@ -234,7 +225,7 @@ DiscInfo DriveRegistry::readCdio(CdIo_t* cdio) {
         tr.number = t - first + 1;
         tr.startSector = start;
         tr.sectors = end - start;
-        tr.audio = cdio_get_track_format(cdio, track) == TRACK_FORMAT_AUDIO;
+        tr.audio = libcdio().cdio_get_track_format(cdio, track) == TRACK_FORMAT_AUDIO;
         (tr.audio ? audio : data)++;
         disc.tracks << tr;
     }
@@ -252,10 +243,10 @@ CdioHandle DriveRegistry::openDisc(qint32 index) {
     if (d->isVirtual) {
         if (!disc.image.endsWith(QLatin1String(".cue"), Qt::CaseInsensitive)) return nullptr;
         const QByteArray path = QFile::encodeName(disc.image);
-        return CdioHandle(cdio_open(path.constData(), DRIVER_BINCUE));
+        return CdioHandle(libcdio().cdio_open(path.constData(), DRIVER_BINCUE));
     }
     const QByteArray device = QFile::encodeName(d->device);
-    return CdioHandle(cdio_open(device.constData(), DRIVER_DEVICE));
+    return CdioHandle(libcdio().cdio_open(device.constData(), DRIVER_DEVICE));
 }
 
 bool DriveRegistry::isTrayOpen(qint32 index) {
@@ -294,7 +285,7 @@ bool DriveRegistry::openTray(qint32 index) {
     if (!d) return false;
     if (!d->isVirtual) {
         const QByteArray device = QFile::encodeName(d->device);
-        if (cdio_eject_media_drive(device.constData()) != DRIVER_OP_SUCCESS) return false;
+        if (libcdio().cdio_eject_media_drive(device.constData()) != DRIVER_OP_SUCCESS) return false;
     }
     QMutexLocker lock(&m_mutex);
     m_openTrays.insert(d->device, nowMsLocked());
@@ -307,7 +298,7 @@ bool DriveRegistry::closeTray(qint32 index) {
     if (!d->isVirtual) {
         const QByteArray device = QFile::encodeName(d->device);
         driver_id_t driver = DRIVER_DEVICE;
-        if (cdio_close_tray(device.constData(), &driver) != DRIVER_OP_SUCCESS) return false;
+        if (libcdio().cdio_close_tray(device.constData(), &driver) != DRIVER_OP_SUCCESS) return false;
     }
     QMutexLocker lock(&m_mutex);
     m_openTrays.remove(d->device);

@@ -27,6 +27,8 @@
 #include <memory>
 #include <optional>
 
+#include "components/CdioLibrary.h"
+
 #include <cdio/cdio.h>
 
 namespace components {
@@ -34,7 +36,7 @@ namespace components {
 // A libcdio handle, destroyed on every path.
 struct CdioDeleter {
     void operator()(CdIo_t* p) const noexcept {
-        if (p) cdio_destroy(p);
+        if (p) libcdio().cdio_destroy(p);
     }
 };
 using CdioHandle = std::unique_ptr<CdIo_t, CdioDeleter>;

@@ -1,5 +1,6 @@
 // The real CD writer behind AudioWriterSeam: libburn, track-at-once audio.
 #include "components/AudioWriterSeam.h"
+#include "components/BurnLibrary.h"
 #include "components/LibburnSupport.h"
 
 #include <QByteArray>
@@ -27,27 +28,30 @@ bool libburnReady() {
     static std::once_flag once;
     static bool ready = false;
     std::call_once(once, [] {
-        ready = burn_initialize() != 0;
+        ready = libburn().burn_initialize() != 0;
         if (!ready) return;
         // Qt owns the signals; libburn must not exit the program on its own.
-        burn_set_signal_handling(nullptr, nullptr, 1);
+        libburn().burn_set_signal_handling(nullptr, nullptr, 1);
         // Messages are collected for the error texts, never printed.
         static char queue[] = "SORRY";
         static char print[] = "NEVER";
         static char id[] = "corvane: ";
-        burn_msgs_set_severities(queue, print, id);
+        libburn().burn_msgs_set_severities(queue, print, id);
     });
     return ready;
 }
 
 QString libburnLastMessage() {
+    const QString missing = LibburnLoadError();
+    if (!missing.isEmpty())
+        return QStringLiteral("The CD writing library libburn could not be loaded (%1).").arg(missing);
     static char minimum[] = "ALL";
     QString last;
     char text[BURN_MSGS_MESSAGE_LEN];
     char severity[80];
     int code = 0;
     int osErrno = 0;
-    while (burn_msgs_obtain(minimum, &code, text, &osErrno, severity) > 0)
+    while (libburn().burn_msgs_obtain(minimum, &code, text, &osErrno, severity) > 0)
         last = QString::fromLocal8Bit(text).trimmed();
     return last;
 }
@@ -64,7 +68,7 @@ public:
     explicit Grab(const QString& device, bool load = true) {
         if (!libburnReady()) return;
         QByteArray address = QFile::encodeName(device);
-        if (burn_drive_scan_and_grab(&m_info, address.data(), load ? 1 : 0) > 0 && m_info)
+        if (libburn().burn_drive_scan_and_grab(&m_info, address.data(), load ? 1 : 0) > 0 && m_info)
             m_drive = m_info[0].drive;
     }
     ~Grab() { release(false); }
@@ -73,9 +77,9 @@ public:
 
     burn_drive* drive() const { return m_drive; }
     void release(bool eject) {
-        if (m_drive) burn_drive_release(m_drive, eject ? 1 : 0);
+        if (m_drive) libburn().burn_drive_release(m_drive, eject ? 1 : 0);
         m_drive = nullptr;
-        if (m_info) burn_drive_info_free(m_info);
+        if (m_info) libburn().burn_drive_info_free(m_info);
         m_info = nullptr;
     }
 
@@ -85,10 +89,10 @@ private:
 };
 
 struct DiscDeleter {
-    void operator()(burn_disc* d) const { burn_disc_free(d); }
+    void operator()(burn_disc* d) const { libburn().burn_disc_free(d); }
 };
 struct OptsDeleter {
-    void operator()(burn_write_opts* o) const { burn_write_opts_free(o); }
+    void operator()(burn_write_opts* o) const { libburn().burn_write_opts_free(o); }
 };
 
 class LibburnWriter final : public AudioWriterSeam {
@@ -96,9 +100,9 @@ public:
     ~LibburnWriter() override {
         // A write still running is stopped before its drive is let go.
         if (m_grab && m_grab->drive()) {
-            burn_drive_cancel(m_grab->drive());
+            libburn().burn_drive_cancel(m_grab->drive());
             burn_progress p;
-            while (burn_drive_get_status(m_grab->drive(), &p) != BURN_DRIVE_IDLE)
+            while (libburn().burn_drive_get_status(m_grab->drive(), &p) != BURN_DRIVE_IDLE)
                 std::this_thread::sleep_for(std::chrono::milliseconds(50));
         }
         m_grab.reset();
@@ -112,10 +116,10 @@ public:
         if (!g.drive()) return {};
         QList<qint32> out;
         burn_speed_descriptor* list = nullptr;
-        if (burn_drive_get_speedlist(g.drive(), &list) > 0 && list) {
+        if (libburn().burn_drive_get_speedlist(g.drive(), &list) > 0 && list) {
             for (burn_speed_descriptor* s = list; s; s = s->next)
                 if (s->write_speed > 0 && !out.contains(s->write_speed)) out << s->write_speed;
-            burn_drive_free_speedlist(&list);
+            libburn().burn_drive_free_speedlist(&list);
         }
         std::sort(out.begin(), out.end());
         return out;
@@ -135,7 +139,7 @@ public:
             m.detail = lastMessage();
             return m;
         }
-        switch (burn_disc_get_status(g.drive())) {
+        switch (libburn().burn_disc_get_status(g.drive())) {
         case BURN_DISC_EMPTY:
             m.state = Medium::NoDisc;
             break;
@@ -150,12 +154,13 @@ public:
             m.state = Medium::Unsuitable;
             break;
         }
-        std::unique_ptr<burn_write_opts, OptsDeleter> opts(burn_write_opts_new(g.drive()));
-        const off_t space = burn_disc_available_space(g.drive(), opts.get());
+        std::unique_ptr<burn_write_opts, OptsDeleter> opts(libburn().burn_write_opts_new(g.drive()));
+        const off_t space = libburn().burn_disc_available_space(g.drive(), opts.get());
         m.freeSectors = space > 0 ? qint64(space) / 2048 : 0;
         int startLba = 0;
         int nextLba = 0;
-        if (burn_disc_track_lba_nwa(g.drive(), opts.get(), 0, &startLba, &nextLba) > 0 && nextLba > 0)
+        if (libburn().burn_disc_track_lba_nwa(g.drive(), opts.get(), 0, &startLba, &nextLba) > 0 &&
+            nextLba > 0)
             m.totalSectors = m.freeSectors + nextLba;
         else
             m.totalSectors = m.freeSectors;
@@ -174,44 +179,44 @@ public:
             return fail(error, why.isEmpty() ? QStringLiteral("The writer cannot be opened.") : why);
         }
         burn_drive* d = m_grab->drive();
-        if (burn_disc_get_status(d) != BURN_DISC_BLANK) {
+        if (libburn().burn_disc_get_status(d) != BURN_DISC_BLANK) {
             m_grab.reset();
             return fail(error, QStringLiteral("The disc in the writer is not blank."));
         }
-        m_disc.reset(burn_disc_create());
-        burn_session* session = burn_session_create();
-        burn_disc_add_session(m_disc.get(), session, BURN_POS_END);
+        m_disc.reset(libburn().burn_disc_create());
+        burn_session* session = libburn().burn_session_create();
+        libburn().burn_disc_add_session(m_disc.get(), session, BURN_POS_END);
         for (const Track& t : tracks) {
-            burn_track* track = burn_track_create();
-            burn_track_define_data(track, 0, 0, 1, BURN_AUDIO);
+            burn_track* track = libburn().burn_track_create();
+            libburn().burn_track_define_data(track, 0, 0, 1, BURN_AUDIO);
             const QByteArray path = QFile::encodeName(t.pcmFile);
-            burn_source* src = burn_file_source_new(path.constData(), nullptr);
-            if (!src || burn_track_set_source(track, src) != BURN_SOURCE_OK) {
-                if (src) burn_source_free(src);
-                burn_track_free(track);
-                burn_session_free(session);
+            burn_source* src = libburn().burn_file_source_new(path.constData(), nullptr);
+            if (!src || libburn().burn_track_set_source(track, src) != BURN_SOURCE_OK) {
+                if (src) libburn().burn_source_free(src);
+                libburn().burn_track_free(track);
+                libburn().burn_session_free(session);
                 m_disc.reset();
                 m_grab.reset();
                 return fail(error, QStringLiteral("A track cannot be handed to the writer."));
             }
-            burn_source_free(src); // the track holds its own reference
-            burn_session_add_track(session, track, BURN_POS_END);
-            burn_track_free(track);
+            libburn().burn_source_free(src); // the track holds its own reference
+            libburn().burn_session_add_track(session, track, BURN_POS_END);
+            libburn().burn_track_free(track);
         }
-        burn_session_free(session); // the disc holds it
+        libburn().burn_session_free(session); // the disc holds it
         m_trackSectors.clear();
         for (const Track& t : tracks)
             m_trackSectors.push_back((t.bytes + 2351) / 2352);
 
-        std::unique_ptr<burn_write_opts, OptsDeleter> opts(burn_write_opts_new(d));
+        std::unique_ptr<burn_write_opts, OptsDeleter> opts(libburn().burn_write_opts_new(d));
         // Track-at-once; libburn takes each track's block layout from its mode
         // (audio here), the session's block type being the usual MODE1.
-        burn_write_opts_set_write_type(opts.get(), BURN_WRITE_TAO, BURN_BLOCK_MODE1);
-        burn_write_opts_set_perform_opc(opts.get(), 0);
-        burn_write_opts_set_multi(opts.get(), 0);
-        burn_write_opts_set_underrun_proof(opts.get(), underrunProof ? 1 : 0);
+        libburn().burn_write_opts_set_write_type(opts.get(), BURN_WRITE_TAO, BURN_BLOCK_MODE1);
+        libburn().burn_write_opts_set_perform_opc(opts.get(), 0);
+        libburn().burn_write_opts_set_multi(opts.get(), 0);
+        libburn().burn_write_opts_set_underrun_proof(opts.get(), underrunProof ? 1 : 0);
         char reasons[BURN_REASONS_LEN] = {};
-        if (burn_precheck_write(opts.get(), m_disc.get(), reasons, 0) <= 0) {
+        if (libburn().burn_precheck_write(opts.get(), m_disc.get(), reasons, 0) <= 0) {
             m_disc.reset();
             m_grab.reset();
             lastMessage();
@@ -220,8 +225,8 @@ public:
                 why.chop(1);
             return fail(error, QStringLiteral("The writer refused the audio tracks: %1.").arg(why));
         }
-        burn_drive_set_speed(d, 0, speedKBs > 0 ? speedKBs : 0);
-        burn_disc_write(opts.get(), m_disc.get());
+        libburn().burn_drive_set_speed(d, 0, speedKBs > 0 ? speedKBs : 0);
+        libburn().burn_disc_write(opts.get(), m_disc.get());
         m_started = true;
         return true;
     }
@@ -232,7 +237,7 @@ public:
         if (m_polled) std::this_thread::sleep_for(std::chrono::milliseconds(100));
         m_polled = true;
         burn_progress p{};
-        const burn_drive_status st = burn_drive_get_status(m_grab->drive(), &p);
+        const burn_drive_status st = libburn().burn_drive_get_status(m_grab->drive(), &p);
         s.track = p.track;
         s.sector = p.sector;
         s.sectors = p.sectors;
@@ -263,14 +268,14 @@ public:
     }
 
     void cancel() override {
-        if (m_grab && m_grab->drive() && m_started) burn_drive_cancel(m_grab->drive());
+        if (m_grab && m_grab->drive() && m_started) libburn().burn_drive_cancel(m_grab->drive());
     }
 
     bool finish(QString* error) override {
         QMutexLocker lock(&m_mutex);
         bool ok = false;
         if (m_grab && m_grab->drive() && m_started) {
-            ok = burn_drive_wrote_well(m_grab->drive()) != 0;
+            ok = libburn().burn_drive_wrote_well(m_grab->drive()) != 0;
             if (!ok) {
                 const QString why = lastMessage();
                 fail(error, why.isEmpty() ? QStringLiteral("The writer reported a failed write.") : why);

@@ -1,13 +1,12 @@
 #include "components/Mp3Writer.h"
 
 #include "components/AudioEncoder.h"
+#include "components/LameLibrary.h"
 #include "components/OutputFiles.h"
 #include "id3/ID3GenreNames.h"
 #include "id3/TagError.h"
 #include "id3/cMP3ID3v1.h"
 #include "id3/cMP3ID3v2.h"
-
-#include <lame/lame.h>
 
 #include <algorithm>
 
@@ -105,13 +104,16 @@ bool Mp3Writer::Open(const QString& path, const tMP3Settings& m, int rate, int c
     QString why;
     if (!CheckSettings(m, &why)) return fail(Failure::Settings, why);
 
-    m_lame = lame_init();
+    if (!LameLoadError().isEmpty())
+        return fail(Failure::Encoder,
+                    QStringLiteral("The MP3 encoder library could not be loaded (%1).").arg(LameLoadError()));
+    m_lame = mp3lame().lame_init();
     if (!m_lame) return fail(Failure::Encoder, QStringLiteral("Out of memory."));
     lame_t l = m_lame;
     // The samples arrive at the output rate already: the encoder must not resample again.
-    lame_set_in_samplerate(l, rate);
-    lame_set_out_samplerate(l, rate);
-    lame_set_num_channels(l, channels);
+    mp3lame().lame_set_in_samplerate(l, rate);
+    mp3lame().lame_set_out_samplerate(l, rate);
+    mp3lame().lame_set_num_channels(l, channels);
     // Mode: 0 stereo, 1 joint stereo, 2 dual channel, 3 mono, 4 not set, 5 forced joint stereo.
     MPEG_mode mode = NOT_SET;
     if (channels == 1) {
@@ -133,38 +135,38 @@ bool Mp3Writer::Open(const QString& path, const tMP3Settings& m, int rate, int c
             break;
         }
     }
-    lame_set_mode(l, mode);
-    if (channels == 2 && m.Mode == 5) lame_set_force_ms(l, 1);
-    lame_set_quality(l, qBound(0, m.Quality, 9));
+    mp3lame().lame_set_mode(l, mode);
+    if (channels == 2 && m.Mode == 5) mp3lame().lame_set_force_ms(l, 1);
+    mp3lame().lame_set_quality(l, qBound(0, m.Quality, 9));
     const int bitrate = m.Bitrate > 0 ? m.Bitrate : 128;
     const int abrBitrate = m.ABRBitrate > 0 ? m.ABRBitrate : 128;
     QString what;
     if (m.VBRMethod == 0) {
-        lame_set_VBR(l, vbr_off);
-        lame_set_brate(l, bitrate);
+        mp3lame().lame_set_VBR(l, vbr_off);
+        mp3lame().lame_set_brate(l, bitrate);
         what = QStringLiteral("%1 kbps").arg(bitrate);
     } else {
         if (m.VBRMethod == 3) {
-            lame_set_VBR(l, vbr_abr);
-            lame_set_VBR_mean_bitrate_kbps(l, abrBitrate);
+            mp3lame().lame_set_VBR(l, vbr_abr);
+            mp3lame().lame_set_VBR_mean_bitrate_kbps(l, abrBitrate);
             what = QStringLiteral("an average of %1 kbps").arg(abrBitrate);
         } else {
-            lame_set_VBR(l, vbr_mtrh);
-            lame_set_VBR_q(l, qBound(0, m.VBRQuality, 9));
+            mp3lame().lame_set_VBR(l, vbr_mtrh);
+            mp3lame().lame_set_VBR_q(l, qBound(0, m.VBRQuality, 9));
             what = QStringLiteral("VBR quality %1").arg(qBound(0, m.VBRQuality, 9));
         }
-        lame_set_VBR_min_bitrate_kbps(l, ListBitrate(m.MinBitrate));
-        lame_set_VBR_max_bitrate_kbps(l, ListBitrate(m.MaxBitrate));
-        lame_set_VBR_hard_min(l, m.VBRForceMinBitrate ? 1 : 0);
+        mp3lame().lame_set_VBR_min_bitrate_kbps(l, ListBitrate(m.MinBitrate));
+        mp3lame().lame_set_VBR_max_bitrate_kbps(l, ListBitrate(m.MaxBitrate));
+        mp3lame().lame_set_VBR_hard_min(l, m.VBRForceMinBitrate ? 1 : 0);
     }
-    lame_set_error_protection(l, m.ErrorProtect ? 1 : 0);
-    lame_set_copyright(l, m.Copyright ? 1 : 0);
-    lame_set_original(l, m.Original ? 1 : 0);
-    lame_set_strict_ISO(l, m.StrictISO ? 1 : 0);
+    mp3lame().lame_set_error_protection(l, m.ErrorProtect ? 1 : 0);
+    mp3lame().lame_set_copyright(l, m.Copyright ? 1 : 0);
+    mp3lame().lame_set_original(l, m.Original ? 1 : 0);
+    mp3lame().lame_set_strict_ISO(l, m.StrictISO ? 1 : 0);
     m_vbrTag = m.WriteVBRTag != 0;
-    lame_set_bWriteVbrTag(l, m_vbrTag ? 1 : 0);
-    lame_set_write_id3tag_automatic(l, 0); // the tags are written here, see RenderTags
-    if (lame_init_params(l) < 0) {
+    mp3lame().lame_set_bWriteVbrTag(l, m_vbrTag ? 1 : 0);
+    mp3lame().lame_set_write_id3tag_automatic(l, 0); // the tags are written here, see RenderTags
+    if (mp3lame().lame_init_params(l) < 0) {
         Close();
         return fail(Failure::Settings,
                     QStringLiteral("MP3 cannot be encoded at %1 Hz %2 with %3.")
@@ -210,7 +212,7 @@ bool Mp3Writer::writeOut(int bytes) {
 bool Mp3Writer::Encode(const float* const* planes, int frames) {
     if (!m_lame || !m_file.isOpen()) return false;
     constexpr int kSlice = 1 << 15;
-    const int channels = lame_get_num_channels(m_lame);
+    const int channels = mp3lame().lame_get_num_channels(m_lame);
     for (int done = 0; done < frames;) {
         const int n = std::min(kSlice, frames - done);
         // The size the encoder's documentation asks for: 1.25 times the samples plus 7200.
@@ -219,7 +221,7 @@ bool Mp3Writer::Encode(const float* const* planes, int frames) {
         const float* left = planes[0] + done;
         const float* right = channels > 1 ? planes[1] + done : left;
         const int bytes =
-            lame_encode_buffer_ieee_float(m_lame, left, right, n, m_out.data(), int(m_out.size()));
+            mp3lame().lame_encode_buffer_ieee_float(m_lame, left, right, n, m_out.data(), int(m_out.size()));
         if (!writeOut(bytes)) return false;
         done += n;
     }
@@ -229,13 +231,13 @@ bool Mp3Writer::Encode(const float* const* planes, int frames) {
 bool Mp3Writer::Finish() {
     if (!m_lame || !m_file.isOpen()) return false;
     if (m_out.size() < 7200) m_out.resize(7200);
-    if (!writeOut(lame_encode_flush(m_lame, m_out.data(), int(m_out.size())))) return false;
+    if (!writeOut(mp3lame().lame_encode_flush(m_lame, m_out.data(), int(m_out.size())))) return false;
     if (m_vbrTag) {
         // The encoder left an empty frame at the start of the audio; the finished tag replaces it.
-        size_t size = lame_get_lametag_frame(m_lame, m_out.data(), m_out.size());
+        size_t size = mp3lame().lame_get_lametag_frame(m_lame, m_out.data(), m_out.size());
         if (size > m_out.size()) {
             m_out.resize(size);
-            size = lame_get_lametag_frame(m_lame, m_out.data(), m_out.size());
+            size = mp3lame().lame_get_lametag_frame(m_lame, m_out.data(), m_out.size());
         }
         const qint64 end = m_file.pos();
         if (size > 0 && size <= m_out.size() &&
@@ -250,13 +252,13 @@ bool Mp3Writer::Finish() {
     if (m_file.error() != QFileDevice::NoError)
         return fail(Failure::Destination,
                     QStringLiteral("The destination cannot be written (%1).").arg(m_file.errorString()));
-    lame_close(m_lame);
+    mp3lame().lame_close(m_lame);
     m_lame = nullptr;
     return true;
 }
 
 void Mp3Writer::Close() {
-    if (m_lame) lame_close(m_lame);
+    if (m_lame) mp3lame().lame_close(m_lame);
     m_lame = nullptr;
     if (m_file.isOpen()) m_file.close();
 }

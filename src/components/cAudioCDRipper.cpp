@@ -24,14 +24,14 @@ constexpr int kMaxRetries = 20;
 struct CddaDeleter {
     void operator()(cdrom_drive_t* d) const noexcept {
         // The libcdio handle underneath has an owner of its own.
-        if (d) cdio_cddap_close_no_free_cdio(d);
+        if (d) libparanoia().cdio_cddap_close_no_free_cdio(d);
     }
 };
 using CddaHandle = std::unique_ptr<cdrom_drive_t, CddaDeleter>;
 
 struct ParanoiaDeleter {
     void operator()(cdrom_paranoia_t* p) const noexcept {
-        if (p) cdio_paranoia_free(p);
+        if (p) libparanoia().cdio_paranoia_free(p);
     }
 };
 using ParanoiaHandle = std::unique_ptr<cdrom_paranoia_t, ParanoiaDeleter>;
@@ -98,20 +98,21 @@ Worker::Outcome rip(const RipRequest& r, Worker::Context& ctx) {
     }
 
     // The track's sectors, numbered as the drive registry numbers tracks.
-    const track_t first = cdio_get_first_track_num(cdio.get());
-    const track_t count = cdio_get_num_tracks(cdio.get());
+    const track_t first = libcdio().cdio_get_first_track_num(cdio.get());
+    const track_t count = libcdio().cdio_get_num_tracks(cdio.get());
     if (first == CDIO_INVALID_TRACK || count == CDIO_INVALID_TRACK || r.track < 1 || r.track > count)
         return Outcome::error(
             cAudioCDRipper::ErrBadTrack,
             QStringLiteral("Track %1 does not exist on the disc in %2.").arg(r.track).arg(drive->letter));
     const auto track = static_cast<track_t>(first + r.track - 1);
-    if (cdio_get_track_format(cdio.get(), track) != TRACK_FORMAT_AUDIO)
+    if (libcdio().cdio_get_track_format(cdio.get(), track) != TRACK_FORMAT_AUDIO)
         return Outcome::error(
             cAudioCDRipper::ErrBadTrack,
             QStringLiteral("Track %1 of the disc in %2 is no audio track.").arg(r.track).arg(drive->letter));
-    const lsn_t trackStart = cdio_get_track_lsn(cdio.get(), track);
-    const lsn_t trackEnd = r.track < count ? cdio_get_track_lsn(cdio.get(), static_cast<track_t>(track + 1))
-                                           : cdio_get_track_lsn(cdio.get(), CDIO_CDROM_LEADOUT_TRACK);
+    const lsn_t trackStart = libcdio().cdio_get_track_lsn(cdio.get(), track);
+    const lsn_t trackEnd = r.track < count
+                               ? libcdio().cdio_get_track_lsn(cdio.get(), static_cast<track_t>(track + 1))
+                               : libcdio().cdio_get_track_lsn(cdio.get(), CDIO_CDROM_LEADOUT_TRACK);
     if (trackStart == CDIO_INVALID_LSN || trackEnd == CDIO_INVALID_LSN || trackEnd <= trackStart)
         return Outcome::error(cAudioCDRipper::ErrUnreadableDisc,
                               "The table of contents of the disc in " + drive->letter + " is damaged.");
@@ -132,23 +133,28 @@ Worker::Outcome rip(const RipRequest& r, Worker::Context& ctx) {
     }
     const qint64 sectors = to - from;
 
-    CddaHandle cdda(cdio_cddap_identify_cdio(cdio.get(), CDDA_MESSAGE_FORGETIT, nullptr));
-    if (!cdda || cdio_cddap_open(cdda.get()) != 0)
+    if (!LibparanoiaLoadError().isEmpty())
+        return Outcome::error(
+            cAudioCDRipper::ErrRead,
+            QStringLiteral("The CD reading library libcdio-paranoia could not be loaded (%1).")
+                .arg(LibparanoiaLoadError()));
+    CddaHandle cdda(libparanoia().cdio_cddap_identify_cdio(cdio.get(), CDDA_MESSAGE_FORGETIT, nullptr));
+    if (!cdda || libparanoia().cdio_cddap_open(cdda.get()) != 0)
         return Outcome::error(cAudioCDRipper::ErrRead,
                               "The audio of the disc in " + drive->letter + " cannot be read.");
-    cdio_cddap_verbose_set(cdda.get(), CDDA_MESSAGE_FORGETIT, CDDA_MESSAGE_FORGETIT);
+    libparanoia().cdio_cddap_verbose_set(cdda.get(), CDDA_MESSAGE_FORGETIT, CDDA_MESSAGE_FORGETIT);
     // An image holds its audio little-endian, as the CUE's BINARY says. Left
     // to guess, paranoia takes audio that looks like noise for big-endian
     // and swaps every sample.
     if (drive->isVirtual) cdda->bigendianp = 0;
-    ParanoiaHandle paranoia(cdio_paranoia_init(cdda.get()));
+    ParanoiaHandle paranoia(libparanoia().cdio_paranoia_init(cdda.get()));
     if (!paranoia)
         return Outcome::error(cAudioCDRipper::ErrRead,
                               "The audio of the disc in " + drive->letter + " cannot be read.");
     // Verified, overlapping reads; a sector that stays unreadable is skipped
     // rather than stalling the rip for ever.
-    cdio_paranoia_modeset(paranoia.get(), PARANOIA_MODE_FULL ^ PARANOIA_MODE_NEVERSKIP);
-    cdio_paranoia_seek(paranoia.get(), from, SEEK_SET);
+    libparanoia().cdio_paranoia_modeset(paranoia.get(), PARANOIA_MODE_FULL ^ PARANOIA_MODE_NEVERSKIP);
+    libparanoia().cdio_paranoia_seek(paranoia.get(), from, SEEK_SET);
 
     AudioEncoder encoder;
     if (r.destination.isEmpty())
@@ -173,11 +179,11 @@ Worker::Outcome rip(const RipRequest& r, Worker::Context& ctx) {
     // those sectors are lost audio too. An image whose size is no whole number
     // of sectors was cut short inside the sector after its last whole one: the
     // track that runs up to there has lost its audio from that sector on.
-    const lsn_t discEnd = cdio_get_disc_last_lsn(cdio.get());
+    const lsn_t discEnd = libcdio().cdio_get_disc_last_lsn(cdio.get());
     LostSectors lost;
     bool cutInside = false;
     if (drive->isVirtual && to == discEnd) {
-        const char* source = cdio_get_arg(cdio.get(), "source");
+        const char* source = libcdio().cdio_get_arg(cdio.get(), "source");
         const qint64 imageBytes = source ? QFileInfo(QFile::decodeName(source)).size() : 0;
         cutInside = imageBytes % DriveRegistry::kAudioSectorBytes != 0;
     }
@@ -190,7 +196,8 @@ Worker::Outcome rip(const RipRequest& r, Worker::Context& ctx) {
         }
         const auto sector = static_cast<lsn_t>(from + done);
         t_sectorLost = false;
-        const int16_t* samples = cdio_paranoia_read_limited(paranoia.get(), paranoiaCallback, kMaxRetries);
+        const int16_t* samples =
+            libparanoia().cdio_paranoia_read_limited(paranoia.get(), paranoiaCallback, kMaxRetries);
         if (!samples) {
             encoder.Cancel();
             return Outcome::error(

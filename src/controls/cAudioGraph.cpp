@@ -1,10 +1,10 @@
 #include "controls/cAudioGraph.h"
 
 #include "controls/ControlColor.h"
+#include "controls/FftwLibrary.h"
 
+#include <QFontMetrics>
 #include <QPainter>
-
-#include <fftw3.h>
 
 #include <algorithm>
 #include <cmath>
@@ -38,14 +38,14 @@ struct cAudioGraph::Fft {
     fftw_plan plan = nullptr;
 
     explicit Fft(int size) : n(size) {
-        in = fftw_alloc_real(size_t(n));
-        out = fftw_alloc_complex(size_t(n / 2 + 1));
-        plan = fftw_plan_dft_r2c_1d(n, in, out, FFTW_ESTIMATE);
+        in = fftw().fftw_alloc_real(size_t(n));
+        out = fftw().fftw_alloc_complex(size_t(n / 2 + 1));
+        plan = fftw().fftw_plan_dft_r2c_1d(n, in, out, FFTW_ESTIMATE);
     }
     ~Fft() {
-        if (plan) fftw_destroy_plan(plan);
-        fftw_free(in);
-        fftw_free(out);
+        if (plan) fftw().fftw_destroy_plan(plan);
+        fftw().fftw_free(in);
+        fftw().fftw_free(out);
     }
     Fft(const Fft&) = delete;
     Fft& operator=(const Fft&) = delete;
@@ -116,6 +116,15 @@ void cAudioGraph::ComputeSpectrum(const QVector<float>& samples, int sampleRate)
     // the padding keeps the bins fine enough that a tone lands in its own band
     // even when only a few milliseconds have been heard.
     const int m = int(std::min<qsizetype>(samples.size(), kFftSize));
+    if (!FftwLoadError().isEmpty()) {
+        if (m_error.isEmpty()) {
+            m_error = QStringLiteral("The frequency graph cannot be drawn: the FFTW library could not be "
+                                     "loaded (%1).")
+                          .arg(FftwLoadError());
+            setToolTip(m_error);
+        }
+        return;
+    }
     if (!m_fft) m_fft = std::make_unique<Fft>(kFftSize);
     Fft& f = *m_fft;
     const qsizetype first = samples.size() - m;
@@ -129,7 +138,7 @@ void cAudioGraph::ComputeSpectrum(const QVector<float>& samples, int sampleRate)
             f.in[i] = 0.0;
         }
     }
-    fftw_execute(f.plan);
+    fftw().fftw_execute(f.plan);
     // Each bar is the strongest component in its band, as an amplitude of full scale.
     const double binHz = double(sampleRate) / kFftSize;
     for (int k = 1; k <= kFftSize / 2; ++k) {
@@ -165,8 +174,13 @@ QVector<double> cAudioGraph::Bars() const {
 void cAudioGraph::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.fillRect(rect(), components::ColorFromLong(m_color[2]));
-    if (m_shown.isEmpty()) return;
     const QColor bar = components::ColorFromLong(m_type == LevelGraph ? m_color[1] : m_color[0]);
+    if (m_type == FrequencyGraph && !m_error.isEmpty()) {
+        p.setPen(bar);
+        p.drawText(rect(), Qt::AlignCenter, p.fontMetrics().elidedText(m_error, Qt::ElideRight, width()));
+        return;
+    }
+    if (m_shown.isEmpty()) return;
     const int count = int(m_shown.size());
     const double step = double(width()) / count;
     for (int i = 0; i < count; ++i) {

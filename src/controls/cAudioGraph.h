@@ -41,6 +41,8 @@ public:
     // What the graph shows, each 0..1: the level graph's values oldest first,
     // or the frequency graph's bars lowest band first.
     QVector<double> Bars() const;
+    // Why the frequency graph shows no spectrum (its library is missing); "" when it can.
+    QString ErrorText() const { return m_error; }
     // The level of the last samples, 0 (silence, -60 dB and below) to 1 (full scale).
     double Level() const { return m_level; }
     // The frequency bands.
@@ -65,4 +67,5 @@ private:
     QVector<double> m_spectrum; // the frequency graph's bars
     QVector<double> m_shown;    // what paintEvent draws (set by Draw)
     std::unique_ptr<Fft> m_fft;
+    QString m_error;
 };
