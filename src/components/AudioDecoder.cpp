@@ -269,10 +269,12 @@ qint64 AudioDecoder::Read(void* buffer, qint64 maxFrames) {
             s.swrReady = false;
         }
         if (s.swrReady) return true;
-        AVChannelLayout outLayout;
+        // Zeroed first: av_channel_layout_copy uninits its destination, and
+        // stack bytes that read as a custom layout would have it free garbage.
+        AVChannelLayout outLayout{};
         ff().av_channel_layout_default(&outLayout, s.outChannels);
         SwrContext* raw = nullptr;
-        AVChannelLayout inLayout;
+        AVChannelLayout inLayout{};
         if (f->ch_layout.nb_channels > 0 && f->ch_layout.order != AV_CHANNEL_ORDER_UNSPEC)
             ff().av_channel_layout_copy(&inLayout, &f->ch_layout);
         else

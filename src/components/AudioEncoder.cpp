@@ -199,7 +199,7 @@ AudioEncoder::Failure Mp3Failure(Mp3Writer::Failure f) {
 // The resampler taking the caller's PCM to the output's rate, channels and sample format.
 bool MakeResampler(std::unique_ptr<SwrContext, SwrDeleter>& out, int outRate, int outChannels,
                    AVSampleFormat outFormat, int inRate, int inChannels, SampleKind inKind) {
-    AVChannelLayout inLayout, outLayout;
+    AVChannelLayout inLayout{}, outLayout{};
     ff().av_channel_layout_default(&inLayout, inChannels);
     ff().av_channel_layout_default(&outLayout, outChannels);
     SwrContext* swr = nullptr;
