@@ -1,5 +1,6 @@
 #include "components/AudioDecoder.h"
 
+#include "components/AudioLimits.h"
 #include "components/FFmpegHandles.h"
 
 extern "C" {
@@ -111,6 +112,13 @@ bool AudioDecoder::Open(const QString& path) {
     for (unsigned i = 0; i < s->input->nb_streams; ++i)
         if (int(i) != s->stream) s->input->streams[i]->discard = AVDISCARD_ALL;
     const AVStream* st = s->input->streams[s->stream];
+    if (st->codecpar->ch_layout.nb_channels > kMaxChannels) {
+        s->error = QStringLiteral("The file has %1 channels; at most %2 can be used.")
+                       .arg(st->codecpar->ch_layout.nb_channels)
+                       .arg(kMaxChannels);
+        d = std::move(s);
+        return false;
+    }
     s->codec.reset(ff().avcodec_alloc_context3(dec));
     if (!s->codec || ff().avcodec_parameters_to_context(s->codec.get(), st->codecpar) < 0 ||
         ff().avcodec_open2(s->codec.get(), dec, nullptr) < 0) {

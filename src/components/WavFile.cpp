@@ -1,5 +1,7 @@
 #include "components/WavFile.h"
 
+#include "components/AudioLimits.h"
+
 #include <QFile>
 #include <QtEndian>
 
@@ -62,6 +64,10 @@ bool ReadWavLayout(QIODevice& file, WavLayout* layout, QString* error) {
             }
             if (out.channels < 1 || out.rate < 1 || out.blockAlign < 1)
                 return fail(QStringLiteral("The WAV file's format description is damaged."));
+            if (out.channels > kMaxChannels)
+                return fail(QStringLiteral("The WAV file has %1 channels; at most %2 can be used.")
+                                .arg(out.channels)
+                                .arg(kMaxChannels));
             const qint32 container = out.blockAlign * 8 / out.channels;
             if (container * out.channels != out.blockAlign * 8)
                 return fail(QStringLiteral("The WAV file's format description is damaged."));

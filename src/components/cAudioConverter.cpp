@@ -1,6 +1,7 @@
 #include "components/cAudioConverter.h"
 
 #include "components/AudioDecoder.h"
+#include "components/AudioLimits.h"
 #include "components/ConverterCodecs.h"
 #include "components/FFmpegHandles.h"
 #include "components/Mp3Probe.h"
@@ -177,6 +178,7 @@ qint32 cAudioConverter::Examine(Source& src) {
         channels = par->ch_layout.nb_channels;
     }
     if (rate <= 0 || channels <= 0) return OpenNoAudio;
+    if (channels > kMaxChannels) return OpenTooManyChannels;
     if (!ff().avcodec_find_decoder(par->codec_id)) return OpenNoDecoder;
 
     src.durationMs = DurationMs(fc, st);

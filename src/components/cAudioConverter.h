@@ -40,10 +40,11 @@ public:
     // Results of OpenSource.
     enum OpenResult : qint32 {
         OpenOk = 0,
-        OpenNoFile = 1,    // missing, unreadable or empty path
-        OpenNotMedia = 2,  // no container format recognised
-        OpenNoAudio = 3,   // no audio stream
-        OpenNoDecoder = 4, // audio stream with no usable decoder
+        OpenNoFile = 1,          // missing, unreadable or empty path
+        OpenNotMedia = 2,        // no container format recognised
+        OpenNoAudio = 3,         // no audio stream
+        OpenNoDecoder = 4,       // audio stream with no usable decoder
+        OpenTooManyChannels = 5, // more channels than the program can use
     };
 
     // Codes of the Error event.

@@ -135,15 +135,17 @@ void cAudioEditor::StartPeaks() {
         if (!file.open(QIODevice::ReadOnly) || !file.seek(layout.dataOffset))
             return Worker::Outcome::error(kErrRead, file.errorString());
         const qint32 ch = layout.channels;
-        std::vector<char> raw(size_t(kScanBlocks * kPeakBlock * layout.blockAlign));
-        std::vector<float> samples(size_t(kScanBlocks * kPeakBlock * ch));
+        // Sized by the frames the file holds, not by what one read could take.
+        const qint64 perRead = std::min(kScanBlocks * kPeakBlock, layout.frames);
+        std::vector<char> raw(size_t(perRead * layout.blockAlign));
+        std::vector<float> samples(size_t(perRead * ch));
         QElapsedTimer sinceRedraw;
         sinceRedraw.start();
         qint64 block = 0;
         while (block < cache->blocks) {
             if (ctx.aborted()) return Worker::Outcome::aborted();
             const qint64 firstFrame = block * kPeakBlock;
-            const qint64 frames = std::min(kScanBlocks * kPeakBlock, layout.frames - firstFrame);
+            const qint64 frames = std::min(perRead, layout.frames - firstFrame);
             const qint64 bytes = frames * layout.blockAlign;
             if (file.read(raw.data(), bytes) != bytes)
                 return Worker::Outcome::error(kErrRead, file.errorString());

@@ -1,5 +1,6 @@
 #include "itemlists/AddFilesProbe.h"
 
+#include "components/AudioLimits.h"
 #include "components/cAudioConverter.h"
 #include "core/mdlFunctions.h"
 #include "core/mdlSupportedFormats.h"
@@ -41,6 +42,9 @@ QString RefusalReason(const QString& path, qint32 opened) {
         return QStringLiteral("It holds no audio.");
     case cAudioConverter::OpenNoDecoder:
         return QStringLiteral("Its audio cannot be decoded.");
+    case cAudioConverter::OpenTooManyChannels:
+        return QStringLiteral("It has more channels than can be used (at most %1).")
+            .arg(components::kMaxChannels);
     default:
         return QStringLiteral("It is not an audio file.");
     }

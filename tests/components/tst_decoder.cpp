@@ -237,14 +237,14 @@ void tst_decoder::refusedFiles() {
 
 void tst_decoder::soiledStack_data() {
     QTest::addColumn<QStringList>("parts"); // MP3 files joined byte for byte
-    QTest::addColumn<qint64>("frames");     // at 44100 Hz
+    QTest::addColumn<qint64>("frames");     // half a second each, read at 44100 Hz
     const QString mono = "mono 22050";
     const QString stereo = "stereo 44100";
-    QTest::newRow("mono") << QStringList{mono} << qint64(11025);
+    QTest::newRow("mono") << QStringList{mono} << qint64(22050);
     QTest::newRow("stereo") << QStringList{stereo} << qint64(22050);
     // The resampler is made anew where the stream changes its layout.
-    QTest::newRow("mono, then stereo") << QStringList{mono, stereo} << qint64(33075);
-    QTest::newRow("stereo, then mono") << QStringList{stereo, mono} << qint64(33075);
+    QTest::newRow("mono, then stereo") << QStringList{mono, stereo} << qint64(44100);
+    QTest::newRow("stereo, then mono") << QStringList{stereo, mono} << qint64(44100);
 }
 
 // Small MP3s decode the same whatever the stack held before.
