@@ -91,7 +91,10 @@ bool AudioDecoder::Open(const QString& path) {
     int rc = 0;
     s->input = ffmpeg::OpenInput(path, &rc);
     if (!s->input) {
-        s->error = QStringLiteral("The file is not a known audio format (%1).").arg(ffmpeg::ErrorText(rc));
+        s->error =
+            ffmpeg::BeyondBounds(rc)
+                ? QStringLiteral("The file cannot be read within the limits set for opening one.")
+                : QStringLiteral("The file is not a known audio format (%1).").arg(ffmpeg::ErrorText(rc));
         d = std::move(s);
         return false;
     }

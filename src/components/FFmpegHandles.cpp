@@ -2,6 +2,7 @@
 
 #include <QFile>
 
+#include <cerrno>
 #include <mutex>
 
 namespace components::ffmpeg {
@@ -48,6 +49,10 @@ InputContext OpenInput(const QString& path, int* error, const AVInputFormat* for
     if (error) *error = rc;
     if (rc < 0) return InputContext(); // FFmpeg frees the context itself on failure
     return InputContext(raw);
+}
+
+bool BeyondBounds(int error) {
+    return error == AVERROR(ENOMEM);
 }
 
 void QuietLogging() {

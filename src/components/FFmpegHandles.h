@@ -46,11 +46,14 @@ QByteArray LocalUrl(const QString& path);
 
 // Opens a local file for reading; null on failure, with FFmpeg's error code in
 // *error. With `format` the file is not probed but read as that format.
-// Opening and FindStreamInfo are bounded: only the container formats the
-// program reads are accepted, and only audio is ever decoded to learn a
-// stream's parameters, so a small file cannot make them spend seconds and
+// Opening and the stream probing after it are bounded: only the container
+// formats the program reads are accepted, and only audio is ever decoded to
+// learn a stream's parameters, so a small file cannot make them spend seconds and
 // gigabytes (a cover picture declaring a huge size, say).
 InputContext OpenInput(const QString& path, int* error = nullptr, const AVInputFormat* format = nullptr);
+// True when OpenInput failed because the file went past those bounds (FFmpeg
+// reports a stream too many as a failed allocation).
+bool BeyondBounds(int error);
 
 // Keeps FFmpeg's own console chatter (warnings about damaged input) quiet; safe to call often.
 void QuietLogging();

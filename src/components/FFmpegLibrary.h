@@ -31,11 +31,11 @@ extern "C" {
     X(av_audio_fifo_size)                                                                                    \
     X(av_audio_fifo_write)                                                                                   \
     X(av_channel_layout_compare)                                                                             \
-    X(av_codec_is_decoder)                                                                                   \
-    X(av_codec_iterate)                                                                                      \
     X(av_channel_layout_copy)                                                                                \
     X(av_channel_layout_default)                                                                             \
     X(av_channel_layout_uninit)                                                                              \
+    X(av_codec_is_decoder)                                                                                   \
+    X(av_codec_iterate)                                                                                      \
     X(av_dict_free)                                                                                          \
     X(av_dict_get)                                                                                           \
     X(av_dict_set)                                                                                           \

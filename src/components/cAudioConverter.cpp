@@ -231,8 +231,9 @@ qint32 cAudioConverter::OpenSource(const QString& path) {
         }
     }
     if (rc != OpenOk) {
-        src->input = ffmpeg::OpenInput(path);
-        if (!src->input) return OpenNotMedia;
+        int error = 0;
+        src->input = ffmpeg::OpenInput(path, &error);
+        if (!src->input) return ffmpeg::BeyondBounds(error) ? OpenBeyondBounds : OpenNotMedia;
         rc = Examine(*src);
     }
     if (rc == OpenOk) m_source = std::move(src);

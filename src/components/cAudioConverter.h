@@ -45,6 +45,7 @@ public:
         OpenNoAudio = 3,         // no audio stream
         OpenNoDecoder = 4,       // audio stream with no usable decoder
         OpenTooManyChannels = 5, // more channels than the program can use
+        OpenBeyondBounds = 6,    // cannot be examined within the bounds set for opening a file
     };
 
     // Codes of the Error event.

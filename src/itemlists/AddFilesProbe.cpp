@@ -42,6 +42,8 @@ QString RefusalReason(const QString& path, qint32 opened) {
         return QStringLiteral("It holds no audio.");
     case cAudioConverter::OpenNoDecoder:
         return QStringLiteral("Its audio cannot be decoded.");
+    case cAudioConverter::OpenBeyondBounds:
+        return QStringLiteral("It cannot be examined within the limits set for opening a file.");
     case cAudioConverter::OpenTooManyChannels:
         return QStringLiteral("It has more channels than can be used (at most %1).")
             .arg(components::kMaxChannels);

@@ -144,6 +144,7 @@ private slots:
     void manyChannels();
     void hugeCover_data();
     void hugeCover();
+    void tooManyStreams();
 
 private:
     QString file(const QString& name) const { return m_dir.filePath(name); }
@@ -274,6 +275,22 @@ void tst_costly_files::hugeCover() {
     QVERIFY2(spend.grownKb() < 48 * 1024, qPrintable(QString::number(spend.grownKb())));
     // Decoding the picture took seconds of CPU time; reading the file takes a moment.
     QVERIFY2(spend.cpu() < 3.0, qPrintable(QString::number(spend.cpu())));
+}
+
+// Each stream of a file costs a decoder while it is examined; a file of more
+// streams than any audio file has is refused, and said to be.
+void tst_costly_files::tooManyStreams() {
+    const QString path = file("streams.ogg");
+    QStringList args{"-f", "lavfi", "-i", "sine=duration=0.05"};
+    for (int i = 0; i < 20; ++i)
+        args << "-map"
+             << "0:a";
+    QVERIFY(testsupport::runFfmpeg(args + QStringList{"-c:a", "libvorbis", path}));
+    AudioDecoder d;
+    QVERIFY(!d.Open(path));
+    QCOMPARE(d.ErrorText(), "The file cannot be read within the limits set for opening one.");
+    cAudioConverter c;
+    QCOMPARE(c.OpenSource(path), qint32(cAudioConverter::OpenBeyondBounds));
 }
 
 QTEST_GUILESS_MAIN(tst_costly_files)

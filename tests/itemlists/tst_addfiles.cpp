@@ -375,17 +375,30 @@ private slots:
         QCOMPARE(holder.KeptCount(), 0);
     }
 
-    // A refusal says why: not audio, or unreadable (a link that leads round
-    // in a circle cannot be read by anyone, root included).
+    // A refusal says why: not audio, unreadable (a link that leads round
+    // in a circle cannot be read by anyone, root included), audio in a
+    // container the program does not read, or more channels than it can use.
     void refusalsNameTheReason() {
         const QString loop = m_fixtures.path() + "/loop.mp3";
         QVERIFY(QFile::link(loop, loop));
+        const QString aiff = m_fixtures.path() + "/aiff.wav";
+        QVERIFY(ffmpeg(sine(1) + QStringList{"-f", "aiff", aiff}));
+        // Nine channels of 16 bits, ten silent frames.
+        const QString nine = m_fixtures.path() + "/nine.wav";
+        QVERIFY(writeAll(nine, QByteArray("RIFF\xd8\x00\x00\x00"
+                                          "WAVEfmt \x10\x00\x00\x00\x01\x00\x09\x00"
+                                          "D\xac\x00\x00\xc8\x1c\x0c\x00\x12\x00\x10\x00"
+                                          "data\xb4\x00\x00\x00",
+                                          44) +
+                                   QByteArray(180, '\0')));
         components::cAudioConverter conv;
         const struct {
             QString path;
             QString reason;
         } cases[] = {{m_textMp3, "It is not an audio file."},
-                     {loop, "It cannot be read: Too many levels of symbolic links."}};
+                     {loop, "It cannot be read: Too many levels of symbolic links."},
+                     {aiff, "It is not an audio file."},
+                     {nine, "It has more channels than can be used (at most 8)."}};
         for (const auto& c : cases) {
             const AddFileResult r = ProbeFileForList(c.path, conv, AddTagDefaults{});
             QCOMPARE(r.kind, AddFileResult::Refused);
