@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Fails when clang-format (with the repository's .clang-format) would change
-# any C++ file under src/, tests/ or bench/, and names those files.
+# any C++ file under src/, tests/, bench/ or fuzz/, and names those files.
 # CORVANE_SKIP_FORMAT_CHECK=1 skips the check.
 set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -16,7 +16,7 @@ fi
 
 cd "$ROOT"
 # Many files per clang-format run, a few runs at once; each violation names its file.
-mapfile -t bad < <(find src tests bench -type f \( -name '*.cpp' -o -name '*.h' \) -print0 |
+mapfile -t bad < <(find src tests bench fuzz -type f \( -name '*.cpp' -o -name '*.h' \) -print0 |
     xargs -0 -r -n 40 -P 4 clang-format --style=file --dry-run 2>&1 |
     sed -n 's/^\([^:]*\):[0-9]*:[0-9]*: .*\[-Wclang-format-violations\]$/\1/p' | sort -u)
 

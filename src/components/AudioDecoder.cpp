@@ -134,6 +134,13 @@ bool AudioDecoder::Open(const QString& path) {
         d = std::move(s);
         return false;
     }
+    if (s->codec->sample_rate > kMaxSampleRate) {
+        s->error = QStringLiteral("The file's sample rate (%1 Hz) is higher than the %2 Hz that can be used.")
+                       .arg(s->codec->sample_rate)
+                       .arg(kMaxSampleRate);
+        d = std::move(s);
+        return false;
+    }
     s->codec->pkt_timebase = st->time_base;
     s->outRate = s->codec->sample_rate;
     s->outChannels = qBound(1, s->codec->ch_layout.nb_channels, 2);
@@ -284,6 +291,11 @@ qint64 AudioDecoder::Read(void* buffer, qint64 maxFrames) {
             s.swrReady = false;
         }
         if (s.swrReady) return true;
+        // A stream may change its rate midway, to one no resampler should be made for.
+        if (f->sample_rate <= 0 || f->sample_rate > kMaxSampleRate) {
+            s.error = QStringLiteral("The audio of the file cannot be converted.");
+            return false;
+        }
         // Zeroed first: av_channel_layout_copy uninits its destination, and
         // stack bytes that read as a custom layout would have it free garbage.
         AVChannelLayout outLayout{};

@@ -10,4 +10,10 @@ namespace components {
 // draws a lane per channel; a header claiming thousands of channels is damage.
 constexpr int kMaxChannels = 8;
 
+// The highest sample rate a file may have: 768 kHz, four times the highest
+// studio rate. Bringing a rate down costs memory in proportion to the ratio
+// (a header claiming a billion samples a second made the resampler ask for
+// 1.6 GB).
+constexpr int kMaxSampleRate = 768000;
+
 } // namespace components

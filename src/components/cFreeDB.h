@@ -23,6 +23,10 @@
 class QTcpSocket;
 
 namespace components {
+class CddbSession;
+}
+
+namespace components {
 
 class cFreeDB : public QObject {
     Q_OBJECT
@@ -113,20 +117,19 @@ signals:
     void ConnectionChecked(bool connected);
 
 private:
-    enum class State { Idle, Banner, Hello, Proto, Query, QueryList, Read, ReadBody, Quit };
+    // Running: connecting or talking to the server; Quit: the lookup ended,
+    // its last event not yet delivered.
+    enum class State { Idle, Running, Quit };
 
     void onReadyRead();
     void onDisconnected();
     void onSocketError();
     void onTimeOut();
-    bool handleLine(const QString& line);
-    void send(const QString& command, State next);
     void finishEntry();
     void fail(qint32 code, const QString& message);
     void post(std::function<void()> fn);
     void releaseSocket();
     void releaseProbe();
-    static QString decodeLine(const QByteArray& bytes);
 
     qint32 m_timeOutMs = 20000;
     QString m_server = QString::fromLatin1(kDefaultServer);
@@ -143,12 +146,8 @@ private:
     QTcpSocket* m_probe = nullptr; // the connection check's socket
     quint64 m_probeGeneration = 0;
     QTimer m_timer;
-    QByteArray m_buffer;
-    qint64 m_received = 0;
-    QString m_queryCommand;
-    QString m_category, m_discId;
-    QString m_dtitle, m_year, m_genre;
-    QStringList m_titles; // TTITLEn, by n
+    std::unique_ptr<CddbSession> m_session; // the running lookup's conversation
+    QString m_year, m_genre;
 };
 
 } // namespace components

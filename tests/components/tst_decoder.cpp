@@ -25,6 +25,34 @@ QStringList Chirp(double seconds) {
                 .arg(seconds)};
 }
 
+// A mono 16-bit WAV of `frames` frames of a ramp whose header claims `rate`.
+QByteArray WavAtRate(quint32 rate, quint32 frames) {
+    QByteArray data;
+    for (quint32 i = 0; i < frames; ++i) {
+        const auto v = qint16(i * 37);
+        data.append(char(v & 0xff)).append(char((v >> 8) & 0xff));
+    }
+    QByteArray h;
+    auto u32 = [&h](quint32 v) {
+        for (int i = 0; i < 4; ++i)
+            h.append(char((v >> (8 * i)) & 0xff));
+    };
+    auto u16 = [&h](quint16 v) { h.append(char(v & 0xff)).append(char(v >> 8)); };
+    h.append("RIFF");
+    u32(quint32(36 + data.size()));
+    h.append("WAVEfmt ");
+    u32(16);
+    u16(1);
+    u16(1);
+    u32(rate);
+    u32(rate * 2);
+    u16(2);
+    u16(16);
+    h.append("data");
+    u32(quint32(data.size()));
+    return h + data;
+}
+
 // Fills the stack below the caller with words that read as a custom channel
 // layout holding a wild map pointer, as a stale frame of other code may: a
 // structure FFmpeg treats as holding state and that starts from whatever the
@@ -64,6 +92,7 @@ private slots:
     void damagedInput();
     void refusedFiles_data();
     void refusedFiles();
+    void highestRate();
     void soiledStack_data();
     void soiledStack();
 
@@ -215,6 +244,12 @@ void tst_decoder::refusedFiles_data() {
     QTest::newRow("text") << QByteArray("Nothing to hear here.\n").repeated(50)
                           << "The file is not a known audio format";
     QTest::newRow("missing") << QByteArray("-") << "The file does not exist.";
+    // Resampling from it down to any usable rate asked for 1.6 GB.
+    QTest::newRow("a billion samples a second")
+        << WavAtRate(1044414464, 1700)
+        << "The file's sample rate (1044414464 Hz) is higher than the 768000 Hz";
+    QTest::newRow("just above the highest rate")
+        << WavAtRate(768001, 1700) << "The file's sample rate (768001 Hz) is higher than the 768000 Hz";
 }
 
 void tst_decoder::refusedFiles() {
@@ -233,6 +268,25 @@ void tst_decoder::refusedFiles() {
     QVERIFY2(d.ErrorText().startsWith(error), qPrintable(d.ErrorText()));
     qint16 buf[8];
     QCOMPARE(d.Read(buf, 4), qint64(-1));
+}
+
+// The highest rate a file may have still opens and comes down to CD and telephone rates.
+void tst_decoder::highestRate() {
+    const QString path = file("highest.wav");
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(WavAtRate(768000, 76800)); // a tenth of a second
+    f.close();
+    for (const int rate : {44100, 8000}) {
+        AudioDecoder d;
+        QVERIFY2(d.Open(path), qPrintable(d.ErrorText()));
+        QCOMPARE(d.SourceRate(), 768000);
+        d.SetOutput(rate, 1, SampleKind::S16);
+        bool failed = false;
+        const std::vector<qint16> all = ReadAll(d, &failed);
+        QVERIFY(!failed);
+        QVERIFY2(qAbs(qint64(all.size()) - rate / 10) <= rate / 100, qPrintable(QString::number(all.size())));
+    }
 }
 
 void tst_decoder::soiledStack_data() {

@@ -2,7 +2,7 @@
 // read without a crash through the fuzzer's entry and from a real file, and
 // an edit is either written so that it reads back or refused with the file
 // left as it was. Each case is also replayed with its first bytes mutated.
-#include "FuzzEntry.h"
+#include "Id3v2Entry.h"
 #include "TagFixtures.h"
 #include "id3/TagError.h"
 #include "id3/cMP3ID3v1.h"

@@ -1,4 +1,4 @@
-#include "FuzzEntry.h"
+#include "Id3v2Entry.h"
 
 #include "id3/ID3v2Format.h"
 #include "id3/TagError.h"
