@@ -88,6 +88,7 @@ public:
             10000);
     }
     bool saw(const QByteArray& word) const { return m_said.split('\n').contains(word); }
+    const QByteArray& said() const { return m_said; }
     // Ends the stranger and returns all it said.
     QByteArray finish() {
         stop();
@@ -304,7 +305,7 @@ private slots:
 
         Stranger stranger(Stranger::Role::Listen, QFile::encodeName(oldSocketPath(env.home())));
         QVERIFY(stranger.waitFor("ready"));
-        QVERIFY2(stranger.saw("ready"), stranger.finish().constData());
+        QVERIFY2(stranger.saw("ready"), stranger.said().constData());
 
         core::SingleInstance first(env.home());
         QVERIFY(!first.HandOverOrListen("-addfiles"));
@@ -339,7 +340,7 @@ private slots:
         if (strangerListens) {
             Stranger stranger(Stranger::Role::Listen, path);
             QVERIFY(stranger.waitFor("ready"));
-            QVERIFY2(stranger.saw("ready"), stranger.finish().constData());
+            QVERIFY2(stranger.saw("ready"), stranger.said().constData());
             QVERIFY(!first.HandOverOrListen("-addfiles"));
             QVERIFY(first.IsListening());
             QVERIFY2(!stranger.finish().contains("got"), "the other user was sent the command line");
@@ -348,7 +349,7 @@ private slots:
             ::chmod(path.constData(), 0777);
             Stranger stranger(Stranger::Role::Connect, path, "-addfiles");
             QVERIFY(stranger.waitFor("refused"));
-            QVERIFY2(stranger.saw("refused"), stranger.finish().constData());
+            QVERIFY2(stranger.saw("refused"), stranger.said().constData());
             QCOMPARE(received.size(), 0);
         }
         // This user's later starts still hand over.
