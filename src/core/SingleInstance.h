@@ -1,7 +1,10 @@
 // One running copy per program folder: a second start hands its command line
 // to the copy that runs already and ends. The copies meet at a local socket
 // whose name is made from the program folder, so copies with different
-// program folders (tests, a second installation) do not meet.
+// program folders (tests, a second installation) do not meet. The socket
+// lives where only the user can create it (the private runtime folder, else
+// the program folder), and each side makes sure the other runs as the same
+// user: a start whose peer is somebody else runs as a copy of its own.
 #pragma once
 
 #include <QObject>
@@ -19,7 +22,7 @@ public:
     explicit SingleInstance(const QString& programFolder, QObject* parent = nullptr);
     ~SingleInstance() override;
 
-    // The socket name of the program folder.
+    // The socket path of the program folder.
     static QString ServerName(const QString& programFolder);
 
     // Either hands the command line to the copy that runs for this program

@@ -1,16 +1,185 @@
 // One running copy per program folder: a later start hands its command line
 // to the running copy and is told to end; copies of other program folders
-// run side by side.
+// run side by side. Another user of the machine can neither take the command
+// line nor hand one over.
 #include "TestEnv.h"
 #include "core/SingleInstance.h"
 
+#include <QCryptographicHash>
 #include <QSignalSpy>
 #include <QtTest>
 
 #include <atomic>
+#include <cstring>
 #include <thread>
 
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 namespace {
+constexpr uid_t kNobody = 65534;
+
+// Sets (or, with a null value, removes) an environment variable for one
+// scope.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const QByteArray& value)
+        : m_name(name), m_had(qEnvironmentVariableIsSet(name)), m_old(qgetenv(name)) {
+        if (value.isNull())
+            qunsetenv(name);
+        else
+            qputenv(name, value);
+    }
+    ~ScopedEnv() {
+        if (m_had)
+            qputenv(m_name, m_old);
+        else
+            qunsetenv(m_name);
+    }
+
+private:
+    const char* m_name;
+    bool m_had;
+    QByteArray m_old;
+};
+
+// Another user of the machine (nobody): a child process that drops to that
+// user id and then listens at, or connects to, a socket path, telling the
+// test what it saw through a pipe, one word a line. Only root can drop to
+// another user.
+class Stranger {
+public:
+    enum class Role { Listen, Connect };
+
+    Stranger(Role role, const QByteArray& path, const QByteArray& line = {}) {
+        // Made before the fork: the child of a threaded process allocates nothing.
+        const QByteArray sent = line + '\n';
+        int fds[2];
+        if (::pipe2(fds, O_CLOEXEC) != 0) return;
+        m_pid = ::fork();
+        if (m_pid == 0) {
+            ::close(fds[0]);
+            run(fds[1], role, path, sent);
+        }
+        ::close(fds[1]);
+        m_pipe = fds[0];
+        if (m_pid < 0) return;
+        ::fcntl(m_pipe, F_SETFL, O_NONBLOCK);
+    }
+    ~Stranger() {
+        stop();
+        if (m_pipe >= 0) ::close(m_pipe);
+    }
+
+    // Waits (running the event loop, so that a copy here can answer) until
+    // the stranger has said `word`, or one of the words that end its part.
+    bool waitFor(const QByteArray& word) {
+        return QTest::qWaitFor(
+            [&] {
+                drain();
+                return saw(word) || saw("failed") || m_eof;
+            },
+            10000);
+    }
+    bool saw(const QByteArray& word) const { return m_said.split('\n').contains(word); }
+    const QByteArray& said() const { return m_said; }
+    // Ends the stranger and returns all it said.
+    QByteArray finish() {
+        stop();
+        drain();
+        return m_said;
+    }
+
+private:
+    static void say(int out, const char* word) {
+        const ssize_t n = ::write(out, word, std::strlen(word));
+        (void)n;
+    }
+    [[noreturn]] static void run(int out, Role role, const QByteArray& path, const QByteArray& sent) {
+        if (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0) {
+            say(out, "failed\nsetuid\n");
+            ::_exit(1);
+        }
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
+        const int s = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        char buffer[256];
+        if (role == Role::Listen) {
+            // Answers as a running copy would, and tells what it was sent.
+            if (::bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+                ::listen(s, 4) != 0) {
+                say(out, "failed\nbind\n");
+                ::_exit(1);
+            }
+            say(out, "ready\n");
+            for (;;) {
+                const int c = ::accept(s, nullptr, nullptr);
+                if (c < 0) ::_exit(1);
+                while (::read(c, buffer, sizeof buffer) > 0) {
+                    say(out, "got\n");
+                    (void)::send(c, "!", 1, MSG_NOSIGNAL);
+                }
+                ::close(c);
+            }
+        }
+        // Hands over a command line as a later start would.
+        if (::connect(s, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+            say(out, "failed\nconnect\n");
+            ::_exit(1);
+        }
+        (void)::send(s, sent.constData(), size_t(sent.size()), MSG_NOSIGNAL);
+        say(out, ::read(s, buffer, 1) == 1 ? "acknowledged\n" : "refused\n");
+        ::_exit(0);
+    }
+    void drain() {
+        if (m_pipe < 0) return;
+        char buffer[256];
+        for (;;) {
+            const ssize_t n = ::read(m_pipe, buffer, sizeof buffer);
+            if (n > 0) {
+                m_said.append(buffer, n);
+                continue;
+            }
+            if (n == 0) m_eof = true;
+            return;
+        }
+    }
+    void stop() {
+        if (m_pid <= 0) return;
+        ::kill(m_pid, SIGKILL);
+        ::waitpid(m_pid, nullptr, 0);
+        m_pid = -1;
+    }
+
+    pid_t m_pid = -1;
+    int m_pipe = -1;
+    bool m_eof = false;
+    QByteArray m_said;
+};
+
+// Lets other users into `folder` (and through the folders above it inside
+// the test's temporary folder), as a shared or careless folder would.
+void openToOthers(const testsupport::TestEnv& env, const QString& folder) {
+    QDir().mkpath(folder);
+    ::chmod(QFile::encodeName(env.root()).constData(), 0755);
+    ::chmod(QFile::encodeName(folder).constData(), 0777);
+}
+
+// The socket name a start of an earlier version used: the temporary folder
+// that every user may write to.
+QString oldSocketPath(const QString& programFolder) {
+    const QByteArray hash =
+        QCryptographicHash::hash(QDir(programFolder).absolutePath().toUtf8(), QCryptographicHash::Sha1)
+            .toHex();
+    return QDir::tempPath() + "/corvane-" + QString::fromLatin1(hash.left(16));
+}
 // A later start, as another process would make it: on a thread of its own,
 // so that the running copy here can answer.
 bool laterStart(const QString& folder, const QString& commandLine) {
@@ -72,6 +241,121 @@ private slots:
         core::SingleInstance next(env.home());
         QVERIFY(!next.HandOverOrListen("-addfiles"));
         QVERIFY(next.IsListening());
+    }
+
+    // The socket is made where only the user can make one: the runtime
+    // folder when it is theirs alone, else the program folder.
+    void socketLivesWhereOnlyTheUserCanCreateIt_data() {
+        QTest::addColumn<QString>("runtime"); // what XDG_RUNTIME_DIR names
+        QTest::addColumn<bool>("used");       // the socket is made in it
+        QTest::newRow("private") << "private" << true;
+        QTest::newRow("unset") << "" << false;
+        QTest::newRow("others may enter") << "open" << false;
+        QTest::newRow("another user's") << "foreign" << false;
+        QTest::newRow("a link to a private folder") << "link" << false;
+        QTest::newRow("relative") << "relative" << false;
+    }
+    void socketLivesWhereOnlyTheUserCanCreateIt() {
+        QFETCH(QString, runtime);
+        QFETCH(bool, used);
+        testsupport::TestEnv env;
+        QString folder;
+        if (!runtime.isEmpty()) {
+            folder = env.path("runtime/" + runtime);
+            QDir().mkpath(folder);
+            ::chmod(QFile::encodeName(folder).constData(), runtime == "open" ? 0755 : 0700);
+            if (runtime == "foreign") {
+                if (::geteuid() != 0) QSKIP("a folder of another user needs root to make (chown to nobody)");
+                QCOMPARE(::chown(QFile::encodeName(folder).constData(), kNobody, kNobody), 0);
+            }
+            if (runtime == "link") {
+                const QString target = folder + "-target";
+                QDir().mkpath(target);
+                ::chmod(QFile::encodeName(target).constData(), 0700);
+                QDir().rmdir(folder);
+                QVERIFY(QFile::link(target, folder));
+            }
+            if (runtime == "relative") folder = QDir::current().relativeFilePath(folder);
+        }
+        ScopedEnv xdg("XDG_RUNTIME_DIR", runtime.isEmpty() ? QByteArray() : QFile::encodeName(folder));
+
+        const QString name = core::SingleInstance::ServerName(env.home());
+        QCOMPARE(QFileInfo(name).absolutePath(), used ? folder : env.home());
+        core::SingleInstance first(env.home());
+        QVERIFY(!first.HandOverOrListen(QString()));
+        QVERIFY(QFileInfo(name).exists());
+        QSignalSpy received(&first, &core::SingleInstance::CommandLineReceived);
+        QVERIFY(laterStart(env.home(), "-addfiles"));
+        QTRY_COMPARE(received.size(), 1);
+    }
+
+    // Another user listening where an earlier version met (the shared
+    // temporary folder) neither gets the command line nor ends the start.
+    void aListenerOfAnotherUserOnTheOldPathIsIgnored() {
+        if (::geteuid() != 0)
+            QSKIP("another user id needs root: the test drops a child process to nobody (65534)");
+        testsupport::TestEnv env;
+        const QString tmp = env.path("tmp");
+        openToOthers(env, tmp);
+        ScopedEnv tmpdir("TMPDIR", QFile::encodeName(tmp));
+        const QString runtime = env.path("runtime");
+        QDir().mkpath(runtime);
+        ::chmod(QFile::encodeName(runtime).constData(), 0700);
+        ScopedEnv xdg("XDG_RUNTIME_DIR", QFile::encodeName(runtime));
+
+        Stranger stranger(Stranger::Role::Listen, QFile::encodeName(oldSocketPath(env.home())));
+        QVERIFY(stranger.waitFor("ready"));
+        QVERIFY2(stranger.saw("ready"), stranger.said().constData());
+
+        core::SingleInstance first(env.home());
+        QVERIFY(!first.HandOverOrListen("-addfiles"));
+        QVERIFY(first.IsListening());
+        QSignalSpy received(&first, &core::SingleInstance::CommandLineReceived);
+        QVERIFY(laterStart(env.home(), "-st"));
+        QTRY_COMPARE(received.size(), 1);
+        QVERIFY2(!stranger.finish().contains("got"), "the other user was sent the command line");
+    }
+
+    // Each side makes sure the other runs as the same user, also where file
+    // permissions would let somebody else in: a start meeting a stranger's
+    // socket runs as the copy, and a stranger's hand-over is refused.
+    void aPeerOfAnotherUserIsRefused_data() {
+        QTest::addColumn<bool>("strangerListens");
+        QTest::newRow("the stranger listens") << true;
+        QTest::newRow("the stranger hands over") << false;
+    }
+    void aPeerOfAnotherUserIsRefused() {
+        QFETCH(bool, strangerListens);
+        if (::geteuid() != 0)
+            QSKIP("another user id needs root: the test drops a child process to nobody (65534)");
+        testsupport::TestEnv env;
+        // No private runtime folder: the program folder serves, and here it
+        // is open to everybody.
+        ScopedEnv xdg("XDG_RUNTIME_DIR", QByteArray());
+        openToOthers(env, env.home());
+        const QByteArray path = QFile::encodeName(core::SingleInstance::ServerName(env.home()));
+
+        core::SingleInstance first(env.home());
+        QSignalSpy received(&first, &core::SingleInstance::CommandLineReceived);
+        if (strangerListens) {
+            Stranger stranger(Stranger::Role::Listen, path);
+            QVERIFY(stranger.waitFor("ready"));
+            QVERIFY2(stranger.saw("ready"), stranger.said().constData());
+            QVERIFY(!first.HandOverOrListen("-addfiles"));
+            QVERIFY(first.IsListening());
+            QVERIFY2(!stranger.finish().contains("got"), "the other user was sent the command line");
+        } else {
+            QVERIFY(!first.HandOverOrListen(QString()));
+            ::chmod(path.constData(), 0777);
+            Stranger stranger(Stranger::Role::Connect, path, "-addfiles");
+            QVERIFY(stranger.waitFor("refused"));
+            QVERIFY2(stranger.saw("refused"), stranger.said().constData());
+            QCOMPARE(received.size(), 0);
+        }
+        // This user's later starts still hand over.
+        QVERIFY(laterStart(env.home(), "-st"));
+        QTRY_COMPARE(received.size(), 1);
+        QCOMPARE(received.first().first().toString(), QString("-st"));
     }
 };
 

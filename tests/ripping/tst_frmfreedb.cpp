@@ -200,8 +200,12 @@ private slots:
             auto* w = qobject_cast<frmFreeDB*>(window);
             status = w->lblCurrentTrack->text();
             second = ripping::ShowFreeDB(target());
-            (void)QTest::qWaitFor([&] { return !window->isVisible() && ripping::g_frmFreeDB.isNull(); },
-                                  10000);
+            // The window deletes itself once the lookup is over: look at it
+            // only while it is still there.
+            const QPointer<QDialog> alive(window);
+            (void)QTest::qWaitFor(
+                [&] { return (alive.isNull() || !alive->isVisible()) && ripping::g_frmFreeDB.isNull(); },
+                10000);
             return int(QDialog::Accepted);
         };
         QVERIFY(ripping::ShowFreeDB(target()));

@@ -11,7 +11,9 @@
 #include <QString>
 #include <QVector>
 
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace playertest {
 
@@ -86,9 +88,11 @@ inline qint64 SoundingSamples(const QVector<qint16>& s, double threshold = 0.05)
 
 // The frequency of the tone in the samples, from the rising zero crossings of
 // its sounding part (interpolated between samples); 0 when there is no tone.
+// The median period is taken, so that a short gap in the sound (a busy
+// machine's underrun) does not pass for a lower tone.
 inline double ToneFrequency(const QVector<qint16>& s, double threshold = 0.05) {
-    double first = -1, last = -1;
-    int crossings = 0;
+    std::vector<double> periods;
+    double last = -1;
     const int block = kCaptureRate / 100;
     for (qsizetype i = 0; i + block <= s.size(); i += block) {
         int peak = 0;
@@ -100,22 +104,15 @@ inline double ToneFrequency(const QVector<qint16>& s, double threshold = 0.05) {
             if (k == 0) continue;
             if (s[k - 1] < 0 && s[k] >= 0) {
                 const double t = double(k - 1) + double(-s[k - 1]) / double(s[k] - s[k - 1]);
-                // Only count periods inside one sounding stretch: a gap resets the span.
-                if (last >= 0 && t - last > 0.05 * kCaptureRate) {
-                    // Keep the longer stretch's count by measuring per stretch.
-                    first = t;
-                    crossings = 1;
-                    last = t;
-                    continue;
-                }
-                if (first < 0) first = t;
+                if (last >= 0) periods.push_back(t - last);
                 last = t;
-                ++crossings;
             }
         }
     }
-    if (crossings < 3 || last <= first) return 0;
-    return double(crossings - 1) * kCaptureRate / (last - first);
+    if (periods.size() < 2) return 0;
+    std::nth_element(periods.begin(), periods.begin() + periods.size() / 2, periods.end());
+    const double period = periods[periods.size() / 2];
+    return period > 0 ? kCaptureRate / period : 0;
 }
 
 } // namespace playertest
