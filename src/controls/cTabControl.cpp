@@ -40,9 +40,10 @@ qint32 cTabControl::AddTab(const QString& caption, qint32 icon, qint32 a, const 
     m_keys.append(key);
     m_icons.append(icon);
     if (m_images) m_bar->setTabIcon(i, m_images->IconForNumber(icon));
-    // A hidden tab bar does not tell its layout that it grew: the height the
-    // layout kept from when it had no tabs would stay 0 once shown.
+    // A hidden tab bar does not tell the layouts that it grew: the height
+    // they kept from when it had no tabs would stay 0 once shown.
     m_bar->updateGeometry();
+    updateGeometry();
     return i + 1;
 }
 
@@ -54,6 +55,7 @@ void cTabControl::Reset() {
     m_keys.clear();
     m_icons.clear();
     m_bar->updateGeometry();
+    updateGeometry();
 }
 
 QRect cTabControl::ClientRect() const {

@@ -182,7 +182,10 @@ void frmMP3TagsEditor::Form_Load() {
     froAdvanced->setVisible(false);
     froLyric->setVisible(false);
     froGeneral->setVisible(true);
-    // Now with its tabs, which the size taken when it was built left out.
+    // Now with its tabs, which the size taken when it was built left out; a
+    // window not yet shown keeps its layouts' old measures until asked again.
+    layout()->invalidate();
+    layout()->activate();
     resize(size().expandedTo(sizeHint()));
 }
 
