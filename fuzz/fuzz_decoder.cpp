@@ -22,6 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     AudioDecoder decoder;
     if (!decoder.Open(path)) {
         if (decoder.ErrorText().isEmpty()) fuzzing::Broken("a failed open says nothing");
+        if (decoder.IsOpen()) fuzzing::Broken("a failed open left the file open");
         return 0;
     }
     if (decoder.SourceRate() <= 0 || decoder.SourceChannels() <= 0) fuzzing::Broken("open without a format");

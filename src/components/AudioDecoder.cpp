@@ -123,24 +123,23 @@ bool AudioDecoder::Open(const QString& path) {
         return false;
     }
     s->codec.reset(ff().avcodec_alloc_context3(dec));
+    // From here a refusal drops the codec too: IsOpen() goes by it.
+    auto refuse = [&](const QString& why) {
+        s->codec.reset();
+        s->error = why;
+        d = std::move(s);
+        return false;
+    };
     if (!s->codec || ff().avcodec_parameters_to_context(s->codec.get(), st->codecpar) < 0 ||
-        ff().avcodec_open2(s->codec.get(), dec, nullptr) < 0) {
-        s->error = QStringLiteral("The audio of the file cannot be decoded.");
-        d = std::move(s);
-        return false;
-    }
-    if (s->codec->sample_rate <= 0 || s->codec->ch_layout.nb_channels <= 0) {
-        s->error = QStringLiteral("The file holds no audio.");
-        d = std::move(s);
-        return false;
-    }
-    if (s->codec->sample_rate > kMaxSampleRate) {
-        s->error = QStringLiteral("The file's sample rate (%1 Hz) is higher than the %2 Hz that can be used.")
-                       .arg(s->codec->sample_rate)
-                       .arg(kMaxSampleRate);
-        d = std::move(s);
-        return false;
-    }
+        ff().avcodec_open2(s->codec.get(), dec, nullptr) < 0)
+        return refuse(QStringLiteral("The audio of the file cannot be decoded."));
+    if (s->codec->sample_rate <= 0 || s->codec->ch_layout.nb_channels <= 0)
+        return refuse(QStringLiteral("The file holds no audio."));
+    if (s->codec->sample_rate > kMaxSampleRate)
+        return refuse(
+            QStringLiteral("The file's sample rate (%1 Hz) is higher than the %2 Hz that can be used.")
+                .arg(s->codec->sample_rate)
+                .arg(kMaxSampleRate));
     s->codec->pkt_timebase = st->time_base;
     s->outRate = s->codec->sample_rate;
     s->outChannels = qBound(1, s->codec->ch_layout.nb_channels, 2);
