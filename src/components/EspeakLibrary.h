@@ -3,6 +3,10 @@
 // The speech engine (espeak-ng), loaded when speech is first needed rather
 // than at program start, as FFmpeg is. The engine is one per process and not
 // reentrant: every call into it goes through Engine, which holds its lock.
+// The engine keeps the state of its wave generator (pitch flutter, phase)
+// from one synthesis to the next, where no call resets it, so that the same
+// text came out different the second time: each synthesis after the first
+// gets a freshly loaded library.
 
 #include <espeak-ng/espeak_ng.h>
 #include <espeak-ng/speak_lib.h>
@@ -27,7 +31,8 @@
     X(espeak_ng_InitializePath)                                                                              \
     X(espeak_ng_SetParameter)                                                                                \
     X(espeak_ng_SetVoiceByName)                                                                              \
-    X(espeak_ng_Synthesize)
+    X(espeak_ng_Synthesize)                                                                                  \
+    X(espeak_ng_Terminate)
 
 namespace components::espeak {
 
@@ -78,6 +83,10 @@ public:
 private:
     Engine();
     void Load();
+    // Loads and initialises the library; false with *error when it cannot.
+    // Unload terminates and unloads it.
+    bool Open(QString* error);
+    void Unload();
     void FindVoices(const QString& dataFolder);
     QString StatusText(espeak_ng_STATUS status) const;
 
@@ -87,7 +96,9 @@ private:
 #undef CORVANE_ESPEAK_MEMBER
     };
     Api m_api;
-    std::mutex m_lock; // one synthesis at a time
+    void* m_handle = nullptr;
+    bool m_used = false; // the engine has synthesised since it was last loaded
+    std::mutex m_lock;   // one synthesis at a time; guards the handle, the API and m_used
     QString m_error;
     int m_rate = 0;
     std::vector<Voice> m_voices;
