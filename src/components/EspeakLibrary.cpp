@@ -167,6 +167,7 @@ bool Engine::Synthesize(const QString& text, const SpeechRequest& request, const
     }
     std::lock_guard lock(m_lock);
     if (m_used) {
+        // The engine made fresh in the background is not ready yet.
         if (m_handle) Unload();
         QString why;
         if (!Open(&why)) {
@@ -175,6 +176,29 @@ bool Engine::Synthesize(const QString& text, const SpeechRequest& request, const
         }
     }
     m_used = true;
+    const bool ok = SynthesizeNow(text, request, sink, error);
+    FreshenLater();
+    return ok;
+}
+
+void Engine::FreshenLater() {
+    if (m_freshening) return;
+    m_freshening = true;
+    // The last one has finished its work: it cleared m_freshening under the lock.
+    if (m_freshener.joinable()) m_freshener.join();
+    m_freshener = std::thread([this] {
+        std::lock_guard lock(m_lock);
+        if (m_used) {
+            if (m_handle) Unload();
+            QString why; // told by the next synthesis, which tries again
+            Open(&why);
+        }
+        m_freshening = false;
+    });
+}
+
+bool Engine::SynthesizeNow(const QString& text, const SpeechRequest& request, const SpeechSink& sink,
+                           QString* error) {
     const QByteArray voice = request.voiceIdentifier.isEmpty() ? QByteArray(ESPEAKNG_DEFAULT_VOICE)
                                                                : request.voiceIdentifier.toUtf8();
     espeak_ng_STATUS status = m_api.espeak_ng_SetVoiceByName(voice.constData());
