@@ -1,7 +1,8 @@
 // The recorder: recording from the sound server's input (the monitor of a
 // null sink into which paplay plays a tone), against parec recording the same
 // input, the two taking turns for several rounds: the CPU time each uses per
-// recorded second (the recorder's whole process against parec's). The GUI
+// recorded second (the recorder's whole process against parec's, both asking
+// the server for pieces of 20 ms, as small as the recorder's). The GUI
 // thread is watched by a 1 ms timer in a run of its own, so that the timer's
 // cost is not charged to the recorder: the longest pause of the GUI thread and
 // the recorded length against the wall time (a dropped piece would show).
@@ -131,7 +132,7 @@ int main(int argc, char** argv) {
             QProcess parec;
             parec.setStandardOutputFile(dir.filePath("parec.raw"));
             parec.start("parec", {QStringLiteral("--device=%1").arg(source), "--raw", "--format=s16le",
-                                  "--rate=44100", "--channels=2", "--latency-msec=10"});
+                                  "--rate=44100", "--channels=2", "--latency-msec=20"});
             if (!parec.waitForStarted(5000)) {
                 std::printf("bench_record: FAILED: parec did not start\n");
                 return -1.0;

@@ -54,7 +54,7 @@ QString DictionaryOf(const QString& voiceFile, const QString& firstLanguage) {
 }
 
 Engine& Engine::instance() {
-    static Engine* const engine = new Engine; // kept for the run: the library cannot be unloaded safely
+    static Engine* const engine = new Engine; // kept for the run: a synthesis may be running at exit
     return *engine;
 }
 
@@ -69,45 +69,8 @@ QString Engine::StatusText(espeak_ng_STATUS status) const {
 }
 
 void Engine::Load() {
-    // CORVANE_ESPEAK_DIR loads it from that folder only (the tests use it to
-    // see the program without it).
-    const QString folder = qEnvironmentVariable("CORVANE_ESPEAK_DIR");
-    const QString file = folder.isEmpty() ? QString::fromLatin1(kLibrary) : folder + u'/' + kLibrary;
-    void* handle = dlopen(QFile::encodeName(file).constData(), RTLD_LAZY | RTLD_LOCAL);
-    if (!handle) {
-        m_error =
-            QStringLiteral("The speech engine cannot be loaded (%1).").arg(QString::fromLocal8Bit(dlerror()));
-        return;
-    }
-    QStringList unresolved;
-#define CORVANE_ESPEAK_RESOLVE(name)                                                                         \
-    m_api.name = reinterpret_cast<decltype(&::name)>(dlsym(handle, #name));                                  \
-    if (!m_api.name) unresolved << QStringLiteral(#name);
-    CORVANE_ESPEAK_FUNCTIONS(CORVANE_ESPEAK_RESOLVE)
-#undef CORVANE_ESPEAK_RESOLVE
-    if (!unresolved.isEmpty()) {
-        m_error = QStringLiteral("The speech engine %1 lacks %2.")
-                      .arg(QLatin1String(kLibrary), unresolved.join(QStringLiteral(", ")));
-        return;
-    }
-
-    // The data folder comes from ESPEAK_DATA_PATH or the engine's own default.
-    m_api.espeak_ng_InitializePath(nullptr);
-    espeak_ng_ERROR_CONTEXT context = nullptr;
-    espeak_ng_STATUS status = m_api.espeak_ng_Initialize(&context);
-    m_api.espeak_ng_ClearErrorContext(&context);
-    if (status != ENS_OK) {
-        m_error =
-            QStringLiteral("No voice data is installed for the speech engine (%1).").arg(StatusText(status));
-        return;
-    }
-    status = m_api.espeak_ng_InitializeOutput(ENOUTPUT_MODE_SYNCHRONOUS, kBlockMs, nullptr);
-    if (status != ENS_OK) {
-        m_error = QStringLiteral("The speech engine cannot start (%1).").arg(StatusText(status));
-        return;
-    }
+    if (!Open(&m_error)) return;
     m_rate = m_api.espeak_ng_GetSampleRate();
-    m_api.espeak_SetSynthCallback(&SynthCallback);
     const char* dataFolder = nullptr;
     m_api.espeak_Info(&dataFolder);
     FindVoices(dataFolder ? QFile::decodeName(dataFolder) : QString());
@@ -115,6 +78,60 @@ void Engine::Load() {
         m_error = QStringLiteral("No voice data is installed for the speech engine.");
         m_rate = 0;
     }
+}
+
+bool Engine::Open(QString* error) {
+    // CORVANE_ESPEAK_DIR loads it from that folder only (the tests use it to
+    // see the program without it).
+    const QString folder = qEnvironmentVariable("CORVANE_ESPEAK_DIR");
+    const QString file = folder.isEmpty() ? QString::fromLatin1(kLibrary) : folder + u'/' + kLibrary;
+    void* handle = dlopen(QFile::encodeName(file).constData(), RTLD_LAZY | RTLD_LOCAL);
+    if (!handle) {
+        *error =
+            QStringLiteral("The speech engine cannot be loaded (%1).").arg(QString::fromLocal8Bit(dlerror()));
+        return false;
+    }
+    QStringList unresolved;
+#define CORVANE_ESPEAK_RESOLVE(name)                                                                         \
+    m_api.name = reinterpret_cast<decltype(&::name)>(dlsym(handle, #name));                                  \
+    if (!m_api.name) unresolved << QStringLiteral(#name);
+    CORVANE_ESPEAK_FUNCTIONS(CORVANE_ESPEAK_RESOLVE)
+#undef CORVANE_ESPEAK_RESOLVE
+    auto fail = [&](const QString& why) {
+        *error = why;
+        dlclose(handle);
+        m_api = Api{};
+        return false;
+    };
+    if (!unresolved.isEmpty())
+        return fail(QStringLiteral("The speech engine %1 lacks %2.")
+                        .arg(QLatin1String(kLibrary), unresolved.join(QStringLiteral(", "))));
+
+    // The data folder comes from ESPEAK_DATA_PATH or the engine's own default.
+    m_api.espeak_ng_InitializePath(nullptr);
+    espeak_ng_ERROR_CONTEXT context = nullptr;
+    espeak_ng_STATUS status = m_api.espeak_ng_Initialize(&context);
+    m_api.espeak_ng_ClearErrorContext(&context);
+    if (status != ENS_OK)
+        return fail(
+            QStringLiteral("No voice data is installed for the speech engine (%1).").arg(StatusText(status)));
+    status = m_api.espeak_ng_InitializeOutput(ENOUTPUT_MODE_SYNCHRONOUS, kBlockMs, nullptr);
+    if (status != ENS_OK)
+        return fail(QStringLiteral("The speech engine cannot start (%1).").arg(StatusText(status)));
+    m_api.espeak_SetSynthCallback(&SynthCallback);
+    m_handle = handle;
+    m_used = false;
+    return true;
+}
+
+void Engine::Unload() {
+    // Terminate ends the thread that initialising started and frees the
+    // engine's data; only then can the library go. It stays "used": the next
+    // synthesis loads it again.
+    m_api.espeak_ng_Terminate();
+    dlclose(m_handle);
+    m_handle = nullptr;
+    m_api = Api{};
 }
 
 void Engine::FindVoices(const QString& dataFolder) {
@@ -149,6 +166,39 @@ bool Engine::Synthesize(const QString& text, const SpeechRequest& request, const
         return false;
     }
     std::lock_guard lock(m_lock);
+    if (m_used) {
+        // The engine made fresh in the background is not ready yet.
+        if (m_handle) Unload();
+        QString why;
+        if (!Open(&why)) {
+            if (error) *error = why;
+            return false;
+        }
+    }
+    m_used = true;
+    const bool ok = SynthesizeNow(text, request, sink, error);
+    FreshenLater();
+    return ok;
+}
+
+void Engine::FreshenLater() {
+    if (m_freshening) return;
+    m_freshening = true;
+    // The last one has finished its work: it cleared m_freshening under the lock.
+    if (m_freshener.joinable()) m_freshener.join();
+    m_freshener = std::thread([this] {
+        std::lock_guard lock(m_lock);
+        if (m_used) {
+            if (m_handle) Unload();
+            QString why; // told by the next synthesis, which tries again
+            Open(&why);
+        }
+        m_freshening = false;
+    });
+}
+
+bool Engine::SynthesizeNow(const QString& text, const SpeechRequest& request, const SpeechSink& sink,
+                           QString* error) {
     const QByteArray voice = request.voiceIdentifier.isEmpty() ? QByteArray(ESPEAKNG_DEFAULT_VOICE)
                                                                : request.voiceIdentifier.toUtf8();
     espeak_ng_STATUS status = m_api.espeak_ng_SetVoiceByName(voice.constData());

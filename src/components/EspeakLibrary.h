@@ -3,6 +3,10 @@
 // The speech engine (espeak-ng), loaded when speech is first needed rather
 // than at program start, as FFmpeg is. The engine is one per process and not
 // reentrant: every call into it goes through Engine, which holds its lock.
+// The engine keeps the state of its wave generator (pitch flutter, phase)
+// from one synthesis to the next, where no call resets it, so that the same
+// text came out different the second time: each synthesis gets a freshly
+// loaded library, loaded again in the background after every synthesis.
 
 #include <espeak-ng/espeak_ng.h>
 #include <espeak-ng/speak_lib.h>
@@ -12,6 +16,7 @@
 
 #include <functional>
 #include <mutex>
+#include <thread>
 #include <vector>
 
 // Every engine function the speech component calls.
@@ -27,7 +32,8 @@
     X(espeak_ng_InitializePath)                                                                              \
     X(espeak_ng_SetParameter)                                                                                \
     X(espeak_ng_SetVoiceByName)                                                                              \
-    X(espeak_ng_Synthesize)
+    X(espeak_ng_Synthesize)                                                                                  \
+    X(espeak_ng_Terminate)
 
 namespace components::espeak {
 
@@ -78,6 +84,16 @@ public:
 private:
     Engine();
     void Load();
+    // Loads and initialises the library; false with *error when it cannot.
+    // Unload terminates and unloads it.
+    bool Open(QString* error);
+    void Unload();
+    // The synthesis itself, on the loaded engine (under m_lock).
+    bool SynthesizeNow(const QString& text, const SpeechRequest& request, const SpeechSink& sink,
+                       QString* error);
+    // Loads the engine again on a thread of its own, so that the next
+    // synthesis need not wait for it (under m_lock).
+    void FreshenLater();
     void FindVoices(const QString& dataFolder);
     QString StatusText(espeak_ng_STATUS status) const;
 
@@ -87,7 +103,11 @@ private:
 #undef CORVANE_ESPEAK_MEMBER
     };
     Api m_api;
-    std::mutex m_lock; // one synthesis at a time
+    void* m_handle = nullptr;
+    bool m_used = false;       // the engine has synthesised since it was last loaded
+    bool m_freshening = false; // a reload is under way in the background
+    std::thread m_freshener;   // never joined at exit: the engine lives for the run
+    std::mutex m_lock;         // one synthesis at a time; guards all of the above
     QString m_error;
     int m_rate = 0;
     std::vector<Voice> m_voices;

@@ -155,6 +155,46 @@ private slots:
         QCOMPARE(QDir(m_dir.path()).entryList({format + "*"}, QDir::Files), QStringList{format + ".wav"});
     }
 
+    // The engine must not carry anything from one text to the next: the same
+    // text comes out sample for sample the same every time, whatever was
+    // spoken before, and in the engine's own format just as its command line
+    // writes it.
+    void sameTextGivesTheSameSamplesEveryTime_data() {
+        QTest::addColumn<QString>("format");
+        QTest::addColumn<QString>("between"); // spoken into a WAV between the two
+        QTest::newRow("twice in a row") << "SAFT22kHz16BitMono" << QString();
+        QTest::newRow("another text between") << "SAFT22kHz16BitMono"
+                                              << "Numbers are hard to read aloud.";
+        QTest::newRow("resampled, another text between") << "SAFT44kHz16BitStereo"
+                                                         << "Rain, then wind.";
+    }
+    void sameTextGivesTheSameSamplesEveryTime() {
+        QFETCH(QString, format);
+        QFETCH(QString, between);
+        cOrlath speech;
+        speech.setVoice(m_voice);
+        speech.setRate(0);
+        speech.setVolume(100);
+        speech.setAudioFormat(FormatId(format));
+        const QString first = m_dir.filePath("same-1.wav"), second = m_dir.filePath("same-2.wav");
+        QCOMPARE(speech.SpeakToWave(kSentence, first), 0);
+        if (!between.isEmpty()) QCOMPARE(speech.SpeakToWave(between, m_dir.filePath("between.wav")), 0);
+        QCOMPARE(speech.SpeakToWave(kSentence, second), 0);
+        const QByteArray a = testsupport::wavPcm(first), b = testsupport::wavPcm(second);
+        QVERIFY(a.size() > 22050);
+        QCOMPARE(b.size(), a.size());
+        QVERIFY2(a == b, "the second WAV sounds different");
+        if (format != "SAFT22kHz16BitMono") return;
+        const QString reference = m_dir.filePath("reference-words.wav");
+        if (!QFile::exists(reference)) {
+            QProcess cli;
+            cli.start("espeak-ng", {"-v", "en-us", "-s", "175", "-w", reference, kSentence});
+            QVERIFY(cli.waitForFinished(60000) && cli.exitCode() == 0);
+        }
+        QCOMPARE(testsupport::wavPcm(reference).size(), b.size());
+        QVERIFY2(testsupport::wavPcm(reference) == b, "not what the engine's command line writes");
+    }
+
     void refusedWaveLeavesTheFileAlone() {
         cOrlath speech;
         const QString out = m_dir.filePath("kept.wav");
