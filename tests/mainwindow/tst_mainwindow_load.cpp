@@ -376,6 +376,8 @@ private slots:
 
     void toolButtonColumn() {
         World w;
+        // The standard edition's column, whichever edition this build is.
+        core::InitModes(core::Edition::Standard);
         frmMain* main = w.load();
         QStringList shown;
         int lastTop = -1000;
