@@ -113,7 +113,12 @@ pactl_test_server() {
 }
 
 # Stops the server start_test_sound_server started in $1.
+# It returns once the server has ended, so that its folder can be removed:
+# a server still shutting down writes into it.
 stop_test_sound_server() {
-    local pid_file="$1/pulse/pid"
-    if [ -f "$pid_file" ]; then kill "$(cat "$pid_file")" 2>/dev/null || true; fi
+    local pid_file="$1/pulse/pid" pid
+    [ -f "$pid_file" ] || return 0
+    pid="$(cat "$pid_file")"
+    kill "$pid" 2>/dev/null || return 0
+    timeout 20 tail --pid="$pid" -f /dev/null || kill -9 "$pid" 2>/dev/null || true
 }
