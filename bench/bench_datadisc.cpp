@@ -9,8 +9,9 @@
 #include "BenchBatchView.h"
 #include "BenchSupport.h"
 #include "components/DriveRegistry.h"
-#include "core/DataBurnJob.h"
+#include "core/DataDiscJob.h"
 #include "core/DataPrepJob.h"
+#include "core/Services.h"
 #include "settings/EncoderSettings.h"
 #include "settings/SettingsVariables.h"
 
@@ -46,6 +47,11 @@ QStringList FilesOnImage(const QString& iso, const QString& folder) {
         files << fi.filePath();
     return files;
 }
+
+// The questions of the job: OK to each ("Burn CD?").
+struct BurnAnswers : core::JobQuestions {
+    int Ask(const QString&, int, const QString&) override { return core::vbOK; }
+};
 
 } // namespace
 
@@ -111,15 +117,14 @@ int main(int argc, char** argv) {
         choices.writerEntry = [&first] { return first.DeviceName(1); };
         choices.speed = [] { return components::cAudioDataBurner::kMaxSpeed; };
         choices.volumeName = [] { return QStringLiteral("BENCH"); };
-        core::DataBurnJob burn(first, second, end, choices);
+        core::DataDiscJob disc(run, first, second, end, choices);
+        BurnAnswers answers; // "Burn CD?": OK
+        disc.SetQuestions(&answers);
 
         QEventLoop loop;
         bool burned = false;
-        QObject::connect(&run, &core::Job::Finished, &loop, [&] {
-            produced = run.Produced().size();
-            if (!burn.Burn(run.Produced())) loop.quit();
-        });
-        QObject::connect(&burn, &core::Job::Finished, &loop, [&](bool ok) {
+        QObject::connect(&run, &core::Job::Finished, &loop, [&] { produced = run.Produced().size(); });
+        QObject::connect(&disc, &core::Job::Finished, &loop, [&](bool ok) {
             burned = ok;
             loop.quit();
         });
@@ -129,7 +134,9 @@ int main(int argc, char** argv) {
                              failure = QStringLiteral("%1 (%2)").arg(text).arg(code);
                          });
         bench::StallProbe probe;
-        const double s = bench::TimeLoop(loop, probe, [&] { run.Start(request); });
+        const double s = bench::TimeLoop(loop, probe, [&] {
+            if (!disc.Start(request)) loop.quit();
+        });
         stalls.push_back(probe.LongestStallMs());
         if (!burned || errors) {
             std::fprintf(stderr, "bench_datadisc: the disc was not made: %s\n", qPrintable(failure));

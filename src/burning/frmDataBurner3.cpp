@@ -2,7 +2,6 @@
 
 #include "components/OutputFiles.h"
 #include "controls/cGrid.h"
-#include "controls/cProgressBar.h"
 #include "conversion/ConversionLaunch.h"
 #include "core/AppPaths.h"
 #include "core/AudioBurnJob.h"
@@ -29,7 +28,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalBlocker>
 
@@ -62,6 +60,7 @@ conversion::frmBatchTool::Design DataBurnerDesign() {
     d.settingsTabIcon = 72;
     d.iconName = QStringLiteral("cd_music");
     d.runButtonCaption = QStringLiteral("Burn");
+    d.runIsStage = true; // the preparation of the data-disc job
     return d;
 }
 
@@ -115,19 +114,18 @@ frmDataBurner3::frmDataBurner3(cImageList* imgMenu, QWidget* parent,
     };
     c.imapi2Installed = [this] { return IsImapi2Installed(); };
     c.eraseTempFiles = [this] { EraseTempFiles(); };
-    m_burnRun = std::make_unique<core::DataBurnJob>(*cAudioDataBurner1, *cBurner1, EndActionsHooks(), c);
-    ShowJob(*m_burnRun);
+    m_disc = std::make_unique<core::DataDiscJob>(Run(), *cAudioDataBurner1, *cBurner1, EndActionsHooks(), c);
+    ShowJob(*m_disc);
     // The trays stay shut while the disc is written.
-    connect(m_burnRun.get(), &core::Job::Running, this, [this](bool running) {
+    connect(&m_disc->BurnStage(), &core::Job::Running, this, [this](bool running) {
         lblOpenCDDoor->setEnabled(!running);
         lblCloseCDDoor->setEnabled(!running);
     });
-    connect(&Run(), &core::BatchRun::Ended, this, &frmDataBurner3::RunEnded);
 }
 
 frmDataBurner3::~frmDataBurner3() {
-    // The burn stage goes before the engines it listens to.
-    m_burnRun.reset();
+    // The job and its burn stage go before the engines they listen to.
+    m_disc.reset();
 }
 
 void frmDataBurner3::BuildDataArea() {
@@ -417,53 +415,8 @@ core::RunOutput frmDataBurner3::RunOutput() const {
 
 void frmDataBurner3::cmdConvert_Click() {
     if (IsJobRunning()) return;
-    prgCurrnet->setValue(0);
-    prgTotal->setValue(0);
-    if (cmbEngine->currentIndex() == 0) {
-        const QString letter = DriveLetter();
-        const QString drive = cboDrv->currentText().left(2);
-        auto refuse = [&](const QString& why) {
-            conversion::AddLogSeparator(txtLog);
-            core::AddLogLine(QStringLiteral("Preparing to burn: %1 tracks.").arg(RowCount()), txtLog);
-            core::AddLogLine(QStringLiteral("The CD drive '") + drive + QStringLiteral("' is ") + why,
-                             txtLog);
-            core::services().msgBox(this, QStringLiteral("Please insert an empty media into drive: ") + drive,
-                                    core::vbOKOnly | core::vbInformation, appTitle());
-            core::AddLogLine(QStringLiteral("Aborted."), txtLog);
-        };
-        if (!cAudioDataBurner1->IsDriveReady(letter)) {
-            refuse(QStringLiteral("not ready."));
-            return;
-        }
-        if (!cAudioDataBurner1->IsDiscEmpty(letter)) {
-            refuse(QStringLiteral("not empty."));
-            return;
-        }
-    }
     m_prep->setCopyMode(chkDoNotConvertSource->isChecked());
-    // Every job starts from an empty folder: only its own files are burned.
-    EraseTempFiles();
-    QString folder = GetTempFolder();
-    folder.chop(1);
-    core::CreateFolderTree(folder); // a failure shows as the items' errors
-    Run().Start(Request());
-}
-
-void frmDataBurner3::RunEnded(core::BatchRun::Ending ending) {
-    if (ending != core::BatchRun::Ending::Completed) return;
-    prgTotal->setValue(0);
-    const QStringList produced = Run().Produced();
-    if (produced.isEmpty()) {
-        m_burnRun->Burn(produced); // says there is nothing to burn
-        return;
-    }
-    const int answer = core::services().msgBox(this, QStringLiteral("Burn CD?") + QString(46, u' '),
-                                               core::vbOKCancel, appTitle());
-    if (answer != core::vbOK) return;
-    m_burnRun->g_bBatchError = Run().g_bBatchError;
-    m_burnRun->failedItems = Run().FailedCount();
-    m_burnRun->triedItems = Run().TriedCount();
-    m_burnRun->Burn(produced);
+    m_disc->Start(Request());
 }
 
 // --- closing ------------------------------------------------------------------------

@@ -1,14 +1,14 @@
 // The data-disc burner, opened as "MP3 CD Maker" or "WMA CD Maker": the
-// batch tool frame whose run (core::BatchRun over core::DataPrepJob) converts
-// (or, with "Do not convert", copies) the marked items into "datacdtmp" in the
-// program folder, then, after "Burn CD?", its second job (core::DataBurnJob)
-// burns exactly the files that run produced with one of two engines and runs
-// the end-of-job events after a burn that finished well.
+// batch tool frame whose one job (core::DataDiscJob) converts (or, with "Do
+// not convert", copies) the marked items into "datacdtmp" in the program
+// folder with the frame's batch run over core::DataPrepJob, then, after
+// "Burn CD?", burns exactly the files that run produced with one of two
+// engines and runs the end-of-job events after a burn that finished well.
 #pragma once
 
 #include "conversion/ToolLaunch.h"
 #include "conversion/frmBatchTool.h"
-#include "core/DataBurnJob.h"
+#include "core/DataDiscJob.h"
 #include "core/DataPrepJob.h"
 #include "itemlists/Templates.h"
 
@@ -36,7 +36,7 @@ public:
     // The frame's load, then the writers, the stored engine and the boxes.
     void Form_Load();
 
-    core::DataBurnJob& BurnRun() { return *m_burnRun; }
+    core::DataDiscJob& DiscJob() { return *m_disc; }
     core::DataPrepJob& PrepJob() { return *m_prep; }
 
     // The engine choice as the store keeps it: "0", "1", or "-1" with none.
@@ -98,14 +98,13 @@ protected:
 
 private:
     void BuildDataArea();
-    void RunEnded(core::BatchRun::Ending ending);
     QString DriveLetter() const;
 
     std::shared_ptr<components::AudioWriterSeam> m_writer;
     core::DataPrepJob* m_prep = nullptr;
     std::unique_ptr<components::cAudioDataBurner> m_first;
     std::unique_ptr<components::cBurner> m_second;
-    std::unique_ptr<core::DataBurnJob> m_burnRun;
+    std::unique_ptr<core::DataDiscJob> m_disc;
 };
 
 namespace burning {

@@ -101,7 +101,7 @@ frmBatchTool::frmBatchTool(const Design& design, std::unique_ptr<core::ItemJob> 
     if (m_component) {
         m_run = std::make_unique<core::BatchRun>(*m_component, m_end, std::move(policy), this);
         connect(m_run.get(), &core::BatchRun::SelectRow, cGrid1, &cGrid::setSelectedRow);
-        ShowJob(*m_run);
+        if (!design.runIsStage) ShowJob(*m_run);
     }
 }
 

@@ -58,6 +58,9 @@ public:
         // False: the count label keeps what the launcher wrote ("Split: <item>")
         // instead of showing the run's "Files: n/N".
         bool runShowsFileCount = true;
+        // True: the batch run is a stage of a job of the window's own, which
+        // shows it (ShowJob); the run is not shown by itself.
+        bool runIsStage = false;
     };
 
     // `component` does the items of the batch run; null for a window whose

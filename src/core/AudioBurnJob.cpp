@@ -35,8 +35,8 @@ DataSizeDisplay DataSize(qint64 seconds, qint32 items) {
 }
 
 AudioBurnJob::AudioBurnJob(components::cAudioBurner& burner, EndActions& end, BurnChoices choices,
-                           QObject* parent)
-    : Job(end, parent), m_burner(burner), m_choices(std::move(choices)) {
+                           AudioBurnStyle style, QObject* parent)
+    : Job(end, parent), m_burner(burner), m_choices(std::move(choices)), m_style(style) {
     using B = components::cAudioBurner;
     connect(&m_burner, &B::StepProgress, this, &AudioBurnJob::cAudioBurner1_StepProgress);
     connect(&m_burner, &B::BurnProgress, this, &AudioBurnJob::cAudioBurner1_BurnProgress);
@@ -57,27 +57,40 @@ QString AudioBurnJob::DriveRoot() const {
 bool AudioBurnJob::Start(const QStringList& files) {
     if (IsRunning()) return false;
     emit LogSeparator();
-    m_files = static_cast<qint32>(files.size());
-    emit LogLine(QStringLiteral("Preparing to burn: %1 tracks.").arg(m_files));
+    emit LogLine(QStringLiteral("Preparing to burn: %1 tracks.").arg(files.size()));
     g_bBatchError = false;
-    g_lLastTrack = 0;
     emit ShowLog();
     emit LogLine(QStringLiteral("List the files to burn..."));
+    return Burn(files);
+}
+
+bool AudioBurnJob::Burn(const QStringList& files) {
+    if (IsRunning()) return false;
+    m_files = static_cast<qint32>(files.size());
+    g_lLastTrack = 0;
     for (const QString& path : files)
         if (!m_burner.AddTrack(path)) emit LogLine(QStringLiteral("Cannot add ") + GetFileName(path));
     return BurnDisk();
 }
 
+void AudioBurnJob::ShowError(const QString& text) {
+    Step(text);
+    if (m_style.copyDisplay) emit Caption(text);
+}
+
 bool AudioBurnJob::BurnDisk() {
     if (m_burner.TrackCount() < 1) {
         SetRunning(false);
+        if (m_style.copyDisplay) ShowError(QStringLiteral("Nothing to burn."));
         Ask(QStringLiteral("Nothing to burn."), vbInformation, AppTitle());
         return false;
     }
+    if (m_style.copyDisplay) SetCurrentBar(0);
     SetTotalBarMax(m_burner.TrackCount());
+    if (m_style.copyDisplay) SetTotalBar(0);
     const QString entry = m_choices.writerEntry ? m_choices.writerEntry() : QString();
     const QString drive = entry.left(1);
-    m_burner.setBurnOption(true);
+    m_burner.setBurnOption(!m_style.discAtOnce);
     m_abortRequested = false;
     m_finishedWell = false;
     SetRunning(true);
@@ -106,14 +119,22 @@ void AudioBurnJob::cAudioBurner1_StepProgress(qint16 Percent, qint16) {
 void AudioBurnJob::cAudioBurner1_BurnProgress(qint16 Percent, qint16 Track) {
     SetCurrentBar(Percent);
     SetTotalBar(Track);
-    if (Track != g_lLastTrack) {
+    if (m_style.copyDisplay) {
+        emit FilesLabel(QStringLiteral("Files: %1/%2").arg(Track).arg(m_files));
+    } else if (Track != g_lLastTrack) {
         emit FilesLabel(QStringLiteral("Files: %1/%2").arg(g_lLastTrack + 1).arg(m_files));
         g_lLastTrack = Track;
     }
 }
 
 void AudioBurnJob::cAudioBurner1_ClosingSession() {
-    Step(QStringLiteral("Closing session..."));
+    if (!m_style.copyDisplay) {
+        Step(QStringLiteral("Closing session..."));
+        return;
+    }
+    Step(QStringLiteral("Closing session, please wait..."));
+    SetCurrentBar(100);
+    SetTotalBar(TotalBarMax());
 }
 
 void AudioBurnJob::cAudioBurner1_ClosingTrack(qint16) {
@@ -134,11 +155,11 @@ void AudioBurnJob::cAudioBurner1_BurnFinished() {
     // An abort the user confirmed wins over a burn that happened to finish.
     if (m_abortRequested) return;
     m_finishedWell = true;
-    DoEndEvents();
+    if (m_style.endEvents) DoEndEvents();
 }
 
 void AudioBurnJob::cAudioBurner1_BurnError(qint32 Code, const QString& Message) {
-    Step(QStringLiteral("Error:%1(%2)").arg(Message).arg(Code));
+    ShowError(QStringLiteral("Error:%1(%2)").arg(Message).arg(Code));
 }
 
 } // namespace core

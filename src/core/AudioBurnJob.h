@@ -45,11 +45,25 @@ struct BurnChoices {
     std::function<void()> openCD;         // cmdOpenCD_Click
 };
 
+// How a burn writes and shows itself: the Audio CD Burner's by default. The
+// duplicator's copy (a stage of its job) is disc-at-once, leaves the end of
+// job to its job and shows itself as the copy does.
+struct AudioBurnStyle {
+    // True: the tracks follow each other with no gap; false: track-at-once.
+    bool discAtOnce = false;
+    // False: no end-of-job events after a clean finish (the caller's job ends).
+    bool endEvents = true;
+    // The copy's display: both bars from 0 when the burn starts, "Files:
+    // <track>/<n>" at every progress, "Closing session, please wait..." with
+    // both bars full, and errors and "Nothing to burn." in the caption too.
+    bool copyDisplay = false;
+};
+
 class AudioBurnJob : public Job {
     Q_OBJECT
 public:
     AudioBurnJob(components::cAudioBurner& burner, EndActions& end, BurnChoices choices,
-                 QObject* parent = nullptr);
+                 AudioBurnStyle style = {}, QObject* parent = nullptr);
 
     // The window state, by its own names.
     bool g_bBatchError = false;
@@ -59,6 +73,10 @@ public:
     // Returns when the burn has ended; false when there was nothing to burn
     // (after "Nothing to burn.").
     bool Start(const QStringList& files);
+    // The burn itself, without the window's opening lines: the files become
+    // the track list and are burned. False when nothing was started (already
+    // running, or nothing to burn: after "Nothing to burn.").
+    bool Burn(const QStringList& files);
     // Burns the track list; false (after "Nothing to burn.") when it is empty.
     bool BurnDisk();
     void Abort() override;
@@ -78,8 +96,12 @@ public slots:
     void cAudioBurner1_BurnError(qint32 Code, const QString& Message);
 
 private:
+    // Log, task and (in the copy's display) caption.
+    void ShowError(const QString& text);
+
     components::cAudioBurner& m_burner;
     BurnChoices m_choices;
+    AudioBurnStyle m_style;
     qint32 m_files = 0;
     bool m_abortRequested = false;
     bool m_finishedWell = false;

@@ -116,7 +116,7 @@ void BatchRun::ConvertTracks() {
     for (qint32 i = g_lCurrentRow; i <= n; ++i) {
         g_lCurrentRow = i;
         if (m_policy.markedRowsOnly && !Row(i).marked) continue;
-        if (!m_policy.quietDisplay) emit Busy(true);
+        if (!m_policy.quietDisplay) SetBusy(true);
         r = ConvertTask(i);
         if (r == kStarted) return; // the run goes on in the job's events
         if (r == kCancelled) {
@@ -247,12 +247,12 @@ void BatchRun::FailItem(qint32 code, const QString& description) {
     ++m_failed;
     g_bBatchError = true;
     ShowError(QStringLiteral("Error: ") + description + u'(' + QString::number(code) + u')');
-    if (!m_policy.quietDisplay) emit Busy(false);
+    if (!m_policy.quietDisplay) SetBusy(false);
 }
 
 void BatchRun::Job_Progress(qint32 percent) {
     if (!IsRunning() || percent < 1) return;
-    if (!m_policy.quietDisplay) emit Busy(false);
+    if (!m_policy.quietDisplay) SetBusy(false);
     SetCurrentBar(percent);
     SetTotalBar((g_lCurrentRow - 1) * 100 + percent);
     if (m_policy.quietDisplay)
@@ -288,7 +288,7 @@ void BatchRun::Job_Error(qint32 code, const QString& description) {
         return;
     }
     ConvertTracks();
-    if (!m_policy.quietDisplay) emit Busy(false);
+    if (!m_policy.quietDisplay) SetBusy(false);
 }
 
 void BatchRun::Job_Aborted() {
@@ -302,11 +302,20 @@ void BatchRun::AbortedEnd() {
     emit LogLine(QStringLiteral("Aborted."));
     emit CurrentTask(QStringLiteral("Aborted."));
     if (!m_policy.quietDisplay) {
-        emit Busy(false);
+        SetBusy(false);
         emit Caption(QStringLiteral("Aborted."));
     }
-    emit Ended(Ending::Aborted);
-    Finish(false);
+    Conclude(Ending::Aborted, false);
+}
+
+void BatchRun::Conclude(Ending ending, bool success) {
+    m_ending = ending;
+    emit Ended(ending);
+    Finish(success);
+}
+
+void BatchRun::SetBusy(bool busy) {
+    if (m_policy.hourglass) emit Busy(busy);
 }
 
 void BatchRun::CompletedEnd(qint32 rows) {
@@ -314,9 +323,10 @@ void BatchRun::CompletedEnd(qint32 rows) {
         m_failed > 0 ? QStringLiteral("Done with errors (%1 of %2 failed).").arg(m_failed).arg(m_tried)
                      : QStringLiteral("Done.");
     if (m_policy.completionBalloon) EndOfJobActions().Balloon(text);
-    emit CurrentTask(text);
-    if (!m_policy.quietDisplay) emit Caption(text);
-    emit Busy(false);
+    const QString shown = m_policy.doneCountsFailures ? text : QStringLiteral("Done.");
+    emit CurrentTask(shown);
+    if (!m_policy.quietDisplay) emit Caption(shown);
+    SetBusy(false);
     SetTotalBar((rows - 1) * 100 + 100);
     SetCurrentBar(100);
     m_timer.stop();
@@ -324,17 +334,15 @@ void BatchRun::CompletedEnd(qint32 rows) {
     // folder, no program, and it has not ended well.
     const bool madeNothing = m_tried > 0 && m_failed == m_tried;
     if (m_policy.endEvents && !madeNothing) DoEndEvents();
-    emit Ended(Ending::Completed);
-    Finish(!madeNothing);
+    Conclude(Ending::Completed, !madeNothing);
 }
 
 void BatchRun::CancelledEnd() {
-    emit Busy(false);
+    SetBusy(false);
     emit CurrentTask(QStringLiteral("Aborted."));
     emit Caption(QStringLiteral("Aborted."));
     EndOfJobActions().Balloon(QStringLiteral("Aborted."));
-    emit Ended(Ending::Cancelled);
-    Finish(false);
+    Conclude(Ending::Cancelled, false);
 }
 
 void BatchRun::DoEndEvents() {

@@ -97,6 +97,11 @@ struct BatchPolicy {
     // True: "No" at the overwrite question ends the run as "Cancel" does,
     // without its "Aborted." line (the splitter stops at the part).
     bool noEndsRun = false;
+    // False: no hourglass while an item is prepared (the duplicator's rips).
+    bool hourglass = true;
+    // False: the completion says "Done." in the task and caption, failed
+    // items or not (a stage whose job says so at its own end).
+    bool doneCountsFailures = true;
 };
 
 class BatchRun : public Job {
@@ -135,6 +140,8 @@ public:
     bool TimerEnabled() const { return m_timer.isActive(); }
     // Items of the current (or last) run that failed, and that were tried.
     qint32 FailedCount() const { return m_failed; }
+    // How the current (or last) run ended.
+    Ending LastEnding() const { return m_ending; }
     qint32 TriedCount() const { return m_tried; }
     const BatchPolicy& Policy() const { return m_policy; }
     ItemJob& Component() { return m_job; }
@@ -176,6 +183,9 @@ private:
     void CompletedEnd(qint32 rows);
     void CancelledEnd();
     void AbortedEnd();
+    void SetBusy(bool busy);
+    // The last step of every end: Ended, then the queued Finished.
+    void Conclude(Ending ending, bool success);
     TagContext TagContextOf(qint32 row) const;
     qint64 ClockMs() const;
     qint32 RowCount() const { return static_cast<qint32>(m_request.rows.size()); }
@@ -187,6 +197,7 @@ private:
     std::function<qint64()> m_clock;
     qint64 m_runStartMs = 0;
     bool m_abortRequested = false;
+    Ending m_ending = Ending::Completed;
     qint32 m_failed = 0;
     qint32 m_tried = 0;
     BatchRequest m_request;

@@ -1,6 +1,5 @@
 #include "core/DataBurnJob.h"
 
-#include "components/DriveRegistry.h"
 #include "core/Services.h"
 #include "core/mdlModes.h"
 
@@ -120,12 +119,6 @@ void DataBurnJob::ShowPercent(qint32 percent) {
     emit CurrentTask(QString::number(percent) + u'%');
 }
 
-void DataBurnJob::Succeeded() {
-    SetRunning(false);
-    DoEndEvents();
-    Finish(true);
-}
-
 void DataBurnJob::Failed(const QString& text, bool tooBig) {
     SetRunning(false);
     Step(text);
@@ -156,7 +149,7 @@ void DataBurnJob::cAudioDataBurner1_ClosingSession() {
 void DataBurnJob::cAudioDataBurner1_BurnFinished() {
     if (!IsRunning()) return;
     Step(QStringLiteral("Finished"));
-    Succeeded();
+    End(true);
 }
 
 void DataBurnJob::cAudioDataBurner1_BurnError(qint32 Code, const QString& Message) {
@@ -207,7 +200,7 @@ void DataBurnJob::cBurner1_BurnerCanceled() {
 void DataBurnJob::cBurner1_BurnerEnd() {
     if (!IsRunning()) return;
     Step(QStringLiteral("BurnerEnd."));
-    Succeeded();
+    End(true);
 }
 
 void DataBurnJob::cBurner1_BurnerError(const QString& Detail, const QString& Message) {
@@ -218,35 +211,6 @@ void DataBurnJob::cBurner1_BurnerError(const QString& Detail, const QString& Mes
 
 void DataBurnJob::cBurner1_BurnerNote(const QString& Text) {
     emit LogLine(Text);
-}
-
-// --- end of job ----------------------------------------------------------------
-
-void DataBurnJob::DoEndEvents() {
-    m_abortRequested = false;
-    const QString letter = DriveLetter();
-    EndOfJob end;
-    // The disc's drive, as its folder: nothing to open without a writer.
-    if (!letter.isEmpty()) end.folder = components::DriveRegistry::localPath(letter + QStringLiteral(":/"));
-    end.failures = g_bBatchError;
-    end.extraSteps = {ExtraEndStep{BOX_ERASE_TEMP,
-                                   [this] {
-                                       emit LogLine(QStringLiteral("Erase temp files..."));
-                                       if (m_choices.eraseTempFiles) m_choices.eraseTempFiles();
-                                   },
-                                   true},
-                      ExtraEndStep{BOX_OPEN_CD_DRIVE,
-                                   [this, letter] {
-                                       if (!letter.isEmpty()) m_first.OpenTray(letter);
-                                   },
-                                   true}};
-    RunEndActions(EndOfJobActions(), end);
-    const QString text =
-        failedItems > 0
-            ? QStringLiteral("Done with errors (%1 of %2 failed).").arg(failedItems).arg(triedItems)
-            : QStringLiteral("Done.");
-    EndOfJobActions().Balloon(text);
-    Step(text);
 }
 
 } // namespace core

@@ -1,8 +1,7 @@
-// The burn stage and end of job of the data-disc burner as a job: the files
-// that the preparation (a batch run over DataPrepJob) produced go to the first
-// engine (cAudioDataBurner) or the second (cBurner), the engine's events show
-// in the window's log, label and bars, Abort stops the write, and the
-// end-of-job events run once, after a burn that finished well.
+// The burn stage of the data-disc job (DataDiscJob): the files that the
+// preparation produced go to the first engine (cAudioDataBurner) or the
+// second (cBurner), the engine's events show in the log, label and bars, and
+// Abort stops the write. The end of job is the data-disc job's.
 //
 // Burn(files) is its start; Finished(success) follows once, success only for
 // a burn that finished well.
@@ -19,10 +18,7 @@
 
 namespace core {
 
-// The end-of-job box of this window besides the frame's four and "Eject the CD door".
-inline const QString BOX_ERASE_TEMP = QStringLiteral("chkEraseTempfiles");
-
-// What the job reads of the Settings page and asks of the window.
+// What the data-disc job and its burn read of the Settings page and ask of the window.
 struct DataBurnChoices {
     std::function<qint32()> engine;                    // cmbEngine's position (-1 none)
     std::function<QString()> writerEntry;              // the selected cboDrv text
@@ -31,7 +27,7 @@ struct DataBurnChoices {
     std::function<QString()> volumeName;               // txtCDName
     std::function<bool(const QString& box)> boxTicked; // chkISO, chkJOLIET, chkUDF
     std::function<bool()> imapi2Installed;             // the window's check, with its question
-    std::function<void()> eraseTempFiles;
+    std::function<void()> eraseTempFiles;              // the temporary folder emptied
 };
 
 class DataBurnJob : public Job {
@@ -40,17 +36,11 @@ public:
     DataBurnJob(components::cAudioDataBurner& first, components::cBurner& second, EndActions& end,
                 DataBurnChoices choices, QObject* parent = nullptr);
 
-    // The preparation's outcome that the end of job reads.
-    bool g_bBatchError = false;
-    qint32 failedItems = 0;
-    qint32 triedItems = 0;
-
     // Burns exactly these files with the chosen engine. False when nothing
     // was started (already burning, no file: "Nothing to burn.", or the
     // second engine missing).
     bool Burn(const QStringList& files);
     void Abort() override;
-    void DoEndEvents();
 
 public slots:
     void cAudioDataBurner1_BurnStarted();
@@ -75,7 +65,6 @@ private:
     void BurnDiskImapiV1(const QStringList& files);
     bool BurnDiskImapiV2(const QStringList& files);
     void ShowPercent(qint32 percent);
-    void Succeeded();
     void Failed(const QString& text, bool tooBig);
     QString DriveLetter() const;
 

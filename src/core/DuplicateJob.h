@@ -15,6 +15,8 @@
 
 #include "components/cAudioBurner.h"
 #include "components/cAudioCDRipper.h"
+#include "core/AudioBurnJob.h"
+#include "core/BatchRun.h"
 #include "core/Job.h"
 #include "core/RipperItemJob.h"
 
@@ -47,6 +49,9 @@ struct DuplicateChoices {
     std::function<void()> openDestCD;     // cmdOpenDestCD_Click
 };
 
+// The job is the rip, a batch run of the ripper's item job with the
+// duplicator's policy, followed by the burn, an AudioBurnJob in the copy's
+// style; both are its stages (Job::ConnectSubJob).
 class DuplicateJob : public Job {
     Q_OBJECT
 public:
@@ -70,20 +75,6 @@ public:
     // The end-of-job events of a burn that finished well.
     void DoEndEvents();
 
-public slots:
-    void cAudioCDRipper1_RipProgress(qint32 Percent);
-    void cAudioCDRipper1_RipDone();
-    void cAudioCDRipper1_RipError(qint32 Code, const QString& Message);
-    void cAudioCDRipper1_RipAborted();
-    void cAudioBurner1_StepProgress(qint16 Percent, qint16 Unused);
-    void cAudioBurner1_BurnProgress(qint16 Percent, qint16 Track);
-    void cAudioBurner1_ClosingSession();
-    void cAudioBurner1_ClosingTrack(qint16 Track);
-    void cAudioBurner1_CachingTrack();
-    void cAudioBurner1_WritingTrack();
-    void cAudioBurner1_BurnFinished();
-    void cAudioBurner1_BurnError(qint32 Code, const QString& Message);
-
 signals:
     // The track being ripped (the window selects its row).
     void SelectRow(qint32 row);
@@ -93,31 +84,29 @@ signals:
 private:
     using Toc = QList<std::pair<qint32, qint32>>; // start sector and length of each track
     Toc SourceToc();
-    void ConvertTracks();
-    void ConvertTask(qint32 lRow);
+    BatchPolicy RipPolicy();
+    void RipStarted(qint32 row);
+    void RipEnded();
     void ShowError(const QString& text);
-    void RipAbortedEnd();
-    void BurnDisk();
-    void BurnFailed();
+    void BurnStage();
+    void BurnSucceeded();
     QString WriterLetter() const;
 
     components::cAudioCDRipper& m_ripper;
     components::cAudioBurner& m_burner;
-    RipperItemJob m_rip;
     DuplicateChoices m_choices;
+    RipperItemJob m_ripItem;
+    BatchRun m_rip;
+    AudioBurnJob m_burn;
     QString m_tempFolder;
+    qint32 m_device = 0;
     qint32 m_rows = 0;
     qint32 m_failed = 0;
-    qint32 m_burnTracks = 0;
     QStringList m_tempFiles;
     QStringList m_keptRips; // complete rip waiting for a burn
     Toc m_keptToc;
     qint32 m_keptFailed = 0;
     qint32 m_keptRows = 0;
-    bool m_ripping = false;
-    bool m_burning = false;
-    bool m_abortRequested = false;
-    bool m_finishedWell = false;
 };
 
 } // namespace core

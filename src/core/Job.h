@@ -19,6 +19,8 @@
 //
 // A new long-running tool derives from Job, emits these signals from its
 // component's events, calls RunEndActions at its good end and Finish() once.
+// A job made of stages (rip then burn, prepare then burn) is one job over
+// sub-jobs (ConnectSubJob): the window starts and shows only the whole.
 #pragma once
 
 #include <QList>
@@ -130,6 +132,23 @@ signals:
 
 protected:
     int Ask(const QString& prompt, int style, const QString& title);
+    // Makes `sub` a stage of this job: called once per stage while this job
+    // is made, `sub` living as long as this job. From then on
+    //  - its log lines, task, labels, caption, hourglass and bars are this
+    //    job's (the bars' figures too), and its questions are asked through
+    //    this job's answerer;
+    //  - when it starts running this job runs too; its own end of running is
+    //    not this job's, which runs over all its stages until End;
+    //  - its end (its queued Finished), while this job runs, calls
+    //    `succeeded` when it ended well, else `failed`; without `failed` this
+    //    job then ends with failure.
+    // This job starts its stages itself and stops the running one with AbortSubJobs.
+    void ConnectSubJob(Job& sub, std::function<void()> succeeded, std::function<void()> failed = {});
+    // Aborts the stage that runs. Between two stages (one has ended, the next
+    // is not started yet) the job ends instead at that end, with "Aborted.".
+    void AbortSubJobs();
+    // No longer running, then the one queued Finished(success).
+    void End(bool success);
     void SetRunning(bool running);
     void SetCurrentBar(qint32 value);
     void SetTotalBar(qint32 value);
@@ -144,6 +163,9 @@ protected:
 private:
     EndActions& m_end;
     JobQuestions* m_questions = nullptr;
+    Job* m_whole = nullptr; // the job this one is a stage of
+    QList<Job*> m_subJobs;  // the stages of this job
+    bool m_abortBetweenStages = false;
     bool m_running = false;
     qint32 m_currentBar = 0;
     qint32 m_totalBar = 0;
