@@ -243,7 +243,7 @@ QString frmDataBurner3::StoredEngine() {
 
 void frmDataBurner3::Form_Load() {
     frmBatchTool::Form_Load();
-    core::chrome::ApplyView(
+    dialogs::chrome::ApplyView(
         {chkDoNotConvertSource, chkOpenCDdrive, chkEraseTempfiles, chkISO, chkUDF, chkJOLIET}, nullptr,
         QList<QWidget*>{});
     LoadImapi1Devices();
@@ -255,7 +255,7 @@ void frmDataBurner3::Form_Load() {
         cmbEngine->setCurrentIndex(engine);
     {
         const QSignalBlocker block(cboTargetFormat);
-        core::FillDestinationFormats(cboTargetFormat);
+        dialogs::FillDestinationFormats(cboTargetFormat);
     }
     frmOptions* options = frmOptions::instance();
     const QString wanted = options && options->cboTargetFormat ? options->cboTargetFormat->currentText()
@@ -424,12 +424,12 @@ void frmDataBurner3::cmdConvert_Click() {
         const QString drive = cboDrv->currentText().left(2);
         auto refuse = [&](const QString& why) {
             conversion::AddLogSeparator(txtLog);
-            core::AddLogLine(QStringLiteral("Preparing to burn: %1 tracks.").arg(RowCount()), txtLog);
-            core::AddLogLine(QStringLiteral("The CD drive '") + drive + QStringLiteral("' is ") + why,
-                             txtLog);
+            dialogs::AddLogLine(QStringLiteral("Preparing to burn: %1 tracks.").arg(RowCount()), txtLog);
+            dialogs::AddLogLine(QStringLiteral("The CD drive '") + drive + QStringLiteral("' is ") + why,
+                                txtLog);
             core::services().msgBox(this, QStringLiteral("Please insert an empty media into drive: ") + drive,
                                     core::vbOKOnly | core::vbInformation, appTitle());
-            core::AddLogLine(QStringLiteral("Aborted."), txtLog);
+            dialogs::AddLogLine(QStringLiteral("Aborted."), txtLog);
         };
         if (!cAudioDataBurner1->IsDriveReady(letter)) {
             refuse(QStringLiteral("not ready."));
