@@ -48,8 +48,9 @@ constexpr double kTarget = 1.3;
 class FadeWatch : public QObject {
 public:
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::Show && !m_window && core::g_frmSplash && watched == core::g_frmSplash) {
-            m_window = core::g_frmSplash->windowHandle();
+        if (event->type() == QEvent::Show && !m_window && dialogs::g_frmSplash &&
+            watched == dialogs::g_frmSplash) {
+            m_window = dialogs::g_frmSplash->windowHandle();
             if (m_window)
                 QObject::connect(m_window, &QWindow::opacityChanged, this, &FadeWatch::opacityChanged);
         }
@@ -85,7 +86,7 @@ private:
 int runCorvane(int argc, char** argv) {
     bench::Step("main");
     QApplication app(argc, argv);
-    core::setServices(std::make_unique<core::RealServices>());
+    core::setServices(std::make_unique<dialogs::RealServices>());
     QApplication::setQuitOnLastWindowClosed(false);
     bench::ShownWatch watch(
         [] { return frmMain::instance() ? frmMain::instance()->windowHandle() : nullptr; });
@@ -95,7 +96,7 @@ int runCorvane(int argc, char** argv) {
     // CORVANE_BENCH_STEPS=1 prints the time of each start-up step (for profiling).
     // Times count from the moment the parent started this process.
     bench::Step("QApplication built");
-    core::SetStartupObserver([&fade](const QString& step, const QString& detail) {
+    dialogs::SetStartupObserver([&fade](const QString& step, const QString& detail) {
         fade.LoadingGoesOn();
         if (qEnvironmentVariableIsSet("CORVANE_BENCH_STEPS"))
             std::fprintf(stderr, "%6.1f ms  %s %s\n", bench::SinceSpawn(), qPrintable(step),
@@ -104,7 +105,7 @@ int runCorvane(int argc, char** argv) {
     // As the program does: one copy per program folder.
     core::SingleInstance instance(core::ProgramFolder());
     if (instance.HandOverOrListen(QString())) return 1;
-    if (!core::StartApplication(QString())) return 1;
+    if (!app::StartApplication(QString())) return 1;
     return app.exec();
 }
 

@@ -2,7 +2,8 @@
 """Fails when a file under src/ includes a header of a higher layer, when a
 file of the widget-free base library includes a widget, Qt Gui or a GUI folder, or
 when the dispatcher (frmMain::RunTool) branches on a tool's key instead of
-reading the tool's row of the tools table.
+reading the tool's row of the tools table, or when a file defines something
+in the namespace of another folder.
 
 Includes point down: app > mainwindow > tool windows > itemlists, settings >
 dialogs > core > components > id3, and controls at the ground. Tool windows
@@ -14,6 +15,10 @@ The base library is every file of core/, id3/ and components/, and the files
 that a folder's CMakeLists.txt adds to corvane_base (the widget-free records
 of settings/ and itemlists/); none of them may include a widget or Qt Gui
 header or a GUI folder (controls/, dialogs/ and the windows above).
+
+Namespaces match folders: what a file under src/<folder>/ defines lives in
+namespace <folder> (or one nested in it). Opening the namespace of another of
+our folders is allowed only for forward declarations (`class A;`, `struct B;`).
 
 Usage: check-layers.py [src-folder]
 """
@@ -138,9 +143,54 @@ def check_dispatcher(root):
     return faults
 
 
+# Comments and literals are blanked first, so that braces in them do not count.
+NOISE = re.compile(r'//[^\n]*|/\*.*?\*/|"(?:[^"\\\n]|\\.)*"|\'(?:[^\'\\\n]|\\.)*\'', re.S)
+OPEN_NAMESPACE = re.compile(r'\bnamespace\s+(\w+)(?:::\w+)*\s*\{')
+FORWARD = re.compile(r'^(class|struct)\s+\w+$')
+
+
+def namespace_body(text, start):
+    """The text from `start` (just inside an opening brace) to its closing brace."""
+    depth = 1
+    for i in range(start, len(text)):
+        if text[i] == '{':
+            depth += 1
+        elif text[i] == '}':
+            depth -= 1
+            if depth == 0:
+                return text[start:i]
+    return text[start:]
+
+
+def check_namespaces(root):
+    """A file defines its code in its own folder's namespace; another folder's
+    namespace may only receive forward declarations."""
+    faults = []
+    folders = {p.name for p in root.iterdir() if p.is_dir()}
+    for path in sorted(root.rglob("*")):
+        if path.suffix not in (".h", ".hpp", ".cpp", ".cc") or not path.is_file():
+            continue
+        folder = path.relative_to(root).parts[0]
+        if folder not in folders:
+            continue
+        text = NOISE.sub(lambda m: re.sub(r'[^\n]', ' ', m.group(0)),
+                         path.read_text(encoding="utf-8", errors="replace"))
+        for m in OPEN_NAMESPACE.finditer(text):
+            name = m.group(1)
+            if name == folder or name not in folders:
+                continue
+            statements = [s.strip() for s in namespace_body(text, m.end()).split(";")]
+            if all(not s or FORWARD.match(s) for s in statements):
+                continue
+            number = text.count("\n", 0, m.start()) + 1
+            faults.append(f"{path.relative_to(root.parent)}:{number}: defines code in namespace {name}; "
+                          f"what {folder}/ defines belongs in namespace {folder}")
+    return faults
+
+
 def main():
     root = pathlib.Path(sys.argv[1] if len(sys.argv) > 1 else pathlib.Path(__file__).parent.parent / "src")
-    faults = check(root.resolve()) + check_dispatcher(root.resolve())
+    faults = check(root.resolve()) + check_dispatcher(root.resolve()) + check_namespaces(root.resolve())
     for fault in faults:
         print(fault)
     if faults:

@@ -29,7 +29,7 @@
 #include <QTimer>
 #include <memory>
 
-namespace core {
+namespace app {
 
 bool StartApplication(const QString& commandLine) {
     // The session bus is asked for by the first label the splash shows (for
@@ -37,50 +37,51 @@ bool StartApplication(const QString& commandLine) {
     // an attempt to start one): that runs on another thread while the
     // settings store is checked.
     QThreadPool::globalInstance()->start([] { QDBusConnection::sessionBus(); });
-    core::SetCommand(commandLine);
+    dialogs::SetCommand(commandLine);
     // With no desktop icon theme Qt looks standard pictures up in "hicolor",
     // the fallback theme, which holds application icons only: every lookup
     // failed, after reading its large index, before the style's own picture
     // was taken. The program's own folder is then the only place searched.
     if (QIcon::themeName() == QLatin1String("hicolor"))
-        QIcon::setThemeSearchPaths({InstallFolder() + QLatin1String("/icons")});
-    InitModes();
+        QIcon::setThemeSearchPaths({core::InstallFolder() + QLatin1String("/icons")});
+    core::InitModes();
     // Every window and picture button is named for assistive technology.
     controls::InstallAccessibleNames();
     // Drive paths such as "E:/" open the drive's folder or mount point.
-    SetShellDriveResolver(&components::DriveRegistry::localPath);
+    core::SetShellDriveResolver(&components::DriveRegistry::localPath);
 
     // A damaged settings store is reported and left alone, before anything
     // could write to it.
     QString storeMessage;
-    if (!RegistryStoreUsable(&storeMessage)) {
-        services().msgBox(nullptr, storeMessage, vbCritical, g_sProductName);
+    if (!core::RegistryStoreUsable(&storeMessage)) {
+        core::services().msgBox(nullptr, storeMessage, core::vbCritical, core::g_sProductName);
         return false;
     }
     // The installer's part: missing settings keys and assets come from the
     // installation folder's seed. Without a seed the check below fails.
-    InstallFromSeed();
+    core::InstallFromSeed();
 
-    RegistryRoutines reg;
-    reg.setHkey(HKEY_LOCAL_MACHINE);
-    reg.setKeyRoot("SOFTWARE\\" + g_sCompany + "\\" + g_sProductName);
+    core::RegistryRoutines reg;
+    reg.setHkey(core::HKEY_LOCAL_MACHINE);
+    reg.setKeyRoot("SOFTWARE\\" + core::g_sCompany + "\\" + core::g_sProductName);
     reg.setSubkey("General");
     // Without a store there is no key; looking into one would create its file.
-    const QFileInfo store(RegistryFile());
+    const QFileInfo store(core::RegistryFile());
     if ((!store.exists() && !store.isSymLink()) || !reg.KeyExists()) {
-        services().msgBox(nullptr,
-                          "This program cannot run, please reinstall the software or connect to the sofrware "
-                          "aurhor.\r\n\r\nThe main reistry key doesn't existed.",
-                          vbInformation, g_sProductName);
+        core::services().msgBox(
+            nullptr,
+            "This program cannot run, please reinstall the software or connect to the sofrware "
+            "aurhor.\r\n\r\nThe main reistry key doesn't existed.",
+            core::vbInformation, core::g_sProductName);
         return false;
     }
 
     // Qt's widgets need no common-controls initialisation.
 
-    g_bSplashVisible = true;
+    dialogs::g_bSplashVisible = true;
     auto splash = std::make_unique<frmSplash>();
     splash->Form_Load();
-    splash->setWindowTitle(g_sProductName + " " + g_sProductVersion);
+    splash->setWindowTitle(core::g_sProductName + " " + core::g_sProductVersion);
     splash->show();
     splash->repaint();
     splash->FadeIn();
@@ -90,24 +91,24 @@ bool StartApplication(const QString& commandLine) {
     // themselves then).
     // The options are read into the settings variables without building the
     // Options dialog: it is built, hidden, when something first needs it.
-    SetSplashStatus("Loading options...");
+    dialogs::SetSplashStatus("Loading options...");
     settings::LoadOptionsSettings();
     frmOptions::LoadOnDemand();
-    core::NotifyStartup("loaded", "frmOptions");
+    dialogs::NotifyStartup("loaded", "frmOptions");
 
     // After the options: they set the output-format switches that decide
     // which format pages the Audio Format dialog offers. The encoder settings
     // are read the same way, and the dialog is built when first opened.
-    SetSplashStatus("Loading audio properties...");
+    dialogs::SetSplashStatus("Loading audio properties...");
     settings::LoadEncoderSettings();
-    core::NotifyStartup("loaded", "g_frmAudioProp");
+    dialogs::NotifyStartup("loaded", "g_frmAudioProp");
 
-    SetSplashStatus("Loading GUI...");
+    dialogs::SetSplashStatus("Loading GUI...");
     auto* main = new frmMain; // deletes itself when closed
     main->Form_Load();
-    core::NotifyStartup("loaded", "frmMain");
+    dialogs::NotifyStartup("loaded", "frmMain");
 
-    if (g_bSplashVisible) {
+    if (dialogs::g_bSplashVisible) {
         splash->hide();
         splash.reset();
     }
@@ -139,11 +140,12 @@ bool StartApplication(const QString& commandLine) {
             QMetaObject::invokeMethod(
                 qApp,
                 [reason] {
-                    services().msgBox(nullptr,
-                                      "The FFmpeg libraries could not be loaded (" + reason +
-                                          "). Audio files cannot be read, played or converted until they "
-                                          "are installed.",
-                                      vbCritical, AppTitle());
+                    core::services().msgBox(
+                        nullptr,
+                        "The FFmpeg libraries could not be loaded (" + reason +
+                            "). Audio files cannot be read, played or converted until they "
+                            "are installed.",
+                        core::vbCritical, core::AppTitle());
                 },
                 Qt::QueuedConnection);
         });
@@ -152,4 +154,4 @@ bool StartApplication(const QString& commandLine) {
     return true;
 }
 
-} // namespace core
+} // namespace app

@@ -6,11 +6,11 @@
 
 #include <QString>
 
-namespace core {
+namespace app {
 
 // Runs the start-up sequence with the command line (the text after the
 // program path). False when the main window was not loaded (the installation
 // check failed): the process then ends.
 bool StartApplication(const QString& commandLine);
 
-} // namespace core
+} // namespace app

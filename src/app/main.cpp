@@ -9,7 +9,7 @@
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    core::setServices(std::make_unique<core::RealServices>());
+    core::setServices(std::make_unique<dialogs::RealServices>());
     // The program lives as long as its main window, also while that window is
     // hidden in the tray and some other window closes.
     QApplication::setQuitOnLastWindowClosed(false);
@@ -28,7 +28,7 @@ int main(int argc, char** argv) {
             early << line;
     });
 
-    if (!core::StartApplication(commandLine)) return 0;
+    if (!app::StartApplication(commandLine)) return 0;
     QObject::connect(frmMain::instance(), &QObject::destroyed, &app, &QCoreApplication::quit);
     for (const QString& line : early)
         QMetaObject::invokeMethod(

@@ -57,10 +57,10 @@ void WriterControls::ShowDisc() const {
     QFont font = lblState->font();
     if (lblState->text().isEmpty()) {
         lblState->setText(QStringLiteral("OK - Ready to be burn."));
-        components::ApplyTextColor(lblState, kGreen);
+        controls::ApplyTextColor(lblState, kGreen);
         font.setBold(false);
     } else {
-        components::ApplyTextColor(lblState, kRed);
+        controls::ApplyTextColor(lblState, kRed);
         font.setBold(true);
     }
     lblState->setFont(font);

@@ -202,7 +202,7 @@ void frmAudioCDDuplicator::BuildDriveArea() {
 
 void frmAudioCDDuplicator::Form_Load() {
     frmBatchTool::Form_Load();
-    core::chrome::ApplyView({chkOpenCDdrive, chkOnTheFly}, nullptr, QList<QWidget*>{});
+    dialogs::chrome::ApplyView({chkOpenCDdrive, chkOnTheFly}, nullptr, QList<QWidget*>{});
     tmrState->start();
 }
 
@@ -233,7 +233,7 @@ void frmAudioCDDuplicator::cboDevices_Click() {
     const QString drive = cboDevices->currentText().left(2);
     cGrid1->Clear();
     const core::DiscCheck check = core::CheckAudioCD(*cAudioCDRipper1, cboDevices->currentIndex(), drive);
-    components::ApplyTextColor(lblCDStatus, check.ok ? kBlack : kRed);
+    controls::ApplyTextColor(lblCDStatus, check.ok ? kBlack : kRed);
     lblCDStatus->setText(check.text);
     // Rips that wait for their burn can be burned whatever the source drive holds now.
     cmdConvert->setEnabled(check.ok || m_job->HasKeptRips());
@@ -332,7 +332,7 @@ void ShowAudioCDDuplicator(const conversion::ToolLaunch& launch) {
     window->Form_Load();
     if (launch.beforeShow) launch.beforeShow(window.get());
     // The main window keeps its hourglass while the duplicator is open.
-    core::ExecModal(window.get(), core::OwnerPointer::Keep);
+    dialogs::ExecModal(window.get(), dialogs::OwnerPointer::Keep);
 }
 
 } // namespace burning

@@ -136,7 +136,7 @@ void frmCDBurner::BuildWriterArea() {
 
 void frmCDBurner::Form_Load() {
     frmBatchTool::Form_Load();
-    core::chrome::ApplyView({chkOpenCDdrive}, nullptr, QList<QWidget*>{});
+    dialogs::chrome::ApplyView({chkOpenCDdrive}, nullptr, QList<QWidget*>{});
     LoadWriterDevices();
     const QString stored =
         core::GetSetting(core::g_sProductName, kSection, kOpenCDValue, QStringLiteral("0"));

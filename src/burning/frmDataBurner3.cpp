@@ -241,7 +241,7 @@ QString frmDataBurner3::StoredEngine() {
 
 void frmDataBurner3::Form_Load() {
     frmBatchTool::Form_Load();
-    core::chrome::ApplyView(
+    dialogs::chrome::ApplyView(
         {chkDoNotConvertSource, chkOpenCDdrive, chkEraseTempfiles, chkISO, chkUDF, chkJOLIET}, nullptr,
         QList<QWidget*>{});
     LoadImapi1Devices();
@@ -253,7 +253,7 @@ void frmDataBurner3::Form_Load() {
         cmbEngine->setCurrentIndex(engine);
     {
         const QSignalBlocker block(cboTargetFormat);
-        core::FillDestinationFormats(cboTargetFormat);
+        dialogs::FillDestinationFormats(cboTargetFormat);
     }
     frmOptions* options = frmOptions::instance();
     const QString wanted = options && options->cboTargetFormat ? options->cboTargetFormat->currentText()

@@ -6,7 +6,7 @@
 #include <QPalette>
 #include <QWidget>
 
-namespace components {
+namespace controls {
 
 QColor ColorFromLong(qint64 colour) {
     return TranslateColor(colour);
@@ -27,4 +27,4 @@ void ApplyTextColor(QWidget* widget, qint64 colour) {
     widget->setPalette(palette);
 }
 
-} // namespace components
+} // namespace controls

@@ -6,7 +6,7 @@
 
 class QWidget;
 
-namespace components {
+namespace controls {
 
 // A colour number as the settings keep it (see TranslateColor in SystemColors.h): 0x00BBGGRR, or 0x800000NN
 // for system colour NN (taken from the application palette). Accepts the number whether it was read signed or
@@ -18,4 +18,4 @@ void ApplyBackColor(QWidget* widget, qint64 colour);
 // Sets the widget's text colour.
 void ApplyTextColor(QWidget* widget, qint64 colour);
 
-} // namespace components
+} // namespace controls

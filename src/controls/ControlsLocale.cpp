@@ -1,6 +1,6 @@
 #include "controls/ControlsLocale.h"
 
-namespace components {
+namespace controls {
 
 namespace {
 std::function<QLocale()>& provider() {
@@ -17,4 +17,4 @@ void SetControlsLocaleProvider(std::function<QLocale()> p) {
     provider() = std::move(p);
 }
 
-} // namespace components
+} // namespace controls

@@ -6,11 +6,11 @@
 
 #include <functional>
 
-namespace components {
+namespace controls {
 
 // The locale in force: the provider's answer, else the default QLocale.
 QLocale ControlsLocale();
 // Installs the provider (an empty function restores the default).
 void SetControlsLocaleProvider(std::function<QLocale()> provider);
 
-} // namespace components
+} // namespace controls

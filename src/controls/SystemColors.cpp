@@ -2,7 +2,7 @@
 
 #include <QGuiApplication>
 
-namespace components {
+namespace controls {
 
 bool IsSystemColor(qint64 color) {
     const quint32 v = quint32(color);
@@ -82,4 +82,4 @@ std::optional<QColor> ColorFromText(const QString& text) {
     return TranslateColor(v);
 }
 
-} // namespace components
+} // namespace controls

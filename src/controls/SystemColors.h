@@ -9,7 +9,7 @@
 #include <QString>
 #include <optional>
 
-namespace components {
+namespace controls {
 
 // True for 0x800000NN (in the signed or unsigned form).
 bool IsSystemColor(qint64 color);
@@ -29,4 +29,4 @@ qint32 ColorToLong(const QColor& color);
 // text (the window then keeps its own colours).
 std::optional<QColor> ColorFromText(const QString& text);
 
-} // namespace components
+} // namespace controls

@@ -173,8 +173,8 @@ QVector<double> cAudioGraph::Bars() const {
 
 void cAudioGraph::paintEvent(QPaintEvent*) {
     QPainter p(this);
-    p.fillRect(rect(), components::ColorFromLong(m_color[2]));
-    const QColor bar = components::ColorFromLong(m_type == LevelGraph ? m_color[1] : m_color[0]);
+    p.fillRect(rect(), controls::ColorFromLong(m_color[2]));
+    const QColor bar = controls::ColorFromLong(m_type == LevelGraph ? m_color[1] : m_color[0]);
     if (m_type == FrequencyGraph && !m_error.isEmpty()) {
         p.setPen(bar);
         p.drawText(rect(), Qt::AlignCenter, p.fontMetrics().elidedText(m_error, Qt::ElideRight, width()));

@@ -347,11 +347,11 @@ QString cGrid::ValueText(const QVariant& value) {
     if (!value.isValid() || value.isNull()) return QString();
     switch (value.metaType().id()) {
     case QMetaType::QDateTime:
-        return components::ControlsLocale().toString(value.toDateTime(), QLocale::ShortFormat);
+        return controls::ControlsLocale().toString(value.toDateTime(), QLocale::ShortFormat);
     case QMetaType::QDate:
-        return components::ControlsLocale().toString(value.toDate(), QLocale::ShortFormat);
+        return controls::ControlsLocale().toString(value.toDate(), QLocale::ShortFormat);
     case QMetaType::QTime:
-        return components::ControlsLocale().toString(value.toTime(), QLocale::ShortFormat);
+        return controls::ControlsLocale().toString(value.toTime(), QLocale::ShortFormat);
     case QMetaType::Double:
     case QMetaType::Float: {
         const double d = value.toDouble();

@@ -27,7 +27,7 @@ void cProgressBar::setValue(qint32 value) {
 void cProgressBar::setBarColor(qint64 colour) {
     m_barColor = colour;
     QPalette palette = this->palette();
-    palette.setColor(QPalette::Highlight, components::ColorFromLong(colour));
+    palette.setColor(QPalette::Highlight, controls::ColorFromLong(colour));
     setPalette(palette);
 }
 

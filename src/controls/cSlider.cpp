@@ -15,5 +15,5 @@ void cSlider::setMax(qint32 max) {
 
 void cSlider::setBackColor(qint64 colour) {
     m_backColor = colour;
-    components::ApplyBackColor(this, colour);
+    controls::ApplyBackColor(this, colour);
 }

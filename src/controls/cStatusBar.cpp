@@ -41,7 +41,7 @@ void cStatusBar::setImageList(cImageList* images) {
 
 void cStatusBar::setBackColor(qint64 colour) {
     m_backColor = colour;
-    components::ApplyBackColor(this, colour);
+    controls::ApplyBackColor(this, colour);
 }
 
 qint32 cStatusBar::AddPanel(qint32 zero, const QString& text, const QString& tooltip, qint32 icon,

@@ -20,7 +20,7 @@ void cToolbarHost::setBackgroundPicture(const QString& path) {
 
 void cToolbarHost::setBackColor(qint64 colour) {
     m_backColor = colour;
-    components::ApplyBackColor(this, colour);
+    controls::ApplyBackColor(this, colour);
     update();
 }
 

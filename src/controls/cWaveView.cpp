@@ -59,9 +59,9 @@ void cWaveView::setSelection(qint64 start, qint64 end) {
 }
 
 void cWaveView::setColors(qint64 wave, qint64 selection, qint64 line) {
-    m_wave = components::ColorFromLong(wave);
-    m_selection = components::ColorFromLong(selection);
-    m_line = components::ColorFromLong(line);
+    m_wave = controls::ColorFromLong(wave);
+    m_selection = controls::ColorFromLong(selection);
+    m_line = controls::ColorFromLong(line);
     update();
 }
 

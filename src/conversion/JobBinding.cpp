@@ -41,7 +41,7 @@ void BindJob(core::Job& job, const JobWidgets& w) {
     }
     if (QPointer<QPlainTextEdit> log = w.log) {
         QObject::connect(&job, &core::Job::LogLine, context, [log](const QString& text) {
-            if (log) core::AddLogLine(text, log);
+            if (log) dialogs::AddLogLine(text, log);
         });
         QObject::connect(&job, &core::Job::LogSeparator, context, [log] {
             if (log) AddLogSeparator(log);

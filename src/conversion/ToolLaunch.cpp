@@ -29,7 +29,7 @@ void ShowToolModal(const ToolLaunch& launch, QDialog* window) {
     if (launch.owner) launch.owner->unsetCursor();
     if (!window) return;
     if (launch.beforeShow) launch.beforeShow(window);
-    core::ExecModal(window);
+    dialogs::ExecModal(window);
 }
 
 } // namespace conversion

@@ -59,9 +59,9 @@ frmAudioEditorProc::frmAudioEditorProc(std::unique_ptr<core::ItemJob> job, QWidg
 frmAudioEditorProc::~frmAudioEditorProc() = default;
 
 void frmAudioEditorProc::Form_Load() {
-    core::chrome::ApplyView({this});
+    dialogs::chrome::ApplyView({this});
     prgCurrnet->setBarColor(settings::g_lAppColor);
-    core::SetFormIcon(this, QStringLiteral("document_pulse"), true);
+    dialogs::SetFormIcon(this, QStringLiteral("document_pulse"), true);
 }
 
 void frmAudioEditorProc::ConvertFile(const QString& sSource, const QString& sDest) {

@@ -83,7 +83,8 @@ frmBatchTool::frmBatchTool(const Design& design, std::unique_ptr<core::ItemJob> 
     m_end.wanted = [this](const QString& box) { return EndEventChecked(box); };
     // A refused shutdown is told in this window's log: nobody may be there to close a box.
     m_end.turnOffCountdown = [this](qint32 seconds) {
-        core::ShowTurnOffCountdown(seconds, [this](const QString& line) { core::AddLogLine(line, txtLog); });
+        dialogs::ShowTurnOffCountdown(seconds,
+                                      [this](const QString& line) { dialogs::AddLogLine(line, txtLog); });
     };
     openAudioFormat = [](QWidget* owner, const QString& key) { settings::ShowAudioFormatAtTab(owner, key); };
     openProgParameters = [](QWidget* owner, int section) {
@@ -318,11 +319,11 @@ void frmBatchTool::BuildControls(const Design& design) {
 // Every chrome call of the window is here, so that a shared chrome helper can
 // take over in one place.
 void frmBatchTool::ApplyChrome() {
-    core::SetFormIcon(this, m_iconName, true);
-    core::chrome::ApplyTitleStrip(picTitle, {lblTitle});
-    core::chrome::ApplyView({this, TabSettings, TabEvents, TabLog, chkPlaySound, chkOpenDestFolder,
-                             chkTurnOffComputer, chkNoticeApp, chkCreateSubFolder, chkOverWrite},
-                            picTitle, QList<QWidget*>{this, TabSettings, TabEvents, TabLog});
+    dialogs::SetFormIcon(this, m_iconName, true);
+    dialogs::chrome::ApplyTitleStrip(picTitle, {lblTitle});
+    dialogs::chrome::ApplyView({this, TabSettings, TabEvents, TabLog, chkPlaySound, chkOpenDestFolder,
+                                chkTurnOffComputer, chkNoticeApp, chkCreateSubFolder, chkOverWrite},
+                               picTitle, QList<QWidget*>{this, TabSettings, TabEvents, TabLog});
     prgCurrnet->setBarColor(settings::g_lAppColor);
     prgTotal->setBarColor(settings::g_lAppColor);
 }
@@ -340,7 +341,7 @@ void frmBatchTool::Form_Load() {
 
     itemlists::InitGridColumns(*cGrid1, m_imgMenu, itemlists::GridVariant::Tool);
 
-    core::LoadPathHistory(txtToPath);
+    dialogs::LoadPathHistory(txtToPath);
     if (txtToPath->count() == 0 || txtToPath->currentText().isEmpty())
         txtToPath->setEditText(core::ProgramFolder() + QStringLiteral("/Main/"));
 
@@ -381,7 +382,7 @@ void frmBatchTool::HandOver(cGrid& mainGrid, const QString& listName, const QStr
 
 void frmBatchTool::LoadFileNameFormats() {
     const QString file = core::ProgramFolder() + QStringLiteral("/FileNameFormats.txt");
-    if (QFileInfo(file).isFile()) core::LoadListFileToCombo(file, cboFileName);
+    if (QFileInfo(file).isFile()) dialogs::LoadListFileToCombo(file, cboFileName);
 }
 
 void frmBatchTool::SetEndBoxesFromSettings() {
@@ -503,8 +504,8 @@ void frmBatchTool::cboFileName_Click() {
 
 void frmBatchTool::RememberDestination() {
     const QString text = txtToPath->currentText();
-    core::SavePathHistory(txtToPath);
-    core::LoadPathHistory(txtToPath);
+    dialogs::SavePathHistory(txtToPath);
+    dialogs::LoadPathHistory(txtToPath);
     // An unreadable history must not lose the folder.
     if (txtToPath->currentText() != text) txtToPath->setEditText(text);
     // A path longer than the box shows from its start, not from a cut somewhere in its middle.
@@ -571,7 +572,7 @@ void frmBatchTool::LoadTargetFormatRow() {
     {
         // Filling is no choice: the link is computed for the entry chosen below only.
         const QSignalBlocker block(cboTargetFormat);
-        core::FillDestinationFormats(cboTargetFormat);
+        dialogs::FillDestinationFormats(cboTargetFormat);
         cboTargetFormat->setCurrentIndex(-1);
     }
     frmOptions* options = frmOptions::instance();
@@ -608,8 +609,8 @@ void frmBatchTool::lblSetAsDefaultFileName_Click() {
 }
 
 void frmBatchTool::cmdSelectPath_Click() {
-    QString folder = core::BrowseForFolder(QStringLiteral("Select a new directory"), txtToPath->currentText(),
-                                           this, true, QString(), true, false);
+    QString folder = dialogs::BrowseForFolder(QStringLiteral("Select a new directory"),
+                                              txtToPath->currentText(), this, true, QString(), true, false);
     if (folder.isEmpty()) return;
     txtToPath->setEditText(core::WithClosingSlash(folder));
     RememberDestination();

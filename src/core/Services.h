@@ -80,7 +80,7 @@ public:
     // Asks the platform to power the machine off; false with a reason when it refuses.
     virtual bool powerOff(QString* error) = 0;
 
-    // A modal window is about to be shown (core::ExecModal). The real program
+    // A modal window is about to be shown (dialogs::ExecModal). The real program
     // answers false and the caller runs the window; a test may take it instead,
     // look at it and answer true with the window's result in `result`.
     virtual bool showModal(QDialog* dialog, int* result) {

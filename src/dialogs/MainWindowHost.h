@@ -5,7 +5,7 @@
 class QWidget;
 class cImageList;
 
-namespace core {
+namespace dialogs {
 
 class MainWindowHost {
 public:
@@ -27,4 +27,4 @@ MainWindowHost* mainWindowHost();
 // when destroyed.
 void setMainWindowHost(MainWindowHost* host);
 
-} // namespace core
+} // namespace dialogs

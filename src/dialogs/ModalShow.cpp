@@ -4,7 +4,7 @@
 
 #include <QDialog>
 
-namespace core {
+namespace dialogs {
 
 int ExecModal(QDialog* dialog, OwnerPointer pointer) {
     if (!dialog) return QDialog::Rejected;
@@ -13,8 +13,8 @@ int ExecModal(QDialog* dialog, OwnerPointer pointer) {
     if (pointer == OwnerPointer::Reset)
         if (QWidget* owner = dialog->parentWidget()) owner->window()->unsetCursor();
     int result = QDialog::Rejected;
-    if (services().showModal(dialog, &result)) return result;
+    if (core::services().showModal(dialog, &result)) return result;
     return dialog->exec();
 }
 
-} // namespace core
+} // namespace dialogs

@@ -4,7 +4,7 @@
 
 class QDialog;
 
-namespace core {
+namespace dialogs {
 
 // What happens to the owner's busy pointer (the hourglass a command set while
 // it loaded the window) when the window shows.
@@ -18,4 +18,4 @@ enum class OwnerPointer {
 // The owner's pointer is reset first unless `pointer` keeps it.
 int ExecModal(QDialog* dialog, OwnerPointer pointer = OwnerPointer::Reset);
 
-} // namespace core
+} // namespace dialogs

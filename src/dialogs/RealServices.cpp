@@ -16,7 +16,7 @@
 #include <QMessageBox>
 #include <QProcess>
 
-namespace core {
+namespace dialogs {
 
 struct RealServices::Sound {
     std::unique_ptr<components::SoundPlayer> player;
@@ -30,16 +30,16 @@ int RealServices::msgBox(QWidget* owner, const QString& prompt, int style, const
     box.setWindowTitle(title);
     box.setText(prompt);
     switch (style & 0x70) {
-    case vbCritical:
+    case core::vbCritical:
         box.setIcon(QMessageBox::Critical);
         break;
-    case vbQuestion:
+    case core::vbQuestion:
         box.setIcon(QMessageBox::Question);
         break;
-    case vbExclamation:
+    case core::vbExclamation:
         box.setIcon(QMessageBox::Warning);
         break;
-    case vbInformation:
+    case core::vbInformation:
         box.setIcon(QMessageBox::Information);
         break;
     default:
@@ -51,36 +51,41 @@ int RealServices::msgBox(QWidget* owner, const QString& prompt, int style, const
     };
     QList<B> buttons;
     switch (style & 7) {
-    case vbOKCancel:
-        buttons = {{QMessageBox::Ok, vbOK}, {QMessageBox::Cancel, vbCancel}};
+    case core::vbOKCancel:
+        buttons = {{QMessageBox::Ok, core::vbOK}, {QMessageBox::Cancel, core::vbCancel}};
         break;
-    case vbAbortRetryIgnore:
-        buttons = {
-            {QMessageBox::Abort, vbAbort}, {QMessageBox::Retry, vbRetry}, {QMessageBox::Ignore, vbIgnore}};
+    case core::vbAbortRetryIgnore:
+        buttons = {{QMessageBox::Abort, core::vbAbort},
+                   {QMessageBox::Retry, core::vbRetry},
+                   {QMessageBox::Ignore, core::vbIgnore}};
         break;
-    case vbYesNoCancel:
-        buttons = {{QMessageBox::Yes, vbYes}, {QMessageBox::No, vbNo}, {QMessageBox::Cancel, vbCancel}};
+    case core::vbYesNoCancel:
+        buttons = {{QMessageBox::Yes, core::vbYes},
+                   {QMessageBox::No, core::vbNo},
+                   {QMessageBox::Cancel, core::vbCancel}};
         break;
-    case vbYesNo:
-        buttons = {{QMessageBox::Yes, vbYes}, {QMessageBox::No, vbNo}};
+    case core::vbYesNo:
+        buttons = {{QMessageBox::Yes, core::vbYes}, {QMessageBox::No, core::vbNo}};
         break;
-    case vbRetryCancel:
-        buttons = {{QMessageBox::Retry, vbRetry}, {QMessageBox::Cancel, vbCancel}};
+    case core::vbRetryCancel:
+        buttons = {{QMessageBox::Retry, core::vbRetry}, {QMessageBox::Cancel, core::vbCancel}};
         break;
     default:
-        buttons = {{QMessageBox::Ok, vbOK}};
+        buttons = {{QMessageBox::Ok, core::vbOK}};
     }
     QMessageBox::StandardButtons set;
     for (const B& b : buttons)
         set |= b.qt;
     box.setStandardButtons(set);
-    int def = (style & vbDefaultButton3) ? 2 : (style & vbDefaultButton2) ? 1 : 0;
+    int def = (style & core::vbDefaultButton3) ? 2 : (style & core::vbDefaultButton2) ? 1 : 0;
     if (def < buttons.size()) box.setDefaultButton(buttons[def].qt);
     const auto chosen = static_cast<QMessageBox::StandardButton>(box.exec());
     for (const B& b : buttons)
         if (b.qt == chosen) return b.answer;
     // Closed with Escape or the window's close box.
-    return set.testFlag(QMessageBox::Cancel) ? vbCancel : buttons.size() == 1 ? vbOK : buttons.last().answer;
+    return set.testFlag(QMessageBox::Cancel) ? core::vbCancel
+           : buttons.size() == 1             ? core::vbOK
+                                             : buttons.last().answer;
 }
 
 std::optional<QString> RealServices::inputBox(QWidget* owner, const QString& prompt, const QString& title,
@@ -91,7 +96,7 @@ std::optional<QString> RealServices::inputBox(QWidget* owner, const QString& pro
     return text;
 }
 
-QStringList RealServices::openFiles(const FileDialogRequest& r) {
+QStringList RealServices::openFiles(const core::FileDialogRequest& r) {
     QString start = r.initialDir;
     if (!r.defaultName.isEmpty())
         start = r.initialDir.isEmpty() ? r.defaultName : r.initialDir + "/" + r.defaultName;
@@ -100,7 +105,7 @@ QStringList RealServices::openFiles(const FileDialogRequest& r) {
     return one.isEmpty() ? QStringList{} : QStringList{one};
 }
 
-QString RealServices::saveFile(const FileDialogRequest& r) {
+QString RealServices::saveFile(const core::FileDialogRequest& r) {
     QFileDialog dialog(r.owner, r.title, r.initialDir, r.filter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     if (!r.defaultExt.isEmpty()) dialog.setDefaultSuffix(r.defaultExt);
@@ -114,9 +119,9 @@ QString RealServices::browseForFolder(QWidget* owner, const QString& title, cons
 }
 
 std::optional<qint32> RealServices::chooseColor(QWidget* owner, qint32 initial) {
-    const QColor c = QColorDialog::getColor(components::ColorFromLong(initial), owner);
+    const QColor c = QColorDialog::getColor(controls::ColorFromLong(initial), owner);
     if (!c.isValid()) return std::nullopt;
-    return components::ColorToLong(c);
+    return controls::ColorToLong(c);
 }
 
 bool RealServices::openUrl(const QUrl& url) {
@@ -165,4 +170,4 @@ QLocale RealServices::locale() {
     return QLocale::system();
 }
 
-} // namespace core
+} // namespace dialogs

@@ -4,9 +4,9 @@
 
 #include "core/Services.h"
 
-namespace core {
+namespace dialogs {
 
-class RealServices final : public Services {
+class RealServices final : public core::Services {
 public:
     RealServices();
     ~RealServices() override;
@@ -14,8 +14,8 @@ public:
     int msgBox(QWidget* owner, const QString& prompt, int style, const QString& title) override;
     std::optional<QString> inputBox(QWidget* owner, const QString& prompt, const QString& title,
                                     const QString& defaultText) override;
-    QStringList openFiles(const FileDialogRequest& request) override;
-    QString saveFile(const FileDialogRequest& request) override;
+    QStringList openFiles(const core::FileDialogRequest& request) override;
+    QString saveFile(const core::FileDialogRequest& request) override;
     QString browseForFolder(QWidget* owner, const QString& title, const QString& startDir) override;
     std::optional<qint32> chooseColor(QWidget* owner, qint32 initial) override;
     bool openUrl(const QUrl& url) override;
@@ -31,4 +31,4 @@ private:
     std::unique_ptr<Sound> m_sound;
 };
 
-} // namespace core
+} // namespace dialogs

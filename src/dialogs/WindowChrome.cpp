@@ -11,7 +11,7 @@
 #include <QPalette>
 #include <QPixmap>
 
-namespace core {
+namespace dialogs {
 
 namespace {
 MainWindowHost* s_host = nullptr;
@@ -25,20 +25,20 @@ void setMainWindowHost(MainWindowHost* host) {
     s_host = host;
 }
 
-} // namespace core
+} // namespace dialogs
 
-namespace core::chrome {
+namespace dialogs::chrome {
 
 void ApplyTitleStrip(QWidget* strip, const QList<QWidget*>& texts) {
-    components::ApplyBackColor(strip, AppColour());
+    controls::ApplyBackColor(strip, core::chrome::AppColour());
     for (QWidget* text : texts)
-        components::ApplyTextColor(text, TextColour());
+        controls::ApplyTextColor(text, core::chrome::TextColour());
 }
 
 void ApplyView(const QList<QWidget*>& backs, QWidget* titleStrip, std::optional<QList<QWidget*>> pictured) {
-    if (const auto colour = ViewBackColour())
+    if (const auto colour = core::chrome::ViewBackColour())
         for (QWidget* w : backs)
-            components::ApplyBackColor(w, *colour);
+            controls::ApplyBackColor(w, *colour);
     if (!core::g_sViewBackPicture.isEmpty())
         for (QWidget* w : pictured ? *pictured : backs)
             ApplyViewPicture(w, core::g_sViewBackPicture);
@@ -58,7 +58,7 @@ bool ApplyViewPicture(QWidget* widget, const QString& name) {
 }
 
 void SetIcon(QWidget* window, const QString& iconName) {
-    core::SetFormIcon(window, iconName, true);
+    dialogs::SetFormIcon(window, iconName, true);
 }
 
 bool HideUnlessExiting(QWidget* window, QCloseEvent* event, bool appExiting) {
@@ -71,4 +71,4 @@ bool HideUnlessExiting(QWidget* window, QCloseEvent* event, bool appExiting) {
     return true;
 }
 
-} // namespace core::chrome
+} // namespace dialogs::chrome

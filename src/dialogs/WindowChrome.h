@@ -4,11 +4,11 @@
 // hide-until-exit lifecycle. No window parses a stored colour itself.
 //
 // A tool window typically calls, in its Form_Load:
-//     core::chrome::ApplyTitleStrip(picTitle, {lblTitle});
-//     core::chrome::ApplyView({this, TabOne, TabTwo}, picTitle);
-//     core::chrome::SetIcon(this, "document_music");
+//     dialogs::chrome::ApplyTitleStrip(picTitle, {lblTitle});
+//     dialogs::chrome::ApplyView({this, TabOne, TabTwo}, picTitle);
+//     dialogs::chrome::SetIcon(this, "document_music");
 // and is opened with
-//     core::chrome::ShowOnDemand(g_frmX, [] { return new frmX(parent); });
+//     dialogs::chrome::ShowOnDemand(g_frmX, [] { return new frmX(parent); });
 #pragma once
 
 #include "core/ChromeColours.h"
@@ -24,7 +24,7 @@
 
 class QCloseEvent;
 
-namespace core::chrome {
+namespace dialogs::chrome {
 
 // ---- Parts of a window --------------------------------------------------
 // The title strip in the application colour, its labels in the text colour.
@@ -37,7 +37,7 @@ void ApplyView(const QList<QWidget*>& backs, QWidget* titleStrip = nullptr,
 // picture that does not load leaves the widget as it is (false).
 bool ApplyViewPicture(QWidget* widget, const QString& name);
 
-// The window's icon from the program's icon set (see core::SetFormIcon).
+// The window's icon from the program's icon set (see dialogs::SetFormIcon).
 void SetIcon(QWidget* window, const QString& iconName);
 
 // ---- Lifecycle ----------------------------------------------------------
@@ -59,4 +59,4 @@ template <class W> W* ShowOnDemand(QPointer<W>& slot, const std::function<W*()>&
 // a hide (the caller then returns at once).
 bool HideUnlessExiting(QWidget* window, QCloseEvent* event, bool appExiting);
 
-} // namespace core::chrome
+} // namespace dialogs::chrome

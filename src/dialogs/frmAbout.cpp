@@ -121,7 +121,7 @@ QString frmAbout::NostrelURL() {
 }
 
 void frmAbout::Form_Load() {
-    core::chrome::ApplyTitleStrip(picTitle, {lblTitle});
+    dialogs::chrome::ApplyTitleStrip(picTitle, {lblTitle});
     const QString nameAndVersion = core::AppTitle();
     lblAppName->setText(nameAndVersion);
     lblTitle->setText(nameAndVersion);
@@ -130,7 +130,8 @@ void frmAbout::Form_Load() {
     lblVersionInside->setText(lblVersionInside->text() + " " + core::g_sInsideVersion);
     lblDesc->setText(core::g_sProductDescription);
 
-    if (core::MainWindowHost* host = core::mainWindowHost()) cTabControl1->setImageList(host->menuImages());
+    if (dialogs::MainWindowHost* host = dialogs::mainWindowHost())
+        cTabControl1->setImageList(host->menuImages());
     cTabControl1->AddTab("About   ", 18, 1, "About");
     // The page lies over the tab control's page area.
     const QRect client = cTabControl1->ClientRect();
@@ -179,7 +180,7 @@ void frmAbout::cmdOk_Click() {
     accept();
 }
 
-namespace core {
+namespace dialogs {
 
 void ShowAbout(QWidget* owner) {
     frmAbout window(owner);
@@ -187,4 +188,4 @@ void ShowAbout(QWidget* owner) {
     window.exec();
 }
 
-} // namespace core
+} // namespace dialogs

@@ -64,7 +64,7 @@ private:
     void OpenLink(const QString& target);
 };
 
-namespace core {
+namespace dialogs {
 // The "About" command: shows the About window modally.
 void ShowAbout(QWidget* owner);
-} // namespace core
+} // namespace dialogs

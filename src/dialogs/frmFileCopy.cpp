@@ -18,7 +18,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-namespace core {
+namespace dialogs {
 QPointer<frmFileCopy> g_frmFileCopy;
 }
 
@@ -123,7 +123,7 @@ frmFileCopy::~frmFileCopy() {
 }
 
 void frmFileCopy::Form_Load() {
-    core::chrome::ApplyTitleStrip(picTitle, {lblTitle});
+    dialogs::chrome::ApplyTitleStrip(picTitle, {lblTitle});
     ProgressBar1->setBarColor(core::chrome::AppColour());
 }
 
@@ -217,7 +217,7 @@ void frmFileCopy::reject() {
     QDialog::reject();
 }
 
-namespace core {
+namespace dialogs {
 
 void ShowFileCopy(QWidget* owner, const QString& source, const QString& destination) {
     frmFileCopy window(owner);
@@ -232,4 +232,4 @@ void ShowFileCopy(QWidget* owner, const QString& source, const QString& destinat
     g_frmFileCopy = nullptr;
 }
 
-} // namespace core
+} // namespace dialogs

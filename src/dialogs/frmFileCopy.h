@@ -77,7 +77,7 @@ private:
     QThread* m_thread = nullptr;
 };
 
-namespace core {
+namespace dialogs {
 // The file-copy window while it is loaded.
 extern QPointer<frmFileCopy> g_frmFileCopy;
 
@@ -85,4 +85,4 @@ extern QPointer<frmFileCopy> g_frmFileCopy;
 // the copy 100 ms after the window has appeared and shows it modally.
 // Returns when the window has closed.
 void ShowFileCopy(QWidget* owner, const QString& source, const QString& destination);
-} // namespace core
+} // namespace dialogs

@@ -12,7 +12,7 @@
 #include <QFileInfo>
 #include <QPlainTextEdit>
 
-namespace core {
+namespace dialogs {
 QPointer<frmNotes> g_frmNotes;
 }
 
@@ -91,7 +91,7 @@ void frmNotes::Form_Unload() {
                                 core::vbExclamation, core::AppTitle());
         return;
     }
-    if (core::MainWindowHost* host = core::mainWindowHost()) host->notesChanged();
+    if (dialogs::MainWindowHost* host = dialogs::mainWindowHost()) host->notesChanged();
 }
 
 void frmNotes::closeEvent(QCloseEvent* event) {
@@ -99,11 +99,12 @@ void frmNotes::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
-namespace core {
+namespace dialogs {
 
 void ShowNotes() {
     if (!g_frmNotes) {
-        g_frmNotes = new frmNotes(core::mainWindowHost() ? core::mainWindowHost()->hostWindow() : nullptr);
+        g_frmNotes =
+            new frmNotes(dialogs::mainWindowHost() ? dialogs::mainWindowHost()->hostWindow() : nullptr);
         g_frmNotes->Form_Load();
     }
     g_frmNotes->show();
@@ -111,4 +112,4 @@ void ShowNotes() {
     g_frmNotes->activateWindow();
 }
 
-} // namespace core
+} // namespace dialogs

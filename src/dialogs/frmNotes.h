@@ -35,10 +35,10 @@ private:
     bool m_bLoadFailed = false;
 };
 
-namespace core {
+namespace dialogs {
 // The notes window while it is loaded.
 extern QPointer<frmNotes> g_frmNotes;
 
 // The "Notes" command: loads the window when needed and shows it (modeless).
 void ShowNotes();
-} // namespace core
+} // namespace dialogs

@@ -15,9 +15,9 @@
 #include <QThread>
 #include <QTimer>
 
-namespace core {
+namespace dialogs {
 QPointer<frmSplash> g_frmSplash;
-} // namespace core
+} // namespace dialogs
 
 namespace {
 
@@ -81,13 +81,13 @@ frmSplash::frmSplash(QWidget* parent)
     Shape1->setAttribute(Qt::WA_TransparentForMouseEvents);
     Shape1->raise();
 
-    core::g_frmSplash = this;
+    dialogs::g_frmSplash = this;
 }
 
 frmSplash::~frmSplash() = default;
 
 void frmSplash::Form_Load() {
-    core::SetFormIcon(this, "AAA", true);
+    dialogs::SetFormIcon(this, "AAA", true);
     const QString title = core::g_sProductName + " " + core::g_sProductVersion;
     setWindowTitle(title);
     lblAppTitle->setText(title);
@@ -95,7 +95,7 @@ void frmSplash::Form_Load() {
     // Not drawn until FadeIn gives it an opacity.
     setWindowOpacity(0.0);
     if (const auto viewBack = core::chrome::ViewBackColour()) {
-        const QColor back = components::ColorFromLong(*viewBack);
+        const QColor back = controls::ColorFromLong(*viewBack);
         setBackColor(this, back);
         setBackColor(picTitle, back);
     }

@@ -52,7 +52,7 @@ private:
     bool m_closedByUser = false;
 };
 
-namespace core {
+namespace dialogs {
 // The splash while it exists (created and destroyed by StartApplication).
 extern QPointer<frmSplash> g_frmSplash;
-} // namespace core
+} // namespace dialogs

@@ -16,7 +16,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-namespace core {
+namespace dialogs {
 QPointer<frmTurnOff> g_frmTurnOff;
 }
 
@@ -127,7 +127,7 @@ void frmTurnOff::ShutDown() {
             qWarning("%s", qUtf8Printable(line));
     }
     close();
-    if (core::MainWindowHost* host = core::mainWindowHost()) host->closeHost();
+    if (dialogs::MainWindowHost* host = dialogs::mainWindowHost()) host->closeHost();
 }
 
 void frmTurnOff::closeEvent(QCloseEvent* event) {
@@ -136,7 +136,7 @@ void frmTurnOff::closeEvent(QCloseEvent* event) {
     QDialog::closeEvent(event);
 }
 
-namespace core {
+namespace dialogs {
 
 void ShowTurnOffCountdown(qint32 seconds, std::function<void(const QString& line)> log) {
     // No parent: closing the main window must not take the running countdown with it.
@@ -149,4 +149,4 @@ void ShowTurnOffCountdown(qint32 seconds, std::function<void(const QString& line
     g_frmTurnOff = nullptr;
 }
 
-} // namespace core
+} // namespace dialogs

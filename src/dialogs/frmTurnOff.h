@@ -50,7 +50,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 };
 
-namespace core {
+namespace dialogs {
 // The countdown window while it is loaded.
 extern QPointer<frmTurnOff> g_frmTurnOff;
 
@@ -58,4 +58,4 @@ extern QPointer<frmTurnOff> g_frmTurnOff;
 // modally; returns when the window has closed. A refused shutdown is told
 // to `log` (see frmTurnOff::LogLine).
 void ShowTurnOffCountdown(qint32 seconds, std::function<void(const QString& line)> log = {});
-} // namespace core
+} // namespace dialogs

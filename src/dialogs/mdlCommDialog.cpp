@@ -9,7 +9,7 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 
-namespace core {
+namespace dialogs {
 
 tOpenFileName g_tOpenFileName;
 tChooseColor g_tChooseColor;
@@ -111,18 +111,18 @@ tFileDialogResult ShowOpenDialog(QWidget* owner, qint16 centreMode) {
     tOpenFileName& req = g_tOpenFileName;
     req.hwndOwner = owner;
     req.Flags = kOpenDialogFlags;
-    req.lpstrInitialDir = GetSetting(kCommDialogApp, kLastPathSection, kLastPathKey);
+    req.lpstrInitialDir = core::GetSetting(kCommDialogApp, kLastPathSection, kLastPathKey);
     req.lpstrFile.clear();
     req.lpstrFileTitle.clear();
 
-    FileDialogRequest r;
+    core::FileDialogRequest r;
     r.owner = owner;
     r.title = req.lpstrTitle;
     r.initialDir = startFolderFor(req.lpstrInitialDir);
     r.filter = WindowsFilterToQt(req.lpstrFilter);
     r.defaultExt = req.lpstrDefExt;
     r.multiSelect = true;
-    const QStringList chosen = services().openFiles(r);
+    const QStringList chosen = core::services().openFiles(r);
     if (chosen.isEmpty()) return cancelled();
 
     tFileDialogResult result;
@@ -133,7 +133,7 @@ tFileDialogResult ShowOpenDialog(QWidget* owner, qint16 centreMode) {
         result.iCount = 1;
         req.lpstrFile = full;
         req.lpstrFileTitle = result.sFiles[1];
-        SaveSetting(kCommDialogApp, kLastPathSection, kLastPathKey, full);
+        core::SaveSetting(kCommDialogApp, kLastPathSection, kLastPathKey, full);
         return result;
     }
 
@@ -159,7 +159,7 @@ tFileDialogResult ShowSaveDialog(QWidget* owner, const QString& defaultFileName,
     req.lpstrFile.clear();
     req.lpstrFileTitle.clear();
 
-    FileDialogRequest r;
+    core::FileDialogRequest r;
     r.owner = owner;
     r.title = req.lpstrTitle;
     // The folder the last open dialog of this run started from, if any.
@@ -168,7 +168,7 @@ tFileDialogResult ShowSaveDialog(QWidget* owner, const QString& defaultFileName,
     r.filter = WindowsFilterToQt(req.lpstrFilter);
     r.defaultExt = req.lpstrDefExt;
     r.multiSelect = false;
-    const QString chosen = services().saveFile(r);
+    const QString chosen = core::services().saveFile(r);
     if (chosen.isEmpty()) return cancelled();
 
     const QString full = QDir::cleanPath(chosen);
@@ -195,7 +195,7 @@ qint32 ShowColorDialog(QWidget* owner, qint16 centreMode) {
     for (int i = 0; i < 16; ++i)
         QColorDialog::setCustomColor(i, fromColorNumber(req.lpCustColors[static_cast<size_t>(i)]));
 
-    const std::optional<qint32> chosen = services().chooseColor(owner, req.rgbResult);
+    const std::optional<qint32> chosen = core::services().chooseColor(owner, req.rgbResult);
 
     // What the user changed in the custom colours stays for the next call.
     for (int i = 0; i < 16; ++i)
@@ -214,9 +214,9 @@ QString BrowseForFolder(const QString& title, const QString& startFolder, QWidge
     Q_UNUSED(includeFiles);
     QString start = startFolder.trimmed();
     if (start.isEmpty() || !QFileInfo(start).isDir()) start = rootPath.isEmpty() ? start : rootPath;
-    const QString chosen = services().browseForFolder(owner, title, start);
+    const QString chosen = core::services().browseForFolder(owner, title, start);
     if (chosen.isEmpty()) return QString();
     return QDir::cleanPath(chosen);
 }
 
-} // namespace core
+} // namespace dialogs

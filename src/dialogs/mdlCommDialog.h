@@ -10,7 +10,7 @@
 
 class QWidget;
 
-namespace core {
+namespace dialogs {
 
 // The error number callers treat as "the user cancelled a common dialog".
 // The procedures here never raise it; they report bCancelled instead.
@@ -87,4 +87,4 @@ QString WindowsFilterToQt(const QString& windowsFilter);
 // The built-in custom colour of slot 1..16, as 0x00BBGGRR.
 qint32 DefaultCustomColor(int slot);
 
-} // namespace core
+} // namespace dialogs

@@ -12,7 +12,7 @@
 #include <QTextEdit>
 #include <QToolTip>
 
-namespace core {
+namespace dialogs {
 
 void ShowBalloonTip(QWidget* control, int icon, const QString& text) {
     if (!control) return;
@@ -24,8 +24,8 @@ void ShowBalloonTip(QWidget* control, int icon, const QString& text) {
 }
 
 void FilterNameKeyPress(QWidget* textBox, int& keyAscii) {
-    if (keyAscii <= 0 || keyAscii > 0xFFFF || !IsIllegalNameChar(QChar(char16_t(keyAscii)))) return;
-    ShowBalloonTip(textBox, 1, kIllegalNameBalloonText);
+    if (keyAscii <= 0 || keyAscii > 0xFFFF || !core::IsIllegalNameChar(QChar(char16_t(keyAscii)))) return;
+    ShowBalloonTip(textBox, 1, core::kIllegalNameBalloonText);
     keyAscii = 0;
 }
 
@@ -53,20 +53,20 @@ void InstallNameKeyFilter(QWidget* textBox) {
 
 void LoadListFileToCombo(const QString& file, QComboBox* combo) {
     if (!combo) return;
-    const QStringList lines = ReadTextFile(file).split(QLatin1String("\r\n"));
+    const QStringList lines = core::ReadTextFile(file).split(QLatin1String("\r\n"));
     combo->clear();
     for (const QString& line : lines)
         if (!line.isEmpty()) combo->addItem(line);
 }
 
 void SavePathHistory(QComboBox* combo) {
-    if (combo) AddToPathHistory(combo->currentText());
+    if (combo) core::AddToPathHistory(combo->currentText());
 }
 
 void LoadPathHistory(QComboBox* combo) {
     if (!combo) return;
     combo->clear();
-    const QStringList lines = ReadPathHistory();
+    const QStringList lines = core::ReadPathHistory();
     for (const QString& line : lines)
         combo->addItem(line);
     if (combo->count() > 0) combo->setCurrentIndex(0);
@@ -78,7 +78,7 @@ template <class LogBox> void appendLogLine(const QString& message, LogBox* log) 
     if (!log) return;
     QTextCursor cursor(log->document());
     cursor.movePosition(QTextCursor::End);
-    cursor.insertText(FormatLogLine(message));
+    cursor.insertText(core::FormatLogLine(message));
     log->moveCursor(QTextCursor::End);
     log->ensureCursorVisible();
 }
@@ -92,4 +92,4 @@ void AddLogLine(const QString& message, QTextEdit* log) {
     appendLogLine(message, log);
 }
 
-} // namespace core
+} // namespace dialogs

@@ -9,7 +9,7 @@ class QPlainTextEdit;
 class QTextEdit;
 class QWidget;
 
-namespace core {
+namespace dialogs {
 
 // Key-press filter of text boxes holding file, list or item names: for an
 // illegal character the balloon tip is shown over the box and keyAscii is set
@@ -36,4 +36,4 @@ void LoadPathHistory(QComboBox* combo);
 void AddLogLine(const QString& message, QPlainTextEdit* log);
 void AddLogLine(const QString& message, QTextEdit* log);
 
-} // namespace core
+} // namespace dialogs

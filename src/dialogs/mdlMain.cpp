@@ -4,7 +4,7 @@
 
 #include <QLabel>
 
-namespace core {
+namespace dialogs {
 
 bool g_bSplashVisible = false;
 
@@ -45,4 +45,4 @@ void SetSplashStatus(const QString& text) {
 // error mode to set; kept for the main window's termination step.
 void SetNoFaultErrorMode() {}
 
-} // namespace core
+} // namespace dialogs

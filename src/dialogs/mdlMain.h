@@ -5,7 +5,7 @@
 #include <QString>
 #include <functional>
 
-namespace core {
+namespace dialogs {
 
 // Program-wide: True from the moment the splash is about to load.
 extern bool g_bSplashVisible;
@@ -26,4 +26,4 @@ void SetStartupObserver(StartupObserver observer);
 // Tells the observer (if any) of a start-up step.
 void NotifyStartup(const QString& step, const QString& detail);
 
-} // namespace core
+} // namespace dialogs

@@ -3,7 +3,7 @@
 #include <QCursor>
 #include <QGuiApplication>
 
-namespace core {
+namespace dialogs {
 
 void GetMousePos(qint32& x, qint32& y) {
     if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return;
@@ -12,4 +12,4 @@ void GetMousePos(qint32& x, qint32& y) {
     y = p.y();
 }
 
-} // namespace core
+} // namespace dialogs

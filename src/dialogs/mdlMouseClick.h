@@ -3,10 +3,10 @@
 
 #include <QtGlobal>
 
-namespace core {
+namespace dialogs {
 
 // The pointer position in screen pixels; x and y stay as they were when it
 // cannot be read.
 void GetMousePos(qint32& x, qint32& y);
 
-} // namespace core
+} // namespace dialogs

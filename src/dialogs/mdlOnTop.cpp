@@ -2,7 +2,7 @@
 
 #include <QWidget>
 
-namespace core {
+namespace dialogs {
 
 void SetWindowOnTop(QWidget* window, bool onTop) {
     if (!window) return;
@@ -20,4 +20,4 @@ void SetWindowOnTop(QWidget* window, bool onTop) {
     w->setAttribute(Qt::WA_ShowWithoutActivating, noActivate);
 }
 
-} // namespace core
+} // namespace dialogs

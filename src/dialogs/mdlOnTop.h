@@ -3,10 +3,10 @@
 
 class QWidget;
 
-namespace core {
+namespace dialogs {
 
 // Puts the window above all others (or back among them) without activating
 // it; the window keeps its position and size and is shown if it was hidden.
 void SetWindowOnTop(QWidget* window, bool onTop);
 
-} // namespace core
+} // namespace dialogs

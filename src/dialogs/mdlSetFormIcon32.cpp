@@ -7,7 +7,7 @@
 #include <QHash>
 #include <QRegularExpression>
 
-namespace core {
+namespace dialogs {
 
 namespace {
 bool addGroupFiles(QIcon& icon, const QString& folder, const QString& name) {
@@ -33,8 +33,8 @@ QIcon LoadFormIcon(const QString& iconName) {
     // all its files: each is read once per folder pair and then shared.
     // (Never destroyed: pictures must not outlive the application object.)
     static auto* const cache = new QHash<QString, QIcon>;
-    const QString programIcons = ProgramFolder() + QLatin1String("/icons");
-    const QString installIcons = InstallFolder() + QLatin1String("/icons");
+    const QString programIcons = core::ProgramFolder() + QLatin1String("/icons");
+    const QString installIcons = core::InstallFolder() + QLatin1String("/icons");
     const QString key = programIcons + QChar(u'\n') + installIcons + QChar(u'\n') + iconName;
     const auto cached = cache->constFind(key);
     if (cached != cache->constEnd()) return *cached;
@@ -45,4 +45,4 @@ QIcon LoadFormIcon(const QString& iconName) {
     return icon;
 }
 
-} // namespace core
+} // namespace dialogs

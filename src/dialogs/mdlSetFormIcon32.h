@@ -6,7 +6,7 @@
 
 class QWidget;
 
-namespace core {
+namespace dialogs {
 
 // The icon group of that name (matched without regard to case), with every
 // size found: the files <name>.png/.ico/.svg and <name>_<size>.png/... in the
@@ -20,4 +20,4 @@ QIcon LoadFormIcon(const QString& iconName);
 // A name without a group gives the window no icon of its own.
 void SetFormIcon(QWidget* window, const QString& iconName, bool ownerFlag);
 
-} // namespace core
+} // namespace dialogs

@@ -4,7 +4,7 @@
 #include <QApplication>
 #include <QWidget>
 
-namespace core {
+namespace dialogs {
 
 void SetFormIcon(QWidget* window, const QString& iconName, bool ownerFlag) {
     if (!window) return;
@@ -14,4 +14,4 @@ void SetFormIcon(QWidget* window, const QString& iconName, bool ownerFlag) {
     w->setWindowIcon(icon);
 }
 
-} // namespace core
+} // namespace dialogs

@@ -4,13 +4,13 @@
 
 #include <QComboBox>
 
-namespace core {
+namespace dialogs {
 
 void FillDestinationFormats(QComboBox* combo) {
-    const QStringList texts = DestinationFormatTexts();
+    const QStringList texts = core::DestinationFormatTexts();
     if (!combo) return;
     combo->clear();
     combo->addItems(texts);
 }
 
-} // namespace core
+} // namespace dialogs

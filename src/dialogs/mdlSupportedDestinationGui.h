@@ -3,10 +3,10 @@
 
 class QComboBox;
 
-namespace core {
+namespace dialogs {
 
 // Runs InitDestinationFormats, clears the combo box and adds the texts of the
 // offered formats in code order; the selection is left to the caller.
 void FillDestinationFormats(QComboBox* combo);
 
-} // namespace core
+} // namespace dialogs

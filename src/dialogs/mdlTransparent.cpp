@@ -2,7 +2,7 @@
 
 #include <QWidget>
 
-namespace core {
+namespace dialogs {
 
 qint32 SetWindowAlpha(QWidget* window, int opacity) {
     if (opacity < 0 || opacity > 255) return 1;
@@ -17,4 +17,4 @@ qint32 ClearWindowAlpha(QWidget* window) {
     return 0;
 }
 
-} // namespace core
+} // namespace dialogs

@@ -5,7 +5,7 @@
 
 class QWidget;
 
-namespace core {
+namespace dialogs {
 
 // Opacity 0 (invisible) to 255 (opaque): 0 when set; 1 for any other
 // opacity (nothing changes); 2 when there is no window to change.
@@ -13,4 +13,4 @@ qint32 SetWindowAlpha(QWidget* window, int opacity);
 // Makes the window opaque again: 0, or 2 when there is no window.
 qint32 ClearWindowAlpha(QWidget* window);
 
-} // namespace core
+} // namespace dialogs

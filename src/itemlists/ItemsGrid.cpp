@@ -17,7 +17,7 @@ namespace itemlists {
 
 void InitGridColumns(cGrid& grid, cImageList* imageList, GridVariant variant) {
     // The grids format dates with the services' locale, whichever services are in.
-    components::SetControlsLocaleProvider([] { return core::services().locale(); });
+    controls::SetControlsLocaleProvider([] { return core::services().locale(); });
     grid.setRowHeight(24);
     grid.setImageList(imageList);
     for (const ItemColumn& c : ItemColumns(variant))

@@ -54,7 +54,7 @@ protected:
             auto* edit = qobject_cast<QLineEdit*>(child);
             if (edit && !edit->property(kFiltered).toBool()) {
                 edit->setProperty(kFiltered, true);
-                core::InstallNameKeyFilter(edit);
+                dialogs::InstallNameKeyFilter(edit);
             }
         }
         return QObject::eventFilter(watched, event);
@@ -248,7 +248,7 @@ void ItemsTree::cTreeView1_AfterLabelEdit(cTreeViewNode node, const QString& new
     }
     if (newText == node.Text()) return;
     if (!IsLegalListName(newText)) {
-        core::ShowBalloonTip(&m_tree, 1, core::kIllegalNameBalloonText);
+        dialogs::ShowBalloonTip(&m_tree, 1, core::kIllegalNameBalloonText);
         RestartLabelEdit(node, cancel);
         return;
     }
@@ -414,11 +414,11 @@ void ItemsTree::AddPathsToList(QStringList& paths) {
 void ItemsTree::AddFiles() {
     // The rows are saved to the selected list; without one there is nowhere to add.
     if (!IsListSelected()) return;
-    if (m_owner && m_owner->isVisible()) core::SetWindowOnTop(m_owner, false);
+    if (m_owner && m_owner->isVisible()) dialogs::SetWindowOnTop(m_owner, false);
 
-    core::g_tOpenFileName.lpstrFilter = core::GetSupportedFilesFilter();
-    core::g_tOpenFileName.lpstrTitle = QStringLiteral("Add audio files");
-    const core::tFileDialogResult result = core::ShowOpenDialog(m_owner, core::kCentreOnOwner);
+    dialogs::g_tOpenFileName.lpstrFilter = core::GetSupportedFilesFilter();
+    dialogs::g_tOpenFileName.lpstrTitle = QStringLiteral("Add audio files");
+    const dialogs::tFileDialogResult result = dialogs::ShowOpenDialog(m_owner, dialogs::kCentreOnOwner);
     if (result.bCancelled) return;
 
     // Every chosen file, however many.

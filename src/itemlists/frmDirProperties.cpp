@@ -61,7 +61,7 @@ frmDirProperties::frmDirProperties(itemlists::ItemsTree& lists, cTreeView& cTree
     txtFolderName = new QLineEdit(TabGeneral);
     txtFolderName->setObjectName(QStringLiteral("txtFolderName"));
     txtFolderName->setEnabled(false);
-    core::InstallNameKeyFilter(txtFolderName);
+    dialogs::InstallNameKeyFilter(txtFolderName);
     lblPath = new QLabel(QStringLiteral("Path:"), TabGeneral);
     lblPath->setObjectName(QStringLiteral("lblPath"));
     txtPath = new QLineEdit(TabGeneral);
@@ -111,8 +111,8 @@ frmDirProperties::frmDirProperties(itemlists::ItemsTree& lists, cTreeView& cTree
 void frmDirProperties::Form_Load() {
     // Only the title strip takes the text colour: it is chosen to read on the
     // application colour, not on the page.
-    core::chrome::ApplyTitleStrip(picTitle, {lblTitle});
-    core::chrome::ApplyView({this}, picTitle, QList<QWidget*>{this, TabGeneral});
+    dialogs::chrome::ApplyTitleStrip(picTitle, {lblTitle});
+    dialogs::chrome::ApplyView({this}, picTitle, QList<QWidget*>{this, TabGeneral});
 
     if (cTabControl1->TabCount() == 0) cTabControl1->AddTab(QStringLiteral("Information"), -1, 0, QString());
 }
@@ -141,7 +141,7 @@ void frmDirProperties::cmdOk_Click() {
         ShowMessage(this, kIllegalName);
         txtFolderName->setFocus();
         int key = '?';
-        core::FilterNameKeyPress(txtFolderName, key); // its balloon lists the refused characters
+        dialogs::FilterNameKeyPress(txtFolderName, key); // its balloon lists the refused characters
         return;
     }
 

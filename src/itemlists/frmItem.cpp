@@ -98,7 +98,7 @@ frmItem::frmItem(cGrid& cGrid1, itemlists::ItemsTree& lists, cImageList* imgMenu
         info->addWidget(value, row, 1);
     };
     txtItemName = Named(new QLineEdit(TabInfo), "txtItemName");
-    core::InstallNameKeyFilter(txtItemName);
+    dialogs::InstallNameKeyFilter(txtItemName);
     lblFileName = Named(new cLinkLabel(QString(), TabInfo), "lblFileName");
     lblFileName->setToolTip(QStringLiteral("Open file with external player"));
     lblPath = Named(new cLinkLabel(QString(), TabInfo), "lblPath");
@@ -226,11 +226,11 @@ void frmItem::SetCellText(qint32 row, const QString& key, const QString& text) {
 }
 
 void frmItem::Form_Load() {
-    core::SetFormIcon(this, QStringLiteral("document_music"), true);
+    dialogs::SetFormIcon(this, QStringLiteral("document_music"), true);
 
-    core::chrome::ApplyTitleStrip(picTitle, {lblTitle});
-    core::chrome::ApplyView({this, TabInfo, TabRange, TabTags, ptnAllFile, ptnConvertByTime}, picTitle,
-                            QList<QWidget*>{this, TabInfo, TabRange, TabTags});
+    dialogs::chrome::ApplyTitleStrip(picTitle, {lblTitle});
+    dialogs::chrome::ApplyView({this, TabInfo, TabRange, TabTags, ptnAllFile, ptnConvertByTime}, picTitle,
+                               QList<QWidget*>{this, TabInfo, TabRange, TabTags});
 
     cTabControl1->setImageList(m_imgMenu);
     cTabControl1->AddTab(QStringLiteral("Item Information"), 39, 1, QStringLiteral("Item Information"));
@@ -389,7 +389,7 @@ qint32 frmItem::ApplyItemChanges() {
         ShowMessage(this, QStringLiteral("Illegal Item Name.") + QString(42, QLatin1Char(' ')));
         txtItemName->setFocus();
         int key = '?';
-        core::FilterNameKeyPress(txtItemName, key); // its balloon lists the refused characters
+        dialogs::FilterNameKeyPress(txtItemName, key); // its balloon lists the refused characters
         return -1;
     }
     const bool byTime = ptnConvertByTime->isChecked();

@@ -55,7 +55,7 @@ frmStat::frmStat(QWidget* owner)
     buttons->addWidget(cmdCancel);
     layout->addLayout(buttons);
 
-    core::SetFormIcon(this, QStringLiteral("replace2"), true);
+    dialogs::SetFormIcon(this, QStringLiteral("replace2"), true);
     g_bCancelAdding = false;
 }
 

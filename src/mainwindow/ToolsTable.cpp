@@ -26,7 +26,7 @@
 #include <algorithm>
 #include <utility>
 
-namespace mainwin {
+namespace mainwindow {
 
 namespace {
 
@@ -283,4 +283,4 @@ void CloseFreeDBAtExit() {
         ripping::CloseFreeDBClient();
 }
 
-} // namespace mainwin
+} // namespace mainwindow

@@ -24,7 +24,7 @@
 
 class cGrid;
 
-namespace mainwin {
+namespace mainwindow {
 
 using conversion::ToolLaunch;
 using ToolOpen = std::function<void(const ToolLaunch&)>;
@@ -120,4 +120,4 @@ struct ExitHooks {
 ExitHooks& exitHooks();
 void CloseFreeDBAtExit();
 
-} // namespace mainwin
+} // namespace mainwindow

@@ -59,7 +59,7 @@
 #include <QSessionManager>
 #endif
 
-using namespace mainwin::parts;
+using namespace mainwindow::parts;
 
 namespace {
 
@@ -72,7 +72,7 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
     // Closing the main window unloads it; the program ends with it.
     setAttribute(Qt::WA_DeleteOnClose);
     s_instance = this;
-    core::setMainWindowHost(this);
+    dialogs::setMainWindowHost(this);
     // Any size the user or the stored values give is taken; the controls
     // squeeze rather than hold the window bigger.
     setMinimumSize(1, 1);
@@ -125,7 +125,7 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
 frmMain::~frmMain() {
     Form_Terminate();
     if (s_instance == this) s_instance = nullptr;
-    if (core::mainWindowHost() == this) core::setMainWindowHost(nullptr);
+    if (dialogs::mainWindowHost() == this) dialogs::setMainWindowHost(nullptr);
 }
 
 frmMain* frmMain::instance() {
@@ -148,7 +148,7 @@ void frmMain::Form_Load() {
     cSysTray1->setIconFile(core::ProgramFolder() + "/SysIcon/systrayicon.png");
 
     // Window icons.
-    core::SetFormIcon(this, "AAA", true);
+    dialogs::SetFormIcon(this, "AAA", true);
 
     // Grid columns.
     itemlists::InitGridColumns(*cGrid1, imgGrid);
@@ -198,7 +198,7 @@ void frmMain::Form_Load() {
         connect(options, &frmOptions::settingsApplied, this, &frmMain::OptionsApplied);
         // A text colour picked in the dialog shows on the title at once.
         connect(options, &frmOptions::textColorPicked, this,
-                [this](qint32 colour) { components::ApplyTextColor(lblTitle, colour); });
+                [this](qint32 colour) { controls::ApplyTextColor(lblTitle, colour); });
     });
 
     // A picture of the window on request, for checking its look without a screen.
@@ -303,7 +303,7 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void frmMain::RunCommandLineSwitches() {
-    RunStartSwitches(core::Command());
+    RunStartSwitches(dialogs::Command());
 }
 
 void frmMain::SecondStart(const QString& commandLine) {
@@ -402,7 +402,7 @@ void frmMain::Form_Unload(bool& cancel) {
     tmrRemove->stop();
     ClosePlayer();
     cAudioConverter1->Close();
-    mainwin::CloseFreeDBAtExit();
+    mainwindow::CloseFreeDBAtExit();
     cAudioCDRipper1->Close();
 
     // The outer size, whatever the window state.
@@ -436,5 +436,5 @@ void frmMain::DoClearTheList() {
 }
 
 void frmMain::Form_Terminate() {
-    core::SetNoFaultErrorMode();
+    dialogs::SetNoFaultErrorMode();
 }

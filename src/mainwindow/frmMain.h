@@ -50,7 +50,7 @@ class AudioCDSource;
 class ItemsTree;
 } // namespace itemlists
 
-class frmMain : public QMainWindow, public core::MainWindowHost {
+class frmMain : public QMainWindow, public dialogs::MainWindowHost {
     Q_OBJECT
 public:
     explicit frmMain(QWidget* parent = nullptr);
@@ -59,7 +59,7 @@ public:
     // The loaded main window, or nullptr.
     static frmMain* instance();
 
-    // What lower windows reach through core::mainWindowHost().
+    // What lower windows reach through dialogs::mainWindowHost().
     QWidget* hostWindow() override { return this; }
     cImageList* menuImages() override { return imgMenu; }
     void notesChanged() override;

@@ -47,7 +47,7 @@
 #include <QTimer>
 #include <QUrl>
 
-using namespace mainwin::parts;
+using namespace mainwindow::parts;
 
 void frmMain::RunCommand(const QString& key) {
     if (m_cMenu) m_cMenu_Click(m_cMenu->IndexForKey(key));
@@ -59,7 +59,7 @@ QString frmMain::SelectedKey() const {
 
 void frmMain::LeaveOnTop() {
     // A window that is not on top is left alone: taking it out would show it again.
-    if (windowFlags().testFlag(Qt::WindowStaysOnTopHint)) core::SetWindowOnTop(this, false);
+    if (windowFlags().testFlag(Qt::WindowStaysOnTopHint)) dialogs::SetWindowOnTop(this, false);
 }
 
 void frmMain::m_cMenu_Click(int index) {
@@ -75,7 +75,7 @@ const QHash<QString, std::function<void()>>& frmMain::Commands() {
     if (!m_commands.isEmpty()) return m_commands;
     auto& c = m_commands;
     // The tools, each through its row of the tools table.
-    for (const mainwin::ToolInfo& tool : mainwin::Tools()) {
+    for (const mainwindow::ToolInfo& tool : mainwindow::Tools()) {
         const QString key = tool.key;
         c.insert(key, [this, key] { RunTool(key); });
     }
@@ -98,12 +98,12 @@ const QHash<QString, std::function<void()>>& frmMain::Commands() {
     c.insert("Exit", [this] { close(); });
     c.insert("RC Exit", [this] { close(); });
     c.insert("About", [this] {
-        core::SetWindowOnTop(this, false);
-        core::ShowAbout(this);
+        dialogs::SetWindowOnTop(this, false);
+        dialogs::ShowAbout(this);
     });
     c.insert("Notes", [this] {
-        core::SetWindowOnTop(this, false);
-        core::ShowNotes();
+        dialogs::SetWindowOnTop(this, false);
+        dialogs::ShowNotes();
     });
     c.insert("Support", [this] { core::ShellOpen(this, core::g_sSupportURL); });
     c.insert("RC Open", [this] { cSysTray1_TrayClick(1); });
@@ -135,7 +135,7 @@ bool frmMain::HasCommand(const QString& key) {
 QStringList frmMain::PendingCommands() {
     Commands();
     QStringList pending = m_pendingCommands;
-    pending << mainwin::ToolsWithoutWindow();
+    pending << mainwindow::ToolsWithoutWindow();
     return pending;
 }
 
@@ -160,13 +160,13 @@ conversion::ToolLaunch frmMain::LaunchContext(const QString& key) {
 // The tool's row decides everything: its preconditions, what it is handed,
 // whether CD polling pauses, and the function that opens its window.
 void frmMain::RunTool(const QString& key) {
-    const mainwin::ToolInfo* tool = mainwin::FindTool(key);
-    if (!tool || !mainwin::Offered(*tool)) return;
+    const mainwindow::ToolInfo* tool = mainwindow::FindTool(key);
+    if (!tool || !mainwindow::Offered(*tool)) return;
     const cTreeViewNode selected = cTreeView1->SelectedItem();
-    const mainwin::Refusal refusal =
-        mainwin::CheckPreconditions(*tool, selected.isNull() ? QString() : selected.Key(), cGrid1->Rows(),
-                                    itemlists::GetMarkedCount(*cGrid1));
-    using Then = mainwin::Refusal::Then;
+    const mainwindow::Refusal refusal =
+        mainwindow::CheckPreconditions(*tool, selected.isNull() ? QString() : selected.Key(), cGrid1->Rows(),
+                                       itemlists::GetMarkedCount(*cGrid1));
+    using Then = mainwindow::Refusal::Then;
     if (refusal.then != Then::Open) {
         if (!refusal.text.isEmpty())
             core::services().msgBox(this, refusal.text, core::vbInformation, AppTitle());
@@ -184,9 +184,9 @@ void frmMain::RunTool(const QString& key) {
         return;
     }
     conversion::ToolLaunch launch = LaunchContext(key);
-    mainwin::FillHandOver(*tool, *cGrid1, selected.isNull() ? QString() : selected.Text(), launch);
+    mainwindow::FillHandOver(*tool, *cGrid1, selected.isNull() ? QString() : selected.Text(), launch);
 
-    const mainwin::ToolOpen open = mainwin::ToolOpenFor(key);
+    const mainwindow::ToolOpen open = mainwindow::ToolOpenFor(key);
     if (!open) {
         qInfo("Tool \"%s\" has no window yet", qPrintable(key));
         return;
@@ -215,10 +215,10 @@ void frmMain::CmdSaveAs() {
     if (cGrid1->Rows() < 1 || row < 1) return;
     const QString itemName = cGrid1->CellText(row, cGrid1->ColumnIndex("Item Name"));
     const QString ext = core::GetExtension(itemName);
-    core::g_tOpenFileName.lpstrFilter = "Audio Files (*." + ext + ")" + QChar(0) + "*." + ext;
-    core::g_tOpenFileName.lpstrTitle = "Save As";
-    core::g_tOpenFileName.lpstrDefExt = ext;
-    const core::tFileDialogResult result = core::ShowSaveDialog(this, itemName, -1);
+    dialogs::g_tOpenFileName.lpstrFilter = "Audio Files (*." + ext + ")" + QChar(0) + "*." + ext;
+    dialogs::g_tOpenFileName.lpstrTitle = "Save As";
+    dialogs::g_tOpenFileName.lpstrDefExt = ext;
+    const dialogs::tFileDialogResult result = dialogs::ShowSaveDialog(this, itemName, -1);
     if (result.bCancelled || result.sFiles.size() < 2) return;
     // The item's own file is the source (the list's key joined with the item's
     // name names no file).
@@ -233,7 +233,7 @@ void frmMain::CmdSaveAs() {
                                 core::vbInformation, AppTitle());
         return;
     }
-    core::ShowFileCopy(this, source, dest);
+    dialogs::ShowFileCopy(this, source, dest);
 }
 
 void frmMain::CmdNewItemsList() {
@@ -300,7 +300,7 @@ void frmMain::CmdFreeDB() {
     LeaveOnTop();
     const conversion::ToolLaunch launch = LaunchContext("FreeDB");
     if (!ripping::FreeDBCommandAccepted(launch)) return;
-    const mainwin::ToolOpen open = mainwin::FreeDBOpen();
+    const mainwindow::ToolOpen open = mainwindow::FreeDBOpen();
     setCursor(Qt::WaitCursor);
     open(launch);
     unsetCursor();
@@ -325,7 +325,7 @@ void frmMain::ShowOptionsPage(const QString& key) {
     if (node.isNull()) return;
     node.setSelected(true);
     options->cTreeView1_NodeClick(options->cTreeView1->Nodes().Item(key));
-    core::ExecModal(options);
+    dialogs::ExecModal(options);
 }
 
 void frmMain::CmdHelpTopic() {
@@ -371,7 +371,7 @@ QString TopPopupItem(const QString& key) {
 
 void frmMain::tlbrTop_ButtonClick(int index) {
     const QString key = tlbrTop->ButtonKey(index);
-    if (const mainwin::ToolInfo* tool = mainwin::FindTool(key); tool && !tool->headlineId.isEmpty()) {
+    if (const mainwindow::ToolInfo* tool = mainwindow::FindTool(key); tool && !tool->headlineId.isEmpty()) {
         RunCommand(key);
         return;
     }
@@ -410,7 +410,7 @@ void frmMain::tlbrRecorder_ButtonDropDown(int index) {
 void frmMain::cmdTools_Click(int index) {
     const QPushButton* button = cmdTools.value(index);
     if (!button) return;
-    for (const mainwin::ToolInfo& tool : mainwin::Tools())
+    for (const mainwindow::ToolInfo& tool : mainwindow::Tools())
         if (button->text() == tool.caption) {
             RunCommand(tool.key);
             return;

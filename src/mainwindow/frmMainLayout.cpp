@@ -56,7 +56,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-using namespace mainwin::parts;
+using namespace mainwindow::parts;
 
 void frmMain::BuildControls() {
     auto* central = new QWidget(this);
@@ -338,7 +338,7 @@ void frmMain::BuildStatusBar() {
 void frmMain::CreateMenus() {
     m_cMenu = new cPopupMenu(this);
     m_cMenu->setObjectName("m_cMenu");
-    mainwin::CreateMenus(*m_cMenu, this, imgMenu);
+    mainwindow::CreateMenus(*m_cMenu, this, imgMenu);
     connect(m_cMenu, &cPopupMenu::Click, this, &frmMain::m_cMenu_Click);
 }
 
@@ -364,8 +364,8 @@ void frmMain::BuildToolButtons() {
         if (!button) continue;
         button->move(button->x(), -(button->y() + px(200)));
     }
-    for (const QString& key : mainwin::ToolButtonOrder())
-        if (const mainwin::ToolInfo* tool = mainwin::FindTool(key); tool && mainwin::Offered(*tool))
+    for (const QString& key : mainwindow::ToolButtonOrder())
+        if (const mainwindow::ToolInfo* tool = mainwindow::FindTool(key); tool && mainwindow::Offered(*tool))
             AddToolButton(tool->caption, tool->icon);
 
     // The design width fits the captions in the design font; with a wider
@@ -425,7 +425,7 @@ void frmMain::BuildTopToolbar() {
     }
     tlbrTop->AddButton("Items List", 39, 0, 0, "Items List", cToolbar::StyleDropDown, "Items List");
     tlbrTop->AddButton("", -1, 0, 0, QString(), cToolbar::StyleSeparator);
-    for (const mainwin::ToolInfo& tool : mainwin::Tools()) {
+    for (const mainwindow::ToolInfo& tool : mainwindow::Tools()) {
         if (tool.headlineId.isEmpty() || core::g_sAppMainTool != tool.headlineId) continue;
         tlbrTop->AddButton(tool.key, tool.headlineIcon, 0, 0, tool.headlineCaption, cToolbar::StyleNormal,
                            tool.key);

@@ -28,7 +28,7 @@
 
 #include <cmath>
 
-using namespace mainwin::parts;
+using namespace mainwindow::parts;
 
 bool frmMain::IsPlaying() const {
     const itemlists::MainWindowLink& link = m_cTree->link();

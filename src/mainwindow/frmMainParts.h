@@ -18,7 +18,7 @@
 #include <cmath>
 #include <limits>
 
-namespace mainwin::parts {
+namespace mainwindow::parts {
 
 using itemlists::IsCDNode;
 using itemlists::IsMainNode;
@@ -85,11 +85,11 @@ inline QLabel* NewLabel(QWidget* parent, const char* name, const QString& text =
 }
 
 inline void SetBackColor(QWidget* widget, qint64 colour) {
-    if (widget) components::ApplyBackColor(widget, colour);
+    if (widget) controls::ApplyBackColor(widget, colour);
 }
 
 inline void SetTextColor(QLabel* label, qint64 colour) {
-    components::ApplyTextColor(label, colour);
+    controls::ApplyTextColor(label, colour);
 }
 
 // Draws a picture file behind a widget; a missing or unreadable file changes nothing.
@@ -102,4 +102,4 @@ inline void SetBackPicture(QWidget* widget, const QString& file) {
     widget->setAutoFillBackground(true);
 }
 
-} // namespace mainwin::parts
+} // namespace mainwindow::parts

@@ -12,20 +12,20 @@
 
 #include <QCursor>
 
-using namespace mainwin::parts;
+using namespace mainwindow::parts;
 
 void frmMain::SetOnTop(bool bVal) {
     // Taking a window that is not on top out would show it again (in the tray too).
-    if (bVal || windowFlags().testFlag(Qt::WindowStaysOnTopHint)) core::SetWindowOnTop(this, bVal);
+    if (bVal || windowFlags().testFlag(Qt::WindowStaysOnTopHint)) dialogs::SetWindowOnTop(this, bVal);
     if (tlbrTop) tlbrTop->setButtonChecked(tlbrTop->ButtonIndex("On Top"), bVal);
     if (m_cMenu) m_cMenu->setChecked(m_cMenu->IndexForKey("On Top"), bVal);
 }
 
 void frmMain::SetTransparent(bool bVal) {
     if (bVal)
-        core::SetWindowAlpha(this, 90);
+        dialogs::SetWindowAlpha(this, 90);
     else
-        core::ClearWindowAlpha(this);
+        dialogs::ClearWindowAlpha(this);
     if (tlbrTop) tlbrTop->setButtonChecked(tlbrTop->ButtonIndex("Transparent"), bVal);
     if (m_cMenu) m_cMenu->setChecked(m_cMenu->IndexForKey("Transparent"), bVal);
 }

@@ -13,7 +13,7 @@
 #include <algorithm>
 #include <vector>
 
-namespace mainwin {
+namespace mainwindow {
 
 namespace {
 
@@ -168,4 +168,4 @@ void CreateMenus(cPopupMenu& m_cMenu, QWidget* owner, cImageList* imgMenu) {
     m_cMenu.setMenuReady(true);
 }
 
-} // namespace mainwin
+} // namespace mainwindow

@@ -6,7 +6,7 @@ class QWidget;
 class cImageList;
 class cPopupMenu;
 
-namespace mainwin {
+namespace mainwindow {
 
 // Fills a new, empty popup-menu object with every head and item of the main
 // window, in their fixed order, and marks it ready. `owner` is the main window,
@@ -21,4 +21,4 @@ namespace mainwin {
 // the caller's part.
 void CreateMenus(cPopupMenu& m_cMenu, QWidget* owner, cImageList* imgMenu);
 
-} // namespace mainwin
+} // namespace mainwindow

@@ -127,7 +127,7 @@ void frmCDRipper::LoadCDDevices() {
 void frmCDRipper::cboDevices_Click() {
     const core::DiscCheck check =
         core::CheckAudioCD(*cAudioCDRipper1, cboDevices->currentIndex(), cboDevices->currentText().left(2));
-    components::ApplyTextColor(lblCDStatus, check.ok ? 0 : 255);
+    controls::ApplyTextColor(lblCDStatus, check.ok ? 0 : 255);
     lblCDStatus->setText(check.text);
 }
 

@@ -95,9 +95,9 @@ frmFreeDB::~frmFreeDB() {
 }
 
 void frmFreeDB::Form_Load() {
-    core::chrome::SetIcon(this, QStringLiteral("cd_music"));
-    core::chrome::ApplyTitleStrip(picTitle, {lblTitle});
-    core::chrome::ApplyView({this}, picTitle);
+    dialogs::chrome::SetIcon(this, QStringLiteral("cd_music"));
+    dialogs::chrome::ApplyTitleStrip(picTitle, {lblTitle});
+    dialogs::chrome::ApplyView({this}, picTitle);
     prgCurrnet->setBarColor(settings::g_lAppColor);
 }
 
@@ -245,7 +245,7 @@ bool ShowFreeDB(const conversion::ToolLaunch& target) {
     if (!g_frmFreeDB) g_frmFreeDB = new frmFreeDB(target, owner);
     QPointer<frmFreeDB> window = g_frmFreeDB;
     const bool started = window->GetFreeDB();
-    if (started && window) core::ExecModal(window);
+    if (started && window) dialogs::ExecModal(window);
     QApplication::restoreOverrideCursor();
     return started;
 }

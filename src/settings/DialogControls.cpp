@@ -89,7 +89,7 @@ void cSettingsDialog::reject() {
 
 void cSettingsDialog::closeEvent(QCloseEvent* event) {
     if (!g_bAppExiting) Form_Hiding();
-    const bool hidden = core::chrome::HideUnlessExiting(this, event, g_bAppExiting);
+    const bool hidden = dialogs::chrome::HideUnlessExiting(this, event, g_bAppExiting);
     Form_Unload();
     if (!hidden && m_unloadAtExit) deleteLater();
 }

@@ -336,7 +336,7 @@ void frmAudioProp::Form_Load() {
 }
 
 void frmAudioProp::ApplyTheme() {
-    core::chrome::ApplyTitleStrip(picTitle, {lblTitle, lblFormatDesc});
+    dialogs::chrome::ApplyTitleStrip(picTitle, {lblTitle, lblFormatDesc});
 
     const QList<QWidget*> panels{this,     froToWAV, froToACM, froToMP3,
                                  froToWMA, froToOGG, froToAPE, picMP3Advanced};
@@ -344,7 +344,7 @@ void frmAudioProp::ApplyTheme() {
     for (QCheckBox* box : picMP3Advanced->findChildren<QCheckBox*>())
         themed << box;
     themed << ptnQualityOGG << optOggBit << chkBestAccordToSource;
-    core::chrome::ApplyView(themed, picTitle, panels);
+    dialogs::chrome::ApplyView(themed, picTitle, panels);
 }
 
 void frmAudioProp::HideTabPages() {
@@ -534,10 +534,10 @@ void frmAudioProp::chkBestAccordToSource_Click() {
     if (!chkBestAccordToSource->isChecked()) {
         tags = settings::ACMTagNames(*cAudioConverter1, 44100, 2, 16, 0);
     } else {
-        core::g_tOpenFileName.lpstrFilter =
+        dialogs::g_tOpenFileName.lpstrFilter =
             QStringLiteral("MP3 Audio Files (*.mp3)") + QChar(0) + "*.mp3" + QChar(0);
-        core::g_tOpenFileName.lpstrTitle = "Open MP3 audio file";
-        const core::tFileDialogResult chosen = core::ShowOpenDialog(this, core::kCentreOnOwner);
+        dialogs::g_tOpenFileName.lpstrTitle = "Open MP3 audio file";
+        const dialogs::tFileDialogResult chosen = dialogs::ShowOpenDialog(this, dialogs::kCentreOnOwner);
         // Several files give no single path in the first entry: nothing to examine.
         if (chosen.bCancelled || chosen.sFiles.isEmpty() || chosen.sFiles.constFirst().isEmpty()) return;
         cAudioConverter1->OpenSource(chosen.sFiles.constFirst());

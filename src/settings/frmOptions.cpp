@@ -113,7 +113,7 @@ qint32 frmOptions::BackColor(const QWidget* widget) {
 bool frmOptions::SetBackColor(QWidget* widget, qint32 color) {
     if (!settings::IsColorNumber(color)) return false;
     widget->setProperty("BackColor", color);
-    components::ApplyBackColor(widget, color);
+    controls::ApplyBackColor(widget, color);
     return true;
 }
 
@@ -408,7 +408,7 @@ void frmOptions::Form_Load() {
     m_loaded = true;
 
     ApplyTheme();
-    core::SetFormIcon(this, "gears", true);
+    dialogs::SetFormIcon(this, "gears", true);
 
     m_reg = std::make_unique<core::RegistryRoutines>();
     m_reg->setHkey(core::HKEY_LOCAL_MACHINE);
@@ -441,8 +441,8 @@ void frmOptions::ApplyTheme() {
     QList<QWidget*> themed{this, froGeneral, froEvents, froView, froTags, froAdvanced};
     for (QCheckBox* box : findChildren<QCheckBox*>())
         themed.append(box);
-    core::chrome::ApplyView(themed, picTitle,
-                            QList<QWidget*>{this, froGeneral, froEvents, froView, froTags, froAdvanced});
+    dialogs::chrome::ApplyView(themed, picTitle,
+                               QList<QWidget*>{this, froGeneral, froEvents, froView, froTags, froAdvanced});
     if (core::g_lAppIncCDRipper == 1) chkAutoFreeDB->setVisible(true);
 }
 
@@ -508,7 +508,7 @@ void frmOptions::GetOptions() {
     settings::LoadOptions(*m_reg, r);
     SetControls(r);
     SetBackColor(picTitle, r.picColor);
-    components::ApplyTextColor(lblTitle, r.picTextColor);
+    controls::ApplyTextColor(lblTitle, r.picTextColor);
 }
 
 settings::tOptionsRecord frmOptions::Controls() const {
@@ -720,13 +720,13 @@ void frmOptions::chkCopyID3FromSource_Click() {
 }
 
 void frmOptions::cmdAddSound_Click() {
-    core::g_tOpenFileName.lpstrTitle = QStringLiteral("Select files");
+    dialogs::g_tOpenFileName.lpstrTitle = QStringLiteral("Select files");
     const QChar nul(u'\0');
-    core::g_tOpenFileName.lpstrFilter = QStringLiteral("media files (*.wav; *.mp3)") + nul +
-                                        QStringLiteral("*.wav; *.mp3") + nul + QStringLiteral("mp3 (*.mp3)") +
-                                        nul + QStringLiteral("*.mp3") + nul + QStringLiteral("wav (*.wav)") +
-                                        nul + QStringLiteral("*.wav") + nul;
-    const core::tFileDialogResult result = core::ShowOpenDialog(this, core::kCentreOnOwner);
+    dialogs::g_tOpenFileName.lpstrFilter =
+        QStringLiteral("media files (*.wav; *.mp3)") + nul + QStringLiteral("*.wav; *.mp3") + nul +
+        QStringLiteral("mp3 (*.mp3)") + nul + QStringLiteral("*.mp3") + nul + QStringLiteral("wav (*.wav)") +
+        nul + QStringLiteral("*.wav") + nul;
+    const dialogs::tFileDialogResult result = dialogs::ShowOpenDialog(this, dialogs::kCentreOnOwner);
     if (result.bCancelled || result.iCount < 1 || result.sFiles.size() < 2 || result.sFiles[1].isEmpty())
         return;
     // The folder may be the root, which already ends with "/".
@@ -758,13 +758,13 @@ void frmOptions::cmdEditTargetFormat_Click() {
 }
 
 void frmOptions::cmdSelectPath_Click() {
-    QString folder = core::BrowseForFolder(QStringLiteral("Select a new directory"), txtToPath->currentText(),
-                                           this, true, QString(), true, false);
+    QString folder = dialogs::BrowseForFolder(QStringLiteral("Select a new directory"),
+                                              txtToPath->currentText(), this, true, QString(), true, false);
     if (folder.isEmpty()) return;
     folder = WithClosingSlash(folder);
     txtToPath->setEditText(folder);
-    core::SavePathHistory(txtToPath);
-    core::LoadPathHistory(txtToPath);
+    dialogs::SavePathHistory(txtToPath);
+    dialogs::LoadPathHistory(txtToPath);
     // An unreadable history must not lose the choice.
     if (txtToPath->currentText() != folder) txtToPath->setEditText(folder);
 }
@@ -787,8 +787,8 @@ void frmOptions::lblOpenDestinationDestinationFolder_Click() {
                 this, QStringLiteral("The path: ") + path + QStringLiteral(" cannot be created."),
                 core::vbOKOnly, title);
         } else {
-            core::SavePathHistory(txtToPath);
-            core::LoadPathHistory(txtToPath);
+            dialogs::SavePathHistory(txtToPath);
+            dialogs::LoadPathHistory(txtToPath);
             if (txtToPath->currentText() != path) txtToPath->setEditText(path);
         }
     }
@@ -812,18 +812,18 @@ void frmOptions::lblMoreAdvancedOptions_Click() {
 }
 
 void frmOptions::picColor_Click() {
-    const qint32 color = core::ShowColorDialog(this, 0);
+    const qint32 color = dialogs::ShowColorDialog(this, 0);
     if (color == -1) return;
     SetBackColor(picColor, color);
     SetBackColor(picTitle, color);
 }
 
 void frmOptions::picTextColor_Click() {
-    const qint32 color = core::ShowColorDialog(this, 0);
+    const qint32 color = dialogs::ShowColorDialog(this, 0);
     if (color == -1) return;
     SetBackColor(picTextColor, color);
     QPalette palette = lblTitle->palette();
-    palette.setColor(QPalette::WindowText, components::ColorFromLong(color));
+    palette.setColor(QPalette::WindowText, controls::ColorFromLong(color));
     lblTitle->setPalette(palette);
     emit textColorPicked(color);
 }

@@ -148,9 +148,9 @@ void frmProgParameters::BuildControls() {
 }
 
 void frmProgParameters::Form_Load() {
-    core::chrome::ApplyTitleStrip(picTitle, {lblTitle});
+    dialogs::chrome::ApplyTitleStrip(picTitle, {lblTitle});
     // A text that is no number keeps the design colours.
-    core::chrome::ApplyView({this, fraAppNotic, fraID3Tags, fraExt}, picTitle, QList<QWidget*>{this});
+    dialogs::chrome::ApplyView({this, fraAppNotic, fraID3Tags, fraExt}, picTitle, QList<QWidget*>{this});
 }
 
 void frmProgParameters::cboSections_Click() {

@@ -162,9 +162,9 @@ frmMP3TagsEditor::frmMP3TagsEditor(QWidget* parent) : QWidget(parent, Qt::Window
 frmMP3TagsEditor::~frmMP3TagsEditor() = default;
 
 void frmMP3TagsEditor::Form_Load() {
-    core::chrome::SetIcon(this, QStringLiteral("text_align_left"));
-    core::chrome::ApplyTitleStrip(picTitle, {lblTitleMain});
-    core::chrome::ApplyView({this, froGeneral, froAdvanced, froLyric}, picTitle);
+    dialogs::chrome::SetIcon(this, QStringLiteral("text_align_left"));
+    dialogs::chrome::ApplyTitleStrip(picTitle, {lblTitleMain});
+    dialogs::chrome::ApplyView({this, froGeneral, froAdvanced, froLyric}, picTitle);
 
     cboID3->blockSignals(true);
     cboID3->clear();
@@ -223,10 +223,10 @@ void frmMP3TagsEditor::cTabControl1_TabClick(int lTab) {
 }
 
 void frmMP3TagsEditor::cmdSelectFile_Click() {
-    core::g_tOpenFileName.lpstrFilter =
+    dialogs::g_tOpenFileName.lpstrFilter =
         QStringLiteral("MP3 Audio Files (*.mp3)") + QChar(0) + QStringLiteral("*.mp3") + QChar(0);
-    core::g_tOpenFileName.lpstrTitle = QStringLiteral("Open MP3 audio file");
-    const core::tFileDialogResult r = core::ShowOpenDialog(this, core::kCentreOnOwner);
+    dialogs::g_tOpenFileName.lpstrTitle = QStringLiteral("Open MP3 audio file");
+    const dialogs::tFileDialogResult r = dialogs::ShowOpenDialog(this, dialogs::kCentreOnOwner);
     if (r.bCancelled) return;
     // Several names bring no element 0: the box keeps what it held.
     if (!r.sFiles.value(0).isEmpty()) sSourceFile->setPlainText(r.sFiles.value(0));
@@ -399,7 +399,7 @@ void frmMP3TagsEditor::ShowInfo(const QString& text) {
 namespace tags {
 
 frmMP3TagsEditor* ShowMP3TagsEditor(const QString& path) {
-    frmMP3TagsEditor* window = core::chrome::ShowOnDemand<frmMP3TagsEditor>(g_frmMP3TagsEditor, [] {
+    frmMP3TagsEditor* window = dialogs::chrome::ShowOnDemand<frmMP3TagsEditor>(g_frmMP3TagsEditor, [] {
         QApplication::setOverrideCursor(Qt::WaitCursor);
         auto* created = new frmMP3TagsEditor(); // no owner; deletes itself when closed
         created->Form_Load();
@@ -416,7 +416,7 @@ frmMP3TagsEditor* ShowMP3TagsEditor(const QString& path) {
 
 void OpenMP3TagsEditor(const conversion::ToolLaunch& launch) {
     if (launch.owner && launch.owner->windowFlags().testFlag(Qt::WindowStaysOnTopHint))
-        core::SetWindowOnTop(launch.owner, false);
+        dialogs::SetWindowOnTop(launch.owner, false);
     ShowMP3TagsEditor();
 }
 

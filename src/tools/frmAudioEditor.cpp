@@ -183,9 +183,9 @@ frmAudioEditor::~frmAudioEditor() {
 }
 
 void frmAudioEditor::Form_Load() {
-    core::SetFormIcon(this, QStringLiteral("document_pulse"), true);
-    core::chrome::ApplyTitleStrip(picTitle, {lblTitle});
-    core::chrome::ApplyView({this, fraInfo, fraPosition, picList}, picTitle, QList<QWidget*>{this});
+    dialogs::SetFormIcon(this, QStringLiteral("document_pulse"), true);
+    dialogs::chrome::ApplyTitleStrip(picTitle, {lblTitle});
+    dialogs::chrome::ApplyView({this, fraInfo, fraPosition, picList}, picTitle, QList<QWidget*>{this});
 
     cAudioEditor1->Color3 = settings::g_lTextColor;
     cAudioEditor1->Color2 = settings::g_lAppColor;
@@ -288,11 +288,12 @@ void frmAudioEditor::tlbrList_ButtonClick(qint32 index) {
 }
 
 QString frmAudioEditor::SaveSelectionAs() {
-    core::g_tOpenFileName.lpstrFilter = kWavFilter;
-    core::g_tOpenFileName.lpstrTitle = QStringLiteral("Save Selection As");
-    core::g_tOpenFileName.lpstrFile.clear();
-    core::g_tOpenFileName.lpstrDefExt = QStringLiteral("wav");
-    const core::tFileDialogResult result = core::ShowSaveDialog(this, QString(), core::kCentreOnOwner);
+    dialogs::g_tOpenFileName.lpstrFilter = kWavFilter;
+    dialogs::g_tOpenFileName.lpstrTitle = QStringLiteral("Save Selection As");
+    dialogs::g_tOpenFileName.lpstrFile.clear();
+    dialogs::g_tOpenFileName.lpstrDefExt = QStringLiteral("wav");
+    const dialogs::tFileDialogResult result =
+        dialogs::ShowSaveDialog(this, QString(), dialogs::kCentreOnOwner);
     if (result.bCancelled || result.iCount < 1 || result.sFiles.size() < 2) return QString();
     const QString path = result.sFiles[1];
     cAudioEditor1->SetSaveSource(txtWavFile->text());
@@ -322,9 +323,9 @@ void frmAudioEditor::cmdExit_Click() {
 }
 
 void frmAudioEditor::cmdSelectPath_Click() {
-    core::g_tOpenFileName.lpstrFilter = kWavFilter;
-    core::g_tOpenFileName.lpstrTitle = QStringLiteral("Add audio files");
-    const core::tFileDialogResult result = core::ShowOpenDialog(this, core::kCentreOnOwner);
+    dialogs::g_tOpenFileName.lpstrFilter = kWavFilter;
+    dialogs::g_tOpenFileName.lpstrTitle = QStringLiteral("Add audio files");
+    const dialogs::tFileDialogResult result = dialogs::ShowOpenDialog(this, dialogs::kCentreOnOwner);
     if (result.bCancelled || result.sFiles.isEmpty()) return;
     const QString path =
         result.iCount == 1 ? result.sFiles.value(0) : result.sDirectory + result.sFiles.value(1);

@@ -314,8 +314,9 @@ QString frmMicRecorder::AudioFile() {
 }
 
 void frmMicRecorder::Form_Load() {
-    core::chrome::ApplyTitleStrip(picTitle, {lblTitle});
-    core::chrome::ApplyView({this, cSlider1, prgMeter, Picture1}, picTitle, QList<QWidget*>{this, prgMeter});
+    dialogs::chrome::ApplyTitleStrip(picTitle, {lblTitle});
+    dialogs::chrome::ApplyView({this, cSlider1, prgMeter, Picture1}, picTitle,
+                               QList<QWidget*>{this, prgMeter});
     if (const auto back = core::chrome::ViewBackColour()) cSlider1->setBackColor(*back);
     prgMeter->setBarColor(settings::g_lAppColor);
 
@@ -350,7 +351,7 @@ void frmMicRecorder::Form_Load() {
 void frmMicRecorder::Log(const QString& message) {
     // AddLogLine writes the time and a colon itself; the messages keep theirs
     // so that they read as they are written to the log.
-    core::AddLogLine(message.mid(1), txtResults);
+    dialogs::AddLogLine(message.mid(1), txtResults);
 }
 
 bool frmMicRecorder::MayOverwrite(const QString& path) {
@@ -376,12 +377,13 @@ bool frmMicRecorder::FolderTakesFile(const QString& path) {
 }
 
 void frmMicRecorder::cmdPath_Click() {
-    core::g_tOpenFileName.lpstrFilter =
+    dialogs::g_tOpenFileName.lpstrFilter =
         QStringLiteral("Audio Wav File (*.wav)") + QChar(0) + QStringLiteral("*.wav") + QChar(0);
-    core::g_tOpenFileName.lpstrTitle = QStringLiteral("Save as WAV file");
-    core::g_tOpenFileName.lpstrFile.clear();
-    core::g_tOpenFileName.lpstrDefExt = QStringLiteral("wav");
-    const core::tFileDialogResult result = core::ShowSaveDialog(this, QString(), core::kCentreOnOwner);
+    dialogs::g_tOpenFileName.lpstrTitle = QStringLiteral("Save as WAV file");
+    dialogs::g_tOpenFileName.lpstrFile.clear();
+    dialogs::g_tOpenFileName.lpstrDefExt = QStringLiteral("wav");
+    const dialogs::tFileDialogResult result =
+        dialogs::ShowSaveDialog(this, QString(), dialogs::kCentreOnOwner);
     if (result.bCancelled || result.iCount < 1 || result.sFiles.size() < 2) return;
     const QString chosen = result.sFiles[1];
     if (!MayOverwrite(chosen)) return;
@@ -514,7 +516,7 @@ void frmMicRecorder::cmdFileDetails_Click() {
     }
     components::tWaveFileInfo info;
     cWave1->GetFileInfo(path, info);
-    core::AddLogLine(QString(), txtResults);
+    dialogs::AddLogLine(QString(), txtResults);
     const QStringList lines{
         QStringLiteral("FileName: ") + info.FileName,
         QStringLiteral("FilePath: ") + info.FilePath,

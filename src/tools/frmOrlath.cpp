@@ -71,7 +71,7 @@ frmOrlath::frmOrlath(const conversion::ToolLaunch& launch, QWidget* parent)
         cTreeViewNode node = options->cTreeView1->Nodes().Item(page);
         node.setSelected(true);
         options->cTreeView1_NodeClick(node);
-        core::ExecModal(options);
+        dialogs::ExecModal(options);
     };
     BuildControls();
 }
@@ -243,8 +243,8 @@ void frmOrlath::Form_Load() {
             cmdToolsIcon[i]->setIcon(images->ItemPicture(pictures[i]));
         setWindowIcon(images->ItemPicture(83)); // the tool's own picture (menu icon 82)
     }
-    core::chrome::ApplyTitleStrip(picTitle, {lblTitle});
-    core::chrome::ApplyView({this, sldVolume, sldRate}, picTitle, QList<QWidget*>{this});
+    dialogs::chrome::ApplyTitleStrip(picTitle, {lblTitle});
+    dialogs::chrome::ApplyView({this, sldVolume, sldRate}, picTitle, QList<QWidget*>{this});
 
     LoadVoices();
     LoadAudioOutputs();
@@ -269,7 +269,7 @@ void frmOrlath::Form_Load() {
 
     {
         const QSignalBlocker block(cboTargetFormat);
-        core::FillDestinationFormats(cboTargetFormat);
+        dialogs::FillDestinationFormats(cboTargetFormat);
     }
     SelectTargetFromOptions();
 
@@ -396,11 +396,12 @@ bool frmOrlath::ConvertTo(const QString& dest, QString* reason) {
 
 void frmOrlath::cmdSaveAs_Click() {
     const QString ext = cboTargetFormat->currentText().left(3).toLower();
-    core::g_tOpenFileName.lpstrFilter =
+    dialogs::g_tOpenFileName.lpstrFilter =
         QStringLiteral("Audio Files (*.") + ext + QStringLiteral(")") + QChar(0) + QStringLiteral("*.") + ext;
-    core::g_tOpenFileName.lpstrTitle = QStringLiteral("Save As");
-    core::g_tOpenFileName.lpstrDefExt = ext;
-    const core::tFileDialogResult result = core::ShowSaveDialog(this, QString(), core::kCentreOnOwner);
+    dialogs::g_tOpenFileName.lpstrTitle = QStringLiteral("Save As");
+    dialogs::g_tOpenFileName.lpstrDefExt = ext;
+    const dialogs::tFileDialogResult result =
+        dialogs::ShowSaveDialog(this, QString(), dialogs::kCentreOnOwner);
     if (result.bCancelled || result.iCount < 1 || result.sFiles.size() < 2) return;
     const QString dest = result.sFiles.at(1);
     // The speech is written into the temporary file first: it cannot also be the destination.
@@ -512,7 +513,7 @@ void OpenOrlath(const conversion::ToolLaunch& launch) {
     frmOrlath window(launch, launch.owner);
     g_frmOrlath = &window;
     window.Form_Load();
-    core::ExecModal(&window, core::OwnerPointer::Keep);
+    dialogs::ExecModal(&window, dialogs::OwnerPointer::Keep);
     g_frmOrlath = nullptr;
 }
 

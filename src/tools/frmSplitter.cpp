@@ -82,8 +82,8 @@ frmSplitter::frmSplitter(std::unique_ptr<core::ItemJob> component, components::c
     txtSplitSecs = new QLineEdit(QStringLiteral("10"), ptnSplitBySecs);
     txtSplitSecs->setObjectName(QStringLiteral("txtSplitSecs"));
     ptnSplitByParts->setChecked(true);
-    core::InstallNameKeyFilter(txtSplitParts);
-    core::InstallNameKeyFilter(txtSplitSecs);
+    dialogs::InstallNameKeyFilter(txtSplitParts);
+    dialogs::InstallNameKeyFilter(txtSplitSecs);
 
     auto* g = new QGridLayout(formatArea);
     g->setContentsMargins(0, 0, 0, 0);
@@ -124,7 +124,7 @@ void frmSplitter::showEvent(QShowEvent* event) {
 }
 
 void frmSplitter::LoadFormatArea() {
-    core::chrome::ApplyView({ptnSplitByParts, ptnSplitBySecs});
+    dialogs::chrome::ApplyView({ptnSplitByParts, ptnSplitBySecs});
     LoadTargetFormatRow();
     SetSplitMode();
 }

@@ -37,7 +37,7 @@ struct Session {
     explicit Session(bool seed = true) : env(seed) {}
     ~Session() {
         unloadAll();
-        core::SetStartupObserver({});
+        dialogs::SetStartupObserver({});
         cSysTray::OverrideAvailable(std::nullopt);
         qunsetenv("CORVANE_INSTALL_DIR");
     }
@@ -46,7 +46,7 @@ struct Session {
 
 bool noWindowLoaded() {
     return !frmMain::instance() && !frmOptions::loadedInstance() && !settings::g_frmAudioProp &&
-           !core::g_frmSplash;
+           !dialogs::g_frmSplash;
 }
 
 } // namespace
@@ -59,10 +59,10 @@ private slots:
         QTemporaryDir emptyInstall;
         qputenv("CORVANE_INSTALL_DIR", emptyInstall.path().toUtf8());
         QStringList steps;
-        core::SetStartupObserver(
+        dialogs::SetStartupObserver(
             [&](const QString& step, const QString& detail) { steps << step + ":" + detail; });
 
-        QVERIFY(!core::StartApplication(QString()));
+        QVERIFY(!app::StartApplication(QString()));
 
         QCOMPARE(s.env.services().messages.size(), 1);
         const auto& shown = s.env.services().messages.first();
@@ -94,7 +94,7 @@ private slots:
             file.write(garbage);
         }
 
-        QVERIFY(!core::StartApplication(QString()));
+        QVERIFY(!app::StartApplication(QString()));
 
         QCOMPARE(s.env.services().messages.size(), 1);
         const auto& shown = s.env.services().messages.first();
@@ -116,22 +116,23 @@ private slots:
         QStringList splashTexts;
         bool splashShownWhileLoading = true;
         bool dialogsHidden = true;
-        core::SetStartupObserver([&](const QString& step, const QString& detail) {
+        dialogs::SetStartupObserver([&](const QString& step, const QString& detail) {
             steps << step + ":" + detail;
-            QVERIFY(core::g_frmSplash);
+            QVERIFY(dialogs::g_frmSplash);
             splashShownWhileLoading &=
-                core::g_frmSplash->isVisible() && core::g_frmSplash->windowOpacity() == 1.0;
-            if (step == "loaded") statusAtLoad << core::g_frmSplash->lblStat->text();
+                dialogs::g_frmSplash->isVisible() && dialogs::g_frmSplash->windowOpacity() == 1.0;
+            if (step == "loaded") statusAtLoad << dialogs::g_frmSplash->lblStat->text();
             if (steps.size() == 1) {
-                fade = core::g_frmSplash->FadeSteps();
-                splashTexts << core::g_frmSplash->windowTitle() << core::g_frmSplash->lblAppTitle->text()
-                            << core::g_frmSplash->lblVersion->text();
+                fade = dialogs::g_frmSplash->FadeSteps();
+                splashTexts << dialogs::g_frmSplash->windowTitle()
+                            << dialogs::g_frmSplash->lblAppTitle->text()
+                            << dialogs::g_frmSplash->lblVersion->text();
             }
             if (frmOptions::loadedInstance()) dialogsHidden &= !frmOptions::loadedInstance()->isVisible();
             if (settings::g_frmAudioProp) dialogsHidden &= !settings::g_frmAudioProp->isVisible();
         });
 
-        QVERIFY(core::StartApplication(QString()));
+        QVERIFY(app::StartApplication(QString()));
 
         QCOMPARE(steps, QStringList({"status:Loading options...", "loaded:frmOptions",
                                      "status:Loading audio properties...", "loaded:g_frmAudioProp",
@@ -148,8 +149,8 @@ private slots:
         expectedFade << 255;
         QCOMPARE(fade, expectedFade);
 
-        QVERIFY(!core::g_frmSplash);
-        QVERIFY(core::g_bSplashVisible);
+        QVERIFY(!dialogs::g_frmSplash);
+        QVERIFY(dialogs::g_bSplashVisible);
         frmMain* main = frmMain::instance();
         QVERIFY(main);
         QCOMPARE(main->windowTitle(), QString("Corvane 1.2"));
@@ -189,7 +190,7 @@ private slots:
         Session s;
         cSysTray::OverrideAvailable(trayAvailable);
 
-        QVERIFY(core::StartApplication(commandLine));
+        QVERIFY(app::StartApplication(commandLine));
 
         frmMain* main = frmMain::instance();
         QVERIFY(main);
@@ -198,7 +199,7 @@ private slots:
         QCOMPARE(main->m_bInTray, inTray);
         const qint32 open = main->m_cMenu->IndexForKey("RC Open");
         QCOMPARE(main->m_cMenu->Caption(open), openCaption);
-        QCOMPARE(core::Command(), commandLine);
+        QCOMPARE(dialogs::Command(), commandLine);
 
         if (inTray) {
             // The tray menu's "Show" brings the window back in the normal state.
@@ -254,8 +255,8 @@ private slots:
     void splashDoubleClickClosesForGood() {
         Session s;
         core::InitModes();
-        const bool wasVisible = core::g_bSplashVisible;
-        core::g_bSplashVisible = true;
+        const bool wasVisible = dialogs::g_bSplashVisible;
+        dialogs::g_bSplashVisible = true;
         {
             frmSplash splash;
             QCOMPARE(splash.lblStat->text(), QString("Loading..."));
@@ -270,13 +271,13 @@ private slots:
             QVERIFY(splash.ClosedByUser());
 
             // Loading goes on: the status still arrives, the splash stays closed.
-            core::SetSplashStatus("Loading GUI...");
+            dialogs::SetSplashStatus("Loading GUI...");
             QCOMPARE(splash.lblStat->text(), QString("Loading GUI..."));
             QVERIFY(!splash.isVisible());
         }
-        QVERIFY(!core::g_frmSplash);
-        core::SetSplashStatus("nothing to write to");
-        core::g_bSplashVisible = wasVisible;
+        QVERIFY(!dialogs::g_frmSplash);
+        dialogs::SetSplashStatus("nothing to write to");
+        dialogs::g_bSplashVisible = wasVisible;
     }
 };
 

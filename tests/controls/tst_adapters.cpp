@@ -597,7 +597,7 @@ private slots:
     void colourNumbers() {
         QFETCH(qint64, number);
         QFETCH(QColor, colour);
-        QCOMPARE(components::ColorFromLong(number), colour);
+        QCOMPARE(controls::ColorFromLong(number), colour);
     }
 
     void balloonOutlivesItsObjectAndDoesNotBlock() {

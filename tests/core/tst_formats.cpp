@@ -9,6 +9,7 @@
 #include <QtTest>
 
 using namespace core;
+using namespace dialogs;
 
 class tst_formats : public QObject {
     Q_OBJECT

@@ -13,6 +13,7 @@
 #include <functional>
 
 using namespace core;
+using namespace dialogs;
 
 namespace {
 QString resolveTestDrive(const QString& path) {

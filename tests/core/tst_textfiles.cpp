@@ -10,6 +10,7 @@
 #include <QtTest>
 
 using namespace core;
+using namespace dialogs;
 
 namespace {
 void writeBytes(const QString& file, const QByteArray& bytes) {

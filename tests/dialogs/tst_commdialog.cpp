@@ -10,6 +10,7 @@
 #include <QtTest>
 
 using namespace core;
+using namespace dialogs;
 
 class tst_commdialog : public QObject {
     Q_OBJECT

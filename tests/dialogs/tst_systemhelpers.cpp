@@ -18,7 +18,8 @@
 #include <QtTest>
 
 using namespace core;
-using namespace components;
+using namespace dialogs;
+using namespace controls;
 
 namespace {
 void touch(const QString& file, QFileDevice::Permissions permissions = {}) {

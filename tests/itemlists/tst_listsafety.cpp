@@ -298,7 +298,7 @@ private slots:
                      qPrintable(label->objectName() + ": " + fore.name() + " on " + back.name()));
         }
         QCOMPARE(w->lblTitle->palette().color(w->lblTitle->foregroundRole()),
-                 components::ColorFromLong(textColour));
+                 controls::ColorFromLong(textColour));
     }
 
     // Item Properties shows the stream's bit rate in kbit/s, and for a CD

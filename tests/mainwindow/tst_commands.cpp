@@ -102,10 +102,10 @@ struct World {
             if (w->isVisible()) w->close();
         processDeletes();
         settings::g_bAppExiting = false;
-        for (const mainwin::ToolInfo& tool : mainwin::Tools())
-            mainwin::SetToolOpen(tool.key, {});
-        mainwin::SetFreeDBOpen({});
-        mainwin::exitHooks() = {};
+        for (const mainwindow::ToolInfo& tool : mainwindow::Tools())
+            mainwindow::SetToolOpen(tool.key, {});
+        mainwindow::SetFreeDBOpen({});
+        mainwindow::exitHooks() = {};
         cSysTray::OverrideAvailable(std::nullopt);
         core::InitModes();
     }
@@ -157,7 +157,7 @@ struct World {
 // What a tool's hook received, and what was true while its window was shown.
 struct Launched {
     int calls = 0;
-    mainwin::ToolLaunch launch;
+    mainwindow::ToolLaunch launch;
     bool busyPointer = false;
     int shows = 0;
     bool pollingWhileShown = true;
@@ -166,8 +166,8 @@ struct Launched {
 // Stands in for every tool's window: records the hand-over and is shown
 // through the tools' modal show.
 void recordLaunches(World& w, Launched& seen) {
-    for (const mainwin::ToolInfo& tool : mainwin::Tools())
-        mainwin::SetToolOpen(tool.key, [&w, &seen](const mainwin::ToolLaunch& launch) {
+    for (const mainwindow::ToolInfo& tool : mainwindow::Tools())
+        mainwindow::SetToolOpen(tool.key, [&w, &seen](const mainwindow::ToolLaunch& launch) {
             ++seen.calls;
             seen.launch = launch;
             seen.busyPointer = w.main->cursor().shape() == Qt::WaitCursor;
@@ -292,7 +292,7 @@ private slots:
         }
 
         QCOMPARE(seen.calls, 1);
-        const mainwin::ToolLaunch& l = seen.launch;
+        const mainwindow::ToolLaunch& l = seen.launch;
         QCOMPARE(l.toolKey, key);
         QCOMPARE(l.marked, 2);
         QVERIFY(seen.busyPointer);
@@ -861,7 +861,7 @@ private slots:
             const QString text = QString::fromUtf8(readFile(folder + "/" + page));
             QVERIFY2(text.contains("<h1>"), qPrintable(page));
         }
-        for (const mainwin::ToolInfo& tool : mainwin::Tools())
+        for (const mainwindow::ToolInfo& tool : mainwindow::Tools())
             QVERIFY2(index.contains(">" + tool.caption + "<"), qPrintable(tool.caption));
     }
 
@@ -927,7 +927,7 @@ private slots:
         frmMain* main = w.load();
         main->show();
         int lookups = 0;
-        mainwin::SetFreeDBOpen([&](const mainwin::ToolLaunch& launch) {
+        mainwindow::SetFreeDBOpen([&](const mainwindow::ToolLaunch& launch) {
             ++lookups;
             QVERIFY(itemlists::IsCDNode(launch.tree->SelectedItem().Key()));
         });
@@ -946,7 +946,7 @@ private slots:
         QCOMPARE(w.messages().size(), 1);
 
         // The window renames the CD node through the context: the caption above the grid follows.
-        mainwin::SetFreeDBOpen([&](const mainwin::ToolLaunch& launch) {
+        mainwindow::SetFreeDBOpen([&](const mainwindow::ToolLaunch& launch) {
             cTreeViewNode node = launch.tree->SelectedItem();
             node.setText("The Band - First Album");
             launch.renameNode(node, "The Band - First Album");
@@ -961,7 +961,7 @@ private slots:
         World w(false);
         frmMain* main = w.load();
         int lookups = 0;
-        mainwin::SetFreeDBOpen([&](const mainwin::ToolLaunch&) { ++lookups; });
+        mainwindow::SetFreeDBOpen([&](const mainwindow::ToolLaunch&) { ++lookups; });
         w.selectCD();
         QCOMPARE(main->cGrid1->Rows(), 0);
         main->RunCommand("FreeDB");
@@ -988,7 +988,7 @@ private slots:
         World w;
         frmMain* main = w.load();
         QStringList order;
-        mainwin::exitHooks().closeFreeDB = [&] {
+        mainwindow::exitHooks().closeFreeDB = [&] {
             order << "FreeDB";
             QVERIFY(settings::g_bAppExiting);
         };

@@ -71,7 +71,7 @@ private slots:
         const QList<QByteArray> tracks{testsupport::randomPcm(132300, 11), testsupport::randomPcm(105840, 12),
                                        testsupport::randomPcm(185220, 13)};
         QVERIFY(!testsupport::writePcmCueBin(source, tracks).isEmpty());
-        QVERIFY(core::StartApplication(QString()));
+        QVERIFY(app::StartApplication(QString()));
         frmMain::instance()->close();
         testsupport::processDeletes();
         core::InitModes(core::Edition::Full);
@@ -132,7 +132,7 @@ private slots:
     void standardBuildDoesNotOfferIt() {
         testsupport::TestEnv env;
         env.addVirtualDrive("cd");
-        QVERIFY(core::StartApplication(QString()));
+        QVERIFY(app::StartApplication(QString()));
         frmMain::instance()->close();
         testsupport::processDeletes();
         core::InitModes(core::Edition::Standard);

@@ -83,7 +83,7 @@ struct NewMachine {
         components::DriveRegistry::instance().setClockForTesting({});
     }
     bool start() {
-        if (!core::StartApplication(QString())) return false;
+        if (!app::StartApplication(QString())) return false;
         main = frmMain::instance();
         return main;
     }
@@ -280,13 +280,13 @@ private slots:
         for (const core::Edition edition : {core::Edition::Standard, core::Edition::Full}) {
             core::InitModes(edition);
             QStringList offered;
-            for (const mainwin::ToolInfo& tool : mainwin::Tools())
-                if (mainwin::Offered(tool)) offered << tool.key;
+            for (const mainwindow::ToolInfo& tool : mainwindow::Tools())
+                if (mainwindow::Offered(tool)) offered << tool.key;
             if (edition == core::Edition::Standard) {
                 QCOMPARE(QSet<QString>(offered.begin(), offered.end()),
                          QSet<QString>(standard.begin(), standard.end()));
             } else {
-                QCOMPARE(offered.size(), qsizetype(mainwin::Tools().size()));
+                QCOMPARE(offered.size(), qsizetype(mainwindow::Tools().size()));
             }
             QCOMPARE(core::g_sAppMainTool, QString("lAppIncAudioBurner"));
             QCOMPARE(core::g_lAppIncItemsLists, 1);

@@ -114,10 +114,10 @@ private slots:
         Fixture f;
         frmMain* main = f.load();
         QCOMPARE(main->m_cTree->link().Missing(), QStringList());
-        QCOMPARE(core::mainWindowHost(), static_cast<core::MainWindowHost*>(main));
-        QCOMPARE(core::mainWindowHost()->menuImages(), main->imgMenu);
+        QCOMPARE(dialogs::mainWindowHost(), static_cast<dialogs::MainWindowHost*>(main));
+        QCOMPARE(dialogs::mainWindowHost()->menuImages(), main->imgMenu);
         delete main;
-        QCOMPARE(core::mainWindowHost(), nullptr);
+        QCOMPARE(dialogs::mainWindowHost(), nullptr);
     }
 
     void trayIconFromLoadToExit() {

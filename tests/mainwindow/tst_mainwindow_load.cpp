@@ -386,16 +386,16 @@ private slots:
         core::InitModes(full ? core::Edition::Full : core::Edition::Standard);
         // The edition's switches decide which tools have a button, in the column's order.
         QStringList expected;
-        for (const QString& key : mainwin::ToolButtonOrder()) {
-            const mainwin::ToolInfo* tool = mainwin::FindTool(key);
+        for (const QString& key : mainwindow::ToolButtonOrder()) {
+            const mainwindow::ToolInfo* tool = mainwindow::FindTool(key);
             QVERIFY2(tool && tool->edition, qPrintable(key));
             if (*tool->edition == 1) expected << tool->caption;
         }
         // The full table offers every tool; the standard one leaves some out.
         if (full)
-            QCOMPARE(expected.size(), mainwin::ToolButtonOrder().size());
+            QCOMPARE(expected.size(), mainwindow::ToolButtonOrder().size());
         else
-            QVERIFY(!expected.isEmpty() && expected.size() < mainwin::ToolButtonOrder().size());
+            QVERIFY(!expected.isEmpty() && expected.size() < mainwindow::ToolButtonOrder().size());
 
         frmMain* main = w.load();
         QStringList shown;
@@ -532,7 +532,7 @@ private slots:
         World w;
         w.env.services().openAnswers << QStringList();
 
-        QVERIFY(core::StartApplication(commandLine));
+        QVERIFY(app::StartApplication(commandLine));
         frmMain* main = frmMain::instance();
         QVERIFY(main);
         // Nothing runs before start-up has returned with the window shown or in the tray.
@@ -550,7 +550,7 @@ private slots:
     void laterStartHandsOverItsSwitches() {
         World w;
         w.env.services().openAnswers << QStringList();
-        QVERIFY(core::StartApplication("-st"));
+        QVERIFY(app::StartApplication("-st"));
         frmMain* main = frmMain::instance();
         QVERIFY(main);
         settle();
@@ -585,7 +585,7 @@ private slots:
         const QString secondAudio = w.env.addVirtualDrive("audio2");
         QVERIFY(!testsupport::writeAudioCueBin(secondAudio, {1}).isEmpty());
 
-        QVERIFY(core::StartApplication("-AddAudioCD"));
+        QVERIFY(app::StartApplication("-AddAudioCD"));
         frmMain* main = frmMain::instance();
         QVERIFY(main);
         QVERIFY(!itemlists::IsCDNode(main->cTreeView1->SelectedItem().Key()));
@@ -599,7 +599,7 @@ private slots:
     void addAudioCDWithoutADiscKeepsTheList() {
         World w;
         w.env.addVirtualDrive("blank");
-        QVERIFY(core::StartApplication("-addaudiocd"));
+        QVERIFY(app::StartApplication("-addaudiocd"));
         frmMain* main = frmMain::instance();
         const QString before = main->cTreeView1->SelectedItem().Key();
         settle();

@@ -137,7 +137,7 @@ void tst_menus::cleanup() {
 void tst_menus::heads() {
     setSwitches("edition");
     cPopupMenu menu;
-    mainwin::CreateMenus(menu, nullptr, nullptr);
+    mainwindow::CreateMenus(menu, nullptr, nullptr);
 
     QStringList heads;
     for (qint32 index : menu.Children(0))
@@ -309,7 +309,7 @@ void tst_menus::menuItems() {
     setSwitches(switches);
 
     cPopupMenu menu;
-    mainwin::CreateMenus(menu, nullptr, nullptr);
+    mainwindow::CreateMenus(menu, nullptr, nullptr);
     const qint32 headIndex = menu.IndexForKey(head);
     QVERIFY(headIndex > 0);
     QCOMPARE(menu.ItemParent(headIndex), 0);
@@ -373,7 +373,7 @@ void tst_menus::toolsGating() {
     setSwitches(switches);
 
     cPopupMenu menu;
-    mainwin::CreateMenus(menu, nullptr, nullptr);
+    mainwindow::CreateMenus(menu, nullptr, nullptr);
     const qint32 tools = menu.IndexForKey("Tools");
     QCOMPARE(captions(menu, tools), expected);
     // Separators of the tools menu all carry the same key; tools carry their caption.
@@ -404,7 +404,7 @@ void tst_menus::filesListGating() {
     setSwitches(switches);
 
     cPopupMenu menu;
-    mainwin::CreateMenus(menu, nullptr, nullptr);
+    mainwindow::CreateMenus(menu, nullptr, nullptr);
     QCOMPARE(captions(menu, menu.IndexForKey("mnuFilesList")), expected);
 }
 
@@ -439,7 +439,7 @@ void tst_menus::popupOpeners() {
     setSwitches(switches);
 
     cPopupMenu menu;
-    mainwin::CreateMenus(menu, nullptr, nullptr);
+    mainwindow::CreateMenus(menu, nullptr, nullptr);
     QCOMPARE(itemsWithKey(menu, itemKey), 1);
     const qint32 index = menu.IndexForKey(itemKey);
     const qint32 head = menu.IndexForKey(headKey);
@@ -454,7 +454,7 @@ void tst_menus::commandKeys_data() {
     QTest::addColumn<bool>("carried");
 
     QStringList toolKeys;
-    for (const mainwin::ToolInfo& tool : mainwin::Tools())
+    for (const mainwindow::ToolInfo& tool : mainwindow::Tools())
         toolKeys << tool.key;
     const QStringList otherKeys = {"Add Files",
                                    "Add Directories",
@@ -510,7 +510,7 @@ void tst_menus::commandKeys() {
     setSwitches(switches);
 
     cPopupMenu menu;
-    mainwin::CreateMenus(menu, nullptr, nullptr);
+    mainwindow::CreateMenus(menu, nullptr, nullptr);
     // What the dispatcher sees: the key of the index that a lookup returns.
     const qint32 index = menu.IndexForKey(key);
     if (carried) {
@@ -526,7 +526,7 @@ void tst_menus::commandKeys() {
 void tst_menus::checkItemsAndSeparators() {
     setSwitches(kAllTools);
     cPopupMenu menu;
-    mainwin::CreateMenus(menu, nullptr, nullptr);
+    mainwindow::CreateMenus(menu, nullptr, nullptr);
 
     for (qint32 i = 1; i <= menu.ItemCount(); ++i) {
         const QString key = menu.ItemKey(i);
@@ -561,7 +561,7 @@ void tst_menus::menuStyle() {
     cImageList images;
     images.LoadStandardSet();
     cPopupMenu menu;
-    mainwin::CreateMenus(menu, &owner, &images);
+    mainwindow::CreateMenus(menu, &owner, &images);
 
     QCOMPARE(menu.XPStyle(), xpStyle);
     QCOMPARE(menu.hWndOwner(), &owner);

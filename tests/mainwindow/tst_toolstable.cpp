@@ -26,12 +26,12 @@ QStringList carriedKeys(frmMain& main) {
         for (qint32 i = 1; i <= bar->ButtonCount(); ++i)
             if (bar->ButtonStyleOf(i) != cToolbar::StyleSeparator) keys << bar->ButtonKey(i);
     for (qint32 i = 1; i <= main.tlbrTop->ButtonCount(); ++i)
-        if (mainwin::FindTool(main.tlbrTop->ButtonKey(i))) keys << main.tlbrTop->ButtonKey(i);
+        if (mainwindow::FindTool(main.tlbrTop->ButtonKey(i))) keys << main.tlbrTop->ButtonKey(i);
     // Button 1 is the design template, out of sight; the loaded ones follow.
     for (qsizetype i = 2; i < main.cmdTools.size(); ++i) {
         const QPushButton* button = main.cmdTools[i];
-        const mainwin::ToolInfo* tool = nullptr;
-        for (const mainwin::ToolInfo& t : mainwin::Tools())
+        const mainwindow::ToolInfo* tool = nullptr;
+        for (const mainwindow::ToolInfo& t : mainwindow::Tools())
             if (t.caption == button->text()) tool = &t;
         keys << (tool ? tool->key : "tool button \"" + button->text() + "\"");
     }
@@ -51,8 +51,8 @@ private slots:
             *edition.variable = 1;
     }
     void cleanup() {
-        for (const mainwin::ToolInfo& tool : mainwin::Tools())
-            mainwin::SetToolOpen(tool.key, {});
+        for (const mainwindow::ToolInfo& tool : mainwindow::Tools())
+            mainwindow::SetToolOpen(tool.key, {});
         core::InitModes();
     }
 
@@ -61,7 +61,7 @@ private slots:
     // command of the dispatcher.
     void everyCarriedKeyHasACommand_data() {
         QTest::addColumn<QString>("headline");
-        for (const mainwin::ToolInfo& tool : mainwin::Tools())
+        for (const mainwindow::ToolInfo& tool : mainwindow::Tools())
             if (!tool.headlineId.isEmpty()) QTest::newRow(qPrintable(tool.key)) << tool.headlineId;
     }
     void everyCarriedKeyHasACommand() {
@@ -78,11 +78,11 @@ private slots:
         QVERIFY2(missing.isEmpty(), qPrintable("no command for: " + missing.join(", ")));
         // Every tool of the table has its window connected; every other
         // command has its action.
-        QCOMPARE(mainwin::ToolsWithoutWindow(), QStringList());
-        for (const mainwin::ToolInfo& tool : mainwin::Tools())
+        QCOMPARE(mainwindow::ToolsWithoutWindow(), QStringList());
+        for (const mainwindow::ToolInfo& tool : mainwindow::Tools())
             QVERIFY2(!main->PendingCommands().contains(tool.key), qPrintable(tool.key));
         for (const QString& key : main->PendingCommands())
-            QVERIFY2(mainwin::FindTool(key), qPrintable(key));
+            QVERIFY2(mainwindow::FindTool(key), qPrintable(key));
         delete main;
     }
 
@@ -93,8 +93,9 @@ private slots:
         QPointer<frmMain> main = new frmMain;
         main->Form_Load();
         int launched = 0;
-        mainwin::SetToolOpen("Audio Converter", [&launched](const mainwin::ToolLaunch&) { ++launched; });
-        QVERIFY(!mainwin::ToolsWithoutWindow().contains("Audio Converter"));
+        mainwindow::SetToolOpen("Audio Converter",
+                                [&launched](const mainwindow::ToolLaunch&) { ++launched; });
+        QVERIFY(!mainwindow::ToolsWithoutWindow().contains("Audio Converter"));
 
         cTreeViewNode rootNode = main->cTreeView1->Nodes().Item(1);
         rootNode.setSelected(true);
@@ -117,7 +118,7 @@ private slots:
         QTest::addColumn<bool>("marks");
         QTest::addColumn<QString>("message");
         QTest::addColumn<int>("then");
-        using Then = mainwin::Refusal::Then;
+        using Then = mainwindow::Refusal::Then;
         const QString pad(40, ' ');
         QTest::newRow("root") << "##MAINCDS" << 3 << true << "Select the Items List of the CD." + pad
                               << int(Then::SelectFirstChild);
@@ -137,9 +138,10 @@ private slots:
         QFETCH(bool, marks);
         QFETCH(QString, message);
         QFETCH(int, then);
-        const mainwin::ToolInfo* ripper = mainwin::FindTool("Audio CD Ripper");
+        const mainwindow::ToolInfo* ripper = mainwindow::FindTool("Audio CD Ripper");
         QVERIFY(ripper);
-        const mainwin::Refusal refusal = mainwin::CheckPreconditions(*ripper, key, rows, marks ? rows : 0);
+        const mainwindow::Refusal refusal =
+            mainwindow::CheckPreconditions(*ripper, key, rows, marks ? rows : 0);
         QCOMPARE(refusal.text, message);
         QCOMPARE(int(refusal.then), then);
     }

@@ -188,7 +188,7 @@ private slots:
         const QString cd = env.addVirtualDrive("cd");
         QVERIFY(!testsupport::writeAudioCueBin(cd, {1, 1}).isEmpty());
         env.addVirtualDrive("blank");
-        QVERIFY(core::StartApplication(QString()));
+        QVERIFY(app::StartApplication(QString()));
         env.services().modalHandler = {}; // every window runs for real
 
         const QString list = env.home() + "/Main/Songs.flst";
@@ -220,8 +220,8 @@ private slots:
 
         QStringList faults;
         faults << Faults(main, "Main window");
-        for (const mainwin::ToolInfo& tool : mainwin::Tools()) {
-            if (!mainwin::Offered(tool)) continue;
+        for (const mainwindow::ToolInfo& tool : mainwindow::Tools()) {
+            if (!mainwindow::Offered(tool)) continue;
             // The ripper and the duplicator read the CD; the rest take the list.
             if (tool.key == "Audio CD Ripper") {
                 QVERIFY(select(itemlists::g_cAudioCDsNode.Children().Item(1).Key()));

@@ -18,10 +18,10 @@ std::vector<ToolInfo> makeTools() {
 RUNTOOL_CLEAN = '''
 #include "mainwindow/ToolsTable.h"
 void frmMain::RunTool(const QString& key) {
-    const mainwin::ToolInfo* tool = mainwin::FindTool(key);
+    const mainwindow::ToolInfo* tool = mainwindow::FindTool(key);
     if (!tool) return;
     if (tool->addFilesWhenEmpty && rows == 0) RunCommand("Add Files");
-    mainwin::ToolOpenFor(key)(LaunchContext(key));
+    mainwindow::ToolOpenFor(key)(LaunchContext(key));
 }
 '''
 
@@ -46,6 +46,8 @@ BASE = {
     "core/Registry.h": "#pragma once\n",
     "components/Worker.h": "#pragma once\n#include <QObject>\n",
     "dialogs/frmNotes.cpp": '#include "core/Registry.h"\n#include <QDialog>\n',
+    "dialogs/frmNotes.h": "#pragma once\nnamespace core {\nclass Registry;\nstruct Row;\n} // namespace core\n"
+                          "namespace dialogs::chrome {\nvoid ShowNotes() {}\n} // namespace dialogs::chrome\n",
     "settings/CMakeLists.txt": "target_sources(corvane_base PRIVATE\n    Record.cpp\n)\n"
                                "target_sources(corvane_gui PRIVATE\n    frmOptions.cpp\n)\n",
     "settings/Record.cpp": '#include "core/Registry.h"\n',
@@ -70,6 +72,12 @@ class CheckLayers(unittest.TestCase):
                                               "widget-free base library"),
             "widget in a base file of settings": ("settings/Record.cpp", "#include <QCheckBox>\n",
                                                   "widget-free base library"),
+            "function defined in another folder's namespace": (
+                "dialogs/frmNotes.h", "namespace core {\nclass Registry;\nvoid ShowNotes() {}\n}\n",
+                "defines code in namespace core"),
+            "class defined in a nested namespace of another folder": (
+                "controls/ControlColor.h", "namespace components::colours {\nstruct Colour {\n    int rgb;\n};\n}\n",
+                "defines code in namespace components"),
             "key compared in RunTool": (
                 "mainwindow/frmMainCommands.cpp",
                 RUNTOOL_CLEAN.replace('if (!tool) return;',

@@ -388,7 +388,7 @@ private slots:
         QCOMPARE(frmOptions::BackColor(dialog->picColor), 255);
         QCOMPARE(frmOptions::BackColor(dialog->picTitle), 255);
         QCOMPARE(frmOptions::BackColor(dialog->picTextColor), 65280);
-        QCOMPARE(TitleTextColor(*dialog), components::ColorFromLong(65280));
+        QCOMPARE(TitleTextColor(*dialog), controls::ColorFromLong(65280));
         QCOMPARE(g_lAppColor, 255);
         QCOMPARE(g_lTextColor, 65280);
         QCOMPARE(Stored("General", "picColor"), QString("255"));

@@ -30,7 +30,7 @@ public:
     bool soundPlays = true; // what playSound answers
     QDateTime fixedNow;     // when valid, now() returns it
     QLocale fixedLocale = QLocale::c();
-    // When set, modal windows shown through core::ExecModal come here instead
+    // When set, modal windows shown through dialogs::ExecModal come here instead
     // of running: the handler looks at the window and returns its result.
     std::function<int(QDialog*)> modalHandler;
 
@@ -45,7 +45,7 @@ public:
     QList<QString> playedSounds;
     int soundStops = 0;
     int powerOffs = 0;
-    int modalShows = 0; // windows shown through core::ExecModal
+    int modalShows = 0; // windows shown through dialogs::ExecModal
 
     int msgBox(QWidget* owner, const QString& prompt, int style, const QString& title) override;
     std::optional<QString> inputBox(QWidget* owner, const QString& prompt, const QString& title,
