@@ -77,7 +77,7 @@ bool BatchRun::Start(const BatchRequest& request) {
                                         : QStringLiteral("Preparing to ") + runVerb + QStringLiteral(": ") +
                                               QString::number(RowCount()) + QStringLiteral(" tracks."));
 
-    // SetDestination: the output format and its settings, once per run.
+    // The output format and its settings, once per run.
     m_output = request.output;
     m_job.BeginRun(m_output.settings);
     emit LogLine(m_output.logLine);

@@ -8,12 +8,13 @@
 // (BatchRequest); the run knows its component only through ItemJob, shows
 // itself through the Job signals (conversion/JobBinding.h binds them to a
 // window), asks its questions through JobQuestions and ends through
-// EndActions. What windows do differently is a BatchPolicy: flags and texts,
-// the extra end steps, and four hooks (destExtensionFor, onRunStart,
-// outputName, preparingLine).
+// EndActions. What windows do differently is a BatchPolicy: the token set,
+// flags and texts, the extra end steps, and four hooks (destExtensionFor,
+// onRunStart, outputName, preparingLine).
 //
-// A new item-by-item tool (a splitter, the data-disc preparation) is an
-// ItemJob over its component, a BatchPolicy, and a window that builds the
+// A new item-by-item tool is, like the splitter and the data-disc
+// preparation, an ItemJob over its component (the converter's is
+// ConverterItemJob), a BatchPolicy, and a window that builds the
 // BatchRequest from its grid.
 #pragma once
 
@@ -61,7 +62,8 @@ struct BatchRequest {
 // What one window does differently from the Audio Converter.
 struct BatchPolicy {
     // Tags: none (the ACM Converter), the short token set ("[SOURCE_NAME]",
-    // "[ITEM_NAME]" and "[RANGE]" stay as written: the ripper), or all.
+    // "[ITEM_NAME]" and "[RANGE]" stay as written: the ripper, the
+    // splitter), or all.
     enum class Tags { None, Short, Full };
     Tags tags = Tags::Full;
     // The log's "Preparing to <verb>: " and "Start to <verb>: ".
@@ -69,9 +71,9 @@ struct BatchPolicy {
     // The run's verb in "Preparing to ...", when it is not the items' (the data
     // disc prepares to burn and starts to convert each item); empty: verb.
     QString runVerb;
-    // The ACM Converter's display: no hourglass, the product name as caption
-    // (and the time left zeroed at the end), errors and "Aborted." in the log
-    // and label only.
+    // The ACM Converter's (and the splitter's) display: no hourglass, the
+    // product name as caption (and the time left zeroed at the end), errors
+    // in the log only, "Aborted." in the log and the task label only.
     bool quietDisplay = false;
     // True: rows without a mark are passed over (the ripper hands every track).
     bool markedRowsOnly = false;
@@ -109,8 +111,8 @@ class BatchRun : public Job {
 public:
     enum class Ending {
         Completed, // every row walked (items may have failed: FailedCount)
-        Cancelled, // Cancel at an overwrite prompt
-        Aborted,   // the job reported Aborted (Abort button)
+        Cancelled, // Cancel at an overwrite prompt (or No, with noEndsRun)
+        Aborted,   // Abort: the job reported Aborted, or the item in hand ended after it
     };
     Q_ENUM(Ending)
 
@@ -124,7 +126,7 @@ public:
     ~BatchRun() override;
 
     // The window state, by its own names.
-    qint32 g_ltmrItemSecsTotal = 0; // total seconds of the items, set by the launcher
+    qint32 g_ltmrItemSecsTotal = 0; // total seconds of the items, set by the window at the hand-over
     bool g_bBatchError = false;
     qint32 g_lCurrentRow = 0;
     qint32 g_ltmrItemSecs = 0;
@@ -135,7 +137,8 @@ public:
     // The five counters to 0 (at load).
     void ResetCounters();
     // The clock the time left is measured on, in milliseconds of a steady
-    // clock (tests inject their own). Each run reads it once at its start.
+    // clock (tests inject their own). A run reads it at its start and at
+    // each tick of its one-second timer.
     void SetClock(std::function<qint64()> clock);
     bool TimerEnabled() const { return m_timer.isActive(); }
     // Items of the current (or last) run that failed, and that were tried.

@@ -63,7 +63,7 @@ public:
     bool g_bBatchError = false;
     qint32 g_lCurrentRow = 0;
 
-    // g_colTempFiles: the temporary files of this run, one per track started.
+    // The temporary files of this run, one per track started.
     const QStringList& TempFiles() const { return m_tempFiles; }
     // Files of a complete rip that no burn has taken yet ("Duplicate" burns
     // them without ripping again unless another audio CD is in the source drive).

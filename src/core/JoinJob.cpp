@@ -43,7 +43,7 @@ bool JoinJob::Start(const JoinRequest& request) {
     g_bBatchError = false;
     emit ShowLog();
 
-    // SetDestination: the output format and its settings.
+    // The output format and its settings.
     ApplyOutputSettings(m_joiner, request.output.settings);
     emit LogLine(request.output.logLine);
 

@@ -4,7 +4,8 @@
 // column, its preconditions with their refusal texts, what it is handed, and
 // the one function that opens its window. The Tools menu, the items popup, the
 // tool-button column, the headline button and the dispatcher all read this
-// table; adding a tool is one row here and its window.
+// table; adding a tool is its row here, its window and its edition switch
+// (core/mdlModes.h).
 //
 // The dispatcher (frmMain::RunTool) checks the row's preconditions
 // (CheckPreconditions), fills the common launch context from the row's

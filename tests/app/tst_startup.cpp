@@ -1,4 +1,5 @@
 #include "TestEnv.h"
+#include "WindowFixtures.h"
 
 #include "app/StartApplication.h"
 #include "controls/cPopupMenu.h"
@@ -22,21 +23,10 @@ const QString kNotInstalled =
     "This program cannot run, please reinstall the software or connect to the sofrware "
     "aurhor.\r\n\r\nThe main reistry key doesn't existed.";
 
-// Unloads whatever a start left behind while the test's world still exists.
-void unloadAll() {
-    settings::g_bDisplayMSGWhenExit = false;
-    if (frmMain* main = frmMain::instance()) main->close();
-    settings::g_bAppExiting = true;
-    if (frmOptions* options = frmOptions::loadedInstance()) options->close();
-    if (settings::g_frmAudioProp) settings::g_frmAudioProp->close();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    settings::g_bAppExiting = false;
-}
-
 struct Session {
     explicit Session(bool seed = true) : env(seed) {}
     ~Session() {
-        unloadAll();
+        testsupport::unloadAll();
         dialogs::SetStartupObserver({});
         cSysTray::OverrideAvailable(std::nullopt);
         qunsetenv("CORVANE_INSTALL_DIR");

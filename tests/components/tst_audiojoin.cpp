@@ -55,9 +55,7 @@ struct Recorder {
     }
 };
 
-QStringList FolderEntries(const QString& folder) {
-    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
-}
+using testsupport::folderEntries;
 
 } // namespace
 
@@ -178,7 +176,7 @@ void tst_audiojoin::joinsThreeKindsIntoMp3AndWav() {
         for (const auto& [index, percent] : r.progress)
             if (percent == 100) finished << index;
         QCOMPARE(finished, (QList<qint32>{1, 2, 3}));
-        QCOMPARE(FolderEntries(m_env->path("out")).filter(".part-"), QStringList());
+        QCOMPARE(folderEntries(m_env->path("out")).filter(".part-"), QStringList());
         if (QString(c.name).endsWith(".mp3")) {
             const auto tags = convtest::mutagenTags(out);
             QCOMPARE(tags.value("title"), QString("Joined Title"));
@@ -258,7 +256,7 @@ void tst_audiojoin::faultsStopTheJoinWithoutOutput() {
         j.AddFile(m_wav, -1, -1);
     }
     const QByteArray before = testsupport::fileBytes(out);
-    const QStringList entries = FolderEntries(folder);
+    const QStringList entries = folderEntries(folder);
     j.setDestinationFile(out);
     j.StartJoin();
     QVERIFY(r.waitFor(1));
@@ -266,7 +264,7 @@ void tst_audiojoin::faultsStopTheJoinWithoutOutput() {
     QCOMPARE(r.codes.first(), code);
     QVERIFY2(r.descriptions.first().contains(named), qPrintable(r.descriptions.first()));
     QCOMPARE(testsupport::fileBytes(out), before);
-    QCOMPARE(FolderEntries(folder), entries);
+    QCOMPARE(folderEntries(folder), entries);
 }
 
 void tst_audiojoin::abortMidJoinLeavesNoOutput() {
@@ -287,7 +285,7 @@ void tst_audiojoin::abortMidJoinLeavesNoOutput() {
     j.Cleanup();
     QVERIFY(r.waitFor(1));
     QCOMPARE(r.terminals, QStringList{"aborted"});
-    QCOMPARE(FolderEntries(folder), QStringList());
+    QCOMPARE(folderEntries(folder), QStringList());
 
     // Closing aborts a running join the same way, and empties the list.
     j.StartJoin();
@@ -295,7 +293,7 @@ void tst_audiojoin::abortMidJoinLeavesNoOutput() {
     QVERIFY(r.waitFor(2));
     QCOMPARE(r.terminals, (QStringList{"aborted", "aborted"}));
     QCOMPARE(j.FileCount(), 0);
-    QCOMPARE(FolderEntries(folder), QStringList());
+    QCOMPARE(folderEntries(folder), QStringList());
 
     // A joiner destroyed in the middle of a join leaves nothing either.
     {
@@ -305,7 +303,7 @@ void tst_audiojoin::abortMidJoinLeavesNoOutput() {
         gone.setDestinationFile(folder + "/gone.mp3");
         gone.StartJoin();
     }
-    QCOMPARE(FolderEntries(folder), QStringList());
+    QCOMPARE(folderEntries(folder), QStringList());
 }
 
 void tst_audiojoin::startWhileBusyIsAnError() {

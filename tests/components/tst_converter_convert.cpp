@@ -191,27 +191,9 @@ QByteArray Sha1(const QString& path) {
 
 // The MPEG frame headers of an MP3 file, in order (after its ID3v2 tag).
 QList<QByteArray> Mp3FrameHeaders(const QString& path) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) return {};
-    const QByteArray data = f.readAll();
-    qsizetype pos = 0;
-    if (data.startsWith("ID3") && data.size() > 10)
-        pos = 10 + ((uchar(data[6]) << 21) | (uchar(data[7]) << 14) | (uchar(data[8]) << 7) | uchar(data[9]));
-    static const int v1Rates[16] = {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 0};
-    static const int v2Rates[16] = {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160, 0};
-    static const int rates[3] = {44100, 48000, 32000};
     QList<QByteArray> headers;
-    while (pos + 4 <= data.size() - 128) {
-        const uchar* p = reinterpret_cast<const uchar*>(data.constData() + pos);
-        if (p[0] != 0xFF || (p[1] & 0xE0) != 0xE0) break;
-        const int version = (p[1] >> 3) & 3; // 3 MPEG-1
-        const int kbps = (version == 3 ? v1Rates : v2Rates)[p[2] >> 4];
-        const int rate = rates[(p[2] >> 2) & 3] >> (version == 3 ? 0 : version == 2 ? 1 : 2);
-        if (!kbps || !rate) break;
-        const int length = (version == 3 ? 144 : 72) * kbps * 1000 / rate + ((p[2] >> 1) & 1);
-        headers << data.mid(pos, 4);
-        pos += length;
-    }
+    for (const convtest::Mp3Frame& frame : convtest::mp3Frames(path))
+        headers << frame.data.left(4);
     return headers;
 }
 

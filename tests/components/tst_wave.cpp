@@ -14,19 +14,9 @@
 
 using components::cWave;
 using components::tWaveFormatEx;
+using wavetest::Format;
 
 namespace {
-
-tWaveFormatEx Format(int rate, int channels, int bits) {
-    tWaveFormatEx f;
-    f.wFormatTag = 1;
-    f.nChannels = qint16(channels);
-    f.nSamplesPerSec = rate;
-    f.nBlockAlign = qint16(bits / 8 * channels);
-    f.nAvgBytesPerSec = rate * f.nBlockAlign;
-    f.wBitsPerSample = qint16(bits);
-    return f;
-}
 
 // A recorder whose input is the scripted device.
 struct Rig {

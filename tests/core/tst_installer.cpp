@@ -1,3 +1,4 @@
+#include "SettingsStore.h"
 #include "TestEnv.h"
 
 #include "core/AppPaths.h"
@@ -13,19 +14,12 @@ using namespace core;
 
 namespace {
 
-const QString kRoot = QStringLiteral("SOFTWARE\\Pellory\\Corvane");
+const QString kRoot = testsupport::kSettingsRoot;
 const QStringList kSeedKeys = {"General",      "Events",       "ID3 Tags",     "Formats\\WAV", "Formats\\ACM",
                                "Formats\\MP3", "Formats\\WMA", "Formats\\OGG", "Formats\\APE"};
 
-RegistryRoutines reg(const QString& subkey, quint32 hive = HKEY_LOCAL_MACHINE, const QString& root = kRoot) {
-    RegistryRoutines r;
-    r.setHkey(hive);
-    r.setKeyRoot(root);
-    r.setSubkey(subkey);
-    return r;
-}
-
 using testsupport::fileBytes;
+using testsupport::settingsKey;
 
 void writeFile(const QString& path, const QByteArray& bytes) {
     QDir().mkpath(QFileInfo(path).absolutePath());
@@ -47,15 +41,7 @@ QStringList dump(quint32 hive, const QString& path) {
     return lines;
 }
 
-// Relative paths of the files in a folder.
-QStringList filesIn(const QString& folder) {
-    QStringList files;
-    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-    while (it.hasNext())
-        files << QDir(folder).relativeFilePath(it.next());
-    files.sort();
-    return files;
-}
+using testsupport::filesBelow;
 
 } // namespace
 
@@ -73,11 +59,11 @@ private slots:
 
     void freshInstallCreatesKeysAndCopiesAssets() {
         QVERIFY(!QFileInfo::exists(RegistryFile()));
-        QVERIFY(filesIn(ProgramFolder()).isEmpty());
+        QVERIFY(filesBelow(ProgramFolder()).isEmpty());
         QVERIFY(InstallFromSeed());
 
         for (const QString& key : kSeedKeys)
-            QVERIFY2(reg(key).KeyExists(), qPrintable(key));
+            QVERIFY2(settingsKey(key).KeyExists(), qPrintable(key));
         RegistryRoutines r;
         QCOMPARE(r.EnumRegistryKeys(HKEY_LOCAL_MACHINE, kRoot),
                  (QStringList{"Events", "Formats", "General", "ID3 Tags"}));
@@ -87,23 +73,23 @@ private slots:
         // target format and a name template, CD-quality stereo WAV.
         const auto general = r.EnumRegistryValues(HKEY_LOCAL_MACHINE, kRoot + "\\General");
         QCOMPARE(general.size(), 4);
-        RegistryRoutines g = reg("General");
+        RegistryRoutines g = settingsKey("General");
         QCOMPARE(g.GetRegistryValue("picColor").toString(), QString("8405024"));
         QCOMPARE(g.GetRegistryValue("picTextColor").toString(), QString("16777215"));
         QCOMPARE(g.GetRegistryValue("cboTargetFormat").toString(),
                  QString("WAV - Waveform Audio Format (*.wav)"));
         QCOMPARE(g.GetRegistryValue("cboFileName").toString(), QString("[file_name].[dest_extension]"));
-        RegistryRoutines wav = reg("Formats\\WAV");
+        RegistryRoutines wav = settingsKey("Formats\\WAV");
         QCOMPARE(wav.GetRegistryValue("cboSamplesWAV").toString(), QString("44100"));
         QCOMPARE(wav.GetRegistryValue("cboBitrateWAV").toString(), QString("16"));
         QCOMPARE(wav.GetRegistryValue("cboChannelsWAV").toString(), QString("1"));
         QVERIFY(r.EnumRegistryValues(HKEY_LOCAL_MACHINE, kRoot + "\\Events").isEmpty());
 
-        QStringList assets = filesIn(InstallFolder());
+        QStringList assets = filesBelow(InstallFolder());
         QVERIFY(assets.removeAll("registry.seed") == 1);
         QVERIFY(assets.contains("sound/notify.wav"));
         QVERIFY(assets.contains("SysIcon/systrayicon.png"));
-        QCOMPARE(filesIn(ProgramFolder()), assets);
+        QCOMPARE(filesBelow(ProgramFolder()), assets);
         for (const QString& asset : assets)
             QVERIFY2(fileBytes(ProgramFolder() + "/" + asset) == fileBytes(InstallFolder() + "/" + asset),
                      qPrintable(asset));
@@ -111,30 +97,30 @@ private slots:
 
     void secondRunTouchesNothing() {
         QVERIFY(InstallFromSeed());
-        QVERIFY(reg("General").SetRegistryValue("chkClearOnExit", "1", REG_SZ));
-        QVERIFY(reg("Formats\\MP3").SetRegistryValue("cboMP3Bitrate", "192", REG_SZ));
+        QVERIFY(settingsKey("General").SetRegistryValue("chkClearOnExit", "1", REG_SZ));
+        QVERIFY(settingsKey("Formats\\MP3").SetRegistryValue("cboMP3Bitrate", "192", REG_SZ));
         const QString sound = ProgramFolder() + "/sound/notify.wav";
         writeFile(sound, "the user's own sound");
         const QStringList keysBefore = dump(HKEY_LOCAL_MACHINE, "SOFTWARE");
-        const QStringList filesBefore = filesIn(ProgramFolder());
+        const QStringList filesBefore = filesBelow(ProgramFolder());
 
         QVERIFY(InstallFromSeed());
         QCOMPARE(dump(HKEY_LOCAL_MACHINE, "SOFTWARE"), keysBefore);
-        QCOMPARE(filesIn(ProgramFolder()), filesBefore);
+        QCOMPARE(filesBelow(ProgramFolder()), filesBefore);
         QCOMPARE(fileBytes(sound), QByteArray("the user's own sound"));
-        QCOMPARE(reg("General").GetRegistryValue("chkClearOnExit"), QVariant("1"));
+        QCOMPARE(settingsKey("General").GetRegistryValue("chkClearOnExit"), QVariant("1"));
     }
 
     void missingPartsAreRestored() {
         QVERIFY(InstallFromSeed());
-        QVERIFY(reg("Formats\\MP3").SetRegistryValue("cboMP3Bitrate", "192", REG_SZ));
-        QCOMPARE(reg("").DeleteKey("Formats\\APE"), 0);
+        QVERIFY(settingsKey("Formats\\MP3").SetRegistryValue("cboMP3Bitrate", "192", REG_SZ));
+        QCOMPARE(settingsKey("").DeleteKey("Formats\\APE"), 0);
         const QString icon = ProgramFolder() + "/SysIcon/systrayicon.png";
         QVERIFY(QFile::remove(icon));
 
         QVERIFY(InstallFromSeed());
-        QVERIFY(reg("Formats\\APE").KeyExists());
-        QCOMPARE(reg("Formats\\MP3").GetRegistryValue("cboMP3Bitrate"), QVariant("192"));
+        QVERIFY(settingsKey("Formats\\APE").KeyExists());
+        QCOMPARE(settingsKey("Formats\\MP3").GetRegistryValue("cboMP3Bitrate"), QVariant("192"));
         QCOMPARE(fileBytes(icon), fileBytes(InstallFolder() + "/SysIcon/systrayicon.png"));
     }
 
@@ -144,9 +130,9 @@ private slots:
         qputenv("CORVANE_INSTALL_DIR", install.toUtf8());
 
         QVERIFY(!InstallFromSeed());
-        QVERIFY(!reg("General").KeyExists());
+        QVERIFY(!settingsKey("General").KeyExists());
         QVERIFY(RegistryRoutines().EnumRegistryKeys(HKEY_LOCAL_MACHINE, "").isEmpty());
-        QVERIFY(filesIn(ProgramFolder()).isEmpty());
+        QVERIFY(filesBelow(ProgramFolder()).isEmpty());
     }
 
     void seedOfOwnWriting() {
@@ -157,15 +143,15 @@ private slots:
                                               "HKEY_CURRENT_USER\\Software\\Test\\A\n");
         qputenv("CORVANE_INSTALL_DIR", install.toUtf8());
         QVERIFY(InstallFromSeed());
-        QVERIFY(reg("A", HKEY_CURRENT_USER, "Software\\Test").KeyExists());
-        QVERIFY(reg("B\\C", HKEY_LOCAL_MACHINE, "SOFTWARE\\Test").KeyExists());
+        QVERIFY(settingsKey("A", HKEY_CURRENT_USER, "Software\\Test").KeyExists());
+        QVERIFY(settingsKey("B\\C", HKEY_LOCAL_MACHINE, "SOFTWARE\\Test").KeyExists());
         QCOMPARE(RegistryRoutines().EnumRegistryKeys(HKEY_CURRENT_USER, "Software\\Test"), QStringList{"A"});
-        QVERIFY(filesIn(ProgramFolder()).isEmpty()); // the seed is no asset
+        QVERIFY(filesBelow(ProgramFolder()).isEmpty()); // the seed is no asset
 
         // A line for a hive the store does not keep is reported, the rest still done.
         writeFile(install + "/registry.seed", "HKEY_USERS\\X\nHKEY_CURRENT_USER\\Software\\Test\\D\n");
         QVERIFY(!InstallFromSeed());
-        QVERIFY(reg("D", HKEY_CURRENT_USER, "Software\\Test").KeyExists());
+        QVERIFY(settingsKey("D", HKEY_CURRENT_USER, "Software\\Test").KeyExists());
     }
 };
 

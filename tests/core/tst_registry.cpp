@@ -1,3 +1,4 @@
+#include "SettingsStore.h"
 #include "TestEnv.h"
 
 #include "core/AppPaths.h"
@@ -15,15 +16,12 @@ using namespace core;
 
 namespace {
 
-const QString kRoot = QStringLiteral("SOFTWARE\\Pellory\\Corvane");
+const QString kRoot = testsupport::kSettingsRoot;
 
+// The key most cases use: General under the program's root.
 RegistryRoutines reg(const QString& subkey = QStringLiteral("General"), quint32 hive = HKEY_LOCAL_MACHINE,
                      const QString& root = kRoot) {
-    RegistryRoutines r;
-    r.setHkey(hive);
-    r.setKeyRoot(root);
-    r.setSubkey(subkey);
-    return r;
+    return testsupport::settingsKey(subkey, hive, root);
 }
 
 using testsupport::fileBytes;

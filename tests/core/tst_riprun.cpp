@@ -34,15 +34,7 @@ using testsupport::RecordingEndActions;
 
 namespace {
 
-// Every file below `folder`, relative to it.
-QStringList filesBelow(const QString& folder) {
-    QStringList out;
-    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-    while (it.hasNext())
-        out << QDir(folder).relativeFilePath(it.next());
-    out.sort();
-    return out;
-}
+using testsupport::filesBelow;
 
 } // namespace
 

@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """Writes the hand-made broken ID3v2 tags of corpus/ (seeds of the fuzzer and
-the cases of tst_tags_corpus), and the tag fixtures of tag_fixtures.py as
+the cases of tst_tags_corpus), and the tag fixtures of ../support/tag_fixtures.py as
 "fixture_" cases. Run it again after adding a case (mutagen is needed)."""
 import os, struct, sys, tempfile
 
@@ -62,7 +62,8 @@ cases = {
     'many_tiny_frames': tag(3, frame(b'TXXX', b'\x00') * 3000) + AUDIO,
 }
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+# The tag fixtures are shared with the tag editor's tests (tests/support/).
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), os.pardir, 'support'))
 import tag_fixtures  # noqa: E402
 
 with tempfile.TemporaryDirectory() as folder:

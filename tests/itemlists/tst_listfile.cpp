@@ -21,8 +21,7 @@ using namespace itemlists;
 namespace {
 
 QByteArray readAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    return testsupport::fileBytes(path);
 }
 
 void writeAll(const QString& path, const QByteArray& bytes) {

@@ -2,6 +2,7 @@
 // and the drives, loading the clicked node, new, rename and remove of lists,
 // the list summary and opening a folder.
 #include "LinkStubs.h"
+#include "ListWindowsFixture.h"
 #include "TestEnv.h"
 #include "components/cAudioCDRipper.h"
 #include "controls/cBalloonTip.h"
@@ -21,65 +22,9 @@
 #include <QtTest>
 
 using namespace itemlists;
+using namespace listwindows;
 
 namespace {
-
-QList<QWidget*> visibleBalloons() {
-    QList<QWidget*> shown;
-    for (QWidget* w : QApplication::allWidgets())
-        if (w->objectName() == QLatin1String(cBalloonTip::WindowName) && w->isVisible()) shown.append(w);
-    return shown;
-}
-
-// The text of the name balloon on screen, or "" when none is shown.
-QString shownBalloonText() {
-    for (QWidget* w : visibleBalloons())
-        if (auto* text = w->findChild<QLabel*>("text")) return text->text();
-    return {};
-}
-
-void closeBalloons() {
-    for (QWidget* w : visibleBalloons())
-        w->close();
-}
-
-QByteArray readAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-bool writeAll(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
-}
-
-// A PCM WAV of silence: 8 kHz, mono, 16-bit.
-QByteArray silentWav(int seconds) {
-    const quint32 rate = 8000, dataBytes = rate * 2 * quint32(seconds);
-    QByteArray b;
-    QDataStream s(&b, QIODevice::WriteOnly);
-    s.setByteOrder(QDataStream::LittleEndian);
-    s.writeRawData("RIFF", 4);
-    s << quint32(36 + dataBytes);
-    s.writeRawData("WAVEfmt ", 8);
-    s << quint32(16) << quint16(1) << quint16(1) << rate << quint32(rate * 2) << quint16(2) << quint16(16);
-    s.writeRawData("data", 4);
-    s << dataBytes;
-    b.append(QByteArray(int(dataBytes), '\0'));
-    return b;
-}
-
-QString record(const QString& name, const QString& file) {
-    return QString(
-               "<ITEM><Inc>1</Inc><Type>Audio</Type><Item Name>%1</Item Name><COL_FILE>%2</COL_FILE>"
-               "<COL_RANGE_ALL>1</COL_RANGE_ALL><COL_RANGE_START_TIME></COL_RANGE_START_TIME>"
-               "<COL_RANGE_LENGTH_TIME></COL_RANGE_LENGTH_TIME><COL_TAG_ALBUM></COL_TAG_ALBUM>"
-               "<COL_TAG_ARTIST></COL_TAG_ARTIST><COL_TAG_COMMENT></COL_TAG_COMMENT><COL_TAG_GEN></"
-               "COL_TAG_GEN>"
-               "<COL_TAG_YEAR></COL_TAG_YEAR><COL_TAG_TITLE>T</COL_TAG_TITLE><COL_TAG_TRACK>1</COL_TAG_TRACK>"
-               "</ITEM>")
-        .arg(name, file);
-}
 
 QStringList childTexts(const cTreeViewNode& node) {
     QStringList out;
@@ -89,9 +34,7 @@ QStringList childTexts(const cTreeViewNode& node) {
     return out;
 }
 
-QStringList folderEntries(const QString& dir) {
-    return QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
-}
+using testsupport::folderEntries;
 
 } // namespace
 

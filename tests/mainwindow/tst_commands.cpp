@@ -5,6 +5,7 @@
 #include "ListFixtures.h"
 #include "MediaTools.h"
 #include "TestEnv.h"
+#include "WindowFixtures.h"
 #include "burning/frmCDBurner.h"
 #include "controls/cGrid.h"
 #include "controls/cPopupMenu.h"
@@ -52,13 +53,10 @@
 
 namespace {
 
-void processDeletes() {
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
+using testsupport::processDeletes;
 
 QByteArray readFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return testsupport::fileBytes(path);
 }
 
 QString blanks(int n) {
@@ -68,7 +66,7 @@ QString blanks(int n) {
 // A main window with the two settings dialogs loaded hidden, over a lists
 // folder with "Songs" (a.wav, b.wav, c.wav, all marked) and the empty list
 // "Void", and one virtual CD drive holding a disc of two audio tracks.
-struct World {
+struct World : testsupport::SettingsDialogs {
     explicit World(bool withDisc = true) {
         core::InitModes();
         // Every tool offered, so that each has its menu item.
@@ -96,8 +94,7 @@ struct World {
         settings::g_bDisplayMSGWhenExit = false;
         if (main) main->close();
         settings::g_bAppExiting = true;
-        if (options) options->close();
-        if (audioProp) audioProp->close();
+        closeDialogs();
         for (QWidget* w : QApplication::topLevelWidgets())
             if (w->isVisible()) w->close();
         processDeletes();
@@ -110,14 +107,7 @@ struct World {
         core::InitModes();
     }
     frmMain* load(bool withDialogs = false) {
-        if (withDialogs) {
-            options = new frmOptions;
-            options->setAttribute(Qt::WA_DeleteOnClose);
-            options->Form_Load();
-            audioProp = new frmAudioProp;
-            audioProp->setAttribute(Qt::WA_DeleteOnClose);
-            audioProp->Form_Load();
-        }
+        if (withDialogs) loadDialogs();
         main = new frmMain;
         main->Form_Load();
         return main;
@@ -148,8 +138,6 @@ struct World {
 
     testsupport::TestEnv env;
     QPointer<frmMain> main;
-    QPointer<frmOptions> options;
-    QPointer<frmAudioProp> audioProp;
     QString songs;
     QString empty;
 };

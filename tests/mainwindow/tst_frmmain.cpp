@@ -1,4 +1,6 @@
+#include "SettingsStore.h"
 #include "TestEnv.h"
+#include "WindowFixtures.h"
 
 #include "controls/cPopupMenu.h"
 #include "controls/cSysTray.h"
@@ -17,15 +19,8 @@
 
 namespace {
 
-core::RegistryRoutines generalKey() {
-    core::RegistryRoutines reg;
-    reg.setHkey(core::HKEY_LOCAL_MACHINE);
-    reg.setKeyRoot("SOFTWARE\\Pellory\\Corvane");
-    reg.setSubkey("General");
-    return reg;
-}
-
 using testsupport::processDeletes;
+using testsupport::settingsKey;
 
 void touch(const QString& path) {
     QFile file(path);
@@ -36,7 +31,7 @@ void touch(const QString& path) {
 // A main window as start-up leaves it, with the two settings dialogs loaded
 // hidden, in a private world. Whatever is still loaded at the end is unloaded
 // while that world exists.
-struct Fixture {
+struct Fixture : testsupport::SettingsDialogs {
     Fixture() {
         core::InitModes();
         settings::g_bAppExiting = false;
@@ -46,18 +41,9 @@ struct Fixture {
         settings::g_bDisplayMSGWhenExit = false;
         if (main) main->close();
         settings::g_bAppExiting = true;
-        if (options) options->close();
-        if (audioProp) audioProp->close();
+        closeDialogs();
         processDeletes();
         settings::g_bAppExiting = false;
-    }
-    void loadDialogs() {
-        options = new frmOptions;
-        options->setAttribute(Qt::WA_DeleteOnClose);
-        options->Form_Load();
-        audioProp = new frmAudioProp;
-        audioProp->setAttribute(Qt::WA_DeleteOnClose);
-        audioProp->Form_Load();
     }
     frmMain* load() {
         main = new frmMain;
@@ -68,8 +54,6 @@ struct Fixture {
 
     testsupport::TestEnv env;
     QPointer<frmMain> main;
-    QPointer<frmOptions> options;
-    QPointer<frmAudioProp> audioProp;
 };
 
 } // namespace
@@ -93,7 +77,7 @@ private slots:
         QFETCH(QVariant, height);
         QFETCH(QSize, expected);
         Fixture f;
-        const auto reg = generalKey();
+        const auto reg = settingsKey("General");
         if (width.isValid()) QVERIFY(reg.SetRegistryValue("lWidth", width, core::REG_SZ));
         if (height.isValid()) QVERIFY(reg.SetRegistryValue("lHeight", height, core::REG_SZ));
 
@@ -167,7 +151,7 @@ private slots:
         QVERIFY(!QFile::exists(f.env.home() + "/tmpeditor.wav"));
         QVERIFY(!QFile::exists(f.env.home() + "/tmptts.wav"));
         QVERIFY(QFile::exists(f.env.home() + "/keep.wav"));
-        const auto reg = generalKey();
+        const auto reg = settingsKey("General");
         // The outer size, frame included, in twips.
         QVERIFY(outer.width() >= 700 && outer.height() >= 400);
         QCOMPARE(reg.GetRegistryValue("lWidth"), QVariant(QString::number(outer.width() * 15)));
@@ -192,7 +176,8 @@ private slots:
         QCOMPARE(main->frameGeometry().size(), outer);
         QVERIFY(main->close());
         processDeletes();
-        QCOMPARE(generalKey().GetRegistryValue("lWidth"), QVariant(QString::number(outer.width() * 15)));
+        QCOMPARE(settingsKey("General").GetRegistryValue("lWidth"),
+                 QVariant(QString::number(outer.width() * 15)));
     }
 
     void exitQuestionNoKeepsEverything() {
@@ -217,7 +202,7 @@ private slots:
         QVERIFY(f.options && f.audioProp);
         QVERIFY(main->cSysTray1->IconCreated());
         QVERIFY(QFile::exists(f.env.home() + "/tmptts.wav"));
-        QVERIFY(!generalKey().GetRegistryValue("lWidth").isValid());
+        QVERIFY(!settingsKey("General").GetRegistryValue("lWidth").isValid());
 
         // The tray menu's Exit asks again; Yes ends it.
         f.env.services().msgBoxAnswers << core::vbYes;
@@ -227,7 +212,7 @@ private slots:
         QVERIFY(!f.main);
         QVERIFY(!f.options && !f.audioProp);
         QVERIFY(!QFile::exists(f.env.home() + "/tmptts.wav"));
-        QVERIFY(generalKey().GetRegistryValue("lWidth").isValid());
+        QVERIFY(settingsKey("General").GetRegistryValue("lWidth").isValid());
     }
 
     void sessionEndExitsWithoutTheQuestion() {
@@ -244,7 +229,7 @@ private slots:
         QVERIFY(!f.main);
         QVERIFY(settings::g_bAppExiting);
         QVERIFY(!QFile::exists(f.env.home() + "/tmpeditor.wav"));
-        QVERIFY(generalKey().GetRegistryValue("lHeight").isValid());
+        QVERIFY(settingsKey("General").GetRegistryValue("lHeight").isValid());
     }
 
     void trayLeftClick_data() {
@@ -304,7 +289,7 @@ private slots:
         main->m_cMenu_Click(main->m_cMenu->IndexForKey("RC Exit"));
         processDeletes();
         QVERIFY(!f.main);
-        QVERIFY(generalKey().GetRegistryValue("lWidth").isValid());
+        QVERIFY(settingsKey("General").GetRegistryValue("lWidth").isValid());
     }
 };
 

@@ -1,6 +1,7 @@
 #include "DiscImages.h"
 #include "ListFixtures.h"
 #include "TestEnv.h"
+#include "WindowFixtures.h"
 
 #include "app/StartApplication.h"
 #include "components/DriveRegistry.h"
@@ -18,7 +19,6 @@
 #include "mainwindow/ToolsTable.h"
 #include "mainwindow/frmMain.h"
 #include "settings/SettingsVariables.h"
-#include "settings/frmAudioProp.h"
 #include "settings/frmOptions.h"
 
 #include <QCheckBox>
@@ -105,17 +105,7 @@ struct World {
         settings::g_sItemsListDir = env.home() + "/Main/";
         QDir().mkpath(settings::g_sItemsListDir);
     }
-    ~World() {
-        settings::g_bDisplayMSGWhenExit = false;
-        settings::g_bClearOnExit = false;
-        if (frmMain* main = frmMain::instance()) main->close();
-        settings::g_bAppExiting = true;
-        if (frmOptions* options = frmOptions::instance()) options->close();
-        if (settings::g_frmAudioProp) settings::g_frmAudioProp->close();
-        processDeletes();
-        settings::g_bAppExiting = false;
-        core::InitModes();
-    }
+    ~World() { testsupport::unloadAll(); }
     frmMain* load() {
         main = new frmMain;
         main->Form_Load();

@@ -1,3 +1,4 @@
+#include "SettingsStore.h"
 #include "TestEnv.h"
 
 #include "components/cAudioConverter.h"
@@ -35,12 +36,9 @@ tCodecLists FakeLists(bool withCodecs = true) {
     return lists;
 }
 
+// A key below the root the encoder settings name for themselves.
 core::RegistryRoutines Reg(const QString& subkey) {
-    core::RegistryRoutines reg;
-    reg.setHkey(core::HKEY_LOCAL_MACHINE);
-    reg.setKeyRoot(EncoderSettingsKeyRoot());
-    reg.setSubkey(subkey);
-    return reg;
+    return testsupport::settingsKey(subkey, core::HKEY_LOCAL_MACHINE, EncoderSettingsKeyRoot());
 }
 
 void Store(const QString& subkey, const QString& name, const QVariant& value) {

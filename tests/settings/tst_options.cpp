@@ -1,5 +1,7 @@
+#include "SettingsStore.h"
 #include "StoreFaults.h"
 #include "TestEnv.h"
+#include "WindowFixtures.h"
 
 #include "controls/cTreeView.h"
 #include "core/AppPaths.h"
@@ -22,6 +24,9 @@
 #include <memory>
 
 using namespace settings;
+using testsupport::loadedOptions;
+using testsupport::storedSetting;
+using testsupport::storeSetting;
 
 namespace {
 
@@ -67,27 +72,6 @@ void ScrambleVariables() {
     g_sTagArtist = g_sTagSong = g_sTagAlbum = g_sTagGenre = g_sTagTrack = g_sTagYear = g_sTagComment =
         "stale";
     g_lAppColor = g_lTextColor = 0x123456;
-}
-
-core::RegistryRoutines Registry(const QString& subkey) {
-    core::RegistryRoutines reg;
-    reg.setHkey(core::HKEY_LOCAL_MACHINE);
-    reg.setKeyRoot("SOFTWARE\\Pellory\\Corvane");
-    reg.setSubkey(subkey);
-    return reg;
-}
-
-QString Stored(const QString& subkey, const QString& name) {
-    return Registry(subkey).GetRegistryValue(name).toString();
-}
-void Store(const QString& subkey, const QString& name, const QString& text) {
-    QVERIFY(Registry(subkey).SetRegistryValue(name, text, core::REG_SZ));
-}
-
-std::unique_ptr<frmOptions> LoadedDialog() {
-    auto dialog = std::make_unique<frmOptions>();
-    dialog->Form_Load();
-    return dialog;
 }
 
 QCheckBox* Check(frmOptions& dialog, const char* name) {
@@ -168,7 +152,7 @@ private slots:
 
     void hiddenControlsAndListKinds() {
         testsupport::TestEnv env;
-        auto dialog = LoadedDialog();
+        auto dialog = loadedOptions();
         QVERIFY(dialog->cboDevices->isHidden());
         QCOMPARE(dialog->cboDevices->count(), 0);
         QVERIFY(dialog->chkAutoUpdate->isHidden());
@@ -187,7 +171,7 @@ private slots:
 
     void pageTreeShowsOnePage() {
         testsupport::TestEnv env;
-        auto dialog = LoadedDialog();
+        auto dialog = loadedOptions();
         QCOMPARE(dialog->cTreeView1->Nodes().Count(), 5);
         QCOMPARE(dialog->lblTitle->text(), QString("General"));
         QVERIFY(!dialog->froGeneral->isHidden());
@@ -205,7 +189,7 @@ private slots:
     void missingValuesGiveDefaults() {
         testsupport::TestEnv env;
         ScrambleVariables();
-        auto dialog = LoadedDialog();
+        auto dialog = loadedOptions();
 
         for (const CheckSetting& s : CheckSettings()) {
             const bool expected = QByteArray(s.control) == "chkCopyID3FromSource";
@@ -287,14 +271,14 @@ private slots:
         QFETCH(QStringList, stored);
         testsupport::TestEnv env(keys);
         for (int i = 0; i + 2 < stored.size(); i += 3)
-            Store(stored[i], stored[i + 1], stored[i + 2]);
+            storeSetting(stored[i], stored[i + 1], stored[i + 2]);
 
         ScrambleVariables();
         LoadOptionsSettings();
         const QStringList withoutDialog = VariablesSnapshot();
 
         ScrambleVariables();
-        auto dialog = LoadedDialog();
+        auto dialog = loadedOptions();
         QCOMPARE(withoutDialog, VariablesSnapshot());
     }
 
@@ -302,7 +286,7 @@ private slots:
     // once; windows waiting for it are told; nothing builds it while exiting.
     void dialogLoadsOnDemand() {
         testsupport::TestEnv env;
-        Store("General", "chkClearOnExit", "1");
+        storeSetting("General", "chkClearOnExit", "1");
         QVERIFY(!frmOptions::loadedInstance());
         QObject gone;
         QObject alive;
@@ -336,7 +320,7 @@ private slots:
     void missingKeysGiveDefaults() {
         testsupport::TestEnv env(false); // no settings keys at all
         ScrambleVariables();
-        auto dialog = LoadedDialog();
+        auto dialog = loadedOptions();
         QVERIFY(g_bCopyID3FromSource);
         QVERIFY(!g_bPlaySound && !g_bClearOnExit);
         QCOMPARE(g_sItemsListDir, core::ProgramFolder() + "/Main/");
@@ -356,7 +340,7 @@ private slots:
         const bool isCopyTags = QByteArray(setting.control) == "chkCopyID3FromSource";
         testsupport::TestEnv env;
         {
-            auto dialog = LoadedDialog();
+            auto dialog = loadedOptions();
             for (const CheckSetting& s : CheckSettings())
                 Check(*dialog, s.control)->setChecked(false);
             // The copy box is on by default: turn it on only when it is not the box under test.
@@ -364,9 +348,9 @@ private slots:
             dialog->cmdOk_Click();
             QCOMPARE(*setting.variable, !isCopyTags);
         }
-        QCOMPARE(Stored(setting.subkey, setting.control), QString(isCopyTags ? "0" : "1"));
+        QCOMPARE(storedSetting(setting.subkey, setting.control), QString(isCopyTags ? "0" : "1"));
         ScrambleVariables();
-        auto reloaded = LoadedDialog();
+        auto reloaded = loadedOptions();
         for (const CheckSetting& s : CheckSettings()) {
             const bool expected = !isCopyTags && s.variable == setting.variable;
             QVERIFY2(*s.variable == expected, s.control);
@@ -379,7 +363,7 @@ private slots:
         const QString lists = env.path("lists") + "/";
         const QString sound = env.path("sounds/ding.wav");
         {
-            auto dialog = LoadedDialog();
+            auto dialog = loadedOptions();
             dialog->cboTargetFormat->setCurrentIndex(2);
             dialog->cboFileName->setCurrentIndex(3);
             dialog->txtToPath->setEditText(lists);
@@ -396,13 +380,13 @@ private slots:
             dialog->txtTagComment->setPlainText("first line\nsecond line");
             dialog->cmdOk_Click();
         }
-        QCOMPARE(Stored("General", "cboDevices"), QString("-1"));
-        QCOMPARE(Stored("General", "picColor"), QString::number(0x00FF8040));
-        QCOMPARE(Stored("Events", "txtPlayAtEnd"), sound);
+        QCOMPARE(storedSetting("General", "cboDevices"), QString("-1"));
+        QCOMPARE(storedSetting("General", "picColor"), QString::number(0x00FF8040));
+        QCOMPARE(storedSetting("Events", "txtPlayAtEnd"), sound);
 
         ScrambleVariables();
         g_sTargetFormat = "stale";
-        auto dialog = LoadedDialog();
+        auto dialog = loadedOptions();
         QCOMPARE(g_lAudioDevice, -1);
         QCOMPARE(g_sTargetFormat, QString("WMA - Windows Media Audio files (*.wma)"));
         QCOMPARE(dialog->cboTargetFormat->currentIndex(), 2);
@@ -427,24 +411,24 @@ private slots:
     void runAtStartFollowsTheRealEntry() {
         testsupport::TestEnv env;
         {
-            auto dialog = LoadedDialog();
+            auto dialog = loadedOptions();
             dialog->chkRunWhenWinStarts->setChecked(true);
             dialog->cmdOk_Click();
         }
         QVERIFY(core::IsRunOnStart());
-        QVERIFY(LoadedDialog()->chkRunWhenWinStarts->isChecked());
+        QVERIFY(loadedOptions()->chkRunWhenWinStarts->isChecked());
         core::SetRunOnStart(false);
-        QVERIFY(!LoadedDialog()->chkRunWhenWinStarts->isChecked());
+        QVERIFY(!loadedOptions()->chkRunWhenWinStarts->isChecked());
     }
 
     void cancelReloadsStoredValues() {
         testsupport::TestEnv env;
-        Store("General", "chkClearOnExit", "1");
-        Store("General", "cboTargetFormat", "MP3 - MPEG-1 Audio Layer 3 (*.mp3)");
-        Store("General", "picColor", "255");
-        Store("ID3 Tags", "txtTagAlbum", "Stored");
-        Store("Events", "chkPlaySound", "1");
-        auto dialog = LoadedDialog();
+        storeSetting("General", "chkClearOnExit", "1");
+        storeSetting("General", "cboTargetFormat", "MP3 - MPEG-1 Audio Layer 3 (*.mp3)");
+        storeSetting("General", "picColor", "255");
+        storeSetting("ID3 Tags", "txtTagAlbum", "Stored");
+        storeSetting("Events", "chkPlaySound", "1");
+        auto dialog = loadedOptions();
         dialog->show();
 
         dialog->chkClearOnExit->setChecked(false);
@@ -471,7 +455,7 @@ private slots:
         QCOMPARE(g_sItemsListDir, listsBefore);
         QCOMPARE(dialog->txtToPath->currentText(), listsBefore);
         // Nothing was written.
-        QCOMPARE(Stored("ID3 Tags", "txtTagAlbum"), QString("Stored"));
+        QCOMPARE(storedSetting("ID3 Tags", "txtTagAlbum"), QString("Stored"));
     }
 
     // OK on a store that takes no write: the failure is said, nothing is
@@ -479,8 +463,8 @@ private slots:
     // the store takes writes again saves them and closes.
     void refusedSaveIsSaidAndKeepsTheDialogOpen() {
         testsupport::TestEnv env;
-        Store("ID3 Tags", "txtTagAlbum", "Stored");
-        auto dialog = LoadedDialog();
+        storeSetting("ID3 Tags", "txtTagAlbum", "Stored");
+        auto dialog = loadedOptions();
         dialog->show();
         dialog->txtTagAlbum->setText("Edited");
         dialog->chkClearOnExit->setChecked(true);
@@ -497,7 +481,7 @@ private slots:
         QCOMPARE(env.services().messages[0].title, core::g_sProductName);
         QCOMPARE(dialog->txtTagAlbum->text(), QString("Edited"));
         QVERIFY(dialog->chkClearOnExit->isChecked());
-        QCOMPARE(Stored("ID3 Tags", "txtTagAlbum"), QString("Stored"));
+        QCOMPARE(storedSetting("ID3 Tags", "txtTagAlbum"), QString("Stored"));
         QCOMPARE(g_sTagAlbum, QString("Stored"));
         QVERIFY(!g_bClearOnExit);
 
@@ -505,13 +489,13 @@ private slots:
         dialog->cmdOk_Click();
         QVERIFY(dialog->isHidden());
         QCOMPARE(applied.count(), 1);
-        QCOMPARE(Stored("ID3 Tags", "txtTagAlbum"), QString("Edited"));
+        QCOMPARE(storedSetting("ID3 Tags", "txtTagAlbum"), QString("Edited"));
         QCOMPARE(g_sTagAlbum, QString("Edited"));
     }
 
     void closingKeepsEditsUntilExit() {
         testsupport::TestEnv env;
-        auto dialog = LoadedDialog();
+        auto dialog = loadedOptions();
         dialog->show();
         dialog->txtTagArtist->setText("Unconfirmed");
         QVERIFY(!dialog->close());
@@ -535,14 +519,14 @@ private slots:
         QFETCH(QString, typed);
         testsupport::TestEnv env;
         const QString expected = env.root() + "/lists/";
-        auto dialog = LoadedDialog();
+        auto dialog = loadedOptions();
         QSignalSpy applied(dialog.get(), &frmOptions::settingsApplied);
 
         dialog->txtToPath->setEditText(env.root() + "/" + typed);
         dialog->cmdOk_Click();
         QCOMPARE(g_sItemsListDir, expected);
         QCOMPARE(dialog->txtToPath->currentText(), expected);
-        QCOMPARE(Stored("General", "txtToPath"), expected);
+        QCOMPARE(storedSetting("General", "txtToPath"), expected);
         QCOMPARE(applied.count(), 1);
         QCOMPARE(applied.at(0).at(0).toBool(), true);
         // A stored folder is used as it is: not created.
@@ -563,8 +547,8 @@ private slots:
 
     void storedFolderWithoutSlashIsUsedWithOne() {
         testsupport::TestEnv env;
-        Store("General", "txtToPath", env.root() + "/old");
-        auto dialog = LoadedDialog();
+        storeSetting("General", "txtToPath", env.root() + "/old");
+        auto dialog = loadedOptions();
         QCOMPARE(g_sItemsListDir, env.root() + "/old/");
         QSignalSpy applied(dialog.get(), &frmOptions::settingsApplied);
         dialog->cmdOk_Click();
@@ -610,8 +594,8 @@ private slots:
         QFETCH(QString, name);
         QFETCH(QString, stored);
         testsupport::TestEnv env;
-        Store(subkey, name, stored);
-        auto dialog = LoadedDialog();
+        storeSetting(subkey, name, stored);
+        auto dialog = loadedOptions();
         QVERIFY(!g_bClearOnExit && !dialog->chkClearOnExit->isChecked());
         QVERIFY(g_bCopyID3FromSource == dialog->chkCopyID3FromSource->isChecked());
         QCOMPARE(g_sTargetFormat, QString());
@@ -623,10 +607,10 @@ private slots:
 
     void typedFormatThatIsNotOfferedKeepsTheLastSelection() {
         testsupport::TestEnv env;
-        Store("General", "cboTargetFormat", "WAV - Waveform Audio Format (*.wav)");
-        auto dialog = LoadedDialog();
+        storeSetting("General", "cboTargetFormat", "WAV - Waveform Audio Format (*.wav)");
+        auto dialog = loadedOptions();
         QCOMPARE(g_sTargetFormat, QString("WAV - Waveform Audio Format (*.wav)"));
-        Store("General", "cboTargetFormat", "OGG - Ogg Media Format (*.ogg)");
+        storeSetting("General", "cboTargetFormat", "OGG - Ogg Media Format (*.ogg)");
         dialog->GetOptions();
         QCOMPARE(g_sTargetFormat, QString("WAV - Waveform Audio Format (*.wav)"));
     }
@@ -635,8 +619,8 @@ private slots:
         testsupport::TestEnv env;
         QVERIFY(core::WriteTextFile("[a].[dest_extension]\r\n\r\n[b].[dest_extension]",
                                     core::ProgramFolder() + "/FileNameFormats.txt"));
-        Store("General", "cboFileName", "[b].[dest_extension]");
-        auto dialog = LoadedDialog();
+        storeSetting("General", "cboFileName", "[b].[dest_extension]");
+        auto dialog = loadedOptions();
         QCOMPARE(dialog->cboFileName->count(), 2);
         QCOMPARE(g_sFileNameFormat, QString("[b].[dest_extension]"));
     }

@@ -1,4 +1,6 @@
+#include "SettingsStore.h"
 #include "TestEnv.h"
+#include "WindowFixtures.h"
 
 #include "controls/ControlColor.h"
 #include "controls/cTreeView.h"
@@ -23,30 +25,11 @@
 #include <memory>
 
 using namespace settings;
+using testsupport::loadedOptions;
+using testsupport::storedSetting;
+using testsupport::storeSetting;
 
 namespace {
-
-core::RegistryRoutines Registry(const QString& subkey) {
-    core::RegistryRoutines reg;
-    reg.setHkey(core::HKEY_LOCAL_MACHINE);
-    reg.setKeyRoot("SOFTWARE\\Pellory\\Corvane");
-    reg.setSubkey(subkey);
-    return reg;
-}
-
-QString Stored(const QString& subkey, const QString& name) {
-    return Registry(subkey).GetRegistryValue(name).toString();
-}
-
-void Store(const QString& subkey, const QString& name, const QString& text) {
-    QVERIFY(Registry(subkey).SetRegistryValue(name, text, core::REG_SZ));
-}
-
-std::unique_ptr<frmOptions> LoadedDialog() {
-    auto dialog = std::make_unique<frmOptions>();
-    dialog->Form_Load();
-    return dialog;
-}
 
 QColor TitleTextColor(const frmOptions& dialog) {
     return dialog.lblTitle->palette().color(QPalette::WindowText);
@@ -63,7 +46,7 @@ private slots:
 
     void soundPickerShowsNameKeepsPathStoresOnOk() {
         testsupport::TestEnv env;
-        auto dialog = LoadedDialog();
+        auto dialog = loadedOptions();
         const QString before = g_sPlayAtEnd;
         const QString chosen = env.path("sounds") + "/Ding Dong.wav";
         env.services().openAnswers.enqueue({chosen});
@@ -80,12 +63,12 @@ private slots:
 
         dialog->cmdOk_Click();
         QCOMPARE(g_sPlayAtEnd, chosen);
-        QCOMPARE(Stored("Events", "txtPlayAtEnd"), chosen);
+        QCOMPARE(storedSetting("Events", "txtPlayAtEnd"), chosen);
     }
 
     void soundPickerCancelledChangesNothing() {
         testsupport::TestEnv env;
-        auto dialog = LoadedDialog();
+        auto dialog = loadedOptions();
         const QString before = dialog->txtPlayAtEnd->property("Tag").toString();
         const QString shown = dialog->txtPlayAtEnd->text();
         QVERIFY(!before.isEmpty());
@@ -99,7 +82,7 @@ private slots:
 
     void testSoundPlaysTheChosenFile() {
         testsupport::TestEnv env;
-        auto dialog = LoadedDialog();
+        auto dialog = loadedOptions();
         const QString chosen = env.path("sounds") + "/bell.mp3";
         env.services().openAnswers.enqueue({chosen});
         dialog->cmdAddSound_Click();
@@ -122,7 +105,7 @@ private slots:
 
     void testProgramRunsTheTemplateAsTyped() {
         testsupport::TestEnv env;
-        auto dialog = LoadedDialog();
+        auto dialog = loadedOptions();
         dialog->chkNoticeApp->setChecked(true);
         dialog->txtAppNotice->setPlainText("\"/opt/my tools/notify\" [PROG_NAME] [FILE_RECORDED]");
         QCOMPARE(dialog->TestAppCommandLine(), dialog->txtAppNotice->toPlainText());
@@ -178,15 +161,15 @@ private slots:
         {
             // The stored value, read at load.
             testsupport::TestEnv env;
-            Store(box == "chkCopyID3FromSource" ? "ID3 Tags" : "Events", box, checked ? "1" : "0");
-            auto dialog = LoadedDialog();
+            storeSetting(box == "chkCopyID3FromSource" ? "ID3 Tags" : "Events", box, checked ? "1" : "0");
+            auto dialog = loadedOptions();
             check(*dialog, "at load");
         }
         {
             // A click, from the opposite state.
             testsupport::TestEnv env;
-            Store(box == "chkCopyID3FromSource" ? "ID3 Tags" : "Events", box, checked ? "0" : "1");
-            auto dialog = LoadedDialog();
+            storeSetting(box == "chkCopyID3FromSource" ? "ID3 Tags" : "Events", box, checked ? "0" : "1");
+            auto dialog = loadedOptions();
             QCheckBox* checkBox = dialog->findChild<QCheckBox*>(box);
             QVERIFY(checkBox->isChecked() != checked);
             QTest::mouseClick(checkBox, Qt::LeftButton, {}, QPoint(4, checkBox->height() / 2));
@@ -202,13 +185,13 @@ private slots:
 
     void disabledTagFieldsKeepAndStoreTheirTexts() {
         testsupport::TestEnv env;
-        Store("ID3 Tags", "chkCopyID3FromSource", "1");
-        Store("ID3 Tags", "txtTagArtist", "Kept");
-        auto dialog = LoadedDialog();
+        storeSetting("ID3 Tags", "chkCopyID3FromSource", "1");
+        storeSetting("ID3 Tags", "txtTagArtist", "Kept");
+        auto dialog = loadedOptions();
         QVERIFY(!dialog->txtTagArtist->isEnabled());
         QCOMPARE(dialog->txtTagArtist->text(), QString("Kept"));
         dialog->cmdOk_Click();
-        QCOMPARE(Stored("ID3 Tags", "txtTagArtist"), QString("Kept"));
+        QCOMPARE(storedSetting("ID3 Tags", "txtTagArtist"), QString("Kept"));
         QCOMPARE(g_sTagArtist, QString("Kept"));
     }
 
@@ -228,7 +211,7 @@ private slots:
         QFETCH(QString, answer);
         QFETCH(QString, expected);
         testsupport::TestEnv env;
-        auto dialog = LoadedDialog();
+        auto dialog = loadedOptions();
         const QString before = g_sItemsListDir;
         auto full = [&](const QString& relative) {
             return relative == "/" ? relative : env.root() + "/" + relative;
@@ -244,14 +227,14 @@ private slots:
         QSignalSpy applied(dialog.get(), &frmOptions::settingsApplied);
         dialog->cmdOk_Click();
         QCOMPARE(g_sItemsListDir, full(expected));
-        QCOMPARE(Stored("General", "txtToPath"), full(expected));
+        QCOMPARE(storedSetting("General", "txtToPath"), full(expected));
         QCOMPARE(applied.count(), 1);
         QCOMPARE(applied[0][0].toBool(), true);
     }
 
     void folderPickerCancelledChangesNothing() {
         testsupport::TestEnv env;
-        auto dialog = LoadedDialog();
+        auto dialog = loadedOptions();
         const QString before = dialog->txtToPath->currentText();
         const int historyBefore = dialog->txtToPath->count();
         dialog->cmdSelectPath_Click(); // no answer: cancelled
@@ -276,7 +259,7 @@ private slots:
         QFETCH(bool, created);
         QFETCH(bool, opened);
         testsupport::TestEnv env;
-        auto dialog = LoadedDialog();
+        auto dialog = loadedOptions();
         const QString folder = env.root() + "/" + typed;
         if (exists) QVERIFY(QDir().mkpath(folder));
         if (answer) env.services().msgBoxAnswers.enqueue(answer);
@@ -302,7 +285,7 @@ private slots:
 
     void openFolderLinkThatCannotBeCreated() {
         testsupport::TestEnv env;
-        auto dialog = LoadedDialog();
+        auto dialog = loadedOptions();
         const QString blocker = env.root() + "/blocker";
         {
             QFile file(blocker);
@@ -324,8 +307,8 @@ private slots:
 
     void applicationColourPicker() {
         testsupport::TestEnv env;
-        Store("General", "picColor", "0");
-        auto dialog = LoadedDialog();
+        storeSetting("General", "picColor", "0");
+        auto dialog = loadedOptions();
         env.services().colorAnswers.enqueue(0x302010);
 
         QTest::mouseClick(dialog->picColor, Qt::LeftButton);
@@ -335,13 +318,13 @@ private slots:
 
         dialog->cmdOk_Click();
         QCOMPARE(g_lAppColor, 0x302010);
-        QCOMPARE(Stored("General", "picColor"), QString::number(0x302010));
+        QCOMPARE(storedSetting("General", "picColor"), QString::number(0x302010));
     }
 
     void textColourPickerReachesTheMainWindowAtOnce() {
         testsupport::TestEnv env;
-        Store("General", "picTextColor", "0");
-        auto dialog = LoadedDialog();
+        storeSetting("General", "picTextColor", "0");
+        auto dialog = loadedOptions();
         QSignalSpy picked(dialog.get(), &frmOptions::textColorPicked);
         env.services().colorAnswers.enqueue(0x0080FF);
 
@@ -354,14 +337,14 @@ private slots:
 
         dialog->cmdOk_Click();
         QCOMPARE(g_lTextColor, 0x0080FF);
-        QCOMPARE(Stored("General", "picTextColor"), QString::number(0x0080FF));
+        QCOMPARE(storedSetting("General", "picTextColor"), QString::number(0x0080FF));
     }
 
     void cancelledColourPickersChangeNothing() {
         testsupport::TestEnv env;
-        Store("General", "picColor", "255");
-        Store("General", "picTextColor", "65280");
-        auto dialog = LoadedDialog();
+        storeSetting("General", "picColor", "255");
+        storeSetting("General", "picTextColor", "65280");
+        auto dialog = loadedOptions();
         QSignalSpy picked(dialog.get(), &frmOptions::textColorPicked);
         const QColor titleText = TitleTextColor(*dialog);
 
@@ -376,9 +359,9 @@ private slots:
 
     void cancelAfterPickingShowsTheStoredColours() {
         testsupport::TestEnv env;
-        Store("General", "picColor", "255");
-        Store("General", "picTextColor", "65280");
-        auto dialog = LoadedDialog();
+        storeSetting("General", "picColor", "255");
+        storeSetting("General", "picTextColor", "65280");
+        auto dialog = loadedOptions();
         env.services().colorAnswers.enqueue(0xFFFFFF);
         env.services().colorAnswers.enqueue(0xFFFFFF);
         dialog->picColor_Click();
@@ -391,14 +374,14 @@ private slots:
         QCOMPARE(TitleTextColor(*dialog), controls::ColorFromLong(65280));
         QCOMPARE(g_lAppColor, 255);
         QCOMPARE(g_lTextColor, 65280);
-        QCOMPARE(Stored("General", "picColor"), QString("255"));
+        QCOMPARE(storedSetting("General", "picColor"), QString("255"));
     }
 
     // --- Links and pages ---------------------------------------------------------
 
     void linksOpenTheOtherDialogsAtTheirPage() {
         testsupport::TestEnv env;
-        auto dialog = LoadedDialog();
+        auto dialog = loadedOptions();
         QStringList formats;
         QList<int> sections;
         dialog->openAudioFormat = [&](QWidget* owner, const QString& key) {
@@ -421,7 +404,7 @@ private slots:
 
     void moreAdvancedOptionsShowsTheAdvancedPage() {
         testsupport::TestEnv env;
-        auto dialog = LoadedDialog();
+        auto dialog = loadedOptions();
         emit dialog->lblMoreAdvancedOptions->linkActivated("#");
         QCOMPARE(dialog->lblTitle->text(), QString("Advanced"));
         QVERIFY(!dialog->froAdvanced->isHidden());
@@ -431,7 +414,7 @@ private slots:
 
     void showingFocusesOk() {
         testsupport::TestEnv env;
-        auto dialog = LoadedDialog();
+        auto dialog = loadedOptions();
         dialog->show();
         QCOMPARE(dialog->focusWidget(), static_cast<QWidget*>(dialog->cmdOk));
         dialog->hide();

@@ -1,3 +1,4 @@
+#include "SettingsStore.h"
 #include "StoreFaults.h"
 #include "TestEnv.h"
 
@@ -14,12 +15,9 @@ using namespace settings;
 
 namespace {
 
+// A key below the root the Options settings name for themselves.
 core::RegistryRoutines Reg(const QString& subkey = QString()) {
-    core::RegistryRoutines reg;
-    reg.setHkey(core::HKEY_LOCAL_MACHINE);
-    reg.setKeyRoot(OptionsKeyRoot());
-    reg.setSubkey(subkey);
-    return reg;
+    return testsupport::settingsKey(subkey, core::HKEY_LOCAL_MACHINE, OptionsKeyRoot());
 }
 
 void Store(const QString& subkey, const QString& name, const QString& text) {

@@ -41,5 +41,10 @@ QByteArray fileBytes(const QString& path);
 bool writeFileBytes(const QString& path, const QByteArray& bytes);
 // Runs the pending deleteLater()s (windows that unload themselves on close).
 void processDeletes();
+// The names in a folder, files and folders, hidden ones too, by name.
+QStringList folderEntries(const QString& folder);
+// Every file below a folder, sub-folders and hidden ones included, as paths
+// relative to it, sorted.
+QStringList filesBelow(const QString& folder);
 
 } // namespace testsupport

@@ -1,9 +1,11 @@
 // What the recorder's tests share: a scripted input device the test feeds
-// by hand, tone and silence samples, and a look at a WAV file's header that
-// does not rely on our own reader.
+// by hand, the format record a recording starts with, tone and silence
+// samples, and a look at a WAV file's header that does not rely on our own
+// reader.
 #pragma once
 
 #include "components/AudioOutput.h"
+#include "components/cWave.h"
 
 #include <QByteArray>
 #include <QFile>
@@ -64,6 +66,18 @@ public:
 private:
     std::shared_ptr<FakeDevice> m_device;
 };
+
+// The PCM format record a recording starts with.
+inline components::tWaveFormatEx Format(int rate, int channels, int bits) {
+    components::tWaveFormatEx f;
+    f.wFormatTag = 1;
+    f.nChannels = qint16(channels);
+    f.nSamplesPerSec = rate;
+    f.nBlockAlign = qint16(bits / 8 * channels);
+    f.nAvgBytesPerSec = rate * f.nBlockAlign;
+    f.wBitsPerSample = qint16(bits);
+    return f;
+}
 
 // `frames` frames of a 440 Hz tone at `amplitude` of full scale (0: silence).
 inline QByteArray Pcm(int rate, int channels, int bits, qint64 frames, double amplitude = 0.5,

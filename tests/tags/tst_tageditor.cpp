@@ -2,6 +2,7 @@
 // non-empty ID3v2 value), editing, Apply and reading back; genre matching;
 // the version choice; and every error path showing its message with the
 // file left as it was.
+#include "TagEditorFixture.h"
 #include "TagFixtures.h"
 #include "TestEnv.h"
 #include "controls/cTabControl.h"
@@ -67,16 +68,9 @@ class tst_tageditor : public QObject {
         return Tag(3, frames, 64) + Audio() + V1("V1 Title", 5, 8);
     }
     std::unique_ptr<frmMP3TagsEditor> open(const QString& path) {
-        auto w = std::make_unique<frmMP3TagsEditor>();
-        w->setAttribute(Qt::WA_DeleteOnClose, false);
-        w->Form_Load();
-        env->services().openAnswers.enqueue({path});
-        w->cmdSelectFile_Click();
-        return w;
+        return OpenTagsEditor(env->services(), path);
     }
-    QString lastMessage() const {
-        return env->services().messages.isEmpty() ? QString() : env->services().messages.last().prompt;
-    }
+    QString lastMessage() const { return LastPrompt(env->services()); }
 
 private slots:
     void init() { env = std::make_unique<TestEnv>(); }

@@ -5,6 +5,7 @@
 // edited through cMP3ID3v2 and through the MP3 Tags Editor, after which
 // mutagen reads the new title and every other frame unchanged (pictures byte
 // for byte), or the edit is refused with a message and the file kept.
+#include "TagEditorFixture.h"
 #include "TagFixtures.h"
 #include "TestEnv.h"
 #include "core/Services.h"
@@ -102,16 +103,9 @@ class tst_tags_faithful : public QObject {
         return mutagen(QStringList{path}).value(QFileInfo(path).fileName()).toObject();
     }
     std::unique_ptr<frmMP3TagsEditor> editor(const QString& path) {
-        auto w = std::make_unique<frmMP3TagsEditor>();
-        w->setAttribute(Qt::WA_DeleteOnClose, false);
-        w->Form_Load();
-        env->services().openAnswers.enqueue({path});
-        w->cmdSelectFile_Click();
-        return w;
+        return OpenTagsEditor(env->services(), path);
     }
-    QString lastMessage() const {
-        return env->services().messages.isEmpty() ? QString() : env->services().messages.last().prompt;
-    }
+    QString lastMessage() const { return LastPrompt(env->services()); }
 
     // The fixtures whose tag cannot be written back without losing part of it.
     static bool Refused(const QString& name) {

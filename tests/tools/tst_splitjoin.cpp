@@ -8,6 +8,7 @@
 #include "ListFixtures.h"
 #include "MediaTools.h"
 #include "TestEnv.h"
+#include "WindowFixtures.h"
 
 #include "ConverterTools.h"
 #include "components/cAudioJoin.h"
@@ -19,8 +20,6 @@
 #include "mainwindow/frmMain.h"
 #include "settings/EncoderSettings.h"
 #include "settings/SettingsVariables.h"
-#include "settings/frmAudioProp.h"
-#include "settings/frmOptions.h"
 #include "tools/frmJoiner.h"
 #include "tools/frmSplitter.h"
 
@@ -44,16 +43,12 @@ namespace {
 const QString kWav = QStringLiteral("WAV - Waveform Audio Format (*.wav)");
 const QString kMp3 = QStringLiteral("MP3 - MPEG-1 Audio Layer 3 (*.mp3)");
 
-QStringList Entries(const QString& folder) {
-    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
-}
+using testsupport::folderEntries;
 
 // The full build's main window over one list, with the settings dialogs loaded.
-struct World {
+struct World : testsupport::SettingsDialogs {
     testsupport::TestEnv env;
     frmMain* main = nullptr;
-    frmOptions* options = nullptr;
-    frmAudioProp* audioProp = nullptr;
     QString list;
 
     explicit World(const QStringList& files) {
@@ -65,12 +60,7 @@ struct World {
         QDir().mkpath(settings::g_sItemsListDir);
         list = settings::g_sItemsListDir + "Songs.flst";
         testsupport::writeMarkedList(list, files);
-        options = new frmOptions;
-        options->setAttribute(Qt::WA_DeleteOnClose);
-        options->Form_Load();
-        audioProp = new frmAudioProp;
-        audioProp->setAttribute(Qt::WA_DeleteOnClose);
-        audioProp->Form_Load();
+        loadDialogs();
         settings::g_lWAVSampleRate = 44100;
         settings::g_lWAVChannelsIndex = 1;
         settings::g_lWAVBitsPerSample = 16;
@@ -83,8 +73,7 @@ struct World {
     ~World() {
         if (main) main->close();
         settings::g_bAppExiting = true;
-        options->close();
-        audioProp->close();
+        closeDialogs();
         for (QWidget* w : QApplication::topLevelWidgets())
             if (w->isVisible()) w->close();
         testsupport::processDeletes();
@@ -244,7 +233,7 @@ void tst_splitjoin::splitThroughTheMainWindow() {
     QStringList parts;
     for (qsizetype i = 1; i <= expected.size(); ++i)
         parts << QString("Part_%1_%2.%3").arg(i).arg(source, ext);
-    QCOMPARE(Entries(dest), parts);
+    QCOMPARE(folderEntries(dest), parts);
     if (ext == "WAV") {
         // The parts' samples, one after another, are the source's.
         QByteArray joined;
@@ -287,7 +276,7 @@ void tst_splitjoin::splitRefusals() {
         }));
         QCOMPARE(w.env.services().messages.size(), 1);
         QCOMPARE(w.env.services().messages.first().prompt, message);
-        QVERIFY(!QDir(w.env.path("refused")).exists() || Entries(w.env.path("refused")).isEmpty());
+        QVERIFY(!QDir(w.env.path("refused")).exists() || folderEntries(w.env.path("refused")).isEmpty());
     }
 }
 
@@ -312,7 +301,7 @@ void tst_splitjoin::splitNoAtOverwriteEndsTheRun() {
     QCOMPARE(track, QString("Aborted."));
     QCOMPARE(balloons, QStringList{"Aborted."});
     // Part 1 was made before the question; part 2 kept; nothing after it.
-    QCOMPARE(Entries(dest), (QStringList{"Part_1_tone.WAV", "Part_2_tone.WAV"}));
+    QCOMPARE(folderEntries(dest), (QStringList{"Part_1_tone.WAV", "Part_2_tone.WAV"}));
     QCOMPARE(testsupport::fileBytes(dest + "/Part_2_tone.WAV"), QByteArray("earlier"));
 }
 
@@ -356,7 +345,7 @@ void tst_splitjoin::joinThroughTheMainWindow() {
     QCOMPARE(label, QString("Files: 3/3"));
     QVERIFY(finished);
     const QString out = dest + "/All of it." + format.left(3).toLower();
-    QCOMPARE(Entries(dest), QStringList{QFileInfo(out).fileName()});
+    QCOMPARE(folderEntries(dest), QStringList{QFileInfo(out).fileName()});
     const qint64 expected = testsupport::decodedFrames(m_wav) + testsupport::decodedFrames(m_mp3) + 44100;
     const qint64 frames = testsupport::decodedFrames(out);
     QVERIFY2(qAbs(frames - expected) <= tolerance,
@@ -396,7 +385,7 @@ void tst_splitjoin::joinAbortedLeavesNoOutput() {
     }));
     QCOMPARE(track, QString("Aborted."));
     QCOMPARE(balloons, QStringList{"Aborted."});
-    QCOMPARE(Entries(dest), QStringList());
+    QCOMPARE(folderEntries(dest), QStringList());
 }
 
 QTEST_MAIN(tst_splitjoin)

@@ -7,6 +7,7 @@
 #include "ListFixtures.h"
 #include "MediaTools.h"
 #include "TestEnv.h"
+#include "WindowFixtures.h"
 
 #include "app/StartApplication.h"
 #include "components/DriveRegistry.h"
@@ -23,13 +24,11 @@
 #include "ripping/frmCDRipper.h"
 #include "settings/EncoderSettings.h"
 #include "settings/SettingsVariables.h"
-#include "settings/frmAudioProp.h"
 #include "settings/frmOptions.h"
 #include "tags/frmMP3TagsEditor.h"
 
 #include <QAbstractButton>
 #include <QAccessible>
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -54,21 +53,6 @@ QString probeAudio(const QString& file) {
     return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
 }
 
-// Closes everything a start left behind while the test's world still exists.
-void unloadAll() {
-    settings::g_bDisplayMSGWhenExit = false;
-    settings::g_bClearOnExit = false;
-    if (frmMain* main = frmMain::instance()) main->close();
-    settings::g_bAppExiting = true;
-    if (frmOptions* options = frmOptions::loadedInstance()) options->close();
-    if (settings::g_frmAudioProp) settings::g_frmAudioProp->close();
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (w->isVisible()) w->close();
-    testsupport::processDeletes();
-    settings::g_bAppExiting = false;
-    core::InitModes();
-}
-
 // The program on a new machine: no program folder contents, no settings
 // store, one virtual drive D: holding a disc of three tracks.
 struct NewMachine {
@@ -79,7 +63,7 @@ struct NewMachine {
         components::DriveRegistry::instance().setClockForTesting([this] { return now; });
     }
     ~NewMachine() {
-        unloadAll();
+        testsupport::unloadAll();
         components::DriveRegistry::instance().setClockForTesting({});
     }
     bool start() {

@@ -6,6 +6,7 @@
 #include "BurnerFixtures.h"
 #include "DiscImages.h"
 #include "TestEnv.h"
+#include "WindowFixtures.h"
 
 #include "app/StartApplication.h"
 #include "burning/frmAudioCDDuplicator.h"
@@ -16,11 +17,7 @@
 #include "itemlists/ItemsTree.h"
 #include "itemlists/TreeKeys.h"
 #include "mainwindow/frmMain.h"
-#include "settings/SettingsVariables.h"
-#include "settings/frmAudioProp.h"
-#include "settings/frmOptions.h"
 
-#include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
@@ -31,20 +28,6 @@
 using components::DriveRegistry;
 
 namespace {
-
-void unloadAll() {
-    settings::g_bDisplayMSGWhenExit = false;
-    settings::g_bClearOnExit = false;
-    if (frmMain* main = frmMain::instance()) main->close();
-    settings::g_bAppExiting = true;
-    if (frmOptions* options = frmOptions::loadedInstance()) options->close();
-    if (settings::g_frmAudioProp) settings::g_frmAudioProp->close();
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (w->isVisible()) w->close();
-    testsupport::processDeletes();
-    settings::g_bAppExiting = false;
-    core::InitModes();
-}
 
 // The bytes of track `track` (from 1) of the disc in the drive.
 QByteArray trackBytes(qint32 drive, int track) {
@@ -126,7 +109,7 @@ private slots:
         main->cTreeView1_NodeClick(node);
         QCOMPARE(main->cGrid1->Rows(), 3);
         QCOMPARE(main->cGrid1->CellText(3, main->cGrid1->ColumnIndex("Item Name")), QString("Track03.cda"));
-        unloadAll();
+        testsupport::unloadAll();
     }
 
     void standardBuildDoesNotOfferIt() {
@@ -140,7 +123,7 @@ private slots:
         main->Form_Load();
         main->RunCommand("Audio CD Duplicator");
         QCOMPARE(env.services().modalShows, 0);
-        unloadAll();
+        testsupport::unloadAll();
     }
 };
 

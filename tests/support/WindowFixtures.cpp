@@ -1,0 +1,48 @@
+#include "WindowFixtures.h"
+#include "TestEnv.h"
+
+#include "core/mdlModes.h"
+#include "mainwindow/frmMain.h"
+#include "settings/SettingsVariables.h"
+#include "settings/frmAudioProp.h"
+#include "settings/frmOptions.h"
+
+#include <QApplication>
+
+namespace testsupport {
+
+void SettingsDialogs::loadDialogs() {
+    options = new frmOptions;
+    options->setAttribute(Qt::WA_DeleteOnClose);
+    options->Form_Load();
+    audioProp = new frmAudioProp;
+    audioProp->setAttribute(Qt::WA_DeleteOnClose);
+    audioProp->Form_Load();
+}
+
+void SettingsDialogs::closeDialogs() {
+    if (options) options->close();
+    if (audioProp) audioProp->close();
+}
+
+std::unique_ptr<frmOptions> loadedOptions() {
+    auto dialog = std::make_unique<frmOptions>();
+    dialog->Form_Load();
+    return dialog;
+}
+
+void unloadAll() {
+    settings::g_bDisplayMSGWhenExit = false;
+    settings::g_bClearOnExit = false;
+    if (frmMain* main = frmMain::instance()) main->close();
+    settings::g_bAppExiting = true;
+    if (frmOptions* options = frmOptions::loadedInstance()) options->close();
+    if (settings::g_frmAudioProp) settings::g_frmAudioProp->close();
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->isVisible()) w->close();
+    processDeletes();
+    settings::g_bAppExiting = false;
+    core::InitModes();
+}
+
+} // namespace testsupport
