@@ -6,9 +6,9 @@
 #include "core/mdlModes.h"
 #include "dialogs/frmSplash.h"
 #include "mainwindow/frmMain.h"
+#include "options/frmAudioProp.h"
+#include "options/frmOptions.h"
 #include "settings/SettingsVariables.h"
-#include "settings/frmAudioProp.h"
-#include "settings/frmOptions.h"
 
 #include <QDirIterator>
 #include <QFile>
@@ -28,7 +28,7 @@ void unloadAll() {
     if (frmMain* main = frmMain::instance()) main->close();
     settings::g_bAppExiting = true;
     if (frmOptions* options = frmOptions::loadedInstance()) options->close();
-    if (settings::g_frmAudioProp) settings::g_frmAudioProp->close();
+    if (options::g_frmAudioProp) options::g_frmAudioProp->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     settings::g_bAppExiting = false;
 }
@@ -45,7 +45,7 @@ struct Session {
 };
 
 bool noWindowLoaded() {
-    return !frmMain::instance() && !frmOptions::loadedInstance() && !settings::g_frmAudioProp &&
+    return !frmMain::instance() && !frmOptions::loadedInstance() && !options::g_frmAudioProp &&
            !core::g_frmSplash;
 }
 
@@ -128,7 +128,7 @@ private slots:
                             << core::g_frmSplash->lblVersion->text();
             }
             if (frmOptions::loadedInstance()) dialogsHidden &= !frmOptions::loadedInstance()->isVisible();
-            if (settings::g_frmAudioProp) dialogsHidden &= !settings::g_frmAudioProp->isVisible();
+            if (options::g_frmAudioProp) dialogsHidden &= !options::g_frmAudioProp->isVisible();
         });
 
         QVERIFY(core::StartApplication(QString()));
@@ -156,7 +156,7 @@ private slots:
         QCOMPARE(main->objectName(), QString("frmMain"));
         QVERIFY(main->isVisible());
         // The settings are read; the dialogs are built, hidden, when first needed.
-        QVERIFY(!frmOptions::loadedInstance() && !settings::g_frmAudioProp);
+        QVERIFY(!frmOptions::loadedInstance() && !options::g_frmAudioProp);
         QVERIFY(frmOptions::instance() && !frmOptions::instance()->isVisible());
         QCOMPARE(QCoreApplication::applicationName() + " " + QCoreApplication::applicationVersion(),
                  QString("Corvane 1.2"));

@@ -13,12 +13,12 @@
 #include "controls/cGrid.h"
 #include "controls/cTreeView.h"
 #include "core/mdlModes.h"
-#include "itemlists/ItemsTree.h"
 #include "itemlists/TreeKeys.h"
+#include "listviews/ItemsTree.h"
 #include "mainwindow/frmMain.h"
+#include "options/frmAudioProp.h"
+#include "options/frmOptions.h"
 #include "settings/SettingsVariables.h"
-#include "settings/frmAudioProp.h"
-#include "settings/frmOptions.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -38,7 +38,7 @@ void unloadAll() {
     if (frmMain* main = frmMain::instance()) main->close();
     settings::g_bAppExiting = true;
     if (frmOptions* options = frmOptions::loadedInstance()) options->close();
-    if (settings::g_frmAudioProp) settings::g_frmAudioProp->close();
+    if (options::g_frmAudioProp) options::g_frmAudioProp->close();
     for (QWidget* w : QApplication::topLevelWidgets())
         if (w->isVisible()) w->close();
     testsupport::processDeletes();
@@ -119,7 +119,7 @@ private slots:
         }
 
         // The tree shows the copy.
-        cTreeViewNode node = itemlists::g_cAudioCDsNode.Children().Item(2);
+        cTreeViewNode node = listviews::g_cAudioCDsNode.Children().Item(2);
         QVERIFY(!node.isNull());
         QCOMPARE(node.Text(), QString("E:"));
         node.setSelected(true);

@@ -46,10 +46,16 @@ BASE = {
     "core/Registry.h": "#pragma once\n",
     "components/Worker.h": "#pragma once\n#include <QObject>\n",
     "dialogs/frmNotes.cpp": '#include "core/Registry.h"\n#include <QDialog>\n',
-    "settings/CMakeLists.txt": "target_sources(corvane_base PRIVATE\n    Record.cpp\n)\n"
-                               "target_sources(corvane_gui PRIVATE\n    frmOptions.cpp\n)\n",
     "settings/Record.cpp": '#include "core/Registry.h"\n',
-    "settings/frmOptions.cpp": '#include "dialogs/frmNotes.h"\n#include <QCheckBox>\n',
+    "options/frmOptions.cpp": '#include "dialogs/frmNotes.h"\n#include "settings/Record.h"\n#include <QCheckBox>\n',
+    "itemlists/Templates.h": "#pragma once\nbool RunNoticApp(const NoticFileValues& file);\n",
+    "itemlists/Templates.cpp": '#include "itemlists/Templates.h"\n#include "settings/Record.h"\n'
+                               "bool RunNoticApp(const NoticFileValues& file) {\n    return false;\n}\n",
+    "listviews/TemplatesGrid.h": '#pragma once\n#include "itemlists/Templates.h"\nbool RunNoticApp(cGrid& mainGrid);\n',
+    "listviews/TemplatesGrid.cpp": '#include "listviews/TemplatesGrid.h"\n#include "options/frmOptions.h"\n'
+                                   "bool RunNoticApp(cGrid& mainGrid) {\n    return RunNoticApp(LastRow(mainGrid));\n}\n",
+    "toolframe/frmBatchTool.h": '#pragma once\n#include "listviews/TemplatesGrid.h"\n',
+    "ripping/frmCDRipper.cpp": '#include "toolframe/frmBatchTool.h"\n',
     "mainwindow/ToolsTable.cpp": TABLE,
     "mainwindow/frmMainCommands.cpp": RUNTOOL_CLEAN,
 }
@@ -70,6 +76,16 @@ class CheckLayers(unittest.TestCase):
                                               "widget-free base library"),
             "widget in a base file of settings": ("settings/Record.cpp", "#include <QCheckBox>\n",
                                                   "widget-free base library"),
+            "window in a base folder": ("itemlists/Templates.cpp", '#include "listviews/TemplatesGrid.h"\n',
+                                        "widget-free base library"),
+            "tool window uses another": ("ripping/frmCDRipper.cpp", '#include "conversion/frmConverter.h"\n',
+                                         "must not include"),
+            "settings uses itemlists": ("settings/Record.cpp", '#include "itemlists/Templates.h"\n',
+                                        "must not include"),
+            "base header declares a GUI function": (
+                "itemlists/Templates.h",
+                "#pragma once\nbool RunNoticApp(const NoticFileValues& file);\nbool RunNoticApp(cGrid& mainGrid);\n",
+                "declares RunNoticApp, which only src/listviews/TemplatesGrid.cpp"),
             "key compared in RunTool": (
                 "mainwindow/frmMainCommands.cpp",
                 RUNTOOL_CLEAN.replace('if (!tool) return;',

@@ -17,10 +17,10 @@
 #include "core/mdlModes.h"
 #include "itemlists/ItemRows.h"
 #include "mainwindow/frmMain.h"
+#include "options/frmAudioProp.h"
+#include "options/frmOptions.h"
 #include "settings/EncoderSettings.h"
 #include "settings/SettingsVariables.h"
-#include "settings/frmAudioProp.h"
-#include "settings/frmOptions.h"
 #include "tools/frmJoiner.h"
 #include "tools/frmSplitter.h"
 
@@ -112,7 +112,7 @@ struct World {
     }
 };
 
-void ChooseFormat(conversion::frmBatchTool* w, const QString& format, const QString& folder) {
+void ChooseFormat(toolframe::frmBatchTool* w, const QString& format, const QString& folder) {
     w->cboTargetFormat->setCurrentIndex(w->cboTargetFormat->findText(format));
     QCOMPARE(w->cboTargetFormat->currentText(), format);
     w->txtToPath->setEditText(folder);
