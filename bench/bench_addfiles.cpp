@@ -9,8 +9,8 @@
 #include "controls/cGrid.h"
 #include "controls/cProgressBar.h"
 #include "core/mdlFunctions.h"
-#include "itemlists/ItemsGrid.h"
-#include "itemlists/frmStat.h"
+#include "listviews/ItemsGrid.h"
+#include "listviews/frmStat.h"
 #include "settings/SettingsVariables.h"
 
 #include <QApplication>
@@ -66,7 +66,7 @@ int main(int argc, char** argv) {
     auto add = [&](int) {
         delete grid;
         grid = new cGrid(&owner);
-        itemlists::InitGridColumns(*grid, nullptr);
+        listviews::InitGridColumns(*grid, nullptr);
         frmStat* window = frmStat::Load(&owner);
         valueChanges = ticks = 0;
         seen.clear();
@@ -115,7 +115,7 @@ int main(int argc, char** argv) {
     QElapsedTimer clock;
     clock.start();
     const QString list = dir.filePath("Bench.flst");
-    const bool saved = itemlists::SaveGridToFile(*grid, list);
+    const bool saved = listviews::SaveGridToFile(*grid, list);
     const qint64 saveNs = clock.nsecsElapsed();
 
     const int rows = grid->Rows();

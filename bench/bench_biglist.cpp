@@ -9,9 +9,9 @@
 #include "controls/cGrid.h"
 #include "controls/cTreeView.h"
 #include "core/mdlModes.h"
-#include "itemlists/ItemsGrid.h"
 #include "itemlists/ItemsListFile.h"
-#include "itemlists/ItemsTree.h"
+#include "listviews/ItemsGrid.h"
+#include "listviews/ItemsTree.h"
 #include "settings/SettingsVariables.h"
 
 #include <QApplication>
@@ -92,12 +92,12 @@ int main(int argc, char** argv) {
     QWidget owner;
     auto* tree = new cTreeView(&owner);
     auto* grid = new cGrid(&owner);
-    itemlists::InitGridColumns(*grid, nullptr);
+    listviews::InitGridColumns(*grid, nullptr);
     tree->setGeometry(0, 0, 200, 600);
     grid->setGeometry(200, 0, 800, 600);
     owner.resize(1000, 600);
     owner.show();
-    itemlists::ItemsTree lists(*tree, *grid, &owner);
+    listviews::ItemsTree lists(*tree, *grid, &owner);
     lists.setTree();
     // The main window's side of the tree, as far as the open needs it.
     bool progressShown = false;
@@ -197,7 +197,7 @@ int main(int argc, char** argv) {
         t.start();
         QList<itemlists::ListRecord> recs;
         for (int r = 1; r <= grid->Rows(); ++r)
-            recs << itemlists::RecordOfGridRow(*grid, r);
+            recs << listviews::RecordOfGridRow(*grid, r);
         const double a = t.nsecsElapsed() / 1e6;
         t.restart();
         const QByteArray text = itemlists::ComposeListBytes(recs);

@@ -1,20 +1,23 @@
 #!/usr/bin/env python3
 """Fails when a file under src/ includes a header of a higher layer, when a
-file of the widget-free base library includes a widget, Qt Gui or a GUI folder, or
-when the dispatcher (frmMain::RunTool) branches on a tool's key instead of
-reading the tool's row of the tools table, or when a file defines something
-in the namespace of another folder.
+file of the widget-free base library includes a widget, Qt Gui or a GUI folder,
+when a header of the base library declares a function that only the GUI
+library defines, when the dispatcher (frmMain::RunTool) branches on a tool's
+key instead of reading the tool's row of the tools table, or when a file
+defines something in the namespace of another folder.
 
-Includes point down: app > mainwindow > tool windows > itemlists, settings >
-dialogs > core > components > id3, and controls at the ground. Tool windows
-may use conversion's frame and launch context; itemlists may use settings
-(never the reverse); components and controls are independent of each other
-and of everything above.
+Includes point down: app > mainwindow > tool windows (conversion, ripping,
+burning, tools, tags) > toolframe (the tool-window frame, the GUI binding of
+jobs, the launch context) > listviews (the item lists on screen) > options
+(the settings windows) > dialogs > itemlists > settings > core > components >
+id3, and controls at the ground; components and controls are independent of
+each other and of everything above. No folder has an exception.
 
-The base library is every file of core/, id3/ and components/, and the files
-that a folder's CMakeLists.txt adds to corvane_base (the widget-free records
-of settings/ and itemlists/); none of them may include a widget or Qt Gui
-header or a GUI folder (controls/, dialogs/ and the windows above).
+A folder is one library. The base library is every file of core/, id3/,
+components/, settings/ and itemlists/; none of them may include a widget or
+Qt Gui header or a GUI folder (controls/, dialogs/ and the windows above),
+and none of their headers may promise a function whose only definition is
+in a GUI folder (matched by name and first parameter type).
 
 Namespaces match folders: what a file under src/<folder>/ defines lives in
 namespace <folder> (or one nested in it). Opening the namespace of another of
@@ -27,19 +30,21 @@ import re
 import sys
 
 RANK = {
-    "app": 7,
-    "mainwindow": 6,
-    "conversion": 5, "ripping": 5, "burning": 5, "tools": 5, "tags": 5,
-    "itemlists": 4, "settings": 4,
-    "dialogs": 3,
+    "app": 11,
+    "mainwindow": 10,
+    "conversion": 9, "ripping": 9, "burning": 9, "tools": 9, "tags": 9,
+    "toolframe": 8,
+    "listviews": 7,
+    "options": 6,
+    "dialogs": 5,
+    "itemlists": 4,
+    "settings": 3,
     "core": 2,
     "components": 1,
     "id3": 0, "controls": 0,
 }
-BASE_FOLDERS = {"core", "id3", "components"}
-GUI_FOLDERS = {"app", "mainwindow", "conversion", "ripping", "burning", "tools", "tags", "dialogs", "controls"}
-BASE_SOURCES = re.compile(r'target_sources\(\s*corvane_base\s+PRIVATE([^)]*)\)', re.S)
-TOOL_WINDOWS = {"ripping", "burning", "tools", "tags"}
+BASE_FOLDERS = {"core", "id3", "components", "settings", "itemlists"}
+GUI_FOLDERS = set(RANK) - BASE_FOLDERS
 INCLUDE = re.compile(r'^\s*#\s*include\s*[<"]([^">]+)[">]')
 WIDGETS = re.compile(r'^(QtWidgets/|Q(Application|Widget|Dialog|MainWindow|Label|PushButton|LineEdit|'
                      r'ComboBox|CheckBox|MessageBox|FileDialog|Menu|MenuBar|ToolBar|StatusBar|'
@@ -51,6 +56,7 @@ GUI_HEADERS = re.compile(r'^(QtGui/|Q(Color|Image|Pixmap|Font|FontMetrics|Palett
                          r'GuiApplication|Icon|IconEngine|KeySequence|DesktopServices|Clipboard|Brush|'
                          r'Pen|Screen|Window|Cursor|Movie|TextDocument|TextCursor|StandardItemModel|'
                          r'Validator|Drag|MouseEvent|KeyEvent|PaintEvent|Rgb)$)')
+SOURCES = (".h", ".hpp", ".cpp", ".cc")
 
 
 def allowed(src, dst):
@@ -60,35 +66,22 @@ def allowed(src, dst):
         return False  # the ground: nothing of ours above
     if src == "components":
         return dst == "id3"
-    if src == "itemlists" and dst == "settings":
-        return True
-    if src in TOOL_WINDOWS and dst == "conversion":
-        return True
     return RANK[dst] < RANK[src]
 
 
-def base_files(root):
-    """The files of the base library outside the base folders, from the CMake lists."""
-    files = set()
-    for cmake in sorted(root.glob("*/CMakeLists.txt")):
-        for block in BASE_SOURCES.findall(cmake.read_text(encoding="utf-8")):
-            for name in block.split():
-                if name.startswith("#"):
-                    continue
-                stem = (cmake.parent / name).with_suffix("")
-                files.update({stem.with_suffix(".cpp"), stem.with_suffix(".h")})
-    return files
+def source_files(root):
+    """(folder, path) of every source file of a known folder."""
+    for path in sorted(root.rglob("*")):
+        if path.suffix not in SOURCES or not path.is_file():
+            continue
+        layer = path.relative_to(root).parts[0]
+        if layer in RANK:
+            yield layer, path
 
 
 def check(root):
     faults = []
-    listed_base = base_files(root)
-    for path in sorted(root.rglob("*")):
-        if path.suffix not in (".h", ".hpp", ".cpp", ".cc") or not path.is_file():
-            continue
-        layer = path.relative_to(root).parts[0]
-        if layer not in RANK:
-            continue
+    for layer, path in source_files(root):
         for number, line in enumerate(path.read_text(encoding="utf-8", errors="replace").splitlines(), 1):
             m = INCLUDE.match(line)
             if not m:
@@ -98,9 +91,81 @@ def check(root):
             where = f"{path.relative_to(root.parent)}:{number}"
             if head in RANK and not allowed(layer, head):
                 faults.append(f"{where}: {layer}/ must not include {target}")
-            in_base = layer in BASE_FOLDERS or path in listed_base
-            if in_base and (WIDGETS.match(target) or GUI_HEADERS.match(target) or head in GUI_FOLDERS):
+            if layer in BASE_FOLDERS and (WIDGETS.match(target) or GUI_HEADERS.match(target) or head in GUI_FOLDERS):
                 faults.append(f"{where}: {layer}/ is in the widget-free base library but includes {target}")
+    return faults
+
+
+COMMENT_OR_TEXT = re.compile(r'//[^\n]*|/\*.*?\*/|"(?:[^"\\\n]|\\.)*"|\'(?:[^\'\\\n]|\\.)*\'', re.S)
+CALL = re.compile(r'\b([A-Za-z_]\w*)\s*\(')
+NOT_NAMES = {"if", "for", "while", "switch", "catch", "return", "sizeof", "decltype", "alignof", "alignas",
+             "static_assert", "noexcept", "defined", "operator", "Q_OBJECT", "Q_ENUM", "Q_DECLARE_METATYPE"}
+NOT_TYPES = {"return", "emit", "new", "delete", "throw", "co_return", "else", "case", "goto"}
+QUALIFIERS = re.compile(r'^(\s|const\b|override\b|final\b|noexcept\b)*')
+
+
+def code_of(path):
+    """The text of a source file without comments and literals."""
+    return COMMENT_OR_TEXT.sub(lambda m: " " if m.group(0)[0] == "/" else '""',
+                               path.read_text(encoding="utf-8", errors="replace"))
+
+
+def closing_parens(text):
+    """The index of the matching ")" of every "(" (the end of the text when unmatched)."""
+    close, stack = {}, []
+    for i, c in enumerate(text):
+        if c == "(":
+            stack.append(i)
+        elif c == ")" and stack:
+            close[stack.pop()] = i
+    return close
+
+
+def functions(text):
+    """(name, first parameter's type, what follows) of every name(...) that
+    stands where a declaration or definition does: after a type."""
+    close = closing_parens(text)
+    for m in CALL.finditer(text):
+        name = m.group(1)
+        if name in NOT_NAMES:
+            continue
+        i = close.get(m.end() - 1, len(text))
+        params = text[m.end():i]
+        # What stands before the name: a type (a word, *, &, > or ::), not an operator or a keyword.
+        before = text[max(0, m.start() - 200):m.start()].rstrip()
+        while before.endswith("::"):
+            before = re.sub(r'[\w~]*::$', "", before).rstrip()
+        word = re.search(r'(\w+)$', before)
+        if not before or before[-1] not in "*&>" and not (word and word.group(1) not in NOT_TYPES):
+            continue
+        first = re.split(r',(?![^<]*>)', params, maxsplit=1)[0].split("=")[0]
+        words = [w for w in re.findall(r'[A-Za-z_]\w*', first) if w not in ("const", "volatile", "struct", "class")]
+        kind = words[-2] if len(words) >= 2 else (words[0] if words else "")
+        rest = text[i + 1:i + 80]
+        after = rest[QUALIFIERS.match(rest).end():][:1]
+        yield name, kind, after
+
+
+def check_declarations(root):
+    """A base-library header declares only functions the base library defines."""
+    declared, base_defined, gui_defined = {}, set(), {}
+    for layer, path in source_files(root):
+        text = code_of(path)
+        for name, kind, after in functions(text):
+            key = (name, kind)
+            if after == ";" and layer in BASE_FOLDERS and path.suffix in (".h", ".hpp"):
+                declared.setdefault(key, path)
+            elif after in ("{", ":"):
+                if layer in BASE_FOLDERS:
+                    base_defined.add(key)
+                elif path.suffix in (".cpp", ".cc"):
+                    gui_defined.setdefault(key, path)
+    faults = []
+    for key in sorted(set(declared) & set(gui_defined) - base_defined):
+        header, source = declared[key], gui_defined[key]
+        faults.append(f"{header.relative_to(root.parent)}: declares {key[0]}, which only "
+                      f"{source.relative_to(root.parent)} of the GUI library defines; "
+                      f"declare it in a header of a GUI folder")
     return faults
 
 
@@ -190,13 +255,14 @@ def check_namespaces(root):
 
 def main():
     root = pathlib.Path(sys.argv[1] if len(sys.argv) > 1 else pathlib.Path(__file__).parent.parent / "src")
-    faults = check(root.resolve()) + check_dispatcher(root.resolve()) + check_namespaces(root.resolve())
+    faults = (check(root.resolve()) + check_declarations(root.resolve()) + check_dispatcher(root.resolve())
+              + check_namespaces(root.resolve()))
     for fault in faults:
         print(fault)
     if faults:
         print(f"{len(faults)} fault(s) in the layers")
         return 1
-    print("layers: every include points down")
+    print("layers: every include points down; base headers promise only base functions")
     return 0
 
 

@@ -15,9 +15,9 @@
 #include "dialogs/frmSplash.h"
 #include "dialogs/mdlMain.h"
 #include "mainwindow/frmMain.h"
+#include "options/frmOptions.h"
 #include "settings/EncoderSettings.h"
 #include "settings/OptionsSettings.h"
-#include "settings/frmOptions.h"
 
 #include <QApplication>
 #include <QDBusConnection>

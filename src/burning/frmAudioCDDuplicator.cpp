@@ -5,7 +5,6 @@
 #include "components/cAudioCDRipper.h"
 #include "controls/ControlColor.h"
 #include "controls/cGrid.h"
-#include "conversion/ConversionLaunch.h"
 #include "core/AppPaths.h"
 #include "core/Services.h"
 #include "core/mdlFunctions.h"
@@ -14,6 +13,7 @@
 #include "dialogs/WindowChrome.h"
 #include "dialogs/frmAbout.h"
 #include "itemlists/ItemRows.h"
+#include "toolframe/ToolLaunch.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -40,8 +40,8 @@ constexpr qint64 kBlack = 0;
 constexpr qint64 kRed = 255;
 constexpr int kStateCheckMs = 3000;
 
-conversion::frmBatchTool::Design DuplicatorDesign() {
-    conversion::frmBatchTool::Design d;
+toolframe::frmBatchTool::Design DuplicatorDesign() {
+    toolframe::frmBatchTool::Design d;
     d.objectName = QStringLiteral("frmAudioCDDuplicator");
     d.caption = QStringLiteral("Audio CD Duplicator");
     d.settingsTabCaption = QStringLiteral("Duplicator Options    ");
@@ -325,10 +325,10 @@ void frmAudioCDDuplicator::Unload() {
 
 namespace burning {
 
-void ShowAudioCDDuplicator(const conversion::ToolLaunch& launch) {
+void ShowAudioCDDuplicator(const toolframe::ToolLaunch& launch) {
     auto window = std::make_unique<frmAudioCDDuplicator>(launch.imgMenu, launch.owner);
     g_frmAudioCDDuplicator = window.get();
-    conversion::ConnectToMainWindow(*window, launch);
+    toolframe::ConnectToMainWindow(*window, launch);
     window->Form_Load();
     if (launch.beforeShow) launch.beforeShow(window.get());
     // The main window keeps its hourglass while the duplicator is open.

@@ -7,9 +7,9 @@
 
 #include "burning/WriterControls.h"
 #include "components/AudioWriterSeam.h"
-#include "conversion/ToolLaunch.h"
-#include "conversion/frmBatchTool.h"
 #include "core/DuplicateJob.h"
+#include "toolframe/ToolLaunch.h"
+#include "toolframe/frmBatchTool.h"
 
 #include <QPointer>
 
@@ -26,7 +26,7 @@ class cAudioBurner;
 class cAudioCDRipper;
 } // namespace components
 
-class frmAudioCDDuplicator : public conversion::frmBatchTool {
+class frmAudioCDDuplicator : public toolframe::frmBatchTool {
     Q_OBJECT
 public:
     // `writer` drives real writers (by default libburn).
@@ -97,6 +97,6 @@ extern QPointer<frmAudioCDDuplicator> g_frmAudioCDDuplicator;
 // The "Audio CD Duplicator" command: loads the window, shows it modally with
 // the hourglass kept on the main window, and unloads it when it closes.
 // Nothing of the list is handed over.
-void ShowAudioCDDuplicator(const conversion::ToolLaunch& launch);
+void ShowAudioCDDuplicator(const toolframe::ToolLaunch& launch);
 
 } // namespace burning

@@ -4,15 +4,15 @@
 #include "controls/cGrid.h"
 #include "controls/cProgressBar.h"
 #include "controls/cStatusBar.h"
-#include "conversion/ConversionLaunch.h"
 #include "core/AppPaths.h"
 #include "core/mdlFunctions.h"
 #include "core/mdlModes.h"
 #include "core/mdlSettingStore.h"
 #include "dialogs/WindowChrome.h"
 #include "dialogs/frmAbout.h"
-#include "itemlists/HandOver.h"
 #include "itemlists/ItemRows.h"
+#include "listviews/HandOver.h"
+#include "toolframe/ToolLaunch.h"
 
 #include "dialogs/ModalShow.h"
 
@@ -40,8 +40,8 @@ const QString kSection = QStringLiteral("General");
 const QString kOpenCDValue = QStringLiteral("chkOpenCDdrive");
 constexpr qint64 kRed = 255;
 
-conversion::frmBatchTool::Design BurnerDesign() {
-    conversion::frmBatchTool::Design d;
+toolframe::frmBatchTool::Design BurnerDesign() {
+    toolframe::frmBatchTool::Design d;
     d.objectName = QStringLiteral("frmCDBurner");
     d.caption = QStringLiteral("Audio CD Burner");
     d.settingsTabCaption = QStringLiteral("Burner Options   ");
@@ -144,8 +144,8 @@ void frmCDBurner::Form_Load() {
 }
 
 void frmCDBurner::HandOver(cGrid& mainGrid) {
-    const qint64 secs = itemlists::TotalSeconds(mainGrid, true);
-    const qint32 n = itemlists::GetMarkedCount(mainGrid);
+    const qint64 secs = listviews::TotalSeconds(mainGrid, true);
+    const qint32 n = listviews::GetMarkedCount(mainGrid);
     const core::DataSizeDisplay d = core::DataSize(secs, n);
     lblFilesToConvert->setText(d.filesToConvert);
     cStatusBar1->setPanelText(QStringLiteral("Total Size"), d.totalSizePanel);
@@ -157,7 +157,7 @@ void frmCDBurner::HandOver(cGrid& mainGrid) {
     font.setBold(d.overLimit);
     lblDataSize->setFont(font);
     if (d.overLimit) prgSize->setBarColor(kRed);
-    itemlists::CopyGridRows(mainGrid, *cGrid1, true);
+    listviews::CopyGridRows(mainGrid, *cGrid1, true);
 }
 
 QString frmCDBurner::SelectedDrive() const {
@@ -200,16 +200,16 @@ void frmCDBurner::Unload() {
 
 namespace burning {
 
-void ShowCDBurner(const conversion::ToolLaunch& launch) {
+void ShowCDBurner(const toolframe::ToolLaunch& launch) {
     if (!launch.mainGrid) return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     auto window = std::make_unique<frmCDBurner>(launch.imgMenu, launch.owner);
     g_frmCDBurner = window.get();
-    conversion::ConnectToMainWindow(*window, launch);
+    toolframe::ConnectToMainWindow(*window, launch);
     window->Form_Load();
     window->HandOver(*launch.mainGrid);
     QApplication::restoreOverrideCursor();
-    conversion::ShowToolModal(launch, window.get());
+    toolframe::ShowToolModal(launch, window.get());
 }
 
 } // namespace burning

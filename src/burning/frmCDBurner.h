@@ -6,10 +6,10 @@
 
 #include "burning/WriterControls.h"
 #include "components/cAudioBurner.h"
-#include "conversion/ToolLaunch.h"
-#include "conversion/frmBatchTool.h"
 #include "core/AudioBurnJob.h"
 #include "itemlists/Templates.h"
+#include "toolframe/ToolLaunch.h"
+#include "toolframe/frmBatchTool.h"
 
 #include <QPointer>
 
@@ -22,7 +22,7 @@ class QLabel;
 class QPushButton;
 class cProgressBar;
 
-class frmCDBurner : public conversion::frmBatchTool {
+class frmCDBurner : public toolframe::frmBatchTool {
     Q_OBJECT
 public:
     // `writer` drives real writers (by default libburn).
@@ -81,6 +81,6 @@ extern QPointer<frmCDBurner> g_frmCDBurner;
 // The "Audio CD Maker" command once the dispatcher's tests have passed:
 // loads g_frmCDBurner, hands it the marked rows of the main grid, shows it
 // modally and unloads it when it closes.
-void ShowCDBurner(const conversion::ToolLaunch& launch);
+void ShowCDBurner(const toolframe::ToolLaunch& launch);
 
 } // namespace burning

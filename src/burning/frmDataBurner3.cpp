@@ -2,7 +2,7 @@
 
 #include "components/OutputFiles.h"
 #include "controls/cGrid.h"
-#include "conversion/ConversionLaunch.h"
+#include "controls/cProgressBar.h"
 #include "core/AppPaths.h"
 #include "core/AudioBurnJob.h"
 #include "core/Services.h"
@@ -14,9 +14,10 @@
 #include "dialogs/frmAbout.h"
 #include "dialogs/mdlFunctionsGui.h"
 #include "dialogs/mdlSupportedDestinationGui.h"
+#include "options/frmOptions.h"
 #include "settings/RunOutput.h"
 #include "settings/SettingsVariables.h"
-#include "settings/frmOptions.h"
+#include "toolframe/ToolLaunch.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -51,8 +52,8 @@ QString appTitle() {
     return core::g_sProductName + QLatin1Char(' ') + core::g_sProductVersion;
 }
 
-conversion::frmBatchTool::Design DataBurnerDesign() {
-    conversion::frmBatchTool::Design d;
+toolframe::frmBatchTool::Design DataBurnerDesign() {
+    toolframe::frmBatchTool::Design d;
     d.objectName = QStringLiteral("g_frmDataBurner3");
     d.caption = QStringLiteral("Audio Data Burner");
     d.openDestFolderText = QStringLiteral("Open destination folder"); // it opens the disc's drive
@@ -432,12 +433,12 @@ void frmDataBurner3::Unload() {
 
 namespace burning {
 
-void ShowDataBurner(const conversion::ToolLaunch& launch) {
+void ShowDataBurner(const toolframe::ToolLaunch& launch) {
     if (!launch.mainGrid) return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     auto window = std::make_unique<frmDataBurner3>(launch.imgMenu, launch.owner);
     g_frmDataBurner3 = window.get();
-    conversion::ConnectToMainWindow(*window, launch);
+    toolframe::ConnectToMainWindow(*window, launch);
     window->Form_Load();
     window->lblTitle->setText(launch.toolKey);
     window->setWindowTitle(launch.toolKey);
@@ -448,7 +449,7 @@ void ShowDataBurner(const conversion::ToolLaunch& launch) {
     window->HandOver(*launch.mainGrid, launch.listName, QStringLiteral(" items to burn."));
     window->txtCDName->setText(launch.listName);
     QApplication::restoreOverrideCursor();
-    conversion::ShowToolModal(launch, window.get());
+    toolframe::ShowToolModal(launch, window.get());
     g_frmDataBurner3 = nullptr;
 }
 

@@ -6,11 +6,11 @@
 // engines and runs the end-of-job events after a burn that finished well.
 #pragma once
 
-#include "conversion/ToolLaunch.h"
-#include "conversion/frmBatchTool.h"
 #include "core/DataDiscJob.h"
 #include "core/DataPrepJob.h"
 #include "itemlists/Templates.h"
+#include "toolframe/ToolLaunch.h"
+#include "toolframe/frmBatchTool.h"
 
 #include <QPointer>
 
@@ -23,7 +23,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 
-class frmDataBurner3 : public conversion::frmBatchTool {
+class frmDataBurner3 : public toolframe::frmBatchTool {
     Q_OBJECT
 public:
     // `writer` drives real writers (by default libburn); `converter` converts
@@ -115,6 +115,6 @@ extern QPointer<frmDataBurner3> g_frmDataBurner3;
 // "MP3 CD Maker" and "WMA CD Maker" (the launch's tool key) once the main
 // window's checks have passed: loads g_frmDataBurner3, hands it the marked
 // rows, shows it modally and unloads it when it closes.
-void ShowDataBurner(const conversion::ToolLaunch& launch);
+void ShowDataBurner(const toolframe::ToolLaunch& launch);
 
 } // namespace burning

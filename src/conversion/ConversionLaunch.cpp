@@ -1,13 +1,9 @@
 #include "conversion/ConversionLaunch.h"
 
 #include "components/cAudioConverter.h"
-#include "controls/cGrid.h"
 #include "conversion/frmACMConverter.h"
 #include "conversion/frmConverter.h"
 #include "core/ConverterItemJob.h"
-#include "itemlists/Templates.h"
-
-#include <QPointer>
 
 namespace conversion {
 
@@ -20,26 +16,18 @@ std::unique_ptr<core::ItemJob> MakeJob(const std::function<std::unique_ptr<core:
 
 } // namespace
 
-void ConnectToMainWindow(frmBatchTool& window, const ToolLaunch& launch) {
-    window.EndActionsHooks().balloon = launch.balloon;
-    QPointer<cGrid> grid = launch.mainGrid;
-    window.EndActionsHooks().noticValues = [grid] {
-        return grid ? itemlists::LastRowValues(*grid) : itemlists::NoticFileValues{};
-    };
-}
-
-void ShowConverter(const ToolLaunch& launch) {
+void ShowConverter(const toolframe::ToolLaunch& launch) {
     auto window = std::make_unique<frmConverter>(MakeJob(launch.makeJob), launch.imgMenu, launch.owner);
     g_frmConverter = window.get();
     window->Form_Load();
-    ConnectToMainWindow(*window, launch);
+    toolframe::ConnectToMainWindow(*window, launch);
     if (launch.mainGrid)
         window->HandOver(*launch.mainGrid, launch.listName, QStringLiteral(" items to convert."));
-    ShowToolModal(launch, window.get());
+    toolframe::ShowToolModal(launch, window.get());
     g_frmConverter = nullptr;
 }
 
-void ShowACMConverter(const ToolLaunch& launch) {
+void ShowACMConverter(const toolframe::ToolLaunch& launch) {
     std::unique_ptr<core::ItemJob> job = MakeJob(launch.makeJob);
     // The codec lists come from the converter that converts, as one control does both.
     std::unique_ptr<components::cAudioConverter> ownCodecs;
@@ -53,26 +41,13 @@ void ShowACMConverter(const ToolLaunch& launch) {
     auto window = std::make_unique<frmACMConverter>(std::move(job), *codecs, launch.imgMenu, launch.owner);
     g_frmACMConverter = window.get();
     window->Form_Load();
-    ConnectToMainWindow(*window, launch);
+    toolframe::ConnectToMainWindow(*window, launch);
     if (launch.mainGrid) {
         window->HandOver(*launch.mainGrid, launch.listName, QStringLiteral(" items to convert."));
         window->FillSourceList(*launch.mainGrid);
     }
-    ShowToolModal(launch, window.get());
+    toolframe::ShowToolModal(launch, window.get());
     g_frmACMConverter = nullptr;
-}
-
-frmAudioEditorProc::Outcome ConvertFileModal(QWidget* owner, const QString& source, const QString& dest,
-                                             const std::function<std::unique_ptr<core::ItemJob>()>& makeJob,
-                                             const std::function<void(QDialog*)>& beforeShow) {
-    frmAudioEditorProc window(MakeJob(makeJob), owner);
-    g_frmAudioEditorProc = &window;
-    window.Form_Load();
-    window.ConvertFile(source, dest);
-    if (beforeShow) beforeShow(&window);
-    window.exec();
-    g_frmAudioEditorProc = nullptr;
-    return window.Result();
 }
 
 } // namespace conversion

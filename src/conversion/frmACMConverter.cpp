@@ -19,8 +19,8 @@ namespace {
 
 const QString kAllCodecs = QStringLiteral("All ACM Codecs");
 
-conversion::frmBatchTool::Design ACMDesign() {
-    conversion::frmBatchTool::Design d;
+toolframe::frmBatchTool::Design ACMDesign() {
+    toolframe::frmBatchTool::Design d;
     d.objectName = QStringLiteral("frmACMConverter");
     d.caption = QStringLiteral("ACM Converter");
     d.settingsTabCaption = QStringLiteral("ACM Converter        ");

@@ -2,7 +2,7 @@
 // container chosen from the lists the converter enumerates, without tags.
 #pragma once
 
-#include "conversion/frmBatchTool.h"
+#include "toolframe/frmBatchTool.h"
 
 #include <QPointer>
 
@@ -13,7 +13,7 @@ namespace components {
 class cAudioConverter;
 }
 
-class frmACMConverter : public conversion::frmBatchTool {
+class frmACMConverter : public toolframe::frmBatchTool {
     Q_OBJECT
 public:
     // `codecs` answers the enumerations (the converter the job drives, or

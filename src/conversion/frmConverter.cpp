@@ -9,8 +9,8 @@ QPointer<frmConverter> g_frmConverter;
 }
 
 namespace {
-conversion::frmBatchTool::Design ConverterDesign() {
-    conversion::frmBatchTool::Design d;
+toolframe::frmBatchTool::Design ConverterDesign() {
+    toolframe::frmBatchTool::Design d;
     d.objectName = QStringLiteral("frmConverter");
     d.caption = QStringLiteral("Audio Converter");
     d.settingsTabCaption = QStringLiteral("Converter        ");

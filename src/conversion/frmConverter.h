@@ -2,7 +2,7 @@
 // "Edit" button and its "Set as default" link.
 #pragma once
 
-#include "conversion/frmBatchTool.h"
+#include "toolframe/frmBatchTool.h"
 
 #include <QPointer>
 
@@ -10,7 +10,7 @@ class QComboBox;
 class QLabel;
 class QPushButton;
 
-class frmConverter : public conversion::frmBatchTool {
+class frmConverter : public toolframe::frmBatchTool {
     Q_OBJECT
 public:
     frmConverter(std::unique_ptr<core::ItemJob> job, cImageList* imgMenu, QWidget* parent = nullptr);

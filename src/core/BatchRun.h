@@ -6,7 +6,7 @@
 //
 // The window hands the run its item rows and choices when it starts
 // (BatchRequest); the run knows its component only through ItemJob, shows
-// itself through the Job signals (conversion/JobBinding.h binds them to a
+// itself through the Job signals (toolframe/JobBinding.h binds them to a
 // window), asks its questions through JobQuestions and ends through
 // EndActions. What windows do differently is a BatchPolicy: the token set,
 // flags and texts, the extra end steps, and four hooks (destExtensionFor,

@@ -1,7 +1,7 @@
 // The job: every long piece of work a tool window starts (a batch of items,
 // a burn, later a copy of a disc or a recording) is one of these widget-free
 // objects. The window sets it up, starts it, and shows it through the GUI
-// binding (conversion/JobBinding.h); the job never opens a dialog itself.
+// binding (toolframe/JobBinding.h); the job never opens a dialog itself.
 //
 // Contract of every job:
 //  - a start method of its own (the batch run's Start(request), the burn's

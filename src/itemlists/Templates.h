@@ -16,8 +16,6 @@
 
 #include <optional>
 
-class cGrid;
-
 namespace itemlists {
 
 // The end-of-job tokens, in the order they are replaced.
@@ -32,18 +30,15 @@ inline const QString TOKEN_FILE_CREATED = QStringLiteral("[FILE_CREATED]");
 QStringList NoticAppTokens();
 
 // The file values of the end-of-job tokens, taken from the last row of the
-// main grid ("Item Name", "Size", "Time", "Created" as shown). A value that
-// could not be read is nullopt: its token then stays as typed.
+// main grid ("Item Name", "Size", "Time", "Created" as shown; the grid's side
+// is listviews/TemplatesGrid.h). A value that could not be read is nullopt:
+// its token then stays as typed.
 struct NoticFileValues {
     std::optional<QString> fileRecorded;
     std::optional<QString> fileSize;
     std::optional<QString> fileTimeLength;
     std::optional<QString> fileCreated;
 };
-
-// The values of the grid's last row; all nullopt when the grid has no row,
-// one nullopt for a column the grid does not have. (GUI library.)
-NoticFileValues LastRowValues(cGrid& grid);
 
 // Replaces the six tokens one after the other, every occurrence, letter case
 // exact; a token that an earlier value brought in is replaced too. The
@@ -53,8 +48,6 @@ QString ExpandNoticAppTokens(const QString& text, const NoticFileValues& file);
 // settings::g_sAppNotice with the tokens replaced: the command line as text
 // (for showing it; running it goes through BuildNoticAppCall).
 QString GetNoticAppParameters(const NoticFileValues& file);
-// The same for the last row of the grid (GUI library).
-QString GetNoticAppParameters(cGrid& grid);
 
 // The command line splitter and the program call live in core/ProgramCall.h.
 using core::ProgramCall;
@@ -69,7 +62,6 @@ ProgramCall BuildNoticAppCall(const QString& commandTemplate, const NoticFileVal
 // The end-of-job step of a batch tool: settings::g_sAppNotice, split, expanded
 // with the last row of the main grid, started. False as StartProgramCall.
 bool RunNoticApp(const NoticFileValues& file);
-bool RunNoticApp(cGrid& mainGrid); // GUI library
 
 // The lower-case extension, without dot, of a target-format text ("MP3 -
 // MPEG-1 Audio Layer 3 (*.mp3)" gives "mp3", "ACM - ..." gives "wav"); empty

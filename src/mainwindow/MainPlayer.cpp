@@ -13,7 +13,7 @@
 #include "core/Services.h"
 #include "core/mdlModes.h"
 #include "itemlists/ItemRows.h"
-#include "itemlists/ItemsTree.h"
+#include "listviews/ItemsTree.h"
 #include "settings/SettingsVariables.h"
 
 #include <QFileInfo>

@@ -8,10 +8,10 @@
 #include "core/mdlFileSystem.h"
 #include "core/mdlFunctions.h"
 #include "core/mdlModes.h"
-#include "itemlists/HandOver.h"
 #include "itemlists/ItemRows.h"
-#include "itemlists/ItemsGrid.h"
 #include "itemlists/TreeKeys.h"
+#include "listviews/HandOver.h"
+#include "listviews/ItemsGrid.h"
 #include "ripping/frmCDRipper.h"
 #include "ripping/frmFreeDB.h"
 #include "tags/frmMP3TagsEditor.h"
@@ -216,9 +216,9 @@ Refusal CheckPreconditions(const ToolInfo& tool, const QString& selectedKey, qin
 
 void FillHandOver(const ToolInfo& tool, cGrid& grid, const QString& selectedText, ToolLaunch& launch) {
     if (tool.handOver == HandOver::Nothing) return;
-    launch.marked = itemlists::GetMarkedCount(grid);
-    launch.totalSeconds = itemlists::TotalSeconds(grid, true);
-    launch.totalSize = itemlists::GetTotalSize(grid, true);
+    launch.marked = listviews::GetMarkedCount(grid);
+    launch.totalSeconds = listviews::TotalSeconds(grid, true);
+    launch.totalSize = listviews::GetTotalSize(grid, true);
     launch.listName = core::MakeSafeFileName(selectedText);
     launch.selectedRow = grid.SelectedRow();
     launch.timePanelText = "Total Time: " + core::SecondsToTime(launch.totalSeconds);
@@ -235,7 +235,7 @@ void FillHandOver(const ToolInfo& tool, cGrid& grid, const QString& selectedText
                                  grid.CellText(row, grid.ColumnIndex("COL_BYTES_SIZE")).toDouble()));
     }
     if (tool.handOver == HandOver::DiscFill) {
-        launch.discFill = conversion::ComputeDiscFill(launch.marked, launch.totalSeconds);
+        launch.discFill = toolframe::ComputeDiscFill(launch.marked, launch.totalSeconds);
         launch.filesText = launch.discFill.filesText;
     }
 }

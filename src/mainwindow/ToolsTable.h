@@ -14,7 +14,7 @@
 // without an open function logs "no window yet" and does nothing.
 #pragma once
 
-#include "conversion/ToolLaunch.h"
+#include "toolframe/ToolLaunch.h"
 
 #include <QString>
 #include <QStringList>
@@ -27,7 +27,7 @@ class cGrid;
 
 namespace mainwindow {
 
-using conversion::ToolLaunch;
+using toolframe::ToolLaunch;
 using ToolOpen = std::function<void(const ToolLaunch&)>;
 
 // What a tool is handed of the items grid.

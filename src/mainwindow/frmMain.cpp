@@ -31,20 +31,20 @@
 #include "dialogs/mdlOnTop.h"
 #include "dialogs/mdlSetFormIcon32.h"
 #include "dialogs/mdlTransparent.h"
-#include "itemlists/AudioCDSource.h"
 #include "itemlists/ItemRows.h"
-#include "itemlists/ItemsGrid.h"
 #include "itemlists/ItemsListFile.h"
-#include "itemlists/ItemsTree.h"
 #include "itemlists/TreeKeys.h"
-#include "itemlists/frmDirProperties.h"
-#include "itemlists/frmItem.h"
+#include "listviews/AudioCDSource.h"
+#include "listviews/ItemsGrid.h"
+#include "listviews/ItemsTree.h"
+#include "listviews/frmDirProperties.h"
+#include "listviews/frmItem.h"
 #include "mainwindow/ToolsTable.h"
 #include "mainwindow/frmMainParts.h"
 #include "mainwindow/mdlMenus.h"
+#include "options/frmOptions.h"
+#include "options/frmProgParameters.h"
 #include "settings/SettingsVariables.h"
-#include "settings/frmOptions.h"
-#include "settings/frmProgParameters.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -151,7 +151,7 @@ void frmMain::Form_Load() {
     dialogs::SetFormIcon(this, "AAA", true);
 
     // Grid columns.
-    itemlists::InitGridColumns(*cGrid1, imgGrid);
+    listviews::InitGridColumns(*cGrid1, imgGrid);
 
     // Status bar.
     BuildStatusBar();
@@ -213,8 +213,8 @@ void frmMain::Form_Load() {
 }
 
 void frmMain::SelectFirstNode() {
-    const cTreeViewNode listsRoot = itemlists::g_cItemsListsNode;
-    const cTreeViewNode cdsRoot = itemlists::g_cAudioCDsNode;
+    const cTreeViewNode listsRoot = listviews::g_cItemsListsNode;
+    const cTreeViewNode cdsRoot = listviews::g_cAudioCDsNode;
     if (on(core::g_lAppIncItemsLists)) {
         const cTreeViewNode first = listsRoot ? listsRoot.Children().Item(1) : cTreeViewNode();
         if (!first) {

@@ -16,7 +16,7 @@
 #include <memory>
 
 class QCloseEvent;
-namespace conversion {
+namespace toolframe {
 struct ToolLaunch;
 }
 class QFrame;
@@ -45,10 +45,10 @@ namespace core {
 class RegistryRoutines;
 }
 
-namespace itemlists {
+namespace listviews {
 class AudioCDSource;
 class ItemsTree;
-} // namespace itemlists
+} // namespace listviews
 
 class frmMain : public QMainWindow, public dialogs::MainWindowHost {
     Q_OBJECT
@@ -182,9 +182,9 @@ public:
     components::cAudioCDRipper* cAudioCDRipper1 = nullptr;
     // The tree of items lists and CD drives over cTreeView1 and cGrid1: the
     // lists, their files and adding files to them.
-    itemlists::ItemsTree* m_cTree = nullptr;
+    listviews::ItemsTree* m_cTree = nullptr;
     // The audio CDs as item sources: track rows and the CD poll.
-    itemlists::AudioCDSource* m_cCDs = nullptr;
+    listviews::AudioCDSource* m_cCDs = nullptr;
 
     // The command menus; every command is the key of one of its items.
     cPopupMenu* m_cMenu = nullptr;
@@ -272,7 +272,7 @@ private:
     const QHash<QString, std::function<void()>>& Commands();
     void RunTool(const QString& key);
     // What every tool and the FreeDB window are lent of the main window.
-    conversion::ToolLaunch LaunchContext(const QString& key);
+    toolframe::ToolLaunch LaunchContext(const QString& key);
     QHash<QString, std::function<void()>> m_commands;
     QStringList m_pendingCommands;
     void BuildControls();

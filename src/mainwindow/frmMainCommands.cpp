@@ -22,23 +22,23 @@
 #include "dialogs/frmNotes.h"
 #include "dialogs/mdlCommDialog.h"
 #include "dialogs/mdlOnTop.h"
-#include "itemlists/AudioCDSource.h"
-#include "itemlists/HandOver.h"
 #include "itemlists/ItemRows.h"
-#include "itemlists/ItemsGrid.h"
 #include "itemlists/ItemsListFile.h"
-#include "itemlists/ItemsTree.h"
 #include "itemlists/RowOps.h"
 #include "itemlists/TreeKeys.h"
-#include "itemlists/frmDirProperties.h"
-#include "itemlists/frmItem.h"
-#include "itemlists/frmStat.h"
+#include "listviews/AudioCDSource.h"
+#include "listviews/HandOver.h"
+#include "listviews/ItemsGrid.h"
+#include "listviews/ItemsTree.h"
+#include "listviews/frmDirProperties.h"
+#include "listviews/frmItem.h"
+#include "listviews/frmStat.h"
 #include "mainwindow/ToolsTable.h"
 #include "mainwindow/frmMainParts.h"
+#include "options/frmOptions.h"
+#include "options/frmProgParameters.h"
 #include "ripping/frmFreeDB.h"
 #include "settings/SettingsVariables.h"
-#include "settings/frmOptions.h"
-#include "settings/frmProgParameters.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -139,8 +139,8 @@ QStringList frmMain::PendingCommands() {
     return pending;
 }
 
-conversion::ToolLaunch frmMain::LaunchContext(const QString& key) {
-    conversion::ToolLaunch launch;
+toolframe::ToolLaunch frmMain::LaunchContext(const QString& key) {
+    toolframe::ToolLaunch launch;
     launch.toolKey = key;
     launch.owner = this;
     launch.mainGrid = cGrid1;
@@ -165,15 +165,15 @@ void frmMain::RunTool(const QString& key) {
     const cTreeViewNode selected = cTreeView1->SelectedItem();
     const mainwindow::Refusal refusal =
         mainwindow::CheckPreconditions(*tool, selected.isNull() ? QString() : selected.Key(), cGrid1->Rows(),
-                                       itemlists::GetMarkedCount(*cGrid1));
+                                       listviews::GetMarkedCount(*cGrid1));
     using Then = mainwindow::Refusal::Then;
     if (refusal.then != Then::Open) {
         if (!refusal.text.isEmpty())
             core::services().msgBox(this, refusal.text, core::vbInformation, AppTitle());
         cTreeViewNode parent;
         if (refusal.then == Then::SelectFirstChild) parent = selected;
-        if (refusal.then == Then::SelectFirstDrive && !itemlists::g_cAudioCDsNode.isNull()) {
-            parent = itemlists::g_cAudioCDsNode;
+        if (refusal.then == Then::SelectFirstDrive && !listviews::g_cAudioCDsNode.isNull()) {
+            parent = listviews::g_cAudioCDsNode;
             parent.setExpanded(true);
         }
         if (!parent.isNull()) {
@@ -183,7 +183,7 @@ void frmMain::RunTool(const QString& key) {
         if (refusal.then == Then::AddFiles) RunCommand("Add Files");
         return;
     }
-    conversion::ToolLaunch launch = LaunchContext(key);
+    toolframe::ToolLaunch launch = LaunchContext(key);
     mainwindow::FillHandOver(*tool, *cGrid1, selected.isNull() ? QString() : selected.Text(), launch);
 
     const mainwindow::ToolOpen open = mainwindow::ToolOpenFor(key);
@@ -264,7 +264,7 @@ void frmMain::CmdOpenDestinationFolder() {
 }
 
 void frmMain::CmdMarkUnmarkAll() {
-    MarkAllItems(!itemlists::IsAnyItemMarked(*cGrid1));
+    MarkAllItems(!listviews::IsAnyItemMarked(*cGrid1));
 }
 
 void frmMain::CmdMove(const QString& key) {
@@ -298,7 +298,7 @@ void frmMain::CmdRemove(const QString& pending) {
 
 void frmMain::CmdFreeDB() {
     LeaveOnTop();
-    const conversion::ToolLaunch launch = LaunchContext("FreeDB");
+    const toolframe::ToolLaunch launch = LaunchContext("FreeDB");
     if (!ripping::FreeDBCommandAccepted(launch)) return;
     const mainwindow::ToolOpen open = mainwindow::FreeDBOpen();
     setCursor(Qt::WaitCursor);

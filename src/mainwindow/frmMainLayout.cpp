@@ -29,20 +29,20 @@
 #include "dialogs/mdlOnTop.h"
 #include "dialogs/mdlSetFormIcon32.h"
 #include "dialogs/mdlTransparent.h"
-#include "itemlists/AudioCDSource.h"
-#include "itemlists/HandOver.h"
 #include "itemlists/ItemRows.h"
-#include "itemlists/ItemsGrid.h"
 #include "itemlists/ItemsListFile.h"
-#include "itemlists/ItemsTree.h"
-#include "itemlists/frmDirProperties.h"
-#include "itemlists/frmItem.h"
+#include "listviews/AudioCDSource.h"
+#include "listviews/HandOver.h"
+#include "listviews/ItemsGrid.h"
+#include "listviews/ItemsTree.h"
+#include "listviews/frmDirProperties.h"
+#include "listviews/frmItem.h"
 #include "mainwindow/ToolsTable.h"
 #include "mainwindow/frmMainParts.h"
 #include "mainwindow/mdlMenus.h"
+#include "options/frmOptions.h"
+#include "options/frmProgParameters.h"
 #include "settings/SettingsVariables.h"
-#include "settings/frmOptions.h"
-#include "settings/frmProgParameters.h"
 
 #include <algorithm>
 
@@ -271,7 +271,7 @@ QWidget* frmMain::BuildListPane() {
 }
 
 void frmMain::LinkItemsTree() {
-    m_cTree = new itemlists::ItemsTree(*cTreeView1, *cGrid1, this, this);
+    m_cTree = new listviews::ItemsTree(*cTreeView1, *cGrid1, this, this);
     m_cTree->setObjectName("m_cTree");
     m_cTree->setImageLists(imgMenu, imgGrid);
     m_cTree->setConverter(cAudioConverter1);
@@ -311,17 +311,17 @@ void frmMain::LinkItemsTree() {
     };
     link.GetFileInfoToGridInfo = [this] { GetFileInfoToGridInfo(); };
     link.ShowItemsListProperties = [this] {
-        itemlists::ShowItemsListProperties(*m_cTree, *cTreeView1,
+        listviews::ShowItemsListProperties(*m_cTree, *cTreeView1,
                                            cStatusBar1->PanelText("Items List Properties"), this);
     };
     // The Item Properties window's "Parameters" link opens the tag tokens' page.
-    frmItem::ShowID3TagParameters = [](QWidget* owner) { settings::ShowProgParameters(owner, 1); };
+    frmItem::ShowID3TagParameters = [](QWidget* owner) { options::ShowProgParameters(owner, 1); };
 
-    m_cCDs = new itemlists::AudioCDSource(*m_cTree, *cTreeView1, *cGrid1, *cAudioCDRipper1, this, this);
+    m_cCDs = new listviews::AudioCDSource(*m_cTree, *cTreeView1, *cGrid1, *cAudioCDRipper1, this, this);
     m_cCDs->setObjectName("m_cCDs");
     m_cCDs->RunFreeDB = [this] { RunCommand("FreeDB"); };
     connect(cAudioCDRipper1, &components::cAudioCDRipper::Error, m_cCDs,
-            &itemlists::AudioCDSource::cAudioCDRipper1_RipError);
+            &listviews::AudioCDSource::cAudioCDRipper1_RipError);
     link.LoadAudioCD = [this](const QString& sDrive) { m_cCDs->LoadAudioCD(sDrive); };
 }
 

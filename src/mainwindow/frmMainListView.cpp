@@ -13,16 +13,16 @@
 #include "core/Services.h"
 #include "core/mdlModes.h"
 #include "dialogs/frmNotes.h"
-#include "itemlists/AudioCDSource.h"
 #include "itemlists/ItemRows.h"
-#include "itemlists/ItemsGrid.h"
-#include "itemlists/ItemsTree.h"
 #include "itemlists/RowOps.h"
-#include "itemlists/frmItem.h"
+#include "listviews/AudioCDSource.h"
+#include "listviews/ItemsGrid.h"
+#include "listviews/ItemsTree.h"
+#include "listviews/frmItem.h"
 #include "mainwindow/ToolsTable.h"
 #include "mainwindow/frmMainParts.h"
+#include "options/frmOptions.h"
 #include "settings/SettingsVariables.h"
-#include "settings/frmOptions.h"
 
 #include <QTimer>
 
@@ -71,7 +71,7 @@ void frmMain::cGrid1_MouseUp(qint32 Button, qint32 Shift, double X, double Y) {
 
 void frmMain::cGrid1_DblClick(qint32 lRow, qint32 lCol) {
     Q_UNUSED(lCol);
-    itemlists::cGrid1_DblClick(*cGrid1, lRow, *m_cTree, imgMenu, this);
+    listviews::cGrid1_DblClick(*cGrid1, lRow, *m_cTree, imgMenu, this);
 }
 
 void frmMain::cGrid1_RedrawNeeded() {
@@ -103,9 +103,9 @@ void frmMain::ReplaceRow(qint32 lMove) {
     cGrid1->setCellIcon(t, 1, cGrid1->CellIcon(s, 1));
     cGrid1->setCellIcon(s, 1, keptMark);
     // Whether the tags were edited goes with the tags.
-    const bool keptEdited = itemlists::RowTagsEdited(*cGrid1, t);
-    itemlists::SetRowTagsEdited(*cGrid1, t, itemlists::RowTagsEdited(*cGrid1, s));
-    itemlists::SetRowTagsEdited(*cGrid1, s, keptEdited);
+    const bool keptEdited = listviews::RowTagsEdited(*cGrid1, t);
+    listviews::SetRowTagsEdited(*cGrid1, t, listviews::RowTagsEdited(*cGrid1, s));
+    listviews::SetRowTagsEdited(*cGrid1, s, keptEdited);
     cGrid1->setSelectedRow(t);
     cGrid1->setRedraw(true);
 }

@@ -4,17 +4,17 @@
 #include "controls/ControlColor.h"
 #include "controls/cGrid.h"
 #include "controls/cStatusBar.h"
-#include "conversion/ConversionLaunch.h"
 #include "core/RipperItemJob.h"
 #include "core/Services.h"
 #include "core/mdlFunctions.h"
 #include "core/mdlModes.h"
 #include "core/mdlSupportedDestination.h"
 #include "dialogs/frmAbout.h"
-#include "itemlists/HandOver.h"
 #include "itemlists/TreeKeys.h"
+#include "listviews/HandOver.h"
+#include "options/frmOptions.h"
 #include "settings/SettingsVariables.h"
-#include "settings/frmOptions.h"
+#include "toolframe/ToolLaunch.h"
 
 #include "dialogs/ModalShow.h"
 
@@ -35,8 +35,8 @@ QPointer<frmCDRipper> g_frmCDRipper;
 
 namespace {
 
-conversion::frmBatchTool::Design RipperDesign() {
-    conversion::frmBatchTool::Design d;
+toolframe::frmBatchTool::Design RipperDesign() {
+    toolframe::frmBatchTool::Design d;
     d.objectName = QStringLiteral("g_frmCDRipper");
     d.caption = QStringLiteral("Audio CD Ripper");
     d.settingsTabCaption = QStringLiteral("Ripper Options    ");
@@ -136,17 +136,17 @@ void frmCDRipper::cmdOpenCD_Click() {
 }
 
 void frmCDRipper::HandOverCD(cGrid& mainGrid, const QString& cdNodeKey, const QString& cdNodeText) {
-    const qint32 n = itemlists::GetMarkedCount(mainGrid);
-    const qint64 s = itemlists::TotalSeconds(mainGrid, true);
+    const qint32 n = listviews::GetMarkedCount(mainGrid);
+    const qint64 s = listviews::TotalSeconds(mainGrid, true);
     lblFilesToConvert->setText(QString::number(n) + QStringLiteral(" items to convert."));
     Run().g_ltmrItemSecsTotal = static_cast<qint32>(qMin<qint64>(s, std::numeric_limits<qint32>::max()));
     cStatusBar1->setPanelText(QStringLiteral("Total Size"),
                               QStringLiteral("Total Time: ") + core::SecondsToTime(s));
     cStatusBar1->setPanelText(QStringLiteral("Total Time"),
-                              QStringLiteral("Total Size: ") + itemlists::GetTotalSize(mainGrid, true));
+                              QStringLiteral("Total Size: ") + listviews::GetTotalSize(mainGrid, true));
     txtUndeForlder->setText(core::MakeSafeFileName(cdNodeText));
     // Every track goes to its own row with its mark: row n stays track n.
-    itemlists::CopyGridRows(mainGrid, *cGrid1, false);
+    listviews::CopyGridRows(mainGrid, *cGrid1, false);
     const QString drive = itemlists::GetCDNameNode(cdNodeKey);
     for (int i = 0; i < cboDevices->count() && !drive.isEmpty(); ++i) {
         if (!cboDevices->itemText(i).startsWith(drive, Qt::CaseInsensitive)) continue;
@@ -162,19 +162,19 @@ void frmCDRipper::HandOverCD(cGrid& mainGrid, const QString& cdNodeKey, const QS
 
 namespace ripping {
 
-void ShowCDRipper(const conversion::ToolLaunch& launch) {
+void ShowCDRipper(const toolframe::ToolLaunch& launch) {
     if (!launch.mainGrid) return;
     const cTreeViewNode node = launch.tree ? launch.tree->SelectedItem() : cTreeViewNode();
     QApplication::setOverrideCursor(Qt::WaitCursor);
     auto* w = new frmCDRipper(launch.imgMenu, launch.owner);
     w->setAttribute(Qt::WA_DeleteOnClose);
     g_frmCDRipper = w;
-    conversion::ConnectToMainWindow(*w, launch);
+    toolframe::ConnectToMainWindow(*w, launch);
     w->Form_Load();
     w->HandOverCD(*launch.mainGrid, node.isNull() ? QString() : node.Key(),
                   node.isNull() ? QString() : node.Text());
     QApplication::restoreOverrideCursor();
-    conversion::ShowToolModal(launch, w);
+    toolframe::ShowToolModal(launch, w);
 }
 
 } // namespace ripping

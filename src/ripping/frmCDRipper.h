@@ -4,8 +4,8 @@
 // policy; every track of the CD is handed over with its mark.
 #pragma once
 
-#include "conversion/ToolLaunch.h"
-#include "conversion/frmBatchTool.h"
+#include "toolframe/ToolLaunch.h"
+#include "toolframe/frmBatchTool.h"
 
 #include <QPointer>
 
@@ -18,7 +18,7 @@ namespace components {
 class cAudioCDRipper;
 }
 
-class frmCDRipper : public conversion::frmBatchTool {
+class frmCDRipper : public toolframe::frmBatchTool {
     Q_OBJECT
 public:
     explicit frmCDRipper(cImageList* imgMenu, QWidget* parent = nullptr);
@@ -54,6 +54,6 @@ extern QPointer<frmCDRipper> g_frmCDRipper;
 // The "Audio CD Ripper" command once the dispatcher's tests have passed (a
 // CD drive selected, items marked): loads the window, hands the CD over and
 // shows it modally until it has closed.
-void ShowCDRipper(const conversion::ToolLaunch& launch);
+void ShowCDRipper(const toolframe::ToolLaunch& launch);
 
 } // namespace ripping

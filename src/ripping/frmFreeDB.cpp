@@ -34,7 +34,7 @@ QString AppTitle() {
 
 } // namespace
 
-frmFreeDB::frmFreeDB(const conversion::ToolLaunch& target, QWidget* parent)
+frmFreeDB::frmFreeDB(const toolframe::ToolLaunch& target, QWidget* parent)
     : QDialog(parent), m_target(target) {
     setObjectName(QStringLiteral("g_frmFreeDB"));
     setWindowTitle(QStringLiteral("FreeDB"));
@@ -224,7 +224,7 @@ void frmFreeDB::cFreeDB1_QueryError(qint32 code, const QString& message) {
     if (code == components::cFreeDB::ErrNoMatch) Unload();
 }
 
-bool FreeDBCommandAccepted(const conversion::ToolLaunch& launch) {
+bool FreeDBCommandAccepted(const toolframe::ToolLaunch& launch) {
     if (!launch.mainGrid || !launch.tree || launch.mainGrid->Rows() < 1) return false;
     const cTreeViewNode node = launch.tree->SelectedItem();
     if (node.isNull() || !itemlists::IsCDNode(node.Key())) {
@@ -237,7 +237,7 @@ bool FreeDBCommandAccepted(const conversion::ToolLaunch& launch) {
     return true;
 }
 
-bool ShowFreeDB(const conversion::ToolLaunch& target) {
+bool ShowFreeDB(const toolframe::ToolLaunch& target) {
     QWidget* owner = target.owner;
     if (!FreeDBCommandAccepted(target)) return false;
     if (g_frmFreeDB && g_frmFreeDB->Busy()) return false;
@@ -250,7 +250,7 @@ bool ShowFreeDB(const conversion::ToolLaunch& target) {
     return started;
 }
 
-void OpenFreeDB(const conversion::ToolLaunch& launch) {
+void OpenFreeDB(const toolframe::ToolLaunch& launch) {
     ShowFreeDB(launch);
 }
 

@@ -6,7 +6,7 @@
 // selected its events are dropped, and only that CD node is ever renamed.
 #pragma once
 
-#include "conversion/ToolLaunch.h"
+#include "toolframe/ToolLaunch.h"
 
 #include <QDialog>
 #include <QPointer>
@@ -32,7 +32,7 @@ class frmFreeDB : public QDialog {
     Q_OBJECT
 public:
     // Writes to the launch's main grid and tree; renames the CD node through it.
-    explicit frmFreeDB(const conversion::ToolLaunch& target, QWidget* parent = nullptr);
+    explicit frmFreeDB(const toolframe::ToolLaunch& target, QWidget* parent = nullptr);
     ~frmFreeDB() override;
 
     // Starts a lookup for the selected CD node with the connection check.
@@ -72,7 +72,7 @@ private:
     bool BoundNodeSelected() const;
 
     QWidget* picTitle = nullptr;
-    conversion::ToolLaunch m_target;
+    toolframe::ToolLaunch m_target;
     QString m_nodeKey;
     bool m_unloading = false;
     bool m_checking = false; // the connection check of GetFreeDB has not answered yet
@@ -83,13 +83,13 @@ extern QPointer<frmFreeDB> g_frmFreeDB;
 
 // The "FreeDB" command's checks: false for an empty grid, and false after a
 // message when no CD node is selected.
-bool FreeDBCommandAccepted(const conversion::ToolLaunch& launch);
+bool FreeDBCommandAccepted(const toolframe::ToolLaunch& launch);
 // The "FreeDB" command of the main window after it has left the topmost
 // level: its checks (FreeDBCommandAccepted), then the lookup with the window
 // shown modally. Returns true when a lookup started.
-bool ShowFreeDB(const conversion::ToolLaunch& launch);
+bool ShowFreeDB(const toolframe::ToolLaunch& launch);
 // The "FreeDB" command's open function (the result is the command's business).
-void OpenFreeDB(const conversion::ToolLaunch& launch);
+void OpenFreeDB(const toolframe::ToolLaunch& launch);
 // Releases the client of the loaded window (the main window's exit).
 void CloseFreeDBClient();
 

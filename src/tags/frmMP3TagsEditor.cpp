@@ -414,7 +414,7 @@ frmMP3TagsEditor* ShowMP3TagsEditor(const QString& path) {
     return window;
 }
 
-void OpenMP3TagsEditor(const conversion::ToolLaunch& launch) {
+void OpenMP3TagsEditor(const toolframe::ToolLaunch& launch) {
     if (launch.owner && launch.owner->windowFlags().testFlag(Qt::WindowStaysOnTopHint))
         dialogs::SetWindowOnTop(launch.owner, false);
     ShowMP3TagsEditor();

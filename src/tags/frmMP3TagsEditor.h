@@ -3,9 +3,9 @@
 // but the chosen file.
 #pragma once
 
-#include "conversion/ToolLaunch.h"
 #include "id3/cMP3ID3v1.h"
 #include "id3/cMP3ID3v2.h"
+#include "toolframe/ToolLaunch.h"
 
 #include <QHash>
 #include <QPointer>
@@ -94,6 +94,6 @@ extern QPointer<frmMP3TagsEditor> g_frmMP3TagsEditor;
 frmMP3TagsEditor* ShowMP3TagsEditor(const QString& path = QString());
 // The command's open function: the main window leaves the topmost level
 // first, so that the editor is not hidden behind it.
-void OpenMP3TagsEditor(const conversion::ToolLaunch& launch);
+void OpenMP3TagsEditor(const toolframe::ToolLaunch& launch);
 
 } // namespace tags

@@ -9,8 +9,6 @@
 #include "controls/cStatusBar.h"
 #include "controls/cToolbar.h"
 #include "controls/cWaveView.h"
-#include "conversion/ConversionLaunch.h"
-#include "conversion/ToolLaunch.h"
 #include "core/AppPaths.h"
 #include "core/Services.h"
 #include "core/mdlFunctions.h"
@@ -20,6 +18,8 @@
 #include "dialogs/mdlSetFormIcon32.h"
 #include "itemlists/ItemRows.h"
 #include "settings/SettingsVariables.h"
+#include "toolframe/ToolLaunch.h"
+#include "toolframe/frmAudioEditorProc.h"
 
 #include <QCloseEvent>
 #include <QFileInfo>
@@ -408,7 +408,7 @@ namespace tools {
 
 bool g_bAbortedAudioEditor = false;
 
-void OpenAudioAnalyser(const conversion::ToolLaunch& launch) {
+void OpenAudioAnalyser(const toolframe::ToolLaunch& launch) {
     cGrid* grid = launch.mainGrid;
     const qint32 row = launch.selectedRow;
     if (!grid || row < 1 || row > grid->Rows()) return;
@@ -423,7 +423,7 @@ void OpenAudioAnalyser(const conversion::ToolLaunch& launch) {
     if (core::GetFileExt(file).toUpper() != QLatin1String("WAV")) {
         wav = core::ProgramFolder() + QStringLiteral("/tmpeditor.wav");
         if (launch.owner) launch.owner->unsetCursor();
-        const auto outcome = conversion::ConvertFileModal(launch.owner, file, wav);
+        const auto outcome = toolframe::ConvertFileModal(launch.owner, file, wav);
         if (outcome == frmAudioEditorProc::Outcome::Aborted) g_bAbortedAudioEditor = true;
         // Only a finished conversion is shown: after a failure the temporary
         // file may still hold an earlier item.
@@ -433,7 +433,7 @@ void OpenAudioAnalyser(const conversion::ToolLaunch& launch) {
         window->txtWavFile->setText(wav);
         window->LoadFile(wav);
         window->setWindowTitle(grid->CellText(row, grid->ColumnIndex(itemlists::COL_ITEM_NAME)));
-        conversion::ShowToolModal(launch, window.get());
+        toolframe::ShowToolModal(launch, window.get());
     }
     g_frmAudioEditor = nullptr;
 }

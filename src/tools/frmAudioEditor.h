@@ -103,7 +103,7 @@ namespace tools {
 extern QPointer<frmAudioEditor> g_frmAudioEditor;
 } // namespace tools
 
-namespace conversion {
+namespace toolframe {
 struct ToolLaunch;
 }
 
@@ -116,6 +116,6 @@ extern bool g_bAbortedAudioEditor;
 // "Audio Analyser": the selected row of the main grid, marked or not; a file
 // that is no WAV is converted to the temporary WAV first. Shows the analyser
 // modally and returns when it has closed.
-void OpenAudioAnalyser(const conversion::ToolLaunch& launch);
+void OpenAudioAnalyser(const toolframe::ToolLaunch& launch);
 
 } // namespace tools

@@ -1,7 +1,7 @@
 #include "tools/frmJoiner.h"
 
-#include "conversion/ConversionLaunch.h"
 #include "dialogs/frmAbout.h"
+#include "toolframe/ToolLaunch.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -15,8 +15,8 @@ QPointer<frmJoiner> g_frmJoiner;
 
 namespace {
 
-conversion::frmBatchTool::Design JoinerDesign() {
-    conversion::frmBatchTool::Design d;
+toolframe::frmBatchTool::Design JoinerDesign() {
+    toolframe::frmBatchTool::Design d;
     d.objectName = QStringLiteral("frmJoiner");
     d.caption = QStringLiteral("Audio Joiner");
     d.settingsTabCaption = QStringLiteral("Joiner Options        ");
@@ -86,14 +86,14 @@ void frmJoiner::Unload() {
 
 namespace tools {
 
-void OpenAudioJoiner(const conversion::ToolLaunch& launch) {
+void OpenAudioJoiner(const toolframe::ToolLaunch& launch) {
     auto window = std::make_unique<frmJoiner>(launch.imgMenu, launch.owner);
     g_frmJoiner = window.get();
     window->Form_Load();
-    conversion::ConnectToMainWindow(*window, launch);
+    toolframe::ConnectToMainWindow(*window, launch);
     if (launch.mainGrid)
         window->HandOver(*launch.mainGrid, launch.listName, QStringLiteral(" items to join."));
-    conversion::ShowToolModal(launch, window.get());
+    toolframe::ShowToolModal(launch, window.get());
     g_frmJoiner = nullptr;
 }
 

@@ -5,15 +5,15 @@
 #pragma once
 
 #include "components/cAudioJoin.h"
-#include "conversion/ToolLaunch.h"
-#include "conversion/frmBatchTool.h"
 #include "core/JoinJob.h"
+#include "toolframe/ToolLaunch.h"
+#include "toolframe/frmBatchTool.h"
 
 #include <QPointer>
 
 class QLineEdit;
 
-class frmJoiner : public conversion::frmBatchTool {
+class frmJoiner : public toolframe::frmBatchTool {
     Q_OBJECT
 public:
     explicit frmJoiner(cImageList* imgMenu, QWidget* parent = nullptr);
@@ -44,5 +44,5 @@ extern QPointer<frmJoiner> g_frmJoiner;
 // "Audio Joiner": loads g_frmJoiner, hands over the marked rows of the main
 // grid with their count, totals and the list name, shows it modally and
 // returns when it has closed.
-void OpenAudioJoiner(const conversion::ToolLaunch& launch);
+void OpenAudioJoiner(const toolframe::ToolLaunch& launch);
 } // namespace tools

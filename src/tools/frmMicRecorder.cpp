@@ -5,7 +5,6 @@
 #include "controls/cProgressBar.h"
 #include "controls/cSlider.h"
 #include "controls/cStatusBar.h"
-#include "conversion/ToolLaunch.h"
 #include "core/AppPaths.h"
 #include "core/Services.h"
 #include "core/mdlFunctions.h"
@@ -16,6 +15,7 @@
 #include "dialogs/mdlFunctionsGui.h"
 #include "itemlists/ItemRows.h"
 #include "settings/SettingsVariables.h"
+#include "toolframe/ToolLaunch.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -594,11 +594,11 @@ void frmMicRecorder::reject() {
 
 namespace tools {
 
-void OpenMicRecorder(const conversion::ToolLaunch& launch) {
+void OpenMicRecorder(const toolframe::ToolLaunch& launch) {
     auto window = std::make_unique<frmMicRecorder>(launch.addFiles, launch.owner);
     g_frmMicRecorder = window.get();
     window->Form_Load();
-    conversion::ShowToolModal(launch, window.get());
+    toolframe::ShowToolModal(launch, window.get());
     g_frmMicRecorder = nullptr;
 }
 

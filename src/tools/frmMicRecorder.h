@@ -137,7 +137,7 @@ namespace tools {
 extern QPointer<frmMicRecorder> g_frmMicRecorder;
 } // namespace tools
 
-namespace conversion {
+namespace toolframe {
 struct ToolLaunch;
 }
 
@@ -145,6 +145,6 @@ namespace tools {
 
 // "Audio Recorder": nothing is handed over; shows the recorder modally and
 // returns when it has closed.
-void OpenMicRecorder(const conversion::ToolLaunch& launch);
+void OpenMicRecorder(const toolframe::ToolLaunch& launch);
 
 } // namespace tools

@@ -4,7 +4,6 @@
 #include "controls/cSlider.h"
 #include "controls/cStatusBar.h"
 #include "controls/cTreeView.h"
-#include "conversion/ConversionLaunch.h"
 #include "core/AppPaths.h"
 #include "core/BatchTemplates.h"
 #include "core/Services.h"
@@ -17,8 +16,9 @@
 #include "dialogs/mdlCommDialog.h"
 #include "dialogs/mdlSupportedDestinationGui.h"
 #include "itemlists/Templates.h"
+#include "options/frmOptions.h"
 #include "settings/SettingsVariables.h"
-#include "settings/frmOptions.h"
+#include "toolframe/frmAudioEditorProc.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -55,7 +55,7 @@ QFrame* Separator(QWidget* parent) {
 
 } // namespace
 
-frmOrlath::frmOrlath(const conversion::ToolLaunch& launch, QWidget* parent)
+frmOrlath::frmOrlath(const toolframe::ToolLaunch& launch, QWidget* parent)
     : QDialog(parent), m_launch(launch) {
     setObjectName(QStringLiteral("frmOrlath"));
     // Fixed border, no caption text of its own: the title strip carries the title.
@@ -64,7 +64,7 @@ frmOrlath::frmOrlath(const conversion::ToolLaunch& launch, QWidget* parent)
     setAccessibleName(QStringLiteral("Text To Speech"));
     cOrlath1 = new components::cOrlath(this);
     cOrlath1->setObjectName(QStringLiteral("cOrlath1"));
-    openAudioFormat = [](QWidget* owner, const QString& key) { settings::ShowAudioFormatAtTab(owner, key); };
+    openAudioFormat = [](QWidget* owner, const QString& key) { options::ShowAudioFormatAtTab(owner, key); };
     openOptionsPage = [](QWidget*, const QString& page) {
         frmOptions* options = frmOptions::instance();
         if (!options) return;
@@ -377,7 +377,7 @@ bool frmOrlath::ConvertTo(const QString& dest, QString* reason) {
     frmAudioEditorProc::g_bConvertTo = true;
     QString failure;
     const auto outcome =
-        conversion::ConvertFileModal(this, TempWavPath(), dest, m_launch.makeJob, [&](QDialog* w) {
+        toolframe::ConvertFileModal(this, TempWavPath(), dest, m_launch.makeJob, [&](QDialog* w) {
             auto* window = static_cast<frmAudioEditorProc*>(w);
             unsetCursor();
             connect(window, &frmAudioEditorProc::Ended, this,
@@ -508,7 +508,7 @@ void frmOrlath::reject() {
 
 namespace tools {
 
-void OpenOrlath(const conversion::ToolLaunch& launch) {
+void OpenOrlath(const toolframe::ToolLaunch& launch) {
     // The main window keeps its hourglass while the window is open.
     frmOrlath window(launch, launch.owner);
     g_frmOrlath = &window;

@@ -6,7 +6,7 @@
 #pragma once
 
 #include "components/cOrlath.h"
-#include "conversion/ToolLaunch.h"
+#include "toolframe/ToolLaunch.h"
 
 #include <QDialog>
 #include <QPointer>
@@ -29,7 +29,7 @@ class frmOrlath : public QDialog {
     Q_OBJECT
 public:
     // Of the launch it takes the menu pictures, the list's add and save, and (tests) the conversion's job.
-    explicit frmOrlath(const conversion::ToolLaunch& launch, QWidget* parent = nullptr);
+    explicit frmOrlath(const toolframe::ToolLaunch& launch, QWidget* parent = nullptr);
     ~frmOrlath() override;
 
     void Form_Load();
@@ -107,7 +107,7 @@ private:
     void ShowMessage(const QString& text);
     void Form_Unload();
 
-    conversion::ToolLaunch m_launch;
+    toolframe::ToolLaunch m_launch;
     bool m_unloaded = false;
     // The sample text is shown and untouched: what the user types or pastes first replaces it.
     bool m_sampleText = false;
@@ -118,5 +118,5 @@ namespace tools {
 extern QPointer<frmOrlath> g_frmOrlath;
 // The "Text To Speech" command: loads the window, shows it modally and
 // returns when it has closed.
-void OpenOrlath(const conversion::ToolLaunch& launch);
+void OpenOrlath(const toolframe::ToolLaunch& launch);
 } // namespace tools

@@ -3,7 +3,6 @@
 #include "components/cAudioConverter.h"
 #include "controls/cGrid.h"
 #include "controls/cStatusBar.h"
-#include "conversion/ConversionLaunch.h"
 #include "core/ConverterItemJob.h"
 #include "core/Services.h"
 #include "core/SplitParts.h"
@@ -13,6 +12,7 @@
 #include "dialogs/frmAbout.h"
 #include "dialogs/mdlFunctionsGui.h"
 #include "itemlists/ItemRows.h"
+#include "toolframe/ToolLaunch.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -32,8 +32,8 @@ namespace {
 const QString kByPartsCaption = QStringLiteral("Split to") + QString(25, u' ') + QStringLiteral("parts");
 const QString kBySecsCaption = QStringLiteral("Split each") + QString(20, u' ') + QStringLiteral("seconds");
 
-conversion::frmBatchTool::Design SplitterDesign() {
-    conversion::frmBatchTool::Design d;
+toolframe::frmBatchTool::Design SplitterDesign() {
+    toolframe::frmBatchTool::Design d;
     d.objectName = QStringLiteral("frmSplitter");
     d.caption = QStringLiteral("Audio Splitter");
     d.settingsTabCaption = QStringLiteral("Settings        ");
@@ -129,7 +129,7 @@ void frmSplitter::LoadFormatArea() {
     SetSplitMode();
 }
 
-void frmSplitter::HandOverItem(cGrid& mainGrid, const conversion::ToolLaunch& launch) {
+void frmSplitter::HandOverItem(cGrid& mainGrid, const toolframe::ToolLaunch& launch) {
     lblFilesToConvert->setText(launch.filesText);
     cStatusBar1->setPanelText(QStringLiteral("Total Size"), launch.timePanelText);
     cStatusBar1->setPanelText(QStringLiteral("Total Time"), launch.sizePanelText);
@@ -190,7 +190,7 @@ void frmSplitter::cmdConvert_Click() {
 
 namespace tools {
 
-void OpenAudioSplitter(const conversion::ToolLaunch& launch) {
+void OpenAudioSplitter(const toolframe::ToolLaunch& launch) {
     std::unique_ptr<core::ItemJob> job =
         launch.makeJob ? launch.makeJob() : std::make_unique<core::ConverterItemJob>();
     // The source is measured by the converter that converts, as one control does both.
@@ -205,9 +205,9 @@ void OpenAudioSplitter(const conversion::ToolLaunch& launch) {
     auto window = std::make_unique<frmSplitter>(std::move(job), *probe, launch.imgMenu, launch.owner);
     g_frmSplitter = window.get();
     window->Form_Load();
-    conversion::ConnectToMainWindow(*window, launch);
+    toolframe::ConnectToMainWindow(*window, launch);
     if (launch.mainGrid) window->HandOverItem(*launch.mainGrid, launch);
-    conversion::ShowToolModal(launch, window.get());
+    toolframe::ShowToolModal(launch, window.get());
     g_frmSplitter = nullptr;
 }
 

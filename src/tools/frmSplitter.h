@@ -5,8 +5,8 @@
 // from the source's length when "Split" is pressed.
 #pragma once
 
-#include "conversion/ToolLaunch.h"
-#include "conversion/frmBatchTool.h"
+#include "toolframe/ToolLaunch.h"
+#include "toolframe/frmBatchTool.h"
 
 #include <QPointer>
 
@@ -20,7 +20,7 @@ namespace components {
 class cAudioConverter;
 }
 
-class frmSplitter : public conversion::frmBatchTool {
+class frmSplitter : public toolframe::frmBatchTool {
     Q_OBJECT
 public:
     // `probe` measures the source when a split starts (the converter the
@@ -42,7 +42,7 @@ public:
 
     // The single-item hand-over: the selected row of the main grid, marked or
     // not, becomes row 1; its file is the source.
-    void HandOverItem(cGrid& mainGrid, const conversion::ToolLaunch& launch);
+    void HandOverItem(cGrid& mainGrid, const toolframe::ToolLaunch& launch);
 
 public slots:
     void cmdConvert_Click() override;
@@ -65,5 +65,5 @@ extern QPointer<frmSplitter> g_frmSplitter;
 
 // "Audio Splitter": loads g_frmSplitter, hands over the selected row of the
 // main grid, shows it modally and returns when it has closed.
-void OpenAudioSplitter(const conversion::ToolLaunch& launch);
+void OpenAudioSplitter(const toolframe::ToolLaunch& launch);
 } // namespace tools

@@ -17,14 +17,16 @@
 #include "conversion/frmConverter.h"
 #include "core/mdlModes.h"
 #include "core/mdlSupportedDestination.h"
-#include "itemlists/ItemsTree.h"
 #include "itemlists/TreeKeys.h"
+#include "listviews/ItemsTree.h"
 #include "mainwindow/ToolsTable.h"
 #include "mainwindow/frmMain.h"
+#include "options/frmAudioProp.h"
+#include "options/frmOptions.h"
 #include "ripping/frmCDRipper.h"
 #include "settings/EncoderSettings.h"
 #include "settings/SettingsVariables.h"
-#include "settings/frmOptions.h"
+#include "options/frmOptions.h"
 #include "tags/frmMP3TagsEditor.h"
 
 #include <QAbstractButton>
@@ -72,7 +74,7 @@ struct NewMachine {
         return main;
     }
     void selectCD() {
-        cTreeViewNode node = itemlists::g_cAudioCDsNode.Children().Item(1);
+        cTreeViewNode node = listviews::g_cAudioCDsNode.Children().Item(1);
         QVERIFY(!node.isNull());
         QCOMPARE(node.Text(), QString("D:"));
         node.setSelected(true);
@@ -196,7 +198,7 @@ private slots:
             "Advanced", [&](frmOptions* o) { o->txtToPath->setEditText(folder); }, &frmOptions::cmdOk);
         QCOMPARE(settings::g_sItemsListDir, folder);
         QVERIFY(QFileInfo(folder).isDir());
-        QCOMPARE(itemlists::g_cItemsListsNode.Key(), itemlists::kItemsListsRootPrefix + folder);
+        QCOMPARE(listviews::g_cItemsListsNode.Key(), itemlists::kItemsListsRootPrefix + folder);
         const QString selected = m.main->cTreeView1->SelectedItem().Key();
         QVERIFY2(selected.startsWith(folder) && QFileInfo::exists(selected), qPrintable(selected));
 

@@ -7,9 +7,9 @@
 #include "core/mdlModes.h"
 #include "dialogs/frmSplash.h"
 #include "mainwindow/frmMain.h"
+#include "options/frmAudioProp.h"
+#include "options/frmOptions.h"
 #include "settings/SettingsVariables.h"
-#include "settings/frmAudioProp.h"
-#include "settings/frmOptions.h"
 
 #include <QDirIterator>
 #include <QFile>
@@ -35,7 +35,7 @@ struct Session {
 };
 
 bool noWindowLoaded() {
-    return !frmMain::instance() && !frmOptions::loadedInstance() && !settings::g_frmAudioProp &&
+    return !frmMain::instance() && !frmOptions::loadedInstance() && !options::g_frmAudioProp &&
            !dialogs::g_frmSplash;
 }
 
@@ -119,7 +119,7 @@ private slots:
                             << dialogs::g_frmSplash->lblVersion->text();
             }
             if (frmOptions::loadedInstance()) dialogsHidden &= !frmOptions::loadedInstance()->isVisible();
-            if (settings::g_frmAudioProp) dialogsHidden &= !settings::g_frmAudioProp->isVisible();
+            if (options::g_frmAudioProp) dialogsHidden &= !options::g_frmAudioProp->isVisible();
         });
 
         QVERIFY(app::StartApplication(QString()));
@@ -147,7 +147,7 @@ private slots:
         QCOMPARE(main->objectName(), QString("frmMain"));
         QVERIFY(main->isVisible());
         // The settings are read; the dialogs are built, hidden, when first needed.
-        QVERIFY(!frmOptions::loadedInstance() && !settings::g_frmAudioProp);
+        QVERIFY(!frmOptions::loadedInstance() && !options::g_frmAudioProp);
         QVERIFY(frmOptions::instance() && !frmOptions::instance()->isVisible());
         QCOMPARE(QCoreApplication::applicationName() + " " + QCoreApplication::applicationVersion(),
                  QString("Corvane 1.2"));

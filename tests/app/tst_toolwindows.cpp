@@ -16,13 +16,13 @@
 #include "controls/cTabControl.h"
 #include "controls/cTreeView.h"
 #include "core/mdlModes.h"
-#include "itemlists/ItemsTree.h"
-#include "itemlists/frmDirProperties.h"
+#include "listviews/ItemsTree.h"
+#include "listviews/frmDirProperties.h"
 #include "mainwindow/ToolsTable.h"
 #include "mainwindow/frmMain.h"
+#include "options/frmAudioProp.h"
+#include "options/frmOptions.h"
 #include "settings/SettingsVariables.h"
-#include "settings/frmAudioProp.h"
-#include "settings/frmOptions.h"
 #include "tags/frmMP3TagsEditor.h"
 
 #include <QAbstractButton>
@@ -224,7 +224,7 @@ private slots:
             if (!mainwindow::Offered(tool)) continue;
             // The ripper and the duplicator read the CD; the rest take the list.
             if (tool.key == "Audio CD Ripper") {
-                QVERIFY(select(itemlists::g_cAudioCDsNode.Children().Item(1).Key()));
+                QVERIFY(select(listviews::g_cAudioCDsNode.Children().Item(1).Key()));
             } else {
                 QVERIFY(select(list));
                 main->cGrid1->setSelectedRow(1);
@@ -240,7 +240,7 @@ private slots:
         for (const char* page : {"General", "Events", "View", "ID3 Tags", "Advanced"})
             faults << LookAtModal(QString("Options ") + page, [&] { main->RunCommand(page); });
         faults << LookAtModal(
-            "Audio Format", [&] { settings::ShowAudioFormatAtTab(main, settings::g_sTargetFormat.left(3)); });
+            "Audio Format", [&] { options::ShowAudioFormatAtTab(main, settings::g_sTargetFormat.left(3)); });
         faults << LookAtModal("About", [&] { main->RunCommand("About"); });
         main->RunCommand("Items List Properties");
         faults << LookAtWindow<frmDirProperties>("Items List Properties");

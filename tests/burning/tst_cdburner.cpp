@@ -15,7 +15,7 @@
 #include "core/mdlModes.h"
 #include "core/mdlSettingStore.h"
 #include "dialogs/frmAbout.h"
-#include "itemlists/ItemsGrid.h"
+#include "listviews/ItemsGrid.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -48,7 +48,7 @@ class TestCDBurner : public QObject {
     // A main grid of the given items (file, seconds, marked).
     void fillMainGrid(const QList<std::tuple<QString, int, bool>>& items) {
         mainGrid.Clear();
-        itemlists::InitGridColumns(mainGrid, nullptr, itemlists::GridVariant::Main);
+        listviews::InitGridColumns(mainGrid, nullptr, itemlists::GridVariant::Main);
         int row = 0;
         for (const auto& [file, seconds, marked] : items) {
             itemlists::ItemRow r;
@@ -58,7 +58,7 @@ class TestCDBurner : public QObject {
             r.time = core::SecondsToTime(seconds);
             r.bytesSize = "1000";
             r.rangeAll = "1";
-            itemlists::WriteItemRow(mainGrid, ++row, r);
+            listviews::WriteItemRow(mainGrid, ++row, r);
         }
     }
 
@@ -351,7 +351,7 @@ void TestCDBurner::showOpensAndUnloads() {
         burning::g_frmCDBurner->chkOpenCDdrive->setChecked(true);
         burning::g_frmCDBurner->cmdExit->click();
     });
-    conversion::ToolLaunch launch;
+    toolframe::ToolLaunch launch;
     launch.mainGrid = &mainGrid;
     burning::ShowCDBurner(launch);
     QCOMPARE(seen, (QStringList{"1 items to burn (1 minutes).", "1", "1"}));

@@ -15,7 +15,7 @@
 #include "core/mdlFunctions.h"
 #include "core/mdlModes.h"
 #include "core/mdlSettingStore.h"
-#include "itemlists/ItemsGrid.h"
+#include "listviews/ItemsGrid.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -68,7 +68,7 @@ class TestDataBurner3 : public QObject {
 
     void fillMainGrid(const QList<Item>& items) {
         mainGrid.Clear();
-        itemlists::InitGridColumns(mainGrid, nullptr, itemlists::GridVariant::Main);
+        listviews::InitGridColumns(mainGrid, nullptr, itemlists::GridVariant::Main);
         int row = 0;
         for (const Item& it : items) {
             itemlists::ItemRow r;
@@ -80,7 +80,7 @@ class TestDataBurner3 : public QObject {
             r.rangeAll = "1";
             r.title = it.title;
             r.artist = it.artist;
-            itemlists::WriteItemRow(mainGrid, ++row, r);
+            listviews::WriteItemRow(mainGrid, ++row, r);
         }
     }
 
@@ -174,7 +174,7 @@ private slots:
             w->close();
             return int(QDialog::Accepted);
         };
-        conversion::ToolLaunch launch;
+        toolframe::ToolLaunch launch;
         launch.toolKey = command;
         launch.mainGrid = &mainGrid;
         launch.listName = "My-List";

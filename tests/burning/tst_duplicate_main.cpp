@@ -14,8 +14,8 @@
 #include "controls/cGrid.h"
 #include "controls/cTreeView.h"
 #include "core/mdlModes.h"
-#include "itemlists/ItemsTree.h"
 #include "itemlists/TreeKeys.h"
+#include "listviews/ItemsTree.h"
 #include "mainwindow/frmMain.h"
 
 #include <QComboBox>
@@ -102,7 +102,7 @@ private slots:
         }
 
         // The tree shows the copy.
-        cTreeViewNode node = itemlists::g_cAudioCDsNode.Children().Item(2);
+        cTreeViewNode node = listviews::g_cAudioCDsNode.Children().Item(2);
         QVERIFY(!node.isNull());
         QCOMPARE(node.Text(), QString("E:"));
         node.setSelected(true);

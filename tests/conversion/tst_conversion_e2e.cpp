@@ -8,7 +8,7 @@
 #include "conversion/frmConverter.h"
 #include "core/ConverterItemJob.h"
 #include "core/mdlSupportedDestination.h"
-#include "itemlists/ItemsGrid.h"
+#include "listviews/ItemsGrid.h"
 #include "settings/EncoderSettings.h"
 #include "settings/SettingsVariables.h"
 
@@ -28,6 +28,7 @@
 #include <QtTest>
 
 using namespace conversion;
+using toolframe::ToolLaunch;
 using namespace core;
 
 namespace {
@@ -75,7 +76,7 @@ class tst_ConversionE2E : public QObject {
         r.title = "Title [TRACK_NUM]";
         r.artist = "Tester";
         r.setRange(rangeAll, start, length);
-        itemlists::WriteItemRow(*mainGrid, mainGrid->Rows() + 1, r);
+        listviews::WriteItemRow(*mainGrid, mainGrid->Rows() + 1, r);
     }
 
     // Loads the window over the main grid's rows, to write `format` files into `out`.
@@ -95,7 +96,7 @@ private slots:
         QVERIFY(testsupport::runFfmpeg(testsupport::sineInput(2.0) << music + "/one.wav"));
         QVERIFY(testsupport::runFfmpeg(testsupport::sineInput(1.0) << music + "/two.wav"));
         mainGrid = std::make_unique<cGrid>();
-        itemlists::InitGridColumns(*mainGrid, nullptr, itemlists::GridVariant::Main);
+        listviews::InitGridColumns(*mainGrid, nullptr, itemlists::GridVariant::Main);
         settings::g_lMP3Bitrate = 128;
         settings::g_lMP3SampleRate = 44100;
         settings::g_lMP3Mode = 0;
@@ -272,25 +273,6 @@ private slots:
         QCOMPARE(tag, QString("IMA ADPCM"));
         QCOMPARE(p.codec, QString("adpcm_ima_wav"));
         QVERIFY2(qAbs(p.seconds - 2.0) <= 0.1, qPrintable(QString::number(p.seconds)));
-    }
-
-    void temporaryWav() {
-        frmAudioEditorProc::g_bConvertTo = false;
-        const QString dest = env->home() + "/tmpeditor.wav";
-        QVERIFY(testsupport::runFfmpeg(testsupport::sineInput(1.0) << music + "/tone.mp3"));
-        const auto outcome = ConvertFileModal(nullptr, music + "/tone.mp3", dest);
-        QCOMPARE(int(outcome), int(frmAudioEditorProc::Outcome::Done));
-        QCOMPARE(probe(dest).codec, QString("pcm_s16le"));
-        // A source that is no audio fails, and the caller is told so.
-        QVERIFY(testsupport::writeFileBytes(music + "/bad.mp3", "no audio"));
-        const auto failed =
-            ConvertFileModal(nullptr, music + "/bad.mp3", env->home() + "/bad.wav", {}, [](QDialog* d) {
-                auto* w = static_cast<frmAudioEditorProc*>(d);
-                // The window stays open after an error; here the "user" closes it.
-                connect(w, &frmAudioEditorProc::Ended, w,
-                        [w] { QTimer::singleShot(0, w, [w] { w->close(); }); });
-            });
-        QCOMPARE(int(failed), int(frmAudioEditorProc::Outcome::Failed));
     }
 };
 

@@ -1,7 +1,7 @@
-// The Audio Converter, the ACM Converter and the temporary-WAV window, driven
-// through their handlers with a scripted item job: set-up, hand-over, a run
-// from the Convert button to the log, the close rule, the "Set as default"
-// links and the destination folder.
+// The Audio Converter and the ACM Converter, driven through their handlers
+// with a scripted item job: set-up, hand-over, a run from the Convert button
+// to the log, the close rule, the "Set as default" links and the destination
+// folder.
 #include "BatchFakes.h"
 #include "TestEnv.h"
 #include "components/cAudioConverter.h"
@@ -10,7 +10,6 @@
 #include "controls/cStatusBar.h"
 #include "controls/cTabControl.h"
 #include "conversion/frmACMConverter.h"
-#include "conversion/frmAudioEditorProc.h"
 #include "conversion/frmConverter.h"
 #include "core/AppPaths.h"
 #include "core/RegistryRoutines.h"
@@ -18,7 +17,7 @@
 #include "core/mdlModes.h"
 #include "core/mdlSupportedDestination.h"
 #include "dialogs/frmAbout.h"
-#include "itemlists/ItemsGrid.h"
+#include "listviews/ItemsGrid.h"
 #include "settings/EncoderSettings.h"
 #include "settings/SettingsVariables.h"
 
@@ -58,7 +57,7 @@ class tst_ConverterWindows : public QObject {
     // A main grid of three items, rows 1 and 3 marked, row 3 selected.
     void fillMainGrid() {
         mainGrid = std::make_unique<cGrid>();
-        itemlists::InitGridColumns(*mainGrid, nullptr, itemlists::GridVariant::Main);
+        listviews::InitGridColumns(*mainGrid, nullptr, itemlists::GridVariant::Main);
         for (int i = 1; i <= 3; ++i) {
             itemlists::ItemRow r;
             r.incIcon = i == 2 ? itemlists::ICON_UNMARKED : itemlists::ICON_MARKED;
@@ -68,7 +67,7 @@ class tst_ConverterWindows : public QObject {
             r.bytesSize = "2000000";
             r.rangeAll = "1";
             r.title = "[ITEM_NAME] #[TRACK_NUM]";
-            itemlists::WriteItemRow(*mainGrid, i, r);
+            listviews::WriteItemRow(*mainGrid, i, r);
         }
         mainGrid->setSelectedRow(3);
     }
@@ -356,63 +355,6 @@ private slots:
         QCOMPARE(w->lblTimeLeft->text(), QString("Time Left: 00:00:00"));
         QVERIFY(w->cboTags->isEnabled());
         QVERIFY(countdowns.isEmpty()); // an item failed
-    }
-
-    void temporaryWav_data() {
-        QTest::addColumn<bool>("convertTo");
-        QTest::addColumn<QString>("outcome"); // done, error, abort
-        QTest::addColumn<int>("result");
-        QTest::newRow("plain wav done") << false << "done" << int(frmAudioEditorProc::Outcome::Done);
-        QTest::newRow("mp3 with tags done") << true << "done" << int(frmAudioEditorProc::Outcome::Done);
-        QTest::newRow("error stays open") << false << "error" << int(frmAudioEditorProc::Outcome::Failed);
-        QTest::newRow("aborted") << true << "abort" << int(frmAudioEditorProc::Outcome::Aborted);
-    }
-    void temporaryWav() {
-        QFETCH(bool, convertTo);
-        QFETCH(QString, outcome);
-        QFETCH(int, result);
-        settings::g_sTagSong = "Track [TRACK_NUM] [ITEM_NAME]";
-        auto owned = std::make_unique<ScriptedItemJob>();
-        ScriptedItemJob* job = owned.get();
-        frmAudioEditorProc w(std::move(owned));
-        w.Form_Load();
-        frmAudioEditorProc::g_bConvertTo = convertTo;
-        frmAudioEditorProc::g_sConvertToTarget = "mp3 - MPEG-1 Audio Layer 3 (*.mp3)";
-        if (outcome == "error") job->outcomes.enqueue(ScriptedItemJob::error(5, "Cannot open"));
-        if (outcome == "abort") job->outcomes.enqueue(ScriptedItemJob::hold({30}));
-        QSignalSpy closed(&w, &QDialog::finished);
-        w.show();
-        w.ConvertFile("/music/in.mp3", env->path("home") + "/tmpeditor.wav");
-        QTRY_COMPARE(job->items.size(), 1);
-        if (outcome == "abort") {
-            QTRY_COMPARE(w.prgCurrnet->Value(), 30);
-            w.cmdAbort_Click();
-        }
-        QTRY_VERIFY(w.Result() != frmAudioEditorProc::Outcome::None);
-        QCOMPARE(int(w.Result()), result);
-        QCOMPARE(job->runs.size(), 1);
-        QCOMPARE(job->runs[0].outputFormat, convertTo ? 3 : 1);
-        QCOMPARE(bool(job->items[0].tags), convertTo);
-        if (convertTo) QCOMPARE(job->items[0].tags->title, QString("Track 1 [ITEM_NAME]"));
-        QVERIFY(!frmAudioEditorProc::g_bConvertTo);
-        if (outcome == "error") {
-            QCOMPARE(w.lblCurrentTrack->text(), QString("Cannot open(5)"));
-            QVERIFY(w.isVisible());
-            QVERIFY(closed.isEmpty());
-        } else {
-            QCOMPARE(closed.size(), 1);
-        }
-    }
-
-    void temporaryWavRefusesItsOwnSource() {
-        auto owned = std::make_unique<ScriptedItemJob>();
-        ScriptedItemJob* job = owned.get();
-        frmAudioEditorProc w(std::move(owned));
-        const QString file = env->path("home") + "/same.wav";
-        w.ConvertFile(file, file);
-        w.ConvertX();
-        QCOMPARE(int(w.Result()), int(frmAudioEditorProc::Outcome::Failed));
-        QVERIFY(job->items.isEmpty());
     }
 };
 

@@ -3,7 +3,6 @@
 // output paths that must not go astray, and the end-of-job events.
 #include "BatchFakes.h"
 #include "TestEnv.h"
-#include "conversion/JobBinding.h"
 #include "core/BatchRun.h"
 #include "core/mdlModes.h"
 #include "settings/EncoderSettings.h"
@@ -570,39 +569,6 @@ private slots:
         QVERIFY(QFileInfo(dest + "Rock").isDir());
         QCOMPARE(job.items[0].destination, dest + "Rock/Song1.wav");
         QCOMPARE(end.folders, QStringList{dest + "Rock/"});
-    }
-
-    // The standard actions: the sound and the folder through the services,
-    // the program as program and arguments without a shell.
-    void standardEndActions() {
-        FakeBatchView view;
-        fill(view, 1);
-        settings::g_sAppNotice = "notify-send \"[PROG_NAME] finished\" '[FILE_RECORDED]; rm -rf ~'";
-        conversion::StandardEndActions end;
-        int countdowns = 0;
-        QStringList balloons;
-        end.turnOffCountdown = [&](qint32 s) { countdowns += s; };
-        end.balloon = [&](const QString& t) { balloons << t; };
-        end.noticValues = [] {
-            itemlists::NoticFileValues v;
-            v.fileRecorded = "My $(Song)";
-            v.fileSize = "1 KB";
-            return v;
-        };
-        end.wanted = [&view](const QString& box) { return view.checkedBoxes.contains(box); };
-        ScriptedItemJob job;
-        BatchRun run(job, end);
-        view.attach(run);
-        QCOMPARE(runToEnd(run, view), BatchRun::Ending::Completed);
-        auto& s = env->services();
-        QCOMPARE(s.playedSounds, QStringList{"/sounds/notify.wav"});
-        QCOMPARE(s.openedUrls.size(), 1);
-        QCOMPARE(s.openedUrls[0].toLocalFile(), dest);
-        QCOMPARE(s.startedPrograms.size(), 1);
-        QCOMPARE(s.startedPrograms[0],
-                 (QStringList{"notify-send", core::g_sProductName + " finished", "My $(Song); rm -rf ~"}));
-        QCOMPARE(countdowns, 30);
-        QCOMPARE(balloons, QStringList{"Done."});
     }
 
     // A window's own step (the ripper's eject) runs after the program and before the turn-off.

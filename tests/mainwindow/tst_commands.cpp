@@ -13,24 +13,24 @@
 #include "controls/cSysTray.h"
 #include "controls/cToolbar.h"
 #include "controls/cTreeView.h"
-#include "conversion/frmBatchTool.h"
 #include "conversion/frmConverter.h"
 #include "core/AppPaths.h"
 #include "core/mdlFunctions.h"
 #include "core/mdlModes.h"
 #include "core/mdlSupportedDestination.h"
 #include "dialogs/frmTurnOff.h"
-#include "itemlists/HandOver.h"
 #include "itemlists/ItemRows.h"
-#include "itemlists/ItemsTree.h"
 #include "itemlists/TreeKeys.h"
+#include "listviews/HandOver.h"
+#include "listviews/ItemsTree.h"
 #include "mainwindow/ToolsTable.h"
 #include "mainwindow/frmMain.h"
+#include "options/frmAudioProp.h"
+#include "options/frmOptions.h"
 #include "ripping/frmCDRipper.h"
 #include "settings/EncoderSettings.h"
 #include "settings/SettingsVariables.h"
-#include "settings/frmAudioProp.h"
-#include "settings/frmOptions.h"
+#include "toolframe/frmBatchTool.h"
 #include "tools/frmAudioEditor.h"
 #include "tools/frmOrlath.h"
 
@@ -119,7 +119,7 @@ struct World : testsupport::SettingsDialogs {
         main->cTreeView1_NodeClick(n);
     }
     void selectList(const QString& path) { select(main->cTreeView1->Nodes().Item(path)); }
-    void selectCD() { select(itemlists::g_cAudioCDsNode.Children().Item(1)); }
+    void selectCD() { select(listviews::g_cAudioCDsNode.Children().Item(1)); }
     void markRows(const QList<bool>& marks) {
         for (qint32 r = 1; r <= marks.size(); ++r)
             main->cGrid1->setCellIcon(r, 1, marks[r - 1] ? itemlists::ICON_MARKED : itemlists::ICON_UNMARKED);
@@ -160,7 +160,7 @@ void recordLaunches(World& w, Launched& seen) {
             seen.launch = launch;
             seen.busyPointer = w.main->cursor().shape() == Qt::WaitCursor;
             QDialog window;
-            conversion::ShowToolModal(launch, &window);
+            toolframe::ShowToolModal(launch, &window);
         });
     w.env.services().modalHandler = [&w, &seen](QDialog*) {
         ++seen.shows;
@@ -234,7 +234,7 @@ private slots:
         if (where == "root") {
             // The root of the kind the tool needs: the ripper's is "Audio CDs".
             const cTreeViewNode root =
-                key == "Audio CD Ripper" ? itemlists::g_cAudioCDsNode : itemlists::g_cItemsListsNode;
+                key == "Audio CD Ripper" ? listviews::g_cAudioCDsNode : listviews::g_cItemsListsNode;
             root.Children();
             w.select(root);
             expectedSelection = root.Children().Item(1).Key();
@@ -287,8 +287,8 @@ private slots:
         QCOMPARE(main->cursor().shape(), Qt::ArrowCursor);
         QCOMPARE(l.listName, core::MakeSafeFileName(main->cTreeView1->SelectedItem().Text()));
         QCOMPARE(main->cTreeView1->SelectedItem().Key(), selectedBefore);
-        QCOMPARE(l.totalSeconds, itemlists::TotalSeconds(*main->cGrid1, true));
-        QCOMPARE(l.totalSize, itemlists::GetTotalSize(*main->cGrid1, true));
+        QCOMPARE(l.totalSeconds, listviews::TotalSeconds(*main->cGrid1, true));
+        QCOMPARE(l.totalSize, listviews::GetTotalSize(*main->cGrid1, true));
         QCOMPARE(l.allRows, key == "Audio CD Ripper");
         QCOMPARE(l.selectedRow, main->cGrid1->SelectedRow());
         if (files == "Split: *") {
@@ -336,7 +336,7 @@ private slots:
         main->RunCommand("Audio CD Maker");
 
         QCOMPARE(seen.calls, 1);
-        const conversion::DiscFill& fill = seen.launch.discFill;
+        const toolframe::DiscFill& fill = seen.launch.discFill;
         QCOMPARE(fill.minutes, 80);
         QCOMPARE(fill.tooBig, tooBig);
         QCOMPARE(seen.launch.filesText, QString("2 items to burn (80 minutes)."));
@@ -371,7 +371,7 @@ private slots:
         QFETCH(qint64, seconds);
         QFETCH(int, minutes);
         QFETCH(bool, tooBig);
-        const conversion::DiscFill fill = conversion::ComputeDiscFill(3, seconds);
+        const toolframe::DiscFill fill = toolframe::ComputeDiscFill(3, seconds);
         QCOMPARE(fill.minutes, minutes);
         QCOMPARE(fill.barValue, minutes);
         QCOMPARE(fill.barMax, 83);
@@ -565,7 +565,7 @@ private slots:
                 countdown->cmdCancel_Click();
                 return int(QDialog::Rejected);
             }
-            auto* tool = qobject_cast<conversion::frmBatchTool*>(window);
+            auto* tool = qobject_cast<toolframe::frmBatchTool*>(window);
             if (!tool) return int(QDialog::Rejected);
             tool->txtToPath->setEditText(out);
             if (tool->cboTargetFormat)

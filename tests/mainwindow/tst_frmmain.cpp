@@ -6,11 +6,11 @@
 #include "controls/cSysTray.h"
 #include "core/RegistryRoutines.h"
 #include "core/mdlModes.h"
-#include "itemlists/ItemsTree.h"
+#include "listviews/ItemsTree.h"
 #include "mainwindow/frmMain.h"
+#include "options/frmAudioProp.h"
+#include "options/frmOptions.h"
 #include "settings/SettingsVariables.h"
-#include "settings/frmAudioProp.h"
-#include "settings/frmOptions.h"
 
 #include <QFile>
 #include <QLabel>
@@ -147,7 +147,7 @@ private slots:
         QVERIFY(!frmMain::instance());
         QVERIFY(!f.options);
         QVERIFY(!f.audioProp);
-        QVERIFY(!settings::g_frmAudioProp);
+        QVERIFY(!options::g_frmAudioProp);
         QVERIFY(!QFile::exists(f.env.home() + "/tmpeditor.wav"));
         QVERIFY(!QFile::exists(f.env.home() + "/tmptts.wav"));
         QVERIFY(QFile::exists(f.env.home() + "/keep.wav"));

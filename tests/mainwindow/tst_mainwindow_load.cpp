@@ -14,12 +14,14 @@
 #include "controls/cTreeView.h"
 #include "core/SingleInstance.h"
 #include "core/mdlModes.h"
-#include "itemlists/ItemsTree.h"
 #include "itemlists/TreeKeys.h"
+#include "listviews/ItemsTree.h"
 #include "mainwindow/ToolsTable.h"
 #include "mainwindow/frmMain.h"
+#include "options/frmAudioProp.h"
+#include "options/frmOptions.h"
 #include "settings/SettingsVariables.h"
-#include "settings/frmOptions.h"
+#include "options/frmOptions.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -491,7 +493,7 @@ private slots:
         settings::g_sItemsListDir = w.env.root() + "/blocker/Main/";
         frmMain* main = w.load();
         QVERIFY(main->m_cMenu->IndexForKey("New Items List") > 0);
-        QCOMPARE(itemlists::g_cItemsListsNode.Children().Count(), 0);
+        QCOMPARE(listviews::g_cItemsListsNode.Children().Count(), 0);
         QVERIFY(w.selectedKey().isEmpty() || itemlists::IsMainNode(w.selectedKey()));
         QCOMPARE(main->cGrid1->Rows(), 0);
         QVERIFY(!QFileInfo(w.env.root() + "/blocker").isDir());
@@ -653,8 +655,8 @@ private slots:
         const auto before = snapshot(w.env.root());
 
         // On the lists root: nothing at all.
-        itemlists::g_cItemsListsNode.setSelected(true);
-        main->cTreeView1_NodeClick(itemlists::g_cItemsListsNode);
+        listviews::g_cItemsListsNode.setSelected(true);
+        main->cTreeView1_NodeClick(listviews::g_cItemsListsNode);
         QVERIFY(itemlists::IsMainNode(w.selectedKey()));
         for (const char* key : {"Add Files", "New Items List", "Remove Items List", "Rename Items List"})
             main->RunCommand(key);
@@ -663,7 +665,7 @@ private slots:
         QCOMPARE(snapshot(w.env.root()), before);
 
         // On a CD drive: "Add Files" refuses with its message, the others do nothing.
-        const cTreeViewNode cd = itemlists::g_cAudioCDsNode.Children().Item(1);
+        const cTreeViewNode cd = listviews::g_cAudioCDsNode.Children().Item(1);
         QVERIFY(cd);
         main->cTreeView1_NodeClick(cd);
         for (const char* key : {"Add Files", "New Items List", "Remove Items List"})
@@ -692,7 +694,7 @@ private slots:
         frmMain* main = w.load();
         main->show();
         cTreeViewNode target =
-            node == "cd" ? itemlists::g_cAudioCDsNode.Children().Item(1) : itemlists::g_cItemsListsNode;
+            node == "cd" ? listviews::g_cAudioCDsNode.Children().Item(1) : listviews::g_cItemsListsNode;
         target.setSelected(true);
         main->cTreeView1_NodeClick(target);
         QVERIFY(node == "cd" ? itemlists::IsCDNode(w.selectedKey()) : itemlists::IsMainNode(w.selectedKey()));
@@ -714,7 +716,7 @@ private slots:
         const QString drive = w.env.addVirtualDrive("audio");
         QVERIFY(!testsupport::writeAudioCueBin(drive, {3, 4}).isEmpty());
         frmMain* main = w.load();
-        cTreeViewNode cd = itemlists::g_cAudioCDsNode.Children().Item(1);
+        cTreeViewNode cd = listviews::g_cAudioCDsNode.Children().Item(1);
         QVERIFY(!cd.isNull());
         cd.setSelected(true);
         main->cTreeView1_NodeClick(cd);

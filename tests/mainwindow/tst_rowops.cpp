@@ -6,11 +6,11 @@
 #include "controls/cTreeView.h"
 #include "core/mdlModes.h"
 #include "itemlists/ItemRows.h"
-#include "itemlists/ItemsGrid.h"
 #include "itemlists/ItemsListFile.h"
-#include "itemlists/ItemsTree.h"
 #include "itemlists/RowOps.h"
 #include "itemlists/TreeKeys.h"
+#include "listviews/ItemsGrid.h"
+#include "listviews/ItemsTree.h"
 #include "mainwindow/frmMain.h"
 #include "settings/SettingsVariables.h"
 
@@ -196,11 +196,11 @@ private slots:
         World w;
         frmMain* main = w.load();
         QCOMPARE(main->cGrid1->Rows(), 5);
-        itemlists::SetRowTagsEdited(*main->cGrid1, 1, true);
+        listviews::SetRowTagsEdited(*main->cGrid1, 1, true);
         main->cGrid1->setSelectedRow(1);
         main->RunCommand("Move Down");
-        QVERIFY(!itemlists::RowTagsEdited(*main->cGrid1, 1));
-        QVERIFY(itemlists::RowTagsEdited(*main->cGrid1, 2));
+        QVERIFY(!listviews::RowTagsEdited(*main->cGrid1, 1));
+        QVERIFY(listviews::RowTagsEdited(*main->cGrid1, 2));
         const QStringList records = itemlists::SplitRecords(itemlists::ReadListFile(w.list));
         QCOMPARE(records.size(), 5);
         QVERIFY(records[1].contains("<Item Name>a.wav</Item Name>"));
@@ -431,7 +431,7 @@ private slots:
         const QString drive = w.env.addVirtualDrive("audio");
         QVERIFY(!testsupport::writeAudioCueBin(drive, {1, 1}).isEmpty());
         frmMain* main = w.load();
-        const cTreeViewNode cd = itemlists::g_cAudioCDsNode.Children().Item(1);
+        const cTreeViewNode cd = listviews::g_cAudioCDsNode.Children().Item(1);
         QVERIFY(cd);
         main->cTreeView1_NodeClick(cd);
         QVERIFY(itemlists::IsCDNode(main->cTreeView1->SelectedItem().Key()));

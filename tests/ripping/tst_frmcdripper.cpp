@@ -15,8 +15,8 @@
 #include "core/mdlModes.h"
 #include "core/mdlSupportedDestination.h"
 #include "dialogs/frmAbout.h"
-#include "itemlists/HandOver.h"
-#include "itemlists/ItemsGrid.h"
+#include "listviews/HandOver.h"
+#include "listviews/ItemsGrid.h"
 #include "ripping/frmCDRipper.h"
 #include "settings/EncoderSettings.h"
 #include "settings/SettingsVariables.h"
@@ -37,6 +37,7 @@
 #include <memory>
 
 using namespace itemlists;
+using namespace listviews;
 
 class tst_frmcdripper : public QObject {
     Q_OBJECT

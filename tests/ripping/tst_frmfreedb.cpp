@@ -11,7 +11,7 @@
 #include "core/Services.h"
 #include "core/mdlModes.h"
 #include "itemlists/ItemRows.h"
-#include "itemlists/ItemsGrid.h"
+#include "listviews/ItemsGrid.h"
 #include "ripping/frmFreeDB.h"
 
 #include <QDialog>
@@ -22,6 +22,7 @@
 #include <memory>
 
 using namespace itemlists;
+using namespace listviews;
 using ripping::frmFreeDB;
 using testsupport::FakeCddbServer;
 
@@ -47,8 +48,8 @@ class tst_frmfreedb : public QObject {
 
     // The main window's part: its grid and tree, and its rename of a node
     // (a label edit, then the caption above the grid).
-    conversion::ToolLaunch target() {
-        conversion::ToolLaunch t;
+    toolframe::ToolLaunch target() {
+        toolframe::ToolLaunch t;
         t.mainGrid = m_grid;
         t.tree = m_tree;
         t.renameNode = [this](cTreeViewNode node, const QString& text) {

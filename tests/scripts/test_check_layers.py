@@ -48,10 +48,16 @@ BASE = {
     "dialogs/frmNotes.cpp": '#include "core/Registry.h"\n#include <QDialog>\n',
     "dialogs/frmNotes.h": "#pragma once\nnamespace core {\nclass Registry;\nstruct Row;\n} // namespace core\n"
                           "namespace dialogs::chrome {\nvoid ShowNotes() {}\n} // namespace dialogs::chrome\n",
-    "settings/CMakeLists.txt": "target_sources(corvane_base PRIVATE\n    Record.cpp\n)\n"
-                               "target_sources(corvane_gui PRIVATE\n    frmOptions.cpp\n)\n",
     "settings/Record.cpp": '#include "core/Registry.h"\n',
-    "settings/frmOptions.cpp": '#include "dialogs/frmNotes.h"\n#include <QCheckBox>\n',
+    "options/frmOptions.cpp": '#include "dialogs/frmNotes.h"\n#include "settings/Record.h"\n#include <QCheckBox>\n',
+    "itemlists/Templates.h": "#pragma once\nbool RunNoticApp(const NoticFileValues& file);\n",
+    "itemlists/Templates.cpp": '#include "itemlists/Templates.h"\n#include "settings/Record.h"\n'
+                               "bool RunNoticApp(const NoticFileValues& file) {\n    return false;\n}\n",
+    "listviews/TemplatesGrid.h": '#pragma once\n#include "itemlists/Templates.h"\nbool RunNoticApp(cGrid& mainGrid);\n',
+    "listviews/TemplatesGrid.cpp": '#include "listviews/TemplatesGrid.h"\n#include "options/frmOptions.h"\n'
+                                   "bool RunNoticApp(cGrid& mainGrid) {\n    return RunNoticApp(LastRow(mainGrid));\n}\n",
+    "toolframe/frmBatchTool.h": '#pragma once\n#include "listviews/TemplatesGrid.h"\n',
+    "ripping/frmCDRipper.cpp": '#include "toolframe/frmBatchTool.h"\n',
     "mainwindow/ToolsTable.cpp": TABLE,
     "mainwindow/frmMainCommands.cpp": RUNTOOL_CLEAN,
 }
@@ -78,6 +84,16 @@ class CheckLayers(unittest.TestCase):
             "class defined in a nested namespace of another folder": (
                 "controls/ControlColor.h", "namespace components::colours {\nstruct Colour {\n    int rgb;\n};\n}\n",
                 "defines code in namespace components"),
+            "window in a base folder": ("itemlists/Templates.cpp", '#include "listviews/TemplatesGrid.h"\n',
+                                        "widget-free base library"),
+            "tool window uses another": ("ripping/frmCDRipper.cpp", '#include "conversion/frmConverter.h"\n',
+                                         "must not include"),
+            "settings uses itemlists": ("settings/Record.cpp", '#include "itemlists/Templates.h"\n',
+                                        "must not include"),
+            "base header declares a GUI function": (
+                "itemlists/Templates.h",
+                "#pragma once\nbool RunNoticApp(const NoticFileValues& file);\nbool RunNoticApp(cGrid& mainGrid);\n",
+                "declares RunNoticApp, which only src/listviews/TemplatesGrid.cpp"),
             "key compared in RunTool": (
                 "mainwindow/frmMainCommands.cpp",
                 RUNTOOL_CLEAN.replace('if (!tool) return;',

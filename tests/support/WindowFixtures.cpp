@@ -4,8 +4,8 @@
 #include "core/mdlModes.h"
 #include "mainwindow/frmMain.h"
 #include "settings/SettingsVariables.h"
-#include "settings/frmAudioProp.h"
-#include "settings/frmOptions.h"
+#include "options/frmAudioProp.h"
+#include "options/frmOptions.h"
 
 #include <QApplication>
 
@@ -37,7 +37,7 @@ void unloadAll() {
     if (frmMain* main = frmMain::instance()) main->close();
     settings::g_bAppExiting = true;
     if (frmOptions* options = frmOptions::loadedInstance()) options->close();
-    if (settings::g_frmAudioProp) settings::g_frmAudioProp->close();
+    if (options::g_frmAudioProp) options::g_frmAudioProp->close();
     for (QWidget* w : QApplication::topLevelWidgets())
         if (w->isVisible()) w->close();
     processDeletes();

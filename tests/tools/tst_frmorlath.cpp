@@ -6,7 +6,6 @@
 #include "MediaTools.h"
 #include "TestEnv.h"
 #include "controls/cSlider.h"
-#include "conversion/frmAudioEditorProc.h"
 #include "core/AppPaths.h"
 #include "core/mdlModes.h"
 #include "core/mdlSettingStore.h"
@@ -14,6 +13,7 @@
 #include "dialogs/frmAbout.h"
 #include "settings/EncoderSettings.h"
 #include "settings/SettingsVariables.h"
+#include "toolframe/frmAudioEditorProc.h"
 #include "tools/frmOrlath.h"
 
 #include <QClipboard>
@@ -55,7 +55,7 @@ class tst_frmorlath : public QObject {
     int jobsMade = 0;
 
     std::unique_ptr<frmOrlath> open(std::function<std::unique_ptr<core::ItemJob>()> makeJob = {}) {
-        conversion::ToolLaunch launch;
+        toolframe::ToolLaunch launch;
         launch.addFiles = [this](QStringList& files) { added << files; };
         launch.reloadShownList = [this] { added << "reloaded"; };
         launch.makeJob = makeJob;
@@ -74,7 +74,7 @@ class tst_frmorlath : public QObject {
     void closeConversionWindowOnError() {
         auto* poll = new QTimer(this);
         connect(poll, &QTimer::timeout, poll, [poll] {
-            frmAudioEditorProc* w = conversion::g_frmAudioEditorProc;
+            frmAudioEditorProc* w = toolframe::g_frmAudioEditorProc;
             if (w && w->Result() == frmAudioEditorProc::Outcome::Failed) {
                 w->close();
                 poll->deleteLater();

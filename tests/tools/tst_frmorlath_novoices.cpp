@@ -24,7 +24,7 @@ private slots:
         testsupport::TestEnv env;
         core::InitModes();
         QStringList added;
-        conversion::ToolLaunch launch;
+        toolframe::ToolLaunch launch;
         launch.addFiles = [&](QStringList& files) { added << files; };
         {
             frmOrlath w(launch);

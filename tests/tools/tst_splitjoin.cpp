@@ -18,6 +18,8 @@
 #include "core/mdlModes.h"
 #include "itemlists/ItemRows.h"
 #include "mainwindow/frmMain.h"
+#include "options/frmAudioProp.h"
+#include "options/frmOptions.h"
 #include "settings/EncoderSettings.h"
 #include "settings/SettingsVariables.h"
 #include "tools/frmJoiner.h"
@@ -101,7 +103,7 @@ struct World : testsupport::SettingsDialogs {
     }
 };
 
-void ChooseFormat(conversion::frmBatchTool* w, const QString& format, const QString& folder) {
+void ChooseFormat(toolframe::frmBatchTool* w, const QString& format, const QString& folder) {
     w->cboTargetFormat->setCurrentIndex(w->cboTargetFormat->findText(format));
     QCOMPARE(w->cboTargetFormat->currentText(), format);
     w->txtToPath->setEditText(folder);
