@@ -26,7 +26,6 @@
 #include "ripping/frmCDRipper.h"
 #include "settings/EncoderSettings.h"
 #include "settings/SettingsVariables.h"
-#include "options/frmOptions.h"
 #include "tags/frmMP3TagsEditor.h"
 
 #include <QAbstractButton>

@@ -21,7 +21,6 @@
 #include "options/frmAudioProp.h"
 #include "options/frmOptions.h"
 #include "settings/SettingsVariables.h"
-#include "options/frmOptions.h"
 
 #include <QCheckBox>
 #include <QComboBox>

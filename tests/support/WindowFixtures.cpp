@@ -3,9 +3,9 @@
 
 #include "core/mdlModes.h"
 #include "mainwindow/frmMain.h"
-#include "settings/SettingsVariables.h"
 #include "options/frmAudioProp.h"
 #include "options/frmOptions.h"
+#include "settings/SettingsVariables.h"
 
 #include <QApplication>
 
