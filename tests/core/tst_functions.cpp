@@ -1,34 +1,19 @@
 // Paths, names, sizes, durations, folders and documents.
 #include "TestEnv.h"
-#include "dialogs/mdlFunctionsGui.h"
 
-#include "controls/cBalloonTip.h"
 #include "core/mdlFileSystem.h"
 #include "core/mdlFunctions.h"
 
-#include <QLabel>
-#include <QLineEdit>
 #include <QtTest>
 
 #include <functional>
 
 using namespace core;
-using namespace dialogs;
 
 namespace {
 QString resolveTestDrive(const QString& path) {
     if (path.startsWith(QLatin1String("E:"), Qt::CaseInsensitive)) return "/media/disc-e" + path.mid(2);
     return path;
-}
-} // namespace
-
-namespace {
-// The balloon a refused key left on a text box, if any.
-QWidget* balloonOf(QWidget* box) {
-    const auto shown = box->findChildren<QWidget*>(cBalloonTip::WindowName, Qt::FindDirectChildrenOnly);
-    for (QWidget* w : shown)
-        if (w->isVisible()) return w;
-    return nullptr;
 }
 } // namespace
 
@@ -107,39 +92,6 @@ private slots:
         QVERIFY(IsLegalFileName("My list.1 (b);x"));
         for (QChar c : QString("/\\:?*<>|\""))
             QVERIFY2(!IsLegalFileName("ab" + QString(c) + "c"), qPrintable(c));
-    }
-
-    void filterNameKeyPress() {
-        testsupport::TestEnv env(false);
-        QLineEdit edit;
-        int key = 'a';
-        FilterNameKeyPress(&edit, key);
-        QCOMPARE(key, int('a'));
-        QVERIFY(!balloonOf(&edit));
-
-        for (QChar c : QString("/\\:?*<>|\"")) {
-            key = c.unicode();
-            FilterNameKeyPress(&edit, key);
-            QCOMPARE(key, 0);
-        }
-        QWidget* balloon = balloonOf(&edit);
-        QVERIFY(balloon);
-        auto* text = balloon->findChild<QLabel*>("text");
-        QVERIFY(text);
-        QCOMPARE(text->text(), QString("Illegal name.\r\n\r\nThe chars:   /\\:?*<>\"|   are not legal."));
-        // One balloon at a time, however many keys were refused.
-        int visible = 0;
-        for (QWidget* w : edit.findChildren<QWidget*>(cBalloonTip::WindowName, Qt::FindDirectChildrenOnly))
-            visible += w->isVisible() ? 1 : 0;
-        QCOMPARE(visible, 1);
-    }
-
-    void nameKeyFilterDropsIllegalKeys() {
-        testsupport::TestEnv env(false);
-        QLineEdit edit;
-        InstallNameKeyFilter(&edit);
-        QTest::keyClicks(&edit, "my?list*1");
-        QCOMPARE(edit.text(), QString("mylist1"));
     }
 
     void formatByteSize_data() {

@@ -168,16 +168,6 @@ private slots:
         QCOMPARE(s().saveRequests.at(0).initialDir, m_env->root() + "/Albums/one");
     }
 
-    void settingStore() {
-        QCOMPARE(GetSetting("Corvane", "BurnerEngine", "cmbEngine", "dflt"), QString("dflt"));
-        QVERIFY(SaveSetting("Corvane", "BurnerEngine", "cmbEngine", "2"));
-        QCOMPARE(GetSetting("Corvane", "BurnerEngine", "cmbEngine"), QString("2"));
-        QVERIFY(SaveSetting("Corvane", "BurnerEngine", "CMBENGINE", "3")); // names ignore case
-        QCOMPARE(GetSetting("Corvane", "BurnerEngine", "cmbEngine"), QString("3"));
-        QCOMPARE(GetSetting("Other", "BurnerEngine", "cmbEngine"), QString());
-        QVERIFY(SettingKeyPath("Corvane", "path").startsWith("Software\\"));
-    }
-
     void filterConversion_data() {
         QTest::addColumn<QString>("windows");
         QTest::addColumn<QString>("qt");

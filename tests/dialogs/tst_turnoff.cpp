@@ -10,7 +10,6 @@
 #include <QPointer>
 #include <QTimer>
 #include <QtTest>
-#include <cerrno>
 
 namespace {
 
@@ -138,36 +137,6 @@ private slots:
             QCOMPARE(core::LastShutdownError().number, core::kErrShutdownFailed);
             QVERIFY(core::LastShutdownError().source.endsWith(".mShutDown"));
         }
-    }
-
-    void shutdownSystemChecksFlags_data() {
-        QTest::addColumn<int>("flags");
-        QTest::addColumn<bool>("asksPlatform");
-        QTest::newRow("-1") << -1 << false;
-        QTest::newRow("32") << 32 << false;
-        QTest::newRow("0") << 0 << true;
-        QTest::newRow("31") << 31 << true;
-    }
-    void shutdownSystemChecksFlags() {
-        QFETCH(int, flags);
-        QFETCH(bool, asksPlatform);
-        testsupport::TestEnv env;
-        QCOMPARE(core::ShutdownSystem(flags), asksPlatform);
-        QCOMPARE(env.services().powerOffs, asksPlatform ? 1 : 0);
-        if (asksPlatform) {
-            QCOMPARE(core::LastShutdownError().number, 0);
-        } else {
-            QCOMPARE(core::LastShutdownError().number, core::kErrShutdownInvalidParameter);
-            QCOMPARE(core::LastShutdownError().description,
-                     "Invalid parameter to ShutdownSystem: " + QString::number(flags));
-        }
-    }
-
-    void systemErrorText() {
-        const QString denied = core::GetSystemErrorText(EACCES);
-        QVERIFY(denied.size() > 2);
-        QVERIFY(denied.endsWith("\r\n"));
-        QCOMPARE(core::GetSystemErrorText(999999), QString());
     }
 };
 
