@@ -2,6 +2,7 @@
 // next run into its folder (only ours, only when no writer holds it), new
 // files take the user's umask, long names are fitted without a character
 // cut in two, and a failed write says why.
+#include "OutputFolders.h"
 #include "components/AudioEncoder.h"
 #include "components/Mp3Writer.h"
 #include "components/OutputFiles.h"
@@ -21,27 +22,11 @@
 #include <vector>
 
 using namespace components;
+using testsupport::FilesIn;
+using testsupport::ModeOf;
+using testsupport::Touch;
 
 namespace {
-
-QStringList FilesIn(const QString& dir) {
-    QStringList names =
-        QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-    names.sort();
-    return names;
-}
-
-void Touch(const QString& path) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write("x");
-}
-
-mode_t ModeOf(const QString& path) {
-    struct stat st {};
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0) return 0;
-    return st.st_mode & 0777;
-}
 
 EncoderSetup WavSetup() {
     EncoderSetup setup;
@@ -110,24 +95,6 @@ private slots:
 
         running.Discard();
         QVERIFY(!QFile::exists(running.Path()));
-    }
-
-    // A list save killed mid-write left its partial file beside the list;
-    // the next save of any list in that folder removes it. The list itself
-    // keeps its permissions.
-    void killedListSaveIsSweptByTheNextSave() {
-        QTemporaryDir dir;
-        const QString list = dir.filePath("Main.flst");
-        QVERIFY(itemlists::WriteListBytes(list, "old"));
-        QVERIFY(QFile::setPermissions(list, QFile::ReadOwner | QFile::WriteOwner));
-        Touch(dir.filePath(".Main.flst.part-Ab12Cd"));
-        QString reason;
-        QVERIFY2(itemlists::WriteListBytes(list, "new", &reason), qPrintable(reason));
-        QCOMPARE(FilesIn(dir.path()), QStringList{"Main.flst"});
-        QCOMPARE(ModeOf(list), mode_t(0600));
-        QFile f(list);
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        QCOMPARE(f.readAll(), QByteArray("new"));
     }
 
     // A burn's cache folder that a killed run left ("burntmp-" and six

@@ -7,7 +7,6 @@
 #include "core/mdlModes.h"
 #include "itemlists/ItemRows.h"
 #include "itemlists/ItemsListFile.h"
-#include "itemlists/RowOps.h"
 #include "itemlists/TreeKeys.h"
 #include "listviews/ItemsGrid.h"
 #include "listviews/ItemsTree.h"
@@ -114,34 +113,9 @@ struct World {
 
 } // namespace
 
-class tst_rowops : public QObject {
+class tst_rowops_main : public QObject {
     Q_OBJECT
 private slots:
-    void moveOffsets_data() {
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<int>("selected");
-        QTest::addColumn<int>("rows");
-        QTest::addColumn<int>("offset");
-        QTest::newRow("up") << "Move Up" << 3 << 5 << -1;
-        QTest::newRow("up from first") << "Move Up" << 1 << 5 << 0;
-        QTest::newRow("down") << "Move Down" << 3 << 5 << 1;
-        QTest::newRow("down from last") << "Move Down" << 5 << 5 << 0;
-        QTest::newRow("to first") << "Move To First" << 4 << 5 << -3;
-        QTest::newRow("first to first") << "Move To First" << 1 << 5 << 0;
-        QTest::newRow("to last") << "Move To Last" << 2 << 5 << 3;
-        QTest::newRow("last to last") << "Move To Last" << 5 << 5 << 0;
-        QTest::newRow("empty grid") << "Move Down" << 0 << 0 << 0;
-        QTest::newRow("no selection") << "Move Down" << 0 << 5 << 0;
-        QTest::newRow("other key") << "Move Sideways" << 2 << 5 << 0;
-    }
-    void moveOffsets() {
-        QFETCH(QString, key);
-        QFETCH(int, selected);
-        QFETCH(int, rows);
-        QFETCH(int, offset);
-        QCOMPARE(itemlists::MoveOffset(key, selected, rows), offset);
-    }
-
     // Rows of five; the selected row moves and the file follows; at the edges
     // nothing moves, and the list is still saved.
     void moveCommands_data() {
@@ -411,21 +385,6 @@ private slots:
         QCOMPARE(readFile(w.list), QByteArray("\r\n"));
     }
 
-    void keptAnchorsFollowRemovedRows() {
-        itemlists::ItemsListHolder holder;
-        holder.Reset("/x.flst");
-        holder.Keep(0, "first");
-        holder.Keep(2, "middle");
-        holder.Keep(4, "end");
-        itemlists::KeepRecordsAfterRemoval(holder, {1, 3, 4});
-        QCOMPARE(holder.Path(), QString("/x.flst"));
-        QCOMPARE(holder.KeptCount(), 3);
-        QCOMPARE(holder.KeptRecords().at(0).anchor, 0);
-        QCOMPARE(holder.KeptRecords().at(1).anchor, 1);
-        QCOMPARE(holder.KeptRecords().at(2).anchor, 1);
-        QCOMPARE(holder.KeptRecords().at(2).text, QString("end"));
-    }
-
     void cdNodeRefusals() {
         World w({"a"});
         const QString drive = w.env.addVirtualDrive("audio");
@@ -476,5 +435,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(tst_rowops)
-#include "tst_rowops.moc"
+QTEST_MAIN(tst_rowops_main)
+#include "tst_rowops_main.moc"
