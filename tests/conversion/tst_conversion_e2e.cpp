@@ -1,6 +1,8 @@
 // End to end with the real converter: from the Convert handler and from the
 // launch the dispatcher calls, to files on disk checked with ffprobe.
+#include "ConverterTools.h"
 #include "MediaTools.h"
+#include "RunSettings.h"
 #include "TestEnv.h"
 #include "controls/cGrid.h"
 #include "conversion/ConversionLaunch.h"
@@ -15,9 +17,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QProcess>
@@ -30,33 +29,8 @@
 using namespace conversion;
 using toolframe::ToolLaunch;
 using namespace core;
-
-namespace {
-
-// The first audio stream as ffprobe sees it: codec, rate, channels; and the duration.
-struct Probe {
-    QString codec;
-    int rate = 0;
-    int channels = 0;
-    double seconds = 0;
-};
-
-Probe probe(const QString& file) {
-    QProcess p;
-    p.start("ffprobe", {"-v", "error", "-select_streams", "a:0", "-show_entries",
-                        "stream=codec_name,sample_rate,channels:format=duration", "-of", "json", file});
-    p.waitForFinished(30000);
-    const QJsonObject o = QJsonDocument::fromJson(p.readAllStandardOutput()).object();
-    Probe r;
-    const QJsonObject s = o["streams"].toArray().at(0).toObject();
-    r.codec = s["codec_name"].toString();
-    r.rate = s["sample_rate"].toString().toInt();
-    r.channels = s["channels"].toInt();
-    r.seconds = o["format"].toObject()["duration"].toString().toDouble();
-    return r;
-}
-
-} // namespace
+using convtest::Probe;
+using convtest::probe;
 
 class tst_ConversionE2E : public QObject {
     Q_OBJECT
@@ -97,14 +71,7 @@ private slots:
         QVERIFY(testsupport::runFfmpeg(testsupport::sineInput(1.0) << music + "/two.wav"));
         mainGrid = std::make_unique<cGrid>();
         listviews::InitGridColumns(*mainGrid, nullptr, itemlists::GridVariant::Main);
-        settings::g_lMP3Bitrate = 128;
-        settings::g_lMP3SampleRate = 44100;
-        settings::g_lMP3Mode = 0;
-        settings::g_bMP3VBRTag = false;
-        settings::g_bMP3ABR = false;
-        settings::g_lWAVSampleRate = 22050;
-        settings::g_lWAVChannelsIndex = 0;
-        settings::g_lWAVBitsPerSample = 16;
+        testsupport::useSmallOutputSettings();
         settings::g_bTurnOffComputer = false;
         settings::g_bPlaySound = false;
     }

@@ -65,36 +65,10 @@ private:
 
 } // namespace
 
-class tst_BatchRun : public QObject {
+class tst_BatchRun : public testsupport::BatchRunTest {
     Q_OBJECT
 
-    std::unique_ptr<testsupport::TestEnv> env;
-    QString dest;
-
-    // Runs to its end (or fails the test).
-    static BatchRun::Ending runToEnd(BatchRun& run, FakeBatchView& view) {
-        QSignalSpy finished(&run, &BatchRun::Ended);
-        if (!view.start(run)) return BatchRun::Ending::Cancelled;
-        if (finished.isEmpty()) finished.wait(10000);
-        if (finished.isEmpty()) return BatchRun::Ending(-1);
-        return finished.first().first().value<BatchRun::Ending>();
-    }
-
-    void fill(FakeBatchView& view, int n) {
-        for (int i = 1; i <= n; ++i)
-            view.addItem(QStringLiteral("/music/Song%1.mp3").arg(i));
-        view.destination = dest;
-        view.checkedBoxes = {BOX_PLAY_SOUND, BOX_OPEN_DEST_FOLDER, BOX_NOTICE_APP, BOX_TURN_OFF};
-    }
-
 private slots:
-    void init() {
-        env = std::make_unique<testsupport::TestEnv>();
-        dest = env->path("out") + "/";
-        settings::g_sPlayAtEnd = "/sounds/notify.wav";
-    }
-    void cleanup() { env.reset(); }
-
     // Every way a run ends. outcomes: d done, e error, per started item;
     // existing: rows whose output is there before the run; answers: to the
     // overwrite prompts in order.

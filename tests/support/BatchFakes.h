@@ -1,7 +1,8 @@
 // Stand-ins for the batch run's window and component: a scripted item job
 // that answers each start with the next queued outcome (always queued, as the
-// real components do), and an in-memory window that hands a run its rows and
-// records what the job showed.
+// real components do), an in-memory window that hands a run its rows and
+// records what the job showed, and the set-up of the tests that run a batch
+// to its end.
 #pragma once
 
 #include "core/BatchRun.h"
@@ -11,11 +12,16 @@
 #include "settings/RunOutput.h"
 #include "settings/SettingsVariables.h"
 
+#include "TestEnv.h"
+
 #include <QHash>
 #include <QList>
 #include <QMetaObject>
 #include <QQueue>
+#include <QSignalSpy>
 #include <QStringList>
+
+#include <memory>
 
 namespace testsupport {
 
@@ -219,6 +225,43 @@ public:
             out << r.value(itemlists::COL_FILE);
         return out;
     }
+};
+
+// The base of the tests that run a batch to its end: each case gets a test
+// environment of its own, with the output folder `dest` in it and a sound to
+// play at the end.
+class BatchRunTest : public QObject {
+    Q_OBJECT
+
+protected:
+    std::unique_ptr<TestEnv> env;
+    QString dest;
+
+    // Runs to its end (or fails the test).
+    static core::BatchRun::Ending runToEnd(core::BatchRun& run, FakeBatchView& view) {
+        QSignalSpy finished(&run, &core::BatchRun::Ended);
+        if (!view.start(run)) return core::BatchRun::Ending::Cancelled;
+        if (finished.isEmpty()) finished.wait(10000);
+        if (finished.isEmpty()) return core::BatchRun::Ending(-1);
+        return finished.first().first().value<core::BatchRun::Ending>();
+    }
+
+    // n songs to `dest`, every end-of-job box ticked.
+    void fill(FakeBatchView& view, int n) {
+        for (int i = 1; i <= n; ++i)
+            view.addItem(QStringLiteral("/music/Song%1.mp3").arg(i));
+        view.destination = dest;
+        view.checkedBoxes = {core::BOX_PLAY_SOUND, core::BOX_OPEN_DEST_FOLDER, core::BOX_NOTICE_APP,
+                             core::BOX_TURN_OFF};
+    }
+
+private slots:
+    void init() {
+        env = std::make_unique<TestEnv>();
+        dest = env->path("out") + "/";
+        settings::g_sPlayAtEnd = "/sounds/notify.wav";
+    }
+    void cleanup() { env.reset(); }
 };
 
 } // namespace testsupport

@@ -4,6 +4,7 @@
 #include "BatchFakes.h"
 #include "ConverterTools.h"
 #include "MediaTools.h"
+#include "RunSettings.h"
 #include "TestEnv.h"
 #include "controls/cProgressBar.h"
 #include "core/mdlSupportedDestination.h"
@@ -38,14 +39,7 @@ private slots:
         settings::g_bOpenDestFolder = false;
         settings::g_bNoticeApp = false;
         settings::g_bTurnOffComputer = false;
-        settings::g_lMP3Bitrate = 128;
-        settings::g_lMP3SampleRate = 44100;
-        settings::g_lMP3Mode = 0;
-        settings::g_bMP3VBRTag = false;
-        settings::g_bMP3ABR = false;
-        settings::g_lWAVSampleRate = 22050;
-        settings::g_lWAVChannelsIndex = 0;
-        settings::g_lWAVBitsPerSample = 16;
+        testsupport::useSmallOutputSettings();
     }
     void cleanup() { env.reset(); }
 

@@ -14,36 +14,10 @@ using namespace core;
 using testsupport::FakeBatchView;
 using testsupport::ScriptedItemJob;
 
-class tst_JobBinding : public QObject {
+class tst_JobBinding : public testsupport::BatchRunTest {
     Q_OBJECT
 
-    std::unique_ptr<testsupport::TestEnv> env;
-    QString dest;
-
-    // Runs to its end (or fails the test).
-    static BatchRun::Ending runToEnd(BatchRun& run, FakeBatchView& view) {
-        QSignalSpy finished(&run, &BatchRun::Ended);
-        if (!view.start(run)) return BatchRun::Ending::Cancelled;
-        if (finished.isEmpty()) finished.wait(10000);
-        if (finished.isEmpty()) return BatchRun::Ending(-1);
-        return finished.first().first().value<BatchRun::Ending>();
-    }
-
-    void fill(FakeBatchView& view, int n) {
-        for (int i = 1; i <= n; ++i)
-            view.addItem(QStringLiteral("/music/Song%1.mp3").arg(i));
-        view.destination = dest;
-        view.checkedBoxes = {BOX_PLAY_SOUND, BOX_OPEN_DEST_FOLDER, BOX_NOTICE_APP, BOX_TURN_OFF};
-    }
-
 private slots:
-    void init() {
-        env = std::make_unique<testsupport::TestEnv>();
-        dest = env->path("out") + "/";
-        settings::g_sPlayAtEnd = "/sounds/notify.wav";
-    }
-    void cleanup() { env.reset(); }
-
     // The standard actions: the sound and the folder through the services,
     // the program as program and arguments without a shell.
     void standardEndActions() {

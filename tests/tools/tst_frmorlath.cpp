@@ -4,6 +4,7 @@
 // fail to come about.
 #include "BatchFakes.h"
 #include "MediaTools.h"
+#include "RunSettings.h"
 #include "TestEnv.h"
 #include "controls/cSlider.h"
 #include "core/AppPaths.h"
@@ -91,14 +92,7 @@ private slots:
         jobsMade = 0;
         settings::g_bAppExiting = false;
         settings::g_sTargetFormat = core::DestinationFormatText(core::fmtMP3);
-        settings::g_lMP3Bitrate = 128;
-        settings::g_lMP3SampleRate = 44100;
-        settings::g_lMP3Mode = 0;
-        settings::g_bMP3VBRTag = false;
-        settings::g_bMP3ABR = false;
-        settings::g_lWAVSampleRate = 22050;
-        settings::g_lWAVChannelsIndex = 0;
-        settings::g_lWAVBitsPerSample = 16;
+        testsupport::useSmallOutputSettings();
         settings::g_sTagSong = "Speech [TRACK_NUM]";
     }
     void cleanup() { env.reset(); }
