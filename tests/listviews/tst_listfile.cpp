@@ -1,5 +1,6 @@
 // Items-list files: writing a grid, reading it back with the converter's
-// probe, the escaping of values, records whose file is away, damaged files.
+// probe, records whose file is away, damaged files.
+#include "ListFixtures.h"
 #include "MediaTools.h"
 #include "TestEnv.h"
 #include "components/cAudioConverter.h"
@@ -18,6 +19,7 @@
 
 using namespace itemlists;
 using namespace listviews;
+using testsupport::oldRecord;
 
 namespace {
 
@@ -29,21 +31,6 @@ void writeAll(const QString& path, const QByteArray& bytes) {
     QFile f(path);
     QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
     QCOMPARE(f.write(bytes), bytes.size());
-}
-
-// A record as the unescaping writer wrote it.
-QString oldRecord(const QString& inc, const QString& type, const QString& name, const QString& file,
-                  const QString& all = "1", const QString& start = "", const QString& length = "",
-                  const QString& title = "", const QString& track = "") {
-    return QString("<ITEM><Inc>%1</Inc><Type>%2</Type><Item Name>%3</Item Name><COL_FILE>%4</COL_FILE>"
-                   "<COL_RANGE_ALL>%5</COL_RANGE_ALL><COL_RANGE_START_TIME>%6</COL_RANGE_START_TIME>"
-                   "<COL_RANGE_LENGTH_TIME>%7</COL_RANGE_LENGTH_TIME><COL_TAG_ALBUM></COL_TAG_ALBUM>"
-                   "<COL_TAG_ARTIST></COL_TAG_ARTIST><COL_TAG_COMMENT></COL_TAG_COMMENT><COL_TAG_GEN></"
-                   "COL_TAG_GEN>"
-                   "<COL_TAG_YEAR></COL_TAG_YEAR><COL_TAG_TITLE>%8</COL_TAG_TITLE><COL_TAG_TRACK>%9</"
-                   "COL_TAG_TRACK>"
-                   "</ITEM>")
-        .arg(inc, type, name, file, all, start, length, title, track);
 }
 
 QStringList column(cGrid& g, const QString& key) {
@@ -365,57 +352,6 @@ private slots:
         QVERIFY(!g.Redraw()); // the grid asks for drawing when it is shown
     }
 
-    void escaping_data() {
-        QTest::addColumn<QString>("value");
-        QTest::addColumn<QString>("encoded");
-        QTest::newRow("plain") << "Intro"
-                               << "Intro";
-        QTest::newRow("record tag") << "<ITEM>"
-                                    << "&lt;ITEM>";
-        QTest::newRow("closing field tag") << "a</COL_FILE>b"
-                                           << "a&lt;/COL_FILE>b";
-        QTest::newRow("ampersand") << "Rock & Roll"
-                                   << "Rock &amp; Roll";
-        QTest::newRow("looks escaped already") << "&lt;&amp;"
-                                               << "&amp;lt;&amp;amp;";
-        QTest::newRow("greater-than stays") << "a > b"
-                                            << "a > b";
-    }
-    void escaping() {
-        QFETCH(QString, value);
-        QFETCH(QString, encoded);
-        QCOMPARE(EncodeListValue(value), encoded);
-        QCOMPARE(DecodeListValue(encoded), value);
-        ListRecord r;
-        r.title = value;
-        r.itemName = value;
-        QCOMPARE(ParseRecord(SerializeRecord(r)), r);
-    }
-
-    void getTagValue_data() {
-        QTest::addColumn<QString>("record");
-        QTest::addColumn<QString>("value");
-        QTest::newRow("found") << "<ITEM><K>v</K></ITEM>"
-                               << "v";
-        QTest::newRow("first of two") << "<K>one</K><K>two</K>"
-                                      << "one";
-        QTest::newRow("no closing tag") << "<K>v"
-                                        << "";
-        QTest::newRow("closing before opening") << "</K><K>v"
-                                                << "";
-        QTest::newRow("no opening tag") << "v</K>"
-                                        << "";
-        QTest::newRow("other case") << "<k>v</k>"
-                                    << "";
-        QTest::newRow("unknown entity stays") << "<K>AT&T &gt;</K>"
-                                              << "AT&T &gt;";
-    }
-    void getTagValue() {
-        QFETCH(QString, record);
-        QFETCH(QString, value);
-        QCOMPARE(GetTagValue("K", record), value);
-    }
-
     void awkwardValuesSurviveAFile() {
         cGrid& g = *newGrid();
         ItemRow r;
@@ -661,42 +597,6 @@ private slots:
         QCOMPARE(TotalBytes(g, false), 2 * total + QFileInfo(m_wav).size());
         QCOMPARE(GetTotalTime(g, true), QString::number(2 * std::lround((total - 44) / 176400.0)));
         QVERIFY(QFile::remove(big));
-    }
-
-    // The quick writer used for saving gives the very bytes of the plain one:
-    // escapes, line breaks in comments, characters beyond the BMP, the edit
-    // mark and the records held back.
-    void quickWriterMatchesThePlainOne() {
-        QList<ListRecord> rows;
-        ListRecord a;
-        a.inc = "1";
-        a.itemName = QString::fromUtf8("Caf\xc3\xa9 & <Friends>");
-        a.file = QString::fromUtf8("/m\xc3\xbcsik/\xf0\x9f\x8e\xb5.mp3");
-        a.rangeAll = "1";
-        a.comment = "line one\r\nline two\nline three\rend";
-        a.tagsEdited = true;
-        rows << a;
-        ListRecord b;
-        b.inc = "0";
-        b.itemName = "Plain";
-        b.file = "/x/y.wav";
-        b.rangeAll = "0";
-        b.rangeStart = "65";
-        b.rangeLength = "30";
-        rows << b;
-        const QList<KeptRecord> kept{
-            {0, oldRecord("1", "Audio", "Away", "/gone.wav")},
-            {1, QString::fromUtf8("<ITEM><Inc>1</Inc><Item Name>\xc3\x9f\nx</Item Name></ITEM>")},
-            {9, oldRecord("0", "Data", "Last", "/last.wav")}};
-        const QString path = m_env->path("quick.flst");
-        for (const QList<KeptRecord>& k : {QList<KeptRecord>(), kept}) {
-            QVERIFY(WriteListFile(path, ComposeListText(rows, k)));
-            const QByteArray plain = readAll(path);
-            QCOMPARE(ComposeListBytes(rows, k), plain);
-            QVERIFY(WriteListBytes(path, ComposeListBytes(rows, k)));
-            QCOMPARE(readAll(path), plain);
-        }
-        QCOMPARE(ComposeListBytes({}), QByteArray("\r\n"));
     }
 
     // Saving a grid writes what the plain writer makes of its rows' records,

@@ -52,4 +52,18 @@ bool writeMarkedList(const QString& path, const QStringList& files) {
     return file.write(text) == text.size();
 }
 
+QString oldRecord(const QString& inc, const QString& type, const QString& name, const QString& file,
+                  const QString& all, const QString& start, const QString& length, const QString& title,
+                  const QString& track) {
+    return QString("<ITEM><Inc>%1</Inc><Type>%2</Type><Item Name>%3</Item Name><COL_FILE>%4</COL_FILE>"
+                   "<COL_RANGE_ALL>%5</COL_RANGE_ALL><COL_RANGE_START_TIME>%6</COL_RANGE_START_TIME>"
+                   "<COL_RANGE_LENGTH_TIME>%7</COL_RANGE_LENGTH_TIME><COL_TAG_ALBUM></COL_TAG_ALBUM>"
+                   "<COL_TAG_ARTIST></COL_TAG_ARTIST><COL_TAG_COMMENT></COL_TAG_COMMENT><COL_TAG_GEN></"
+                   "COL_TAG_GEN>"
+                   "<COL_TAG_YEAR></COL_TAG_YEAR><COL_TAG_TITLE>%8</COL_TAG_TITLE><COL_TAG_TRACK>%9</"
+                   "COL_TAG_TRACK>"
+                   "</ITEM>")
+        .arg(inc, type, name, file, all, start, length, title, track);
+}
+
 } // namespace testsupport
