@@ -156,6 +156,17 @@ private slots:
         QCOMPARE(combo.currentText(), folder);
     }
 
+    // Every start adds the lists folder, which is first already: the file is
+    // not written again (it keeps even line ends it was not written with).
+    void pathHistoryAlreadyFirstIsLeftAlone() {
+        testsupport::TestEnv env(false);
+        writeBytes(PathHistoryFile(), "/a\n/b\n");
+        QVERIFY(AddToPathHistory("/a"));
+        QCOMPARE(readBytes(PathHistoryFile()), QByteArray("/a\n/b\n"));
+        QVERIFY(AddToPathHistory("/b"));
+        QCOMPARE(readBytes(PathHistoryFile()), historyBytes({"/b", "/a"}));
+    }
+
     void loadPathHistoryWithoutFile() {
         testsupport::TestEnv env(false);
         QComboBox combo;
