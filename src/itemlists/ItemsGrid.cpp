@@ -20,8 +20,10 @@ void InitGridColumns(cGrid& grid, cImageList* imageList, GridVariant variant) {
     components::SetControlsLocaleProvider([] { return core::services().locale(); });
     grid.setRowHeight(24);
     grid.setImageList(imageList);
+    grid.BeginColumns();
     for (const ItemColumn& c : ItemColumns(variant))
         grid.AddColumn(c.key, c.caption, 0, -1, c.width, c.visible);
+    grid.EndColumns();
     grid.setSetting3(true);
     grid.setGridLines(true);
     grid.setSetting2(true);
