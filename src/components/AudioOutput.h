@@ -1,8 +1,9 @@
 #pragma once
 
-// The sound device, reached through Qt Multimedia in a module of its own
-// (libcorvane_audio.so beside the program) that is loaded on first use: Qt
-// Multimedia and the sound libraries it pulls in added to every start.
+// The sound device, reached through Qt Multimedia (recording: through the
+// sound server's own library) in a module of its own (libcorvane_audio.so
+// beside the program) that is loaded on first use: Qt Multimedia and the
+// sound libraries it pulls in added to every start.
 
 #include <QString>
 #include <QStringList>

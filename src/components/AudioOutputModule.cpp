@@ -13,14 +13,19 @@
 #include <pulse/context.h>
 #include <pulse/mainloop.h>
 #include <pulse/stream.h>
-#include <pulse/thread-mainloop.h>
-#include <pulse/timeval.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <mutex>
+#include <thread>
+
+#include <poll.h>
+#include <pthread.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
 
 // The leak check of a build with the address sanitizer (absent otherwise).
 extern "C" void __lsan_do_leak_check() __attribute__((weak));
@@ -197,11 +202,13 @@ QList<QAudioDevice> OrderedInputs() {
     return inputs;
 }
 
-// Records from the sound server directly: one stream on a thread of the
-// sound library's own, whose read callback hands each piece over as it
-// arrives. No other thread wakes for a piece, and nothing is copied on the
-// way; the device list stays Qt Multimedia's, whose device ids are the
-// server's source names.
+// Records from the sound server directly: one stream on a thread of its
+// own, whose read callback hands the pieces over. Nothing is copied on the
+// way, and the thread does not wake for every piece: once the recording
+// runs it looks every kPaceMs (the meter's pace) and takes what has come,
+// which costs a fraction of waking for each; from Finish on it takes each
+// piece as it comes again. The device list stays Qt Multimedia's, whose
+// device ids are the server's source names.
 class PulseAudioInput final : public components::AudioInput {
 public:
     ~PulseAudioInput() override { Stop(); }
@@ -252,25 +259,22 @@ public:
         m_frameBytes = int(pa_frame_size(&m_spec));
         m_pieceMs = pieceMs;
         m_callbacks = std::move(callbacks);
-        m_loop = pa_threaded_mainloop_new();
-        if (!m_loop) return fail(cannotOpen);
-        pa_threaded_mainloop_set_name(m_loop, "Recording");
-        if (pa_threaded_mainloop_start(m_loop) < 0) {
-            pa_threaded_mainloop_free(m_loop);
-            m_loop = nullptr;
-            return fail(cannotOpen);
-        }
-        pa_threaded_mainloop_lock(m_loop);
-        m_context = pa_context_new(pa_threaded_mainloop_get_api(m_loop), "Corvane");
+        m_nudge = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+        m_loop = pa_mainloop_new();
+        if (!m_loop || m_nudge < 0) return fail(cannotOpen);
+        pa_mainloop_set_poll_func(m_loop, &PulseAudioInput::Poll, this);
+        // Connected from here; the recording thread takes over once the stream is ready.
+        std::unique_lock<std::mutex> lock(m_mutex);
+        m_context = pa_context_new(pa_mainloop_get_api(m_loop), "Corvane");
         bool ready = false;
         if (m_context) {
             pa_context_set_state_callback(m_context, &PulseAudioInput::ContextState, this);
             if (pa_context_connect(m_context, nullptr, PA_CONTEXT_NOFLAGS, nullptr) >= 0)
-                ready = WaitLocked(kAnswerMs,
-                                   [this] {
-                                       const pa_context_state_t state = pa_context_get_state(m_context);
-                                       return state == PA_CONTEXT_READY || !PA_CONTEXT_IS_GOOD(state);
-                                   }) &&
+                ready = RunUntil(kAnswerMs,
+                                 [this] {
+                                     const pa_context_state_t state = pa_context_get_state(m_context);
+                                     return state == PA_CONTEXT_READY || !PA_CONTEXT_IS_GOOD(state);
+                                 }) &&
                         pa_context_get_state(m_context) == PA_CONTEXT_READY;
         }
         if (ready) {
@@ -288,18 +292,19 @@ public:
             const QByteArray name = device.id();
             ready = pa_stream_connect_record(m_stream, name.isEmpty() ? nullptr : name.constData(), &attr,
                                              PA_STREAM_ADJUST_LATENCY) >= 0 &&
-                    WaitLocked(kAnswerMs,
-                               [this] {
-                                   const pa_stream_state_t state = pa_stream_get_state(m_stream);
-                                   return state == PA_STREAM_READY || !PA_STREAM_IS_GOOD(state);
-                               }) &&
+                    RunUntil(kAnswerMs,
+                             [this] {
+                                 const pa_stream_state_t state = pa_stream_get_state(m_stream);
+                                 return state == PA_STREAM_READY || !PA_STREAM_IS_GOOD(state);
+                             }) &&
                     pa_stream_get_state(m_stream) == PA_STREAM_READY;
         }
-        m_running = ready;
-        // The device records for the stream from before it is ready.
-        m_beganUs = NowUs();
-        pa_threaded_mainloop_unlock(m_loop);
+        lock.unlock();
         if (!ready) return fail(cannotOpen);
+        m_running = true;
+        // The device records for the stream from before it is ready.
+        m_beganUs = m_readyUs = NowUs();
+        m_thread = std::thread([this] { Run(); });
         m_device = device;
         return true;
     }
@@ -317,22 +322,35 @@ public:
             if (drained) drained();
             return;
         }
-        pa_threaded_mainloop_lock(m_loop);
+        const std::lock_guard<std::mutex> lock(m_mutex);
         if (m_running && m_stream && pa_stream_get_state(m_stream) == PA_STREAM_READY) {
             qint64 limit = qint64(pa_usec_to_bytes(pa_usec_t(qMax<qint64>(0, NowUs() - m_beganUs)), &m_spec));
             limit -= limit % m_frameBytes;
             m_limit = qMax(limit, m_delivered);
             m_drained = std::move(drained);
+            // Each piece as it comes from now on.
+            m_paced = false;
+            Nudge();
             CheckDrained();
         } else if (drained) {
             drained();
         }
-        pa_threaded_mainloop_unlock(m_loop);
     }
 
     void Stop() override {
         if (!m_loop) return;
-        pa_threaded_mainloop_lock(m_loop);
+        if (m_thread.joinable()) {
+            {
+                const std::lock_guard<std::mutex> lock(m_mutex);
+                m_quit = true;
+                m_running = false;
+                m_drained = nullptr;
+            }
+            Nudge();
+            pa_mainloop_wakeup(m_loop);
+            m_thread.join();
+        }
+        // The thread has ended: everything is this thread's again.
         m_running = false;
         m_drained = nullptr;
         if (m_stream) {
@@ -348,10 +366,12 @@ public:
             pa_context_unref(m_context);
             m_context = nullptr;
         }
-        pa_threaded_mainloop_unlock(m_loop);
-        pa_threaded_mainloop_stop(m_loop);
-        pa_threaded_mainloop_free(m_loop);
+        pa_mainloop_free(m_loop);
         m_loop = nullptr;
+        if (m_nudge >= 0) ::close(m_nudge);
+        m_nudge = -1;
+        m_quit = false;
+        m_paced = false;
         m_callbacks = {};
         m_lost = false;
         m_delivered = 0;
@@ -363,30 +383,57 @@ public:
 private:
     // How long the server may take to answer a connection or a question.
     static constexpr int kAnswerMs = 3000;
+    // How often a running recording is looked at, and for how long at first
+    // each piece is taken as it comes (to learn when the device began).
+    static constexpr qint64 kPaceMs = 50;
+    static constexpr qint64 kLearnMs = 300;
 
-    // Lets the loop's thread run (the lock given up meanwhile) until `done`
-    // holds or `ms` have passed; whether it held. Called with the lock.
-    template <typename Done> bool WaitLocked(int ms, Done done) {
-        struct Timer {
-            pa_threaded_mainloop* loop;
-            bool late = false;
-        } timer{m_loop};
-        pa_mainloop_api* api = pa_threaded_mainloop_get_api(m_loop);
-        timeval at{};
-        pa_time_event* event = api->time_new(
-            api, pa_timeval_add(pa_gettimeofday(&at), pa_usec_t(ms) * 1000),
-            [](pa_mainloop_api*, pa_time_event*, const timeval*, void* data) {
-                auto* t = static_cast<Timer*>(data);
-                t->late = true;
-                pa_threaded_mainloop_signal(t->loop, 0);
-            },
-            &timer);
-        m_waiting = true;
-        while (!done() && !timer.late)
-            pa_threaded_mainloop_wait(m_loop);
-        m_waiting = false;
-        if (event) api->time_free(event);
-        return done();
+    // While connecting (the caller's thread, holding the lock): runs the
+    // loop until `done` holds or `ms` have passed; whether it held.
+    template <typename Done> bool RunUntil(int ms, Done done) {
+        const qint64 deadline = NowUs() + qint64(ms) * 1000;
+        while (!done()) {
+            const qint64 left = deadline - NowUs();
+            if (left <= 0 || pa_mainloop_prepare(m_loop, int(qMin<qint64>(left, 100000))) < 0 ||
+                pa_mainloop_poll(m_loop) < 0 || pa_mainloop_dispatch(m_loop) < 0)
+                return done();
+        }
+        return true;
+    }
+
+    // The recording thread: the loop, with the lock held but while it waits.
+    void Run() {
+        pthread_setname_np(pthread_self(), "Recording");
+        std::unique_lock<std::mutex> lock(m_mutex);
+        while (!m_quit)
+            if (pa_mainloop_iterate(m_loop, 1, nullptr) < 0) break;
+    }
+
+    // The loop's wait. Paced, it first sleeps until the next look is due (a
+    // nudge ends that early); then it waits for what has come, if anything.
+    static int Poll(pollfd* fds, unsigned long count, int timeout, void* self) {
+        auto* me = static_cast<PulseAudioInput*>(self);
+        me->m_mutex.unlock();
+        if (me->m_paced.load(std::memory_order_relaxed) && timeout != 0) {
+            const qint64 now = NowUs();
+            if (me->m_nextLookUs > now) {
+                pollfd nudge{me->m_nudge, POLLIN, 0};
+                if (::poll(&nudge, 1, int((me->m_nextLookUs - now + 999) / 1000)) > 0) {
+                    quint64 value = 0;
+                    (void)::read(me->m_nudge, &value, sizeof value);
+                }
+            }
+            me->m_nextLookUs = qMax(me->m_nextLookUs + kPaceMs * 1000, NowUs());
+        }
+        const int n = ::poll(fds, nfds_t(count), timeout);
+        me->m_mutex.lock();
+        return n;
+    }
+
+    // Ends a paced sleep early (any thread).
+    void Nudge() {
+        const quint64 one = 1;
+        if (m_nudge >= 0) (void)::write(m_nudge, &one, sizeof one);
     }
 
     static qint64 NowUs() {
@@ -446,7 +493,11 @@ private:
         me->m_beganUs =
             qMin(me->m_beganUs, NowUs() - qint64(pa_bytes_to_usec(uint64_t(me->m_delivered), &me->m_spec)));
         me->CheckDrained();
-        if (me->m_waiting) pa_threaded_mainloop_signal(me->m_loop, 0);
+        // Once the pace of the device is known (see Finish), the thread looks now and then.
+        if (!me->m_paced && me->m_limit < 0 && NowUs() - me->m_readyUs > kLearnMs * 1000) {
+            me->m_nextLookUs = NowUs() + kPaceMs * 1000;
+            me->m_paced = true;
+        }
     }
 
     void Lose() {
@@ -461,18 +512,23 @@ private:
             me->Lose();
             me->CheckDrained();
         }
-        pa_threaded_mainloop_signal(me->m_loop, 0);
     }
 
     static void ContextState(pa_context* context, void* self) {
         auto* me = static_cast<PulseAudioInput*>(self);
         if (!PA_CONTEXT_IS_GOOD(pa_context_get_state(context))) me->Lose();
-        pa_threaded_mainloop_signal(me->m_loop, 0);
     }
 
     QAudioDevice m_device;
     Callbacks m_callbacks;
-    pa_threaded_mainloop* m_loop = nullptr;
+    pa_mainloop* m_loop = nullptr;
+    std::thread m_thread;
+    std::mutex m_mutex; // held by the recording thread but while it waits
+    int m_nudge = -1;   // eventfd: ends a paced sleep
+    bool m_quit = false;
+    std::atomic<bool> m_paced{false};
+    qint64 m_nextLookUs = 0; // recording thread
+    qint64 m_readyUs = 0;
     pa_context* m_context = nullptr;
     pa_stream* m_stream = nullptr;
     pa_sample_spec m_spec{};
@@ -481,7 +537,6 @@ private:
     // Loop thread, or any thread holding the lock:
     bool m_running = false; // started, and not stopping
     bool m_lost = false;
-    bool m_waiting = false;          // a caller waits for a signal
     qint64 m_delivered = 0;          // bytes taken from the stream
     qint64 m_limit = -1;             // the bytes to take in all, once finishing
     qint64 m_beganUs = 0;            // when the recording began, at the latest (steady clock)

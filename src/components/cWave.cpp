@@ -25,8 +25,8 @@ namespace {
 constexpr qint64 kHeaderBytes = 44;
 // The pieces the device hands over, and how often the meter speaks. The
 // sound server hands a client nothing until a piece is full, so pieces are
-// small; but each piece wakes the recording thread, and at 10 ms they cost
-// more CPU than the recording itself.
+// small (the recording thread takes them a few at a time, at the meter's
+// pace); at 10 ms they cost more CPU than the recording itself.
 constexpr int kPieceMs = 20;
 constexpr int kMeterMs = 50;
 // Silence is judged in blocks of this length.
