@@ -67,7 +67,7 @@ private slots:
         }
         batch.EndColumns();
         batch.EndColumns();
-        batch.EndColumns(); // one too many: nothing happens
+        batch.EndColumns();                // one too many: nothing happens
         QCoreApplication::processEvents(); // the scroll bars' layout
         QCOMPARE(batch.Columns(), single.Columns());
         QCOMPARE(batch.horizontalHeader()->length(), single.horizontalHeader()->length());
