@@ -51,7 +51,7 @@ WIDGETS = re.compile(r'^(QtWidgets/|Q(Application|Widget|Dialog|MainWindow|Label
                      r'TreeWidget|TableWidget|SystemTrayIcon|Layout|[HV]BoxLayout|GridLayout|'
                      r'Frame|TextEdit|PlainTextEdit|SpinBox|Slider|ProgressBar|TabWidget|'
                      r'ToolButton|RadioButton|GroupBox|Splitter|ScrollArea|Style|Action)$)')
-# Qt Gui: the base library links Qt Core (and Network), not Gui.
+# Qt Gui: the base library links Qt Core, not Gui.
 GUI_HEADERS = re.compile(r'^(QtGui/|Q(Color|Image|Pixmap|Font|FontMetrics|Palette|Painter|PainterPath|'
                          r'GuiApplication|Icon|IconEngine|KeySequence|DesktopServices|Clipboard|Brush|'
                          r'Pen|Screen|Window|Cursor|Movie|TextDocument|TextCursor|StandardItemModel|'

@@ -1,8 +1,9 @@
 #pragma once
 
-// The sound device, reached through Qt Multimedia in a module of its own
-// (libcorvane_audio.so beside the program) that is loaded on first use: Qt
-// Multimedia and the sound libraries it pulls in added to every start.
+// The sound device, reached through Qt Multimedia (recording: through the
+// sound server's own library) in a module of its own (libcorvane_audio.so
+// beside the program) that is loaded on first use: Qt Multimedia and the
+// sound libraries it pulls in added to every start.
 
 #include <QString>
 #include <QStringList>
@@ -69,8 +70,14 @@ public:
     // milliseconds. False, with the reason in *error, when it cannot start.
     virtual bool Start(int index, int rate, int channels, int bits, int pieceMs, Callbacks callbacks,
                        QString* error) = 0;
-    // Hands over what the device has delivered so far, then stops; no
-    // callback comes after it returns. Nothing when not started.
+    // Ends the recording at this moment without waiting: what the device
+    // had recorded by now is still handed over as it comes (the server
+    // sends a piece only when its time is up), nothing recorded later.
+    // `drained` is called once all of it is in, or when no more can come
+    // (on the recording thread, or at once from here).
+    virtual void Finish(std::function<void()> drained) = 0;
+    // Stops at once (what Finish still waits for is dropped); no callback
+    // comes after it returns. Nothing when not started.
     virtual void Stop() = 0;
     // Whether the device being recorded is still offered by the system (a
     // device that went away is not always reported otherwise).

@@ -3,10 +3,11 @@
 #include "components/CddbSession.h"
 #include "components/DriveRegistry.h"
 
-#include <QHostInfo>
+#include "components/TcpLink.h"
+
 #include <QMetaObject>
 #include <QRegularExpression>
-#include <QTcpSocket>
+#include <QSysInfo>
 
 namespace components {
 
@@ -30,7 +31,7 @@ QString helloWord(const QString& s, const QString& fallback) {
 
 } // namespace
 
-cFreeDB::cFreeDB(QObject* parent) : QObject(parent), m_host(QHostInfo::localHostName()) {
+cFreeDB::cFreeDB(QObject* parent) : QObject(parent), m_host(QSysInfo::machineHostName()) {
     m_timer.setSingleShot(true);
     connect(&m_timer, &QTimer::timeout, this, &cFreeDB::onTimeOut);
 }
@@ -65,15 +66,15 @@ qint32 cFreeDB::effectivePort() const {
 void cFreeDB::CheckConnection() {
     releaseProbe();
     const quint64 gen = ++m_probeGeneration;
-    m_probe = new QTcpSocket(this);
+    m_probe = new TcpLink(this);
     auto answer = [this, gen](bool connected) {
         if (gen != m_probeGeneration) return;
         ++m_probeGeneration; // one answer per check
         releaseProbe();
         post([this, connected] { emit ConnectionChecked(connected); });
     };
-    connect(m_probe, &QTcpSocket::connected, this, [answer] { answer(true); });
-    connect(m_probe, &QTcpSocket::errorOccurred, this, [answer] { answer(false); });
+    connect(m_probe, &TcpLink::connected, this, [answer] { answer(true); });
+    connect(m_probe, &TcpLink::errorOccurred, this, [answer] { answer(false); });
     // The socket is the timer's context: a released check takes its timer with it.
     QTimer::singleShot(m_timeOutMs, m_probe, [answer] { answer(false); });
     m_probe->connectToHost(effectiveServer(), static_cast<quint16>(effectivePort()));
@@ -151,10 +152,10 @@ void cFreeDB::StartQuery() {
 
     const QString host = effectiveServer();
     const qint32 port = effectivePort();
-    m_socket = new QTcpSocket(this);
-    connect(m_socket, &QTcpSocket::readyRead, this, &cFreeDB::onReadyRead);
-    connect(m_socket, &QTcpSocket::disconnected, this, &cFreeDB::onDisconnected);
-    connect(m_socket, &QTcpSocket::errorOccurred, this, &cFreeDB::onSocketError);
+    m_socket = new TcpLink(this);
+    connect(m_socket, &TcpLink::readyRead, this, &cFreeDB::onReadyRead);
+    connect(m_socket, &TcpLink::disconnected, this, &cFreeDB::onDisconnected);
+    connect(m_socket, &TcpLink::errorOccurred, this, &cFreeDB::onSocketError);
     m_state = State::Running;
     post([this, gen, host] {
         if (gen == m_generation) emit QueryState("Connecting to " + host + "...");
@@ -234,9 +235,9 @@ void cFreeDB::finishEntry() {
         disconnect(m_socket, nullptr, this, nullptr);
         m_socket->write("quit\r\n");
         m_socket->disconnectFromHost();
-        QTcpSocket* s = m_socket;
+        TcpLink* s = m_socket;
         m_socket = nullptr;
-        connect(s, &QTcpSocket::disconnected, s, &QObject::deleteLater);
+        connect(s, &TcpLink::disconnected, s, &QObject::deleteLater);
         QTimer::singleShot(m_timeOutMs, s, &QObject::deleteLater);
     }
     m_state = State::Quit;
@@ -266,10 +267,6 @@ void cFreeDB::onDisconnected() {
 
 void cFreeDB::onSocketError() {
     if (!m_socket || m_state == State::Idle || m_state == State::Quit) return;
-    if (m_socket->error() == QAbstractSocket::RemoteHostClosedError) {
-        onDisconnected();
-        return;
-    }
     fail(ErrConnection, "Cannot connect to the FreeDB server " + effectiveServer() + ':' +
                             QString::number(effectivePort()) + ": " + m_socket->errorString());
 }

@@ -2,7 +2,8 @@
 // the CDDBP protocol (TCP, port 8880) and reports the disc's artist, album and
 // track titles.
 //
-// Everything runs on the caller's (GUI) thread with asynchronous sockets, so
+// Everything runs on the caller's (GUI) thread with asynchronous sockets
+// (TcpLink; only a server's name is resolved on a thread of its own), so
 // nothing blocks and no call runs an event loop of its own. Every event
 // is delivered queued, never from inside the call that started the lookup, and
 // no event of a lookup arrives after StopQuery, Close or its QueryDone /
@@ -20,11 +21,10 @@
 #include <functional>
 #include <memory>
 
-class QTcpSocket;
-
 namespace components {
 class CddbSession;
-}
+class TcpLink;
+} // namespace components
 
 namespace components {
 
@@ -142,8 +142,8 @@ private:
 
     State m_state = State::Idle;
     quint64 m_generation = 0; // bumped by every start and stop; stale events are dropped
-    QTcpSocket* m_socket = nullptr;
-    QTcpSocket* m_probe = nullptr; // the connection check's socket
+    TcpLink* m_socket = nullptr;
+    TcpLink* m_probe = nullptr; // the connection check's socket
     quint64 m_probeGeneration = 0;
     QTimer m_timer;
     std::unique_ptr<CddbSession> m_session; // the running lookup's conversation

@@ -6,6 +6,7 @@
 #include "components/cPlayer.h"
 
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QMetaObject>
@@ -15,6 +16,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <cstdlib>
 
 namespace components {
 
@@ -23,13 +25,19 @@ namespace {
 constexpr qint64 kHeaderBytes = 44;
 // The pieces the device hands over, and how often the meter speaks. The
 // sound server hands a client nothing until a piece is full, so pieces are
-// small; but each piece wakes two threads of the sound module, and at 10 ms
-// they cost more CPU than the recording itself.
+// small (the recording thread takes them a few at a time, at the meter's
+// pace); at 10 ms they cost more CPU than the recording itself.
 constexpr int kPieceMs = 20;
 constexpr int kMeterMs = 50;
 // Silence is judged in blocks of this length.
 constexpr int kBlockMs = 10;
+// The file is written this much at a time: a write for every piece would
+// cost more than all the rest of the recording.
+constexpr int kWriteMs = 250;
 constexpr int kWatchMs = 250;
+// RecordStop waits this long at most for what the device recorded up to
+// then (it comes within a piece or two).
+constexpr int kLastPieceMs = 250;
 // A device silent for this long has gone, listed or not.
 constexpr qint64 kGoneMs = 8000;
 
@@ -46,6 +54,21 @@ QByteArray PcmFmtChunk(const tWaveFormatEx& f) {
     return b;
 }
 
+// The loudest of `samples` samples (unsigned 8-bit or signed 16-bit
+// little-endian) on a scale of 32768.
+qint32 Peak(const char* data, qint64 samples, bool eight) {
+    qint32 peak = 0;
+    if (eight) {
+        const auto* u8 = reinterpret_cast<const quint8*>(data);
+        for (qint64 i = 0; i < samples; ++i)
+            peak = std::max(peak, std::abs((qint32(u8[i]) - 128) * 256));
+    } else {
+        for (qint64 i = 0; i < samples; ++i)
+            peak = std::max(peak, std::abs(qint32(qFromLittleEndian<qint16>(data + 2 * i))));
+    }
+    return peak;
+}
+
 } // namespace
 
 // What the recording thread and the recorder's thread share. The fields
@@ -57,18 +80,22 @@ struct cWave::Recording {
     QString destination;
     tWaveFormatEx format;
     WavLayout layout;
-    QElapsedTimer clock;
+    QElapsedTimer quietFor; // recorder's thread: since the device last handed a piece over
+    quint64 piecesSeen = 0;
     quint64 generation = 0;
 
-    std::atomic<qint64> lastDataMs{0};
+    std::atomic<quint64> pieces{0}; // pieces the device has handed over
     std::atomic<bool> paused{false};
     std::atomic<bool> failed{false};
 
     // recording thread
     QFile file;
+    QByteArray unwritten; // taken, not written yet (less than kWriteMs)
+    qint64 writeBytes = 0;
     qint64 dataBytes = 0;
     qint64 loudEnd = 0; // bytes up to the end of the last block louder than the threshold
-    qint32 threshold = 20;
+    bool cutSilence = false;
+    qint32 loudPeak = 0; // the least peak louder than the threshold
     qint64 blockFrames = 0;
     qint64 blockFill = 0;
     qint32 blockPeak = 0;
@@ -76,6 +103,19 @@ struct cWave::Recording {
     qint64 meterFill = 0;
     qint32 meterPeak = 0;
     QString writeError;
+
+    // Writes what was taken and not written yet; false, with the reason
+    // kept, when it cannot be written.
+    bool writeUnwritten() {
+        if (unwritten.isEmpty()) return true;
+        if (!WriteAll(file, unwritten)) {
+            writeError = file.errorString();
+            failed = true;
+            return false;
+        }
+        unwritten.resize(0); // the room stays for the next
+        return true;
+    }
 };
 
 cWave::cWave(QObject* parent) : QObject(parent) {
@@ -162,7 +202,7 @@ qint16 cWave::LevelOfPeak(qint32 peak) {
 }
 
 qint32 cWave::RecordStart(qint32& device, const QString& path, tWaveFormatEx& format, qint16 /*reserved*/) {
-    if (m_rec) return Refuse(ErrBusy, QString());
+    if (m_rec || m_finishing) return Refuse(ErrBusy, QString());
     m_closed = false;
     const qint16 bits = format.wBitsPerSample;
     const qint16 channels = format.nChannels;
@@ -205,7 +245,22 @@ qint32 cWave::RecordStart(qint32& device, const QString& path, tWaveFormatEx& fo
     if (!WriteAll(rec->file, WavHeader(rec->layout, 0)))
         return Refuse(ErrCannotWrite,
                       QStringLiteral("The file %1 cannot be written: %2").arg(path, rec->file.errorString()));
-    rec->threshold = CutSilence ? CutSilenceVal : -1;
+    // The meter's scale grows with the peak: the least peak above the
+    // threshold, found once, spares a logarithm for every block.
+    if (CutSilence) {
+        qint32 low = 0, high = 32769; // LevelOfPeak(high) > threshold, taking 32769 as above all
+        while (low < high) {
+            const qint32 mid = (low + high) / 2;
+            if (LevelOfPeak(mid) > CutSilenceVal)
+                high = mid;
+            else
+                low = mid + 1;
+        }
+        rec->cutSilence = true;
+        rec->loudPeak = low;
+    }
+    rec->writeBytes = std::max<qint64>(format.nBlockAlign, qint64(format.nAvgBytesPerSec) * kWriteMs / 1000);
+    rec->unwritten.reserve(rec->writeBytes + 65536);
     rec->blockFrames = std::max<qint64>(1, qint64(format.nSamplesPerSec) * kBlockMs / 1000);
     rec->meterFrames = std::max<qint64>(1, qint64(format.nSamplesPerSec) * kMeterMs / 1000);
     static quint64 generations = 0;
@@ -225,39 +280,37 @@ qint32 cWave::RecordStart(qint32& device, const QString& path, tWaveFormatEx& fo
     };
     callbacks.lost = [endFromDevice] { endFromDevice(ErrDeviceLost); };
     callbacks.data = [this, r, endFromDevice](const char* data, qint64 bytes) {
-        r->lastDataMs.store(r->clock.elapsed(), std::memory_order_relaxed);
+        r->pieces.fetch_add(1, std::memory_order_relaxed);
         if (r->paused.load(std::memory_order_relaxed) || r->failed.load(std::memory_order_relaxed)) return;
         const qint64 align = r->layout.blockAlign;
         bytes -= bytes % align;
         if (bytes <= 0) return;
-        if (!WriteAll(r->file, data, bytes)) {
-            r->writeError = r->file.errorString();
-            r->failed = true;
+        r->unwritten.append(data, bytes);
+        if (r->unwritten.size() >= r->writeBytes && !r->writeUnwritten()) {
             endFromDevice(ErrWriteFailed);
             return;
         }
-        // Levels per frame: the loudest sample of the frame, on a scale of 32768.
+        // Levels: the loudest sample of each silence block and of each
+        // meter span, on a scale of 32768; a run never crosses the end of
+        // either.
         const qint64 frames = bytes / align;
-        const int samplesPerFrame = r->layout.channels;
+        const int channels = r->layout.channels;
         const bool eight = r->layout.bits == 8;
-        const auto* u8 = reinterpret_cast<const quint8*>(data);
-        for (qint64 f = 0; f < frames; ++f) {
-            qint32 peak = 0;
-            for (int c = 0; c < samplesPerFrame; ++c) {
-                const qint64 i = f * samplesPerFrame + c;
-                const qint32 v =
-                    eight ? (qint32(u8[i]) - 128) * 256 : qint32(qFromLittleEndian<qint16>(data + 2 * i));
-                peak = std::max(peak, v < 0 ? -v : v);
-            }
+        for (qint64 f = 0; f < frames;) {
+            const qint64 run =
+                std::min({frames - f, r->blockFrames - r->blockFill, r->meterFrames - r->meterFill});
+            const qint32 peak = Peak(data + f * align, run * channels, eight);
+            f += run;
             r->blockPeak = std::max(r->blockPeak, peak);
             r->meterPeak = std::max(r->meterPeak, peak);
-            if (++r->blockFill == r->blockFrames) {
-                const qint64 end = r->dataBytes + (f + 1) * align;
-                if (LevelOfPeak(r->blockPeak) > r->threshold) r->loudEnd = end;
+            r->blockFill += run;
+            r->meterFill += run;
+            if (r->blockFill == r->blockFrames) {
+                if (r->blockPeak >= r->loudPeak) r->loudEnd = r->dataBytes + f * align;
                 r->blockFill = 0;
                 r->blockPeak = 0;
             }
-            if (++r->meterFill == r->meterFrames) {
+            if (r->meterFill == r->meterFrames) {
                 const qint16 level = LevelOfPeak(r->meterPeak);
                 r->meterFill = 0;
                 r->meterPeak = 0;
@@ -272,7 +325,7 @@ qint32 cWave::RecordStart(qint32& device, const QString& path, tWaveFormatEx& fo
         r->dataBytes += bytes;
     };
 
-    rec->clock.start();
+    rec->quietFor.start();
     QString why;
     if (!input->Start(device, format.nSamplesPerSec, channels, bits, kPieceMs, std::move(callbacks), &why)) {
         const qint32 code = input->Devices().isEmpty() ? ErrNoInputDevice : ErrDeviceOpen;
@@ -298,12 +351,16 @@ void cWave::CheckRecording() {
     // another device, which is not what the user chose. A server that stopped
     // sends nothing more; some devices send in bursts seconds apart (the
     // monitor of an idle output), so only a far longer pause counts.
-    const qint64 quiet = m_rec->clock.elapsed() - m_rec->lastDataMs.load(std::memory_order_relaxed);
-    if (quiet > kGoneMs || !m_rec->input->Present()) EndRecording(true, ErrDeviceLost);
+    const quint64 pieces = m_rec->pieces.load(std::memory_order_relaxed);
+    if (pieces != m_rec->piecesSeen) {
+        m_rec->piecesSeen = pieces;
+        m_rec->quietFor.restart();
+    }
+    if (m_rec->quietFor.elapsed() > kGoneMs || !m_rec->input->Present()) EndRecording(true, ErrDeviceLost);
 }
 
 void cWave::RecordStop() {
-    if (m_rec) EndRecording(true, NoError);
+    if (m_rec) EndRecording(true, NoError, true);
 }
 
 void cWave::RecordPause() {
@@ -318,18 +375,34 @@ bool cWave::IsRecordPaused() const {
     return m_rec && m_rec->paused;
 }
 
-void cWave::EndRecording(bool notify, qint32 endCode) {
+void cWave::EndRecording(bool notify, qint32 endCode, bool takeTheRest) {
     if (!m_rec) return;
     std::unique_ptr<Recording> rec = std::move(m_rec);
     m_watch->stop();
+    if (takeTheRest) {
+        // What the device recorded up to now is still on its way: the
+        // events run while it comes (the user's input waits), so that
+        // nothing stalls, and no new recording starts meanwhile.
+        m_finishing = true;
+        QEventLoop wait;
+        QTimer::singleShot(kLastPieceMs, &wait, &QEventLoop::quit);
+        std::atomic<bool> drained{false};
+        rec->input->Finish([&wait, &drained] {
+            drained = true;
+            QMetaObject::invokeMethod(&wait, &QEventLoop::quit, Qt::QueuedConnection);
+        });
+        if (!drained) wait.exec(QEventLoop::ExcludeUserInputEvents);
+        m_finishing = false;
+    }
     rec->input->Stop(); // the recording thread has handed over its last piece
+    if (!rec->failed && !rec->writeUnwritten() && endCode == NoError) endCode = ErrWriteFailed;
 
     // What the file holds in whole frames; after a failed write, what reached the disk.
     const qint64 align = rec->layout.blockAlign;
     qint64 bytes = rec->dataBytes;
     if (rec->failed) bytes = std::max<qint64>(0, rec->file.size() - kHeaderBytes);
     bytes -= bytes % align;
-    if (rec->threshold >= 0) bytes = std::min(bytes, rec->loudEnd);
+    if (rec->cutSilence) bytes = std::min(bytes, rec->loudEnd);
     QString failure;
     const bool pad = bytes % 2 != 0;
     if (!rec->file.resize(kHeaderBytes + bytes + (pad ? 1 : 0)) || !rec->file.seek(kHeaderBytes + bytes) ||

@@ -1,8 +1,9 @@
 // The WAV recorder and player: records an input device into a PCM WAV file
 // and plays a WAV file back. The samples are taken on the sound module's own
-// recording thread and written to the file there, so a busy window never
-// loses any; the level meter and the end of a recording come back to the
-// thread the recorder lives in (the GUI thread), queued.
+// recording thread and written to the file there (a quarter of a second at
+// a time), so a busy window never loses any; the level meter and the end of
+// a recording come back to the thread the recorder lives in (the GUI
+// thread), queued.
 //
 // Events: DoneRecord once per accepted RecordStart, after RecordStop or when
 // the device went away, when the file is complete under its name (queued);
@@ -108,8 +109,11 @@ public:
     // buffers). 0 = recording; the file appears under its name, complete,
     // when the recording ends, also when the device goes away.
     qint32 RecordStart(qint32& device, const QString& path, tWaveFormatEx& format, qint16 reserved);
-    // Ends the recording: the file is complete under its name when this
-    // returns; DoneRecord follows, queued. Nothing when not recording.
+    // Ends the recording: what the device recorded up to this call is in
+    // the file (its last piece is waited for, the events running
+    // meanwhile, user input held back), and the file is complete under
+    // its name when this returns; DoneRecord follows, queued. Nothing when
+    // not recording.
     void RecordStop();
     // The sound that comes in while paused is left out of the file.
     void RecordPause();
@@ -159,8 +163,9 @@ private:
     struct Recording;
 
     qint32 Refuse(qint32 code, const QString& text);
-    // Stops the device and completes the file; notify: DoneRecord follows.
-    void EndRecording(bool notify, qint32 endCode);
+    // Stops the device and completes the file; notify: DoneRecord follows;
+    // takeTheRest: what the device recorded up to now is waited for first.
+    void EndRecording(bool notify, qint32 endCode, bool takeTheRest = false);
     void CheckRecording();
 
     InputFactory m_inputFactory;
@@ -172,6 +177,7 @@ private:
     qint32 m_recordEndCode = 0;
     qint64 m_recordedFrames = 0;
     bool m_closed = false;
+    bool m_finishing = false; // RecordStop waits for the last piece
 };
 
 } // namespace components

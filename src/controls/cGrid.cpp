@@ -319,6 +319,24 @@ qint32 cGrid::AddColumn(const QString& key, const QString& caption, qint32, qint
     return col;
 }
 
+void cGrid::BeginColumns() {
+    ++m_columnBatch;
+}
+
+void cGrid::EndColumns() {
+    if (m_columnBatch == 0 || --m_columnBatch > 0 || !m_geometriesPending) return;
+    m_geometriesPending = false;
+    updateGeometries();
+}
+
+void cGrid::updateGeometries() {
+    if (m_columnBatch > 0) {
+        m_geometriesPending = true;
+        return;
+    }
+    QTableView::updateGeometries();
+}
+
 qint32 cGrid::ColumnIndex(const QString& key) const {
     return m_model->columnIndex(key);
 }

@@ -90,6 +90,11 @@ public:
     // Returns 0 when the key is already used.
     qint32 AddColumn(const QString& key, const QString& caption, qint32 unused1 = 0, qint32 unused2 = -1,
                      qint32 width = -1, bool visible = true);
+    // Columns added between these two calls are laid out once, at the end
+    // (otherwise the table measures its whole header again for each one).
+    // Calls nest.
+    void BeginColumns();
+    void EndColumns();
     // Number of the column with that key (exact match), 0 when there is none.
     qint32 ColumnIndex(const QString& key) const;
     QString ColumnKey(qint32 col) const;
@@ -159,6 +164,7 @@ protected:
     void dropEvent(QDropEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void updateGeometries() override;
 
 private:
     friend class cGridDelegate;
@@ -166,6 +172,8 @@ private:
     void keepSelectionValid(qint32 preferredRow);
 
     cGridModel* m_model = nullptr;
+    int m_columnBatch = 0;            // BeginColumns calls not ended yet
+    bool m_geometriesPending = false; // a layout was put off until EndColumns
     QPointer<cImageList> m_imageList;
     bool m_redraw = true;
     bool m_redrawAsked = false;

@@ -5,14 +5,20 @@
 // lives where only the user can create it (the private runtime folder, else
 // the program folder), and each side makes sure the other runs as the same
 // user: a start whose peer is somebody else runs as a copy of its own.
+//
+// The socket is a plain AF_UNIX stream socket watched by the event loop: the
+// meeting needs nothing of a network library, which every start would load.
 #pragma once
 
+#include <QByteArray>
 #include <QObject>
 #include <QString>
 
-#include <memory>
+#include <sys/types.h>
 
-class QLocalServer;
+#include <map>
+
+class QSocketNotifier;
 
 namespace core {
 
@@ -37,13 +43,27 @@ signals:
     void CommandLineReceived(const QString& commandLine);
 
 private:
+    // A later start's connection: what it sent so far.
+    struct Connection {
+        QSocketNotifier* notifier = nullptr; // a child of this object
+        QByteArray pending;
+    };
+
     bool HandOver(const QString& commandLine, int waitMs);
     bool Listen();
-    void ReadConnection();
+    void StopListening();
+    void Accept();
+    void ReadConnection(int fd);
+    void DropConnection(int fd);
 
     QString m_folder;
     QString m_name;
-    QLocalServer* m_server = nullptr;
+    int m_server = -1;
+    QSocketNotifier* m_serverNotifier = nullptr; // a child of this object
+    // The socket file this copy made (removed at the end if it is still that one).
+    dev_t m_device = 0;
+    ino_t m_inode = 0;
+    std::map<int, Connection> m_connections;
 };
 
 } // namespace core

@@ -338,6 +338,9 @@ bool AddToPathHistory(const QString& folder) {
         if (line != folder) lines << line;
     while (lines.size() > kPathHistoryMax)
         lines.removeLast();
+    // Already first (as at every start that finds the lists folder there):
+    // the file stays as it is.
+    if (lines == old) return true;
 
     QSaveFile f(PathHistoryFile());
     if (!f.open(QIODevice::WriteOnly)) return false;

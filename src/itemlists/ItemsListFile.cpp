@@ -554,6 +554,8 @@ struct ListLoader::Shared {
     std::atomic<bool> abort{false};
     std::atomic<qint32> count{-1};
     std::atomic<qint32> nextToProbe{0};
+    std::atomic<qint32> probed{0}; // results ready (or skipped)
+    std::function<void()> wake;
     std::atomic<bool> unreadable{false}; // part of the file could not be read
 
     // The list file, open while the records are read, and where each record
@@ -674,6 +676,10 @@ ListLoader::~ListLoader() {
         if (t.joinable()) t.join();
 }
 
+void ListLoader::SetWake(std::function<void()> wake) {
+    m_shared->wake = std::move(wake);
+}
+
 void ListLoader::start() {
     Shared* sh = m_shared.get();
     sh->reader = std::thread([sh] {
@@ -710,10 +716,12 @@ void ListLoader::start() {
                     slot.result.text = text;
                 }
                 slot.record.store(i, std::memory_order_release);
+                if (sh->probed.fetch_add(1) + 1 == n && sh->wake) sh->wake();
             }
         };
         // The records are found before anyone may look at them.
         sh->count.store(n, std::memory_order_release);
+        if (sh->wake) sh->wake();
         const int threads = std::max(1, std::min(sh->threads, n));
         for (int t = 1; t < threads; ++t)
             sh->probers.emplace_back(probe);

@@ -223,6 +223,11 @@ public:
     ListLoader(const ListLoader&) = delete;
     ListLoader& operator=(const ListLoader&) = delete;
 
+    // Called on a loading thread when the records have been counted and
+    // again when the last result is ready, so that a caller waiting for
+    // either need not poll for it. Set before start; it must stay callable
+    // until the loader is destroyed.
+    void SetWake(std::function<void()> wake);
     void start();
     // Number of records (pieces of the file), -1 until the file is parsed.
     qint32 RecordCount() const;

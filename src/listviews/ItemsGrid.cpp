@@ -22,8 +22,10 @@ void InitGridColumns(cGrid& grid, cImageList* imageList, GridVariant variant) {
     controls::SetControlsLocaleProvider([] { return core::services().locale(); });
     grid.setRowHeight(24);
     grid.setImageList(imageList);
+    grid.BeginColumns();
     for (const ItemColumn& c : ItemColumns(variant))
         grid.AddColumn(c.key, c.caption, 0, -1, c.width, c.visible);
+    grid.EndColumns();
     grid.setSetting3(true);
     grid.setGridLines(true);
     grid.setSetting2(true);
@@ -268,8 +270,10 @@ qint32 LoadItemsListToGrid(cGrid& grid, const QString& listPath, components::cAu
     grid.setRedraw(false);
 
     holder.Reset(listPath);
+    // The loader's threads post here; it outlives them (the loader, made
+    // after it, joins them when it goes).
+    QObject wakeTarget;
     ListLoader loader(listPath, settings::g_bCopyID3FromSource, core::services().locale());
-    loader.start();
 
     // This thread takes the results in file order, a slice of time at a
     // time, and runs its events in between. Appending the slice's rows to the
@@ -320,9 +324,17 @@ qint32 LoadItemsListToGrid(cGrid& grid, const QString& listPath, components::cAu
         if (progress && shown != before) progress(shown, maximum);
         if (loader.AllTaken()) loop.quit();
     };
+    // Results are taken every few milliseconds while they come; the count
+    // and the last result also wake this thread at once, so that a short
+    // list is shown without waiting for the timer.
     QTimer timer;
     timer.setInterval(5);
     QObject::connect(&timer, &QTimer::timeout, &loop, drain);
+    loader.SetWake([&wakeTarget, &drain] {
+        QMetaObject::invokeMethod(
+            &wakeTarget, [&drain] { drain(); }, Qt::QueuedConnection);
+    });
+    loader.start();
     timer.start();
     drain();
     if (!loader.AllTaken()) loop.exec(QEventLoop::ExcludeUserInputEvents);

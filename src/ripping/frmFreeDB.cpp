@@ -16,9 +16,9 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QHBoxLayout>
-#include <QHostInfo>
 #include <QLabel>
 #include <QPushButton>
+#include <QSysInfo>
 #include <QVBoxLayout>
 
 namespace ripping {
@@ -150,7 +150,7 @@ void frmFreeDB::cFreeDB1_ConnectionChecked(bool connected) {
     lblCurrentTrack->setText("Connecting to " + cFreeDB1->effectiveServer() + "...");
     cFreeDB1->SelectDrive(itemlists::GetCDNameNode(m_nodeKey));
     cFreeDB1->setUserName(QStringLiteral("clsCDDB"));
-    cFreeDB1->setHostName(QHostInfo::localHostName());
+    cFreeDB1->setHostName(QSysInfo::machineHostName());
     cFreeDB1->setClientName(QStringLiteral("clsCDDB"));
     cFreeDB1->setClientVersion(QStringLiteral("v0.5"));
     cFreeDB1->StartQuery();

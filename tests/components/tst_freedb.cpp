@@ -359,6 +359,30 @@ private slots:
         QCOMPARE(tracks, 1);
     }
 
+    // A server given by name: the name is resolved away from the caller's
+    // thread, and where it has several addresses one that refuses gives way
+    // to the next (localhost's IPv6 one, where the system lists it: the
+    // server listens on 127.0.0.1 only). A lookup stopped while the name is
+    // being resolved says nothing afterwards.
+    void serverGivenByName() {
+        m_server->onQuery = [](const QString&) { return QByteArray("200 rock 0e000903 x\r\n"); };
+        m_server->onRead = [](const QString&) { return kPlainEntry; };
+        qputenv("CORVANE_CDDB_SERVER", "localhost:" + QByteArray::number(m_server->port()));
+        QCOMPARE(lookup().log.last(), QString("done"));
+
+        cFreeDB db;
+        Events ev;
+        attach(db, ev);
+        db.SelectDrive("D:");
+        db.StartQuery();
+        db.StopQuery();
+        QTest::qWait(200);
+        QCOMPARE(ev.terminals, 0);
+        db.StartQuery();
+        QTRY_COMPARE_WITH_TIMEOUT(ev.terminals, 1, 10000);
+        QCOMPARE(ev.log.last(), QString("done"));
+    }
+
     void serverOverride() {
         cFreeDB db;
         db.setServerName("cddb.example.org");

@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QSignalSpy>
+#include <QTimer>
 #include <QtTest>
 
 using components::cWave;
@@ -98,6 +99,47 @@ private slots:
         QCOMPARE(r.wave.RecordEndCode(), 0);
         QCOMPARE(wavetest::Probe(path).section(',', 1),
                  QString("%1,%2").arg(rate).arg(channels)); // ffprobe reads it too
+    }
+
+    // The device hands its last piece over only when that piece's time is
+    // up: RecordStop waits for it (the events running, so a timer fires
+    // meanwhile), and the file holds it after the rest. A piece that never
+    // comes holds RecordStop up for a bounded time only; the file then
+    // holds what came.
+    void stopTakesTheLastPieceStillOnItsWay_data() {
+        QTest::addColumn<bool>("comes");
+        QTest::newRow("the last piece comes") << true;
+        QTest::newRow("it never comes") << false;
+    }
+    void stopTakesTheLastPieceStillOnItsWay() {
+        QFETCH(bool, comes);
+        Rig r;
+        const QString path = r.env.path("last.wav");
+        QCOMPARE(r.start(path, Format(44100, 2, 16)), 0);
+        const QByteArray first = wavetest::Pcm(44100, 2, 16, 44100, 0.5, 0);
+        const QByteArray last = wavetest::Pcm(44100, 2, 16, 441, 0.5, 44100);
+        r.device->feed(first);
+        r.device->lastPieceOnItsWay = true;
+        int ticks = 0;
+        QTimer arrival;
+        arrival.setSingleShot(true);
+        connect(&arrival, &QTimer::timeout, this, [&] {
+            ++ticks;
+            if (!comes) return;
+            r.device->feed(last);
+            r.device->drain();
+        });
+        arrival.start(0);
+        r.wave.RecordStop();
+        QCOMPARE(r.device->finishes, 1);
+        QCOMPARE(ticks, 1);
+        QVERIFY(!r.wave.IsRecording());
+        const QByteArray expected = comes ? first + last : first;
+        QCOMPARE(wavetest::ReadHeader(path).data, expected);
+        QCOMPARE(r.wave.RecordedFrames(), qint64(expected.size() / 4));
+        QCOMPARE(r.done.count(), 0);
+        QTRY_COMPARE(r.done.count(), 1);
+        QCOMPARE(r.wave.RecordEndCode(), 0);
     }
 
     // What comes in while paused is not in the file.

@@ -109,6 +109,44 @@ private slots:
         QVERIFY2(MaxLevel(levels) <= 4, qPrintable(QString::number(MaxLevel(levels))));
     }
 
+    // Nothing recorded is lost at the end: the server sends a piece only
+    // when its time is up, and RecordStop takes the piece still on its way.
+    // The file is as long as the time between the two calls, and no longer
+    // than the time from the start of the one to the end of the other.
+    void stopKeepsTheLastPiece() {
+        cWave wave;
+        QProcess player;
+        player.start("paplay", {"--latency-msec=100", m_tone});
+        QVERIFY(player.waitForStarted(5000));
+        qint32 device = 0;
+        tWaveFormatEx format = Format(44100, 2, 16);
+        const QString path = m_env->path("last-piece.wav");
+        // The input delivers once the tone is under way.
+        wave.MeterIn = true;
+        QSignalSpy levels(&wave, &cWave::MeterLevel);
+        QCOMPARE(wave.RecordStart(device, path, format, 1600), 0);
+        QTRY_VERIFY_WITH_TIMEOUT(MaxLevel(levels) > 60, 60000);
+        wave.RecordStop();
+        for (int round = 0; round < 3; ++round) {
+            QElapsedTimer outer, inner;
+            outer.start();
+            QCOMPARE(wave.RecordStart(device, path, format, 1600), 0);
+            inner.start();
+            QTest::qWait(700 + 7 * round); // ending anywhere within a piece
+            const qint64 innerNs = inner.nsecsElapsed();
+            wave.RecordStop();
+            const qint64 outerNs = outer.nsecsElapsed();
+            const double recordedMs = double(wave.RecordedFrames()) * 1000.0 / 44100;
+            QVERIFY2(recordedMs >= innerNs / 1e6 - 2 && recordedMs <= outerNs / 1e6 + 2,
+                     qPrintable(QString("%1 ms recorded between calls %2 ms apart (%3 ms with the calls)")
+                                    .arg(recordedMs)
+                                    .arg(innerNs / 1e6)
+                                    .arg(outerNs / 1e6)));
+        }
+        player.kill();
+        player.waitForFinished(5000);
+    }
+
     // The recording plays into the sink: progress moves, then one DonePlay.
     void recordingPlaysBackWithOneDonePlay() {
         const QString path = m_env->path("rec-44100-2-16.wav");

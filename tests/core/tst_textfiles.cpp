@@ -7,6 +7,7 @@
 #include <QtTest>
 
 using namespace core;
+using testsupport::historyBytes;
 using testsupport::readBytes;
 using testsupport::writeBytes;
 
@@ -73,6 +74,17 @@ private slots:
         const QString file = env.root() + "/no/such/folder/w.txt";
         QVERIFY(!WriteTextFile("x", file));
         QVERIFY(!QFileInfo::exists(env.root() + "/no"));
+    }
+
+    // Every start adds the lists folder, which is first already: the file is
+    // not written again (it keeps even line ends it was not written with).
+    void pathHistoryAlreadyFirstIsLeftAlone() {
+        testsupport::TestEnv env(false);
+        writeBytes(PathHistoryFile(), "/a\n/b\n");
+        QVERIFY(AddToPathHistory("/a"));
+        QCOMPARE(readBytes(PathHistoryFile()), QByteArray("/a\n/b\n"));
+        QVERIFY(AddToPathHistory("/b"));
+        QCOMPARE(readBytes(PathHistoryFile()), historyBytes({"/b", "/a"}));
     }
 
     // --- Log lines ---

@@ -16,6 +16,7 @@
 
 using namespace core;
 using namespace dialogs;
+using testsupport::historyBytes;
 using testsupport::readBytes;
 using testsupport::writeBytes;
 
@@ -26,12 +27,6 @@ QWidget* balloonOf(QWidget* box) {
     for (QWidget* w : shown)
         if (w->isVisible()) return w;
     return nullptr;
-}
-QByteArray historyBytes(const QStringList& lines) {
-    QByteArray bytes;
-    for (const QString& line : lines)
-        bytes += line.toUtf8() + "\r\n";
-    return bytes;
 }
 } // namespace
 

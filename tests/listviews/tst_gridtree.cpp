@@ -50,6 +50,38 @@ private slots:
         QCOMPARE(g.model()->headerData(2, Qt::Horizontal).toString(), QString("Item Name"));
     }
 
+    // Columns added in one batch (the layout put off to its end) give the
+    // same grid as columns added one at a time: header, widths, hidden
+    // columns and where the cells start; nested batches lay out once.
+    void columnsAddedInABatchLookTheSame() {
+        cGrid single, batch;
+        for (cGrid* g : {&single, &batch}) {
+            g->resize(500, 200);
+            g->show();
+        }
+        batch.BeginColumns();
+        batch.BeginColumns();
+        for (cGrid* g : {&single, &batch}) {
+            for (int i = 1; i <= 12; ++i)
+                g->AddColumn(QStringLiteral("K%1").arg(i), QStringLiteral("Caption number %1").arg(i), 0, -1,
+                             i % 3 == 0 ? 40 + i : -1, i % 4 != 0);
+        }
+        batch.EndColumns();
+        batch.EndColumns();
+        batch.EndColumns();                // one too many: nothing happens
+        QCoreApplication::processEvents(); // the scroll bars' layout
+        QCOMPARE(batch.Columns(), single.Columns());
+        QCOMPARE(batch.horizontalHeader()->length(), single.horizontalHeader()->length());
+        QCOMPARE(batch.horizontalHeader()->height(), single.horizontalHeader()->height());
+        QCOMPARE(batch.horizontalHeader()->geometry(), single.horizontalHeader()->geometry());
+        QCOMPARE(batch.viewport()->geometry(), single.viewport()->geometry());
+        for (int c = 1; c <= 12; ++c) {
+            QCOMPARE(batch.ColumnWidth(c), single.ColumnWidth(c));
+            QCOMPARE(batch.ColumnVisible(c), single.ColumnVisible(c));
+        }
+        QVERIFY(single.horizontalHeader()->height() > 0);
+    }
+
     void cellDetailsAppendsOnlyTheNextRow_data() {
         QTest::addColumn<int>("row");
         QTest::addColumn<int>("col");

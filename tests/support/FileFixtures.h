@@ -51,4 +51,12 @@ inline QByteArray readBytes(const QString& file) {
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
 }
 
+// The bytes of a path history holding these folders, first to last.
+inline QByteArray historyBytes(const QStringList& lines) {
+    QByteArray bytes;
+    for (const QString& line : lines)
+        bytes += line.toUtf8() + "\r\n";
+    return bytes;
+}
+
 } // namespace testsupport

@@ -14,6 +14,7 @@
 #include <QtEndian>
 
 #include <cmath>
+#include <functional>
 #include <memory>
 
 namespace wavetest {
@@ -28,12 +29,23 @@ struct FakeDevice {
     int starts = 0;
     int index = -2, rate = 0, channels = 0, bits = 0;
     components::AudioInput::Callbacks callbacks;
+    // Set: Finish finds a last piece still on its way, which the test hands
+    // over (feed, then drain) or never does.
+    bool lastPieceOnItsWay = false;
+    std::function<void()> drained; // Finish's caller, while the last piece is on its way
+    int finishes = 0;
 
     void feed(const QByteArray& pcm) {
         if (running && callbacks.data) callbacks.data(pcm.constData(), pcm.size());
     }
     void lose() {
         if (running && callbacks.lost) callbacks.lost();
+    }
+    // The last piece is in: Finish's caller is told.
+    void drain() {
+        const std::function<void()> d = std::move(drained);
+        drained = nullptr;
+        if (running && d) d();
     }
 };
 
@@ -58,9 +70,17 @@ public:
         return true;
     }
     bool Present() override { return m_device->present; }
+    void Finish(std::function<void()> drained) override {
+        ++m_device->finishes;
+        if (m_device->lastPieceOnItsWay)
+            m_device->drained = std::move(drained);
+        else if (drained)
+            drained();
+    }
     void Stop() override {
         m_device->running = false;
         m_device->callbacks = {};
+        m_device->drained = nullptr;
     }
 
 private:
