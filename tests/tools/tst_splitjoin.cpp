@@ -268,10 +268,13 @@ void tst_splitjoin::splitRefusals() {
         World w({source});
         if (source == notAudio) QVERIFY(testsupport::writeFileBytes(notAudio, QByteArray(3000, 'x')));
         w.env.services().messages.clear();
+        // Named copies: clang before 16 cannot capture structured bindings in a lambda.
+        const bool parts = byParts;
+        const QString count = number;
         QVERIFY(w.run<frmSplitter>("Audio Splitter", [&](frmSplitter* s) {
             ChooseFormat(s, kWav, w.env.path("refused"));
-            (byParts ? s->ptnSplitByParts : s->ptnSplitBySecs)->click();
-            (byParts ? s->txtSplitParts : s->txtSplitSecs)->setText(number);
+            (parts ? s->ptnSplitByParts : s->ptnSplitBySecs)->click();
+            (parts ? s->txtSplitParts : s->txtSplitSecs)->setText(count);
             s->cmdConvert->click();
             QVERIFY(!s->Run().IsRunning());
             QVERIFY(s->cmdConvert->isEnabled() && s->cmdExit->isEnabled());
