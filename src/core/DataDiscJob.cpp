@@ -34,8 +34,9 @@ bool DataDiscJob::Start(const BatchRequest& request) {
     SetCurrentBar(0);
     SetTotalBar(0);
     if (m_choices.engine && m_choices.engine() == 0) {
-        const QString letter = DriveLetter();
-        const QString drive = (m_choices.writerEntry ? m_choices.writerEntry() : QString()).left(2);
+        const QString entry = m_choices.writerEntry ? m_choices.writerEntry() : QString();
+        const QString letter = entry.left(1);
+        const QString drive = entry.left(2);
         auto refuse = [&](const QString& why) {
             emit LogSeparator();
             emit LogLine(QStringLiteral("Preparing to burn: %1 tracks.").arg(request.rows.size()));
