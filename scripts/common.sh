@@ -10,7 +10,7 @@ PACKAGES=(
     libavformat-dev libavcodec-dev libswresample-dev libavutil-dev
     libcdio-dev libcdio-cdda-dev libcdio-paranoia-dev libiso9660-dev cd-paranoia
     libburn-dev libisofs-dev xorriso
-    libespeak-ng-dev espeak-ng libfftw3-dev libsqlite3-dev libmp3lame-dev libpulse-dev
+    libespeak-ng-dev espeak-ng libfftw3-dev libsqlite3-dev libmp3lame-dev libpulse-dev libfontconfig-dev
     ffmpeg python3 python3-mutagen sox pulseaudio pulseaudio-utils dbus
     libtag1-dev xvfb xauth clang-format
 )

@@ -14,6 +14,7 @@
 #include "core/mdlModes.h"
 #include "dialogs/frmSplash.h"
 #include "dialogs/mdlMain.h"
+#include "dialogs/mdlSetFormIcon32.h"
 #include "mainwindow/frmMain.h"
 #include "options/frmOptions.h"
 #include "settings/EncoderSettings.h"
@@ -27,9 +28,16 @@
 #include <QMetaObject>
 #include <QThreadPool>
 #include <QTimer>
+#include <fontconfig/fontconfig.h>
 #include <memory>
 
 namespace app {
+
+FontConfigPreload::FontConfigPreload() : m_thread([] { FcInit(); }) {}
+
+FontConfigPreload::~FontConfigPreload() {
+    m_thread.join();
+}
 
 bool StartApplication(const QString& commandLine) {
     // The session bus is asked for by the first label the splash shows (for
@@ -77,6 +85,9 @@ bool StartApplication(const QString& commandLine) {
     }
 
     // Qt's widgets need no common-controls initialisation.
+
+    // The splash's icon is read on another thread while the splash is made.
+    dialogs::ReadFormIconAhead(QStringLiteral("AAA"));
 
     dialogs::g_bSplashVisible = true;
     auto splash = std::make_unique<frmSplash>();

@@ -8,6 +8,7 @@
 #include <QStringList>
 
 int main(int argc, char** argv) {
+    const app::FontConfigPreload fonts;
     QApplication app(argc, argv);
     core::setServices(std::make_unique<dialogs::RealServices>());
     // The program lives as long as its main window, also while that window is

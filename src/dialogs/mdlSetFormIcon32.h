@@ -14,6 +14,12 @@ namespace dialogs {
 // when there is no such group.
 QIcon LoadFormIcon(const QString& iconName);
 
+// Reads the group's pictures once on another thread and forgets them: the
+// first picture read loads the image readers and the decoders, which takes a
+// few milliseconds, and a window that asks for its icon later finds them
+// loaded. The start does it for the splash's icon.
+void ReadFormIconAhead(const QString& iconName);
+
 // Gives the window its icon. With the owner flag, a window that has no owner
 // window (the main window, the splash) also gives it to the application, so
 // that windows without an icon of their own show it.
