@@ -3,6 +3,7 @@
 #include "components/AudioDecoder.h"
 #include "components/DriveClaim.h"
 #include "components/OutputFiles.h"
+#include "components/WavFile.h"
 #include "components/Worker.h"
 
 #include <QDir>
@@ -136,12 +137,10 @@ Outcome sourceFailed(const QString& path, const QString& why) {
         QStringLiteral("The file %1 cannot be decoded: %2").arg(QFileInfo(path).fileName(), why));
 }
 
-// Decodes one file as CD audio into `out`, padded to whole sectors (and to at
-// least `minSectors`). `report(frames)` follows the progress; false from
-// `keepGoing` stops it. Returns the bytes written, or -1 with `outcome` set.
-qint64 decodeTrack(const QString& path, QFile& out, qint64 maxBytes, qint64 minSectors,
-                   const std::function<void(qint64)>& report, const std::function<bool()>& keepGoing,
-                   Outcome* outcome) {
+// Decodes a file as CD audio into `out`, a piece at a time. Returns the bytes
+// written, or -1 with `outcome` set.
+qint64 decodeInto(const QString& path, QFile& out, qint64 maxBytes, const std::function<void(qint64)>& report,
+                  const std::function<bool()>& keepGoing, Outcome* outcome) {
     AudioDecoder dec;
     if (!dec.Open(path)) {
         *outcome = sourceFailed(path, dec.ErrorText());
@@ -160,7 +159,7 @@ qint64 decodeTrack(const QString& path, QFile& out, qint64 maxBytes, qint64 minS
             *outcome = sourceFailed(path, dec.ErrorText());
             return -1;
         }
-        if (n == 0) break;
+        if (n == 0) return bytes;
         const qint64 len = n * kFrameBytes;
         if (bytes + len > maxBytes) {
             *outcome = Outcome::error(cAudioBurner::ErrTooLong, QString()); // caller words it
@@ -175,6 +174,74 @@ qint64 decodeTrack(const QString& path, QFile& out, qint64 maxBytes, qint64 minS
         bytes += len;
         report(bytes / kFrameBytes);
     }
+}
+
+// Whether the file is a WAV whose samples are CD audio as they stand
+// (44.1 kHz, 16-bit, stereo PCM).
+bool isCdAudioWav(const QString& path, WavLayout* layout) {
+    QString why;
+    return ReadWavLayout(path, layout, &why) && layout->sample == WavLayout::Sample::S16 &&
+           layout->rate == kCdRate && layout->channels == 2 && layout->blockAlign == kFrameBytes;
+}
+
+// Copies the samples of a CD-audio WAV into `out` as they stand, a large
+// piece at a time, as a plain copy of the file would. Returns the bytes
+// written, or -1 with `outcome` set; a file that ends before the frames its
+// header counted (it changed since) is a failed source.
+qint64 copyCdAudioWav(const QString& path, const WavLayout& layout, QFile& out, qint64 maxBytes,
+                      const std::function<void(qint64)>& report, const std::function<bool()>& keepGoing,
+                      Outcome* outcome) {
+    QFile in(path);
+    if (!in.open(QIODevice::ReadOnly | QIODevice::Unbuffered) || !in.seek(layout.dataOffset)) {
+        *outcome = sourceFailed(path, in.errorString());
+        return -1;
+    }
+    const qint64 total = layout.BytesOf(layout.frames);
+    if (total > maxBytes) {
+        *outcome = Outcome::error(cAudioBurner::ErrTooLong, QString()); // caller words it
+        return -1;
+    }
+    constexpr qint64 kPiece = qint64(1) << 20; // whole frames
+    std::vector<char> buf(size_t(std::min(kPiece, std::max<qint64>(total, kFrameBytes))));
+    qint64 bytes = 0;
+    while (bytes < total) {
+        if (!keepGoing()) {
+            *outcome = Outcome::aborted();
+            return -1;
+        }
+        const qint64 n = in.read(buf.data(), std::min(qint64(buf.size()), total - bytes));
+        if (n < 0) {
+            *outcome = sourceFailed(path, in.errorString());
+            return -1;
+        }
+        if (n == 0) {
+            *outcome = sourceFailed(path, QStringLiteral("The file ends before its audio does."));
+            return -1;
+        }
+        if (!WriteAll(out, buf.data(), n)) {
+            *outcome =
+                Outcome::error(cAudioBurner::ErrWrite,
+                               QStringLiteral("The disc image cannot be written: %1").arg(out.errorString()));
+            return -1;
+        }
+        bytes += n;
+        report(bytes / kFrameBytes);
+    }
+    return bytes;
+}
+
+// Writes one file as CD audio into `out`, padded to whole sectors (and to at
+// least `minSectors`). A WAV already in CD format is copied; anything else
+// is decoded. `report(frames)` follows the progress; false from `keepGoing`
+// stops it. Returns the bytes written, or -1 with `outcome` set.
+qint64 decodeTrack(const QString& path, QFile& out, qint64 maxBytes, qint64 minSectors,
+                   const std::function<void(qint64)>& report, const std::function<bool()>& keepGoing,
+                   Outcome* outcome) {
+    WavLayout layout;
+    const qint64 bytes = isCdAudioWav(path, &layout)
+                             ? copyCdAudioWav(path, layout, out, maxBytes, report, keepGoing, outcome)
+                             : decodeInto(path, out, maxBytes, report, keepGoing, outcome);
+    if (bytes < 0) return -1;
     if (bytes == 0) {
         *outcome = sourceFailed(path, QStringLiteral("The file holds no audio."));
         return -1;
@@ -298,6 +365,15 @@ void cAudioBurner::CloseTray(const QString& drive) {
 
 bool cAudioBurner::AddTrack(const QString& path) {
     if (m_tracks.size() >= kMaxTracks) return false;
+    // CD audio in a WAV is copied as it stands: its header says all, and the
+    // decoder's look into the samples (a good part of a second for a disc's
+    // worth of files) is not needed.
+    WavLayout layout;
+    if (isCdAudioWav(path, &layout)) {
+        m_tracks << path;
+        m_trackMs << (layout.frames * 1000 + kCdRate / 2) / kCdRate;
+        return true;
+    }
     AudioDecoder dec;
     if (!dec.Open(path)) return false;
     m_tracks << path;

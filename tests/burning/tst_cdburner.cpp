@@ -70,9 +70,9 @@ class TestCDBurner : public QObject {
         return w;
     }
 
-    QString wav(const QString& name, int seed, int seconds) {
+    QString wav(const QString& name, int seed, int seconds, int channels = 2) {
         const QString path = env->path("items/" + name);
-        burnertest::writeToneWav(path, seed, qint64(seconds) * 44100);
+        burnertest::writeToneWav(path, seed, qint64(seconds) * 44100, channels);
         return path;
     }
 
@@ -268,7 +268,8 @@ void TestCDBurner::burnFromTheWindow() {
 
 void TestCDBurner::abortFromTheWindow() {
     const QString folder = env->addVirtualDrive("writer");
-    fillMainGrid({{wav("long.wav", 1, 180), 180, true}});
+    // Mono, so that it is decoded (CD audio is only copied): the abort lands mid-burn.
+    fillMainGrid({{wav("long.wav", 1, 180, 1), 180, true}});
     auto w = newWindow();
     w->HandOver(mainGrid);
     w->chkTurnOffComputer->setChecked(true);
@@ -295,8 +296,9 @@ void TestCDBurner::writerControlsLockedWhileBurning() {
     QFETCH(QString, ending);
     const QString folder = env->addVirtualDrive("writer");
     if (ending == "error") QVERIFY(!testsupport::writeAudioCueBin(folder, {1}).isEmpty());
-    const int seconds = ending == "aborted" ? 30 : 1; // long enough for the abort to land mid-burn
-    fillMainGrid({{wav("one.wav", 1, seconds), seconds, true}});
+    // Long enough, and mono so that it is decoded, for the abort to land mid-burn.
+    const int seconds = ending == "aborted" ? 30 : 1;
+    fillMainGrid({{wav("one.wav", 1, seconds, ending == "aborted" ? 1 : 2), seconds, true}});
     auto w = newWindow();
     w->HandOver(mainGrid);
     QList<QWidget*> controls{w->cboDrv, w->cboSpeed, w->cmdOpenCD, w->cmdClose, w->cmdConvert, w->cmdExit};

@@ -73,6 +73,37 @@ QByteArray wavData(const QString& path) {
     return {};
 }
 
+// A RIFF chunk: id, little-endian size, body, and the pad byte of an odd body.
+QByteArray chunk(const char* id, const QByteArray& body) {
+    QByteArray c(id, 4);
+    c.resize(8);
+    qToLittleEndian<quint32>(quint32(body.size()), c.data() + 4);
+    c += body;
+    if (body.size() % 2) c += '\0';
+    return c;
+}
+
+// The "fmt " body of 44.1 kHz 16-bit stereo PCM; the extensible form carries
+// the PCM sub-format after its own 22 bytes.
+QByteArray cdFormat(bool extensible) {
+    QByteArray f(extensible ? 40 : 16, '\0');
+    auto* p = reinterpret_cast<uchar*>(f.data());
+    qToLittleEndian<quint16>(extensible ? 0xFFFE : 1, p);
+    qToLittleEndian<quint16>(2, p + 2);
+    qToLittleEndian<quint32>(44100, p + 4);
+    qToLittleEndian<quint32>(44100 * 4, p + 8);
+    qToLittleEndian<quint16>(4, p + 12);
+    qToLittleEndian<quint16>(16, p + 14);
+    if (extensible) {
+        qToLittleEndian<quint16>(22, p + 16);
+        qToLittleEndian<quint16>(16, p + 18);
+        qToLittleEndian<quint32>(3, p + 20); // front left and right
+        static const uchar kPcm[16] = {1, 0, 0, 0, 0, 0, 0x10, 0, 0x80, 0, 0, 0xAA, 0, 0x38, 0x9B, 0x71};
+        memcpy(p + 24, kPcm, 16);
+    }
+    return f;
+}
+
 // Minutes as the burner window shows a capacity: halves to even.
 qint64 capacityMinutes(qint32 capacity) {
     return qRound64(std::nearbyint(double(capacity) / 153535.0 / 60.0));
@@ -86,6 +117,8 @@ class TestBurner : public QObject {
 private slots:
     void burnsReadsBackAndRefusesTheFullDisc();
     void convertedSourcesMatchFfmpeg();
+    void cdAudioWavsAreCopiedAsTheyStand_data();
+    void cdAudioWavsAreCopiedAsTheyStand();
     void abortLeavesNoImage();
     void sourceFailingMidBurnLeavesNoImage();
     void tooMuchAudioIsRefusedBeforeWriting();
@@ -227,12 +260,51 @@ void TestBurner::convertedSourcesMatchFfmpeg() {
     QVERIFY(got.left(want.size()) == want);
 }
 
+// WAVs already holding CD audio are copied, not decoded: what reaches the
+// disc is their samples, whatever else the file holds around them.
+void TestBurner::cdAudioWavsAreCopiedAsTheyStand_data() {
+    QTest::addColumn<QString>("layout");
+    QTest::newRow("a chunk before the samples") << "before";
+    QTest::newRow("a chunk after the samples") << "after";
+    QTest::newRow("extensible header") << "extensible";
+    QTest::newRow("header counting more than the file holds") << "short";
+}
+
+void TestBurner::cdAudioWavsAreCopiedAsTheyStand() {
+    QFETCH(QString, layout);
+    testsupport::TestEnv env;
+    env.addVirtualDrive("writer");
+    const QByteArray pcm = tonePcm(5, 44100 + 333, 2);
+    QByteArray body = "WAVE" + chunk("fmt ", cdFormat(layout == "extensible"));
+    if (layout == "before") body += chunk("LIST", QByteArray(101, 'b'));
+    if (layout == "short") {
+        QByteArray data = chunk("data", pcm + pcm);
+        data.chop(pcm.size());
+        body += data;
+    } else {
+        body += chunk("data", pcm);
+    }
+    if (layout == "after") body += chunk("LIST", QByteArray(3000, 'a'));
+    QVERIFY(testsupport::writeFileBytes(env.path("in/cd.wav"), chunk("RIFF", body)));
+
+    cAudioBurner burner;
+    QVERIFY(burner.AddTrack(env.path("in/cd.wav")));
+    QCOMPARE(burner.BurnCD("D", cAudioBurner::kMaxSpeed), 0);
+    const components::DiscInfo disc = DriveRegistry::instance().readDisc(0);
+    QCOMPARE(disc.tracks.size(), 1);
+    const QByteArray got = readTrackFromImage(disc, 1);
+    QCOMPARE(got.size(), (pcm.size() + 2351) / 2352 * 2352);
+    QVERIFY(got.left(pcm.size()) == pcm);
+    QCOMPARE(got.mid(pcm.size()).count('\0'), got.size() - pcm.size());
+}
+
 void TestBurner::abortLeavesNoImage() {
     testsupport::TestEnv env;
     const QString drive = env.addVirtualDrive("writer");
-    // Three minutes: far more than the worker writes before the GUI thread
-    // sees the first event of the burn.
-    QVERIFY(!writeToneWav(env.path("long.wav"), 1, 3 * 60 * 44100).isEmpty());
+    // Three minutes of mono, which is decoded (CD audio would only be
+    // copied): far more than the worker writes before the GUI thread sees the
+    // first event of the burn.
+    QVERIFY(!writeToneWav(env.path("long.wav"), 1, 3 * 60 * 44100, 1).isEmpty());
     QVERIFY(!writeToneWav(env.path("short.wav"), 2, 44100).isEmpty());
     cAudioBurner burner;
     QVERIFY(burner.AddTrack(env.path("long.wav")));
@@ -298,7 +370,8 @@ void TestBurner::tooMuchAudioIsRefusedBeforeWriting() {
 void TestBurner::oneDriveOneBurnAtATime() {
     testsupport::TestEnv env;
     const QString drive = env.addVirtualDrive("writer");
-    QVERIFY(!writeToneWav(env.path("long.wav"), 1, 3 * 60 * 44100).isEmpty());
+    // Mono, so that it is decoded: the second burn is tried while the first runs.
+    QVERIFY(!writeToneWav(env.path("long.wav"), 1, 3 * 60 * 44100, 1).isEmpty());
     cAudioBurner first;
     cAudioBurner second;
     QVERIFY(first.AddTrack(env.path("long.wav")));

@@ -202,7 +202,9 @@ void TestDuplicateJob::abortWhileRipping() {
 }
 
 void TestDuplicateJob::abortWhileBurningKeepsTheRipsForASecondTry() {
-    const QList<QByteArray> tracks = sourceTracks();
+    // A first track long enough for the abort to land while the burn copies it.
+    QList<QByteArray> tracks = sourceTracks();
+    tracks[0] = testsupport::randomPcm(40 * 44100, 1);
     QVERIFY(!testsupport::writePcmCueBin(source, tracks).isEmpty());
     Duplication d;
     bool asked = false;
