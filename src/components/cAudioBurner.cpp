@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <mutex>
 #include <vector>
 
 namespace components {
@@ -25,6 +26,19 @@ constexpr int kCdRate = 44100;
 constexpr qint64 kMinRealTrackSectors = 4 * DriveRegistry::kSectorsPerSecond;
 // Frames decoded per read: big enough that file writes stay cheap.
 constexpr qint64 kChunkFrames = 1 << 16;
+
+// Tests only: called before each track is written (see SetTrackGateForTesting).
+std::mutex g_trackGateLock;
+std::function<void()> g_trackGate;
+
+void passTrackGate() {
+    std::function<void()> gate;
+    {
+        std::lock_guard lock(g_trackGateLock);
+        gate = g_trackGate;
+    }
+    if (gate) gate();
+}
 
 const QString kTextNoWriter = QStringLiteral("The writer does not exist.");
 const QString kTextTrayOpen = QStringLiteral("The tray is open.");
@@ -275,6 +289,11 @@ QString freeImageBase(const QDir& dir) {
 
 } // namespace
 
+void cAudioBurner::SetTrackGateForTesting(std::function<void()> gate) {
+    std::lock_guard lock(g_trackGateLock);
+    g_trackGate = std::move(gate);
+}
+
 cAudioBurner::cAudioBurner(QObject* parent, std::shared_ptr<AudioWriterSeam> writer)
     : QObject(parent), m_writer(writer ? std::move(writer) : makeLibburnWriter()),
       m_worker(std::make_unique<Worker>()) {
@@ -470,6 +489,7 @@ qint32 cAudioBurner::BurnCD(const QString& drive, qint32 speed) {
                 post([](cAudioBurner* b) { emit b->CachingTrack(); });
                 post([](cAudioBurner* b) { emit b->WritingTrack(); });
                 burnProgress(0, number);
+                passTrackGate();
                 Outcome failure;
                 const qint64 bytes = decodeTrack(
                     tracks.at(i), bin, freeBytes - written, 1,
@@ -534,6 +554,7 @@ qint32 cAudioBurner::BurnCD(const QString& drive, qint32 speed) {
         qint64 cached = 0;
         for (qsizetype i = 0; i < tracks.size(); ++i) {
             post([](cAudioBurner* b) { emit b->CachingTrack(); });
+            passTrackGate();
             QFile file(cache.FilePath(QStringLiteral("track%1.pcm").arg(i + 1, 2, 10, QLatin1Char('0'))));
             if (!file.open(QIODevice::WriteOnly))
                 return Outcome::error(

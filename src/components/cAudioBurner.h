@@ -24,6 +24,7 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -95,6 +96,12 @@ public:
     // Stops a running burn and lets go of the writer.
     void Close();
     bool isBurning() const;
+
+    // Tests only: `gate` is called on the burn's thread before each track is
+    // written, after its CachingTrack was sent. A burn of CD audio copies a
+    // track in milliseconds; a test that acts on CachingTrack (an abort, a
+    // second burn) holds the burn there until it has. Empty: no gate.
+    static void SetTrackGateForTesting(std::function<void()> gate);
 
 signals:
     void BurnProgress(qint16 Percent, qint16 Track);

@@ -70,9 +70,9 @@ class TestCDBurner : public QObject {
         return w;
     }
 
-    QString wav(const QString& name, int seed, int seconds, int channels = 2) {
+    QString wav(const QString& name, int seed, int seconds) {
         const QString path = env->path("items/" + name);
-        burnertest::writeToneWav(path, seed, qint64(seconds) * 44100, channels);
+        burnertest::writeToneWav(path, seed, qint64(seconds) * 44100);
         return path;
     }
 
@@ -268,13 +268,16 @@ void TestCDBurner::burnFromTheWindow() {
 
 void TestCDBurner::abortFromTheWindow() {
     const QString folder = env->addVirtualDrive("writer");
-    // Mono, so that it is decoded (CD audio is only copied): the abort lands mid-burn.
-    fillMainGrid({{wav("long.wav", 1, 180, 1), 180, true}});
+    fillMainGrid({{wav("long.wav", 1, 180), 180, true}});
     auto w = newWindow();
     w->HandOver(mainGrid);
     w->chkTurnOffComputer->setChecked(true);
     env->services().msgBoxAnswers.enqueue(core::vbYes);
-    connect(w->cAudioBurner1, &cAudioBurner::CachingTrack, w.get(), [&] { w->cmdAbort_Click(); });
+    burnertest::FirstTrackGate gate;
+    connect(w->cAudioBurner1, &cAudioBurner::CachingTrack, w.get(), [&] {
+        w->cmdAbort_Click();
+        gate.Open();
+    });
     w->cmdConvert_Click();
     QCOMPARE(balloons, QStringList{"Aborted."});
     QCOMPARE(w->lblCurrentTrack->text(), QStringLiteral("Error:The burn was aborted.(6)"));
@@ -296,9 +299,8 @@ void TestCDBurner::writerControlsLockedWhileBurning() {
     QFETCH(QString, ending);
     const QString folder = env->addVirtualDrive("writer");
     if (ending == "error") QVERIFY(!testsupport::writeAudioCueBin(folder, {1}).isEmpty());
-    // Long enough, and mono so that it is decoded, for the abort to land mid-burn.
     const int seconds = ending == "aborted" ? 30 : 1;
-    fillMainGrid({{wav("one.wav", 1, seconds, ending == "aborted" ? 1 : 2), seconds, true}});
+    fillMainGrid({{wav("one.wav", 1, seconds), seconds, true}});
     auto w = newWindow();
     w->HandOver(mainGrid);
     QList<QWidget*> controls{w->cboDrv, w->cboSpeed, w->cmdOpenCD, w->cmdClose, w->cmdConvert, w->cmdExit};
@@ -311,9 +313,16 @@ void TestCDBurner::writerControlsLockedWhileBurning() {
     };
     connect(w->cAudioBurner1, &cAudioBurner::CachingTrack, w.get(), look);
     connect(w->cAudioBurner1, &cAudioBurner::Error, w.get(), look);
+    // The burn waits at its first track until the abort is in.
+    burnertest::FirstTrackGate gate;
     if (ending == "aborted") {
         env->services().msgBoxAnswers.enqueue(core::vbYes);
-        connect(w->cAudioBurner1, &cAudioBurner::CachingTrack, w.get(), [&] { w->cmdAbort_Click(); });
+        connect(w->cAudioBurner1, &cAudioBurner::CachingTrack, w.get(), [&] {
+            w->cmdAbort_Click();
+            gate.Open();
+        });
+    } else {
+        gate.Open();
     }
     w->cmdConvert_Click();
     QVERIFY(!during.isEmpty());

@@ -301,16 +301,18 @@ void TestBurner::cdAudioWavsAreCopiedAsTheyStand() {
 void TestBurner::abortLeavesNoImage() {
     testsupport::TestEnv env;
     const QString drive = env.addVirtualDrive("writer");
-    // Three minutes of mono, which is decoded (CD audio would only be
-    // copied): far more than the worker writes before the GUI thread sees the
-    // first event of the burn.
-    QVERIFY(!writeToneWav(env.path("long.wav"), 1, 3 * 60 * 44100, 1).isEmpty());
+    // Three minutes, held at its first track until the abort is in.
+    QVERIFY(!writeToneWav(env.path("long.wav"), 1, 3 * 60 * 44100).isEmpty());
     QVERIFY(!writeToneWav(env.path("short.wav"), 2, 44100).isEmpty());
     cAudioBurner burner;
     QVERIFY(burner.AddTrack(env.path("long.wav")));
     QVERIFY(burner.AddTrack(env.path("short.wav")));
     Events events(burner);
-    connect(&burner, &cAudioBurner::CachingTrack, &burner, [&burner] { burner.Abort(); });
+    FirstTrackGate gate;
+    connect(&burner, &cAudioBurner::CachingTrack, &burner, [&] {
+        burner.Abort();
+        gate.Open();
+    });
     QCOMPARE(burner.BurnCD("D", cAudioBurner::kMaxSpeed), qint32(cAudioBurner::ErrAborted));
     QCOMPARE(events.terminals(), 1);
     QCOMPARE(events.last(), QStringLiteral("error 6 The burn was aborted."));
@@ -370,8 +372,7 @@ void TestBurner::tooMuchAudioIsRefusedBeforeWriting() {
 void TestBurner::oneDriveOneBurnAtATime() {
     testsupport::TestEnv env;
     const QString drive = env.addVirtualDrive("writer");
-    // Mono, so that it is decoded: the second burn is tried while the first runs.
-    QVERIFY(!writeToneWav(env.path("long.wav"), 1, 3 * 60 * 44100, 1).isEmpty());
+    QVERIFY(!writeToneWav(env.path("long.wav"), 1, 3 * 60 * 44100).isEmpty());
     cAudioBurner first;
     cAudioBurner second;
     QVERIFY(first.AddTrack(env.path("long.wav")));
@@ -379,8 +380,11 @@ void TestBurner::oneDriveOneBurnAtATime() {
     Events firstEvents(first);
     Events secondEvents(second);
     qint32 secondResult = -1;
-    connect(&first, &cAudioBurner::CachingTrack, &first,
-            [&] { secondResult = second.BurnCD("D", cAudioBurner::kMaxSpeed); });
+    FirstTrackGate gate; // the first burn waits at its first track for the second's try
+    connect(&first, &cAudioBurner::CachingTrack, &first, [&] {
+        if (secondResult < 0) secondResult = second.BurnCD("D", cAudioBurner::kMaxSpeed);
+        gate.Open();
+    });
     QCOMPARE(first.BurnCD("D", cAudioBurner::kMaxSpeed), 0);
     QCOMPARE(secondResult, qint32(cAudioBurner::ErrNotReady));
     QCOMPARE(secondEvents.list, QStringList("error 2 The writer is busy."));

@@ -40,9 +40,9 @@ struct Fixture {
     // The Burn button with the window's rows.
     void burn() { run.Start(view.files()); }
 
-    QString wav(const QString& name, int seed, qint64 frames = 44100, int channels = 2) {
+    QString wav(const QString& name, int seed, qint64 frames = 44100) {
         const QString path = env.path("items/" + name);
-        burnertest::writeToneWav(path, seed, frames, channels);
+        burnertest::writeToneWav(path, seed, frames);
         return path;
     }
     QStringList driveFiles() const { return QDir(drive).entryList(QDir::Files | QDir::Hidden); }
@@ -171,16 +171,17 @@ void TestBurnRun::failingSourceEndsWithErrorOnly() {
 
 void TestBurnRun::abortLeavesNoImageAndNoEndEvents() {
     Fixture f;
-    // Mono, so that it is decoded (CD audio is only copied): the abort lands mid-burn.
-    f.view.addItem(f.wav("long.wav", 1, 3 * 60 * 44100, 1));
+    f.view.addItem(f.wav("long.wav", 1, 3 * 60 * 44100));
     f.view.addItem(f.wav("two.wav", 2));
     f.view.checkedBoxes = kAllBoxes;
     f.env.services().msgBoxAnswers.enqueue(core::vbYes);
     bool stillDisabled = false;
+    burnertest::FirstTrackGate gate;
     connect(&f.burner, &cAudioBurner::CachingTrack, &f.burner, [&] {
         if (!f.env.services().messages.isEmpty()) return;
         f.run.cmdAbort_Click();
         stillDisabled = f.view.running && !f.run.CanClose();
+        gate.Open();
     });
     f.burn();
     QCOMPARE(f.env.services().messages.size(), 1);

@@ -10,10 +10,12 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QObject>
+#include <QSemaphore>
 #include <QString>
 #include <QStringList>
 #include <QtEndian>
 
+#include <atomic>
 #include <cmath>
 #include <functional>
 
@@ -176,6 +178,27 @@ public:
         trays << "load " + dev;
         return true;
     }
+};
+
+// Holds the first track of a burn until the test opens the gate, so that what
+// a test does on CachingTrack (an abort, a second burn) lands while the burn
+// runs, however fast the burn. Every later track, of any burn, passes.
+class FirstTrackGate {
+public:
+    FirstTrackGate() {
+        components::cAudioBurner::SetTrackGateForTesting([this] {
+            if (m_passed.exchange(true)) return;
+            m_open.tryAcquire(1, 60000); // a test that never opens it fails rather than hangs
+        });
+    }
+    ~FirstTrackGate() { components::cAudioBurner::SetTrackGateForTesting({}); }
+    FirstTrackGate(const FirstTrackGate&) = delete;
+    FirstTrackGate& operator=(const FirstTrackGate&) = delete;
+    void Open() { m_open.release(); }
+
+private:
+    QSemaphore m_open;
+    std::atomic<bool> m_passed{false};
 };
 
 // Pretends a real drive is attached for the life of the object.
