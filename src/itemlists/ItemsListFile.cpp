@@ -267,6 +267,12 @@ bool ListFileWriter::Open(QString* reason) {
     };
     if (m_path.isEmpty()) return fail(QStringLiteral("No file name"));
     if (QFileInfo(m_path).isDir()) return fail(QStringLiteral("A folder of that name is in the way"));
+    // A list kept as a link to a file elsewhere is saved into that file: the
+    // new contents replace the target, and the link stays.
+    if (const QFileInfo link(m_path); link.isSymLink()) {
+        const QString target = link.canonicalFilePath();
+        if (!target.isEmpty()) m_path = target;
+    }
     m_file = std::make_unique<File>();
     const QFileInfo info(m_path);
     if (!m_file->partial.Create(info.absolutePath(), info.fileName())) {

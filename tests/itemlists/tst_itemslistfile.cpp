@@ -6,6 +6,7 @@
 #include "TestEnv.h"
 #include "itemlists/ItemsListFile.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -134,6 +135,25 @@ private slots:
         QFile f(list);
         QVERIFY(f.open(QIODevice::ReadOnly));
         QCOMPARE(f.readAll(), QByteArray("new"));
+    }
+
+    // A list kept as a link to a file in another folder (a synced one, say)
+    // is saved into that file, and stays a link.
+    void listKeptAsALinkIsSavedThroughIt() {
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkdir("synced"));
+        const QString target = dir.filePath("synced/Shared.flst");
+        const QString list = dir.filePath("Shared.flst");
+        QVERIFY(itemlists::WriteListBytes(target, "old"));
+        QVERIFY(QFile::link(target, list));
+        QString reason;
+        QVERIFY2(itemlists::WriteListBytes(list, "new", &reason), qPrintable(reason));
+        QVERIFY(QFileInfo(list).isSymLink());
+        QCOMPARE(QFileInfo(list).symLinkTarget(), target);
+        QFile f(target);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), QByteArray("new"));
+        QCOMPARE(FilesIn(dir.filePath("synced")), QStringList{"Shared.flst"});
     }
 };
 
