@@ -1,6 +1,8 @@
 #include "app/StartApplication.h"
 #include "core/AppPaths.h"
+#include "core/Services.h"
 #include "core/SingleInstance.h"
+#include "core/mdlModes.h"
 #include "dialogs/RealServices.h"
 #include "mainwindow/frmMain.h"
 
@@ -20,7 +22,15 @@ int main(int argc, char** argv) {
     // One copy per program folder: two would overwrite each other's lists.
     // A later start hands its command line to this copy and ends.
     core::SingleInstance instance(core::ProgramFolder());
-    if (instance.HandOverOrListen(commandLine)) return 0;
+    if (instance.HandOverOrListen(commandLine)) {
+        if (!instance.RunningCopyDidNotAnswer()) return 0;
+        core::services().msgBox(nullptr,
+                                core::g_sProductName +
+                                    " is already running with this program folder but does not answer. "
+                                    "Close it, or end it if it hangs, and start again.",
+                                core::vbExclamation, core::g_sProductName);
+        return 1;
+    }
     QStringList early; // handed over while this copy was still starting
     QObject::connect(&instance, &core::SingleInstance::CommandLineReceived, [&early](const QString& line) {
         if (frmMain* main = frmMain::instance())

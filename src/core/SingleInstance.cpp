@@ -38,6 +38,20 @@ QString PrivateRuntimeFolder() {
     return QDir::cleanPath(QFile::decodeName(dir));
 }
 
+// A short folder of this user's own, for a socket whose usual path is too
+// long for a socket address: made private if missing; refused (empty) when
+// it is a link, not a folder, or somebody else's.
+QString ShortPrivateFolder() {
+    return QStringLiteral("/tmp/corvane-%1").arg(::geteuid());
+}
+bool MakeShortPrivateFolder() {
+    const QByteArray dir = QFile::encodeName(ShortPrivateFolder());
+    if (::mkdir(dir.constData(), 0700) != 0 && errno != EEXIST) return false;
+    struct stat st {};
+    if (::lstat(dir.constData(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::geteuid()) return false;
+    return (st.st_mode & 0077) == 0 || ::chmod(dir.constData(), 0700) == 0;
+}
+
 // True when the process at the other end of the local socket runs as this
 // user. The command line names the user's files, and a hand-over makes this
 // start end: neither goes to, or comes from, somebody else.
@@ -119,6 +133,7 @@ SingleInstance::SingleInstance(const QString& programFolder, QObject* parent)
 
 SingleInstance::~SingleInstance() {
     StopListening();
+    if (m_running >= 0) ::close(m_running);
 }
 
 QString SingleInstance::ServerName(const QString& programFolder) {
@@ -126,26 +141,66 @@ QString SingleInstance::ServerName(const QString& programFolder) {
     const QString runtime = PrivateRuntimeFolder();
     // Without a private runtime folder the program folder serves, which
     // belongs to one program folder already.
-    if (runtime.isEmpty()) return QDir(canonical).filePath(QStringLiteral(".instance.socket"));
-    const QByteArray hash = QCryptographicHash::hash(canonical.toUtf8(), QCryptographicHash::Sha1).toHex();
-    return runtime + QStringLiteral("/corvane-") + QString::fromLatin1(hash.left(16));
+    const QString hash = QString::fromLatin1(
+        QCryptographicHash::hash(canonical.toUtf8(), QCryptographicHash::Sha1).toHex().left(16));
+    const QString name = runtime.isEmpty() ? QDir(canonical).filePath(QStringLiteral(".instance.socket"))
+                                           : runtime + QStringLiteral("/corvane-") + hash;
+    sockaddr_un address;
+    if (SocketAddress(QFile::encodeName(name), &address)) return name;
+    return ShortPrivateFolder() + QLatin1Char('/') + hash;
 }
 
 bool SingleInstance::IsListening() const {
     return m_server >= 0;
 }
 
+bool SingleInstance::RunningCopyDidNotAnswer() const {
+    return m_didNotAnswer;
+}
+
 bool SingleInstance::HandOverOrListen(const QString& commandLine, int waitMs) {
+    if (IsListening() || m_running >= 0) return false;
+    m_didNotAnswer = false;
     QDir().mkpath(m_folder);
-    const StartLock lock(QDir(m_folder).filePath(QStringLiteral(".instance.lock")), waitMs);
-    if (HandOver(commandLine, waitMs)) return true;
+    const QDir folder(m_folder);
+    const StartLock lock(folder.filePath(QStringLiteral(".instance.lock")), waitMs);
+    // The running copy holds this lock for its whole life, so a later start
+    // knows it runs even when the two disagree on where the socket is.
+    const int running =
+        ::open(QFile::encodeName(folder.filePath(QStringLiteral(".instance.running"))).constData(),
+               O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (running >= 0 && ::flock(running, LOCK_EX | LOCK_NB) == 0) {
+        m_running = running;
+        Listen();
+        return false;
+    }
+    const bool copyRuns = running >= 0 && errno == EWOULDBLOCK;
+    if (running >= 0) ::close(running);
+    const QString recorded = RecordedAddress();
+    if (!recorded.isEmpty() && HandOver(recorded, commandLine, waitMs)) return true;
+    if (recorded != m_name && HandOver(m_name, commandLine, waitMs)) return true;
+    if (copyRuns) {
+        // Running as a second copy would have the two overwrite each other's lists.
+        m_didNotAnswer = true;
+        return true;
+    }
+    // The lock could not be had at all (a folder this user may not write):
+    // the socket alone decides.
     Listen();
     return false;
 }
 
-bool SingleInstance::HandOver(const QString& commandLine, int waitMs) {
+// Where the running copy said its socket is; empty when it said nothing usable.
+QString SingleInstance::RecordedAddress() const {
+    QFile note(QDir(m_folder).filePath(QStringLiteral(".instance.address")));
+    if (!note.open(QIODevice::ReadOnly)) return {};
+    const QString path = QString::fromUtf8(note.read(4096)).trimmed();
+    return path.startsWith(QLatin1Char('/')) ? path : QString();
+}
+
+bool SingleInstance::HandOver(const QString& socketPath, const QString& commandLine, int waitMs) {
     sockaddr_un address;
-    if (!SocketAddress(QFile::encodeName(m_name), &address)) return false;
+    if (!SocketAddress(QFile::encodeName(socketPath), &address)) return false;
     const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     if (fd < 0) return false;
     const QDeadlineTimer deadline(waitMs);
@@ -194,11 +249,20 @@ bool SingleInstance::HandOver(const QString& commandLine, int waitMs) {
 
 bool SingleInstance::Listen() {
     if (IsListening()) return true;
+    const QString note = QDir(m_folder).filePath(QStringLiteral(".instance.address"));
+    // Should this copy not listen, later starts must not be sent to where an
+    // earlier copy did.
+    auto failed = [&] {
+        QFile::remove(note);
+        return false;
+    };
     const QByteArray path = QFile::encodeName(m_name);
     sockaddr_un address;
-    if (!SocketAddress(path, &address)) return false;
+    if (!SocketAddress(path, &address)) return failed();
+    if (m_name.startsWith(ShortPrivateFolder() + QLatin1Char('/')) && !MakeShortPrivateFolder())
+        return failed();
     const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-    if (fd < 0) return false;
+    if (fd < 0) return failed();
     auto bindTo = [&] { return ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0; };
     bool bound = bindTo();
     if (!bound && errno == EADDRINUSE) {
@@ -213,13 +277,28 @@ bool SingleInstance::Listen() {
         ::listen(fd, 50) != 0) {
         if (bound) ::unlink(path.constData());
         ::close(fd);
-        return false;
+        return failed();
     }
     m_server = fd;
     m_device = made.st_dev;
     m_inode = made.st_ino;
     m_serverNotifier = new QSocketNotifier(fd, QSocketNotifier::Read, this);
     connect(m_serverNotifier, &QSocketNotifier::activated, this, &SingleInstance::Accept);
+    // Where this copy listens, for later starts whose environment names
+    // another runtime folder: written whole under another name and renamed,
+    // so that a reader never sees half of it; a note that says so already
+    // stays as it is.
+    if (RecordedAddress() != m_name) {
+        const QByteArray line = path + '\n';
+        const QByteArray partial = QFile::encodeName(note + QStringLiteral(".partial"));
+        const int out = ::open(partial.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+        if (out >= 0) {
+            const bool whole = ::write(out, line.constData(), size_t(line.size())) == line.size();
+            ::close(out);
+            if (!whole || ::rename(partial.constData(), QFile::encodeName(note).constData()) != 0)
+                ::unlink(partial.constData());
+        }
+    }
     return true;
 }
 

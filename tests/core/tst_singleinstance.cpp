@@ -11,11 +11,13 @@
 
 #include <atomic>
 #include <cstring>
+#include <optional>
 #include <thread>
 
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -240,6 +242,88 @@ private slots:
         }
         core::SingleInstance next(env.home());
         QVERIFY(!next.HandOverOrListen("-addfiles"));
+        QVERIFY(next.IsListening());
+    }
+
+    // Two starts that disagree on the runtime folder (one from a desktop
+    // session, one from a shell without it) still meet: the later start
+    // finds the running copy from what that copy wrote down.
+    void startsWithDifferentRuntimeFoldersMeet_data() {
+        QTest::addColumn<bool>("firstHasRuntime");
+        QTest::newRow("the running copy has one") << true;
+        QTest::newRow("the later start has one") << false;
+    }
+    void startsWithDifferentRuntimeFoldersMeet() {
+        QFETCH(bool, firstHasRuntime);
+        testsupport::TestEnv env;
+        const QString runtime = env.path("runtime");
+        QDir().mkpath(runtime);
+        ::chmod(QFile::encodeName(runtime).constData(), 0700);
+        const QByteArray firstRuntime = firstHasRuntime ? QFile::encodeName(runtime) : QByteArray();
+        const QByteArray laterRuntime = firstHasRuntime ? QByteArray() : QFile::encodeName(runtime);
+
+        std::optional<ScopedEnv> xdg(std::in_place, "XDG_RUNTIME_DIR", firstRuntime);
+        core::SingleInstance first(env.home());
+        QVERIFY(!first.HandOverOrListen(QString()));
+        QVERIFY(first.IsListening());
+        QSignalSpy received(&first, &core::SingleInstance::CommandLineReceived);
+        xdg.emplace("XDG_RUNTIME_DIR", laterRuntime);
+        QVERIFY(laterStart(env.home(), "-addfiles"));
+        QTRY_COMPARE(received.size(), 1);
+        QCOMPARE(received.first().first().toString(), QString("-addfiles"));
+    }
+
+    // A program folder (or runtime folder) whose socket path would not fit a
+    // socket address still has one copy: the socket goes to a short folder
+    // of the user's own.
+    void aLongProgramFolderStillHasOneCopy_data() {
+        QTest::addColumn<bool>("longRuntime");
+        QTest::newRow("long program folder") << false;
+        QTest::newRow("long runtime folder") << true;
+    }
+    void aLongProgramFolderStillHasOneCopy() {
+        QFETCH(bool, longRuntime);
+        testsupport::TestEnv env;
+        const QString deep = env.path(QString(60, 'd') + "/" + QString(60, 'e'));
+        QDir().mkpath(deep);
+        const QString folder = longRuntime ? env.home() : deep;
+        if (longRuntime) ::chmod(QFile::encodeName(deep).constData(), 0700);
+        ScopedEnv xdg("XDG_RUNTIME_DIR", longRuntime ? QFile::encodeName(deep) : QByteArray());
+
+        const QString name = core::SingleInstance::ServerName(folder);
+        QVERIFY2(QFile::encodeName(name).size() < qsizetype(sizeof(sockaddr_un{}.sun_path)),
+                 qPrintable(name));
+        core::SingleInstance first(folder);
+        QVERIFY(!first.HandOverOrListen(QString()));
+        QVERIFY(first.IsListening());
+        struct stat made {};
+        QCOMPARE(::lstat(QFile::encodeName(QFileInfo(name).absolutePath()).constData(), &made), 0);
+        QCOMPARE(made.st_uid, ::geteuid());
+        QCOMPARE(made.st_mode & 0077, 0u);
+        QSignalSpy received(&first, &core::SingleInstance::CommandLineReceived);
+        QVERIFY(laterStart(folder, "-st"));
+        QTRY_COMPARE(received.size(), 1);
+    }
+
+    // A copy that runs but does not answer (it hangs, or could not listen)
+    // keeps later starts out instead of letting a second copy at its lists;
+    // the start is told why. Once it ends, the next start runs.
+    void aCopyThatDoesNotAnswerKeepsLaterStartsOut() {
+        testsupport::TestEnv env;
+        const QByteArray lockPath = QFile::encodeName(env.home() + "/.instance.running");
+        const int held = ::open(lockPath.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        QVERIFY(held >= 0);
+        QCOMPARE(::flock(held, LOCK_EX | LOCK_NB), 0);
+        {
+            core::SingleInstance later(env.home());
+            QVERIFY(later.HandOverOrListen("-addfiles", 200));
+            QVERIFY(later.RunningCopyDidNotAnswer());
+            QVERIFY(!later.IsListening());
+        }
+        ::close(held);
+        core::SingleInstance next(env.home());
+        QVERIFY(!next.HandOverOrListen("-addfiles", 200));
+        QVERIFY(!next.RunningCopyDidNotAnswer());
         QVERIFY(next.IsListening());
     }
 
