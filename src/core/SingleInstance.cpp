@@ -170,6 +170,11 @@ bool SingleInstance::HandOverOrListen(const QString& commandLine, int waitMs) {
         ::open(QFile::encodeName(folder.filePath(QStringLiteral(".instance.running"))).constData(),
                O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     if (running >= 0 && ::flock(running, LOCK_EX | LOCK_NB) == 0) {
+        // A copy of an earlier version holds no such lock: it is found at its socket.
+        if (HandOver(m_name, commandLine, waitMs)) {
+            ::close(running);
+            return true;
+        }
         m_running = running;
         Listen();
         return false;

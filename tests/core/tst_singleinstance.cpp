@@ -305,6 +305,46 @@ private slots:
         QTRY_COMPARE(received.size(), 1);
     }
 
+    // A running copy of an earlier version holds no lock and wrote no note
+    // of its address: a later start still finds it at its socket instead of
+    // taking the socket over and running beside it.
+    void aCopyOfAnEarlierVersionIsStillFound() {
+        testsupport::TestEnv env;
+        ScopedEnv xdg("XDG_RUNTIME_DIR", QByteArray());
+        const QByteArray path = QFile::encodeName(core::SingleInstance::ServerName(env.home()));
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
+        const int listener = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        QCOMPARE(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+        QCOMPARE(::listen(listener, 4), 0);
+        QByteArray got;
+        std::thread earlier([&] {
+            // Answers one hand-over as such a copy would (and gives up
+            // should none come).
+            pollfd ready{listener, POLLIN, 0};
+            if (::poll(&ready, 1, 10000) != 1) return;
+            const int c = ::accept(listener, nullptr, nullptr);
+            char buffer[256];
+            ssize_t n;
+            while (!got.endsWith('\n') && (n = ::read(c, buffer, sizeof buffer)) > 0)
+                got.append(buffer, n);
+            (void)::send(c, "!", 1, MSG_NOSIGNAL);
+            ::close(c);
+        });
+        bool handedOver = false, listening = false;
+        {
+            core::SingleInstance later(env.home());
+            handedOver = later.HandOverOrListen("-addfiles");
+            listening = later.IsListening();
+        }
+        earlier.join();
+        ::close(listener);
+        QVERIFY(handedOver);
+        QVERIFY(!listening);
+        QCOMPARE(got, QByteArray("-addfiles\n"));
+    }
+
     // A copy that runs but does not answer (it hangs, or could not listen)
     // keeps later starts out instead of letting a second copy at its lists;
     // the start is told why. Once it ends, the next start runs.
