@@ -39,11 +39,12 @@ QString PrivateRuntimeFolder() {
 }
 
 // A short folder of this user's own, for a socket whose usual path is too
-// long for a socket address: made private if missing; refused (empty) when
-// it is a link, not a folder, or somebody else's.
+// long for a socket address.
 QString ShortPrivateFolder() {
     return QStringLiteral("/tmp/corvane-%1").arg(::geteuid());
 }
+// Makes it private if missing; false when it is a link, not a folder, or
+// somebody else's.
 bool MakeShortPrivateFolder() {
     const QByteArray dir = QFile::encodeName(ShortPrivateFolder());
     if (::mkdir(dir.constData(), 0700) != 0 && errno != EEXIST) return false;

@@ -53,8 +53,8 @@ QIcon LoadFormIcon(const QString& iconName) {
 }
 
 void ReadFormIconAhead(const QString& iconName) {
-    QThreadPool::globalInstance()->start([files = groupFiles(iconName)] {
-        for (const QString& file : files) {
+    QThreadPool::globalInstance()->start([iconName] {
+        for (const QString& file : groupFiles(iconName)) {
             QImageReader reader(file);
             QImage image;
             while (reader.read(&image)) {
