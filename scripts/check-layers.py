@@ -177,17 +177,20 @@ KEY_TEST = re.compile(r'\bkey\s*[!=]=|[!=]=\s*key\b|\bkey\.(compare|startsWith|e
 def function_body(text, name):
     """The text between the braces of the definition of `name`, or None."""
     m = re.search(r'\b' + re.escape(name) + r'\s*\([^;{]*\)\s*(const\s*)?\{', text)
-    if not m:
-        return None
-    depth, start = 0, m.end() - 1
+    return braced(text, m.end()) if m else None
+
+
+def braced(text, start):
+    """The text from `start` (just inside an opening brace) to its closing brace."""
+    depth = 1
     for i in range(start, len(text)):
         if text[i] == '{':
             depth += 1
         elif text[i] == '}':
             depth -= 1
             if depth == 0:
-                return text[start + 1:i]
-    return text[start + 1:]
+                return text[start:i]
+    return text[start:]
 
 
 def check_dispatcher(root):
@@ -208,43 +211,23 @@ def check_dispatcher(root):
     return faults
 
 
-# Comments and literals are blanked first, so that braces in them do not count.
-NOISE = re.compile(r'//[^\n]*|/\*.*?\*/|"(?:[^"\\\n]|\\.)*"|\'(?:[^\'\\\n]|\\.)*\'', re.S)
 OPEN_NAMESPACE = re.compile(r'\bnamespace\s+(\w+)(?:::\w+)*\s*\{')
 FORWARD = re.compile(r'^(class|struct)\s+\w+$')
-
-
-def namespace_body(text, start):
-    """The text from `start` (just inside an opening brace) to its closing brace."""
-    depth = 1
-    for i in range(start, len(text)):
-        if text[i] == '{':
-            depth += 1
-        elif text[i] == '}':
-            depth -= 1
-            if depth == 0:
-                return text[start:i]
-    return text[start:]
 
 
 def check_namespaces(root):
     """A file defines its code in its own folder's namespace; another folder's
     namespace may only receive forward declarations."""
     faults = []
-    folders = {p.name for p in root.iterdir() if p.is_dir()}
-    for path in sorted(root.rglob("*")):
-        if path.suffix not in (".h", ".hpp", ".cpp", ".cc") or not path.is_file():
-            continue
-        folder = path.relative_to(root).parts[0]
-        if folder not in folders:
-            continue
-        text = NOISE.sub(lambda m: re.sub(r'[^\n]', ' ', m.group(0)),
-                         path.read_text(encoding="utf-8", errors="replace"))
+    for folder, path in source_files(root):
+        # Comments and literals are blanked, lines kept, so that braces in them do not count.
+        text = COMMENT_OR_TEXT.sub(lambda m: re.sub(r'[^\n]', ' ', m.group(0)),
+                                   path.read_text(encoding="utf-8", errors="replace"))
         for m in OPEN_NAMESPACE.finditer(text):
             name = m.group(1)
-            if name == folder or name not in folders:
+            if name == folder or name not in RANK:
                 continue
-            statements = [s.strip() for s in namespace_body(text, m.end()).split(";")]
+            statements = [s.strip() for s in braced(text, m.end()).split(";")]
             if all(not s or FORWARD.match(s) for s in statements):
                 continue
             number = text.count("\n", 0, m.start()) + 1

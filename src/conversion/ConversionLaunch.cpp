@@ -7,17 +7,9 @@
 
 namespace conversion {
 
-namespace {
-
-std::unique_ptr<core::ItemJob> MakeJob(const std::function<std::unique_ptr<core::ItemJob>()>& makeJob) {
-    if (makeJob) return makeJob();
-    return std::make_unique<core::ConverterItemJob>();
-}
-
-} // namespace
-
 void ShowConverter(const toolframe::ToolLaunch& launch) {
-    auto window = std::make_unique<frmConverter>(MakeJob(launch.makeJob), launch.imgMenu, launch.owner);
+    auto window =
+        std::make_unique<frmConverter>(toolframe::MakeItemJob(launch.makeJob), launch.imgMenu, launch.owner);
     g_frmConverter = window.get();
     window->Form_Load();
     toolframe::ConnectToMainWindow(*window, launch);
@@ -28,7 +20,7 @@ void ShowConverter(const toolframe::ToolLaunch& launch) {
 }
 
 void ShowACMConverter(const toolframe::ToolLaunch& launch) {
-    std::unique_ptr<core::ItemJob> job = MakeJob(launch.makeJob);
+    std::unique_ptr<core::ItemJob> job = toolframe::MakeItemJob(launch.makeJob);
     // The codec lists come from the converter that converts, as one control does both.
     std::unique_ptr<components::cAudioConverter> ownCodecs;
     components::cAudioConverter* codecs = nullptr;

@@ -61,12 +61,14 @@ public slots:
     void cBurner1_BurnerError(const QString& Detail, const QString& Message);
     void cBurner1_BurnerNote(const QString& Text);
 
+    // The letter of the writer the choices name (empty without one).
+    QString DriveLetter() const;
+
 private:
     void BurnDiskImapiV1(const QStringList& files);
     bool BurnDiskImapiV2(const QStringList& files);
     void ShowPercent(qint32 percent);
     void Failed(const QString& text, bool tooBig);
-    QString DriveLetter() const;
 
     components::cAudioDataBurner& m_first;
     components::cBurner& m_second;

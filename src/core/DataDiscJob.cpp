@@ -24,19 +24,13 @@ DataDiscJob::DataDiscJob(BatchRun& prep, components::cAudioDataBurner& first, co
     ConnectSubJob(m_burn, [this] { BurnSucceeded(); });
 }
 
-QString DataDiscJob::DriveLetter() const {
-    const QString entry = m_choices.writerEntry ? m_choices.writerEntry() : QString();
-    return entry.left(1);
-}
-
 bool DataDiscJob::Start(const BatchRequest& request) {
     if (IsRunning()) return false;
     SetCurrentBar(0);
     SetTotalBar(0);
     if (m_choices.engine && m_choices.engine() == 0) {
-        const QString entry = m_choices.writerEntry ? m_choices.writerEntry() : QString();
-        const QString letter = entry.left(1);
-        const QString drive = entry.left(2);
+        const QString letter = m_burn.DriveLetter();
+        const QString drive = m_choices.writerEntry ? m_choices.writerEntry().left(2) : QString();
         auto refuse = [&](const QString& why) {
             emit LogSeparator();
             emit LogLine(QStringLiteral("Preparing to burn: %1 tracks.").arg(request.rows.size()));
@@ -51,9 +45,7 @@ bool DataDiscJob::Start(const BatchRequest& request) {
     }
     // Every job starts from an empty folder: only its own files are burned.
     if (m_choices.eraseTempFiles) m_choices.eraseTempFiles();
-    QString folder = request.destination;
-    if (folder.endsWith(u'/')) folder.chop(1);
-    CreateFolderTree(folder); // a failure shows as the items' errors
+    CreateFolderTree(request.destination); // a failure shows as the items' errors
     return m_prep.Start(request);
 }
 
@@ -81,7 +73,7 @@ void DataDiscJob::Abort() {
 }
 
 void DataDiscJob::DoEndEvents() {
-    const QString letter = DriveLetter();
+    const QString letter = m_burn.DriveLetter();
     EndOfJob end;
     // The disc's drive, as its folder: nothing to open without a writer.
     if (!letter.isEmpty()) end.folder = components::DriveRegistry::localPath(letter + QStringLiteral(":/"));

@@ -44,7 +44,6 @@ public:
 private:
     void PrepEnded();
     void BurnSucceeded();
-    QString DriveLetter() const;
 
     BatchRun& m_prep;
     components::cAudioDataBurner& m_first;

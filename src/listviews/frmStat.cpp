@@ -20,7 +20,6 @@
 
 namespace listviews {
 
-using namespace itemlists;
 frmStat* g_frmStat = nullptr;
 bool g_bCancelAdding = false;
 } // namespace listviews

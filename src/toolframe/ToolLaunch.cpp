@@ -2,6 +2,7 @@
 
 #include "controls/cGrid.h"
 #include "core/AudioBurnJob.h"
+#include "core/ConverterItemJob.h"
 #include "dialogs/ModalShow.h"
 #include "listviews/TemplatesGrid.h"
 #include "toolframe/frmBatchTool.h"
@@ -11,6 +12,11 @@
 #include <QWidget>
 
 namespace toolframe {
+
+std::unique_ptr<core::ItemJob> MakeItemJob(const std::function<std::unique_ptr<core::ItemJob>()>& makeJob) {
+    if (makeJob) return makeJob();
+    return std::make_unique<core::ConverterItemJob>();
+}
 
 DiscFill ComputeDiscFill(qint32 marked, qint64 seconds) {
     // The burner's own measure, so that the hand-over and the window agree.

@@ -75,6 +75,9 @@ struct ToolLaunch {
     std::function<void(QDialog* window)> beforeShow;
 };
 
+// The job `makeJob` makes (a test's), else one over the real converter.
+std::unique_ptr<core::ItemJob> MakeItemJob(const std::function<std::unique_ptr<core::ItemJob>()>& makeJob);
+
 // Shows a loaded tool window modally as the dispatcher does: the owner's
 // pointer back to the default, then the modal loop until it closes.
 void ShowToolModal(const ToolLaunch& launch, QDialog* window);

@@ -3,7 +3,6 @@
 #include "controls/ControlColor.h"
 #include "controls/cProgressBar.h"
 #include "core/BatchTemplates.h"
-#include "core/ConverterItemJob.h"
 #include "core/Services.h"
 #include "core/mdlModes.h"
 #include "dialogs/WindowChrome.h"
@@ -11,6 +10,7 @@
 #include "settings/EncoderSettings.h"
 #include "settings/RunOutput.h"
 #include "settings/SettingsVariables.h"
+#include "toolframe/ToolLaunch.h"
 
 #include <QCloseEvent>
 #include <QHBoxLayout>
@@ -179,7 +179,7 @@ namespace toolframe {
 frmAudioEditorProc::Outcome ConvertFileModal(QWidget* owner, const QString& source, const QString& dest,
                                              const std::function<std::unique_ptr<core::ItemJob>()>& makeJob,
                                              const std::function<void(QDialog*)>& beforeShow) {
-    frmAudioEditorProc window(makeJob ? makeJob() : std::make_unique<core::ConverterItemJob>(), owner);
+    frmAudioEditorProc window(MakeItemJob(makeJob), owner);
     g_frmAudioEditorProc = &window;
     window.Form_Load();
     window.ConvertFile(source, dest);

@@ -191,8 +191,7 @@ void frmSplitter::cmdConvert_Click() {
 namespace tools {
 
 void OpenAudioSplitter(const toolframe::ToolLaunch& launch) {
-    std::unique_ptr<core::ItemJob> job =
-        launch.makeJob ? launch.makeJob() : std::make_unique<core::ConverterItemJob>();
+    std::unique_ptr<core::ItemJob> job = toolframe::MakeItemJob(launch.makeJob);
     // The source is measured by the converter that converts, as one control does both.
     std::unique_ptr<components::cAudioConverter> ownProbe;
     components::cAudioConverter* probe = nullptr;
