@@ -8,6 +8,7 @@
 #include "DiscImages.h"
 #include "MediaTools.h"
 #include "TestEnv.h"
+#include "WavFixtures.h"
 
 #include <QDir>
 #include <QtTest>
@@ -81,27 +82,6 @@ QByteArray chunk(const char* id, const QByteArray& body) {
     c += body;
     if (body.size() % 2) c += '\0';
     return c;
-}
-
-// The "fmt " body of 44.1 kHz 16-bit stereo PCM; the extensible form carries
-// the PCM sub-format after its own 22 bytes.
-QByteArray cdFormat(bool extensible) {
-    QByteArray f(extensible ? 40 : 16, '\0');
-    auto* p = reinterpret_cast<uchar*>(f.data());
-    qToLittleEndian<quint16>(extensible ? 0xFFFE : 1, p);
-    qToLittleEndian<quint16>(2, p + 2);
-    qToLittleEndian<quint32>(44100, p + 4);
-    qToLittleEndian<quint32>(44100 * 4, p + 8);
-    qToLittleEndian<quint16>(4, p + 12);
-    qToLittleEndian<quint16>(16, p + 14);
-    if (extensible) {
-        qToLittleEndian<quint16>(22, p + 16);
-        qToLittleEndian<quint16>(16, p + 18);
-        qToLittleEndian<quint32>(3, p + 20); // front left and right
-        static const uchar kPcm[16] = {1, 0, 0, 0, 0, 0, 0x10, 0, 0x80, 0, 0, 0xAA, 0, 0x38, 0x9B, 0x71};
-        memcpy(p + 24, kPcm, 16);
-    }
-    return f;
 }
 
 // Minutes as the burner window shows a capacity: halves to even.
@@ -275,7 +255,7 @@ void TestBurner::cdAudioWavsAreCopiedAsTheyStand() {
     testsupport::TestEnv env;
     env.addVirtualDrive("writer");
     const QByteArray pcm = tonePcm(5, 44100 + 333, 2);
-    QByteArray body = "WAVE" + chunk("fmt ", cdFormat(layout == "extensible"));
+    QByteArray body = "WAVE" + chunk("fmt ", testsupport::fmtBody({.extensible = layout == "extensible"}));
     if (layout == "before") body += chunk("LIST", QByteArray(101, 'b'));
     if (layout == "short") {
         QByteArray data = chunk("data", pcm + pcm);

@@ -8,8 +8,8 @@
 
 using namespace core;
 using testsupport::historyBytes;
-using testsupport::readBytes;
-using testsupport::writeBytes;
+using testsupport::readFile;
+using testsupport::writeFile;
 
 class tst_textfiles : public QObject {
     Q_OBJECT
@@ -33,7 +33,7 @@ private slots:
         QFETCH(QByteArray, bytes);
         QFETCH(QString, text);
         const QString file = env.path("t.txt");
-        writeBytes(file, bytes);
+        writeFile(file, bytes);
         QCOMPARE(ReadTextFile(file), text);
     }
 
@@ -63,9 +63,9 @@ private slots:
         QFETCH(QByteArray, bytes);
         QFETCH(QString, readBack);
         const QString file = env.path("w.txt");
-        writeBytes(file, "old content that is longer\r\n");
+        writeFile(file, "old content that is longer\r\n");
         QVERIFY(WriteTextFile(text, file));
-        QCOMPARE(readBytes(file), bytes);
+        QCOMPARE(readFile(file), bytes);
         QCOMPARE(ReadTextFile(file), readBack);
     }
 
@@ -80,11 +80,11 @@ private slots:
     // not written again (it keeps even line ends it was not written with).
     void pathHistoryAlreadyFirstIsLeftAlone() {
         testsupport::TestEnv env(false);
-        writeBytes(PathHistoryFile(), "/a\n/b\n");
+        writeFile(PathHistoryFile(), "/a\n/b\n");
         QVERIFY(AddToPathHistory("/a"));
-        QCOMPARE(readBytes(PathHistoryFile()), QByteArray("/a\n/b\n"));
+        QCOMPARE(readFile(PathHistoryFile()), QByteArray("/a\n/b\n"));
         QVERIFY(AddToPathHistory("/b"));
-        QCOMPARE(readBytes(PathHistoryFile()), historyBytes({"/b", "/a"}));
+        QCOMPARE(readFile(PathHistoryFile()), historyBytes({"/b", "/a"}));
     }
 
     // --- Log lines ---

@@ -17,8 +17,8 @@
 using namespace core;
 using namespace dialogs;
 using testsupport::historyBytes;
-using testsupport::readBytes;
-using testsupport::writeBytes;
+using testsupport::readFile;
+using testsupport::writeFile;
 
 namespace {
 // The balloon a refused key left on a text box, if any.
@@ -73,7 +73,7 @@ private slots:
     void loadListFileToCombo() {
         testsupport::TestEnv env(false);
         const QString file = env.path("FileNameFormats.txt");
-        writeBytes(file, "[file_name]\r\n\r\n[123] - [item_name]\r\n\r\n");
+        writeFile(file, "[file_name]\r\n\r\n[123] - [item_name]\r\n\r\n");
         QComboBox combo;
         combo.addItem("stale");
         LoadListFileToCombo(file, &combo);
@@ -116,13 +116,13 @@ private slots:
         QFETCH(QStringList, after);
         const QString file = PathHistoryFile();
         QCOMPARE(file, env.home() + "/PathHistory");
-        if (before != QStringList{"<none>"}) writeBytes(file, historyBytes(before));
+        if (before != QStringList{"<none>"}) writeFile(file, historyBytes(before));
 
         QComboBox combo;
         combo.setEditable(true);
         combo.setEditText(folder);
         SavePathHistory(&combo);
-        QCOMPARE(readBytes(file), historyBytes(after));
+        QCOMPARE(readFile(file), historyBytes(after));
 
         LoadPathHistory(&combo);
         QCOMPARE(combo.count(), after.size());
@@ -144,7 +144,7 @@ private slots:
 
     void loadPathHistoryReadsLfAndOldCodePage() {
         testsupport::TestEnv env(false);
-        writeBytes(PathHistoryFile(), "/m\xfcsic\n/out\n");
+        writeFile(PathHistoryFile(), "/m\xfcsic\n/out\n");
         QComboBox combo;
         LoadPathHistory(&combo);
         QCOMPARE(combo.count(), 2);

@@ -1,3 +1,4 @@
+#include "FileFixtures.h"
 #include "TestEnv.h"
 
 #include "controls/cStatusBar.h"
@@ -14,13 +15,8 @@
 
 namespace {
 
-QByteArray readFile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return QByteArray("<unreadable>");
-    return file.readAll();
-}
-
 using testsupport::processDeletes;
+using testsupport::readFile;
 
 // Opens the notes window as the "Notes" command does, types the text and closes it.
 void editNotes(const QString& text) {

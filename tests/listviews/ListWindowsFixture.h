@@ -3,6 +3,7 @@
 #pragma once
 
 #include "LinkStubs.h"
+#include "ListFixtures.h"
 #include "TestEnv.h"
 #include "controls/cBalloonTip.h"
 #include "controls/cGrid.h"
@@ -48,15 +49,7 @@ inline QByteArray silentWav(int seconds) {
 // One list record of a whole item with a title tag.
 inline QString record(const QString& name, const QString& file, const QString& rangeAll = "1",
                       const QString& start = {}, const QString& length = {}) {
-    return QString(
-               "<ITEM><Inc>1</Inc><Type>Audio</Type><Item Name>%1</Item Name><COL_FILE>%2</COL_FILE>"
-               "<COL_RANGE_ALL>%3</COL_RANGE_ALL><COL_RANGE_START_TIME>%4</COL_RANGE_START_TIME>"
-               "<COL_RANGE_LENGTH_TIME>%5</COL_RANGE_LENGTH_TIME><COL_TAG_ALBUM></COL_TAG_ALBUM>"
-               "<COL_TAG_ARTIST></COL_TAG_ARTIST><COL_TAG_COMMENT></COL_TAG_COMMENT><COL_TAG_GEN></"
-               "COL_TAG_GEN>"
-               "<COL_TAG_YEAR></COL_TAG_YEAR><COL_TAG_TITLE>T</COL_TAG_TITLE><COL_TAG_TRACK>1</COL_TAG_TRACK>"
-               "</ITEM>")
-        .arg(name, file, rangeAll, start, length);
+    return testsupport::oldRecord("1", "Audio", name, file, rangeAll, start, length, "T", "1");
 }
 
 // The text of the name balloon on screen, or "" when none is shown.

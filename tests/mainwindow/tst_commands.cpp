@@ -91,20 +91,12 @@ struct World : testsupport::SettingsDialogs {
         if (withDisc) testsupport::writeAudioCueBin(drive, {1, 2});
     }
     ~World() {
-        settings::g_bDisplayMSGWhenExit = false;
-        if (main) main->close();
-        settings::g_bAppExiting = true;
-        closeDialogs();
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (w->isVisible()) w->close();
-        processDeletes();
-        settings::g_bAppExiting = false;
+        testsupport::unloadAll();
         for (const mainwindow::ToolInfo& tool : mainwindow::Tools())
             mainwindow::SetToolOpen(tool.key, {});
         mainwindow::SetFreeDBOpen({});
         mainwindow::exitHooks() = {};
         cSysTray::OverrideAvailable(std::nullopt);
-        core::InitModes();
     }
     frmMain* load(bool withDialogs = false) {
         if (withDialogs) loadDialogs();

@@ -37,14 +37,7 @@ struct Fixture : testsupport::SettingsDialogs {
         settings::g_bAppExiting = false;
         settings::g_bDisplayMSGWhenExit = false;
     }
-    ~Fixture() {
-        settings::g_bDisplayMSGWhenExit = false;
-        if (main) main->close();
-        settings::g_bAppExiting = true;
-        closeDialogs();
-        processDeletes();
-        settings::g_bAppExiting = false;
-    }
+    ~Fixture() { testsupport::unloadAll(); }
     frmMain* load() {
         main = new frmMain;
         main->Form_Load();

@@ -41,16 +41,6 @@ inline QStringList filesIn(const QString& folder) {
 
 // --- Text files ---
 
-inline void writeBytes(const QString& file, const QByteArray& bytes) {
-    QFile f(file);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-inline QByteArray readBytes(const QString& file) {
-    QFile f(file);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
 // The bytes of a path history holding these folders, first to last.
 inline QByteArray historyBytes(const QStringList& lines) {
     QByteArray bytes;

@@ -23,8 +23,9 @@ struct WavSpec {
     bool extensible = false;
 };
 
-// The header and `pcm` as a WAV file; a LIST chunk before the data, as FFmpeg writes one.
-inline QByteArray wavBytes(const WavSpec& s, const QByteArray& pcm) {
+// The "fmt " chunk's body of the format (the extensible form carries the
+// sample type after its own 22 bytes).
+inline QByteArray fmtBody(const WavSpec& s) {
     QByteArray fmt;
     auto u16 = [](QByteArray& b, quint16 v) {
         char c[2];
@@ -50,6 +51,17 @@ inline QByteArray wavBytes(const WavSpec& s, const QByteArray& pcm) {
         u16(fmt, s.tag);
         fmt.append("\x00\x00\x00\x00\x10\x00\x80\x00\x00\xAA\x00\x38\x9B\x71", 14);
     }
+    return fmt;
+}
+
+// The header and `pcm` as a WAV file; a LIST chunk before the data, as FFmpeg writes one.
+inline QByteArray wavBytes(const WavSpec& s, const QByteArray& pcm) {
+    auto u32 = [](QByteArray& b, quint32 v) {
+        char c[4];
+        qToLittleEndian(v, c);
+        b.append(c, 4);
+    };
+    const QByteArray fmt = fmtBody(s);
     QByteArray list("INFOISFT\x0e\x00\x00\x00Lavf59.27.100\x00", 26);
     QByteArray out("RIFF");
     u32(out, quint32(4 + 8 + fmt.size() + 8 + list.size() + 8 + pcm.size()));

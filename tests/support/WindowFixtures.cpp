@@ -20,11 +20,6 @@ void SettingsDialogs::loadDialogs() {
     audioProp->Form_Load();
 }
 
-void SettingsDialogs::closeDialogs() {
-    if (options) options->close();
-    if (audioProp) audioProp->close();
-}
-
 std::unique_ptr<frmOptions> loadedOptions() {
     auto dialog = std::make_unique<frmOptions>();
     dialog->Form_Load();

@@ -20,9 +20,6 @@ struct SettingsDialogs {
     QPointer<frmAudioProp> audioProp;
 
     void loadDialogs();
-    // Closes whichever of the two is still loaded: with settings::g_bAppExiting
-    // set they unload (at the next processDeletes()), else they only hide.
-    void closeDialogs();
 };
 
 // An Options dialog, loaded (Form_Load) and not shown.

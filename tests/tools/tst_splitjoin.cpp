@@ -72,16 +72,7 @@ struct World : testsupport::SettingsDialogs {
         node.setSelected(true);
         main->cTreeView1_NodeClick(node);
     }
-    ~World() {
-        if (main) main->close();
-        settings::g_bAppExiting = true;
-        closeDialogs();
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (w->isVisible()) w->close();
-        testsupport::processDeletes();
-        settings::g_bAppExiting = false;
-        core::InitModes();
-    }
+    ~World() { testsupport::unloadAll(); }
     void setCell(qint32 row, const QString& key, const QString& text) {
         main->cGrid1->CellDetails(row, main->cGrid1->ColumnIndex(key), text);
     }
